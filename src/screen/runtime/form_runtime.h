@@ -1,0 +1,138 @@
+// The window runtime: gives the Qt widgets of one window the event behaviour
+// the screen routines were written for (key preview, queued synthetic keys,
+// GotFocus/LostFocus pairs, MouseDown before the field's LostFocus, Change on
+// every assignment, accelerators on visible enabled buttons only, modal boxes
+// with the suite's codes). It knows nothing about registers.
+#pragma once
+
+#include "store/message_boxes.h"
+
+#include <QApplication>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+
+#include <deque>
+#include <functional>
+#include <unordered_map>
+#include <vector>
+
+class QAbstractButton;
+class QLineEdit;
+class QWidget;
+
+namespace screen {
+
+// Virtual key codes and shift-mask bits delivered to KeyDown.
+namespace Vk {
+constexpr int Back = 8;
+constexpr int Tab = 9;
+constexpr int Return = 13;
+constexpr int Escape = 27;
+constexpr int Up = 38;
+constexpr int Down = 40;
+constexpr int F2 = 113;
+constexpr int F4 = 115;
+constexpr int F9 = 120;
+}  // namespace Vk
+namespace ShiftMask {
+constexpr int Shift = 1;
+constexpr int Ctrl = 2;
+constexpr int Alt = 4;
+}  // namespace ShiftMask
+
+// A request for a box, as tests see it through the answer hook.
+struct BoxRequest {
+    QString prompt;
+    int code = 0;
+    QString title;  // the title shown (the program's own when none was given)
+};
+
+class FormRuntime : public QObject, public store::MessageBoxes {
+public:
+    // `form` is the top-level window whose controls the runtime serves;
+    // `programTitle` titles the boxes that give none.
+    FormRuntime(QWidget* form, QString programTitle);
+    ~FormRuntime() override;
+
+    QWidget* form() const { return form_; }
+
+    // --- Handlers the window registers ------------------------------------
+    // Key preview: every key of the window reaches keyDown, then (for keys
+    // that type a character) keyPress, before the focused control. keyPress
+    // may change the code (what gets typed) or set it to 0 (swallowed).
+    std::function<void(int& keyCode, int shift)> keyDown;
+    std::function<void(int& keyAscii)> keyPress;
+
+    void onGotFocus(QWidget* control, std::function<void()> handler);
+    void onLostFocus(QWidget* control, std::function<void()> handler);
+    void onChange(QLineEdit* field, std::function<void()> handler);
+    void onClick(QAbstractButton* button, std::function<void()> handler);
+    void onMouseDown(QWidget* control, std::function<void()> handler);
+    void onDblClick(QWidget* control, std::function<void()> handler);
+
+    // The order Tab and "{TAB}" move in; hidden or disabled controls are skipped.
+    void setTabOrder(std::vector<QWidget*> order);
+
+    // --- Operations the routines call ----------------------------------------
+    // Moves the focus (raising LostFocus then GotFocus). Called from inside a
+    // LostFocus it redirects the move under way once that handler returns.
+    // A control that cannot take the focus is left alone; returns false then.
+    bool SetFocus(QWidget* control);
+    // Assigns the text and raises Change, whether or not the text differs.
+    void SetText(QLineEdit* field, const QString& text);
+    // Queues "{TAB}", "{DOWN}" or "%U" (Alt+letter): they act once the handler
+    // that sent them and the key being handled are complete.
+    void SendKeys(const QString& keys);
+    // Visible and enabled, by itself and through every parent up to the form.
+    bool CanTakeFocus(const QWidget* control) const;
+    // The control of the window that holds the focus as the routines see it.
+    QWidget* ActiveControl() const { return current_; }
+
+    // Modal box: codes 0, 21, 53, 292, 308; returns 1, 2, 4, 6 or 7.
+    int MsgBox(const QString& prompt, int code, const QString& title = {}) override;
+
+    // Tests answer boxes through this hook instead of a person.
+    static void SetBoxAnswerer(std::function<int(const BoxRequest&)> answerer);
+
+    // Called by RuntimeApplication::notify for every event; true = consumed.
+    bool preview(QObject* receiver, QEvent* event);
+
+    // Every live runtime (one per window).
+    static const std::vector<FormRuntime*>& all();
+
+private:
+    struct Handlers;
+    Handlers& handlersOf(QWidget* control);
+    QWidget* controlOf(QObject* receiver) const;
+    void focusChanged(QWidget* old, QWidget* now);
+    void moveFocus(QWidget* to);
+    bool handleKey(QWidget* target, QKeyEvent* event);
+    bool handleMousePress(QWidget* control, QEvent* event);
+    void pressAccelerator(QChar letter);
+    void tabFrom(QWidget* control, bool backwards);
+    void runQueuedKeys();
+    void deliverKey(int qtKey, Qt::KeyboardModifiers modifiers);
+
+    QWidget* form_;
+    QString programTitle_;
+    std::unordered_map<const QWidget*, std::unique_ptr<Handlers>> handlers_;
+    std::vector<QWidget*> tabOrder_;
+    QPointer<QWidget> current_;
+    QPointer<QWidget> pendingFocus_;
+    bool inLostFocus_ = false;
+    bool dispatching_ = false;
+    int boxDepth_ = 0;
+    std::deque<QString> queuedKeys_;
+    bool keysScheduled_ = false;
+};
+
+// The application object: hands every event to the runtimes first, before Qt
+// gives the focus for a mouse press, so MouseDown comes before LostFocus.
+class RuntimeApplication : public QApplication {
+public:
+    RuntimeApplication(int& argc, char** argv);
+    bool notify(QObject* receiver, QEvent* event) override;
+};
+
+}  // namespace screen

@@ -1,0 +1,53 @@
+// ModuliOpzionali: starts a sibling program of the suite, or brings its running
+// instance forward, and hands it the company code through the shared INI file
+// (the program's section keeps "DITTA" and "HANDLE"; "APPLICATIVI" maps
+// program names to the command lines that start them).
+#pragma once
+
+#include <QString>
+
+namespace store { class MessageBoxes; }
+
+namespace shell {
+
+class ModuliOpzionali {
+public:
+    explicit ModuliOpzionali(store::MessageBoxes& boxes);
+
+    // Assignments and reads, with the suite's argument names.
+    void setNomeProceduraChiamata(const QString& NProc);
+    void setNomeProceduraChiamante(const QString& NProc);
+    void setCodiceDitta(const QString& Ditta);  // takes CompanyCode; Ditta is unused
+    QString codiceDitta() const;
+    QString numeroHandleString() const;
+
+    void leggiCodiceSocieta();
+    void scriviCodiceSocieta();
+    void pulisciHandle();
+    void scriviHandle();
+    void leggiHandle();
+    void attivaProcedura();
+    void lanciaProcedura(const QString& Programma);
+
+    QString nomeChiave() const { return nomeChiave_; }
+
+private:
+    store::MessageBoxes& boxes_;
+    QString nomeProceduraChiamata_;
+    QString nomeProceduraChiamante_;
+    QString nomeChiave_;
+    QString codiceDitta_;
+    QString codiceDittaChiamata_;
+    QString numeroHandleString_;
+    int numeroHandle_ = 0;
+};
+
+// Starts or activates the sibling program whose section is `name`, then hands
+// it the company code.
+void LaunchModule(const QString& name, store::MessageBoxes& boxes);
+
+// The busy mouse pointer around a hand-off.
+void BusyPointerOn();
+void BusyPointerOff();
+
+}  // namespace shell

@@ -1,0 +1,120 @@
+// The database engine interface: the only way the program reads or writes the
+// company database. Table-type cursors with a keyed seek on the index
+// "primaria", read-only snapshots for the lists, transactions, and errors that
+// carry a number and a description, as the suite's desktop engine had them.
+#pragma once
+
+#include <QString>
+#include <QVariant>
+
+#include <memory>
+#include <stdexcept>
+#include <vector>
+
+namespace store {
+
+// Error numbers of the original engine that callers and users rely on.
+// They are part of what the user sees in messages: do not renumber them.
+namespace EngineErrorNumber {
+constexpr int NoCurrentRecord = 3021;     // read, edit or delete with no row under the cursor
+constexpr int CannotOpenDatabase = 3024;  // the database file is missing or not a database
+constexpr int TableNotFound = 3078;       // no table of that name
+constexpr int ItemNotFound = 3265;        // no field of that name in the row
+constexpr int TableLocked = 3261;         // another program holds the table locked
+constexpr int NotAnIndex = 3800;          // index name that the table does not have
+constexpr int UpdateWithoutEdit = 3020;   // update or assignment with no add-new or edit under way
+constexpr int WriteFailed = 3146;         // the engine refused a write (constraint, read-only file, ...)
+constexpr int TypeMismatch = 13;          // a value that cannot be converted to the field's type
+constexpr int Overflow = 6;               // a number too large for the field's type
+}  // namespace EngineErrorNumber
+
+// Every failing engine operation throws this: a number and a description.
+class EngineError : public std::runtime_error {
+public:
+    EngineError(int number, const QString& description);
+    int number() const { return number_; }
+    const QString& description() const { return description_; }
+
+private:
+    int number_;
+    QString description_;
+};
+
+// A value read from a field: a null QVariant stands for Null.
+using Value = QVariant;
+
+// ---------------------------------------------------------------------------
+// Table-type cursor: opened on one table by name, keyed seek on "primaria".
+// ---------------------------------------------------------------------------
+class TableCursor {
+public:
+    virtual ~TableCursor() = default;
+
+    // Index: "primaria" is the table's key; any other name is error 3800.
+    virtual void setIndex(const QString& name) = 0;
+    // Seek with the comparison "=" and one key value; NoMatch() tells the outcome.
+    // On a match the cursor stands on that row.
+    virtual void seek(const QString& comparison, const Value& key) = 0;
+    virtual bool noMatch() const = 0;
+
+    // Field access on the current row, or on the row being added or edited.
+    virtual Value field(const QString& name) const = 0;
+    virtual void setField(const QString& name, const Value& value) = 0;
+
+    // Row operations: addNew/edit start a change that update() writes.
+    virtual void addNew() = 0;
+    virtual void edit() = 0;
+    virtual void update() = 0;
+    virtual void deleteRow() = 0;
+
+    virtual void close() = 0;
+    virtual QString tableName() const = 0;
+};
+
+// ---------------------------------------------------------------------------
+// Snapshot: a read-only walk over "SELECT * FROM <table>" with an optional
+// prefix filter on one column.
+// ---------------------------------------------------------------------------
+class Snapshot {
+public:
+    virtual ~Snapshot() = default;
+    virtual bool atEnd() const = 0;
+    virtual void moveNext() = 0;
+    // Field of the current row by name (case-insensitive); Null when Null.
+    virtual Value field(const QString& name) const = 0;
+    // Resolving a name once and reading by position is the fast path for lists.
+    virtual int fieldIndex(const QString& name) const = 0;
+    virtual Value field(int index) const = 0;
+    virtual void close() = 0;
+};
+
+// ---------------------------------------------------------------------------
+// Database: one open file, shared with the other programs of the suite.
+// ---------------------------------------------------------------------------
+class Database {
+public:
+    virtual ~Database() = default;
+
+    // Transactions on the workspace: all or nothing.
+    virtual void beginTrans() = 0;
+    virtual void commitTrans() = 0;
+    virtual void rollback() = 0;
+
+    // A table-type cursor on the named table (error 3078 when missing,
+    // 3261 when another program holds it locked).
+    virtual std::unique_ptr<TableCursor> openTable(const QString& table) = 0;
+
+    // "SELECT * FROM <table>", or with "WHERE <column> LIKE '<pattern>'" when
+    // a column is given. In the pattern "*" matches any run of characters and
+    // every other character matches itself; the text is bound, never spliced.
+    virtual std::unique_ptr<Snapshot> openSnapshot(const QString& table,
+                                                   const QString& likeColumn = {},
+                                                   const QString& likePattern = {}) = 0;
+};
+
+// Open a database file by path, shared, read and write. Never creates a file:
+// a missing file or one that is not a database is error 3024.
+// busyTimeoutMs: how long a read or write waits for another program's lock.
+std::unique_ptr<Database> openDatabase(const QString& path, int busyTimeoutMs = 3000);
+
+}  // namespace store

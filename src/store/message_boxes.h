@@ -1,0 +1,36 @@
+// How the store's routines talk to the user: modal message boxes only, reached
+// through this small interface so the routines run and are tested without a
+// window. The window runtime implements it; tests answer it by script.
+#pragma once
+
+#include <QString>
+
+namespace store {
+
+// Button-and-icon codes in use, as the suite's toolkit numbered them.
+namespace BoxCode {
+constexpr int OkOnly = 0;                 // OK alone, no icon
+constexpr int RetryCancelCritical = 21;   // Retry, Cancel, stop icon
+constexpr int RetryCancelExclaim = 53;    // Retry, Cancel, exclamation icon
+constexpr int YesNoQuestionNoDefault = 292;  // Yes, No (default), question icon
+constexpr int YesNoExclaimNoDefault = 308;   // Yes, No (default), exclamation icon
+}  // namespace BoxCode
+
+// Answers a box returns.
+namespace BoxAnswer {
+constexpr int Ok = 1;
+constexpr int Cancel = 2;
+constexpr int Retry = 4;
+constexpr int Yes = 6;
+constexpr int No = 7;
+}  // namespace BoxAnswer
+
+class MessageBoxes {
+public:
+    virtual ~MessageBoxes() = default;
+    // Shows a modal box and returns the answer. An empty title means the
+    // program's own title.
+    virtual int MsgBox(const QString& prompt, int code, const QString& title = {}) = 0;
+};
+
+}  // namespace store

@@ -1,23 +1,9 @@
 // Message boxes answered by script for the tests.
 #include "scripted_boxes.h"
 
-#include "screen/runtime/form_runtime.h"
-
 #include <gtest/gtest.h>
 
 namespace testing_support {
-
-ScriptedBoxes::ScriptedBoxes()
-{
-    screen::FormRuntime::SetBoxAnswerer([this](const screen::BoxRequest& request) {
-        return MsgBox(request.prompt, request.code, request.title);
-    });
-}
-
-ScriptedBoxes::~ScriptedBoxes()
-{
-    screen::FormRuntime::SetBoxAnswerer(nullptr);
-}
 
 int ScriptedBoxes::MsgBox(const QString& prompt, int code, const QString& title)
 {

@@ -19,9 +19,6 @@ struct SeenBox {
 
 class ScriptedBoxes : public store::MessageBoxes {
 public:
-    ScriptedBoxes();   // also answers the window runtime's boxes while alive
-    ~ScriptedBoxes() override;
-
     // The next box gets this answer.
     void expect(int answer) { answers_.push_back(answer); }
     int MsgBox(const QString& prompt, int code, const QString& title = {}) override;

@@ -1,7 +1,7 @@
-// Test entry point: every test process runs on Qt's offscreen platform with its
-// own temporary HOME and XDG_CONFIG_HOME, so no test touches the user's files.
-#include "screen/runtime/form_runtime.h"
-
+// Test entry point for the areas without a window: a GUI application object on
+// Qt's offscreen platform, and a temporary HOME and XDG_CONFIG_HOME so no test
+// touches the user's files.
+#include <QGuiApplication>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -14,6 +14,6 @@ int main(int argc, char** argv)
     qputenv("HOME", home.path().toLocal8Bit());
     qputenv("XDG_CONFIG_HOME", (home.path() + "/.config").toLocal8Bit());
     ::testing::InitGoogleTest(&argc, argv);
-    screen::RuntimeApplication app(argc, argv);
+    QGuiApplication app(argc, argv);
     return RUN_ALL_TESTS();
 }

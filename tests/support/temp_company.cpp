@@ -1,0 +1,1 @@
+// Temporary company databases for the tests (filled in with the store).

@@ -1,0 +1,80 @@
+// Reading and writing the twenty header lines of a register set.
+#include "store/header_lines.h"
+
+#include "store/schema.h"
+#include "store/skipped_failures.h"
+
+namespace store {
+
+namespace {
+
+QString withoutTrailingBlanks(const QString& text)
+{
+    qsizetype end = text.size();
+    while (end > 0 && text.at(end - 1) == QLatin1Char(' '))
+        --end;
+    return text.left(end);
+}
+
+}  // namespace
+
+int HeaderLineIndex(int block, int line)
+{
+    return 2 + 5 * block + (line - 1);
+}
+
+QString StoredHeaderLine(const QString& text)
+{
+    return withoutTrailingBlanks(text) + QLatin1Char(' ');
+}
+
+HeaderLines ReadHeaderLines(TableCursor& header, const QString& code)
+{
+    HeaderLines lines;
+    for (int i = 2; i <= 21; ++i)
+        lines[i] = QStringLiteral(" ");
+    header.setIndex(PrimaryIndex);
+    header.seek(QStringLiteral("="), code);
+    if (header.noMatch())
+        return lines;
+    for (int block = 0; block < 4; ++block) {
+        for (int line = 1; line <= 5; ++line) {
+            try {
+                const Value value = header.field(HeaderField(block, line));
+                if (!value.isNull())
+                    lines[HeaderLineIndex(block, line)] = value.toString();
+            } catch (const EngineError&) {
+                // A line that cannot be read keeps its blank; the others still show.
+            }
+        }
+    }
+    return lines;
+}
+
+bool WriteHeader(CompanyDatabase& company, const QString& code, const HeaderLines& lines,
+                 MessageBoxes& boxes)
+{
+    SkippedFailures failures;
+    TableCursor& header = *company.HeaderCursor;
+    failures.run([&] { company.database->beginTrans(); });
+    failures.run([&] { header.setIndex(PrimaryIndex); });
+    failures.run([&] { header.seek(QStringLiteral("="), code); });
+    failures.run([&] {
+        if (header.noMatch()) {
+            header.addNew();
+            header.setField(QStringLiteral("TpsCodice"), code);
+        } else {
+            header.edit();
+        }
+    });
+    for (int block = 0; block < 4; ++block)
+        for (int line = 1; line <= 5; ++line)
+            failures.run([&] {
+                header.setField(HeaderField(block, line),
+                                StoredHeaderLine(lines[HeaderLineIndex(block, line)]));
+            });
+    failures.run([&] { header.update(); });
+    return FinishWrite(*company.database, failures, WriteHeaderFailed, boxes);
+}
+
+}  // namespace store

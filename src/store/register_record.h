@@ -1,0 +1,59 @@
+// RegisterRecord: the register set on the screen, one field per column of
+// TabellaSerieSemplificata, and its copies from and to the table's current row.
+#pragma once
+
+#include "store/engine.h"
+
+#include <QString>
+
+#include <array>
+#include <cstdint>
+
+namespace store {
+
+// The three registers of a set, in the order of their blocks of fields.
+enum RegisterKind { Arrivi = 0, Custodia = 1, Deposito = 2 };
+
+struct RegisterRecord {
+    // One register: ARRIVI (Arr, work letter A), CUSTODIA (Cus, C), DEPOSITO (Dep, D).
+    struct Register {
+        QString Serie;
+        std::int32_t Cron = 0;
+        std::int32_t Riga = 0;
+        double Garanz = 0;
+        std::int16_t Periodo = 0;
+        std::int32_t Data = 0;  // days from 30/12/1899; 0 = no date
+        std::array<QString, 5> WkSerie;
+        std::array<std::int32_t, 5> WkCron{};
+
+        bool operator==(const Register&) const = default;
+    };
+
+    QString SspCodice;
+    QString SspDescrizione;
+    std::array<Register, 3> Registers;
+    std::int32_t SspUltimoCarico = 0;
+    std::int32_t SspUltimoScarico = 0;
+    QString SspMagNum = QString(6, QLatin1Char(' '));   // fixed, 6 characters
+    QString SspMagCin = QStringLiteral(" ");             // fixed, 1 character
+    std::int32_t SspMeccanogNum = 0;
+    QString SspMeccanogCin = QStringLiteral(" ");        // fixed, 1 character
+    QString SspSiglUC;
+    QString SspSiglUD;
+
+    bool operator==(const RegisterRecord&) const = default;
+};
+
+// Column names of register k: the stem ("Arr", "Cus", "Dep") and the work letter.
+QString RegisterColumn(int k, const char* field);   // e.g. (0, "Serie") -> "SspArrSerie"
+QString WorkSerieColumn(int k, int n);              // "SspWkASerie0" ...
+QString WorkCronColumn(int k, int n);               // "SspWkACron0" ...
+
+// Every field but SspCodice to its blank state.
+void ClearRegister(RegisterRecord& record);
+// The cursor's current row into the record.
+void LoadRegister(const TableCursor& cursor, RegisterRecord& record);
+// The record into the row being added or edited (the caller updates it).
+void StoreRegister(const RegisterRecord& record, TableCursor& cursor);
+
+}  // namespace store

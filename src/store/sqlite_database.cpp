@@ -1,0 +1,115 @@
+// The database over SQLite: opens the company file shared with the other
+// programs of the suite, runs transactions, opens cursors and snapshots.
+#include "store/sqlite_connection.h"
+
+#include <QFileInfo>
+
+namespace store {
+
+namespace {
+
+using namespace sqlite;
+
+// The engine's "*" pattern as an SQLite LIKE pattern: "*" is any run of
+// characters and every other character stands for itself. `escaped` tells
+// whether an ESCAPE clause is needed (it keeps SQLite from using the index, so
+// it is added only when the text holds "%", "_" or "\").
+QString likePattern(const QString& pattern, bool* escaped)
+{
+    QString out;
+    *escaped = false;
+    for (const QChar c : pattern) {
+        if (c == QLatin1Char('*')) {
+            out += QLatin1Char('%');
+        } else if (c == QLatin1Char('%') || c == QLatin1Char('_') || c == QLatin1Char('\\')) {
+            out += QLatin1Char('\\');
+            out += c;
+            *escaped = true;
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+class SqliteDatabase : public Database {
+public:
+    explicit SqliteDatabase(sqlite3* db) : db_(db) {}
+    ~SqliteDatabase() override { sqlite3_close_v2(db_); }
+
+    void beginTrans() override { exec("BEGIN"); }
+    void commitTrans() override { exec("COMMIT"); }
+    void rollback() override
+    {
+        if (!sqlite3_get_autocommit(db_))
+            exec("ROLLBACK");
+    }
+
+    std::unique_ptr<TableCursor> openTable(const QString& table) override
+    {
+        return makeTableCursor(db_, readShape(db_, table));
+    }
+
+    std::unique_ptr<Snapshot> openSnapshot(const QString& table, const QString& likeColumn,
+                                           const QString& pattern) override
+    {
+        const TableShape shape = readShape(db_, table);
+        QString sql = QStringLiteral("SELECT * FROM %1").arg(quoted(shape.name));
+        if (likeColumn.isEmpty())
+            return makeSnapshot(db_, sql, QString());
+        const int column = shape.columnIndex(likeColumn);
+        if (column < 0)
+            throw EngineError(EngineErrorNumber::ItemNotFound,
+                              QStringLiteral("Elemento '%1' non trovato nell'insieme.").arg(likeColumn));
+        bool escaped = false;
+        const QString like = likePattern(pattern, &escaped);
+        sql += QStringLiteral(" WHERE %1 LIKE ?1").arg(quoted(shape.columns[column]));
+        if (escaped)
+            sql += QStringLiteral(" ESCAPE '\\'");
+        return makeSnapshot(db_, sql, like);
+    }
+
+private:
+    void exec(const char* sql)
+    {
+        char* message = nullptr;
+        const int rc = sqlite3_exec(db_, sql, nullptr, nullptr, &message);
+        if (rc != SQLITE_OK) {
+            const QString text = QString::fromUtf8(message ? message : sqlite3_errstr(rc));
+            sqlite3_free(message);
+            fail(rc, text, EngineErrorNumber::WriteFailed);
+        }
+    }
+
+    sqlite3* db_;
+};
+
+}  // namespace
+
+std::unique_ptr<Database> openDatabase(const QString& path, int busyTimeoutMs)
+{
+    const QFileInfo info(path);
+    if (!info.isFile())
+        throw EngineError(EngineErrorNumber::CannotOpenDatabase,
+                          QStringLiteral("Impossibile trovare il file '%1'.").arg(path));
+    sqlite3* db = nullptr;
+    const int rc = sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
+    if (rc != SQLITE_OK) {
+        const QString text = QString::fromUtf8(db ? sqlite3_errmsg(db) : sqlite3_errstr(rc));
+        sqlite3_close_v2(db);
+        throw EngineError(EngineErrorNumber::CannotOpenDatabase, text);
+    }
+    sqlite3_busy_timeout(db, busyTimeoutMs);
+    sqlite3_extended_result_codes(db, 0);
+    // Reading the schema tells a database from any other file. A lock held by
+    // another program is not a failure here: the table opens report it.
+    const int check = sqlite3_exec(db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr);
+    if (check != SQLITE_OK && check != SQLITE_BUSY && check != SQLITE_LOCKED) {
+        const QString text = QString::fromUtf8(sqlite3_errmsg(db));
+        sqlite3_close_v2(db);
+        throw EngineError(EngineErrorNumber::CannotOpenDatabase, text);
+    }
+    return std::make_unique<SqliteDatabase>(db);
+}
+
+}  // namespace store

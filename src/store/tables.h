@@ -1,0 +1,37 @@
+// The company database as the program holds it for the whole run: the open
+// file, the three table cursors with their open flags, and the routines that
+// open the tables right after the database, with their failure boxes.
+#pragma once
+
+#include "store/engine.h"
+#include "store/message_boxes.h"
+
+#include <memory>
+
+namespace store {
+
+struct CompanyDatabase {
+    CompanyDatabase() = default;
+    explicit CompanyDatabase(std::unique_ptr<Database> db) : database(std::move(db)) {}
+
+    std::unique_ptr<Database> database;
+    std::unique_ptr<TableCursor> RegisterCursor;
+    std::unique_ptr<TableCursor> HeaderCursor;
+    std::unique_ptr<TableCursor> DocTypeCursor;
+    bool RegisterTableOpen = false;
+    bool HeaderTableOpen = false;
+    bool DocTypeTableOpen = false;
+    QString RegisterTableName;
+};
+
+// Each sets its flag to False, opens its table, and on failure shows the
+// table's box (Retry and Cancel); Retry repeats the open without limit,
+// Cancel returns with the flag still False.
+void OpenRegisterTable(CompanyDatabase& company, MessageBoxes& boxes);
+void OpenHeaderTable(CompanyDatabase& company, MessageBoxes& boxes);
+void OpenDocTypeTable(CompanyDatabase& company, MessageBoxes& boxes);
+
+// Closes and drops the cursors whose flag is set (shut-down).
+void CloseTables(CompanyDatabase& company);
+
+}  // namespace store

@@ -1,0 +1,165 @@
+// Writing, deleting and the header lines, read back from the file: adds and
+// edits, failures rolled back and shown once, the delete of both rows.
+#include "store/header_lines.h"
+#include "store/register_save.h"
+#include "store/schema.h"
+#include "support/scripted_boxes.h"
+#include "support/temp_company.h"
+
+#include <QLocale>
+
+#include <gtest/gtest.h>
+
+using namespace store;
+using testing_support::ScriptedBoxes;
+using testing_support::TempCompany;
+
+namespace {
+
+struct Opened {
+    explicit Opened(const TempCompany& company) : db{openDatabase(company.databasePath())}
+    {
+        OpenRegisterTable(db, boxes);
+        OpenHeaderTable(db, boxes);
+        OpenDocTypeTable(db, boxes);
+    }
+    ScriptedBoxes boxes;
+    CompanyDatabase db;
+};
+
+ScreenValues screenFor(const QString& code, const QString& description)
+{
+    RegisterRecord record;
+    record.SspCodice = code;
+    ClearRegister(record);
+    record.SspDescrizione = description;
+    ScreenValues screen = RegisterToScreen(record);
+    return screen;
+}
+
+bool seekRegister(CompanyDatabase& db, const QString& code)
+{
+    db.RegisterCursor->setIndex(PrimaryIndex);
+    db.RegisterCursor->seek("=", code);
+    return !db.RegisterCursor->noMatch();
+}
+
+}  // namespace
+
+TEST(RegisterSave, ConfirmAddsThenEditsAndWritesNoHeaderRow)
+{
+    TempCompany company;
+    Opened o(company);
+    RegisterRecord record;
+    ASSERT_TRUE(WriteRegister(o.db, screenFor("N1", "PRIMA"), record, o.boxes));
+    EXPECT_EQ(company.scalar("SELECT SspDescrizione FROM TabellaSerieSemplificata WHERE SspCodice='N1'"), "PRIMA");
+    ASSERT_TRUE(WriteRegister(o.db, screenFor("N1", "DOPO"), record, o.boxes));
+    EXPECT_EQ(company.count(RegisterTable), 1);
+    EXPECT_EQ(company.scalar("SELECT SspDescrizione FROM TabellaSerieSemplificata").toString(), "DOPO");
+    EXPECT_EQ(company.count(HeaderTable), 0);
+}
+
+TEST(RegisterSave, AFailedWriteIsShownOnceAndRolledBack)
+{
+    TempCompany company;
+    company.exec("INSERT INTO TabellaSerieSemplificata (SspCodice, SspDescrizione) VALUES ('R1', 'ORIGINALE')");
+    company.exec("CREATE TRIGGER refuse BEFORE UPDATE ON TabellaSerieSemplificata "
+                 "BEGIN SELECT RAISE(ABORT, 'rifiutato'); END");
+    Opened o(company);
+    o.boxes.expect(BoxAnswer::Ok);
+    RegisterRecord record;
+    EXPECT_FALSE(WriteRegister(o.db, screenFor("R1", "CAMBIATA"), record, o.boxes));
+    EXPECT_EQ(o.boxes.prompts(), QStringList{"ERRORE NELLA SCRITTURA DEL RECORD"});
+    EXPECT_EQ(o.boxes.seen()[0].code, 0);
+    EXPECT_EQ(company.scalar("SELECT SspDescrizione FROM TabellaSerieSemplificata").toString(), "ORIGINALE");
+
+    // Once the cause is gone the same write goes through.
+    company.exec("DROP TRIGGER refuse");
+    EXPECT_TRUE(WriteRegister(o.db, screenFor("R1", "CAMBIATA"), record, o.boxes));
+    EXPECT_EQ(company.scalar("SELECT SspDescrizione FROM TabellaSerieSemplificata").toString(), "CAMBIATA");
+}
+
+TEST(RegisterSave, AValueThatCannotBeConvertedFailsTheWrite)
+{
+    QLocale::setDefault(QLocale(QLocale::Italian, QLocale::Italy));
+    TempCompany company;
+    Opened o(company);
+    ScreenValues screen = screenFor("R9", "X");
+    screen.Txt[23] = "99999999999";  // beyond a 32-bit number
+    o.boxes.expect(BoxAnswer::Ok);
+    RegisterRecord record;
+    EXPECT_FALSE(WriteRegister(o.db, screen, record, o.boxes));
+    EXPECT_EQ(company.count(RegisterTable), 0);
+}
+
+TEST(RegisterSave, DeleteRemovesTheRowAndItsHeaderRowOrTheRowAlone)
+{
+    TempCompany company(true);  // R1 has a header row, R2 has none
+    Opened o(company);
+    ASSERT_TRUE(seekRegister(o.db, "R1"));
+    EXPECT_TRUE(DeleteRegister(o.db, "R1", o.boxes));
+    EXPECT_EQ(company.scalar("SELECT count(*) FROM TabellaSerieSemplificata WHERE SspCodice='R1'").toInt(), 0);
+    EXPECT_EQ(company.count(HeaderTable), 0);
+
+    const int before = company.count(RegisterTable);
+    ASSERT_TRUE(seekRegister(o.db, "R2"));
+    EXPECT_TRUE(DeleteRegister(o.db, "R2", o.boxes));
+    EXPECT_EQ(company.count(RegisterTable), before - 1);
+}
+
+TEST(RegisterSave, AFailedDeleteKeepsBothRows)
+{
+    TempCompany company(true);
+    company.exec("CREATE TRIGGER keep BEFORE DELETE ON TestataRegistriPS "
+                 "BEGIN SELECT RAISE(ABORT, 'rifiutato'); END");
+    Opened o(company);
+    const int registers = company.count(RegisterTable);
+    ASSERT_TRUE(seekRegister(o.db, "R1"));
+    o.boxes.expect(BoxAnswer::Ok);
+    EXPECT_FALSE(DeleteRegister(o.db, "R1", o.boxes));
+    EXPECT_EQ(o.boxes.prompts(), QStringList{"ERRORE NELLA CANCELLAZIONE DEL REGISTRO"});
+    EXPECT_EQ(company.count(RegisterTable), registers);
+    EXPECT_EQ(company.count(HeaderTable), 1);
+}
+
+TEST(HeaderLines, WrittenWithOneTrailingBlankAndReadBackWithNullLinesBlank)
+{
+    TempCompany company;
+    Opened o(company);
+    HeaderLines lines;
+    for (int i = 2; i <= 21; ++i)
+        lines[i] = " ";
+    lines[2] = "ABC   ";
+    lines[21] = "MITTENTE";
+    ASSERT_TRUE(WriteHeader(o.db, "NEW", lines, o.boxes));
+    EXPECT_EQ(company.scalar("SELECT TpsRigA1 FROM TestataRegistriPS WHERE TpsCodice='NEW'").toString(), "ABC ");
+    EXPECT_EQ(company.scalar("SELECT TpsRigP5 FROM TestataRegistriPS").toString(), "MITTENTE ");
+    EXPECT_EQ(company.scalar("SELECT TpsRigD1 FROM TestataRegistriPS").toString(), " ");
+    EXPECT_EQ(company.count(RegisterTable), 0);  // a header row needs no register row
+
+    company.exec("UPDATE TestataRegistriPS SET TpsRigC2 = NULL");
+    HeaderLines back = ReadHeaderLines(*o.db.HeaderCursor, "new");
+    EXPECT_EQ(back[2], "ABC ");
+    EXPECT_EQ(back[13], " ");
+    EXPECT_EQ(back[21], "MITTENTE ");
+
+    HeaderLines none = ReadHeaderLines(*o.db.HeaderCursor, "NONE");
+    EXPECT_EQ(none[2], " ");
+    EXPECT_EQ(none[21], " ");
+}
+
+TEST(HeaderLines, AFailedHeaderWriteIsShownAndLeavesTheRowAsItWas)
+{
+    TempCompany company(true);
+    company.exec("CREATE TRIGGER refuse BEFORE UPDATE ON TestataRegistriPS "
+                 "BEGIN SELECT RAISE(ABORT, 'rifiutato'); END");
+    Opened o(company);
+    const QVariant before = company.scalar("SELECT TpsRigA1 FROM TestataRegistriPS");
+    HeaderLines lines;
+    for (int i = 2; i <= 21; ++i)
+        lines[i] = "NUOVA";
+    o.boxes.expect(BoxAnswer::Ok);
+    EXPECT_FALSE(WriteHeader(o.db, "R1", lines, o.boxes));
+    EXPECT_EQ(o.boxes.prompts(), QStringList{"ERRORE NELLA SCRITTURA DELLA TESTATA"});
+    EXPECT_EQ(company.scalar("SELECT TpsRigA1 FROM TestataRegistriPS"), before);
+}

@@ -1,0 +1,78 @@
+// Opening the three tables at start-up: the box of each table, Retry without
+// limit, Cancel leaving the flag False, the engine's text for a locked table.
+#include "store/schema.h"
+#include "store/tables.h"
+#include "support/scripted_boxes.h"
+#include "support/temp_company.h"
+
+#include <sqlite3.h>
+
+#include <gtest/gtest.h>
+
+using namespace store;
+using testing_support::ScriptedBoxes;
+using testing_support::TempCompany;
+
+TEST(Tables, AllThreeOpenOnAGoodDatabase)
+{
+    TempCompany company(true);
+    CompanyDatabase db{openDatabase(company.databasePath())};
+    ScriptedBoxes boxes;
+    OpenRegisterTable(db, boxes);
+    OpenHeaderTable(db, boxes);
+    OpenDocTypeTable(db, boxes);
+    EXPECT_TRUE(db.RegisterTableOpen && db.HeaderTableOpen && db.DocTypeTableOpen);
+    EXPECT_EQ(db.RegisterTableName, "TabellaSerieSemplificata");
+    // The header and document-type cursors come with their index set.
+    db.DocTypeCursor->seek("=", "DAU");
+    EXPECT_FALSE(db.DocTypeCursor->noMatch());
+    EXPECT_TRUE(boxes.seen().empty());
+}
+
+TEST(Tables, AMissingHeaderTableShowsItsBoxAndCancelLeavesTheFlagFalse)
+{
+    TempCompany company;
+    company.exec("DROP TABLE TestataRegistriPS");
+    CompanyDatabase db{openDatabase(company.databasePath())};
+    ScriptedBoxes boxes;
+    boxes.expect(BoxAnswer::Retry);
+    boxes.expect(BoxAnswer::Retry);
+    boxes.expect(BoxAnswer::Cancel);
+    OpenHeaderTable(db, boxes);
+    EXPECT_FALSE(db.HeaderTableOpen);
+    ASSERT_EQ(boxes.seen().size(), 3u);  // every Retry repeats the open
+    EXPECT_EQ(boxes.seen()[0].prompt, "ERRORE IN APERTURA TESTATA REGISTRI PROC. SEMPLIFICATA");
+    EXPECT_EQ(boxes.seen()[0].code, 53);
+    EXPECT_EQ(boxes.seen()[0].title, "TESTATA REGISTRI PROCEDURA SEMPLIFICATA");
+}
+
+TEST(Tables, ALockedRegisterTableShowsTheEngineTextAndRetryAfterReleaseOpensIt)
+{
+    TempCompany company;
+    CompanyDatabase db{openDatabase(company.databasePath(), 50)};
+
+    sqlite3* other = nullptr;
+    sqlite3_open_v2(company.databasePath().toUtf8().constData(), &other, SQLITE_OPEN_READWRITE, nullptr);
+    ASSERT_EQ(sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+
+    // The box is answered by a script that releases the lock before Retry.
+    struct ReleasingBoxes : ScriptedBoxes {
+        sqlite3* other = nullptr;
+        int MsgBox(const QString& prompt, int code, const QString& title) override
+        {
+            ScriptedBoxes::MsgBox(prompt, code, title);
+            sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
+            return BoxAnswer::Retry;
+        }
+    } boxes;
+    boxes.other = other;
+    boxes.expect(BoxAnswer::Retry);
+    OpenRegisterTable(db, boxes);
+    sqlite3_close_v2(other);
+
+    EXPECT_TRUE(db.RegisterTableOpen);
+    ASSERT_EQ(boxes.seen().size(), 1u);
+    EXPECT_EQ(boxes.seen()[0].prompt,
+              "ERRORE IN APERTURA REGISTRI PROC. SEMPLIFICATA\ndatabase is locked");
+    EXPECT_EQ(boxes.seen()[0].title, "REGISTRI PROCEDURA SEMPLIFICATA");
+}

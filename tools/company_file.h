@@ -1,0 +1,25 @@
+// Creating a company database: the file with its three tables, and the
+// demonstration data. Used by quenvol-admin, the tests and the benchmarks;
+// the program itself never creates, alters or drops a table.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace company_file {
+
+// Creates `path` (and its folder) with the three tables. Refuses an existing
+// file. Returns an empty text on success, else the reason.
+QString CreateCompanyDatabase(const QString& path);
+
+// Runs statements with bound values on an existing database file; for seeding.
+QString Execute(const QString& path, const QStringList& statements);
+
+// A handful of document types and register sets with header lines.
+QString AddDemonstrationData(const QString& path);
+
+// `count` register sets with generated codes (prefix + number), descriptions
+// and numbers, in one transaction; for the benchmarks.
+QString AddGeneratedRegisters(const QString& path, int count, const QString& prefix = "R");
+
+}  // namespace company_file

@@ -1,0 +1,22 @@
+#!/usr/bin/env bash
+# Installs what building and testing the program needs, from Debian 12's
+# packages: as root with apt-get; otherwise prints the exact command and stops.
+set -euo pipefail
+
+PACKAGES=(cmake ninja-build g++ qt6-base-dev libgl-dev libsqlite3-dev sqlite3 libx11-dev
+          libgtest-dev fonts-liberation xvfb xauth)
+
+missing=()
+for package in "${PACKAGES[@]}"; do
+  dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' || missing+=("$package")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+if [ "$(id -u)" -ne 0 ]; then
+  echo "Mancano dei pacchetti. Installali con:" >&2
+  echo "  sudo apt-get update && sudo apt-get install -y ${missing[*]}" >&2
+  exit 1
+fi
+export DEBIAN_FRONTEND=noninteractive
+apt-get update -qq
+apt-get install -y -qq "${missing[@]}"

@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# Builds and runs the whole test suite: once as it ships, once with
+# AddressSanitizer and UndefinedBehaviorSanitizer. Window tests run on Qt's
+# offscreen platform; the tests that need a real X server (bringing a sibling
+# program forward) run under xvfb-run.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+tools/dependencies.sh
+jobs=$(nproc)
+
+run_suite() {
+  local dir=$1; shift
+  cmake -S . -B "$dir" -G Ninja "$@"
+  cmake --build "$dir" -j "$jobs"
+  (cd "$dir" && xvfb-run -a ctest --output-on-failure -j "$jobs")
+}
+
+run_suite build-tests -DCMAKE_BUILD_TYPE=RelWithDebInfo
+if [ "${QUENVOL_SKIP_SANITIZERS:-0}" != 1 ]; then
+  export ASAN_OPTIONS=detect_leaks=0
+  export UBSAN_OPTIONS=print_stacktrace=1
+  run_suite build-sanitize -DCMAKE_BUILD_TYPE=Debug -DQUENVOL_SANITIZE=ON -DQUENVOL_BENCH=OFF
+fi

@@ -3,12 +3,16 @@
 #pragma once
 
 #include <QColor>
+#include <QString>
+#include <Qt>
 
 #include <array>
 #include <vector>
 
 class QComboBox;
 class QDateEdit;
+class QFont;
+class QFrame;
 class QLabel;
 class QLineEdit;
 class QListView;
@@ -48,6 +52,8 @@ struct StartupControls {
     QLabel* Ldesc = nullptr;
     QLabel* Label2 = nullptr;
     QLabel* Label3 = nullptr;
+    std::array<QFrame*, 4> Line1{};         // the rules of the register panel
+    std::array<QFrame*, 2> Line2{};
     std::vector<QWidget*> tabOrder;         // the window's Tab order
 };
 
@@ -61,5 +67,38 @@ StartupControls BuildStartupLayout(QWidget* window);
 
 // Background colour of a text field as the routines read it.
 QColor BackColor(const QLineEdit* field);
+
+// --- Building blocks of the panel builders (the *_layout.cpp files) ----------
+// Places and sizes are in twips, relative to the panel that holds the control.
+namespace layout {
+
+// Liberation Mono stands in for Courier New (same metrics, fixed pitch).
+QFont FixedFont(double points, bool bold = false);
+// Liberation Sans stands in for MS Sans Serif and Microsoft Sans Serif.
+QFont SansFont(double points, bool bold = false);
+
+void Place(QWidget* control, int left, int top, int width, int height);
+// Paints the widget's own background in `colour`.
+void FillBackground(QWidget* widget, const QColor& colour);
+
+QLineEdit* MakeField(QWidget* panel, const QString& name, int left, int top, int width,
+                     int height, int maxLength, Qt::Alignment alignment, const QFont& font);
+// A label as tall as its font; `width` 0 makes it as wide as its caption.
+QLabel* MakeLabel(QWidget* panel, const QString& name, const QString& caption, int left,
+                  int top, const QFont& font, int width = 0,
+                  Qt::Alignment alignment = Qt::AlignLeft);
+QPushButton* MakeButton(QWidget* panel, const QString& name, const QString& caption,
+                        int left, int top, int width, int height);
+// A one-pixel rule from (x1, y1) to (x2, y2); either x1 == x2 or y1 == y2.
+QFrame* MakeLine(QWidget* panel, const QString& name, int x1, int y1, int x2, int y2);
+
+// The controls of each panel; the panels themselves already exist in `c.Pict`.
+void BuildRegisterPanel(StartupControls& c);
+void BuildHeaderPanel(StartupControls& c);
+void BuildSearchPanel(StartupControls& c);
+// The captions of the label array Label4, on the register and header panels.
+void BuildLabels(StartupControls& c);
+
+}  // namespace layout
 
 }  // namespace screen

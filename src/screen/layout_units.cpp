@@ -1,0 +1,136 @@
+// Units, fonts and the small factories the panel builders share: twips to
+// pixels, the stand-in fonts, and text fields, labels, buttons and rules
+// created at their place in twips.
+#include "screen/startup_layout.h"
+
+#include <QFrame>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPalette>
+#include <QPushButton>
+#include <QScreen>
+
+#include <cmath>
+
+namespace screen {
+
+namespace {
+
+// A twip is 1/1440 of a logical inch.
+constexpr double TwipsPerInch = 1440.0;
+// Used when there is no screen to ask (no application object yet).
+constexpr double FallbackDpi = 96.0;
+
+double LogicalDpiX()
+{
+    if (QGuiApplication::instance() != nullptr) {
+        if (const QScreen* screen = QGuiApplication::primaryScreen())
+            return screen->logicalDotsPerInchX();
+    }
+    return FallbackDpi;
+}
+
+}  // namespace
+
+int Twips(int twips)
+{
+    return static_cast<int>(std::lround(twips * LogicalDpiX() / TwipsPerInch));
+}
+
+namespace layout {
+
+QFont FixedFont(double points, bool bold)
+{
+    QFont font(QStringLiteral("Liberation Mono"));
+    font.setStyleHint(QFont::TypeWriter);  // any fixed-pitch face if Liberation is missing
+    font.setFixedPitch(true);
+    font.setPointSizeF(points);
+    font.setBold(bold);
+    return font;
+}
+
+QFont SansFont(double points, bool bold)
+{
+    QFont font(QStringLiteral("Liberation Sans"));
+    font.setStyleHint(QFont::SansSerif);
+    font.setPointSizeF(points);
+    font.setBold(bold);
+    return font;
+}
+
+void Place(QWidget* control, int left, int top, int width, int height)
+{
+    control->setGeometry(Twips(left), Twips(top), Twips(width), Twips(height));
+}
+
+void FillBackground(QWidget* widget, const QColor& colour)
+{
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::Window, colour);
+    widget->setPalette(palette);
+    widget->setAutoFillBackground(true);
+}
+
+QLineEdit* MakeField(QWidget* panel, const QString& name, int left, int top, int width,
+                     int height, int maxLength, Qt::Alignment alignment, const QFont& font)
+{
+    auto* field = new QLineEdit(panel);
+    field->setObjectName(name);
+    field->setFont(font);
+    field->setMaxLength(maxLength);
+    field->setAlignment(alignment | Qt::AlignVCenter);
+    Place(field, left, top, width, height);
+    return field;
+}
+
+QLabel* MakeLabel(QWidget* panel, const QString& name, const QString& caption, int left,
+                  int top, const QFont& font, int width, Qt::Alignment alignment)
+{
+    auto* label = new QLabel(panel);
+    label->setObjectName(name);
+    // Plain text keeps runs of blanks, which the column headings rely on.
+    label->setTextFormat(Qt::PlainText);
+    label->setText(caption);
+    label->setFont(font);
+    label->setAlignment(alignment | Qt::AlignVCenter);
+    label->setFocusPolicy(Qt::NoFocus);
+    const QSize hint = label->sizeHint();
+    label->setGeometry(Twips(left), Twips(top), width > 0 ? Twips(width) : hint.width(),
+                       hint.height());
+    return label;
+}
+
+QPushButton* MakeButton(QWidget* panel, const QString& name, const QString& caption,
+                        int left, int top, int width, int height)
+{
+    auto* button = new QPushButton(caption, panel);
+    button->setObjectName(name);
+    button->setFont(SansFont(8.25));
+    // Enter moves between fields; it must never press a button by itself.
+    button->setAutoDefault(false);
+    button->setDefault(false);
+    Place(button, left, top, width, height);
+    return button;
+}
+
+QFrame* MakeLine(QWidget* panel, const QString& name, int x1, int y1, int x2, int y2)
+{
+    auto* line = new QFrame(panel);
+    line->setObjectName(name);
+    line->setFrameShadow(QFrame::Plain);
+    line->setLineWidth(1);
+    line->setFocusPolicy(Qt::NoFocus);
+    if (y1 == y2) {
+        line->setFrameShape(QFrame::HLine);
+        line->setGeometry(Twips(x1), Twips(y1), Twips(x2) - Twips(x1) + 1, 1);
+    } else {
+        line->setFrameShape(QFrame::VLine);
+        line->setGeometry(Twips(x1), Twips(y1), 1, Twips(y2) - Twips(y1) + 1);
+    }
+    return line;
+}
+
+}  // namespace layout
+
+}  // namespace screen

@@ -1,0 +1,201 @@
+// The register panel Pict(1): the top band (mode title, version, code and
+// description), the three register columns ARRIVI, CUSTODIA and DEPOSITO, the
+// single fields beside them, the periods row, the buttons, the document-type
+// list and the rules that frame the columns.
+#include "screen/startup_layout.h"
+
+#include <QComboBox>
+#include <QDate>
+#include <QDateEdit>
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QPushButton>
+
+namespace screen::layout {
+
+namespace {
+
+// Every field of the register panel is this tall.
+constexpr int FieldHeight = 375;
+constexpr double FieldPoints = 11.25;
+
+const QColor TitleText(0, 0, 128);
+const QColor TitleBack(128, 255, 128);
+
+QString Indexed(const char* name, int index)
+{
+    return QStringLiteral("%1(%2)").arg(QLatin1String(name)).arg(index);
+}
+
+void SetBase(QLineEdit* field, const QColor& colour)
+{
+    QPalette palette = field->palette();
+    palette.setColor(QPalette::Base, colour);  // every colour group, disabled included
+    field->setPalette(palette);
+}
+
+void MakeTxt(StartupControls& c, int index, int left, int top, int width, int maxLength,
+             Qt::Alignment alignment)
+{
+    c.Txt[index] = MakeField(c.Pict[1], Indexed("Txt", index), left, top, width, FieldHeight,
+                             maxLength, alignment, FixedFont(FieldPoints));
+}
+
+void BuildTopBand(StartupControls& c)
+{
+    QWidget* panel = c.Pict[1];
+
+    c.Label1 = MakeLabel(panel, QStringLiteral("Label1"),
+                         QStringLiteral("GESTIONE REGISTRI PROCEDURA SEMPLIFICATA"), 480, 90,
+                         SansFont(12, true), 7920, Qt::AlignHCenter);
+    Place(c.Label1, 480, 90, 7920, 300);
+    QPalette title = c.Label1->palette();
+    title.setColor(QPalette::WindowText, TitleText);
+    c.Label1->setPalette(title);
+    FillBackground(c.Label1, TitleBack);
+
+    c.lbVer = MakeLabel(panel, QStringLiteral("lbVer"), QStringLiteral("Vers."), 9495, 135,
+                        SansFont(8.25), 1905, Qt::AlignHCenter);
+    Place(c.lbVer, 9495, 135, 1905, 257);
+    QPalette version = c.lbVer->palette();
+    version.setColor(QPalette::WindowText, TitleText);
+    c.lbVer->setPalette(version);
+
+    c.DicKod = MakeField(panel, QStringLiteral("DicKod"), 1215, 495, 1635, FieldHeight, 10,
+                         Qt::AlignLeft, FixedFont(FieldPoints, true));
+    SetBase(c.DicKod, DocTypeColour);
+
+    MakeTxt(c, 1, 4410, 495, 4470, 30, Qt::AlignLeft);
+    SetBase(c.Txt[1], Qt::white);
+}
+
+// One register column: series and last chronological number, five pairs of
+// document type and number, row and guarantee amount. `first` is the index of
+// the series field; the other indexes follow from it.
+void BuildColumn(StartupControls& c, int first, int left, int numberLeft)
+{
+    MakeTxt(c, first, left, 1620, 465, 2, Qt::AlignLeft);
+    MakeTxt(c, first + 1, numberLeft, 1620, 1000, 6, Qt::AlignRight);
+    for (int k = 1; k <= 5; ++k) {
+        const int top = 2025 + 405 * (k - 1);
+        MakeTxt(c, first + 2 * k, left, top, 600, 3, Qt::AlignLeft);
+        SetBase(c.Txt[first + 2 * k], DocTypeColour);
+        MakeTxt(c, first + 2 * k + 1, numberLeft, top, 1000, 6, Qt::AlignRight);
+    }
+    MakeTxt(c, first + 12, left, 4095, 1000, 6, Qt::AlignRight);
+    MakeTxt(c, first + 13, left, 4545, 2310, 16, Qt::AlignRight);
+}
+
+void BuildColumns(StartupControls& c)
+{
+    BuildColumn(c, 22, 1215, 1875);  // ARRIVI
+    BuildColumn(c, 36, 5085, 5745);  // CUSTODIA
+    BuildColumn(c, 50, 9075, 9750);  // DEPOSITO
+
+    // The CUSTODIA document types copy those of ARRIVI; the first four are
+    // never typed into. Txt(46) stays enabled like every other field.
+    for (int index : {38, 40, 42, 44})
+        c.Txt[index]->setEnabled(false);
+}
+
+void BuildSingleFields(StartupControls& c)
+{
+    MakeTxt(c, 64, 9075, 4965, 1000, 6, Qt::AlignRight);   // last load number
+    MakeTxt(c, 65, 9075, 5370, 1000, 6, Qt::AlignRight);   // last unload number
+    MakeTxt(c, 66, 9075, 5805, 1005, 6, Qt::AlignRight);   // warehouse number
+    MakeTxt(c, 67, 10080, 5805, 340, 1, Qt::AlignHCenter); // its check character
+    MakeTxt(c, 68, 5535, 6255, 600, 3, Qt::AlignLeft);     // exit abbreviation, CUSTODIA
+    MakeTxt(c, 69, 9480, 6255, 600, 3, Qt::AlignLeft);     // exit abbreviation, DEPOSITO
+    MakeTxt(c, 70, 1815, 7560, 940, 6, Qt::AlignRight);    // authorisation number
+    MakeTxt(c, 71, 2745, 7560, 330, 1, Qt::AlignHCenter);  // its check character
+    SetBase(c.Txt[68], DocTypeColour);
+    SetBase(c.Txt[69], DocTypeColour);
+}
+
+// The period of each register: the start date and the length in months.
+void BuildPeriods(StartupControls& c)
+{
+    constexpr int PickerLeft[3] = {900, 4785, 8730};
+    constexpr int ListLeft[3] = {2865, 6690, 10635};
+    constexpr int Top = 6825;
+    const QDate first(2000, 1, 1);
+    const QDate last(2099, 12, 31);
+
+    for (int i = 0; i < 3; ++i) {
+        auto* picker = new QDateEdit(c.Pict[1]);
+        picker->setObjectName(Indexed("lbData", i));
+        picker->setFont(SansFont(9.75));
+        picker->setDateRange(first, last);
+        picker->setCalendarPopup(false);
+        // ARRIVI shows the date as the regional settings write it.
+        picker->setDisplayFormat(i == 0 ? picker->locale().dateFormat(QLocale::ShortFormat)
+                                        : QStringLiteral("dd/MM/yy"));
+        Place(picker, PickerLeft[i], Top, 1350, FieldHeight);
+        c.lbData[i] = picker;
+
+        auto* months = new QComboBox(c.Pict[1]);
+        months->setObjectName(Indexed("Combo1", i));
+        months->setEditable(false);
+        months->setFont(FixedFont(FieldPoints));
+        Place(months, ListLeft[i], Top, 660, FieldHeight);
+        c.Combo1[i] = months;
+    }
+}
+
+void BuildButtons(StartupControls& c)
+{
+    struct Button {
+        int index;
+        const char* caption;
+        int left;
+    };
+    static constexpr Button Buttons[] = {
+        {1, "&CONFERMA", 3510}, {3, "&ANNULLA", 5040}, {0, "&ELIMINA", 6570},
+        {4, "&TESTATE", 8100},  {2, "&USCITA", 9630},
+    };
+    for (const Button& b : Buttons) {
+        c.cmdD[b.index] = MakeButton(c.Pict[1], Indexed("cmdD", b.index),
+                                     QString::fromLatin1(b.caption), b.left, 7530, 1545, 420);
+    }
+}
+
+void BuildDocTypeList(StartupControls& c)
+{
+    auto* list = new QListView(c.Pict[1]);
+    list->setObjectName(QStringLiteral("List1"));
+    list->setFont(FixedFont(9.75));
+    list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    list->setSelectionMode(QAbstractItemView::SingleSelection);
+    list->setUniformItemSizes(true);
+    Place(list, 1530, 5445, 5440, 300);
+    c.List1 = list;
+}
+
+void BuildRules(StartupControls& c)
+{
+    QWidget* panel = c.Pict[1];
+    c.Line1[1] = MakeLine(panel, Indexed("Line1", 1), 0, 945, 11565, 945);
+    c.Line1[0] = MakeLine(panel, Indexed("Line1", 0), 0, 1305, 11565, 1305);
+    c.Line1[2] = MakeLine(panel, Indexed("Line1", 2), 0, 7290, 11565, 7290);
+    c.Line1[3] = MakeLine(panel, Indexed("Line1", 3), 1005, 6705, 11570, 6705);
+    c.Line2[0] = MakeLine(panel, Indexed("Line2", 0), 3735, 945, 3735, 7290);
+    c.Line2[1] = MakeLine(panel, Indexed("Line2", 1), 7605, 945, 7605, 7290);
+}
+
+}  // namespace
+
+void BuildRegisterPanel(StartupControls& c)
+{
+    BuildRules(c);
+    BuildTopBand(c);
+    BuildColumns(c);
+    BuildSingleFields(c);
+    BuildPeriods(c);
+    BuildButtons(c);
+    // Created last so that, once shown, it lies over the fields it drops below.
+    BuildDocTypeList(c);
+}
+
+}  // namespace screen::layout

@@ -1,0 +1,376 @@
+// The profile (INI) service: reading and writing one value of a Windows-style
+// profile file, byte-exact apart from the one line a write changes, with
+// atomic replacement and a cross-process lock for writers; and the suite's
+// ReadIni/WriteIni routines on top of it.
+#include "shell/profile.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <cerrno>
+#include <cstring>
+#include <optional>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace shell {
+
+namespace {
+
+// ReadIni asks for a buffer of 100 characters, one of them the closing NUL.
+constexpr int ReadIniMaxChars = 99;
+
+// --- Windows-1252 -----------------------------------------------------------
+// Code points of the bytes 0x80..0x9F; the five bytes Windows-1252 leaves
+// undefined map to the C1 control of the same value, so every byte converts
+// to a distinct character and back.
+constexpr char16_t Cp1252High[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
+};
+
+char AnsiByte(char32_t ucs)
+{
+    if (ucs < 0x80 || (ucs >= 0xA0 && ucs <= 0xFF))
+        return char(ucs);
+    for (int i = 0; i < 32; ++i) {
+        if (Cp1252High[i] == ucs)
+            return char(0x80 + i);
+    }
+    return '?';
+}
+
+// --- Parsing ----------------------------------------------------------------
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+QByteArray TrimBlanks(const QByteArray& text)
+{
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && IsBlank(text[begin]))
+        ++begin;
+    while (end > begin && IsBlank(text[end - 1]))
+        --end;
+    return text.mid(begin, end - begin);
+}
+
+bool SameName(const QByteArray& a, const QByteArray& b)
+{
+    return FromAnsi(a).compare(FromAnsi(b), Qt::CaseInsensitive) == 0;
+}
+
+// One line of the file, by byte offsets: [begin, end) is its text without the
+// line break, [end, next) the break itself ("\n", "\r\n" or nothing at EOF).
+struct Line {
+    enum Kind { Other, Section, Entry } kind = Other;
+    qsizetype begin = 0;
+    qsizetype end = 0;
+    qsizetype next = 0;
+    QByteArray name;        // section name or key, trimmed
+    QByteArray value;       // entry value, trimmed
+    qsizetype keyEnd = 0;   // offset just past the key's last non-blank byte
+};
+
+std::vector<Line> ParseLines(const QByteArray& content)
+{
+    std::vector<Line> lines;
+    qsizetype pos = 0;
+    while (pos < content.size()) {
+        Line line;
+        line.begin = pos;
+        qsizetype nl = content.indexOf('\n', pos);
+        line.next = nl < 0 ? content.size() : nl + 1;
+        line.end = nl < 0 ? content.size() : nl;
+        if (line.end > line.begin && content[line.end - 1] == '\r')
+            --line.end;
+        pos = line.next;
+
+        qsizetype start = line.begin;
+        while (start < line.end && IsBlank(content[start]))
+            ++start;
+        if (start == line.end || content[start] == ';') {
+            lines.push_back(line);
+            continue;
+        }
+        const QByteArray text = content.mid(start, line.end - start);
+        if (text.startsWith('[')) {
+            qsizetype close = text.lastIndexOf(']');
+            line.kind = Line::Section;
+            line.name = TrimBlanks(text.mid(1, close < 0 ? -1 : close - 1));
+        } else if (qsizetype eq = text.indexOf('='); eq > 0) {
+            QByteArray key = TrimBlanks(text.left(eq));
+            if (!key.isEmpty()) {
+                line.kind = Line::Entry;
+                line.name = key;
+                line.value = TrimBlanks(text.mid(eq + 1));
+                line.keyEnd = start + text.left(eq).indexOf(key) + key.size();
+            }
+        }
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+// Index of the first section header with that name, or -1.
+qsizetype FindSection(const std::vector<Line>& lines, const QByteArray& section)
+{
+    for (size_t i = 0; i < lines.size(); ++i) {
+        if (lines[i].kind == Line::Section && SameName(lines[i].name, section))
+            return qsizetype(i);
+    }
+    return -1;
+}
+
+// --- Files ------------------------------------------------------------------
+// The whole file; nullopt when it cannot be read, an empty array with
+// `missing` set when it does not exist.
+std::optional<QByteArray> ReadWholeFile(const QString& path, bool* missing)
+{
+    *missing = false;
+    if (path.isEmpty()) {
+        *missing = true;
+        return QByteArray();
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        if (!QFileInfo::exists(path)) {
+            *missing = true;
+            return QByteArray();
+        }
+        return std::nullopt;
+    }
+    QByteArray content = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return std::nullopt;
+    return content;
+}
+
+bool WriteAll(int fd, const QByteArray& data)
+{
+    const char* p = data.constData();
+    qsizetype left = data.size();
+    while (left > 0) {
+        ssize_t n = ::write(fd, p, size_t(left));
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        p += n;
+        left -= n;
+    }
+    return true;
+}
+
+// Replaces `path` with `content`: a temporary file in the same folder, synced
+// to disk, then renamed over the old one, so a reader sees either the old file
+// or the new one, never a part of either. The old file's permissions are kept.
+bool ReplaceFile(const QString& path, const QByteArray& content)
+{
+    const QByteArray target = QFile::encodeName(path);
+    const QByteArray temp = target + ".tmp" + QByteArray::number(qint64(::getpid()));
+    int fd = ::open(temp.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (fd < 0)
+        return false;
+    struct stat old;
+    bool ok = true;
+    if (::stat(target.constData(), &old) == 0)
+        ok = ::fchmod(fd, old.st_mode & 07777) == 0;
+    ok = ok && WriteAll(fd, content) && ::fsync(fd) == 0;
+    ok = (::close(fd) == 0) && ok;
+    ok = ok && ::rename(temp.constData(), target.constData()) == 0;
+    if (!ok) {
+        ::unlink(temp.constData());
+        return false;
+    }
+    // Make the rename itself durable.
+    const QByteArray folder = QFile::encodeName(QFileInfo(path).absolutePath());
+    int dir = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir >= 0) {
+        ::fsync(dir);
+        ::close(dir);
+    }
+    return true;
+}
+
+// An exclusive lock on "<file>.lock", held while the object lives. The lock
+// file is never removed: removing it would let two writers lock two files.
+class WriterLock {
+public:
+    explicit WriterLock(const QString& path)
+    {
+        const QByteArray name = QFile::encodeName(path) + ".lock";
+        fd_ = ::open(name.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+        if (fd_ < 0)
+            return;
+        while (::flock(fd_, LOCK_EX) != 0) {
+            if (errno != EINTR) {
+                ::close(fd_);
+                fd_ = -1;
+                return;
+            }
+        }
+    }
+    ~WriterLock()
+    {
+        if (fd_ >= 0)
+            ::close(fd_);  // releases the lock
+    }
+    WriterLock(const WriterLock&) = delete;
+    WriterLock& operator=(const WriterLock&) = delete;
+    bool held() const { return fd_ >= 0; }
+
+private:
+    int fd_ = -1;
+};
+
+bool HasLineBreakOrNul(const QByteArray& text)
+{
+    return text.contains('\n') || text.contains('\r') || text.contains('\0');
+}
+
+}  // namespace
+
+// --- Windows-1252 -----------------------------------------------------------
+QString FromAnsi(const QByteArray& bytes)
+{
+    QString text;
+    text.reserve(bytes.size());
+    for (char c : bytes) {
+        const auto b = static_cast<unsigned char>(c);
+        text.append(b >= 0x80 && b < 0xA0 ? QChar(Cp1252High[b - 0x80]) : QChar(b));
+    }
+    return text;
+}
+
+QByteArray ToAnsi(const QString& text)
+{
+    QByteArray bytes;
+    bytes.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c.isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+            bytes.append('?');  // one replacement per character, not per half
+            ++i;
+            continue;
+        }
+        bytes.append(AnsiByte(c.unicode()));
+    }
+    return bytes;
+}
+
+// --- The profile service --------------------------------------------------
+QByteArray GetProfileValue(const QString& file, const QByteArray& section,
+                           const QByteArray& key, bool* found)
+{
+    if (found)
+        *found = false;
+    bool missing = false;
+    const std::optional<QByteArray> content = ReadWholeFile(file, &missing);
+    if (!content)
+        return {};
+    const std::vector<Line> lines = ParseLines(*content);
+    const QByteArray wantedKey = TrimBlanks(key);
+    qsizetype i = FindSection(lines, TrimBlanks(section));
+    if (i < 0)
+        return {};
+    for (++i; i < qsizetype(lines.size()) && lines[i].kind != Line::Section; ++i) {
+        if (lines[i].kind == Line::Entry && SameName(lines[i].name, wantedKey)) {
+            if (found)
+                *found = true;
+            return lines[i].value;
+        }
+    }
+    return {};
+}
+
+bool WriteProfileValue(const QString& file, const QByteArray& section,
+                       const QByteArray& key, const QByteArray& value)
+{
+    // A line break in any part would write further lines (a forged key or
+    // section); a key must also read back as a key.
+    const QByteArray sectionName = TrimBlanks(section);
+    const QByteArray keyName = TrimBlanks(key);
+    if (file.isEmpty() || sectionName.isEmpty() || keyName.isEmpty()
+        || HasLineBreakOrNul(sectionName) || HasLineBreakOrNul(keyName)
+        || HasLineBreakOrNul(value) || keyName.contains('=') || keyName.startsWith('[')
+        || keyName.startsWith(';'))
+        return false;
+
+    // Write through a symbolic link to the file it names, not over the link.
+    QString path = file;
+    if (const QString canonical = QFileInfo(file).canonicalFilePath(); !canonical.isEmpty())
+        path = canonical;
+
+    WriterLock lock(path);
+    if (!lock.held())
+        return false;
+
+    bool missing = false;
+    const std::optional<QByteArray> read = ReadWholeFile(path, &missing);
+    if (!read)
+        return false;  // never replace a file we could not read
+    QByteArray content = *read;
+
+    const qsizetype firstBreak = content.indexOf('\n');
+    const QByteArray eol = firstBreak > 0 && content[firstBreak - 1] == '\r' ? "\r\n" : "\n";
+    const std::vector<Line> lines = ParseLines(content);
+
+    QByteArray updated;
+    qsizetype s = FindSection(lines, sectionName);
+    if (s < 0) {
+        updated = content;
+        if (!updated.isEmpty() && !updated.endsWith('\n'))
+            updated += eol;
+        updated += '[' + sectionName + ']' + eol + keyName + '=' + value + eol;
+    } else {
+        qsizetype lastFilled = s;  // the line after which a new key goes
+        qsizetype i = s + 1;
+        for (; i < qsizetype(lines.size()) && lines[i].kind != Line::Section; ++i) {
+            const Line& line = lines[i];
+            if (line.kind == Line::Entry && SameName(line.name, keyName)) {
+                updated = content.left(line.keyEnd) + '=' + value + content.mid(line.end);
+                break;
+            }
+            if (!TrimBlanks(content.mid(line.begin, line.end - line.begin)).isEmpty())
+                lastFilled = i;
+        }
+        if (updated.isNull()) {
+            const Line& after = lines[lastFilled];
+            if (after.next == after.end)  // the file's last line, with no break
+                updated = content.left(after.next) + eol + keyName + '=' + value;
+            else
+                updated = content.left(after.next) + keyName + '=' + value + eol
+                          + content.mid(after.next);
+        }
+    }
+    if (!missing && updated == content)
+        return true;
+    return ReplaceFile(path, updated);
+}
+
+// --- The suite's routines -------------------------------------------------
+QString ReadIni(const QString& file, const QString& section, const QString& key)
+{
+    const QByteArray value = GetProfileValue(file, ToAnsi(section), ToAnsi(key));
+    return CutAtNul(FromAnsi(value).left(ReadIniMaxChars));
+}
+
+void WriteIni(const QString& file, const QString& section, const QString& key,
+              const QString& value)
+{
+    WriteProfileValue(file, ToAnsi(section), ToAnsi(key), ToAnsi(value));
+}
+
+QString CutAtNul(const QString& text)
+{
+    const qsizetype nul = text.indexOf(QChar(u'\0'));
+    return nul < 0 ? text : text.left(nul);
+}
+
+}  // namespace shell

@@ -1,0 +1,34 @@
+// Test helper: writes many values to one INI file through the profile service,
+// so a test can run several writers as separate processes at once.
+// Usage: ini_writer FILE SECTION TAG COUNT
+// For i = 0..COUNT-1 it writes TAG_i=v and then TAG_count=i (three digits).
+#include "shell/profile.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <cstdio>
+#include <cstdlib>
+
+int main(int argc, char** argv)
+{
+    if (argc != 5) {
+        std::fprintf(stderr, "usage: ini_writer FILE SECTION TAG COUNT\n");
+        return 2;
+    }
+    const QString file = QString::fromLocal8Bit(argv[1]);
+    const QByteArray section = argv[2];
+    const QByteArray tag = argv[3];
+    const int count = std::atoi(argv[4]);
+    int failures = 0;
+    for (int i = 0; i < count; ++i) {
+        if (!shell::WriteProfileValue(file, section, tag + '_' + QByteArray::number(i), "v"))
+            ++failures;
+        if (!shell::WriteProfileValue(file, section, tag + "_count",
+                                      QByteArray::number(i).rightJustified(3, '0')))
+            ++failures;
+    }
+    if (failures)
+        std::fprintf(stderr, "ini_writer: %d writes failed\n", failures);
+    return failures ? 1 : 0;
+}

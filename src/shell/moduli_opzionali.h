@@ -30,6 +30,9 @@ public:
     void lanciaProcedura(const QString& Programma);
 
     QString nomeChiave() const { return nomeChiave_; }
+    // Whether the last attivaProcedura or lanciaProcedura started the called
+    // program or brought its running instance forward.
+    bool proceduraRaggiunta() const { return proceduraRaggiunta_; }
 
 private:
     store::MessageBoxes& boxes_;
@@ -40,10 +43,12 @@ private:
     QString codiceDittaChiamata_;
     QString numeroHandleString_;
     int numeroHandle_ = 0;
+    bool proceduraRaggiunta_ = false;
 };
 
 // Starts or activates the sibling program whose section is `name`, then hands
-// it the company code.
+// it the company code (never an empty one, and only when the program was
+// started or brought forward).
 void LaunchModule(const QString& name, store::MessageBoxes& boxes);
 
 // The busy mouse pointer around a hand-off.

@@ -1,0 +1,260 @@
+// The hand-off to sibling programs: starting one, bringing its running
+// instance forward, handing it the company code, and the two messages, with a
+// stand-in sibling program (tests/programs/fake_sibling).
+#include "shell/moduli_opzionali.h"
+#include "shell/platform.h"
+#include "shell/process_state.h"
+#include "shell/profile.h"
+#include "support/scripted_boxes.h"
+#include "test_programs.h"
+#include "x11_probe.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QGuiApplication>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include <signal.h>
+
+using namespace shell;
+using testing_support::ScriptedBoxes;
+
+namespace {
+
+struct Started {
+    long long pid = 0;
+    QStringList arguments;
+};
+
+class HandoffTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        IniFile = dir_.filePath("Morvanex.ini");
+        CompanyCode = "Acme";
+        record_ = dir_.filePath("pavoxa.record");
+        command_ = '"' + shell_tests::TestProgram("fake_sibling") + "\" \"" + record_
+                   + "\" --ditta \"due parole\"";
+        ASSERT_TRUE(QFile::exists(shell_tests::TestProgram("fake_sibling")));
+    }
+
+    void TearDown() override
+    {
+        for (const Started& s : recorded())
+            pids_.insert(s.pid);
+        for (long long pid : pids_) {
+            if (pid > 0)
+                ::kill(pid_t(pid), SIGKILL);
+        }
+        IniFile.clear();
+        CompanyCode.clear();
+    }
+
+    void configure() { WriteIni(IniFile, "APPLICATIVI", "Pavoxa", command_); }
+
+    // The instances of the stand-in started so far, in order.
+    QList<Started> recorded() const
+    {
+        QList<Started> list;
+        QFile file(record_);
+        if (!file.open(QIODevice::ReadOnly))
+            return list;
+        for (const QByteArray& line : file.readAll().split('\n')) {
+            if (line.isEmpty())
+                continue;
+            QStringList fields = QString::fromUtf8(line).split('\t');
+            Started s;
+            s.pid = fields.takeFirst().toLongLong();
+            fields.removeFirst();  // the record file itself
+            s.arguments = fields;
+            list << s;
+        }
+        return list;
+    }
+
+    // Waits until `count` instances have recorded themselves.
+    QList<Started> waitForInstances(int count) const
+    {
+        QElapsedTimer timer;
+        timer.start();
+        while (recorded().size() < count && timer.elapsed() < 10000)
+            QThread::msleep(20);
+        return recorded();
+    }
+
+    // An instance started as if by an earlier hand-off, its window up.
+    long long startInstance()
+    {
+        const std::optional<long long> pid = StartProgram(command_);
+        EXPECT_TRUE(pid.has_value());
+        if (!pid)
+            return 0;
+        pids_.insert(*pid);
+        const int before = int(recorded().size());
+        waitForInstances(before + 1);
+        return *pid;
+    }
+
+    QString handle() const { return ReadIni(IniFile, "Pavoxa", "HANDLE"); }
+
+    QTemporaryDir dir_;
+    QString record_;
+    QString command_;
+    std::set<long long> pids_;
+    ScriptedBoxes boxes_;
+};
+
+TEST_F(HandoffTest, ProgramNotConfiguredIsReportedAndNothingIsWritten)
+{
+    WriteIni(IniFile, "BASE", "DITTA", "ACME");
+    boxes_.expect(store::BoxAnswer::Ok);
+    LaunchModule("Pavoxa", boxes_);
+
+    ASSERT_EQ(boxes_.seen().size(), 1u);
+    EXPECT_EQ(boxes_.seen()[0].prompt, "Pavoxa non presente su " + IniFile);
+    EXPECT_EQ(boxes_.seen()[0].code, store::BoxCode::OkOnly);
+    EXPECT_EQ(boxes_.seen()[0].title, "");
+    // The section of a program that is not there is not created.
+    bool found = true;
+    GetProfileValue(IniFile, "Pavoxa", "DITTA", &found);
+    EXPECT_FALSE(found);
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+}
+
+TEST_F(HandoffTest, NoRecordedInstanceStartsTheProgramAndHandsOverTheCompany)
+{
+    // The command line (temporary paths) is longer than ReadIni's 99
+    // characters: it must reach the program whole.
+    ASSERT_GT(command_.size(), 99);
+    configure();
+    WriteIni(IniFile, "Pavoxa", "HANDLE", "   ");
+    WriteIni(IniFile, "Pavoxa", "DITTA", "VECCHIA");
+    LaunchModule("Pavoxa", boxes_);
+
+    const QList<Started> started = waitForInstances(1);
+    ASSERT_EQ(started.size(), 1);
+    EXPECT_EQ(started[0].arguments, QStringList({"--ditta", "due parole"}));
+    EXPECT_EQ(handle(), QString::number(started[0].pid));
+    // The caller's code was not read on this path: the program's own company
+    // goes over, not an empty code.
+    EXPECT_EQ(ReadIni(IniFile, "Pavoxa", "DITTA"), "Acme");
+    EXPECT_TRUE(boxes_.seen().empty());
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+}
+
+TEST_F(HandoffTest, SameCompanyBringsTheRunningInstanceForward)
+{
+    if (qEnvironmentVariableIsEmpty("DISPLAY"))
+        GTEST_SKIP() << "needs an X display (run under xvfb-run)";
+    configure();
+    const long long running = startInstance();
+    ASSERT_GT(running, 0);
+    WriteIni(IniFile, "Pavoxa", "HANDLE", QString::number(running));
+    WriteIni(IniFile, "Pavoxa", "DITTA", "acme");
+    WriteIni(IniFile, "BASE", "DITTA", "Acme");
+    shell_tests::FocusRootWindow();
+
+    LaunchModule("Pavoxa", boxes_);
+
+    EXPECT_TRUE(boxes_.seen().empty());
+    EXPECT_EQ(shell_tests::FocusedWindowPid(), running);
+    EXPECT_EQ(handle(), QString::number(running));
+    QThread::msleep(500);
+    EXPECT_EQ(recorded().size(), 1) << "a second instance was started";
+    EXPECT_EQ(ReadIni(IniFile, "Pavoxa", "DITTA"), "ACME");
+}
+
+TEST_F(HandoffTest, AnotherCompanyStartsANewInstance)
+{
+    configure();
+    const long long running = startInstance();
+    ASSERT_GT(running, 0);
+    WriteIni(IniFile, "Pavoxa", "HANDLE", QString::number(running));
+    WriteIni(IniFile, "Pavoxa", "DITTA", "ALTRA");
+    WriteIni(IniFile, "BASE", "DITTA", "beta");
+
+    LaunchModule("Pavoxa", boxes_);
+
+    const QList<Started> started = waitForInstances(2);
+    ASSERT_EQ(started.size(), 2);
+    EXPECT_NE(started[1].pid, running);
+    EXPECT_EQ(handle(), QString::number(started[1].pid));
+    EXPECT_EQ(ReadIni(IniFile, "Pavoxa", "DITTA"), "BETA");
+    EXPECT_TRUE(boxes_.seen().empty());
+}
+
+TEST_F(HandoffTest, InstanceThatIsGoneOrUnreadableIsStartedAnew)
+{
+    configure();
+    WriteIni(IniFile, "BASE", "DITTA", "ACME");
+    WriteIni(IniFile, "Pavoxa", "DITTA", "ACME");
+
+    // A process that has ended (and been reaped).
+    QProcess ended;
+    ended.start("true", {});
+    ASSERT_TRUE(ended.waitForFinished());
+    const long long gone = ended.processId() > 0 ? ended.processId() : 999999;
+    EXPECT_FALSE(ActivateProgram(gone));
+    WriteIni(IniFile, "Pavoxa", "HANDLE", QString::number(gone));
+    LaunchModule("Pavoxa", boxes_);
+    ASSERT_EQ(waitForInstances(1).size(), 1);
+    EXPECT_EQ(handle(), QString::number(recorded()[0].pid));
+
+    // Values that are no process id, including ones that would address
+    // process groups, start anew too.
+    int expected = 1;
+    for (const char* value : {"abc", "12abc", "0", "-1", "99999999999"}) {
+        WriteIni(IniFile, "Pavoxa", "HANDLE", value);
+        LaunchModule("Pavoxa", boxes_);
+        ++expected;
+        const QList<Started> started = waitForInstances(expected);
+        ASSERT_EQ(started.size(), expected) << value;
+        EXPECT_EQ(handle(), QString::number(started.last().pid)) << value;
+    }
+    EXPECT_TRUE(boxes_.seen().empty());
+}
+
+TEST_F(HandoffTest, ProgramThatCannotStartIsReportedAndKeepsTheSection)
+{
+    const QString missing = dir_.filePath("nowhere/pavoxa") + " --ditta x";
+    WriteIni(IniFile, "APPLICATIVI", "Pavoxa", missing);
+    WriteIni(IniFile, "Pavoxa", "HANDLE", "777777");
+    WriteIni(IniFile, "Pavoxa", "DITTA", "ALTRA");
+    WriteIni(IniFile, "BASE", "DITTA", "ACME");
+    boxes_.expect(store::BoxAnswer::Ok);
+
+    LaunchModule("Pavoxa", boxes_);
+
+    ASSERT_EQ(boxes_.seen().size(), 1u);
+    EXPECT_EQ(boxes_.seen()[0].prompt, missing + " non trovato");
+    EXPECT_EQ(boxes_.seen()[0].code, store::BoxCode::OkOnly);
+    EXPECT_EQ(boxes_.seen()[0].title, "");
+    EXPECT_EQ(handle(), "777777");
+    // The recorded instance still works for its own company.
+    EXPECT_EQ(ReadIni(IniFile, "Pavoxa", "DITTA"), "ALTRA");
+}
+
+TEST(PlatformProcessTest, StartAndActivateRefuseWhatTheyCannotReach)
+{
+    EXPECT_FALSE(StartProgram("").has_value());
+    EXPECT_FALSE(StartProgram("   ").has_value());
+    EXPECT_FALSE(StartProgram("/no/such/program arg").has_value());
+    EXPECT_FALSE(ActivateProgram(0));
+    EXPECT_FALSE(ActivateProgram(-1));
+    // This process is alive but has no X window (offscreen platform).
+    EXPECT_FALSE(ActivateProgram(CurrentProcessId()));
+
+    const QByteArray display = qgetenv("DISPLAY");
+    qunsetenv("DISPLAY");
+    EXPECT_FALSE(ActivateProgram(CurrentProcessId()));
+    if (!display.isEmpty())
+        qputenv("DISPLAY", display);
+}
+
+}  // namespace

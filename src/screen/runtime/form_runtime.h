@@ -5,21 +5,26 @@
 // with the suite's codes). It knows nothing about registers.
 #pragma once
 
+#include "key_codes.h"
 #include "store/message_boxes.h"
 
 #include <QApplication>
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <QWidget>
+#include <Qt>
 
 #include <deque>
 #include <functional>
+#include <memory>
 #include <unordered_map>
 #include <vector>
 
 class QAbstractButton;
+class QKeyEvent;
+class QMouseEvent;
 class QLineEdit;
-class QWidget;
 
 namespace screen {
 
@@ -102,28 +107,49 @@ public:
     static const std::vector<FormRuntime*>& all();
 
 private:
-    struct Handlers;
+    // What the window registered for one control.
+    struct Handlers {
+        std::function<void()> gotFocus, lostFocus, change, click, mouseDown, dblClick;
+        QMetaObject::Connection changeConnection, clickConnection, destroyedConnection;
+    };
     Handlers& handlersOf(QWidget* control);
+    const Handlers* findHandlers(const QWidget* control) const;
+    void raise(QWidget* control, std::function<void()> Handlers::*event);
+    bool inside(const QWidget* widget) const;
+    bool known(const QWidget* widget) const;
     QWidget* controlOf(QObject* receiver) const;
+
+    // Focus (form_runtime.cpp)
     void focusChanged(QWidget* old, QWidget* now);
     void moveFocus(QWidget* to);
-    bool handleKey(QWidget* target, QKeyEvent* event);
-    bool handleMousePress(QWidget* control, QEvent* event);
-    void pressAccelerator(QChar letter);
-    void tabFrom(QWidget* control, bool backwards);
-    void runQueuedKeys();
-    void deliverKey(int qtKey, Qt::KeyboardModifiers modifiers);
+    void transition(QWidget* to);
+    void putQtFocusOn(QWidget* control);
 
-    QWidget* form_;
+    // Mouse (mouse_events.cpp)
+    bool handleMousePress(QWidget* receiver, QMouseEvent* event);
+    bool handleDoubleClick(QWidget* receiver, QMouseEvent* event);
+
+    // Keys (key_preview.cpp, send_keys.cpp)
+    bool handleKey(QWidget* target, QKeyEvent* event);
+    bool pressAccelerator(QChar letter);
+    void tabFrom(QWidget* control, bool backwards);
+    void scheduleKeys();
+    void runQueuedKeys();
+    bool keysBlocked() const;
+    QWidget* keyTarget() const;
+
+    QPointer<QWidget> form_;
     QString programTitle_;
     std::unordered_map<const QWidget*, std::unique_ptr<Handlers>> handlers_;
-    std::vector<QWidget*> tabOrder_;
-    QPointer<QWidget> current_;
-    QPointer<QWidget> pendingFocus_;
+    std::vector<QPointer<QWidget>> tabOrder_;
+    QMetaObject::Connection focusConnection_;
+    QPointer<QWidget> current_;       // the control last reported by GotFocus
+    QPointer<QWidget> pendingFocus_;  // SetFocus asked for inside a LostFocus
     bool inLostFocus_ = false;
-    bool dispatching_ = false;
-    int boxDepth_ = 0;
-    std::deque<QString> queuedKeys_;
+    bool dispatching_ = false;        // the runtime itself is moving Qt's focus
+    int boxDepth_ = 0;                // message boxes open
+    int keyDepth_ = 0;                // keys being handled
+    std::deque<KeyStroke> queuedKeys_;  // SendKeys waiting to act
     bool keysScheduled_ = false;
 };
 
@@ -133,6 +159,9 @@ class RuntimeApplication : public QApplication {
 public:
     RuntimeApplication(int& argc, char** argv);
     bool notify(QObject* receiver, QEvent* event) override;
+    // Delivers an event the Qt way, past the runtimes (a key the runtime has
+    // already previewed, or its replacement).
+    static bool deliver(QObject* receiver, QEvent* event);
 };
 
 }  // namespace screen

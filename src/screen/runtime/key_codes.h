@@ -1,0 +1,41 @@
+// Translation between Qt's key events and the key codes the screen routines
+// use: virtual key codes and the shift mask for KeyDown, the character code
+// (KeyAscii) for KeyPress, and keystrokes for a changed KeyAscii or for a
+// SendKeys string.
+#pragma once
+
+#include <QString>
+#include <Qt>
+
+#include <vector>
+
+namespace screen {
+
+// One keystroke as a Qt key event carries it.
+struct KeyStroke {
+    int key = 0;  // Qt::Key
+    Qt::KeyboardModifiers modifiers;
+    QString text;
+};
+
+// The virtual key code of a Qt key (65-90 letters, 48-57 digits, 112-123
+// F1-F12, 13 Enter, 37-40 arrows, ...); 0 for a key with no code.
+int VirtualKeyCode(int qtKey, Qt::KeyboardModifiers modifiers);
+
+// The KeyDown shift mask: 1 Shift, 2 Ctrl, 4 Alt.
+int ShiftMaskOf(Qt::KeyboardModifiers modifiers);
+
+// The character code a key types (KeyAscii), or 0 when it types none: Alt
+// combinations, arrows, function keys and Delete type nothing; Ctrl+letter
+// types the control code (Ctrl+C 3, Ctrl+R 18, Ctrl+V 22).
+int KeyAsciiOf(int qtKey, Qt::KeyboardModifiers modifiers, const QString& text);
+
+// The keystroke that types the character code `keyAscii`.
+KeyStroke KeyStrokeTyping(int keyAscii);
+
+// The keystrokes of a SendKeys string: "{TAB}", "{DOWN}", "%U", "~", plain
+// characters, with the prefixes "+" Shift, "^" Ctrl and "%" Alt and names in
+// braces ("{ENTER}", "{F4}", "{DOWN 3}"). Unknown names are skipped.
+std::vector<KeyStroke> ParseSendKeys(const QString& keys);
+
+}  // namespace screen

@@ -1,0 +1,164 @@
+// Modal message boxes: the QMessageBox for a code, and FormRuntime::MsgBox,
+// which shows it (or hands it to the test hook) and then puts the focus back
+// on the control that had it, raising no focus events.
+#include "message_box.h"
+
+#include "flag_scope.h"
+#include "form_runtime.h"
+
+#include <QMessageBox>
+#include <QPushButton>
+
+#include <array>
+#include <vector>
+
+namespace screen {
+
+namespace {
+
+// The property of each button that holds its answer number.
+constexpr const char* AnswerProperty = "boxAnswer";
+
+namespace Answer {
+constexpr int Ok = 1;
+constexpr int Cancel = 2;
+constexpr int Abort = 3;
+constexpr int Retry = 4;
+constexpr int Ignore = 5;
+constexpr int Yes = 6;
+constexpr int No = 7;
+}  // namespace Answer
+
+struct ButtonSpec {
+    const char* text;  // UTF-8
+    int answer;
+};
+
+struct ButtonSet {
+    std::vector<ButtonSpec> buttons;
+    int escapeAnswer;
+};
+
+ButtonSet buttonSet(int code)
+{
+    const ButtonSpec ok{"OK", Answer::Ok};
+    const ButtonSpec cancel{"Annulla", Answer::Cancel};
+    const ButtonSpec abort{"Interrompi", Answer::Abort};
+    const ButtonSpec retry{"Riprova", Answer::Retry};
+    const ButtonSpec ignore{"Ignora", Answer::Ignore};
+    const ButtonSpec yes{"S\u00ec", Answer::Yes};
+    const ButtonSpec no{"No", Answer::No};
+    switch (code & 7) {
+    case 1: return {{ok, cancel}, Answer::Cancel};
+    case 2: return {{abort, retry, ignore}, Answer::Abort};
+    case 3: return {{yes, no, cancel}, Answer::Cancel};
+    case 4: return {{yes, no}, Answer::No};
+    case 5: return {{retry, cancel}, Answer::Cancel};
+    default: return {{ok}, Answer::Ok};
+    }
+}
+
+QMessageBox::Icon iconOf(int code)
+{
+    switch (code & 0x70) {
+    case 16: return QMessageBox::Critical;
+    case 32: return QMessageBox::Question;
+    case 48: return QMessageBox::Warning;
+    case 64: return QMessageBox::Information;
+    default: return QMessageBox::NoIcon;
+    }
+}
+
+std::function<int(const BoxRequest&)>& boxAnswerer()
+{
+    static std::function<int(const BoxRequest&)> answerer;
+    return answerer;
+}
+
+}  // namespace
+
+std::unique_ptr<QMessageBox> BuildMessageBox(const QString& prompt, int code, const QString& title,
+                                             QWidget* parent)
+{
+    auto box = std::make_unique<QMessageBox>(parent);
+    box->setWindowTitle(title);
+    box->setIcon(iconOf(code));
+    // Plain text: a prompt holding "<" is shown as written, and the
+    // carriage-return line breaks of the routines become Qt's.
+    box->setTextFormat(Qt::PlainText);
+    QString text = prompt;
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace('\r', '\n');
+    box->setText(text);
+
+    const ButtonSet set = buttonSet(code);
+    std::vector<QPushButton*> buttons;
+    QPushButton* escape = nullptr;
+    for (const ButtonSpec& spec : set.buttons) {
+        // One role for all keeps the buttons in the order given on every
+        // desktop's button layout.
+        QPushButton* button = box->addButton(QString::fromUtf8(spec.text), QMessageBox::ActionRole);
+        button->setProperty(AnswerProperty, spec.answer);
+        if (spec.answer == set.escapeAnswer)
+            escape = button;
+        buttons.push_back(button);
+    }
+    const std::size_t defaultIndex =
+        std::min<std::size_t>(static_cast<std::size_t>((code >> 8) & 3), buttons.size() - 1);
+    box->setDefaultButton(buttons[defaultIndex]);
+    box->setEscapeButton(escape);
+    return box;
+}
+
+int MessageBoxAnswer(const QMessageBox& box)
+{
+    QAbstractButton* button = box.clickedButton();
+    if (!button)
+        button = box.escapeButton();
+    return button ? button->property(AnswerProperty).toInt() : Answer::Cancel;
+}
+
+void FormRuntime::SetBoxAnswerer(std::function<int(const BoxRequest&)> answerer)
+{
+    boxAnswerer() = std::move(answerer);
+}
+
+int FormRuntime::MsgBox(const QString& prompt, int code, const QString& title)
+{
+    const QString shownTitle = title.isEmpty() ? programTitle_ : title;
+    QPointer<QWidget> hadFocus = QApplication::focusWidget();
+    if (!inside(hadFocus))
+        hadFocus = nullptr;
+
+    // Keys sent before the box wait until it is closed.
+    ++boxDepth_;
+    QPointer<FormRuntime> self = this;
+    int answer = 0;
+    bool shown = false;
+    if (auto answerer = boxAnswerer()) {
+        answer = answerer({prompt, code, shownTitle});
+    } else {
+        auto box = BuildMessageBox(prompt, code, shownTitle, form_);
+        shown = true;
+        box->exec();
+        answer = MessageBoxAnswer(*box);
+    }
+    if (!self)
+        return answer;
+    --boxDepth_;
+
+    // Not every platform gives the focus back when a modal box closes: the
+    // runtime does, without raising LostFocus or GotFocus.
+    if (shown && hadFocus && hadFocus->isVisible()) {
+        FlagScope scope(dispatching_, true);
+        QWidget* window = hadFocus->window();
+        if (QApplication::activeWindow() != window) {
+            window->activateWindow();
+            QApplication::setActiveWindow(window);
+        }
+        hadFocus->setFocus(Qt::OtherFocusReason);
+    }
+    scheduleKeys();
+    return answer;
+}
+
+}  // namespace screen

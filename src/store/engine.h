@@ -107,6 +107,7 @@ public:
     // "SELECT * FROM <table>", or with "WHERE <column> LIKE '<pattern>'" when
     // a column is given. In the pattern "*" matches any run of characters and
     // every other character matches itself; the text is bound, never spliced.
+    // Filtered rows come in the order of the filtered column.
     virtual std::unique_ptr<Snapshot> openSnapshot(const QString& table,
                                                    const QString& likeColumn = {},
                                                    const QString& likePattern = {}) = 0;

@@ -6,17 +6,13 @@
 
 namespace store {
 
-namespace {
-
-QString withoutTrailingBlanks(const QString& text)
+QString WithoutTrailingBlanks(const QString& text)
 {
     qsizetype end = text.size();
     while (end > 0 && text.at(end - 1) == QLatin1Char(' '))
         --end;
     return text.left(end);
 }
-
-}  // namespace
 
 int HeaderLineIndex(int block, int line)
 {
@@ -25,7 +21,7 @@ int HeaderLineIndex(int block, int line)
 
 QString StoredHeaderLine(const QString& text)
 {
-    return withoutTrailingBlanks(text) + QLatin1Char(' ');
+    return WithoutTrailingBlanks(text) + QLatin1Char(' ');
 }
 
 HeaderLines ReadHeaderLines(TableCursor& header, const QString& code)

@@ -15,6 +15,8 @@ inline const QString WriteHeaderFailed = QStringLiteral("ERRORE NELLA SCRITTURA 
 using HeaderLines = std::array<QString, 22>;
 
 int HeaderLineIndex(int block, int line);
+// The text without its trailing blanks.
+QString WithoutTrailingBlanks(const QString& text);
 // The stored form of a line: trailing blanks removed, then exactly one blank.
 QString StoredHeaderLine(const QString& text);
 

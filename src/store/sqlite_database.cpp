@@ -66,6 +66,7 @@ public:
         sql += QStringLiteral(" WHERE %1 LIKE ?1").arg(quoted(shape.columns[column]));
         if (escaped)
             sql += QStringLiteral(" ESCAPE '\\'");
+        sql += QStringLiteral(" ORDER BY %1").arg(quoted(shape.columns[column]));
         return makeSnapshot(db_, sql, like);
     }
 

@@ -1,0 +1,100 @@
+// The document-type list: the document types offered under a document-type
+// field, and the check of a typed code when the field is left. A
+// document-type field is recognised by its light-yellow background alone.
+#include "screen/startup.h"
+
+#include "store/null_conversions.h"
+#include "store/schema.h"
+
+#include <QLineEdit>
+#include <QListView>
+#include <QStringListModel>
+
+namespace screen {
+
+namespace {
+
+QString text(const store::Value& value)
+{
+    return value.isNull() ? QString() : value.toString();
+}
+
+}  // namespace
+
+void Startup::FillDocTypeList()
+{
+    QStringList lines;
+    try {
+        auto snapshot = company.database->openSnapshot(store::DocTypeTable, QStringLiteral("Codice"),
+                                                       QStringLiteral("*"));
+        const int code = snapshot->fieldIndex(QStringLiteral("Codice"));
+        const int description = snapshot->fieldIndex(QStringLiteral("Descrizione"));
+        const int kind = snapshot->fieldIndex(QStringLiteral("tipo"));
+        for (; !snapshot->atEnd(); snapshot->moveNext())
+            lines << store::Fixed(text(snapshot->field(code)), 4) + QStringLiteral(" - ") +
+                         store::Fixed(text(snapshot->field(description)), 30) + QStringLiteral(" - ") +
+                         text(snapshot->field(kind));
+        snapshot->close();
+    } catch (const store::EngineError& error) {
+        runtime_->MsgBox(QStringLiteral("ERRORE NELLA LETTURA DEI TIPI DOCUMENTO") + QLatin1Char('\n') +
+                             error.description(),
+                         store::BoxCode::OkOnly);
+    }
+    docTypeModel_->setStringList(lines);
+}
+
+void Startup::ShowDocTypeList()
+{
+    SkipExitCheck = true;
+    if (CurField < 1 || CurField > 71)
+        return;
+    QLineEdit* field = c.Txt[CurField];
+    if (BackColor(field) != DocTypeColour)
+        return;
+    int x = field->x();
+    int y = field->y() + field->height();
+    const int innerWidth = window_->width();
+    const int innerHeight = window_->height();
+    if (x + c.List1->width() > innerWidth)
+        x = innerWidth - c.List1->width();
+    if (y + c.List1->height() > innerHeight)
+        y = field->y() - c.List1->height();
+    c.List1->move(x, y);
+    c.List1->show();
+    c.List1->raise();
+    runtime_->SetFocus(c.List1);
+}
+
+void Startup::List1_DblClick()
+{
+    QLineEdit* field = c.Txt[CurField];
+    const QString line = selectedLine(c.List1);
+    if (!line.isEmpty()) {
+        // The list shows four characters of the code; the field keeps its length.
+        runtime_->SetText(field, line.left(4).trimmed().left(field->maxLength()));
+        MirrorCustodySeries(CurField);
+    }
+    if (CurField + 1 <= 71)
+        runtime_->SetFocus(c.Txt[CurField + 1]);
+}
+
+void Startup::List1_LostFocus()
+{
+    c.List1->hide();
+}
+
+void Startup::CheckDocType(int Index)
+{
+    QLineEdit* field = c.Txt[Index];
+    const QString code = field->text().trimmed();
+    if (BackColor(field) != DocTypeColour || code.isEmpty())
+        return;
+    store::TableCursor& cursor = *company.DocTypeCursor;
+    cursor.seek(QStringLiteral("="), code);
+    if (!cursor.noMatch())
+        return;
+    runtime_->MsgBox(QStringLiteral("TIPO DOCUMENTO INESISTENTE"), store::BoxCode::OkOnly);
+    runtime_->SetFocus(field);
+}
+
+}  // namespace screen

@@ -1,0 +1,78 @@
+// The buttons of the register panel: confirm, abandon, delete, header lines,
+// exit; and the return to the code field that ends the work on a register.
+#include "screen/startup.h"
+
+#include "shell/process_state.h"
+#include "store/register_save.h"
+
+#include <QLineEdit>
+
+namespace screen {
+
+void Startup::cmdD_Click(int Index)
+{
+    if (Index == 2)
+        SkipExitCheck = true;
+    switch (Index) {
+    case 0:
+        DeleteRegisterAsked();
+        break;
+    case 1:
+        // A failed write keeps the register and its edits on the screen, so
+        // the operator can confirm again once the cause is gone, or abandon.
+        if (store::WriteRegister(company, ReadScreen(), RegisterRecord, *runtime_))
+            ReturnToCodeField();
+        break;
+    case 2:
+        Unload();
+        break;
+    case 3:
+        ReturnToCodeField();
+        break;
+    case 4:
+        OpenHeaderPanel();
+        break;
+    case 5:
+        ConfirmHeaderPanel();
+        break;
+    case 6:
+        CancelHeaderPanel();
+        break;
+    default:
+        ReturnToCodeField();
+    }
+}
+
+void Startup::cmdD_MouseDown(int Index)
+{
+    if (Index == 2)
+        SkipExitCheck = true;
+}
+
+void Startup::ReturnToCodeField()
+{
+    RegisterRecord.SspCodice = QStringLiteral(" ");
+    ClearScreen();
+    ClearRegister();
+    c.DicKod->setEnabled(true);
+    runtime_->SetFocus(c.DicKod);
+}
+
+void Startup::DeleteRegisterAsked()
+{
+    shell::Answer = runtime_->MsgBox(QStringLiteral("CONFERMI LA CANCELLAZIONE DEL REGISTRO?"),
+                                     store::BoxCode::YesNoQuestionNoDefault,
+                                     QStringLiteral("MORVANEX - CONFERMA"));
+    if (shell::Answer == store::BoxAnswer::No) {
+        ClearScreen();
+        ClearRegister();
+        c.DicKod->setEnabled(true);
+        runtime_->SetFocus(c.DicKod);
+        return;
+    }
+    // A failed delete keeps both rows and the register on the screen.
+    if (store::DeleteRegister(company, RegisterRecord.SspCodice, *runtime_))
+        ReturnToCodeField();
+}
+
+}  // namespace screen

@@ -1,0 +1,84 @@
+// The register-code field and the lookup: a typed code is sought and its
+// register shown for change, or offered for insertion.
+#include "screen/startup.h"
+
+#include "shell/process_state.h"
+#include "store/schema.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace screen {
+
+void Startup::DicKod_GotFocus()
+{
+    CurField = 0;
+    SelectAllText(c.DicKod);
+    c.Label1->setText(ModeCaption[Mode::Gestione]);
+    for (int i : {0, 1, 3, 4})
+        c.cmdD[i]->hide();
+}
+
+void Startup::DicKod_LostFocus()
+{
+    RegisterRecord.SspCodice = c.DicKod->text().trimmed();
+    if (RegisterRecord.SspCodice.isEmpty() || SkipExitCheck)
+        return;
+    FindRegister();
+    if (ScreenMode == Mode::Gestione) {
+        RegisterRecord.SspCodice = QStringLiteral(" ");
+        ClearScreen();
+        ClearRegister();
+        c.DicKod->setEnabled(true);
+        runtime_->SetFocus(c.DicKod);
+    }
+}
+
+void Startup::DicKod_DblClick()
+{
+    SkipExitCheck = true;
+    OpenSearchPanel();
+}
+
+void Startup::FindRegister()
+{
+    ScreenMode = Mode::Gestione;
+    ClearRegister();
+    store::TableCursor& cursor = *company.RegisterCursor;
+    cursor.setIndex(store::PrimaryIndex);
+    cursor.seek(QStringLiteral("="), RegisterRecord.SspCodice);
+    if (cursor.noMatch()) {
+        shell::Answer = runtime_->MsgBox(QStringLiteral("REGISTRO INESISTENTE: INSERISCO"),
+                                         store::BoxCode::YesNoQuestionNoDefault,
+                                         QStringLiteral("MORVANEX - CONFERMA"));
+        if (shell::Answer == store::BoxAnswer::No) {
+            c.DicKod->setEnabled(true);
+            ScreenMode = Mode::Gestione;
+        } else {
+            c.DicKod->setEnabled(false);
+            ScreenMode = Mode::Inserimento;
+        }
+    } else {
+        c.DicKod->setEnabled(false);
+        ScreenMode = Mode::Variazione;
+        store::LoadRegister(cursor, RegisterRecord);
+    }
+    ShowRegister();
+    ShowButtonsForMode();
+    c.Label1->setText(ModeCaption[ScreenMode]);
+    SelectAllText(c.Txt[1]);
+}
+
+void Startup::ShowButtonsForMode()
+{
+    const bool open = ScreenMode != Mode::Gestione;
+    c.cmdD[0]->setVisible(ScreenMode == Mode::Variazione);
+    c.cmdD[1]->setVisible(open);
+    c.cmdD[3]->setVisible(open);
+    c.cmdD[4]->setVisible(open);
+    if (ScreenMode == Mode::Inserimento)
+        CurField = 1;
+}
+
+}  // namespace screen

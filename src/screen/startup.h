@@ -1,0 +1,140 @@
+// The window Startup: the program's one window. Its state and its event
+// handlers; the routines live in the files named after what they do
+// (start-up, register lookup, buttons, header panel, keyboard, the lists).
+#pragma once
+
+#include "screen/runtime/form_runtime.h"
+#include "screen/startup_layout.h"
+#include "store/header_lines.h"
+#include "store/register_record.h"
+#include "store/screen_values.h"
+#include "store/tables.h"
+
+#include <QObject>
+#include <QString>
+
+#include <array>
+#include <functional>
+
+class QStringListModel;
+
+namespace lookups { class SearchListModel; }
+
+namespace screen {
+
+// Screen modes: what the register screen holds.
+namespace Mode {
+constexpr int Gestione = 0;     // no register, waiting for a code
+constexpr int Variazione = 1;   // an existing register is being changed
+constexpr int Inserimento = 2;  // a new register is being inserted
+}  // namespace Mode
+
+class Startup : public QObject {
+public:
+    Startup();
+    ~Startup() override;
+
+    // --- Start-up and shut-down ---------------------------------------------
+    void Form_Load();
+    void Form_Activate();
+    void Form_Unload();
+    // Shows the window and raises Form_Activate, as loading the form did.
+    void Show();
+    // Unloads the window: Form_Unload, then the window closes.
+    void Unload();
+    // Ends the process at once. Tests replace it to watch the ending.
+    static std::function<void(int)> EndProcess;
+    bool ended() const { return ended_; }
+
+    // --- Register lookup and screen (register_lookup.cpp, register_screen.cpp)
+    void DicKod_GotFocus();
+    void DicKod_LostFocus();
+    void DicKod_DblClick();
+    void FindRegister();
+    void ClearScreen();
+    void ClearRegister();
+    void ShowRegister();
+    store::ScreenValues ReadScreen() const;
+    void ShowButtonsForMode();
+
+    // --- Buttons (register_buttons.cpp, header_panel.cpp) ---------------------
+    void cmdD_Click(int Index);
+    void cmdD_MouseDown(int Index);
+    void ReturnToCodeField();
+    void DeleteRegisterAsked();
+    void OpenHeaderPanel();
+    void ConfirmHeaderPanel();
+    void CancelHeaderPanel();
+
+    // --- Keyboard (keyboard.cpp) ------------------------------------------------
+    void Form_KeyDown(int& KeyCode, int Shift);
+    void Form_KeyPress(int& KeyAscii);
+    void GlobalHotKeys(int KeyCode, int Shift);
+    void Txt_GotFocus(int Index);
+    void Txt_LostFocus(int Index);
+    void Txt_DblClick(int Index);
+    void PreviousField();
+    void NextField();
+    void MirrorCustodySeries(int Index);
+    void AdvanceWhenFull(QLineEdit* field, int key);
+    void EnterAsTab(int code);
+    void SelectAllText(QLineEdit* control);
+
+    // --- Register search panel (lookups/search_panel.cpp) -----------------------
+    void OpenSearchPanel();
+    void CloseSearchPanel();
+    void FillSearchList(QListView* list, const QString& filter);
+    void FocusSearchField();
+    void CodTab_GotFocus();
+    void CodTab_Change();
+    void CodTab_LostFocus();
+    void DescTab_GotFocus();
+    void DescTab_Change();
+    void DescTab_LostFocus();
+    void Lista_GotFocus();
+    void Lista_DblClick();
+    void Lista_LostFocus();
+    void Lista_MouseDown();
+    void cmd_r_Click(int Index);
+    void cmd_r_MouseDown(int Index);
+
+    // --- Document-type list (lookups/doc_type_list.cpp) -------------------------
+    void FillDocTypeList();
+    void ShowDocTypeList();
+    void List1_DblClick();
+    void List1_LostFocus();
+    void CheckDocType(int Index);
+
+    // --- What the routines work on ---------------------------------------------
+    StartupControls c;
+    FormRuntime& runtime() { return *runtime_; }
+    store::CompanyDatabase company;
+    store::RegisterRecord RegisterRecord;
+
+    bool SkipExitCheck = false;
+    bool ListHasFocus = false;
+    int CurField = 1;
+    int EnterMode = 2;
+    int ScreenMode = Mode::Gestione;
+    int SearchField = 1;
+    std::array<QString, 3> ModeCaption;
+    store::HeaderLines HeaderBackup;
+
+private:
+    void wireEvents();
+    void filterGotFocus(QLineEdit* field, int mode);
+    void filterLostFocus(QLineEdit* field, QLabel* label, QLineEdit* other, QLabel* otherLabel);
+    void focusAfterSearch();
+    void closeHeaderPanel();
+    QString selectedLine(QListView* list) const;
+    void endProcess(int code);
+
+    QWidget* window_ = nullptr;
+    std::unique_ptr<FormRuntime> runtime_;
+    lookups::SearchListModel* searchModel_ = nullptr;
+    QStringListModel* docTypeModel_ = nullptr;
+    int headerReturnField_ = 1;
+    bool ended_ = false;
+};
+
+}  // namespace screen

@@ -1,0 +1,122 @@
+// Start-up and shut-down of the window Startup: the INI file, the company and
+// its database, the three tables, the window's initial state; and the ending.
+#include "screen/startup.h"
+
+#include "shell/ini_location.h"
+#include "shell/moduli_opzionali.h"
+#include "shell/platform.h"
+#include "shell/process_state.h"
+#include "shell/profile.h"
+#include "shell/sub_routines.h"
+#include "shell/user_settings.h"
+#include "version.h"
+
+#include <QComboBox>
+#include <QDate>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QLocale>
+#include <QPushButton>
+#include <QScreen>
+
+namespace screen {
+
+namespace {
+
+const QString DesignCaption = QStringLiteral("GESTIONE TABELLE PER PROCEDURE SEMPLIFICATE IMPORT");
+const QString ModeSuffix = QStringLiteral(" PROC. SEMPLIFICATA IMPORT");
+
+// Height of the document-type list once shown, in twips.
+constexpr int DocTypeListHeightTwips = 1700;
+
+}  // namespace
+
+void Startup::Form_Load()
+{
+    SkipExitCheck = false;
+    // Key preview is always on: the runtime hands every key to Form_KeyDown first.
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect area = screen->availableGeometry();
+        window_->move(area.left() + (area.width() - window_->width()) / 2,
+                      area.top() + (area.height() - window_->height()) / 3);
+    }
+    ListHasFocus = false;
+    CurField = 1;
+    shell::IniFile = shell::FindIniFile();
+    shell::BusyPointerOff();
+    window_->setWindowTitle(DesignCaption + QString(40, QLatin1Char(' ')) + QLatin1Char('(') +
+                            QLocale().toString(QDate::currentDate(), QLocale::LongFormat) +
+                            QLatin1Char(')'));
+    shell::CompanyCode = shell::ReadIni(shell::IniFile, QStringLiteral("BASE"), QStringLiteral("DITTA"));
+    shell::DataDir = shell::ReadIni(shell::IniFile, QStringLiteral("PATH"), QStringLiteral("DIRINI"));
+    if (shell::DataDir.trimmed().isEmpty())
+        shell::DataDir = shell::CurrentDriveRoot();
+    if (!shell::DirectoryExists(shell::DataDir))
+        shell::CreateDirectoryOneLevel(shell::DataDir);
+    shell::DatabasePath = shell::DataDir + shell::CompanyCode + QStringLiteral("/quelda.mdb");
+
+    try {
+        company.database = store::openDatabase(shell::DatabasePath);
+    } catch (const store::EngineError&) {
+        shell::BusyPointerOff();
+        shell::MessageText = QStringLiteral("SOCIETA' INESISTENTE");
+        shell::Answer = runtime_->MsgBox(shell::MessageText, store::BoxCode::RetryCancelCritical,
+                                         QStringLiteral("MORVANEX - ERRORE"));
+        if (shell::Answer == store::BoxAnswer::Cancel)
+            Unload();
+        return;
+    }
+
+    store::OpenRegisterTable(company, *runtime_);
+    if (!company.RegisterTableOpen)
+        return;
+    store::OpenHeaderTable(company, *runtime_);
+    if (!company.HeaderTableOpen)
+        return;
+    store::OpenDocTypeTable(company, *runtime_);
+    if (!company.DocTypeTableOpen)
+        return;
+
+    c.List1->hide();
+    c.List1->resize(c.List1->width(), Twips(DocTypeListHeightTwips));
+    ModeCaption = {QStringLiteral("GESTIONE") + ModeSuffix, QStringLiteral("VARIAZIONE") + ModeSuffix,
+                   QStringLiteral("INSERIMENTO") + ModeSuffix};
+    for (QComboBox* months : c.Combo1) {
+        months->clear();
+        for (int n = 1; n <= 12; ++n)
+            months->addItem(shell::PadLeft(QString::number(n), 2));
+        months->setCurrentIndex(-1);
+    }
+    FillDocTypeList();
+    EnterMode = 2;
+    c.Pict[0]->hide();
+    c.Pict[0]->setEnabled(false);
+    c.Pict[1]->setEnabled(true);
+    c.Pict[2]->hide();
+    c.Pict[2]->setEnabled(false);
+    c.lbVer->setText(QStringLiteral("Versione %1.%2.%3")
+                         .arg(QUENVOL_VERSION_MAJOR)
+                         .arg(QUENVOL_VERSION_MINOR)
+                         .arg(QUENVOL_VERSION_PATCH));
+    ClearScreen();
+}
+
+void Startup::Form_Activate()
+{
+    if (company.RegisterTableOpen && company.HeaderTableOpen && company.DocTypeTableOpen)
+        return;
+    endProcess(0);
+}
+
+void Startup::Form_Unload()
+{
+    store::CloseTables(company);
+    company.RegisterTableOpen = company.HeaderTableOpen = company.DocTypeTableOpen = false;
+    shell::SaveSetting(shell::ExecutableName(), QStringLiteral("Setting"), QStringLiteral("ExePath"),
+                       shell::ProgramFolder());
+    endProcess(0);
+}
+
+}  // namespace screen

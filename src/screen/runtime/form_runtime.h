@@ -100,7 +100,9 @@ public:
     // Tests answer boxes through this hook instead of a person.
     static void SetBoxAnswerer(std::function<int(const BoxRequest&)> answerer);
 
-    // Called by RuntimeApplication::notify for every event; true = consumed.
+    // Called by RuntimeApplication::notify for every key press, mouse press and
+    // double-click, before Qt delivers it; true = consumed. Events of widgets
+    // outside the form (a message box, a popup) are left alone.
     bool preview(QObject* receiver, QEvent* event);
 
     // Every live runtime (one per window).

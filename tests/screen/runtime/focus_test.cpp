@@ -164,6 +164,34 @@ TEST_F(FocusTest, ABoxOrAPopupRaisesNoFocusEvents)
     EXPECT_EQ(w.runtime->ActiveControl(), w.combo);
     tab();
     EXPECT_EQ(w.take(), (Log{"Lost combo", "Got date"}));
+
+    // The date picker's calendar, opened with its arrow and closed with Escape.
+    QTest::mouseClick(w.date, Qt::LeftButton, {}, QPoint(w.date->width() - 4, w.date->height() / 2));
+    RuntimeWindow::settle();
+    QWidget* calendar = QApplication::activePopupWidget();
+    ASSERT_NE(calendar, nullptr);
+    QTest::keyClick(calendar, Qt::Key_Escape);
+    RuntimeWindow::settle();
+    EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
+    EXPECT_TRUE(w.take().empty());
+    EXPECT_EQ(w.runtime->ActiveControl(), w.date);
+    tab();
+    EXPECT_EQ(w.take(), (Log{"Lost date", "Got first"}));
+}
+
+TEST(FocusWithoutTabOrder, TabFollowsQtsFocusChainWithTheSameRules)
+{
+    testing_support::RuntimeBoxes boxes;
+    RuntimeWindow w;
+    w.runtime->setTabOrder({});
+    w.showActive();
+    w.runtime->SetFocus(w.first);
+    w.second->setEnabled(false);
+    w.take();
+    QTest::keyClick(RuntimeWindow::focused(), Qt::Key_Tab);
+    EXPECT_EQ(w.take(), (Log{"Lost first", "Got third"}));
+    QTest::keyClick(RuntimeWindow::focused(), Qt::Key_Backtab);
+    EXPECT_EQ(w.take(), (Log{"Lost third", "Got first"}));
 }
 
 TEST_F(FocusTest, ActivationLeavingAndComingBackRaisesNothing)

@@ -1,0 +1,115 @@
+// The real window Startup on a temporary company, for the window tests.
+#include "startup_fixture.h"
+
+#include "shell/platform.h"
+#include "shell/process_state.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QFile>
+#include <QLineEdit>
+#include <QLocale>
+#include <QTest>
+
+namespace screen_tests {
+
+void StartupFixture::SetUp()
+{
+    QLocale::setDefault(QLocale(QLocale::Italian, QLocale::Italy));
+    shell::SetProgramFolderForTesting(programFolder.path());
+    screen::Startup::EndProcess = [this](int) { ++endings; };
+    boxes = std::make_unique<testing_support::RuntimeBoxes>();
+    WriteIni();
+}
+
+void StartupFixture::TearDown()
+{
+    form.reset();
+    EXPECT_TRUE(boxes->allAnswered()) << "a box the test expected was never shown";
+    boxes.reset();
+    shell::SetProgramFolderForTesting(QString());
+}
+
+void StartupFixture::WriteIni(const QString& companyCode, const QString& dataDir)
+{
+    QFile ini(programFolder.path() + QStringLiteral("/Morvanex.ini"));
+    ASSERT_TRUE(ini.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    ini.write(QStringLiteral("[BASE]\nDITTA=%1\n[PATH]\nDIRINI=%2\n")
+                  .arg(companyCode, dataDir.isEmpty() ? company.dataDir() : dataDir)
+                  .toUtf8());
+}
+
+void StartupFixture::Load()
+{
+    form = std::make_unique<screen::Startup>();
+    form->Form_Load();
+}
+
+void StartupFixture::Start()
+{
+    Load();
+    form->Show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form->c.window));
+    settle();
+    if (form->company.RegisterTableOpen)
+        form->runtime().SetFocus(form->c.DicKod);
+    settle();
+}
+
+void StartupFixture::settle()
+{
+    for (int i = 0; i < 5; ++i)
+        QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
+
+QWidget* StartupFixture::focused() const
+{
+    return form->runtime().ActiveControl();
+}
+
+void StartupFixture::type(const QString& text)
+{
+    for (const QChar ch : text) {
+        QTest::keyClicks(QApplication::focusWidget(), QString(ch));
+        settle();
+    }
+}
+
+void StartupFixture::key(Qt::Key key, Qt::KeyboardModifiers modifiers)
+{
+    QTest::keyClick(QApplication::focusWidget(), key, modifiers);
+    settle();
+}
+
+void StartupFixture::click(QWidget* widget)
+{
+    QTest::mouseClick(widget, Qt::LeftButton);
+    settle();
+}
+
+void StartupFixture::doubleClick(QWidget* widget)
+{
+    QTest::mouseDClick(widget, Qt::LeftButton);
+    settle();
+}
+
+void StartupFixture::lookUp(const QString& code, int answerToInsert)
+{
+    if (answerToInsert)
+        boxes->expect(answerToInsert);
+    type(code);
+    key(Qt::Key_Return);
+}
+
+QString StartupFixture::text(int index) const
+{
+    return index == 0 ? form->c.DicKod->text() : form->c.Txt[index]->text();
+}
+
+QVariant StartupFixture::column(const QString& name, const QString& code) const
+{
+    return company.scalar(QStringLiteral("SELECT \"%1\" FROM TabellaSerieSemplificata WHERE SspCodice = '%2'")
+                              .arg(name, code));
+}
+
+}  // namespace screen_tests

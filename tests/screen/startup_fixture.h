@@ -1,0 +1,51 @@
+// The real window Startup on a temporary company, for tests that type into it
+// and click it as an operator would: the INI file in a temporary program
+// folder, boxes answered by script, the process ending watched, not done.
+#pragma once
+
+#include "screen/startup.h"
+#include "support/runtime_boxes.h"
+#include "support/temp_company.h"
+
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+class QAbstractButton;
+
+namespace screen_tests {
+
+class StartupFixture : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Writes Morvanex.ini in the program folder: company DEMO in the temp data folder.
+    void WriteIni(const QString& company = QStringLiteral("DEMO"), const QString& dataDir = {});
+    // Creates the window and runs Form_Load; Show() then activates it.
+    void Load();
+    void Start();  // Load, then Show, and wait until the window is active
+
+    // Typing and keys go to the control that has the focus, through the runtime.
+    void type(const QString& text);
+    void key(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
+    void click(QWidget* widget);
+    void doubleClick(QWidget* widget);
+    static void settle();
+    QWidget* focused() const;
+    // Types a code into DicKod and leaves it with Enter (the question answered).
+    void lookUp(const QString& code, int answerToInsert = 0);
+
+    QString text(int index) const;
+    QVariant column(const QString& column, const QString& code) const;
+
+    testing_support::TempCompany company{true};
+    QTemporaryDir programFolder;
+    std::unique_ptr<testing_support::RuntimeBoxes> boxes;
+    std::unique_ptr<screen::Startup> form;
+    int endings = 0;
+};
+
+}  // namespace screen_tests

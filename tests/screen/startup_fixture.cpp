@@ -17,6 +17,7 @@ void StartupFixture::SetUp()
 {
     QLocale::setDefault(QLocale(QLocale::Italian, QLocale::Italy));
     shell::SetProgramFolderForTesting(programFolder.path());
+    qputenv("XDG_CONFIG_HOME", configHome.path().toLocal8Bit());
     screen::Startup::EndProcess = [this](int) { ++endings; };
     boxes = std::make_unique<testing_support::RuntimeBoxes>();
     WriteIni();

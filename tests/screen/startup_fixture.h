@@ -43,6 +43,7 @@ protected:
 
     testing_support::TempCompany company{true};
     QTemporaryDir programFolder;
+    QTemporaryDir configHome;  // the per-user settings of this test alone
     std::unique_ptr<testing_support::RuntimeBoxes> boxes;
     std::unique_ptr<screen::Startup> form;
     int endings = 0;

@@ -1,0 +1,140 @@
+// Start-up and shut-down of the real window: the INI file and its defaults,
+// the company database and its tables with their boxes, the window's first
+// state, and what the endings record.
+#include "startup_fixture.h"
+
+#include "shell/platform.h"
+#include "shell/process_state.h"
+#include "shell/user_settings.h"
+
+#include <QComboBox>
+#include <QDate>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QLocale>
+#include <QPushButton>
+
+namespace screen_tests {
+
+namespace BoxAnswer = store::BoxAnswer;
+
+namespace {
+
+QString recordedExePath()
+{
+    return shell::GetSetting(QStringLiteral("Quenvol"), QStringLiteral("Setting"), QStringLiteral("ExePath"));
+}
+
+}  // namespace
+
+TEST_F(StartupFixture, WithNoIniFileTheCompanyIsEmptyAndTheDatabaseIsSoughtAtTheRoot)
+{
+    QFile::remove(programFolder.path() + "/Morvanex.ini");
+    boxes->expect(BoxAnswer::Retry);
+    Load();
+    EXPECT_EQ(shell::CompanyCode, "");
+    EXPECT_EQ(shell::DataDir, "/");
+    EXPECT_EQ(shell::DatabasePath, "//quelda.mdb");
+    EXPECT_EQ(shell::IniFile, shell::WindowsFolder() + "Morvanex.ini");
+    ASSERT_EQ(boxes->seen().size(), 1u);
+    EXPECT_EQ(boxes->seen()[0].prompt, "SOCIETA' INESISTENTE");
+    EXPECT_EQ(boxes->seen()[0].code, 21);
+    EXPECT_EQ(boxes->seen()[0].title, "MORVANEX - ERRORE");
+
+    // Retry ends at activation, without recording the program's folder.
+    EXPECT_EQ(endings, 0);
+    form->Show();
+    EXPECT_EQ(endings, 1);
+    EXPECT_EQ(recordedExePath(), "");
+}
+
+TEST_F(StartupFixture, BlankDataFolderCountsAsAbsent)
+{
+    WriteIni("DEMO", "   ");
+    boxes->expect(BoxAnswer::Retry);
+    Load();
+    EXPECT_EQ(shell::DataDir, "/");
+    EXPECT_EQ(shell::DatabasePath, "/DEMO/quelda.mdb");
+}
+
+TEST_F(StartupFixture, AMissingCompanyFolderIsCreatedAndCancelRecordsTheProgramFolder)
+{
+    const QString dataDir = company.folder() + "/nuova/";
+    WriteIni("NESSUNA", dataDir);
+    boxes->expect(BoxAnswer::Cancel);
+    Load();
+    EXPECT_TRUE(QDir(dataDir).exists());
+    EXPECT_EQ(boxes->prompts(), QStringList{"SOCIETA' INESISTENTE"});
+    EXPECT_EQ(endings, 1);
+    EXPECT_EQ(recordedExePath(), programFolder.path());
+}
+
+TEST_F(StartupFixture, AMissingDocumentTypeTableEndsAtActivationWithoutRecording)
+{
+    company.exec("DROP TABLE TabellaDocScorta");
+    boxes->expect(BoxAnswer::Cancel);
+    Load();
+    ASSERT_EQ(boxes->seen().size(), 1u);
+    EXPECT_EQ(boxes->seen()[0].prompt, "ERRORE IN APERTURA TABELLA TIPI DOCUMENTO");
+    EXPECT_EQ(boxes->seen()[0].code, 53);
+    EXPECT_EQ(boxes->seen()[0].title, "TABELLA TIPI DOCUMENTO");
+    EXPECT_TRUE(form->company.RegisterTableOpen);
+    EXPECT_TRUE(form->company.HeaderTableOpen);
+    EXPECT_FALSE(form->company.DocTypeTableOpen);
+    EXPECT_EQ(endings, 0);
+    form->Show();
+    EXPECT_EQ(endings, 1);
+    EXPECT_EQ(recordedExePath(), "");
+}
+
+TEST_F(StartupFixture, AGoodDatabaseGivesTheTitledWindowReadyForACode)
+{
+    Start();
+    const QString caption = form->c.window->windowTitle();
+    EXPECT_EQ(caption, "GESTIONE TABELLE PER PROCEDURE SEMPLIFICATE IMPORT" + QString(40, ' ') + "(" +
+                           QLocale().toString(QDate::currentDate(), QLocale::LongFormat) + ")");
+
+    EXPECT_TRUE(form->c.Pict[1]->isEnabled());
+    EXPECT_TRUE(form->c.Pict[1]->isVisible());
+    EXPECT_FALSE(form->c.Pict[0]->isVisible());
+    EXPECT_FALSE(form->c.Pict[0]->isEnabled());
+    EXPECT_FALSE(form->c.Pict[2]->isVisible());
+    EXPECT_FALSE(form->c.Pict[2]->isEnabled());
+    EXPECT_FALSE(form->c.List1->isVisible());
+    EXPECT_EQ(form->c.List1->height(), screen::Twips(1700));
+    EXPECT_EQ(form->c.lbVer->text(), "Versione 1.0.0");
+    EXPECT_EQ(form->c.Label1->text(), "GESTIONE PROC. SEMPLIFICATA IMPORT");
+    EXPECT_EQ(form->ModeCaption[2], "INSERIMENTO PROC. SEMPLIFICATA IMPORT");
+    for (QComboBox* months : form->c.Combo1) {
+        ASSERT_EQ(months->count(), 12);
+        EXPECT_EQ(months->itemText(0), " 1");
+        EXPECT_EQ(months->itemText(11), "12");
+        EXPECT_EQ(months->currentIndex(), -1);
+    }
+    EXPECT_EQ(form->c.List1->model()->rowCount(), company.count("TabellaDocScorta"));
+    EXPECT_EQ(form->EnterMode, 2);
+    EXPECT_EQ(focused(), form->c.DicKod);
+    for (int i : {0, 1, 3, 4})
+        EXPECT_FALSE(form->c.cmdD[i]->isVisible()) << i;
+    EXPECT_TRUE(form->c.cmdD[2]->isVisible());
+    EXPECT_EQ(endings, 0);
+
+    // Closing the window closes the tables and records the program's folder.
+    form->c.window->close();
+    EXPECT_EQ(endings, 1);
+    EXPECT_FALSE(form->company.RegisterCursor);
+    EXPECT_FALSE(form->company.DocTypeCursor);
+    EXPECT_EQ(recordedExePath(), programFolder.path());
+}
+
+TEST_F(StartupFixture, TheUsciteButtonEndsTheProgramAndRecordsTheFolder)
+{
+    Start();
+    click(form->c.cmdD[2]);
+    EXPECT_EQ(endings, 1);
+    EXPECT_EQ(recordedExePath(), programFolder.path());
+}
+
+}  // namespace screen_tests

@@ -111,6 +111,12 @@ void Startup::Show()
     window_->activateWindow();
     QApplication::setActiveWindow(window_);
     Form_Activate();
+    if (ended_)
+        return;
+    // The first control of the tab order that can take it gets the focus.
+    for (QWidget* control : c.tabOrder)
+        if (runtime_->SetFocus(control))
+            break;
 }
 
 void Startup::Unload()

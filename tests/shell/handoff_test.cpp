@@ -40,7 +40,7 @@ protected:
         CompanyCode = "Acme";
         record_ = dir_.filePath("pavoxa.record");
         command_ = '"' + shell_tests::TestProgram("fake_sibling") + "\" \"" + record_
-                   + "\" --ditta \"due parole\"";
+                   + "\" --ditta \"due parole\" --nota " + QString(100, 'N');
         ASSERT_TRUE(QFile::exists(shell_tests::TestProgram("fake_sibling")));
     }
 
@@ -129,8 +129,8 @@ TEST_F(HandoffTest, ProgramNotConfiguredIsReportedAndNothingIsWritten)
 
 TEST_F(HandoffTest, NoRecordedInstanceStartsTheProgramAndHandsOverTheCompany)
 {
-    // The command line (temporary paths) is longer than ReadIni's 99
-    // characters: it must reach the program whole.
+    // The command line is longer than ReadIni's 99 characters: it must
+    // reach the program whole.
     ASSERT_GT(command_.size(), 99);
     configure();
     WriteIni(IniFile, "Pavoxa", "HANDLE", "   ");
@@ -139,7 +139,7 @@ TEST_F(HandoffTest, NoRecordedInstanceStartsTheProgramAndHandsOverTheCompany)
 
     const QList<Started> started = waitForInstances(1);
     ASSERT_EQ(started.size(), 1);
-    EXPECT_EQ(started[0].arguments, QStringList({"--ditta", "due parole"}));
+    EXPECT_EQ(started[0].arguments, QStringList({"--ditta", "due parole", "--nota", QString(100, 'N')}));
     EXPECT_EQ(handle(), QString::number(started[0].pid));
     // The caller's code was not read on this path: the program's own company
     // goes over, not an empty code.

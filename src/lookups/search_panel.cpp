@@ -59,15 +59,10 @@ void Startup::focusAfterSearch()
 {
     // The panel that had the focus is gone: the register panel takes it back,
     // in the description after a lookup, in the code field after a refusal.
-    if (ScreenMode == Mode::Gestione) {
-        RegisterRecord.SspCodice = QStringLiteral(" ");
-        ClearScreen();
-        ClearRegister();
-        c.DicKod->setEnabled(true);
-        runtime_->SetFocus(c.DicKod);
-    } else {
+    if (ScreenMode == Mode::Gestione)
+        ReturnToCodeField();
+    else
         runtime_->SetFocus(c.Txt[1]);
-    }
 }
 
 void Startup::FillSearchList(QListView* list, const QString& filter)

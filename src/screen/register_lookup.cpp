@@ -26,13 +26,8 @@ void Startup::DicKod_LostFocus()
     if (RegisterRecord.SspCodice.isEmpty() || SkipExitCheck)
         return;
     FindRegister();
-    if (ScreenMode == Mode::Gestione) {
-        RegisterRecord.SspCodice = QStringLiteral(" ");
-        ClearScreen();
-        ClearRegister();
-        c.DicKod->setEnabled(true);
-        runtime_->SetFocus(c.DicKod);
-    }
+    if (ScreenMode == Mode::Gestione)
+        ReturnToCodeField();
 }
 
 void Startup::DicKod_DblClick()

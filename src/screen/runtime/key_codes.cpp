@@ -160,8 +160,15 @@ int ShiftMaskOf(Qt::KeyboardModifiers modifiers)
 
 int KeyAsciiOf(int key, Qt::KeyboardModifiers modifiers, const QString& text)
 {
-    if (modifiers & Qt::AltModifier)
-        return 0;
+    if (modifiers & Qt::AltModifier) {
+        // Ctrl+Alt carrying a printable character is AltGr where the system
+        // reports it so ("@" on an Italian keyboard): a typed character that
+        // KeyPress must see, or it would reach the field unfiltered. Any
+        // other Alt combination types nothing.
+        const bool altGr = (modifiers & Qt::ControlModifier) && !text.isEmpty()
+                           && text.at(0).unicode() >= 32 && text.at(0).unicode() != 127;
+        return altGr ? text.at(0).unicode() : 0;
+    }
     if (modifiers & Qt::ControlModifier)
         return key >= Qt::Key_A && key <= Qt::Key_Z ? key - 64 : 0;
     switch (key) {

@@ -26,8 +26,9 @@ int VirtualKeyCode(int qtKey, Qt::KeyboardModifiers modifiers);
 int ShiftMaskOf(Qt::KeyboardModifiers modifiers);
 
 // The character code a key types (KeyAscii), or 0 when it types none: Alt
-// combinations, arrows, function keys and Delete type nothing; Ctrl+letter
-// types the control code (Ctrl+C 3, Ctrl+R 18, Ctrl+V 22).
+// combinations (but a printable character with Ctrl+Alt, which is AltGr),
+// arrows, function keys and Delete type nothing; Ctrl+letter types the
+// control code (Ctrl+C 3, Ctrl+R 18, Ctrl+V 22).
 int KeyAsciiOf(int qtKey, Qt::KeyboardModifiers modifiers, const QString& text);
 
 // The keystroke that types the character code `keyAscii`.

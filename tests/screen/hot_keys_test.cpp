@@ -1,0 +1,152 @@
+// The suite-wide hot keys of the window Startup, pressed as real keys: F2 and
+// F9 press the exit button of the screen in use; Ctrl+Shift+L and Ctrl+Shift+S
+// start or bring forward the sibling programs through the shared INI file.
+#include "startup_fixture.h"
+
+#include "shell/process_state.h"
+#include "shell/profile.h"
+#include "shell/test_programs.h"
+#include "shell/user_settings.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLineEdit>
+#include <QListView>
+#include <QPushButton>
+#include <QTest>
+#include <QThread>
+
+#include <signal.h>
+
+namespace screen_tests {
+
+namespace {
+
+class HotKeysTest : public StartupFixture {
+protected:
+    QString exePath() const { return shell::GetSetting("Quenvol", "Setting", "ExePath"); }
+
+    // A letter chord as the X11 keyboard delivers it: with Ctrl held its text
+    // is the control character (QTest would give the plain letter).
+    void chord(Qt::Key letter, Qt::KeyboardModifiers modifiers)
+    {
+        const QChar plain{char16_t(letter)};
+        const QString text = (modifiers & Qt::ControlModifier) ? QString(QChar(char16_t(letter - Qt::Key_A + 1)))
+                             : (modifiers & Qt::ShiftModifier) ? QString(plain)
+                                                               : QString(plain.toLower());
+        QTest::sendKeyEvent(QTest::Press, QApplication::focusWidget(), letter, text, modifiers);
+        QTest::sendKeyEvent(QTest::Release, QApplication::focusWidget(), letter, text, modifiers);
+        settle();
+    }
+
+    // Presses `k` and expects the one box it shows to be the missing-program message.
+    void expectNotConfigured(Qt::Key k, Qt::KeyboardModifiers modifiers, const QString& program)
+    {
+        const size_t before = boxes->seen().size();
+        boxes->expect(store::BoxAnswer::Ok);
+        chord(k, modifiers);
+        ASSERT_EQ(boxes->seen().size(), before + 1) << program.toStdString();
+        EXPECT_EQ(boxes->seen().back().prompt, program + " non presente su " + shell::IniFile);
+        EXPECT_EQ(boxes->seen().back().code, store::BoxCode::OkOnly);
+    }
+};
+
+}  // namespace
+
+TEST_F(HotKeysTest, F2PressesTheExitButtonAndTheProgramRecordsItsFolder)
+{
+    Start();
+    ASSERT_EQ(exePath(), "");
+    key(Qt::Key_F2);
+    EXPECT_EQ(endings, 1);
+    EXPECT_EQ(exePath(), programFolder.path());
+}
+
+TEST_F(HotKeysTest, F9PressesTheExitButtonFromARegisterField)
+{
+    Start();
+    lookUp("R2");
+    ASSERT_EQ(focused(), form->c.Txt[1]);
+    type("X");
+    key(Qt::Key_F9);
+    EXPECT_EQ(endings, 1);
+    EXPECT_EQ(exePath(), programFolder.path());
+    EXPECT_EQ(column("SspDescrizione", "R2").toString(), "MAGAZZINO SUD") << "exit saves nothing";
+}
+
+TEST_F(HotKeysTest, F2DoesNotEndTheProgramFromTheHeaderPanelOrTheDocumentTypeList)
+{
+    Start();
+    lookUp("R1");
+    // The header panel has no exit button: F2 does nothing there.
+    click(form->c.cmdD[4]);
+    ASSERT_TRUE(form->c.Pict[2]->isVisible());
+    key(Qt::Key_F2);
+    EXPECT_EQ(endings, 0);
+    EXPECT_TRUE(form->c.Pict[2]->isVisible());
+    EXPECT_EQ(focused(), form->c.Txt[2]);
+    click(form->c.cmdD[6]);
+
+    // From the document-type list F2 returns to the field the list belongs to.
+    form->runtime().SetFocus(form->c.Txt[26]);
+    settle();
+    key(Qt::Key_F4);
+    ASSERT_TRUE(form->c.List1->isVisible());
+    ASSERT_EQ(focused(), form->c.List1);
+    key(Qt::Key_F2);
+    EXPECT_EQ(endings, 0);
+    EXPECT_EQ(focused(), form->c.Txt[26]);
+    EXPECT_FALSE(form->c.List1->isVisible());
+    EXPECT_EQ(exePath(), "");
+}
+
+TEST_F(HotKeysTest, SiblingHotKeysWithoutAnEntryNameTheProgramAndTheIniFile)
+{
+    Start();
+    ASSERT_EQ(shell::IniFile, programFolder.path() + "/Morvanex.ini");
+    expectNotConfigured(Qt::Key_L, Qt::ControlModifier | Qt::ShiftModifier, "Pavoxa");
+    // Alt held as well changes nothing.
+    expectNotConfigured(Qt::Key_L, Qt::ControlModifier | Qt::AltModifier | Qt::ShiftModifier,
+                        "Pavoxa");
+    expectNotConfigured(Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier, "Rimbelo");
+
+    // Without both Ctrl and Shift there is no hand-off, and nothing is typed.
+    for (Qt::KeyboardModifiers modifiers :
+         {Qt::KeyboardModifiers(Qt::ControlModifier), Qt::KeyboardModifiers(Qt::ShiftModifier),
+          Qt::KeyboardModifiers(Qt::ControlModifier | Qt::AltModifier)})
+        chord(Qt::Key_L, modifiers);
+    EXPECT_EQ(boxes->seen().size(), 3u);
+    EXPECT_EQ(text(0), "L") << "Shift+L types the letter, nothing else does";
+    EXPECT_EQ(endings, 0);
+}
+
+TEST_F(HotKeysTest, CtrlShiftLStartsTheConfiguredProgramAndRecordsItsProcess)
+{
+    const QString program = shell_tests::TestProgram("fake_sibling");
+    ASSERT_TRUE(QFile::exists(program)) << program.toStdString();
+    const QString record = programFolder.filePath("pavoxa.record");
+    Start();
+    shell::WriteIni(shell::IniFile, "APPLICATIVI", "Pavoxa",
+                    '"' + program + "\" \"" + record + "\" --prova");
+
+    chord(Qt::Key_L, Qt::ControlModifier | Qt::ShiftModifier);
+
+    QElapsedTimer timer;
+    timer.start();
+    QFile file(record);
+    while (!file.exists() && timer.elapsed() < 10000)
+        QThread::msleep(20);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << "the program was not started";
+    const QStringList fields = QString::fromUtf8(file.readAll()).trimmed().split('\t');
+    const long long pid = fields.value(0).toLongLong();
+    ASSERT_GT(pid, 0);
+    ::kill(pid_t(pid), SIGKILL);
+    EXPECT_EQ(fields.value(2), "--prova");
+    EXPECT_EQ(shell::ReadIni(shell::IniFile, "Pavoxa", "HANDLE"), QString::number(pid));
+    EXPECT_EQ(shell::ReadIni(shell::IniFile, "Pavoxa", "DITTA"), "DEMO");
+    EXPECT_TRUE(boxes->seen().empty());
+    EXPECT_EQ(focused(), form->c.DicKod);
+}
+
+}  // namespace screen_tests

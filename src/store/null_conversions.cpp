@@ -141,8 +141,17 @@ QString Fixed(const QString& text, int width)
 
 QString FormatAmount(double amount)
 {
+    // The amount fields hold as many characters as the pattern has (16, up to
+    // 9.999.999.999,99). A field cuts a longer text short, and the figures
+    // it loses change the amount that is saved: a larger amount is shown
+    // without the thousands separators, which keeps every figure.
+    constexpr int AmountFieldLength = 16;
     QLocale locale;
     locale.setNumberOptions(locale.numberOptions() & ~QLocale::OmitGroupSeparator);
+    const QString grouped = locale.toString(amount, 'f', 2);
+    if (grouped.size() <= AmountFieldLength)
+        return grouped;
+    locale.setNumberOptions(locale.numberOptions() | QLocale::OmitGroupSeparator);
     return locale.toString(amount, 'f', 2);
 }
 

@@ -256,6 +256,36 @@ TEST_F(KeyboardTest, OneCharacterFieldsMoveOnAtAnyKeyButBackspaceAndCtrlC)
     EXPECT_EQ(at(), 1) << "Down from the last field goes round to Txt(1)";
 }
 
+TEST_F(KeyboardTest, OnlyTheFieldBeingTypedIntoMovesOnWhenFull)
+{
+    Start();
+    lookUp("R1");
+    // From Txt(71) Tab goes to the first button; what is typed there keeps
+    // the one-character field's filter but does not move the focus.
+    focusField(71);
+    key(Qt::Key_Tab);
+    ASSERT_EQ(focused(), form->c.cmdD[1]);
+    type("x");
+    EXPECT_EQ(focused(), form->c.cmdD[1]);
+    EXPECT_EQ(text(71), "K");
+    EXPECT_EQ(form->ScreenMode, screen::Mode::Variazione) << "the button was pressed";
+}
+
+TEST_F(KeyboardTest, UpAndDownStopWhenNoFieldCanTakeTheFocus)
+{
+    Start();
+    lookUp("R1");
+    focusField(22);
+    // Both panels that hold fields out of use: a full turn of the ring finds
+    // nothing, and the field index stays where it was.
+    form->c.Pict[1]->setEnabled(false);
+    form->NextField();
+    EXPECT_EQ(form->CurField, 22);
+    form->PreviousField();
+    EXPECT_EQ(form->CurField, 22);
+    form->c.Pict[1]->setEnabled(true);
+}
+
 TEST_F(KeyboardTest, DigitsFieldsSwallowLettersAndLetEditingKeysThrough)
 {
     newRegister();
@@ -334,6 +364,29 @@ TEST_F(KeyboardTest, AmountFieldOfBlanksIsLeftEmpty)
         EXPECT_EQ(text(amount), "") << amount;
         EXPECT_EQ(at(), amount + 1);
     }
+}
+
+TEST_F(KeyboardTest, AmountTooLongForItsSeparatorsKeepsEveryFigure)
+{
+    Start();
+    lookUp("R1");
+    focusField(49);
+    type("9999999999,99");
+    key(Qt::Key_Down);
+    EXPECT_EQ(text(49), "9.999.999.999,99") << "the widest amount the pattern holds";
+    focusField(35);
+    type("1234567890123,5");
+    key(Qt::Key_Down);
+    EXPECT_EQ(text(35), "1234567890123,50");
+
+    key(Qt::Key_C, Qt::AltModifier);
+    EXPECT_DOUBLE_EQ(column("SspArrGaranz", "R1").toDouble(), 1234567890123.5);
+    EXPECT_DOUBLE_EQ(column("SspCusGaranz", "R1").toDouble(), 9999999999.99);
+    // Shown again and confirmed again, the amount stays whole.
+    lookUp("R1");
+    EXPECT_EQ(text(35), "1234567890123,50");
+    key(Qt::Key_C, Qt::AltModifier);
+    EXPECT_DOUBLE_EQ(column("SspArrGaranz", "R1").toDouble(), 1234567890123.5);
 }
 
 TEST_F(KeyboardTest, CustodyWorkSeriesFollowTheArrivalsWhileTheCustodySeriesIsSet)

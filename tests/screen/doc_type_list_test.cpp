@@ -1,0 +1,240 @@
+// The document-type list and check through the real window: where the list
+// opens, picking from it, the check of a typed code when the field is left,
+// and the ways of leaving a field that must not check it.
+#include "startup_fixture.h"
+
+#include <QLineEdit>
+#include <QListView>
+#include <QPushButton>
+#include <QTest>
+
+namespace screen_tests {
+
+class DocTypeList : public StartupFixture {
+protected:
+    // R1 on the screen (its custody series is "C") and the focus in Txt(index).
+    void enter(int index)
+    {
+        Start();
+        lookUp("R1");
+        ASSERT_EQ(form->ScreenMode, screen::Mode::Variazione);
+        form->runtime().SetFocus(form->c.Txt[index]);
+        settle();
+        ASSERT_EQ(focused(), form->c.Txt[index]);
+    }
+
+    QListView* list() const { return form->c.List1; }
+
+    QStringList lines() const
+    {
+        QStringList out;
+        for (int row = 0; row < list()->model()->rowCount(); ++row)
+            out << list()->model()->index(row, 0).data().toString();
+        return out;
+    }
+
+    int rowOf(const QString& code) const
+    {
+        const QStringList all = lines();
+        for (int row = 0; row < all.size(); ++row)
+            if (all[row].left(4).trimmed() == code)
+                return row;
+        return -1;
+    }
+
+    void doubleClickLine(int row)
+    {
+        const QModelIndex index = list()->model()->index(row, 0);
+        list()->setCurrentIndex(index);
+        QTest::mouseDClick(list()->viewport(), Qt::LeftButton, {}, list()->visualRect(index).center());
+        settle();
+    }
+
+    // Replaces what the field holds without leaving it.
+    void setText(int index, const QString& text)
+    {
+        form->runtime().SetText(form->c.Txt[index], text);
+        settle();
+    }
+};
+
+TEST_F(DocTypeList, F4OpensTheListUnderTheField)
+{
+    enter(24);
+    QLineEdit* field = form->c.Txt[24];
+    key(Qt::Key_F4);
+    ASSERT_TRUE(list()->isVisible());
+    EXPECT_EQ(list()->pos(), QPoint(field->x(), field->y() + field->height()));
+    EXPECT_EQ(focused(), list());
+    EXPECT_EQ(lines().size(), 10);
+}
+
+TEST_F(DocTypeList, NearTheRightEdgeTheListEndsAtTheEdge)
+{
+    enter(52);
+    QLineEdit* field = form->c.Txt[52];
+    ASSERT_GT(field->x() + list()->width(), form->c.window->width());
+    key(Qt::Key_F4);
+    ASSERT_TRUE(list()->isVisible());
+    EXPECT_EQ(list()->x(), form->c.window->width() - list()->width());
+    EXPECT_EQ(list()->y(), field->y() + field->height());
+}
+
+TEST_F(DocTypeList, NearTheBottomTheListOpensAboveTheField)
+{
+    enter(68);
+    // The placement follows the field wherever it stands: bring it near the bottom.
+    QLineEdit* field = form->c.Txt[68];
+    field->move(field->x(), form->c.window->height() - field->height() - 10);
+    key(Qt::Key_F4);
+    ASSERT_TRUE(list()->isVisible());
+    EXPECT_EQ(list()->pos(), QPoint(field->x(), field->y() - list()->height()));
+}
+
+TEST_F(DocTypeList, F4OnAnyOtherFieldShowsNothing)
+{
+    enter(1);
+    key(Qt::Key_F4);
+    EXPECT_FALSE(list()->isVisible());
+    EXPECT_EQ(focused(), form->c.Txt[1]);
+}
+
+TEST_F(DocTypeList, APickWritesTheCodeCopiesItToCustodyAndMovesOn)
+{
+    enter(26);
+    ASSERT_EQ(text(36), "C");  // a custody series: arrivals work series are copied
+    key(Qt::Key_F4);
+    const int row = rowOf("DDT");
+    ASSERT_GE(row, 0);
+    doubleClickLine(row);
+    EXPECT_EQ(text(26), "DDT");
+    EXPECT_EQ(text(40), "DDT");
+    EXPECT_EQ(focused(), form->c.Txt[27]);
+    EXPECT_FALSE(list()->isVisible());
+
+    // A two-letter code comes without its padding.
+    form->runtime().SetFocus(form->c.Txt[68]);
+    settle();
+    key(Qt::Key_F4);
+    doubleClickLine(rowOf("BL"));
+    EXPECT_EQ(text(68), "BL");
+    EXPECT_EQ(focused(), form->c.Txt[69]);
+}
+
+TEST_F(DocTypeList, DoubleClickWithNoLineSelectedOnlyMovesOn)
+{
+    enter(24);
+    const QString before = text(24);
+    key(Qt::Key_F4);
+    list()->selectionModel()->clearSelection();
+    list()->setCurrentIndex(QModelIndex());
+    form->List1_DblClick();
+    settle();
+    EXPECT_EQ(text(24), before);
+    EXPECT_EQ(focused(), form->c.Txt[25]);
+    EXPECT_FALSE(list()->isVisible());
+}
+
+TEST_F(DocTypeList, ACodeLongerThanTheFieldIsCutToItsLength)
+{
+    company.exec("INSERT INTO TabellaDocScorta (Codice, Descrizione, tipo) VALUES ('ABCD', 'QUATTRO', 'X')");
+    enter(24);
+    key(Qt::Key_F4);
+    doubleClickLine(rowOf("ABCD"));
+    EXPECT_EQ(text(24), "ABC");
+}
+
+TEST_F(DocTypeList, AnUnknownCodeIsReportedAndTheFocusStays)
+{
+    enter(24);
+    setText(24, "ZZ");
+    boxes->expect(store::BoxAnswer::Ok);
+    key(Qt::Key_Return);
+    ASSERT_EQ(boxes->seen().size(), 1u);
+    EXPECT_EQ(boxes->seen()[0].prompt, "TIPO DOCUMENTO INESISTENTE");
+    EXPECT_EQ(boxes->seen()[0].code, store::BoxCode::OkOnly);
+    EXPECT_NE(boxes->seen()[0].title, "MORVANEX - ERRORE");
+    EXPECT_FALSE(boxes->seen()[0].title.isEmpty());
+    EXPECT_EQ(focused(), form->c.Txt[24]);
+    EXPECT_EQ(text(24), "ZZ");
+
+    // Leaving again repeats the check; a known code, in any case, passes.
+    boxes->expect(store::BoxAnswer::Ok);
+    key(Qt::Key_Down);
+    EXPECT_EQ(boxes->seen().size(), 2u);
+    EXPECT_EQ(focused(), form->c.Txt[24]);
+    setText(24, "fat");
+    key(Qt::Key_Down);
+    EXPECT_EQ(boxes->seen().size(), 2u);
+    EXPECT_EQ(focused(), form->c.Txt[25]);
+}
+
+TEST_F(DocTypeList, AnEmptyOrBlankCodeIsAllowed)
+{
+    enter(24);
+    setText(24, "");
+    key(Qt::Key_Return);
+    EXPECT_EQ(focused(), form->c.Txt[25]);
+    form->runtime().SetFocus(form->c.Txt[24]);
+    setText(24, "  ");
+    key(Qt::Key_Return);
+    EXPECT_EQ(focused(), form->c.Txt[25]);
+    EXPECT_TRUE(boxes->seen().empty());
+}
+
+TEST_F(DocTypeList, OpeningTheListDoesNotCheckTheField)
+{
+    enter(24);
+    setText(24, "ZZ");
+    key(Qt::Key_F4);
+    EXPECT_TRUE(list()->isVisible());
+    EXPECT_EQ(focused(), list());
+
+    // F2 goes back to the field, and neither checks it nor leaves the program.
+    key(Qt::Key_F2);
+    EXPECT_FALSE(list()->isVisible());
+    EXPECT_EQ(focused(), form->c.Txt[24]);
+    EXPECT_EQ(endings, 0);
+
+    // A double-click on the field opens the list without a check too.
+    doubleClick(form->c.Txt[24]);
+    EXPECT_TRUE(list()->isVisible());
+    EXPECT_EQ(focused(), list());
+    EXPECT_TRUE(boxes->seen().empty());
+}
+
+TEST_F(DocTypeList, ClickingElsewhereHidesTheList)
+{
+    enter(24);
+    key(Qt::Key_F4);
+    ASSERT_TRUE(list()->isVisible());
+    click(form->c.Txt[1]);
+    EXPECT_FALSE(list()->isVisible());
+    EXPECT_EQ(focused(), form->c.Txt[1]);
+}
+
+TEST_F(DocTypeList, ExitWithAnUnknownCodeEndsWithoutTheBox)
+{
+    enter(24);
+    setText(24, "ZZ");
+    click(form->c.cmdD[2]);
+    EXPECT_EQ(endings, 1);
+    EXPECT_TRUE(boxes->seen().empty());
+}
+
+TEST_F(DocTypeList, LinesHaveFixedColumnsAndNullsShowBlank)
+{
+    company.exec("INSERT INTO TabellaDocScorta (Codice, Descrizione, tipo) VALUES"
+                 " ('XY', 'ABCDE', 'Q'),"
+                 " ('LNG', '123456789012345678901234567890X', NULL),"
+                 " ('NUL', NULL, NULL)");
+    Start();
+    const QStringList all = lines();
+    ASSERT_GE(rowOf("XY"), 0);
+    EXPECT_EQ(all[rowOf("XY")], "XY   - ABCDE" + QString(25, ' ') + " - Q");
+    EXPECT_EQ(all[rowOf("LNG")], "LNG  - 123456789012345678901234567890 - ");
+    EXPECT_EQ(all[rowOf("NUL")], "NUL  - " + QString(30, ' ') + " - ");
+    EXPECT_EQ(all[rowOf("DAU")], "DAU  - DOCUMENTO AMMINISTRATIVO UNICO - I");
+}
+
+}  // namespace screen_tests

@@ -1,0 +1,424 @@
+// The register search panel through the real window: opening it from the code
+// field, the filters and their switch, the action button, picking a line, the
+// keys while it is open, the lines it shows, and a query that fails.
+#include "startup_fixture.h"
+
+#include "lookups/search_list_model.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QPushButton>
+#include <QTest>
+
+namespace screen_tests {
+
+namespace {
+
+// The demo company's R1 (series A, C, D; numbers 125, 40, 310; last load 10
+// and unload 8; warehouse "1234  " and "X") after its code and description.
+const QString R1Columns = QStringLiteral("A      125  C       40  D      310     10      8 1234X");
+const QString R1 = QStringLiteral("R1        ");                          // fixed 10
+const QString MagazzinoNord = QStringLiteral("MAGAZZINO NORD").leftJustified(29);
+
+}  // namespace
+
+class SearchPanel : public StartupFixture {
+protected:
+    // Types `code` into the register-code field and opens the panel with F4.
+    void open(const QString& code = {})
+    {
+        Start();
+        type(code);
+        key(Qt::Key_F4);
+    }
+
+    QStringList lines() const
+    {
+        QStringList out;
+        const QAbstractItemModel* model = form->c.Lista->model();
+        for (int row = 0; row < model->rowCount(); ++row)
+            out << model->index(row, 0).data().toString();
+        return out;
+    }
+
+    // The codes of the lines, whichever mode built them.
+    QStringList codes() const
+    {
+        QStringList out;
+        for (const QString& line : lines())
+            out << (form->SearchField == 1 ? line.left(10) : line.mid(30, 10)).trimmed();
+        return out;
+    }
+
+    bool panelOpen() const { return form->c.Pict[0]->isVisible(); }
+    bool codeMode() const { return form->c.CodTab->isVisible() && !form->c.DescTab->isVisible(); }
+    bool descriptionMode() const { return form->c.DescTab->isVisible() && !form->c.CodTab->isVisible(); }
+    QPushButton* action() const { return form->c.cmd_r[0]; }
+
+    void doubleClickLine(int row)
+    {
+        QListView* list = form->c.Lista;
+        const QModelIndex index = list->model()->index(row, 0);
+        list->setCurrentIndex(index);
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(index).center());
+        settle();
+    }
+};
+
+TEST_F(SearchPanel, OpensInCodeModeOnTheCodesThatBeginWithTheTypedText)
+{
+    open("ab");
+    ASSERT_TRUE(panelOpen());
+    EXPECT_TRUE(codeMode());
+    EXPECT_TRUE(form->c.Lcod->isVisible());
+    EXPECT_FALSE(form->c.Ldesc->isVisible());
+    EXPECT_EQ(form->c.IETab->text(), "Registri IMPORT");
+    EXPECT_EQ(form->c.CodTab->text(), "AB");
+    EXPECT_EQ(codes(), QStringList({"AB01", "AB02"}));
+    EXPECT_EQ(focused(), form->c.CodTab);
+    EXPECT_EQ(form->EnterMode, 1);
+    EXPECT_FALSE(form->c.Pict[1]->isEnabled());
+    EXPECT_EQ(action()->text(), "&X SELEZIONA");
+    EXPECT_TRUE(action()->isVisible());
+    // Leaving the code field for the panel ran no lookup (no box was expected).
+    EXPECT_EQ(form->ScreenMode, screen::Mode::Gestione);
+}
+
+TEST_F(SearchPanel, DoubleClickOnTheCodeFieldOpensItTooAndTypingNarrowsTheList)
+{
+    Start();
+    doubleClick(form->c.DicKod);
+    ASSERT_TRUE(panelOpen());
+    EXPECT_EQ(codes(), QStringList({"AB01", "AB02", "DEP7", "R1", "R2"}));
+    EXPECT_FALSE(form->c.Pict[1]->isEnabled());
+    type("a");
+    EXPECT_EQ(codes(), QStringList({"AB01", "AB02"}));
+    type("b0");
+    EXPECT_EQ(codes(), QStringList({"AB01", "AB02"}));
+    type("2");
+    EXPECT_EQ(codes(), QStringList({"AB02"}));
+    key(Qt::Key_Backspace);
+    key(Qt::Key_Backspace);
+    key(Qt::Key_Backspace);
+    EXPECT_EQ(codes(), QStringList({"AB01", "AB02"}));
+}
+
+TEST_F(SearchPanel, NewOffersTheTypedCodeToTheLookup)
+{
+    open("zz9");
+    EXPECT_TRUE(lines().isEmpty());
+    EXPECT_EQ(action()->text(), "&NUOVO");
+    EXPECT_TRUE(action()->isVisible());
+
+    boxes->expect(store::BoxAnswer::Yes);
+    click(action());
+    ASSERT_EQ(boxes->seen().size(), 1u);
+    EXPECT_EQ(boxes->seen()[0].prompt, "REGISTRO INESISTENTE: INSERISCO");
+    EXPECT_FALSE(panelOpen());
+    EXPECT_EQ(form->EnterMode, 2);
+    EXPECT_TRUE(form->c.Pict[1]->isEnabled());
+    EXPECT_EQ(form->ScreenMode, screen::Mode::Inserimento);
+    EXPECT_EQ(text(0), "ZZ9");
+    EXPECT_EQ(focused(), form->c.Txt[1]);
+}
+
+TEST_F(SearchPanel, NewRefusedReturnsToTheCodeField)
+{
+    open("zz9");
+    boxes->expect(store::BoxAnswer::No);
+    click(action());
+    EXPECT_FALSE(panelOpen());
+    EXPECT_EQ(form->ScreenMode, screen::Mode::Gestione);
+    EXPECT_EQ(focused(), form->c.DicKod);
+    EXPECT_TRUE(form->c.DicKod->isEnabled());
+    EXPECT_EQ(company.count("TabellaSerieSemplificata"), 5);
+}
+
+TEST_F(SearchPanel, ATrailingBlankNeverReachesTheStoredKey)
+{
+    open();
+    type("nw1 ");
+    EXPECT_EQ(form->c.CodTab->text(), "NW1 ");
+    ASSERT_EQ(action()->text(), "&NUOVO");
+    boxes->expect(store::BoxAnswer::Yes);
+    click(action());
+    ASSERT_EQ(form->ScreenMode, screen::Mode::Inserimento);
+    EXPECT_EQ(text(0), "NW1");
+    click(form->c.cmdD[1]);
+    EXPECT_EQ(company.scalar("SELECT count(*) FROM TabellaSerieSemplificata WHERE SspCodice LIKE '% '").toInt(), 0);
+    EXPECT_EQ(company.scalar("SELECT SspCodice FROM TabellaSerieSemplificata WHERE SspCodice LIKE 'NW1%'").toString(),
+              "NW1");
+}
+
+TEST_F(SearchPanel, ActionButtonIsHiddenWhenNothingMatchesOutsideCodeMode)
+{
+    open();
+    key(Qt::Key_Tab);  // out of the empty code filter
+    ASSERT_TRUE(descriptionMode());
+    type("qq");
+    EXPECT_TRUE(lines().isEmpty());
+    EXPECT_FALSE(action()->isVisible());
+    EXPECT_EQ(action()->text(), "");
+}
+
+TEST_F(SearchPanel, SelectMovesToTheListWhichSelectsItsFirstLineAndEnterPicks)
+{
+    open("r");
+    ASSERT_EQ(action()->text(), "&X SELEZIONA");
+    click(action());
+    EXPECT_EQ(focused(), form->c.Lista);
+    EXPECT_EQ(form->c.Lista->currentIndex().row(), 0);
+    EXPECT_EQ(form->c.Lista->selectionModel()->selectedIndexes().size(), 1);
+    EXPECT_EQ(action()->text(), "&X RICERCA");
+    EXPECT_TRUE(form->ListHasFocus);
+
+    // "&X RICERCA" keeps the focus in the list; Enter there picks the line.
+    click(action());
+    EXPECT_EQ(focused(), form->c.Lista);
+    form->c.Lista->setCurrentIndex(form->c.Lista->model()->index(1, 0));
+    key(Qt::Key_Return);
+    EXPECT_FALSE(panelOpen());
+    EXPECT_EQ(form->ScreenMode, screen::Mode::Variazione);
+    EXPECT_EQ(text(0), "R2");
+    EXPECT_EQ(text(1), "MAGAZZINO SUD");
+    EXPECT_EQ(focused(), form->c.Txt[1]);
+}
+
+TEST_F(SearchPanel, LeavingAnEmptyFilterSwitchesToTheOtherAndBack)
+{
+    open();
+    key(Qt::Key_Tab);
+    ASSERT_TRUE(descriptionMode());
+    EXPECT_TRUE(form->c.Ldesc->isVisible());
+    EXPECT_FALSE(form->c.Lcod->isVisible());
+    EXPECT_EQ(focused(), form->c.DescTab);
+    EXPECT_EQ(form->c.DescTab->text(), "");
+    EXPECT_EQ(form->SearchField, 2);
+    // Every register, in description order.
+    EXPECT_EQ(codes(), QStringList({"AB02", "AB01", "DEP7", "R1", "R2"}));
+    type("mag");
+    EXPECT_EQ(codes(), QStringList({"R1", "R2"}));
+    for (int i = 0; i < 3; ++i)
+        key(Qt::Key_Backspace);
+
+    // Enter acts as Tab while the panel is open.
+    key(Qt::Key_Return);
+    ASSERT_TRUE(codeMode());
+    EXPECT_TRUE(form->c.Lcod->isVisible());
+    EXPECT_EQ(focused(), form->c.CodTab);
+    EXPECT_EQ(form->c.CodTab->text(), "");
+    EXPECT_EQ(form->SearchField, 1);
+    EXPECT_EQ(codes(), QStringList({"AB01", "AB02", "DEP7", "R1", "R2"}));
+}
+
+TEST_F(SearchPanel, LeavingAFilterWithNonBlankTextDoesNotSwitch)
+{
+    open("d");
+    key(Qt::Key_Tab);
+    EXPECT_TRUE(codeMode());
+    EXPECT_NE(focused(), form->c.DescTab);
+}
+
+TEST_F(SearchPanel, ClickingTheListOrAPanelButtonKeepsTheFilter)
+{
+    open();
+    ASSERT_EQ(focused(), form->c.CodTab);
+    click(form->c.Lista->viewport());
+    EXPECT_EQ(focused(), form->c.Lista);
+    EXPECT_TRUE(codeMode());
+
+    click(form->c.CodTab);
+    ASSERT_EQ(form->c.CodTab->text(), "");
+    click(action());  // "&X SELEZIONA"
+    EXPECT_EQ(focused(), form->c.Lista);
+    EXPECT_TRUE(codeMode());
+
+    // The same from the empty description filter.
+    click(form->c.CodTab);
+    key(Qt::Key_Tab);
+    ASSERT_TRUE(descriptionMode());
+    click(form->c.Lista->viewport());
+    EXPECT_TRUE(descriptionMode());
+    EXPECT_EQ(focused(), form->c.Lista);
+}
+
+TEST_F(SearchPanel, AnEmptyListGivenTheFocusSendsItBackToTheFilter)
+{
+    open("qq");
+    ASSERT_TRUE(lines().isEmpty());
+    click(form->c.Lista->viewport());
+    EXPECT_EQ(focused(), form->c.CodTab);
+    EXPECT_EQ(form->c.CodTab->text(), "QQ");
+    EXPECT_FALSE(form->ListHasFocus);
+    EXPECT_TRUE(codeMode());
+}
+
+TEST_F(SearchPanel, KeysWhileOpenUpperCaseAndUpDownF4DoNothing)
+{
+    open();
+    type("ab");
+    EXPECT_EQ(form->c.CodTab->text(), "AB");
+    key(Qt::Key_Up);
+    key(Qt::Key_Down);
+    key(Qt::Key_F4);
+    EXPECT_TRUE(panelOpen());
+    EXPECT_EQ(focused(), form->c.CodTab);
+    EXPECT_EQ(form->c.CodTab->text(), "AB");
+    EXPECT_FALSE(form->c.List1->isVisible());
+    EXPECT_EQ(codes(), QStringList({"AB01", "AB02"}));
+    EXPECT_EQ(form->CurField, 0);
+}
+
+TEST_F(SearchPanel, UsciraEndsTheProgramFromThePanel)
+{
+    open("r");
+    click(form->c.cmd_r[1]);
+    EXPECT_EQ(endings, 1);
+}
+
+TEST_F(SearchPanel, TheLineOfR1InBothModesIsPickedBackAsR1)
+{
+    open("r1");
+    ASSERT_EQ(lines().size(), 1);
+    EXPECT_EQ(lines()[0], R1 + ' ' + MagazzinoNord + ' ' + R1Columns);
+    doubleClickLine(0);
+    EXPECT_FALSE(panelOpen());
+    EXPECT_EQ(text(0), "R1");
+    EXPECT_EQ(text(1), "MAGAZZINO NORD");
+    EXPECT_EQ(form->ScreenMode, screen::Mode::Variazione);
+    EXPECT_EQ(focused(), form->c.Txt[1]);
+
+    // Back to the code field, and the same register by its description.
+    click(form->c.cmdD[3]);
+    ASSERT_EQ(focused(), form->c.DicKod);
+    key(Qt::Key_F4);
+    ASSERT_TRUE(panelOpen());
+    key(Qt::Key_Tab);
+    ASSERT_TRUE(descriptionMode());
+    type("magazzino n");
+    ASSERT_EQ(lines().size(), 1);
+    EXPECT_EQ(lines()[0], MagazzinoNord + ' ' + R1 + ' ' + R1Columns);
+    EXPECT_EQ(lines()[0].mid(30, 10), "R1        ");
+    doubleClickLine(0);
+    EXPECT_FALSE(panelOpen());
+    EXPECT_EQ(text(0), "R1");
+    EXPECT_FALSE(form->c.CodTab->isHidden());  // the panel will reopen in code mode
+    EXPECT_TRUE(form->c.DescTab->isHidden());
+    EXPECT_EQ(form->ScreenMode, screen::Mode::Variazione);
+}
+
+TEST_F(SearchPanel, DoubleClickWithNoLineSelectedDoesNothing)
+{
+    open("r");
+    ASSERT_EQ(lines().size(), 2);
+    form->c.Lista->selectionModel()->clearSelection();
+    form->Lista_DblClick();
+    settle();
+    EXPECT_TRUE(panelOpen());
+    EXPECT_EQ(form->ScreenMode, screen::Mode::Gestione);
+}
+
+TEST_F(SearchPanel, NumbersAreRightAlignedAndLongOnesPushTheLine)
+{
+    company.exec("INSERT INTO TabellaSerieSemplificata (SspCodice, SspDescrizione, SspArrSerie, SspArrCron,"
+                 " SspCusCron, SspDepCron, SspUltimoCarico, SspUltimoScarico, SspMagNum, SspMagCin)"
+                 " VALUES ('N1', 'NUMERI', 'Q', 123, 1234567, 0, 1, 2, ' 77 ', 'K')");
+    open("n1");
+    ASSERT_EQ(lines().size(), 1);
+    const QString line = lines()[0];
+    EXPECT_EQ(line.mid(41, 3), "Q  ");
+    EXPECT_EQ(line.mid(45, 6), "   123");
+    // Seven digits are written whole: every later column moves one place right.
+    EXPECT_EQ(line.mid(53), QStringLiteral("   ") + ' ' + "1234567" + "  " + "   " + ' ' + "     0" + ' ' +
+                                "     1" + ' ' + "     2" + ' ' + "77K");
+}
+
+TEST_F(SearchPanel, QuotesAndWildcardsInTheFilterAreText)
+{
+    company.exec("INSERT INTO TabellaSerieSemplificata (SspCodice, SspDescrizione) VALUES"
+                 " ('O''K1', 'APICE'), ('O''K2', 'APICE'), ('OK3', 'NO'),"
+                 " ('50%A', 'PERCENTO'), ('50XA', 'NO'), ('5_B', 'SOTTOLINEATO'), ('5XB', 'NO'),"
+                 " ('AB\\1', 'BARRA')");
+    open();
+    type("o'");
+    EXPECT_EQ(codes(), QStringList({"O'K1", "O'K2"}));
+    key(Qt::Key_Backspace);
+    key(Qt::Key_Backspace);
+    type("50%");
+    EXPECT_EQ(codes(), QStringList({"50%A"}));
+    for (int i = 0; i < 3; ++i)
+        key(Qt::Key_Backspace);
+    type("5_");
+    EXPECT_EQ(codes(), QStringList({"5_B"}));
+    for (int i = 0; i < 2; ++i)
+        key(Qt::Key_Backspace);
+    type("ab\\");
+    EXPECT_EQ(codes(), QStringList({"AB\\1"}));
+    // A "*" typed is the engine's wildcard no more than any other character.
+    for (int i = 0; i < 3; ++i)
+        key(Qt::Key_Backspace);
+    type("*");
+    EXPECT_TRUE(codes().isEmpty());
+    EXPECT_EQ(action()->text(), "&NUOVO");
+}
+
+TEST_F(SearchPanel, AFailingQueryIsShownAndThePanelStaysUsable)
+{
+    open("r");
+    ASSERT_EQ(lines().size(), 2);
+    company.exec("ALTER TABLE TabellaSerieSemplificata RENAME COLUMN SspMagCin TO SspAltro");
+    ASSERT_EQ(company.scalar("SELECT count(*) FROM pragma_table_info('TabellaSerieSemplificata') WHERE name = 'SspAltro'").toInt(), 1);
+    boxes->expect(store::BoxAnswer::Ok);
+    key(Qt::Key_End);
+    type("1");
+    ASSERT_EQ(boxes->seen().size(), 1u);
+    EXPECT_TRUE(boxes->seen()[0].prompt.startsWith("ERRORE NELLA RICERCA DEI REGISTRI\n"));
+    EXPECT_GT(boxes->seen()[0].prompt.size(), QString("ERRORE NELLA RICERCA DEI REGISTRI\n").size());
+    EXPECT_TRUE(lines().isEmpty());
+    EXPECT_TRUE(panelOpen());
+    EXPECT_EQ(focused(), form->c.CodTab);
+
+    company.exec("ALTER TABLE TabellaSerieSemplificata RENAME COLUMN SspAltro TO SspMagCin");
+    key(Qt::Key_Backspace);
+    EXPECT_EQ(codes(), QStringList({"R1", "R2"}));
+    EXPECT_EQ(action()->text(), "&X SELEZIONA");
+    doubleClickLine(0);
+    EXPECT_EQ(text(1), "MAGAZZINO NORD");
+}
+
+// --- The line layout, without a window -----------------------------------------
+
+TEST(SearchListLine, PadsAndCutsEachColumn)
+{
+    lookups::SearchListModel::Row row;
+    row.code = QStringLiteral("ABCDEFGHIJK");                  // 11: cut to 10
+    row.description = QString(30, QLatin1Char('D'));           // 30: loses its last
+    row.series[0] = QStringLiteral("ABCD");                    // cut to 3
+    row.series[1] = QStringLiteral("  ");                      // blank: one blank, padded
+    row.series[2] = QStringLiteral("Z");
+    row.cron[0] = 0;
+    row.cron[1] = 999999;
+    row.cron[2] = 12.6;                                        // a whole number, "#0"
+    row.carico = 5;
+    row.scarico = 6;
+    row.magNum = QStringLiteral("  12  ");
+    row.magCin = QStringLiteral("W ");
+    const QString rest = QStringLiteral("ABC") + ' ' + "     0" + "  " + "   " + ' ' + "999999" + "  " + "Z  " +
+                         ' ' + "    13" + ' ' + "     5" + ' ' + "     6" + ' ' + "12W ";
+    EXPECT_EQ(lookups::SearchListModel::BuildLine(row, true),
+              QStringLiteral("ABCDEFGHIJ ") + QString(29, QLatin1Char('D')) + ' ' + rest);
+    EXPECT_EQ(lookups::SearchListModel::BuildLine(row, false),
+              QString(29, QLatin1Char('D')) + QStringLiteral(" ABCDEFGHIJ ") + rest);
+}
+
+TEST(SearchListLine, NullValuesShowAsBlanks)
+{
+    lookups::SearchListModel::Row row;
+    row.code = QStringLiteral("N");
+    const QString line = lookups::SearchListModel::BuildLine(row, true);
+    // Code, blank, description, then 50 columns of blanks up to the warehouse.
+    EXPECT_EQ(line, QStringLiteral("N") + QString(89, QLatin1Char(' ')));
+}
+
+}  // namespace screen_tests

@@ -4,6 +4,10 @@
 #include "shell/sub_routines.h"
 #include "store/null_conversions.h"
 
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
 namespace lookups {
 
 namespace {
@@ -15,18 +19,30 @@ QString text(const store::Value& value)
 }
 
 // A whole number written with at least one digit and no separators ("#0"),
-// right-aligned in six places; a Null number shows as six blanks.
+// right-aligned in six places; a Null number shows as six blanks. Text that
+// is no number is shown as it is, in the same six places.
 QString number(const store::Value& value)
 {
     if (value.isNull())
         return QString(6, QLatin1Char(' '));
-    const QString digits = QString::number(qlonglong(std::llround(store::NullToNumber(value))));
-    return shell::PadLeft(digits, 6);
+    try {
+        const QString digits = QString::number(qlonglong(std::llround(store::NullToNumber(value))));
+        return shell::PadLeft(digits, 6);
+    } catch (const store::EngineError&) {
+        return shell::PadLeft(value.toString(), 6);
+    }
 }
 
 QString series(const store::Value& value)
 {
     return store::Fixed(store::NullToFixed(value), 3);
+}
+
+bool isNumber(const store::Value& value)
+{
+    const int type = value.typeId();
+    return type == QMetaType::LongLong || type == QMetaType::Int || type == QMetaType::Double ||
+           type == QMetaType::Long || type == QMetaType::UInt || type == QMetaType::ULongLong;
 }
 
 }  // namespace
@@ -46,51 +62,107 @@ QString SearchListModel::BuildLine(const Row& row, bool codeFirst)
     return line;
 }
 
-void SearchListModel::refill(store::Snapshot& snapshot, bool codeFirst)
+void SearchListModel::refill(store::Snapshot& snapshot, bool codeFirst, const QString& mustBeginWith)
 {
+    // Resolved before the list is touched: a missing column leaves it as it was.
+    static const char* const names[PieceCount] = {
+        "SspCodice",  "SspDescrizione", "SspArrSerie", "SspCusSerie",     "SspDepSerie",
+        "SspMagNum",  "SspMagCin",      "SspArrCron",  "SspCusCron",      "SspDepCron",
+        "SspUltimoCarico", "SspUltimoScarico"};
+    int columns[PieceCount];
+    for (int piece = 0; piece < PieceCount; ++piece)
+        columns[piece] = snapshot.fieldIndex(QLatin1String(names[piece]));
+
     beginResetModel();
     rows_.clear();
+    texts_.resize(0);
     codeFirst_ = codeFirst;
-    if (!snapshot.atEnd()) {
-        const int code = snapshot.fieldIndex(QStringLiteral("SspCodice"));
-        const int description = snapshot.fieldIndex(QStringLiteral("SspDescrizione"));
-        const int series[3] = {snapshot.fieldIndex(QStringLiteral("SspArrSerie")),
-                               snapshot.fieldIndex(QStringLiteral("SspCusSerie")),
-                               snapshot.fieldIndex(QStringLiteral("SspDepSerie"))};
-        const int cron[3] = {snapshot.fieldIndex(QStringLiteral("SspArrCron")),
-                             snapshot.fieldIndex(QStringLiteral("SspCusCron")),
-                             snapshot.fieldIndex(QStringLiteral("SspDepCron"))};
-        const int carico = snapshot.fieldIndex(QStringLiteral("SspUltimoCarico"));
-        const int scarico = snapshot.fieldIndex(QStringLiteral("SspUltimoScarico"));
-        const int magNum = snapshot.fieldIndex(QStringLiteral("SspMagNum"));
-        const int magCin = snapshot.fieldIndex(QStringLiteral("SspMagCin"));
-        try {
-            for (; !snapshot.atEnd(); snapshot.moveNext()) {
-                Row row;
-                row.code = snapshot.field(code);
-                row.description = snapshot.field(description);
-                for (int k = 0; k < 3; ++k) {
-                    row.series[k] = snapshot.field(series[k]);
-                    row.cron[k] = snapshot.field(cron[k]);
-                }
-                row.carico = snapshot.field(carico);
-                row.scarico = snapshot.field(scarico);
-                row.magNum = snapshot.field(magNum);
-                row.magCin = snapshot.field(magCin);
-                rows_.push_back(std::move(row));
-            }
-        } catch (...) {
-            endResetModel();
-            throw;
-        }
+    try {
+        for (; !snapshot.atEnd(); snapshot.moveNext())
+            append(snapshot, columns, mustBeginWith);
+    } catch (...) {
+        rows_.clear();
+        texts_.resize(0);
+        endResetModel();
+        throw;
     }
     endResetModel();
+}
+
+bool SearchListModel::append(const store::Snapshot& snapshot, const int (&columns)[PieceCount],
+                             const QString& mustBeginWith)
+{
+    constexpr std::size_t longest = std::numeric_limits<std::uint16_t>::max();
+    PackedRow row;
+    row.start = std::uint32_t(texts_.size());
+    auto keepText = [&](int piece, const store::Value& value) {
+        if (value.isNull())
+            return;
+        const QString piece_text = value.toString();
+        const qsizetype kept = std::min<qsizetype>(piece_text.size(), qsizetype(longest));
+        texts_.append(piece_text.constData(), kept);
+        row.length[piece] = std::uint16_t(kept);
+    };
+    for (int piece = 0; piece < FirstNumber; ++piece)
+        keepText(piece, snapshot.field(columns[piece]));
+    if (!mustBeginWith.isEmpty()) {
+        const int filtered = codeFirst_ ? Code : Description;
+        qsizetype at = row.start;
+        for (int piece = 0; piece < filtered; ++piece)
+            at += row.length[piece];
+        const QStringView kept(texts_.constData() + at, row.length[filtered]);
+        if (!kept.startsWith(mustBeginWith, Qt::CaseInsensitive)) {
+            texts_.resize(row.start);
+            return false;
+        }
+    }
+    for (int k = 0; k < NumberCount; ++k) {
+        const store::Value value = snapshot.field(columns[FirstNumber + k]);
+        if (value.isNull())
+            row.nullNumbers |= std::uint16_t(1u << k);
+        else if (isNumber(value))
+            row.number[k] = value.toDouble();
+        else {
+            row.textNumbers |= std::uint16_t(1u << k);
+            keepText(FirstNumber + k, value);
+        }
+    }
+    rows_.push_back(row);
+    return true;
+}
+
+SearchListModel::Row SearchListModel::unpack(const PackedRow& packed) const
+{
+    store::Value values[PieceCount];
+    qsizetype at = packed.start;
+    for (int piece = 0; piece < PieceCount; ++piece) {
+        const bool isText = piece < FirstNumber || (packed.textNumbers & (1u << (piece - FirstNumber)));
+        if (isText) {
+            values[piece] = QString(texts_.constData() + at, packed.length[piece]);
+            at += packed.length[piece];
+        } else if (!(packed.nullNumbers & (1u << (piece - FirstNumber)))) {
+            values[piece] = packed.number[piece - FirstNumber];
+        }
+    }
+    Row row;
+    row.code = values[Code];
+    row.description = values[Description];
+    for (int k = 0; k < 3; ++k) {
+        row.series[k] = values[Series0 + k];
+        row.cron[k] = values[Cron0 + k];
+    }
+    row.carico = values[Carico];
+    row.scarico = values[Scarico];
+    row.magNum = values[MagNum];
+    row.magCin = values[MagCin];
+    return row;
 }
 
 void SearchListModel::clear()
 {
     beginResetModel();
     rows_.clear();
+    texts_.resize(0);
     endResetModel();
 }
 
@@ -110,7 +182,7 @@ QString SearchListModel::line(int row) const
 {
     if (row < 0 || row >= int(rows_.size()))
         return QString();
-    return BuildLine(rows_[row], codeFirst_);
+    return BuildLine(unpack(rows_[std::size_t(row)]), codeFirst_);
 }
 
 }  // namespace lookups

@@ -1,6 +1,7 @@
-// The register search list's model: the rows of the last fill, kept as the
-// values the line needs, with each line built only when the view shows it, so
-// a refill over a large company costs little more than the query itself.
+// The register search list's model: the rows of the last fill, kept packed
+// (the texts of every row in one buffer, the numbers beside them), with each
+// line built only when the view shows it, so a refill over a large company
+// costs little more than the query itself.
 #pragma once
 
 #include "store/engine.h"
@@ -8,6 +9,7 @@
 #include <QAbstractListModel>
 #include <QString>
 
+#include <cstdint>
 #include <vector>
 
 namespace lookups {
@@ -25,7 +27,11 @@ public:
 
     // Replaces every row with the rows of the snapshot, read to its end.
     // `codeFirst`: the line starts with the code (code mode) or the description.
-    void refill(store::Snapshot& snapshot, bool codeFirst);
+    // `mustBeginWith`, when not empty: only rows whose code (code mode) or
+    // description begins with this text, compared without regard to case, are
+    // kept; for filters the engine's pattern cannot say literally.
+    // On an engine error the list is left empty and the error thrown on.
+    void refill(store::Snapshot& snapshot, bool codeFirst, const QString& mustBeginWith = {});
     void clear();
 
     int rowCount(const QModelIndex& parent = {}) const override;
@@ -36,7 +42,28 @@ public:
     static QString BuildLine(const Row& row, bool codeFirst);
 
 private:
-    std::vector<Row> rows_;
+    // Pieces of a row in the order they are stored: the texts, then the numbers.
+    enum Piece { Code, Description, Series0, Series1, Series2, MagNum, MagCin,
+                 Cron0, Cron1, Cron2, Carico, Scarico, PieceCount };
+    static constexpr int FirstNumber = Cron0;
+    static constexpr int NumberCount = PieceCount - FirstNumber;
+
+    // One row: its texts lie one after the other in texts_ from `start`. A
+    // number is held as a double, or as text when the column holds text.
+    struct PackedRow {
+        std::uint32_t start = 0;
+        std::uint16_t length[PieceCount] = {};
+        std::uint16_t nullNumbers = 0;  // bit k: number k is Null
+        std::uint16_t textNumbers = 0;  // bit k: number k is held as text
+        double number[NumberCount] = {};
+    };
+
+    bool append(const store::Snapshot& snapshot, const int (&columns)[PieceCount],
+                const QString& mustBeginWith);
+    Row unpack(const PackedRow& packed) const;
+
+    std::vector<PackedRow> rows_;
+    QString texts_;
     bool codeFirst_ = true;
 };
 

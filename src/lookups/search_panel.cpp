@@ -68,12 +68,18 @@ void Startup::focusAfterSearch()
 void Startup::FillSearchList(QListView* list, const QString& filter)
 {
     auto* model = static_cast<lookups::SearchListModel*>(list->model());
+    // The filter is bound as a prefix pattern, so quotes and "%" are plain
+    // text. "*" alone the engine's pattern cannot take literally: the query
+    // then asks for what precedes it and the model keeps the rows that begin
+    // with the whole filter.
+    const qsizetype star = filter.indexOf(QLatin1Char('*'));
+    const QString prefix = star < 0 ? filter : filter.left(star);
     try {
         auto snapshot = company.database->openSnapshot(
             company.RegisterTableName,
             SearchField == 1 ? QStringLiteral("SspCodice") : QStringLiteral("SspDescrizione"),
-            filter + QLatin1Char('*'));
-        model->refill(*snapshot, SearchField == 1);
+            prefix + QLatin1Char('*'));
+        model->refill(*snapshot, SearchField == 1, star < 0 ? QString() : filter);
         snapshot->close();
     } catch (const store::EngineError& error) {
         model->clear();

@@ -138,7 +138,9 @@ std::vector<Figures> measure(int count, int runs)
         QListView* list = form.c.Lista;
 
         sqlite3* db = nullptr;
-        sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READONLY, nullptr);
+        // Opened as the program opens its own (one thread, no connection mutex).
+        sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX,
+                        nullptr);
 
         // Generated codes are "R" and six digits: each of these filters
         // matches many rows ("R00" matches 10,000 at either size).

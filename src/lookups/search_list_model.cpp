@@ -98,9 +98,13 @@ bool SearchListModel::append(const store::Snapshot& snapshot, const int (&column
     auto keepText = [&](int piece, const store::Value& value) {
         if (value.isNull())
             return;
-        const QString piece_text = value.toString();
-        const qsizetype kept = std::min<qsizetype>(piece_text.size(), qsizetype(longest));
-        texts_.append(piece_text.constData(), kept);
+        // Text is read in place; anything else is converted first.
+        const QString converted = value.typeId() == QMetaType::QString ? QString() : value.toString();
+        const QString& text = value.typeId() == QMetaType::QString
+                                  ? *static_cast<const QString*>(value.constData())
+                                  : converted;
+        const qsizetype kept = std::min<qsizetype>(text.size(), qsizetype(longest));
+        texts_.append(text.constData(), kept);
         row.length[piece] = std::uint16_t(kept);
     };
     for (int piece = 0; piece < FirstNumber; ++piece)
@@ -120,6 +124,8 @@ bool SearchListModel::append(const store::Snapshot& snapshot, const int (&column
         const store::Value value = snapshot.field(columns[FirstNumber + k]);
         if (value.isNull())
             row.nullNumbers |= std::uint16_t(1u << k);
+        else if (value.typeId() == QMetaType::LongLong)
+            row.number[k] = double(*static_cast<const qlonglong*>(value.constData()));
         else if (isNumber(value))
             row.number[k] = value.toDouble();
         else {

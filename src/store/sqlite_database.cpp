@@ -94,7 +94,10 @@ std::unique_ptr<Database> openDatabase(const QString& path, int busyTimeoutMs)
         throw EngineError(EngineErrorNumber::CannotOpenDatabase,
                           QStringLiteral("Impossibile trovare il file '%1'.").arg(path));
     sqlite3* db = nullptr;
-    const int rc = sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
+    // The program has one thread: the connection needs no mutex of its own,
+    // which spares a lock and an unlock on every column read of a list fill.
+    const int rc = sqlite3_open_v2(path.toUtf8().constData(), &db,
+                                   SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
     if (rc != SQLITE_OK) {
         const QString text = QString::fromUtf8(db ? sqlite3_errmsg(db) : sqlite3_errstr(rc));
         sqlite3_close_v2(db);

@@ -34,11 +34,26 @@ public:
                           QStringLiteral("Elemento '%1' non trovato nell'insieme.").arg(name));
     }
 
+    // The lists read every column of every row through here: the value is
+    // made straight from the statement, without a further call per column.
     Value field(int index) const override
     {
         if (atEnd_ || !stmt_)
             throw EngineError(EngineErrorNumber::NoCurrentRecord, QStringLiteral("Nessun record corrente."));
-        return stmt_->column(index);
+        sqlite3_stmt* stmt = stmt_->handle();
+        switch (sqlite3_column_type(stmt, index)) {
+        case SQLITE_NULL:
+            return Value();
+        case SQLITE_INTEGER:
+            return Value(qlonglong(sqlite3_column_int64(stmt, index)));
+        case SQLITE_FLOAT:
+            return Value(sqlite3_column_double(stmt, index));
+        default: {
+            // Text (and a blob, read as text): the pointer first, then its length.
+            const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, index));
+            return Value(QString::fromUtf8(text, sqlite3_column_bytes(stmt, index)));
+        }
+        }
     }
 
     Value field(const QString& name) const override { return field(fieldIndex(name)); }

@@ -4,6 +4,8 @@
 #include "shell/sub_routines.h"
 #include "store/null_conversions.h"
 
+#include <QLocale>
+
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -19,18 +21,27 @@ QString text(const store::Value& value)
 }
 
 // A whole number written with at least one digit and no separators ("#0"),
-// right-aligned in six places; a Null number shows as six blanks. Text that
-// is no number is shown as it is, in the same six places.
+// right-aligned in six places. A Null or blank value shows as six blanks;
+// text that is no number is shown as it is, in the same six places.
 QString number(const store::Value& value)
 {
+    const QString blanks(6, QLatin1Char(' '));
     if (value.isNull())
-        return QString(6, QLatin1Char(' '));
-    try {
-        const QString digits = QString::number(qlonglong(std::llround(store::NullToNumber(value))));
-        return shell::PadLeft(digits, 6);
-    } catch (const store::EngineError&) {
-        return shell::PadLeft(value.toString(), 6);
+        return blanks;
+    bool ok = value.typeId() == QMetaType::LongLong || value.typeId() == QMetaType::Double ||
+              value.typeId() == QMetaType::Int;
+    double figure = ok ? value.toDouble() : 0;
+    if (!ok) {
+        const QString text = value.toString().trimmed();
+        if (text.isEmpty())
+            return blanks;
+        figure = QLocale().toDouble(text, &ok);
+        if (!ok)
+            figure = text.toDouble(&ok);
+        if (!ok)
+            return shell::PadLeft(value.toString(), 6);
     }
+    return shell::PadLeft(QString::number(qlonglong(std::llround(figure))), 6);
 }
 
 QString series(const store::Value& value)

@@ -419,6 +419,111 @@ TEST(SearchListLine, NullValuesShowAsBlanks)
     const QString line = lookups::SearchListModel::BuildLine(row, true);
     // Code, blank, description, then 50 columns of blanks up to the warehouse.
     EXPECT_EQ(line, QStringLiteral("N") + QString(89, QLatin1Char(' ')));
+    // A blank number shows like a Null one.
+    row.cron[0] = QStringLiteral("  ");
+    EXPECT_EQ(lookups::SearchListModel::BuildLine(row, true), line);
+}
+
+// --- The model's packed rows, filled from a snapshot of given rows ---------------
+
+namespace {
+
+class RowsSnapshot : public store::Snapshot {
+public:
+    static inline const QStringList Names = {
+        "SspCodice", "SspDescrizione", "SspArrSerie", "SspArrCron", "SspCusSerie", "SspCusCron",
+        "SspDepSerie", "SspDepCron", "SspUltimoCarico", "SspUltimoScarico", "SspMagNum", "SspMagCin"};
+    explicit RowsSnapshot(std::vector<QVariantList> rows, int failAt = -1)
+        : rows_(std::move(rows)), failAt_(failAt) {}
+    bool atEnd() const override { return at_ >= int(rows_.size()); }
+    void moveNext() override
+    {
+        if (++at_ == failAt_)
+            throw store::EngineError(3146, "disco guasto");
+    }
+    int fieldIndex(const QString& name) const override
+    {
+        const int index = int(Names.indexOf(name));
+        if (index < 0)
+            throw store::EngineError(3265, name);
+        return index;
+    }
+    store::Value field(int index) const override { return rows_[std::size_t(at_)][index]; }
+    store::Value field(const QString& name) const override { return field(fieldIndex(name)); }
+    void close() override {}
+
+private:
+    std::vector<QVariantList> rows_;
+    int at_ = 0;
+    int failAt_;
+};
+
+QVariantList registerRow(const QString& code, const QVariant& description, const QVariant& cron = 7)
+{
+    return {code, description, "A", cron, QVariant(), QVariant(), "C", 3.0, 1, 2, QVariant(), "Z"};
+}
+
+}  // namespace
+
+TEST(SearchListModel, KeepsEveryValueOfEveryRowForItsLine)
+{
+    lookups::SearchListModel model;
+    RowsSnapshot snapshot({registerRow("A1", "PRIMO"), registerRow("A2", QVariant(), "12/40/2020"),
+                           registerRow("A3", "TERZO", "X")});
+    model.refill(snapshot, true);
+    ASSERT_EQ(model.rowCount(), 3);
+    for (int row = 0; row < 3; ++row) {
+        lookups::SearchListModel::Row expected;
+        const QVariantList values = row == 0   ? registerRow("A1", "PRIMO")
+                                    : row == 1 ? registerRow("A2", QVariant(), "12/40/2020")
+                                               : registerRow("A3", "TERZO", "X");
+        expected.code = values[0];
+        expected.description = values[1];
+        expected.series[0] = values[2];
+        expected.cron[0] = values[3];
+        expected.series[1] = values[4];
+        expected.cron[1] = values[5];
+        expected.series[2] = values[6];
+        expected.cron[2] = values[7];
+        expected.carico = values[8];
+        expected.scarico = values[9];
+        expected.magNum = values[10];
+        expected.magCin = values[11];
+        EXPECT_EQ(model.line(row), lookups::SearchListModel::BuildLine(expected, true)) << row;
+    }
+    // A number column holding text that is no number shows the text.
+    EXPECT_EQ(model.line(1).mid(45, 10), "12/40/2020");
+    EXPECT_EQ(model.line(2).mid(45, 6), "     X");
+    EXPECT_EQ(model.index(0, 0).data().toString(), model.line(0));
+}
+
+TEST(SearchListModel, KeepsOnlyRowsBeginningWithTheLiteralText)
+{
+    lookups::SearchListModel model;
+    RowsSnapshot byCode({registerRow("A*1", "X"), registerRow("AB", "Y"), registerRow("a*2", "Z")});
+    model.refill(byCode, true, "A*");
+    ASSERT_EQ(model.rowCount(), 2);
+    EXPECT_EQ(model.line(0).left(3), "A*1");
+    EXPECT_EQ(model.line(1).left(3), "a*2");
+
+    RowsSnapshot byDescription({registerRow("C1", "5* STELLE"), registerRow("C2", "55 STELLE")});
+    model.refill(byDescription, false, "5*");
+    ASSERT_EQ(model.rowCount(), 1);
+    EXPECT_EQ(model.line(0).mid(30, 2), "C1");
+}
+
+TEST(SearchListModel, AFailureLeavesTheListEmpty)
+{
+    lookups::SearchListModel model;
+    RowsSnapshot good({registerRow("A1", "PRIMO")});
+    model.refill(good, true);
+    RowsSnapshot failing({registerRow("B1", "X"), registerRow("B2", "Y"), registerRow("B3", "Z")}, 2);
+    EXPECT_THROW(model.refill(failing, true), store::EngineError);
+    EXPECT_EQ(model.rowCount(), 0);
+    RowsSnapshot again({registerRow("C1", "X")});
+    model.refill(again, true);
+    EXPECT_EQ(model.rowCount(), 1);
+    EXPECT_EQ(model.line(0).left(2), "C1");
 }
 
 }  // namespace screen_tests

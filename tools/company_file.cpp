@@ -67,11 +67,13 @@ QString Execute(const QString& path, const QStringList& statements)
     Connection connection(path, false);
     if (!connection.error().isEmpty())
         return connection.error();
-    connection.exec(QStringLiteral("BEGIN"));
+    if (!connection.exec(QStringLiteral("BEGIN")))
+        return connection.error();
     for (const QString& statement : statements)
         if (!connection.exec(statement))
             return connection.error();
-    connection.exec(QStringLiteral("COMMIT"));
+    if (!connection.exec(QStringLiteral("COMMIT")))
+        return connection.error();
     return QString();
 }
 

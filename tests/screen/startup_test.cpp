@@ -14,6 +14,7 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QLocale>
+#include <QProcess>
 #include <QPushButton>
 
 namespace screen_tests {
@@ -135,6 +136,30 @@ TEST_F(StartupFixture, TheUsciteButtonEndsTheProgramAndRecordsTheFolder)
     click(form->c.cmdD[2]);
     EXPECT_EQ(endings, 1);
     EXPECT_EQ(recordedExePath(), programFolder.path());
+}
+
+}  // namespace screen_tests
+
+namespace screen_tests {
+
+// The program itself, started without a display: it says so and ends.
+TEST(ProgramWithoutDisplay, SaysSoOnStandardErrorAndExitsNonZero)
+{
+    const QString program = qEnvironmentVariable("QUENVOL_BIN_DIR") + "/quenvol";
+    ASSERT_TRUE(QFile::exists(program)) << program.toStdString();
+    for (const char* display : {"", ":987"}) {
+        QProcess process;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.remove("QT_QPA_PLATFORM");
+        environment.remove("WAYLAND_DISPLAY");
+        environment.insert("DISPLAY", display);
+        process.setProcessEnvironment(environment);
+        process.start(program, {});
+        ASSERT_TRUE(process.waitForFinished(20000)) << "the program hung with DISPLAY=" << display;
+        EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+        EXPECT_NE(process.exitCode(), 0);
+        EXPECT_TRUE(process.readAllStandardError().contains("nessun display")) << display;
+    }
 }
 
 }  // namespace screen_tests

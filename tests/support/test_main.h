@@ -12,6 +12,10 @@ int RunTests(int argc, char** argv)
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+#ifdef QUENVOL_TEST_BIN_DIR
+    if (qEnvironmentVariableIsEmpty("QUENVOL_BIN_DIR"))
+        qputenv("QUENVOL_BIN_DIR", QUENVOL_TEST_BIN_DIR);
+#endif
     QTemporaryDir home;
     qputenv("HOME", home.path().toLocal8Bit());
     qputenv("XDG_CONFIG_HOME", (home.path() + "/.config").toLocal8Bit());

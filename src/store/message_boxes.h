@@ -20,7 +20,9 @@ constexpr int YesNoExclaimNoDefault = 308;   // Yes, No (default), exclamation i
 namespace BoxAnswer {
 constexpr int Ok = 1;
 constexpr int Cancel = 2;
+constexpr int Abort = 3;
 constexpr int Retry = 4;
+constexpr int Ignore = 5;
 constexpr int Yes = 6;
 constexpr int No = 7;
 }  // namespace BoxAnswer

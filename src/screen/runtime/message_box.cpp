@@ -19,15 +19,7 @@ namespace {
 // The property of each button that holds its answer number.
 constexpr const char* AnswerProperty = "boxAnswer";
 
-namespace Answer {
-constexpr int Ok = 1;
-constexpr int Cancel = 2;
-constexpr int Abort = 3;
-constexpr int Retry = 4;
-constexpr int Ignore = 5;
-constexpr int Yes = 6;
-constexpr int No = 7;
-}  // namespace Answer
+namespace Answer = store::BoxAnswer;
 
 struct ButtonSpec {
     const char* text;  // UTF-8

@@ -118,8 +118,12 @@ bool SearchListModel::append(const store::Snapshot& snapshot, const int (&column
         texts_.append(text.constData(), kept);
         row.length[piece] = std::uint16_t(kept);
     };
-    for (int piece = 0; piece < FirstNumber; ++piece)
-        keepText(piece, snapshot.field(columns[piece]));
+    for (int piece = 0; piece < FirstNumber; ++piece) {
+        const qsizetype added = snapshot.appendText(columns[piece], texts_);
+        if (added > qsizetype(longest))
+            texts_.resize(texts_.size() - (added - qsizetype(longest)));
+        row.length[piece] = std::uint16_t(std::clamp<qsizetype>(added, 0, qsizetype(longest)));
+    }
     if (!mustBeginWith.isEmpty()) {
         const int filtered = codeFirst_ ? Code : Description;
         qsizetype at = row.start;

@@ -85,6 +85,9 @@ public:
     // Resolving a name once and reading by position is the fast path for lists.
     virtual int fieldIndex(const QString& name) const = 0;
     virtual Value field(int index) const = 0;
+    // The fastest read, for lists: appends the field's text to `out` and
+    // returns how many characters it added, or -1 for Null (nothing added).
+    virtual qsizetype appendText(int index, QString& out) const = 0;
     virtual void close() = 0;
 };
 
@@ -106,8 +109,9 @@ public:
 
     // "SELECT * FROM <table>", or with "WHERE <column> LIKE '<pattern>'" when
     // a column is given. In the pattern "*" matches any run of characters and
-    // every other character matches itself; the text is bound, never spliced.
-    // Filtered rows come in the order of the filtered column.
+    // every other character matches itself (so a "*" cannot be sought as
+    // itself: callers that need it filter the rows further); the text is
+    // bound, never spliced. Filtered rows come in the order of the filtered column.
     virtual std::unique_ptr<Snapshot> openSnapshot(const QString& table,
                                                    const QString& likeColumn = {},
                                                    const QString& likePattern = {}) = 0;

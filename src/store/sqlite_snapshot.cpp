@@ -34,26 +34,37 @@ public:
                           QStringLiteral("Elemento '%1' non trovato nell'insieme.").arg(name));
     }
 
-    // The lists read every column of every row through here: the value is
-    // made straight from the statement, without a further call per column.
     Value field(int index) const override
     {
         if (atEnd_ || !stmt_)
             throw EngineError(EngineErrorNumber::NoCurrentRecord, QStringLiteral("Nessun record corrente."));
+        return stmt_->column(index);
+    }
+
+    qsizetype appendText(int index, QString& out) const override
+    {
+        if (atEnd_ || !stmt_)
+            throw EngineError(EngineErrorNumber::NoCurrentRecord, QStringLiteral("Nessun record corrente."));
         sqlite3_stmt* stmt = stmt_->handle();
-        switch (sqlite3_column_type(stmt, index)) {
-        case SQLITE_NULL:
-            return Value();
-        case SQLITE_INTEGER:
-            return Value(qlonglong(sqlite3_column_int64(stmt, index)));
-        case SQLITE_FLOAT:
-            return Value(sqlite3_column_double(stmt, index));
-        default: {
-            // Text (and a blob, read as text): the pointer first, then its length.
-            const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, index));
-            return Value(QString::fromUtf8(text, sqlite3_column_bytes(stmt, index)));
+        const int type = sqlite3_column_type(stmt, index);
+        if (type == SQLITE_NULL)
+            return -1;
+        if (type != SQLITE_TEXT) {
+            const QString text = stmt_->column(index).toString();
+            out += text;
+            return text.size();
         }
-        }
+        const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, index));
+        const int bytes = sqlite3_column_bytes(stmt, index);
+        bool ascii = true;
+        for (int i = 0; i < bytes && ascii; ++i)
+            ascii = static_cast<unsigned char>(text[i]) < 0x80;
+        const qsizetype before = out.size();
+        if (ascii)
+            out.append(QLatin1StringView(text, bytes));  // the common case: no decoding
+        else
+            out.append(QString::fromUtf8(text, bytes));
+        return out.size() - before;
     }
 
     Value field(const QString& name) const override { return field(fieldIndex(name)); }

@@ -450,6 +450,14 @@ public:
     }
     store::Value field(int index) const override { return rows_[std::size_t(at_)][index]; }
     store::Value field(const QString& name) const override { return field(fieldIndex(name)); }
+    qsizetype appendText(int index, QString& out) const override
+    {
+        const store::Value value = field(index);
+        if (value.isNull())
+            return -1;
+        out += value.toString();
+        return value.toString().size();
+    }
     void close() override {}
 
 private:

@@ -198,3 +198,16 @@ TEST(Engine, ATableLockedByAnotherProgramIsError3261WithSqliteText)
     sqlite3_close_v2(other);
     EXPECT_NO_THROW(db->openTable(RegisterTable));
 }
+
+TEST(Engine, SnapshotAppendsFieldTextsForListsAndTellsNullApart)
+{
+    TempCompany company;
+    company.exec("INSERT INTO TabellaDocScorta (Codice, Descrizione, tipo) VALUES ('ÀB', NULL, 42)");
+    auto db = openDatabase(company.databasePath());
+    auto snap = db->openSnapshot(DocTypeTable);
+    QString out = "x";
+    EXPECT_EQ(snap->appendText(snap->fieldIndex("Codice"), out), 2);  // decoded, not bytes
+    EXPECT_EQ(snap->appendText(snap->fieldIndex("Descrizione"), out), -1);
+    EXPECT_EQ(snap->appendText(snap->fieldIndex("tipo"), out), 2);
+    EXPECT_EQ(out, "xÀB42");
+}

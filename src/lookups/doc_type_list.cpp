@@ -12,15 +12,6 @@
 
 namespace screen {
 
-namespace {
-
-QString text(const store::Value& value)
-{
-    return value.isNull() ? QString() : value.toString();
-}
-
-}  // namespace
-
 void Startup::FillDocTypeList()
 {
     QStringList lines;
@@ -31,9 +22,9 @@ void Startup::FillDocTypeList()
         const int description = snapshot->fieldIndex(QStringLiteral("Descrizione"));
         const int kind = snapshot->fieldIndex(QStringLiteral("tipo"));
         for (; !snapshot->atEnd(); snapshot->moveNext())
-            lines << store::Fixed(text(snapshot->field(code)), 4) + QStringLiteral(" - ") +
-                         store::Fixed(text(snapshot->field(description)), 30) + QStringLiteral(" - ") +
-                         text(snapshot->field(kind));
+            lines << store::Fixed(store::ValueText(snapshot->field(code)), 4) + QStringLiteral(" - ") +
+                         store::Fixed(store::ValueText(snapshot->field(description)), 30) + QStringLiteral(" - ") +
+                         store::ValueText(snapshot->field(kind));
         snapshot->close();
     } catch (const store::EngineError& error) {
         runtime_->MsgBox(QStringLiteral("ERRORE NELLA LETTURA DEI TIPI DOCUMENTO") + QLatin1Char('\n') +

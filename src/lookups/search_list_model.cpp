@@ -14,12 +14,6 @@ namespace lookups {
 
 namespace {
 
-// A value as text; Null shows as nothing.
-QString text(const store::Value& value)
-{
-    return value.isNull() ? QString() : value.toString();
-}
-
 // A whole number written with at least one digit and no separators ("#0"),
 // right-aligned in six places. A Null or blank value shows as six blanks;
 // text that is no number is shown as it is, in the same six places.
@@ -60,8 +54,8 @@ bool isNumber(const store::Value& value)
 
 QString SearchListModel::BuildLine(const Row& row, bool codeFirst)
 {
-    const QString code = store::Fixed(text(row.code), 10);
-    const QString description = store::Fixed(text(row.description), 29);
+    const QString code = store::Fixed(store::ValueText(row.code), 10);
+    const QString description = store::Fixed(store::ValueText(row.description), 29);
     QString line;
     line.reserve(100);
     line += codeFirst ? code + QLatin1Char(' ') + description : description + QLatin1Char(' ') + code;
@@ -69,7 +63,7 @@ QString SearchListModel::BuildLine(const Row& row, bool codeFirst)
     line += QLatin1String("  ") + series(row.series[1]) + QLatin1Char(' ') + number(row.cron[1]);
     line += QLatin1String("  ") + series(row.series[2]) + QLatin1Char(' ') + number(row.cron[2]);
     line += QLatin1Char(' ') + number(row.carico) + QLatin1Char(' ') + number(row.scarico);
-    line += QLatin1Char(' ') + text(row.magNum).trimmed() + text(row.magCin);
+    line += QLatin1Char(' ') + store::ValueText(row.magNum).trimmed() + store::ValueText(row.magCin);
     return line;
 }
 

@@ -84,6 +84,11 @@ QString NullToText(const Value& value)
     return value.toString().trimmed();
 }
 
+QString ValueText(const Value& value)
+{
+    return value.isNull() ? QString() : value.toString();
+}
+
 double NullToNumber(const Value& value)
 {
     if (value.isNull())

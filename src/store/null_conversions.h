@@ -15,6 +15,8 @@ namespace store {
 inline const QDate DayZero(1899, 12, 30);
 
 QString NullToText(const Value& value);
+// The value's text as it stands (not trimmed); Null gives "". For the lists.
+QString ValueText(const Value& value);
 // 0 for Null or blank; a text with two "/" is read as a date (day, month, year
 // in the locale's order) and gives its day number; otherwise the number as the
 // locale writes it; anything else 0. A text with two "/" that is no valid date

@@ -1,59 +1,82 @@
-// quenvol-admin: creates a company database for the program, with or without
-// demonstration data.
-#include "company_file.h"
+// quenvol-admin: creates and looks after company databases. The commands
+// live in tools/admin_*.cpp and register themselves (admin_command.h).
+#include "admin_command.h"
 
 #include <QCoreApplication>
-#include <QDir>
-#include <QStringList>
 
+#include <algorithm>
 #include <cstdio>
+
+namespace admin {
 
 namespace {
 
-const char* const Usage =
-    "uso: quenvol-admin COMANDO ...\n"
-    "\n"
-    "Comandi:\n"
-    "  init <cartella dati> <societa> [--demo]\n"
-    "      Crea <cartella dati>/<societa>/quelda.mdb con le tabelle\n"
-    "      TabellaSerieSemplificata, TestataRegistriPS e TabellaDocScorta.\n"
-    "      Un file esistente non viene mai sovrascritto.\n"
-    "      --demo aggiunge alcuni tipi documento e alcuni registri di esempio.\n"
-    "  --help\n"
-    "      Mostra questo aiuto.\n";
-
-int fail(const QString& message)
+std::vector<Command>& Table()
 {
-    std::fprintf(stderr, "quenvol-admin: %s\n", message.toLocal8Bit().constData());
-    return 1;
+    static std::vector<Command> table;
+    return table;
+}
+
+void PrintUsage(std::FILE* out)
+{
+    std::fputs("uso: quenvol-admin COMANDO ...\n\nComandi:\n", out);
+    for (const Command& command : Commands())
+        std::fprintf(out, "  %s\n", command.synopsis);
+    std::fputs("  --help\n"
+               "      Mostra questo aiuto; quenvol-admin COMANDO --help mostra quello del comando.\n",
+               out);
 }
 
 }  // namespace
+
+Registration::Registration(const Command& command) { Table().push_back(command); }
+
+std::vector<Command> Commands()
+{
+    std::vector<Command> commands = Table();
+    std::sort(commands.begin(), commands.end(),
+              [](const Command& a, const Command& b) { return std::string_view(a.name) < b.name; });
+    return commands;
+}
+
+int Fail(const QString& message)
+{
+    std::fprintf(stderr, "quenvol-admin: %s\n", message.toLocal8Bit().constData());
+    return ExitFailed;
+}
+
+int UsageError(const Command& command)
+{
+    std::fprintf(stderr, "uso: quenvol-admin %s\n\n%s", command.synopsis, command.help);
+    return ExitUsage;
+}
+
+bool PrintHelpIfAsked(const Command& command, const QStringList& arguments)
+{
+    if (!arguments.contains(QStringLiteral("--help")) && !arguments.contains(QStringLiteral("-h")))
+        return false;
+    std::printf("uso: quenvol-admin %s\n\n%s", command.synopsis, command.help);
+    return true;
+}
+
+}  // namespace admin
 
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments().mid(1);
-    if (args.isEmpty() || args.first() == QLatin1String("--help") || args.first() == QLatin1String("-h")) {
-        std::fputs(Usage, args.isEmpty() ? stderr : stdout);
-        return args.isEmpty() ? 2 : 0;
+    if (args.isEmpty()) {
+        admin::PrintUsage(stderr);
+        return admin::ExitUsage;
     }
-    if (args.first() == QLatin1String("init")) {
-        QStringList rest = args.mid(1);
-        const bool demo = rest.removeAll(QStringLiteral("--demo")) > 0;
-        if (rest.size() != 2 || rest[1].isEmpty() || rest[1].contains(QLatin1Char('/'))) {
-            std::fputs(Usage, stderr);
-            return 2;
-        }
-        const QString path = QDir(rest[0]).filePath(rest[1] + QStringLiteral("/quelda.mdb"));
-        QString error = company_file::CreateCompanyDatabase(path);
-        if (error.isEmpty() && demo)
-            error = company_file::AddDemonstrationData(path);
-        if (!error.isEmpty())
-            return fail(error);
-        std::printf("creato %s\n", path.toLocal8Bit().constData());
-        return 0;
+    if (args.first() == QLatin1String("--help") || args.first() == QLatin1String("-h")) {
+        admin::PrintUsage(stdout);
+        return admin::ExitOk;
     }
-    std::fputs(Usage, stderr);
-    return 2;
+    for (const admin::Command& command : admin::Commands())
+        if (args.first() == QLatin1String(command.name))
+            return command.run(args.mid(1));
+    std::fprintf(stderr, "quenvol-admin: comando sconosciuto: %s\n\n", args.first().toLocal8Bit().constData());
+    admin::PrintUsage(stderr);
+    return admin::ExitUsage;
 }

@@ -4,7 +4,7 @@
 #include "screen/startup.h"
 
 #include "store/null_conversions.h"
-#include "store/schema.h"
+#include "store/table_description.h"
 
 #include <QLineEdit>
 #include <QListView>
@@ -16,11 +16,12 @@ void Startup::FillDocTypeList()
 {
     QStringList lines;
     try {
-        auto snapshot = company.database->openSnapshot(store::DocTypeTable, QStringLiteral("Codice"),
-                                                       QStringLiteral("*"));
-        const int code = snapshot->fieldIndex(QStringLiteral("Codice"));
-        const int description = snapshot->fieldIndex(QStringLiteral("Descrizione"));
-        const int kind = snapshot->fieldIndex(QStringLiteral("tipo"));
+        const store::TableDescription& table = store::DocTypeTableDescription();
+        auto snapshot = company.database->openSnapshot(
+            table.name, table.columnName(store::DocTypeColumns::Code), QStringLiteral("*"));
+        const int code = snapshot->fieldIndex(table.columnName(store::DocTypeColumns::Code));
+        const int description = snapshot->fieldIndex(table.columnName(store::DocTypeColumns::Description));
+        const int kind = snapshot->fieldIndex(table.columnName(store::DocTypeColumns::Kind));
         for (; !snapshot->atEnd(); snapshot->moveNext())
             lines << store::Fixed(store::ValueText(snapshot->field(code)), 4) + QStringLiteral(" - ") +
                          store::Fixed(store::ValueText(snapshot->field(description)), 30) + QStringLiteral(" - ") +

@@ -3,6 +3,7 @@
 
 #include "shell/sub_routines.h"
 #include "store/null_conversions.h"
+#include "store/table_description.h"
 
 #include <QLocale>
 
@@ -70,13 +71,15 @@ QString SearchListModel::BuildLine(const Row& row, bool codeFirst)
 void SearchListModel::refill(store::Snapshot& snapshot, bool codeFirst, const QString& mustBeginWith)
 {
     // Resolved before the list is touched: a missing column leaves it as it was.
-    static const char* const names[PieceCount] = {
-        "SspCodice",  "SspDescrizione", "SspArrSerie", "SspCusSerie",     "SspDepSerie",
-        "SspMagNum",  "SspMagCin",      "SspArrCron",  "SspCusCron",      "SspDepCron",
-        "SspUltimoCarico", "SspUltimoScarico"};
+    namespace R = store::RegisterColumns;
+    static constexpr int pieceColumns[PieceCount] = {
+        R::Code,   R::Description, R::Of(0, R::Serie), R::Of(1, R::Serie), R::Of(2, R::Serie),
+        R::MagNum, R::MagCin,      R::Of(0, R::Cron),  R::Of(1, R::Cron),  R::Of(2, R::Cron),
+        R::UltimoCarico, R::UltimoScarico};
+    const store::TableDescription& table = store::RegisterTableDescription();
     int columns[PieceCount];
     for (int piece = 0; piece < PieceCount; ++piece)
-        columns[piece] = snapshot.fieldIndex(QLatin1String(names[piece]));
+        columns[piece] = snapshot.fieldIndex(table.columnName(pieceColumns[piece]));
 
     beginResetModel();
     rows_.clear();

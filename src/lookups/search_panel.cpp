@@ -5,7 +5,7 @@
 
 #include "lookups/search_list_model.h"
 #include "shell/process_state.h"
-#include "store/schema.h"
+#include "store/table_description.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -77,7 +77,8 @@ void Startup::FillSearchList(QListView* list, const QString& filter)
     try {
         auto snapshot = company.database->openSnapshot(
             company.RegisterTableName,
-            SearchField == 1 ? QStringLiteral("SspCodice") : QStringLiteral("SspDescrizione"),
+            store::RegisterTableDescription().columnName(SearchField == 1 ? store::RegisterColumns::Code
+                                                                          : store::RegisterColumns::Description),
             prefix + QLatin1Char('*'));
         model->refill(*snapshot, SearchField == 1, star < 0 ? QString() : filter);
         snapshot->close();

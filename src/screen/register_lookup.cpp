@@ -3,7 +3,7 @@
 #include "screen/startup.h"
 
 #include "shell/process_state.h"
-#include "store/schema.h"
+#include "store/table_description.h"
 
 #include <QLabel>
 #include <QLineEdit>

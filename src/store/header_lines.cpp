@@ -1,7 +1,7 @@
 // Reading and writing the twenty header lines of a register set.
 #include "store/header_lines.h"
 
-#include "store/schema.h"
+#include "store/table_description.h"
 #include "store/skipped_failures.h"
 
 namespace store {
@@ -58,7 +58,7 @@ bool WriteHeader(CompanyDatabase& company, const QString& code, const HeaderLine
     failures.run([&] {
         if (header.noMatch()) {
             header.addNew();
-            header.setField(QStringLiteral("TpsCodice"), code);
+            header.setField(HeaderTableDescription().key().name, code);
         } else {
             header.edit();
         }

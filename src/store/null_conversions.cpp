@@ -66,14 +66,6 @@ bool parseLocaleNumber(const QString& text, double* number)
     return ok && std::isfinite(*number);
 }
 
-double roundHalfEven(double number)
-{
-    const int saved = std::fegetround();
-    std::fesetround(FE_TONEAREST);
-    const double rounded = std::nearbyint(number);
-    std::fesetround(saved);
-    return rounded;
-}
 
 }  // namespace
 
@@ -119,22 +111,18 @@ QString NullToFixed(const Value& value, const QString& defaultText)
     return result;
 }
 
-std::int32_t ToLong(double number)
+double RoundHalfEven(double number)
 {
-    const double rounded = roundHalfEven(number);
-    if (!(rounded >= std::numeric_limits<std::int32_t>::min() &&
-          rounded <= std::numeric_limits<std::int32_t>::max()))
-        throw EngineError(EngineErrorNumber::Overflow, QStringLiteral("Overflow."));
-    return std::int32_t(rounded);
+    const int saved = std::fegetround();
+    std::fesetround(FE_TONEAREST);
+    const double rounded = std::nearbyint(number);
+    std::fesetround(saved);
+    return rounded;
 }
 
-std::int16_t ToInteger(double number)
+void ThrowOverflow()
 {
-    const double rounded = roundHalfEven(number);
-    if (!(rounded >= std::numeric_limits<std::int16_t>::min() &&
-          rounded <= std::numeric_limits<std::int16_t>::max()))
-        throw EngineError(EngineErrorNumber::Overflow, QStringLiteral("Overflow."));
-    return std::int16_t(rounded);
+    throw EngineError(EngineErrorNumber::Overflow, QStringLiteral("Overflow."));
 }
 
 QString Fixed(const QString& text, int width)

@@ -8,6 +8,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <limits>
 
 namespace store {
 
@@ -26,10 +27,22 @@ double NullToNumber(const Value& value);
 // blank) when the value is Null, blank or starts with a NUL character.
 QString NullToFixed(const Value& value, const QString& defaultText = {});
 
-// The record's conversions of a number: nearest whole number, a half to the
-// even neighbour; error 6 (overflow) outside the type's range.
-std::int32_t ToLong(double number);
-std::int16_t ToInteger(double number);
+// The record's conversion of a number to a whole number of type Whole: the
+// nearest one, a half to the even neighbour; error 6 (overflow) outside the
+// type's range. ToLong and ToInteger are its 32- and 16-bit forms.
+double RoundHalfEven(double number);
+[[noreturn]] void ThrowOverflow();
+template <class Whole>
+Whole ToWhole(double number)
+{
+    const double rounded = RoundHalfEven(number);
+    if (!(rounded >= double(std::numeric_limits<Whole>::min()) &&
+          rounded <= double(std::numeric_limits<Whole>::max())))
+        ThrowOverflow();
+    return Whole(rounded);
+}
+inline std::int32_t ToLong(double number) { return ToWhole<std::int32_t>(number); }
+inline std::int16_t ToInteger(double number) { return ToWhole<std::int16_t>(number); }
 
 // A text fitted to a fixed width: cut, or padded with blanks on the right.
 QString Fixed(const QString& text, int width);

@@ -1,34 +1,65 @@
-// Copies between RegisterRecord and the register table's current row.
+// Copies between RegisterRecord and the register table's current row: one list
+// pairs each member with its column, and the column's description says how the
+// value is converted on the way in and out.
 #include "store/register_record.h"
 
 #include "store/null_conversions.h"
+
+#include <variant>
+#include <vector>
 
 namespace store {
 
 namespace {
 
-const char* const Stems[3] = {"Arr", "Cus", "Dep"};
-const char* const WorkLetters[3] = {"A", "C", "D"};
+namespace R = RegisterColumns;
 
-// Loading and storing visit the work positions in this register order.
-constexpr int WorkOrder[3] = {Arrivi, Deposito, Custodia};
+template <class Record>
+struct Member {
+    template <class T>
+    using Ptr = std::conditional_t<std::is_const_v<Record>, const T*, T*>;
+    int column;
+    std::variant<Ptr<QString>, Ptr<std::int32_t>, Ptr<std::int16_t>, Ptr<double>> target;
+    bool verbatim = false;  // text kept as stored, blanks and all
+};
+
+// Every member with its column, in the order the copies visit them (the work
+// positions by position, registers in the order Arrivi, Deposito, Custodia).
+template <class Record>
+std::vector<Member<Record>> members(Record& r)
+{
+    std::vector<Member<Record>> m;
+    m.reserve(R::Count);
+    m.push_back({R::Code, &r.SspCodice, true});
+    m.push_back({R::Description, &r.SspDescrizione, true});
+    for (int k = 0; k < 3; ++k) {
+        auto& reg = r.Registers[std::size_t(k)];
+        m.push_back({R::Of(k, R::Serie), &reg.Serie});
+        m.push_back({R::Of(k, R::Cron), &reg.Cron});
+        m.push_back({R::Of(k, R::Riga), &reg.Riga});
+        m.push_back({R::Of(k, R::Garanz), &reg.Garanz});
+        m.push_back({R::Of(k, R::Periodo), &reg.Periodo});
+        m.push_back({R::Of(k, R::Data), &reg.Data});
+    }
+    m.push_back({R::UltimoCarico, &r.SspUltimoCarico});
+    m.push_back({R::UltimoScarico, &r.SspUltimoScarico});
+    for (int n = 0; n < R::WorkPositions; ++n) {
+        for (int k : {Arrivi, Deposito, Custodia}) {
+            auto& reg = r.Registers[std::size_t(k)];
+            m.push_back({R::WorkSerie(k, n), &reg.WkSerie[std::size_t(n)]});
+            m.push_back({R::WorkCron(k, n), &reg.WkCron[std::size_t(n)]});
+        }
+    }
+    m.push_back({R::MagNum, &r.SspMagNum});
+    m.push_back({R::MagCin, &r.SspMagCin});
+    m.push_back({R::MeccanogNum, &r.SspMeccanogNum});
+    m.push_back({R::MeccanogCin, &r.SspMeccanogCin});
+    m.push_back({R::SiglUC, &r.SspSiglUC});
+    m.push_back({R::SiglUD, &r.SspSiglUD});
+    return m;
+}
 
 }  // namespace
-
-QString RegisterColumn(int k, const char* field)
-{
-    return QStringLiteral("Ssp%1%2").arg(QLatin1String(Stems[k]), QLatin1String(field));
-}
-
-QString WorkSerieColumn(int k, int n)
-{
-    return QStringLiteral("SspWk%1Serie%2").arg(QLatin1String(WorkLetters[k])).arg(n);
-}
-
-QString WorkCronColumn(int k, int n)
-{
-    return QStringLiteral("SspWk%1Cron%2").arg(QLatin1String(WorkLetters[k])).arg(n);
-}
 
 void ClearRegister(RegisterRecord& record)
 {
@@ -40,62 +71,49 @@ void ClearRegister(RegisterRecord& record)
 
 void LoadRegister(const TableCursor& cursor, RegisterRecord& record)
 {
-    record.SspCodice = cursor.field(QStringLiteral("SspCodice")).toString();
-    record.SspDescrizione = cursor.field(QStringLiteral("SspDescrizione")).toString();
-    for (int k = 0; k < 3; ++k) {
-        auto& reg = record.Registers[k];
-        reg.Serie = NullToText(cursor.field(RegisterColumn(k, "Serie")));
-        reg.Cron = ToLong(NullToNumber(cursor.field(RegisterColumn(k, "Cron"))));
-        reg.Riga = ToLong(NullToNumber(cursor.field(RegisterColumn(k, "Riga"))));
-        reg.Garanz = NullToNumber(cursor.field(RegisterColumn(k, "Garanz")));
-        reg.Periodo = ToInteger(NullToNumber(cursor.field(RegisterColumn(k, "Periodo"))));
-        reg.Data = ToLong(NullToNumber(cursor.field(RegisterColumn(k, "Data"))));
+    const TableDescription& table = RegisterTableDescription();
+    for (const auto& member : members(record)) {
+        const ColumnDescription& column = table.columns[std::size_t(member.column)];
+        const Value value = cursor.field(column.name);
+        std::visit(
+            [&](auto* target) {
+                using T = std::remove_pointer_t<decltype(target)>;
+                if constexpr (std::is_same_v<T, QString>) {
+                    if (member.verbatim)
+                        *target = value.toString();
+                    else if (column.kind == ColumnKind::FixedText)
+                        *target = Fixed(NullToFixed(value), column.length);
+                    else
+                        *target = NullToText(value);
+                } else if constexpr (std::is_same_v<T, double>) {
+                    *target = NullToNumber(value);
+                } else {
+                    *target = ToWhole<T>(NullToNumber(value));
+                }
+            },
+            member.target);
     }
-    record.SspUltimoCarico = ToLong(NullToNumber(cursor.field(QStringLiteral("SspUltimoCarico"))));
-    record.SspUltimoScarico = ToLong(NullToNumber(cursor.field(QStringLiteral("SspUltimoScarico"))));
-    for (int n = 0; n < 5; ++n) {
-        for (int k : WorkOrder) {
-            auto& reg = record.Registers[k];
-            reg.WkSerie[n] = NullToText(cursor.field(WorkSerieColumn(k, n)));
-            reg.WkCron[n] = ToLong(NullToNumber(cursor.field(WorkCronColumn(k, n))));
-        }
-    }
-    record.SspMagNum = Fixed(NullToFixed(cursor.field(QStringLiteral("SspMagNum"))), 6);
-    record.SspMagCin = Fixed(NullToFixed(cursor.field(QStringLiteral("SspMagCin"))), 1);
-    record.SspMeccanogNum = ToLong(NullToNumber(cursor.field(QStringLiteral("SspMeccanogNum"))));
-    record.SspMeccanogCin = Fixed(NullToFixed(cursor.field(QStringLiteral("SspMeccanogCin"))), 1);
-    record.SspSiglUC = NullToText(cursor.field(QStringLiteral("SspSiglUC")));
-    record.SspSiglUD = NullToText(cursor.field(QStringLiteral("SspSiglUD")));
 }
 
 void StoreRegister(const RegisterRecord& record, TableCursor& cursor)
 {
-    auto set = [&cursor](const QString& column, const Value& value) { cursor.setField(column, value); };
-    set(QStringLiteral("SspCodice"), record.SspCodice);
-    set(QStringLiteral("SspDescrizione"), record.SspDescrizione);
-    for (int k = 0; k < 3; ++k) {
-        const auto& reg = record.Registers[k];
-        set(RegisterColumn(k, "Serie"), reg.Serie);
-        set(RegisterColumn(k, "Cron"), reg.Cron);
-        set(RegisterColumn(k, "Riga"), reg.Riga);
-        set(RegisterColumn(k, "Garanz"), reg.Garanz);
-        set(RegisterColumn(k, "Periodo"), int(reg.Periodo));
-        set(RegisterColumn(k, "Data"), reg.Data);
+    const TableDescription& table = RegisterTableDescription();
+    for (const auto& member : members(record)) {
+        const ColumnDescription& column = table.columns[std::size_t(member.column)];
+        std::visit(
+            [&](const auto* target) {
+                using T = std::remove_cv_t<std::remove_pointer_t<decltype(target)>>;
+                if constexpr (std::is_same_v<T, QString>)
+                    cursor.setField(column.name, column.kind == ColumnKind::FixedText
+                                                     ? Fixed(*target, column.length)
+                                                     : *target);
+                else if constexpr (std::is_same_v<T, std::int16_t>)
+                    cursor.setField(column.name, int(*target));
+                else
+                    cursor.setField(column.name, *target);
+            },
+            member.target);
     }
-    set(QStringLiteral("SspUltimoCarico"), record.SspUltimoCarico);
-    set(QStringLiteral("SspUltimoScarico"), record.SspUltimoScarico);
-    for (int n = 0; n < 5; ++n) {
-        for (int k : WorkOrder) {
-            set(WorkSerieColumn(k, n), record.Registers[k].WkSerie[n]);
-            set(WorkCronColumn(k, n), record.Registers[k].WkCron[n]);
-        }
-    }
-    set(QStringLiteral("SspMagNum"), Fixed(record.SspMagNum, 6));
-    set(QStringLiteral("SspMagCin"), Fixed(record.SspMagCin, 1));
-    set(QStringLiteral("SspMeccanogNum"), record.SspMeccanogNum);
-    set(QStringLiteral("SspMeccanogCin"), Fixed(record.SspMeccanogCin, 1));
-    set(QStringLiteral("SspSiglUC"), record.SspSiglUC);
-    set(QStringLiteral("SspSiglUD"), record.SspSiglUD);
 }
 
 }  // namespace store

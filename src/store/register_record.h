@@ -1,8 +1,10 @@
 // RegisterRecord: the register set on the screen, one field per column of
-// TabellaSerieSemplificata, and its copies from and to the table's current row.
+// TabellaSerieSemplificata, and its copies from and to the table's current row,
+// converted by the kind and length the table's description gives each column.
 #pragma once
 
 #include "store/engine.h"
+#include "store/table_description.h"
 
 #include <QString>
 
@@ -43,11 +45,6 @@ struct RegisterRecord {
 
     bool operator==(const RegisterRecord&) const = default;
 };
-
-// Column names of register k: the stem ("Arr", "Cus", "Dep") and the work letter.
-QString RegisterColumn(int k, const char* field);   // e.g. (0, "Serie") -> "SspArrSerie"
-QString WorkSerieColumn(int k, int n);              // "SspWkASerie0" ...
-QString WorkCronColumn(int k, int n);               // "SspWkACron0" ...
 
 // Every field but SspCodice to its blank state.
 void ClearRegister(RegisterRecord& record);

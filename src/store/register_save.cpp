@@ -1,7 +1,7 @@
 // WriteRegister and the delete of a register set with its header row.
 #include "store/register_save.h"
 
-#include "store/schema.h"
+#include "store/table_description.h"
 #include "store/skipped_failures.h"
 
 namespace store {

@@ -1,17 +1,31 @@
 // Opening the three tables after the database, with the box of each table.
 #include "store/tables.h"
 
-#include "store/schema.h"
+#include "store/table_description.h"
 
 namespace store {
 
 namespace {
 
+// What opening one table needs: where its cursor and flag live, and the texts
+// of the box shown when it fails.
 struct TableOpening {
-    const QString& table;
+    const TableDescription& (*description)();
+    std::unique_ptr<TableCursor> CompanyDatabase::*cursor;
+    bool CompanyDatabase::*open;
     const char* message;
     const char* title;
-    bool setIndex;
+    bool setIndex;  // the register table is sought later, with its index set then
+};
+
+const TableOpening Openings[] = {
+    {RegisterTableDescription, &CompanyDatabase::RegisterCursor, &CompanyDatabase::RegisterTableOpen,
+     "ERRORE IN APERTURA REGISTRI PROC. SEMPLIFICATA", "REGISTRI PROCEDURA SEMPLIFICATA", false},
+    {HeaderTableDescription, &CompanyDatabase::HeaderCursor, &CompanyDatabase::HeaderTableOpen,
+     "ERRORE IN APERTURA TESTATA REGISTRI PROC. SEMPLIFICATA", "TESTATA REGISTRI PROCEDURA SEMPLIFICATA",
+     true},
+    {DocTypeTableDescription, &CompanyDatabase::DocTypeCursor, &CompanyDatabase::DocTypeTableOpen,
+     "ERRORE IN APERTURA TABELLA TIPI DOCUMENTO", "TABELLA TIPI DOCUMENTO", true},
 };
 
 // Opens one table as a table-type cursor; on an engine error shows the table's
@@ -21,7 +35,7 @@ std::unique_ptr<TableCursor> openWithRetry(Database& database, const TableOpenin
 {
     for (;;) {
         try {
-            auto cursor = database.openTable(what.table);
+            auto cursor = database.openTable(what.description().name);
             if (what.setIndex)
                 cursor->setIndex(PrimaryIndex);
             return cursor;
@@ -38,37 +52,14 @@ std::unique_ptr<TableCursor> openWithRetry(Database& database, const TableOpenin
 
 }  // namespace
 
-void OpenRegisterTable(CompanyDatabase& company, MessageBoxes& boxes)
+void OpenTable(CompanyDatabase& company, CompanyTable table, MessageBoxes& boxes)
 {
-    company.RegisterTableOpen = false;
-    company.RegisterTableName = RegisterTable;
-    company.RegisterCursor = openWithRetry(
-        *company.database,
-        {company.RegisterTableName, "ERRORE IN APERTURA REGISTRI PROC. SEMPLIFICATA",
-         "REGISTRI PROCEDURA SEMPLIFICATA", false},
-        boxes);
-    company.RegisterTableOpen = company.RegisterCursor != nullptr;
-}
-
-void OpenHeaderTable(CompanyDatabase& company, MessageBoxes& boxes)
-{
-    company.HeaderTableOpen = false;
-    company.HeaderCursor = openWithRetry(
-        *company.database,
-        {HeaderTable, "ERRORE IN APERTURA TESTATA REGISTRI PROC. SEMPLIFICATA",
-         "TESTATA REGISTRI PROCEDURA SEMPLIFICATA", true},
-        boxes);
-    company.HeaderTableOpen = company.HeaderCursor != nullptr;
-}
-
-void OpenDocTypeTable(CompanyDatabase& company, MessageBoxes& boxes)
-{
-    company.DocTypeTableOpen = false;
-    company.DocTypeCursor = openWithRetry(
-        *company.database,
-        {DocTypeTable, "ERRORE IN APERTURA TABELLA TIPI DOCUMENTO", "TABELLA TIPI DOCUMENTO", true},
-        boxes);
-    company.DocTypeTableOpen = company.DocTypeCursor != nullptr;
+    const TableOpening& what = Openings[int(table)];
+    company.*what.open = false;
+    if (table == CompanyTable::Register)
+        company.RegisterTableName = RegisterTable;
+    company.*what.cursor = openWithRetry(*company.database, what, boxes);
+    company.*what.open = company.*what.cursor != nullptr;
 }
 
 void CloseTables(CompanyDatabase& company)

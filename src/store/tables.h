@@ -24,12 +24,25 @@ struct CompanyDatabase {
     QString RegisterTableName;
 };
 
-// Each sets its flag to False, opens its table, and on failure shows the
+// The tables the program opens, in the order the start-up opens them.
+enum class CompanyTable { Register, Header, DocType };
+
+// Sets the table's flag to False, opens the table, and on failure shows the
 // table's box (Retry and Cancel); Retry repeats the open without limit,
 // Cancel returns with the flag still False.
-void OpenRegisterTable(CompanyDatabase& company, MessageBoxes& boxes);
-void OpenHeaderTable(CompanyDatabase& company, MessageBoxes& boxes);
-void OpenDocTypeTable(CompanyDatabase& company, MessageBoxes& boxes);
+void OpenTable(CompanyDatabase& company, CompanyTable table, MessageBoxes& boxes);
+inline void OpenRegisterTable(CompanyDatabase& company, MessageBoxes& boxes)
+{
+    OpenTable(company, CompanyTable::Register, boxes);
+}
+inline void OpenHeaderTable(CompanyDatabase& company, MessageBoxes& boxes)
+{
+    OpenTable(company, CompanyTable::Header, boxes);
+}
+inline void OpenDocTypeTable(CompanyDatabase& company, MessageBoxes& boxes)
+{
+    OpenTable(company, CompanyTable::DocType, boxes);
+}
 
 // Closes and drops the cursors whose flag is set (shut-down).
 void CloseTables(CompanyDatabase& company);

@@ -1,7 +1,7 @@
 // The database engine over SQLite: keyed seek, row changes, transactions,
 // snapshots with prefix filters, and the errors callers rely on.
 #include "store/engine.h"
-#include "store/schema.h"
+#include "store/table_description.h"
 #include "support/temp_company.h"
 
 #include <sqlite3.h>

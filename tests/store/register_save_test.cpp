@@ -2,7 +2,7 @@
 // edits, failures rolled back and shown once, the delete of both rows.
 #include "store/header_lines.h"
 #include "store/register_save.h"
-#include "store/schema.h"
+#include "store/table_description.h"
 #include "support/scripted_boxes.h"
 #include "support/temp_company.h"
 

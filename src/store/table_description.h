@@ -1,0 +1,106 @@
+// The one description of the company database's tables: each table's name, its
+// columns in stored order with their kind and length, and its key column. The
+// creation statements of every engine, the copies between RegisterRecord and a
+// row, and the columns the lists read are all made from it; a column changes here.
+#pragma once
+
+#include <QString>
+#include <QStringView>
+
+#include <vector>
+
+namespace store {
+
+// What a column holds, independent of any engine's type names.
+enum class ColumnKind {
+    Text,       // text of up to `length` characters
+    FixedText,  // text of exactly `length` characters, padded with blanks
+    Long,       // 32-bit whole number
+    Integer,    // 16-bit whole number
+    Double,     // double-precision number
+    Date,       // whole days from 30/12/1899, held as a number
+};
+
+struct ColumnDescription {
+    QString name;
+    ColumnKind kind = ColumnKind::Text;
+    int length = 0;  // characters, for the two text kinds; 0 otherwise
+};
+
+struct TableDescription {
+    QString name;
+    std::vector<ColumnDescription> columns;  // in stored order
+    int keyColumn = 0;                       // the column of the key index "primaria",
+                                             // compared without regard to case
+
+    const ColumnDescription& key() const { return columns[std::size_t(keyColumn)]; }
+    const QString& columnName(int column) const { return columns[std::size_t(column)].name; }
+    // Position of a column by name, compared without regard to case; -1 when absent.
+    int columnIndex(QStringView name) const;
+};
+
+inline const QString RegisterTable = QStringLiteral("TabellaSerieSemplificata");
+inline const QString HeaderTable = QStringLiteral("TestataRegistriPS");
+inline const QString DocTypeTable = QStringLiteral("TabellaDocScorta");
+
+// The name of every table's key index.
+inline const QString PrimaryIndex = QStringLiteral("primaria");
+
+// Positions of the register table's columns. The three registers (ARRIVI,
+// CUSTODIA, DEPOSITO: stems Arr, Cus, Dep) each have six columns, then come
+// the two last numbers, the five work positions of each register (work
+// letters A, C, D: five series then five numbers), and the store's fields.
+namespace RegisterColumns {
+enum RegisterField { Serie, Cron, Riga, Garanz, Periodo, Data, FieldsPerRegister };
+constexpr int Code = 0;
+constexpr int Description = 1;
+constexpr int FirstRegister = 2;
+constexpr int UltimoCarico = FirstRegister + 3 * FieldsPerRegister;  // 20
+constexpr int UltimoScarico = UltimoCarico + 1;
+constexpr int WorkPositions = 5;
+constexpr int FirstWork = UltimoScarico + 1;                          // 22
+constexpr int MagNum = FirstWork + 3 * 2 * WorkPositions;             // 52
+constexpr int MagCin = MagNum + 1;
+constexpr int MeccanogNum = MagCin + 1;
+constexpr int MeccanogCin = MeccanogNum + 1;
+constexpr int SiglUC = MeccanogCin + 1;
+constexpr int SiglUD = SiglUC + 1;
+constexpr int Count = SiglUD + 1;                                     // 58
+
+// Column `field` of register k (0 Arrivi, 1 Custodia, 2 Deposito).
+constexpr int Of(int k, RegisterField field) { return FirstRegister + FieldsPerRegister * k + field; }
+// Series and number of work position n (0 to 4) of register k.
+constexpr int WorkSerie(int k, int n) { return FirstWork + 2 * WorkPositions * k + n; }
+constexpr int WorkCron(int k, int n) { return FirstWork + 2 * WorkPositions * k + WorkPositions + n; }
+}  // namespace RegisterColumns
+
+// Positions of the header table's columns: the code, then five lines of each
+// of the blocks A, D, C and P.
+namespace HeaderColumns {
+constexpr int Code = 0;
+constexpr int Blocks = 4;
+constexpr int LinesPerBlock = 5;
+// Line `line` (1 to 5) of block b (0 A, 1 D, 2 C, 3 P).
+constexpr int Line(int block, int line) { return 1 + LinesPerBlock * block + (line - 1); }
+}  // namespace HeaderColumns
+
+// Positions of the document-type table's columns.
+namespace DocTypeColumns {
+constexpr int Code = 0;
+constexpr int Description = 1;
+constexpr int Kind = 2;
+}  // namespace DocTypeColumns
+
+const TableDescription& RegisterTableDescription();
+const TableDescription& HeaderTableDescription();
+const TableDescription& DocTypeTableDescription();
+// Every table of a company database, in the order they are created.
+std::vector<const TableDescription*> CompanyTables();
+
+// Column names, as the descriptions spell them.
+QString RegisterColumn(int k, RegisterColumns::RegisterField field);  // (0, Serie) -> "SspArrSerie"
+QString WorkSerieColumn(int k, int n);                                // "SspWkASerie0" ...
+QString WorkCronColumn(int k, int n);                                 // "SspWkACron0" ...
+QString HeaderField(int block, int line);                             // "TpsRigA1" ...
+
+}  // namespace store

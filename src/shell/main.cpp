@@ -1,7 +1,9 @@
-// The program's entry point: makes sure there is a display to show the window
-// on, then loads the window Startup, whose Form_Load carries the start-up.
+// The program's entry point: answers --version and refuses other arguments,
+// makes sure there is a display to show the window on, then loads the window
+// Startup, whose Form_Load carries the start-up.
 #include "screen/runtime/form_runtime.h"
 #include "screen/startup.h"
+#include "shell/command_line.h"
 
 #include <X11/Xlib.h>
 
@@ -29,6 +31,8 @@ bool displayAvailable()
 
 int main(int argc, char** argv)
 {
+    if (const std::optional<int> status = shell::HandleCommandLine(argc, argv))
+        return *status;
     if (!displayAvailable()) {
         std::fprintf(stderr, "quenvol: nessun display disponibile (DISPLAY non impostato o non "
                              "raggiungibile): impossibile mostrare la finestra.\n");

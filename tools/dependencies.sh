@@ -1,10 +1,15 @@
 #!/usr/bin/env bash
 # Installs what building and testing the program needs, from Debian 12's
 # packages: as root with apt-get; otherwise prints the exact command and stops.
+# With the argument "packaging" also what building and checking the Debian
+# package needs (tools/package.sh, tests/package/check_package.sh).
 set -euo pipefail
 
 PACKAGES=(cmake ninja-build g++ qt6-base-dev libgl-dev libsqlite3-dev sqlite3 libx11-dev
           libgtest-dev fonts-liberation xvfb xauth)
+if [ "${1:-}" = packaging ]; then
+  PACKAGES+=(dpkg-dev file lintian man-db desktop-file-utils appstream)
+fi
 
 missing=()
 for package in "${PACKAGES[@]}"; do

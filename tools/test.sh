@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds and runs the whole test suite: once as it ships, once with
-# AddressSanitizer and UndefinedBehaviorSanitizer. Window tests run on Qt's
+# AddressSanitizer and UndefinedBehaviorSanitizer; between the two, the Debian
+# package is made from the first build and checked. Window tests run on Qt's
 # offscreen platform; the tests that need a real X server (bringing a sibling
 # program forward) run under xvfb-run.
 set -euo pipefail
@@ -15,7 +16,17 @@ run_suite() {
   (cd "$dir" && xvfb-run -a ctest --output-on-failure -j "$jobs")
 }
 
+# The Debian package from the test build (no second build): file list, control
+# fields, the installed programs, the manual pages, the desktop entry, the
+# AppStream metadata and lintian.
+check_package() {
+  local deb
+  deb=$(tools/package.sh "$1" | tail -n 1)
+  tests/package/check_package.sh "$deb"
+}
+
 run_suite build-tests -DCMAKE_BUILD_TYPE=RelWithDebInfo
+check_package build-tests
 if [ "${QUENVOL_SKIP_SANITIZERS:-0}" != 1 ]; then
   export ASAN_OPTIONS=detect_leaks=0
   export UBSAN_OPTIONS=print_stacktrace=1

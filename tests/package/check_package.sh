@@ -1,0 +1,125 @@
+#!/usr/bin/env bash
+# Checks a built Debian package: its file list and control fields; the
+# installed programs, unpacked into a temporary root (quenvol --version, an
+# unknown argument, quenvol-admin setup on a fresh home and on one that has an
+# INI file); the manual pages against the programs' --help; the desktop entry,
+# the AppStream metadata and lintian.
+# Usage: tests/package/check_package.sh quenvol_<version>_<arch>.deb
+set -euo pipefail
+deb=$(realpath "$1")
+repo=$(cd "$(dirname "$0")/../.." && pwd)
+version=$(sed -n 's/^project(Quenvol VERSION \([0-9.]*\).*/\1/p' "$repo/CMakeLists.txt")
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+failures=0
+fail() { echo "FALLITO: $*" >&2; failures=$((failures + 1)); }
+
+# --- The file list: exactly these files, nothing else ----------------------
+expected=(
+  ./usr/bin/quenvol
+  ./usr/bin/quenvol-admin
+  ./usr/share/applications/quenvol.desktop
+  ./usr/share/doc/quenvol/changelog.gz
+  ./usr/share/doc/quenvol/copyright
+)
+for size in 16 22 24 32 48 64 128 256; do
+  expected+=("./usr/share/icons/hicolor/${size}x${size}/apps/quenvol.png")
+done
+expected+=(
+  ./usr/share/icons/hicolor/scalable/apps/quenvol.svg
+  ./usr/share/man/man1/quenvol-admin.1.gz
+  ./usr/share/man/man1/quenvol.1.gz
+  ./usr/share/metainfo/it.quenvol.Quenvol.metainfo.xml
+)
+dpkg-deb -c "$deb" | awk '$1 !~ /^d/ {print $6}' | sort > "$work/files"
+printf '%s\n' "${expected[@]}" | sort > "$work/expected"
+diff -u "$work/expected" "$work/files" || fail "l'elenco dei file non è quello atteso"
+dpkg-deb -c "$deb" | awk '$2 != "root/root" {print}' | grep . && fail "file non di root/root"
+dpkg-deb -c "$deb" | awk '$6 ~ /^\.\/usr\/bin\/./ && $1 != "-rwxr-xr-x" {print}' | grep . &&
+  fail "programmi senza i permessi 755"
+
+# --- Control fields -------------------------------------------------------
+field() { dpkg-deb -f "$deb" "$1"; }
+[ "$(field Package)" = quenvol ] || fail "Package: $(field Package)"
+[ "$(field Version)" = "$version" ] || fail "Version: $(field Version), atteso $version"
+[ "$(field Architecture)" = "$(dpkg --print-architecture)" ] || fail "Architecture: $(field Architecture)"
+depends=$(field Depends)
+for needed in fonts-liberation libc6 libqt6widgets6 libqt6gui6 libqt6core6 libsqlite3-0 libx11-6; do
+  grep -qE "(^|, )$needed( |,|$)" <<<"$depends" || fail "Depends senza $needed: $depends"
+done
+description=$(field Description)
+grep -q "simplified customs" <<<"$description" || fail "descrizione inglese assente"
+grep -q "procedura semplificata" <<<"$description" || fail "descrizione italiana assente"
+[ -n "$(field Maintainer)" ] || fail "Maintainer vuoto"
+
+# --- The installed programs, in a temporary root ------------------------
+root="$work/root"
+dpkg-deb -x "$deb" "$root"
+bin="$root/usr/bin"
+run() {  # a clean environment: no display, a home of its own
+  env -i PATH=/usr/bin:/bin HOME="$work/home" LANG=C.UTF-8 "$@"
+}
+out=$(run "$bin/quenvol" --version) || fail "quenvol --version: stato $?"
+[ "$out" = "quenvol $version" ] || fail "quenvol --version stampa: $out"
+set +e
+run "$bin/quenvol" --finestra > "$work/out" 2> "$work/err"
+status=$?
+set -e
+[ "$status" = 2 ] || fail "quenvol --finestra: stato $status, atteso 2"
+grep -q '^uso: quenvol' "$work/err" || fail "quenvol --finestra senza riga d'uso: $(cat "$work/err")"
+grep -q 'display' "$work/err" && fail "quenvol --finestra ha cercato un display"
+[ -s "$work/out" ] && fail "quenvol --finestra scrive sullo standard output"
+
+mkdir -p "$work/home"
+run "$bin/quenvol-admin" setup "$work/dati" DEMO --demo > "$work/out" 2>&1 ||
+  fail "setup: stato $?: $(cat "$work/out")"
+ini="$work/home/.config/Morvanex.ini"
+[ -s "$work/dati/DEMO/quelda.mdb" ] || fail "setup non ha creato la società"
+grep -qx 'DITTA=DEMO' "$ini" 2>/dev/null || fail "setup: Morvanex.ini senza DITTA=DEMO"
+grep -qx "DIRINI=$work/dati/" "$ini" 2>/dev/null || fail "setup: Morvanex.ini senza DIRINI=$work/dati/"
+cp "$ini" "$work/ini.before"
+set +e
+run "$bin/quenvol-admin" setup "$work/dati" ALTRA > "$work/out" 2> "$work/err"
+status=$?
+set -e
+[ "$status" = 1 ] || fail "setup con un INI esistente: stato $status, atteso 1"
+cmp -s "$ini" "$work/ini.before" || fail "setup ha modificato un INI esistente"
+grep -qF "$ini" "$work/err" && grep -q 'DITTA=DEMO' "$work/err" ||
+  fail "setup non dice quale INI userà il programma e che cosa contiene: $(cat "$work/err")"
+[ -s "$work/dati/ALTRA/quelda.mdb" ] || fail "setup con un INI esistente non ha creato la società"
+
+# --- Manual pages and --help agree --------------------------------------
+man_source() { zcat "$root/usr/share/man/man1/$1.1.gz"; }
+commands=$(run "$bin/quenvol-admin" --help | awk '/^Comandi:/ {on = 1; next} on && /^  [a-z]/ {print $1}')
+sections=$(man_source quenvol-admin | awk '/^\.SH/ {on = ($2 == "COMANDI"); next} on && /^\.SS/ {print $2}')
+[ "$(sort <<<"$commands")" = "$(sort <<<"$sections")" ] ||
+  fail "comandi di quenvol-admin --help ($(echo $commands)) e sezioni della pagina di manuale ($(echo $sections)) diversi"
+for command in $commands; do
+  help=$(run "$bin/quenvol-admin" "$command" --help) || fail "quenvol-admin $command --help: stato $?"
+  section=$(man_source quenvol-admin | awk -v c="$command" '/^\.S[SH]/ {on = ($1 == ".SS" && $2 == c); next} on')
+  for option in $(grep -o -- '--[a-z-]*' <<<"$help" | sort -u); do
+    grep -qF -- "$(sed 's/-/\\-/g' <<<"$option")" <<<"$section" ||
+      fail "l'opzione $option di quenvol-admin $command manca nella pagina di manuale"
+  done
+done
+for option in $(run "$bin/quenvol" --help | grep -o -- '--[a-z-]*' | sort -u); do
+  man_source quenvol | grep -qF -- "$(sed 's/-/\\-/g' <<<"$option")" ||
+    fail "l'opzione $option di quenvol manca nella pagina di manuale"
+done
+for page in quenvol quenvol-admin; do
+  LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l "$root/usr/share/man/man1/$page.1.gz" \
+    > /dev/null 2> "$work/err" || fail "man $page: stato $?"
+  [ -s "$work/err" ] && fail "man $page: $(cat "$work/err")"
+done
+
+# --- Validators and lintian ---------------------------------------------
+desktop-file-validate "$root/usr/share/applications/quenvol.desktop" || fail "desktop-file-validate"
+appstreamcli validate --no-net "$root/usr/share/metainfo/it.quenvol.Quenvol.metainfo.xml" \
+  > "$work/out" || fail "appstreamcli validate: $(cat "$work/out")"
+lintian --fail-on error,warning "$deb" || fail "lintian"
+
+if [ "$failures" -ne 0 ]; then
+  echo "$deb: $failures controlli falliti" >&2
+  exit 1
+fi
+echo "$deb: tutti i controlli superati"

@@ -38,7 +38,7 @@ void Startup::FillDocTypeList()
 void Startup::ShowDocTypeList()
 {
     SkipExitCheck = true;
-    if (CurField < 1 || CurField > 71)
+    if (CurField < store::Field::First || CurField > store::Field::Last)
         return;
     QLineEdit* field = c.Txt[CurField];
     if (BackColor(field) != DocTypeColour)
@@ -66,7 +66,7 @@ void Startup::List1_DblClick()
         runtime_->SetText(field, line.left(4).trimmed().left(field->maxLength()));
         MirrorCustodySeries(CurField);
     }
-    if (CurField + 1 <= 71)
+    if (CurField + 1 <= store::Field::Last)
         runtime_->SetFocus(c.Txt[CurField + 1]);
 }
 

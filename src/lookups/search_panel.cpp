@@ -62,7 +62,7 @@ void Startup::focusAfterSearch()
     if (ScreenMode == Mode::Gestione)
         ReturnToCodeField();
     else
-        runtime_->SetFocus(c.Txt[1]);
+        runtime_->SetFocus(c.Txt[store::Field::Description]);
 }
 
 void Startup::FillSearchList(QListView* list, const QString& filter)

@@ -4,27 +4,30 @@
 #include "screen/startup.h"
 
 #include "store/header_lines.h"
+#include "store/screen_fields.h"
 
 #include <QLineEdit>
 
 namespace screen {
 
+namespace Field = store::Field;
+
 void Startup::OpenHeaderPanel()
 {
-    for (int i = 2; i <= 21; ++i)
+    for (int i = Field::FirstHeaderLine; i <= Field::LastHeaderLine; ++i)
         HeaderBackup[i] = store::WithoutTrailingBlanks(c.Txt[i]->text());
     headerReturnField_ = CurField;
     c.Pict[1]->setEnabled(false);
     c.Pict[2]->show();
     c.Pict[2]->setEnabled(true);
     c.Pict[2]->raise();
-    runtime_->SetFocus(c.Txt[2]);
+    runtime_->SetFocus(c.Txt[Field::FirstHeaderLine]);
 }
 
 void Startup::ConfirmHeaderPanel()
 {
     store::HeaderLines lines;
-    for (int i = 2; i <= 21; ++i)
+    for (int i = Field::FirstHeaderLine; i <= Field::LastHeaderLine; ++i)
         lines[i] = c.Txt[i]->text();
     store::WriteHeader(company, RegisterRecord.SspCodice, lines, *runtime_);
     closeHeaderPanel();
@@ -32,7 +35,7 @@ void Startup::ConfirmHeaderPanel()
 
 void Startup::CancelHeaderPanel()
 {
-    for (int i = 2; i <= 21; ++i)
+    for (int i = Field::FirstHeaderLine; i <= Field::LastHeaderLine; ++i)
         runtime_->SetText(c.Txt[i], HeaderBackup[i]);
     closeHeaderPanel();
 }
@@ -43,9 +46,10 @@ void Startup::closeHeaderPanel()
     c.Pict[2]->hide();
     c.Pict[2]->setEnabled(false);
     // Back to the register field that had the focus before the panel opened.
-    QWidget* back = headerReturnField_ >= 1 && headerReturnField_ <= 71 ? c.Txt[headerReturnField_] : nullptr;
+    QWidget* back = headerReturnField_ >= Field::First && headerReturnField_ <= Field::Last
+                         ? c.Txt[headerReturnField_] : nullptr;
     if (!back || !runtime_->SetFocus(back))
-        runtime_->SetFocus(c.Txt[1]);
+        runtime_->SetFocus(c.Txt[Field::Description]);
 }
 
 }  // namespace screen

@@ -9,6 +9,8 @@ namespace screen::layout {
 
 namespace {
 
+namespace Field = store::Field;
+
 // Header lines start at this left edge of the panel.
 constexpr int LineLeft = 85;
 
@@ -25,11 +27,11 @@ struct Block {
 // The blocks in their order on the panel (not the column order of the
 // register panel).
 constexpr Block Blocks[] = {
-    {2, 5, 450, 11415, 315, 160, 8.25},    // ARRIVI
-    {7, 5, 2160, 11415, 315, 160, 8.25},   // DEPOSITO
-    {12, 5, 3870, 11415, 315, 160, 8.25},  // CUSTODIA
-    {17, 4, 5580, 11010, 315, 80, 11.25},  // pre-advice heading
-    {21, 1, 6975, 11010, 375, 80, 11.25},  // pre-advice sender
+    {Field::HeaderLine(0, 1), 5, 450, 11415, 315, 160, 8.25},    // ARRIVI
+    {Field::HeaderLine(1, 1), 5, 2160, 11415, 315, 160, 8.25},   // DEPOSITO
+    {Field::HeaderLine(2, 1), 5, 3870, 11415, 315, 160, 8.25},  // CUSTODIA
+    {Field::HeaderLine(3, 1), 4, 5580, 11010, 315, 80, 11.25},  // pre-advice heading
+    {Field::HeaderLine(3, 5), 1, 6975, 11010, 375, 80, 11.25},  // pre-advice sender
 };
 constexpr int LineStep = 270;
 
@@ -51,10 +53,10 @@ void BuildHeaderPanel(StartupControls& c)
             c.Txt[index] = line;
         }
     }
-    c.cmdD[5] = MakeButton(panel, QStringLiteral("cmdD(5)"), QStringLiteral("&CONFERMA"), 8550,
-                           45, 1455, 375);
-    c.cmdD[6] = MakeButton(panel, QStringLiteral("cmdD(6)"), QStringLiteral("&ANNULLA"), 9990,
-                           45, 1455, 375);
+    c.cmdD[CmdD::ConfermaTestata] = MakeButton(panel, QStringLiteral("cmdD(5)"),
+                                               QStringLiteral("&CONFERMA"), 8550, 45, 1455, 375);
+    c.cmdD[CmdD::AnnullaTestata] = MakeButton(panel, QStringLiteral("cmdD(6)"),
+                                              QStringLiteral("&ANNULLA"), 9990, 45, 1455, 375);
 }
 
 }  // namespace screen::layout

@@ -2,6 +2,7 @@
 #include "screen/key_filters.h"
 
 #include "store/null_conversions.h"
+#include "store/screen_fields.h"
 
 namespace screen {
 
@@ -39,12 +40,14 @@ int DecimalOnly(int& key)
 
 int FieldClass(int i)
 {
-    int fieldClass = i;
-    if (i % 2 == 0 && i <= 60 && i != 34 && i != 48)
-        fieldClass = 1;
-    if (fieldClass > 65)
-        fieldClass = 1;
-    return fieldClass;
+    namespace Field = store::Field;
+    // Even indices up to DEPOSITO's last work series are series fields, but
+    // for the row numbers of ARRIVI and CUSTODIA.
+    const bool series = i % 2 == 0 && i <= Field::WorkSerie(2, Field::WorkPositions - 1) &&
+                        i != Field::Riga(0) && i != Field::Riga(1);
+    if (series || i > Field::UltimoScarico)
+        return UpperCaseClass;
+    return i;
 }
 
 }  // namespace screen

@@ -17,8 +17,11 @@ int UpperCaseKey(int& key);
 int DigitsOnly(int& key);
 int DecimalOnly(int& key);
 
-// The filter class of field index i: 1 upper case, 35/49/63 decimal, any
-// other class digits (only for i >= 22).
+// The filter class of field index i (only asked for the register blocks and
+// the fields after them): UpperCaseClass for the series and the store's codes,
+// the index itself otherwise, which is decimal for an amount field and digits
+// for any other.
+constexpr int UpperCaseClass = 1;
 int FieldClass(int i);
 
 }  // namespace screen

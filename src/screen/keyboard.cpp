@@ -5,11 +5,14 @@
 #include "screen/startup.h"
 
 #include "store/null_conversions.h"
+#include "store/screen_fields.h"
 
 #include <QLineEdit>
 #include <QListView>
 
 namespace screen {
+
+namespace Field = store::Field;
 
 void Startup::Form_KeyDown(int& KeyCode, int Shift)
 {
@@ -36,7 +39,7 @@ void Startup::Form_KeyDown(int& KeyCode, int Shift)
         return;
     }
     if (KeyCode == Vk::Return) {
-        if (CurField == 0 || CurField == 71) {
+        if (CurField == 0 || CurField == Field::Last) {
             runtime_->SendKeys(QStringLiteral("{TAB}"));
             return;
         }
@@ -48,7 +51,7 @@ void Startup::Form_KeyDown(int& KeyCode, int Shift)
         PreviousField();
     else
         NextField();
-    if (CurField >= 1 && CurField <= 71)
+    if (CurField >= Field::First && CurField <= Field::Last)
         runtime_->SetFocus(c.Txt[CurField]);
 }
 
@@ -62,14 +65,14 @@ void Startup::Form_KeyPress(int& KeyAscii)
         UpperCaseKey(KeyAscii);
         return;
     }
-    if (CurField < 2)
+    if (CurField < Field::FirstHeaderLine)
         UpperCaseKey(KeyAscii);
-    if (CurField <= 21)
+    if (CurField <= Field::LastHeaderLine)
         return;
     const int fieldClass = FieldClass(CurField);
-    if (fieldClass == 1)
+    if (fieldClass == UpperCaseClass)
         UpperCaseKey(KeyAscii);
-    else if (fieldClass == 35 || fieldClass == 49 || fieldClass == 63)
+    else if (Field::IsAmount(fieldClass))
         DecimalOnly(KeyAscii);
     else
         DigitsOnly(KeyAscii);
@@ -78,12 +81,12 @@ void Startup::Form_KeyPress(int& KeyAscii)
 
 void Startup::PreviousField()
 {
-    // The ring is 1 to 71; a full turn without a field that can take the
-    // focus leaves CurField where it was.
+    // The ring is Txt(1) to Txt(71); a full turn without a field that can
+    // take the focus leaves CurField where it was.
     const int start = CurField;
     int field = CurField;
-    for (int step = 0; step < 71; ++step) {
-        field = field < 2 ? 71 : field - 1;
+    for (int step = 0; step < Field::Last; ++step) {
+        field = field <= Field::First ? Field::Last : field - 1;
         if (runtime_->CanTakeFocus(c.Txt[field])) {
             CurField = field;
             return;
@@ -96,8 +99,8 @@ void Startup::NextField()
 {
     const int start = CurField;
     int field = CurField;
-    for (int step = 0; step < 71; ++step) {
-        field = field >= 71 ? 1 : field + 1;
+    for (int step = 0; step < Field::Last; ++step) {
+        field = field >= Field::Last ? Field::First : field + 1;
         if (runtime_->CanTakeFocus(c.Txt[field])) {
             CurField = field;
             return;
@@ -139,24 +142,24 @@ void Startup::Txt_GotFocus(int Index)
 
 void Startup::Txt_LostFocus(int Index)
 {
-    if (Index == 35 || Index == 49 || Index == 63)
+    if (Field::IsAmount(Index))
         runtime_->SetText(c.Txt[Index], store::FormatAmountText(c.Txt[Index]->text()));
     MirrorCustodySeries(Index);
-    if (Index == 36)
-        for (int i : {24, 26, 28, 30, 32})
-            MirrorCustodySeries(i);
+    if (Index == Field::CustodySerie)
+        for (int n = 0; n < Field::WorkPositions; ++n)
+            MirrorCustodySeries(Field::WorkSerie(store::Arrivi, n));
     if (!SkipExitCheck)
         CheckDocType(Index);
 }
 
 void Startup::MirrorCustodySeries(int Index)
 {
-    if (Index != 24 && Index != 26 && Index != 28 && Index != 30 && Index != 32)
+    if (!Field::IsArriviWorkSerie(Index))
         return;
-    if (!c.Txt[36]->text().trimmed().isEmpty())
-        runtime_->SetText(c.Txt[Index + 14], c.Txt[Index]->text());
+    if (!c.Txt[Field::CustodySerie]->text().trimmed().isEmpty())
+        runtime_->SetText(c.Txt[Field::CustodyMirror(Index)], c.Txt[Index]->text());
     else
-        runtime_->SetText(c.Txt[Index + 14], QString());
+        runtime_->SetText(c.Txt[Field::CustodyMirror(Index)], QString());
 }
 
 void Startup::Txt_DblClick(int /*Index*/)

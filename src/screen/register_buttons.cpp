@@ -11,31 +11,31 @@ namespace screen {
 
 void Startup::cmdD_Click(int Index)
 {
-    if (Index == 2)
+    if (Index == CmdD::Uscita)
         SkipExitCheck = true;
     switch (Index) {
-    case 0:
+    case CmdD::Elimina:
         DeleteRegisterAsked();
         break;
-    case 1:
+    case CmdD::Conferma:
         // A failed write keeps the register and its edits on the screen, so
         // the operator can confirm again once the cause is gone, or abandon.
         if (store::WriteRegister(company, ReadScreen(), RegisterRecord, *runtime_))
             ReturnToCodeField();
         break;
-    case 2:
+    case CmdD::Uscita:
         Unload();
         break;
-    case 3:
+    case CmdD::Annulla:
         ReturnToCodeField();
         break;
-    case 4:
+    case CmdD::Testate:
         OpenHeaderPanel();
         break;
-    case 5:
+    case CmdD::ConfermaTestata:
         ConfirmHeaderPanel();
         break;
-    case 6:
+    case CmdD::AnnullaTestata:
         CancelHeaderPanel();
         break;
     default:
@@ -45,7 +45,7 @@ void Startup::cmdD_Click(int Index)
 
 void Startup::cmdD_MouseDown(int Index)
 {
-    if (Index == 2)
+    if (Index == CmdD::Uscita)
         SkipExitCheck = true;
 }
 

@@ -16,7 +16,7 @@ void Startup::DicKod_GotFocus()
     CurField = 0;
     SelectAllText(c.DicKod);
     c.Label1->setText(ModeCaption[Mode::Gestione]);
-    for (int i : {0, 1, 3, 4})
+    for (int i : {CmdD::Elimina, CmdD::Conferma, CmdD::Annulla, CmdD::Testate})
         c.cmdD[i]->hide();
 }
 
@@ -62,18 +62,18 @@ void Startup::FindRegister()
     ShowRegister();
     ShowButtonsForMode();
     c.Label1->setText(ModeCaption[ScreenMode]);
-    SelectAllText(c.Txt[1]);
+    SelectAllText(c.Txt[store::Field::Description]);
 }
 
 void Startup::ShowButtonsForMode()
 {
     const bool open = ScreenMode != Mode::Gestione;
-    c.cmdD[0]->setVisible(ScreenMode == Mode::Variazione);
-    c.cmdD[1]->setVisible(open);
-    c.cmdD[3]->setVisible(open);
-    c.cmdD[4]->setVisible(open);
+    c.cmdD[CmdD::Elimina]->setVisible(ScreenMode == Mode::Variazione);
+    c.cmdD[CmdD::Conferma]->setVisible(open);
+    c.cmdD[CmdD::Annulla]->setVisible(open);
+    c.cmdD[CmdD::Testate]->setVisible(open);
     if (ScreenMode == Mode::Inserimento)
-        CurField = 1;
+        CurField = store::Field::Description;
 }
 
 }  // namespace screen

@@ -4,6 +4,8 @@
 // list and the rules that frame the columns.
 #include "screen/startup_layout.h"
 
+#include "store/register_record.h"
+
 #include <QComboBox>
 #include <QDate>
 #include <QDateEdit>
@@ -16,6 +18,8 @@
 namespace screen::layout {
 
 namespace {
+
+namespace Field = store::Field;
 
 // Every field of the register panel is this tall.
 constexpr int FieldHeight = 375;
@@ -67,51 +71,50 @@ void BuildTopBand(StartupControls& c)
                          Qt::AlignLeft, FixedFont(FieldPoints, true));
     SetBase(c.DicKod, DocTypeColour);
 
-    MakeTxt(c, 1, 4410, 495, 4470, 30, Qt::AlignLeft);
-    SetBase(c.Txt[1], Qt::white);
+    MakeTxt(c, Field::Description, 4410, 495, 4470, 30, Qt::AlignLeft);
+    SetBase(c.Txt[Field::Description], Qt::white);
 }
 
 // One register column: series and last chronological number, five pairs of
-// document type and number, row and guarantee amount. `first` is the index of
-// the series field; the other indexes follow from it.
-void BuildColumn(StartupControls& c, int first, int left, int numberLeft)
+// document type and number, row and guarantee amount.
+void BuildColumn(StartupControls& c, int k, int left, int numberLeft)
 {
-    MakeTxt(c, first, left, 1620, 465, 2, Qt::AlignLeft);
-    MakeTxt(c, first + 1, numberLeft, 1620, 1000, 6, Qt::AlignRight);
-    for (int k = 1; k <= 5; ++k) {
-        const int top = 2025 + 405 * (k - 1);
-        MakeTxt(c, first + 2 * k, left, top, 600, 3, Qt::AlignLeft);
-        SetBase(c.Txt[first + 2 * k], DocTypeColour);
-        MakeTxt(c, first + 2 * k + 1, numberLeft, top, 1000, 6, Qt::AlignRight);
+    MakeTxt(c, Field::Serie(k), left, 1620, 465, 2, Qt::AlignLeft);
+    MakeTxt(c, Field::Cron(k), numberLeft, 1620, 1000, 6, Qt::AlignRight);
+    for (int n = 0; n < Field::WorkPositions; ++n) {
+        const int top = 2025 + 405 * n;
+        MakeTxt(c, Field::WorkSerie(k, n), left, top, 600, 3, Qt::AlignLeft);
+        SetBase(c.Txt[Field::WorkSerie(k, n)], DocTypeColour);
+        MakeTxt(c, Field::WorkCron(k, n), numberLeft, top, 1000, 6, Qt::AlignRight);
     }
-    MakeTxt(c, first + 12, left, 4095, 1000, 6, Qt::AlignRight);
-    MakeTxt(c, first + 13, left, 4545, 2310, 16, Qt::AlignRight);
+    MakeTxt(c, Field::Riga(k), left, 4095, 1000, 6, Qt::AlignRight);
+    MakeTxt(c, Field::Garanz(k), left, 4545, 2310, 16, Qt::AlignRight);
 }
 
 void BuildColumns(StartupControls& c)
 {
-    BuildColumn(c, 22, 1215, 1875);  // ARRIVI
-    BuildColumn(c, 36, 5085, 5745);  // CUSTODIA
-    BuildColumn(c, 50, 9075, 9750);  // DEPOSITO
+    BuildColumn(c, store::Arrivi, 1215, 1875);
+    BuildColumn(c, store::Custodia, 5085, 5745);
+    BuildColumn(c, store::Deposito, 9075, 9750);
 
     // The CUSTODIA document types copy those of ARRIVI; the first four are
-    // never typed into. Txt(46) stays enabled like every other field.
-    for (int index : {38, 40, 42, 44})
-        c.Txt[index]->setEnabled(false);
+    // never typed into. The fifth stays enabled like every other field.
+    for (int n = 0; n < Field::DisabledCustodyWorkSeries; ++n)
+        c.Txt[Field::WorkSerie(store::Custodia, n)]->setEnabled(false);
 }
 
 void BuildSingleFields(StartupControls& c)
 {
-    MakeTxt(c, 64, 9075, 4965, 1000, 6, Qt::AlignRight);   // last load number
-    MakeTxt(c, 65, 9075, 5370, 1000, 6, Qt::AlignRight);   // last unload number
-    MakeTxt(c, 66, 9075, 5805, 1005, 6, Qt::AlignRight);   // warehouse number
-    MakeTxt(c, 67, 10080, 5805, 340, 1, Qt::AlignHCenter); // its check character
-    MakeTxt(c, 68, 5535, 6255, 600, 3, Qt::AlignLeft);     // exit abbreviation, CUSTODIA
-    MakeTxt(c, 69, 9480, 6255, 600, 3, Qt::AlignLeft);     // exit abbreviation, DEPOSITO
-    MakeTxt(c, 70, 1815, 7560, 940, 6, Qt::AlignRight);    // authorisation number
-    MakeTxt(c, 71, 2745, 7560, 330, 1, Qt::AlignHCenter);  // its check character
-    SetBase(c.Txt[68], DocTypeColour);
-    SetBase(c.Txt[69], DocTypeColour);
+    MakeTxt(c, Field::UltimoCarico, 9075, 4965, 1000, 6, Qt::AlignRight);   // last load number
+    MakeTxt(c, Field::UltimoScarico, 9075, 5370, 1000, 6, Qt::AlignRight);   // last unload number
+    MakeTxt(c, Field::MagNum, 9075, 5805, 1005, 6, Qt::AlignRight);   // warehouse number
+    MakeTxt(c, Field::MagCin, 10080, 5805, 340, 1, Qt::AlignHCenter); // its check character
+    MakeTxt(c, Field::SiglUC, 5535, 6255, 600, 3, Qt::AlignLeft);     // exit abbreviation, CUSTODIA
+    MakeTxt(c, Field::SiglUD, 9480, 6255, 600, 3, Qt::AlignLeft);     // exit abbreviation, DEPOSITO
+    MakeTxt(c, Field::MeccanogNum, 1815, 7560, 940, 6, Qt::AlignRight);    // authorisation number
+    MakeTxt(c, Field::MeccanogCin, 2745, 7560, 330, 1, Qt::AlignHCenter);  // its check character
+    SetBase(c.Txt[Field::SiglUC], DocTypeColour);
+    SetBase(c.Txt[Field::SiglUD], DocTypeColour);
 }
 
 // The period of each register: the start date and the length in months.

@@ -2,6 +2,7 @@
 // reading the screen back, and blanking screen and record.
 #include "screen/startup.h"
 
+#include "store/screen_fields.h"
 #include "store/screen_values.h"
 
 #include <QComboBox>
@@ -10,25 +11,27 @@
 
 namespace screen {
 
+namespace Field = store::Field;
+
 void Startup::ShowRegister()
 {
     const store::ScreenValues values = store::RegisterToScreen(RegisterRecord);
     runtime_->SetText(c.DicKod, values.DicKod);
-    runtime_->SetText(c.Txt[1], values.Txt[1]);
+    runtime_->SetText(c.Txt[Field::Description], values.Txt[Field::Description]);
     for (int k = 0; k < 3; ++k) {
         c.Combo1[k]->setCurrentIndex(values.comboIndex[k]);
         c.lbData[k]->setDate(values.pickerDate[k].isValid() ? values.pickerDate[k]
                                                             : c.lbData[k]->minimumDate());
-        const int b = store::RegisterBase[k];
-        for (int i = b; i <= b + 13; ++i)
+        const int b = Field::RegisterBase[k];
+        for (int i = b; i < b + Field::BlockLength; ++i)
             runtime_->SetText(c.Txt[i], values.Txt[i]);
     }
-    for (int i = 64; i <= 71; ++i)
+    for (int i = Field::UltimoCarico; i <= Field::Last; ++i)
         runtime_->SetText(c.Txt[i], values.Txt[i]);
-    for (int i = 2; i <= 21; ++i)
+    for (int i = Field::FirstHeaderLine; i <= Field::LastHeaderLine; ++i)
         runtime_->SetText(c.Txt[i], QStringLiteral(" "));
     const store::HeaderLines lines = store::ReadHeaderLines(*company.HeaderCursor, RegisterRecord.SspCodice);
-    for (int i = 2; i <= 21; ++i)
+    for (int i = Field::FirstHeaderLine; i <= Field::LastHeaderLine; ++i)
         runtime_->SetText(c.Txt[i], lines[i]);
 }
 
@@ -36,7 +39,7 @@ store::ScreenValues Startup::ReadScreen() const
 {
     store::ScreenValues values;
     values.DicKod = c.DicKod->text();
-    for (int i = 1; i <= 71; ++i)
+    for (int i = Field::First; i <= Field::Last; ++i)
         values.Txt[i] = c.Txt[i]->text();
     for (int k = 0; k < 3; ++k) {
         values.comboIndex[k] = c.Combo1[k]->currentIndex();
@@ -50,7 +53,7 @@ store::ScreenValues Startup::ReadScreen() const
 void Startup::ClearScreen()
 {
     runtime_->SetText(c.DicKod, RegisterRecord.SspCodice);
-    for (int i = 1; i <= 71; ++i)
+    for (int i = Field::First; i <= Field::Last; ++i)
         runtime_->SetText(c.Txt[i], QStringLiteral(" "));
     for (int k = 0; k < 3; ++k) {
         c.lbData[k]->setDate(c.lbData[k]->minimumDate());

@@ -72,7 +72,7 @@ void Startup::wireEvents()
     rt.keyDown = [this](int& KeyCode, int Shift) { Form_KeyDown(KeyCode, Shift); };
     rt.keyPress = [this](int& KeyAscii) { Form_KeyPress(KeyAscii); };
 
-    for (int i = 1; i <= 71; ++i) {
+    for (int i = store::Field::First; i <= store::Field::Last; ++i) {
         rt.onGotFocus(c.Txt[i], [this, i] { Txt_GotFocus(i); });
         rt.onLostFocus(c.Txt[i], [this, i] { Txt_LostFocus(i); });
         rt.onDblClick(c.Txt[i], [this, i] { Txt_DblClick(i); });

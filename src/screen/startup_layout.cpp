@@ -29,26 +29,28 @@ QWidget* MakePanel(QWidget* window, int index, int left, int top, int width, int
 // field index, still reach Txt(61) in its place.
 std::vector<QWidget*> TabOrder(const StartupControls& c)
 {
-    std::vector<QWidget*> order{c.DicKod, c.Txt[1]};
-    for (int i = 22; i <= 60; ++i)
+    namespace Field = store::Field;
+    const int lastWorkSerie = Field::WorkSerie(2, Field::WorkPositions - 1);  // Txt(60)
+    std::vector<QWidget*> order{c.DicKod, c.Txt[Field::Description]};
+    for (int i = Field::RegisterBase[0]; i <= lastWorkSerie; ++i)
         order.push_back(c.Txt[i]);
-    for (int i = 62; i <= 69; ++i)
+    for (int i = Field::Riga(2); i <= Field::SiglUD; ++i)
         order.push_back(c.Txt[i]);
     for (int i = 0; i < 3; ++i) {
         order.push_back(c.lbData[i]);
         order.push_back(c.Combo1[i]);
     }
-    order.push_back(c.Txt[70]);
-    order.push_back(c.Txt[71]);
-    for (int i : {1, 3, 0, 4, 2})
+    order.push_back(c.Txt[Field::MeccanogNum]);
+    order.push_back(c.Txt[Field::MeccanogCin]);
+    for (int i : {CmdD::Conferma, CmdD::Annulla, CmdD::Elimina, CmdD::Testate, CmdD::Uscita})
         order.push_back(c.cmdD[i]);
-    for (int i = 2; i <= 21; ++i)
+    for (int i = Field::FirstHeaderLine; i <= Field::LastHeaderLine; ++i)
         order.push_back(c.Txt[i]);
-    order.push_back(c.cmdD[5]);
-    order.push_back(c.cmdD[6]);
+    order.push_back(c.cmdD[CmdD::ConfermaTestata]);
+    order.push_back(c.cmdD[CmdD::AnnullaTestata]);
     order.insert(order.end(), {c.CodTab, c.DescTab, c.cmd_r[0], c.cmd_r[1], c.Lista});
     order.push_back(c.List1);
-    order.push_back(c.Txt[61]);
+    order.push_back(c.Txt[lastWorkSerie + 1]);
     return order;
 }
 

@@ -2,6 +2,8 @@
 // routines address them, and the routine that creates and places them.
 #pragma once
 
+#include "store/screen_fields.h"
+
 #include <QColor>
 #include <QString>
 #include <Qt>
@@ -31,15 +33,28 @@ inline const QColor WindowColour(192, 255, 192);
 constexpr int WindowWidthTwips = 11655;
 constexpr int WindowHeightTwips = 8490;
 
+// The buttons cmdD by what they do: 0 to 4 on the register panel, 5 and 6 on
+// the header panel.
+namespace CmdD {
+constexpr int Elimina = 0;          // delete the register set
+constexpr int Conferma = 1;         // save the register set
+constexpr int Uscita = 2;           // leave the program
+constexpr int Annulla = 3;          // drop the edits, back to the code
+constexpr int Testate = 4;          // open the header panel
+constexpr int ConfermaTestata = 5;  // write the header lines
+constexpr int AnnullaTestata = 6;   // restore the header lines
+constexpr int Count = 7;
+}  // namespace CmdD
+
 struct StartupControls {
     QWidget* window = nullptr;
     std::array<QWidget*, 3> Pict{};         // 0 search, 1 register, 2 header panel
-    std::array<QLineEdit*, 72> Txt{};       // 1 to 71; Txt[0] does not exist
+    std::array<QLineEdit*, store::Field::Count> Txt{};  // 1 to 71; Txt[0] does not exist
     QLineEdit* DicKod = nullptr;
     std::array<QComboBox*, 3> Combo1{};
     std::array<QDateEdit*, 3> lbData{};
     QListView* List1 = nullptr;
-    std::array<QPushButton*, 7> cmdD{};
+    std::array<QPushButton*, CmdD::Count> cmdD{};  // by the names of CmdD
     std::array<QLabel*, 38> Label4{};
     QLabel* Label1 = nullptr;
     QLabel* lbVer = nullptr;

@@ -14,11 +14,6 @@ QString WithoutTrailingBlanks(const QString& text)
     return text.left(end);
 }
 
-int HeaderLineIndex(int block, int line)
-{
-    return 2 + 5 * block + (line - 1);
-}
-
 QString StoredHeaderLine(const QString& text)
 {
     return WithoutTrailingBlanks(text) + QLatin1Char(' ');
@@ -27,14 +22,14 @@ QString StoredHeaderLine(const QString& text)
 HeaderLines ReadHeaderLines(TableCursor& header, const QString& code)
 {
     HeaderLines lines;
-    for (int i = 2; i <= 21; ++i)
+    for (int i = Field::FirstHeaderLine; i <= Field::LastHeaderLine; ++i)
         lines[i] = QStringLiteral(" ");
     header.setIndex(PrimaryIndex);
     header.seek(QStringLiteral("="), code);
     if (header.noMatch())
         return lines;
-    for (int block = 0; block < 4; ++block) {
-        for (int line = 1; line <= 5; ++line) {
+    for (int block = 0; block < HeaderColumns::Blocks; ++block) {
+        for (int line = 1; line <= HeaderColumns::LinesPerBlock; ++line) {
             try {
                 const Value value = header.field(HeaderField(block, line));
                 if (!value.isNull())
@@ -63,8 +58,8 @@ bool WriteHeader(CompanyDatabase& company, const QString& code, const HeaderLine
             header.edit();
         }
     });
-    for (int block = 0; block < 4; ++block)
-        for (int line = 1; line <= 5; ++line)
+    for (int block = 0; block < HeaderColumns::Blocks; ++block)
+        for (int line = 1; line <= HeaderColumns::LinesPerBlock; ++line)
             failures.run([&] {
                 header.setField(HeaderField(block, line),
                                 StoredHeaderLine(lines[HeaderLineIndex(block, line)]));

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "store/message_boxes.h"
+#include "store/screen_fields.h"
 #include "store/tables.h"
 
 #include <array>
@@ -11,10 +12,10 @@ namespace store {
 
 inline const QString WriteHeaderFailed = QStringLiteral("ERRORE NELLA SCRITTURA DELLA TESTATA");
 
-// Lines by Txt index 2 to 21 (line k of block b is index 2 + 5b + k - 1).
-using HeaderLines = std::array<QString, 22>;
+// Lines by their Txt index, Field::FirstHeaderLine to Field::LastHeaderLine.
+using HeaderLines = std::array<QString, Field::LastHeaderLine + 1>;
 
-int HeaderLineIndex(int block, int line);
+inline int HeaderLineIndex(int block, int line) { return Field::HeaderLine(block, line); }
 // The text without its trailing blanks.
 QString WithoutTrailingBlanks(const QString& text);
 // The stored form of a line: trailing blanks removed, then exactly one blank.

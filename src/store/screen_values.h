@@ -5,6 +5,7 @@
 #pragma once
 
 #include "store/register_record.h"
+#include "store/screen_fields.h"
 
 #include <QDate>
 #include <QString>
@@ -13,12 +14,9 @@
 
 namespace store {
 
-// First Txt index of each register's block of fourteen fields.
-constexpr int RegisterBase[3] = {22, 36, 50};
-
 struct ScreenValues {
     QString DicKod;
-    std::array<QString, 72> Txt;        // Txt(1) and Txt(22) to Txt(71); 2 to 21 are the header lines
+    std::array<QString, Field::Count> Txt;        // Txt(1) and Txt(22) to Txt(71); 2 to 21 are the header lines
     std::array<int, 3> comboIndex{-1, -1, -1};  // selected month position, -1 for none
     std::array<QString, 3> comboText;  // the selected item's text, empty when none
     std::array<QDate, 3> pickerDate;   // an invalid date resets the picker to its minimum

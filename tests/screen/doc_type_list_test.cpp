@@ -217,7 +217,7 @@ TEST_F(DocTypeList, ExitWithAnUnknownCodeEndsWithoutTheBox)
 {
     enter(24);
     setText(24, "ZZ");
-    click(form->c.cmdD[2]);
+    click(form->c.cmdD[screen::CmdD::Uscita]);
     EXPECT_EQ(endings, 1);
     EXPECT_TRUE(boxes->seen().empty());
 }

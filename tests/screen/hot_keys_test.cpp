@@ -80,13 +80,13 @@ TEST_F(HotKeysTest, F2DoesNotEndTheProgramFromTheHeaderPanelOrTheDocumentTypeLis
     Start();
     lookUp("R1");
     // The header panel has no exit button: F2 does nothing there.
-    click(form->c.cmdD[4]);
+    click(form->c.cmdD[screen::CmdD::Testate]);
     ASSERT_TRUE(form->c.Pict[2]->isVisible());
     key(Qt::Key_F2);
     EXPECT_EQ(endings, 0);
     EXPECT_TRUE(form->c.Pict[2]->isVisible());
     EXPECT_EQ(focused(), form->c.Txt[2]);
-    click(form->c.cmdD[6]);
+    click(form->c.cmdD[screen::CmdD::AnnullaTestata]);
 
     // From the document-type list F2 returns to the field the list belongs to.
     form->runtime().SetFocus(form->c.Txt[26]);

@@ -117,7 +117,7 @@ TEST_F(KeyboardTest, EnterMovesByTabOrderOnTheCodeAndLastFieldAndAsDownElsewhere
     // On Txt(71) Enter is Tab: on to the first button, not round to Txt(1).
     focusField(71);
     key(Qt::Key_Return);
-    EXPECT_EQ(focused(), form->c.cmdD[1]);
+    EXPECT_EQ(focused(), form->c.cmdD[screen::CmdD::Conferma]);
 
     // Enter is never typed into a field, whatever the field's class.
     for (int i : {1, 23, 35, 66}) {
@@ -149,7 +149,7 @@ TEST_F(KeyboardTest, UpAndDownVisitOnlyTheHeaderLinesOnTheHeaderPanel)
 {
     Start();
     lookUp("R1");
-    click(form->c.cmdD[4]);
+    click(form->c.cmdD[screen::CmdD::Testate]);
     ASSERT_TRUE(form->c.Pict[2]->isVisible());
     ASSERT_EQ(at(), 2);
 
@@ -264,9 +264,9 @@ TEST_F(KeyboardTest, OnlyTheFieldBeingTypedIntoMovesOnWhenFull)
     // the one-character field's filter but does not move the focus.
     focusField(71);
     key(Qt::Key_Tab);
-    ASSERT_EQ(focused(), form->c.cmdD[1]);
+    ASSERT_EQ(focused(), form->c.cmdD[screen::CmdD::Conferma]);
     type("x");
-    EXPECT_EQ(focused(), form->c.cmdD[1]);
+    EXPECT_EQ(focused(), form->c.cmdD[screen::CmdD::Conferma]);
     EXPECT_EQ(text(71), "K");
     EXPECT_EQ(form->ScreenMode, screen::Mode::Variazione) << "the button was pressed";
 }

@@ -33,7 +33,7 @@ TEST_F(StartupFixture, DatesShowInThePickersAndSaveAsDayNumbers)
     EXPECT_EQ(form->c.lbData[0]->date(), QDate(2003, 9, 15));
     EXPECT_EQ(form->c.lbData[1]->date(), QDate(2000, 1, 1));
     EXPECT_EQ(form->c.Combo1[0]->currentText(), " 1");
-    click(form->c.cmdD[1]);
+    click(form->c.cmdD[screen::CmdD::Conferma]);
     EXPECT_EQ(column("SspArrData", "AB01").toInt(), 37879);
     EXPECT_EQ(column("SspCusData", "AB01").toInt(), 36526);  // the picker's minimum
     EXPECT_EQ(column("SspArrPeriodo", "AB01").toInt(), 1);
@@ -49,7 +49,7 @@ TEST_F(StartupFixture, AmountsShowAndReadBackUnderTheUsersLocale)
     type("1234,5");
     key(Qt::Key_Tab);
     EXPECT_EQ(text(35), "1.234,50");
-    click(form->c.cmdD[1]);
+    click(form->c.cmdD[screen::CmdD::Conferma]);
     EXPECT_EQ(column("SspArrGaranz", "R1").toDouble(), 1234.5);
 }
 
@@ -60,7 +60,7 @@ TEST_F(StartupFixture, AmountsInEnglishUseTheEnglishSeparators)
     lookUp("R1");
     EXPECT_EQ(text(35), "150,000.00");
     form->runtime().SetText(form->c.Txt[49], "2,500.75");
-    click(form->c.cmdD[1]);
+    click(form->c.cmdD[screen::CmdD::Conferma]);
     EXPECT_EQ(column("SspCusGaranz", "R1").toDouble(), 2500.75);
 }
 
@@ -110,25 +110,25 @@ TEST_F(StartupFixture, RefusingTheInsertWritesNothingAndWaitsForTheNextCode)
     EXPECT_EQ(form->c.Label1->text(), "GESTIONE PROC. SEMPLIFICATA IMPORT");
     for (int i : {0, 1, 3, 4})
         EXPECT_FALSE(form->c.cmdD[i]->isVisible()) << i;
-    EXPECT_TRUE(form->c.cmdD[2]->isVisible());
+    EXPECT_TRUE(form->c.cmdD[screen::CmdD::Uscita]->isVisible());
 }
 
 TEST_F(StartupFixture, ANewCodeAfterAnotherRegisterShowsABlankRecord)
 {
     Start();
     lookUp("R1");
-    click(form->c.cmdD[3]);  // "&ANNULLA"
+    click(form->c.cmdD[screen::CmdD::Annulla]);  // "&ANNULLA"
     EXPECT_EQ(focused(), form->c.DicKod);
     lookUp("NEW", BoxAnswer::Yes);
     EXPECT_EQ(form->ScreenMode, screen::Mode::Inserimento);
     EXPECT_EQ(form->CurField, 1);
     EXPECT_EQ(form->c.Label1->text(), "INSERIMENTO PROC. SEMPLIFICATA IMPORT");
-    EXPECT_FALSE(form->c.cmdD[0]->isVisible());
-    EXPECT_TRUE(form->c.cmdD[1]->isVisible());
+    EXPECT_FALSE(form->c.cmdD[screen::CmdD::Elimina]->isVisible());
+    EXPECT_TRUE(form->c.cmdD[screen::CmdD::Conferma]->isVisible());
     EXPECT_EQ(text(0), "NEW");
     EXPECT_EQ(text(1), " ");
     for (int k = 0; k < 3; ++k) {
-        const int b = store::RegisterBase[k];
+        const int b = store::Field::RegisterBase[k];
         EXPECT_EQ(text(b), "");
         EXPECT_EQ(text(b + 1), "0");
         for (int n = 0; n < 5; ++n) {
@@ -153,7 +153,7 @@ TEST_F(StartupFixture, ConfirmAddsThenEditsAndBlankFieldsSaveAsZeroOrBlank)
     form->ClearScreen();
     form->runtime().SetText(form->c.DicKod, "NEW");
     form->runtime().SetText(form->c.Txt[23], "1/2/04");  // six characters, as the field holds
-    click(form->c.cmdD[1]);
+    click(form->c.cmdD[screen::CmdD::Conferma]);
     EXPECT_EQ(column("SspDescrizione", "NEW").toString(), " ");
     EXPECT_EQ(column("SspArrSerie", "NEW").toString(), " ");
     EXPECT_EQ(column("SspCusCron", "NEW").toInt(), 0);
@@ -164,7 +164,7 @@ TEST_F(StartupFixture, ConfirmAddsThenEditsAndBlankFieldsSaveAsZeroOrBlank)
     lookUp("NEW");
     EXPECT_EQ(form->ScreenMode, screen::Mode::Variazione);
     type("CAMBIATA");
-    click(form->c.cmdD[1]);
+    click(form->c.cmdD[screen::CmdD::Conferma]);
     EXPECT_EQ(column("SspDescrizione", "NEW").toString(), "CAMBIATA");
     EXPECT_EQ(company.scalar("SELECT count(*) FROM TabellaSerieSemplificata WHERE SspCodice='NEW'").toInt(), 1);
 }
@@ -174,7 +174,7 @@ TEST_F(StartupFixture, DeleteAskedNoKeepsTheRowAndYesDeletesItWithItsHeaderRow)
     Start();
     lookUp("R1");
     boxes->expect(BoxAnswer::No);
-    click(form->c.cmdD[0]);
+    click(form->c.cmdD[screen::CmdD::Elimina]);
     EXPECT_EQ(boxes->seen().back().prompt, "CONFERMI LA CANCELLAZIONE DEL REGISTRO?");
     EXPECT_EQ(boxes->seen().back().code, 292);
     EXPECT_EQ(column("SspCodice", "R1").toString(), "R1");
@@ -183,7 +183,7 @@ TEST_F(StartupFixture, DeleteAskedNoKeepsTheRowAndYesDeletesItWithItsHeaderRow)
 
     key(Qt::Key_Return);  // the code is still there: look it up again
     boxes->expect(BoxAnswer::Yes);
-    click(form->c.cmdD[0]);
+    click(form->c.cmdD[screen::CmdD::Elimina]);
     EXPECT_TRUE(column("SspCodice", "R1").isNull());
     EXPECT_EQ(company.count("TestataRegistriPS"), 0);
     EXPECT_EQ(text(0), " ");
@@ -191,7 +191,7 @@ TEST_F(StartupFixture, DeleteAskedNoKeepsTheRowAndYesDeletesItWithItsHeaderRow)
 
     lookUp("R2");  // no header row: the register row alone goes
     boxes->expect(BoxAnswer::Yes);
-    click(form->c.cmdD[0]);
+    click(form->c.cmdD[screen::CmdD::Elimina]);
     EXPECT_TRUE(column("SspCodice", "R2").isNull());
 }
 
@@ -203,7 +203,7 @@ TEST_F(StartupFixture, AFailedWriteKeepsTheEditsOnScreenAndASecondConfirmWritesT
     lookUp("R1");
     type("NUOVA DESCRIZIONE");
     boxes->expect(BoxAnswer::Ok);
-    click(form->c.cmdD[1]);
+    click(form->c.cmdD[screen::CmdD::Conferma]);
     EXPECT_EQ(boxes->prompts(), QStringList{"ERRORE NELLA SCRITTURA DEL RECORD"});
     EXPECT_EQ(boxes->seen()[0].code, 0);
     EXPECT_EQ(boxes->seen()[0].title, "Quenvol");
@@ -213,7 +213,7 @@ TEST_F(StartupFixture, AFailedWriteKeepsTheEditsOnScreenAndASecondConfirmWritesT
     EXPECT_EQ(text(0), "R1");
 
     company.exec("DROP TRIGGER refuse");
-    click(form->c.cmdD[1]);
+    click(form->c.cmdD[screen::CmdD::Conferma]);
     EXPECT_EQ(column("SspDescrizione", "R1").toString(), "NUOVA DESCRIZIONE");
     EXPECT_EQ(focused(), form->c.DicKod);
 }
@@ -226,7 +226,7 @@ TEST_F(StartupFixture, AFailedDeleteKeepsBothRowsAndTheRegister)
     lookUp("R1");
     boxes->expect(BoxAnswer::Yes);
     boxes->expect(BoxAnswer::Ok);
-    click(form->c.cmdD[0]);
+    click(form->c.cmdD[screen::CmdD::Elimina]);
     EXPECT_EQ(boxes->prompts().last(), "ERRORE NELLA CANCELLAZIONE DEL REGISTRO");
     EXPECT_EQ(column("SspCodice", "R1").toString(), "R1");
     EXPECT_EQ(company.count("TestataRegistriPS"), 1);
@@ -239,17 +239,17 @@ TEST_F(StartupFixture, HeaderLinesAreStoredWithOneTrailingBlankAndCancelRestores
     Start();
     lookUp("R1");
     QWidget* before = focused();
-    click(form->c.cmdD[4]);  // "&TESTATE"
+    click(form->c.cmdD[screen::CmdD::Testate]);  // "&TESTATE"
     EXPECT_TRUE(form->c.Pict[2]->isVisible());
     EXPECT_FALSE(form->c.Pict[1]->isEnabled());
     EXPECT_EQ(focused(), form->c.Txt[2]);
     // The register panel cannot be used while the header panel is open.
     EXPECT_FALSE(form->runtime().CanTakeFocus(form->c.Txt[1]));
-    EXPECT_FALSE(form->runtime().CanTakeFocus(form->c.cmdD[1]));
+    EXPECT_FALSE(form->runtime().CanTakeFocus(form->c.cmdD[screen::CmdD::Conferma]));
     EXPECT_FALSE(form->runtime().SetFocus(form->c.Txt[22]));
 
     form->runtime().SetText(form->c.Txt[2], "ABC   ");
-    click(form->c.cmdD[5]);  // the panel's "&CONFERMA"
+    click(form->c.cmdD[screen::CmdD::ConfermaTestata]);  // the panel's "&CONFERMA"
     EXPECT_EQ(header(company, "TpsRigA1", "R1").toString(), "ABC ");
     EXPECT_EQ(header(company, "TpsRigA2", "R1").toString(), "INTESTAZIONE A RIGA 2 ");
     EXPECT_FALSE(form->c.Pict[2]->isVisible());
@@ -257,9 +257,9 @@ TEST_F(StartupFixture, HeaderLinesAreStoredWithOneTrailingBlankAndCancelRestores
     EXPECT_EQ(focused(), before);
 
     // Cancel: the lines come back as the copy holds them, without trailing blanks.
-    click(form->c.cmdD[4]);
+    click(form->c.cmdD[screen::CmdD::Testate]);
     form->runtime().SetText(form->c.Txt[3], "CAMBIATA");
-    click(form->c.cmdD[6]);
+    click(form->c.cmdD[screen::CmdD::AnnullaTestata]);
     EXPECT_EQ(text(3), "INTESTAZIONE A RIGA 2");
     EXPECT_EQ(text(2), "ABC");
     EXPECT_EQ(header(company, "TpsRigA2", "R1").toString(), "INTESTAZIONE A RIGA 2 ");
@@ -269,10 +269,10 @@ TEST_F(StartupFixture, AHeaderRowWrittenForANewRegisterThatIsAbandonedStays)
 {
     Start();
     lookUp("NEW", BoxAnswer::Yes);
-    click(form->c.cmdD[4]);
+    click(form->c.cmdD[screen::CmdD::Testate]);
     type("PRIMA RIGA   ");
-    click(form->c.cmdD[5]);
-    click(form->c.cmdD[3]);  // abandon the register
+    click(form->c.cmdD[screen::CmdD::ConfermaTestata]);
+    click(form->c.cmdD[screen::CmdD::Annulla]);  // abandon the register
     EXPECT_TRUE(column("SspCodice", "NEW").isNull());
     EXPECT_EQ(header(company, "TpsRigA1", "NEW").toString(), "PRIMA RIGA ");
     EXPECT_EQ(header(company, "TpsRigP5", "NEW").toString(), " ");

@@ -145,7 +145,7 @@ TEST_F(SearchPanel, ATrailingBlankNeverReachesTheStoredKey)
     click(action());
     ASSERT_EQ(form->ScreenMode, screen::Mode::Inserimento);
     EXPECT_EQ(text(0), "NW1");
-    click(form->c.cmdD[1]);
+    click(form->c.cmdD[screen::CmdD::Conferma]);
     EXPECT_EQ(company.scalar("SELECT count(*) FROM TabellaSerieSemplificata WHERE SspCodice LIKE '% '").toInt(), 0);
     EXPECT_EQ(company.scalar("SELECT SspCodice FROM TabellaSerieSemplificata WHERE SspCodice LIKE 'NW1%'").toString(),
               "NW1");
@@ -290,7 +290,7 @@ TEST_F(SearchPanel, TheLineOfR1InBothModesIsPickedBackAsR1)
     EXPECT_EQ(focused(), form->c.Txt[1]);
 
     // Back to the code field, and the same register by its description.
-    click(form->c.cmdD[3]);
+    click(form->c.cmdD[screen::CmdD::Annulla]);
     ASSERT_EQ(focused(), form->c.DicKod);
     key(Qt::Key_F4);
     ASSERT_TRUE(panelOpen());

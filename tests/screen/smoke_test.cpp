@@ -17,7 +17,7 @@ TEST_F(StartupFixture, LooksUpChangesAndConfirmsARegister)
     EXPECT_EQ(text(1), "MAGAZZINO NORD");
     EXPECT_EQ(focused(), form->c.Txt[1]);
     type("MAGAZZINO OVEST");
-    click(form->c.cmdD[1]);
+    click(form->c.cmdD[screen::CmdD::Conferma]);
     EXPECT_EQ(column("SspDescrizione", "R1").toString(), "MAGAZZINO OVEST");
     EXPECT_EQ(focused(), form->c.DicKod);
     EXPECT_EQ(text(0), " ");

@@ -119,7 +119,7 @@ TEST_F(StartupFixture, AGoodDatabaseGivesTheTitledWindowReadyForACode)
     EXPECT_EQ(focused(), form->c.DicKod);
     for (int i : {0, 1, 3, 4})
         EXPECT_FALSE(form->c.cmdD[i]->isVisible()) << i;
-    EXPECT_TRUE(form->c.cmdD[2]->isVisible());
+    EXPECT_TRUE(form->c.cmdD[screen::CmdD::Uscita]->isVisible());
     EXPECT_EQ(endings, 0);
 
     // Closing the window closes the tables and records the program's folder.
@@ -133,7 +133,7 @@ TEST_F(StartupFixture, AGoodDatabaseGivesTheTitledWindowReadyForACode)
 TEST_F(StartupFixture, TheUsciteButtonEndsTheProgramAndRecordsTheFolder)
 {
     Start();
-    click(form->c.cmdD[2]);
+    click(form->c.cmdD[screen::CmdD::Uscita]);
     EXPECT_EQ(endings, 1);
     EXPECT_EQ(recordedExePath(), programFolder.path());
 }

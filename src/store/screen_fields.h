@@ -1,0 +1,70 @@
+// The fields of the entry screen by name: the Txt indices of the description,
+// the twenty header lines, the three register blocks with the offsets of their
+// fields, and the single fields beside them. Every routine that addresses a
+// field by index takes its number from here.
+#pragma once
+
+namespace store::Field {
+
+constexpr int Description = 1;       // Txt(1), the register set's description
+constexpr int FirstHeaderLine = 2;   // Txt(2) to Txt(21): header lines, five per block
+constexpr int LastHeaderLine = 21;
+constexpr int HeaderLinesPerBlock = 5;
+
+// The three register blocks (ARRIVI, CUSTODIA, DEPOSITO), fourteen fields each.
+constexpr int RegisterBase[3] = {22, 36, 50};
+constexpr int BlockLength = 14;
+// Offsets of a block's fields from its first.
+constexpr int SerieOffset = 0;
+constexpr int CronOffset = 1;
+constexpr int WorkSerieOffset(int n) { return 2 + 2 * n; }  // work position n, 0 to 4
+constexpr int WorkCronOffset(int n) { return 3 + 2 * n; }
+constexpr int RigaOffset = 12;
+constexpr int GaranzOffset = 13;
+constexpr int WorkPositions = 5;
+
+constexpr int Serie(int k) { return RegisterBase[k] + SerieOffset; }
+constexpr int Cron(int k) { return RegisterBase[k] + CronOffset; }
+constexpr int WorkSerie(int k, int n) { return RegisterBase[k] + WorkSerieOffset(n); }
+constexpr int WorkCron(int k, int n) { return RegisterBase[k] + WorkCronOffset(n); }
+constexpr int Riga(int k) { return RegisterBase[k] + RigaOffset; }
+constexpr int Garanz(int k) { return RegisterBase[k] + GaranzOffset; }  // the amount fields
+
+// The single fields after the blocks.
+constexpr int UltimoCarico = 64;
+constexpr int UltimoScarico = 65;
+constexpr int MagNum = 66;
+constexpr int MagCin = 67;
+constexpr int SiglUC = 68;
+constexpr int SiglUD = 69;
+constexpr int MeccanogNum = 70;
+constexpr int MeccanogCin = 71;
+
+constexpr int First = 1;   // the field ring runs from Txt(1)
+constexpr int Last = 71;   // to Txt(71)
+constexpr int Count = 72;  // array size; Txt(0) does not exist
+
+// The register whose series, when filled, makes CUSTODIA copy ARRIVI's work
+// series; CUSTODIA's first four work series are only ever copied, never typed.
+constexpr int CustodySerie = Serie(1);
+constexpr int DisabledCustodyWorkSeries = 4;
+
+// An amount field: typed as a decimal, shown formatted when left.
+constexpr bool IsAmount(int i) { return i == Garanz(0) || i == Garanz(1) || i == Garanz(2); }
+// One of ARRIVI's work series, which CUSTODIA's work series mirror.
+constexpr bool IsArriviWorkSerie(int i)
+{
+    for (int n = 0; n < WorkPositions; ++n)
+        if (i == WorkSerie(0, n))
+            return true;
+    return false;
+}
+// The CUSTODIA field that mirrors ARRIVI's field i.
+constexpr int CustodyMirror(int i) { return i + RegisterBase[1] - RegisterBase[0]; }
+// Header line `line` (1 to 5) of block b (0 A, 1 D, 2 C, 3 P).
+constexpr int HeaderLine(int block, int line) { return FirstHeaderLine + HeaderLinesPerBlock * block + line - 1; }
+
+static_assert(Garanz(2) + 1 == UltimoCarico && MeccanogCin == Last);
+static_assert(HeaderLine(3, 5) == LastHeaderLine && LastHeaderLine + 1 == RegisterBase[0]);
+
+}  // namespace store::Field

@@ -71,6 +71,14 @@ grep -q 'display' "$work/err" && fail "quenvol --finestra ha cercato un display"
 [ -s "$work/out" ] && fail "quenvol --finestra scrive sullo standard output"
 
 mkdir -p "$work/home"
+long="$work/$(printf 'cartella%.0s' {1..12})"  # the INI file gives back 99 characters
+set +e
+run "$bin/quenvol-admin" setup "$long" DEMO > /dev/null 2> "$work/err"
+status=$?
+set -e
+[ "$status" = 1 ] || fail "setup con una cartella di oltre 99 caratteri: stato $status, atteso 1"
+[ -e "$work/home/.config/Morvanex.ini" ] && fail "setup ha scritto un INI che il programma leggerebbe tronco"
+[ -e "$long" ] && fail "setup ha creato la società in una cartella che il programma non ritroverebbe"
 run "$bin/quenvol-admin" setup "$work/dati" DEMO --demo > "$work/out" 2>&1 ||
   fail "setup: stato $?: $(cat "$work/out")"
 ini="$work/home/.config/Morvanex.ini"

@@ -9,6 +9,7 @@
 #include "shell/profile.h"
 #include "shell/sub_routines.h"
 #include "shell/user_settings.h"
+#include "store/jet_signature.h"
 #include "version.h"
 
 #include <QComboBox>
@@ -30,6 +31,29 @@ const QString ModeSuffix = QStringLiteral(" PROC. SEMPLIFICATA IMPORT");
 
 // Height of the document-type list once shown, in twips.
 constexpr int DocTypeListHeightTwips = 1700;
+
+// An argument as the shell reads it: quoted when it holds anything but plain characters.
+QString ShellWord(const QString& word)
+{
+    static const QString plain = QStringLiteral("-_./:=+@%,");
+    for (const QChar c : word)
+        if (!c.isLetterOrNumber() && !plain.contains(c))
+            return QLatin1Char('\'') + QString(word).replace(QLatin1Char('\''), QStringLiteral("'\\''")) +
+                   QLatin1Char('\'');
+    return word;
+}
+
+// The company's file is a Jet database from a Windows workstation: the program
+// cannot use it, and says how to bring its data over. The file is left as it is.
+QString JetFileMessage()
+{
+    return QStringLiteral("IL FILE %1 E' UN ARCHIVIO JET (ACCESS) DELLE POSTAZIONI WINDOWS:\n"
+                          "QUENVOL NON PUO' USARLO E NON LO MODIFICA.\n"
+                          "PER PORTARNE I DATI IN QUENVOL USARE IL COMANDO\n"
+                          "quenvol-admin import --replace %1 %2 %3\n"
+                          "CHE NE CONSERVA UNA COPIA ACCANTO ALLA NUOVA SOCIETA'.")
+        .arg(ShellWord(shell::DatabasePath), ShellWord(shell::DataDir), ShellWord(shell::CompanyCode));
+}
 
 }  // namespace
 
@@ -61,6 +85,13 @@ void Startup::Form_Load()
         company.database = store::openDatabase(shell::DatabasePath);
     } catch (const store::EngineError&) {
         shell::BusyPointerOff();
+        if (store::IsJetFile(shell::DatabasePath)) {
+            shell::MessageText = JetFileMessage();
+            shell::Answer = runtime_->MsgBox(shell::MessageText, store::BoxCode::OkCritical,
+                                             QStringLiteral("MORVANEX - ERRORE"));
+            Unload();
+            return;
+        }
         shell::MessageText = QStringLiteral("SOCIETA' INESISTENTE");
         shell::Answer = runtime_->MsgBox(shell::MessageText, store::BoxCode::RetryCancelCritical,
                                          QStringLiteral("MORVANEX - ERRORE"));

@@ -10,6 +10,7 @@ namespace store {
 // Button-and-icon codes in use, as the suite's toolkit numbered them.
 namespace BoxCode {
 constexpr int OkOnly = 0;                 // OK alone, no icon
+constexpr int OkCritical = 16;            // OK alone, stop icon
 constexpr int RetryCancelCritical = 21;   // Retry, Cancel, stop icon
 constexpr int RetryCancelExclaim = 53;    // Retry, Cancel, exclamation icon
 constexpr int YesNoQuestionNoDefault = 292;  // Yes, No (default), question icon

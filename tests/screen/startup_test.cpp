@@ -6,6 +6,7 @@
 #include "shell/platform.h"
 #include "shell/process_state.h"
 #include "shell/user_settings.h"
+#include "support/jet_samples.h"
 
 #include <QComboBox>
 #include <QDate>
@@ -70,6 +71,32 @@ TEST_F(StartupFixture, AMissingCompanyFolderIsCreatedAndCancelRecordsTheProgramF
     EXPECT_EQ(boxes->prompts(), QStringList{"SOCIETA' INESISTENTE"});
     EXPECT_EQ(endings, 1);
     EXPECT_EQ(recordedExePath(), programFolder.path());
+}
+
+TEST_F(StartupFixture, AJetFileNamesTheImportCommandAndIsLeftAsItIs)
+{
+    QUENVOL_NEED_JET_SAMPLES();
+    QFile::remove(company.databasePath());
+    ASSERT_TRUE(QFile::copy(testing_support::JetSample("DateTestDatabase.mdb"), company.databasePath()));
+    QFile file(company.databasePath());
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray before = file.readAll();
+    file.close();
+
+    boxes->expect(BoxAnswer::Ok);
+    Load();
+    ASSERT_EQ(boxes->seen().size(), 1u);
+    EXPECT_EQ(boxes->seen()[0].prompt,
+              "IL FILE " + company.databasePath() + " E' UN ARCHIVIO JET (ACCESS) DELLE POSTAZIONI WINDOWS:\n"
+              "QUENVOL NON PUO' USARLO E NON LO MODIFICA.\n"
+              "PER PORTARNE I DATI IN QUENVOL USARE IL COMANDO\n"
+              "quenvol-admin import --replace " + company.databasePath() + " " + company.dataDir() + " DEMO\n"
+              "CHE NE CONSERVA UNA COPIA ACCANTO ALLA NUOVA SOCIETA'.");
+    EXPECT_EQ(boxes->seen()[0].code, 16);
+    EXPECT_EQ(boxes->seen()[0].title, "MORVANEX - ERRORE");
+    EXPECT_EQ(endings, 1);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), before);
 }
 
 TEST_F(StartupFixture, AMissingDocumentTypeTableEndsAtActivationWithoutRecording)

@@ -1,0 +1,91 @@
+// quenvol-admin import: a new company made from the three tables of a Jet
+// database (company_import.h), with the notes, the rows left out, the
+// progress of large tables and the counts for the operator.
+#include "admin_command.h"
+#include "company_import.h"
+
+#include <cstdio>
+
+namespace {
+
+int RunImport(const QStringList& arguments);
+
+const admin::Command Import{
+    "import",
+    "import <file Jet> <cartella dati> <societa> [--skip-bad-rows] [--replace]",
+    "Crea la società <societa> in <cartella dati>/<societa>/quelda.mdb con le tabelle\n"
+    "TabellaSerieSemplificata, TestataRegistriPS e TabellaDocScorta lette dal file Jet\n"
+    "(quelda.mdb delle postazioni Windows, Jet 3 o Jet 4). Le colonne sono abbinate per\n"
+    "nome; una colonna del file che Quenvol non ha viene segnalata e tralasciata, una\n"
+    "colonna che il file non ha resta vuota (Null). Le date diventano numeri di giorno.\n"
+    "Le righe che non possono essere registrate (codice troppo lungo, due codici che\n"
+    "differiscono solo per maiuscole e minuscole, numero fuori intervallo, data fuori\n"
+    "dall'intervallo 01/01/2000 - 31/12/2099, ...) sono elencate con tabella, codice e\n"
+    "motivo, e l'importazione si ferma senza scrivere nulla.\n"
+    "--skip-bad-rows importa le altre righe e tralascia quelle elencate.\n"
+    "--replace sostituisce una società esistente, dopo averne copiato il file in\n"
+    "          quelda.mdb.bak-AAAAMMGG-HHMMSS accanto ad esso.\n"
+    "Tutto avviene in una transazione: si importano tutte le righe o nessuna.\n"
+    "Il file Jet viene solo letto.\n"
+    "Esempio: quenvol-admin import /mnt/ufficio/ROSSI/quelda.mdb ~/quenvol ROSSI\n",
+    RunImport};
+const admin::Registration registration(Import);
+
+// A destination that names a database server rather than a data folder: a
+// libpq connection string ("host=... dbname=...") or a postgresql:// URI.
+bool IsServer(const QString& destination)
+{
+    return destination.contains(QLatin1Char('=')) || destination.startsWith(QLatin1String("postgresql://")) ||
+           destination.startsWith(QLatin1String("postgres://"));
+}
+
+void PrintProgress(const QString& table, const QString& phase, qint64 done, qint64 total)
+{
+    std::fprintf(stderr, "%s: %s %lld di %lld righe\n", table.toLocal8Bit().constData(),
+                 phase.toLocal8Bit().constData(), qlonglong(done), qlonglong(total));
+}
+
+int RunImport(const QStringList& arguments)
+{
+    if (admin::PrintHelpIfAsked(Import, arguments))
+        return admin::ExitOk;
+    QStringList rest = arguments;
+    company_import::Options options;
+    options.skipBadRows = rest.removeAll(QStringLiteral("--skip-bad-rows")) > 0;
+    options.replace = rest.removeAll(QStringLiteral("--replace")) > 0;
+    if (rest.size() != 3 || rest[0].isEmpty() || rest[1].isEmpty())
+        return admin::UsageError(Import);
+    const QString& jetPath = rest[0];
+    const QString& destination = rest[1];
+    const QString& company = rest[2];
+    if (IsServer(destination))
+        return admin::Fail(QStringLiteral("questa versione importa solo in una cartella dati, non su un server: %1")
+                               .arg(destination));
+    // Refused before the file is read, which may take a while.
+    if (const QString error = company_import::CheckTarget(destination, company, options); !error.isEmpty())
+        return admin::Fail(error);
+
+    company_import::Outcome outcome;
+    try {
+        std::unique_ptr<jet::Database> source = jet::OpenJetFile(jetPath);
+        outcome = company_import::ImportIntoFolder(*source, destination, company, options, PrintProgress);
+    } catch (const jet::Error& error) {
+        return admin::Fail(error.message() + QStringLiteral(": nessuna società creata"));
+    }
+    for (const QString& note : outcome.notes)
+        std::printf("nota: %s\n", note.toLocal8Bit().constData());
+    for (const jet_import::BadRow& row : outcome.badRows)
+        std::fprintf(stderr, "%s: %s\n", options.skipBadRows ? "riga tralasciata" : "riga non importabile",
+                     jet_import::Describe(row).toLocal8Bit().constData());
+    if (!outcome.error.isEmpty())
+        return admin::Fail(outcome.error);
+    for (const jet_import::TableCount& count : outcome.counts)
+        std::printf("%s: %lld righe lette, %lld scritte\n", count.table.toLocal8Bit().constData(),
+                    qlonglong(count.read), qlonglong(count.written));
+    if (!outcome.backup.isEmpty())
+        std::printf("copia della società sostituita: %s\n", outcome.backup.toLocal8Bit().constData());
+    std::printf("creato %s\n", outcome.target.toLocal8Bit().constData());
+    return admin::ExitOk;
+}
+
+}  // namespace

@@ -1,0 +1,134 @@
+// Importing a Jet database into a new company file of a data folder.
+#include "company_import.h"
+
+#include "company_file.h"
+
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <cstdio>
+
+namespace company_import {
+
+namespace {
+
+// The new file while it is written: removed, with the folder made for it,
+// unless it is moved into place.
+class PendingFile {
+public:
+    PendingFile(const QString& folder, bool folderIsNew)
+        : folder_(folder),
+          path_(QDir(folder).filePath(QStringLiteral(".quelda.mdb.import-%1")
+                                          .arg(QCoreApplication::applicationPid()))),
+          folderIsNew_(folderIsNew)
+    {
+    }
+    ~PendingFile()
+    {
+        if (kept_)
+            return;
+        QFile::remove(path_);
+        QFile::remove(path_ + QStringLiteral("-journal"));
+        if (folderIsNew_)
+            QDir().rmdir(folder_);
+    }
+    const QString& path() const { return path_; }
+    void keep() { kept_ = true; }
+
+private:
+    QString folder_;
+    QString path_;
+    bool folderIsNew_;
+    bool kept_ = false;
+};
+
+QString targetOf(const QString& dataDir, const QString& company)
+{
+    return QDir(dataDir).filePath(company + QStringLiteral("/quelda.mdb"));
+}
+
+}  // namespace
+
+QString CheckTarget(const QString& dataDir, const QString& company, const Options& options)
+{
+    if (company.isEmpty() || company.contains(QLatin1Char('/')) || company == QLatin1String(".") ||
+        company == QLatin1String(".."))
+        return QStringLiteral("codice società non valido: '%1'").arg(company);
+    const QString target = targetOf(dataDir, company);
+    if (QFileInfo::exists(target) && !options.replace)
+        return QStringLiteral("la società %1 esiste già (%2): non viene sovrascritta; "
+                              "--replace la sostituisce conservandone una copia")
+            .arg(company, target);
+    return {};
+}
+
+Outcome ImportIntoFolder(jet::Database& source, const QString& dataDir, const QString& company,
+                         const Options& options, const jet_import::Progress& progress)
+{
+    Outcome outcome;
+    outcome.target = targetOf(dataDir, company);
+    if (outcome.error = CheckTarget(dataDir, company, options); !outcome.error.isEmpty())
+        return outcome;
+
+    jet_import::Prepared prepared;
+    try {
+        prepared = jet_import::Prepare(source, progress);
+    } catch (const jet::Error& error) {
+        outcome.error = error.message() + QStringLiteral(": nessuna società creata");
+        return outcome;
+    }
+    outcome.notes = prepared.notes;
+    outcome.badRows = prepared.badRows;
+    if (!prepared.badRows.empty() && !options.skipBadRows) {
+        outcome.error = QStringLiteral("%1 righe non possono essere importate: nessuna società creata "
+                                       "(--skip-bad-rows importa le altre)")
+                            .arg(prepared.badRows.size());
+        return outcome;
+    }
+
+    const QString folder = QFileInfo(outcome.target).absolutePath();
+    const bool folderIsNew = !QFileInfo::exists(folder);
+    if (!QDir().mkpath(folder)) {
+        outcome.error = QStringLiteral("impossibile creare la cartella %1").arg(folder);
+        return outcome;
+    }
+    PendingFile pending(folder, folderIsNew);
+    if (outcome.error = company_file::CreateCompanyDatabase(pending.path()); !outcome.error.isEmpty())
+        return outcome;
+    try {
+        std::unique_ptr<store::Database> database = store::openDatabase(pending.path());
+        outcome.counts = jet_import::Write(prepared, *database, progress);
+    } catch (const store::EngineError& error) {
+        outcome.error = QStringLiteral("scrittura non riuscita: %1 (errore %2): nessuna società creata")
+                            .arg(error.description())
+                            .arg(error.number());
+        return outcome;
+    }
+
+    if (QFileInfo::exists(outcome.target)) {
+        const QString backup = outcome.target + QStringLiteral(".bak-") +
+                               QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+        if (!QFile::copy(outcome.target, backup)) {
+            outcome.error = QStringLiteral("impossibile copiare %1 in %2: la società non è stata sostituita")
+                                .arg(outcome.target, backup);
+            return outcome;
+        }
+        outcome.backup = backup;
+        // rename() puts the new file in place in one step: no reader finds it missing.
+        if (std::rename(QFile::encodeName(pending.path()).constData(),
+                        QFile::encodeName(outcome.target).constData()) != 0) {
+            outcome.error = QStringLiteral("impossibile sostituire %1").arg(outcome.target);
+            return outcome;
+        }
+    } else if (!QFile::rename(pending.path(), outcome.target)) {
+        outcome.error = QStringLiteral("impossibile creare %1").arg(outcome.target);
+        return outcome;
+    }
+    pending.keep();
+    return outcome;
+}
+
+}  // namespace company_import

@@ -4,11 +4,10 @@
 #include "jet_import.h"
 
 #include "store/null_conversions.h"
-#include "store/schema.h"
+#include "store/table_description.h"
 
 #include <QDate>
 #include <QHash>
-#include <QRegularExpression>
 
 #include <cmath>
 #include <limits>
@@ -22,58 +21,8 @@ namespace {
 const QDate FirstDate(2000, 1, 1);
 const QDate LastDate(2099, 12, 31);
 
-// How a destination column stores its values.
-struct Target {
-    enum class Kind { Text, Int32, Int16, Double, Date };
-    QString name;
-    Kind kind = Kind::Text;
-    int length = 0;  // Text: the longest text the column takes
-};
-
-Target targetOf(const store::ColumnDef& column)
-{
-    Target target{column.name};
-    static const QRegularExpression text(QStringLiteral("^(?:VAR)?CHAR\\((\\d+)\\)$"));
-    const QString type = column.type.toUpper();
-    if (const QRegularExpressionMatch m = text.match(type); m.hasMatch()) {
-        target.kind = Target::Kind::Text;
-        target.length = m.captured(1).toInt();
-    } else if (type == QLatin1String("SMALLINT")) {
-        target.kind = Target::Kind::Int16;
-    } else if (type == QLatin1String("INTEGER")) {
-        target.kind = Target::Kind::Int32;
-    } else if (type == QLatin1String("DOUBLE")) {
-        target.kind = Target::Kind::Double;
-    } else if (type == QLatin1String("DATE")) {
-        target.kind = Target::Kind::Date;
-    } else {
-        target.kind = Target::Kind::Text;
-        target.length = std::numeric_limits<int>::max();
-    }
-    return target;
-}
-
-struct Destination {
-    QString table;
-    std::vector<Target> columns;  // the first is the key
-};
-
-std::vector<Destination> destinations()
-{
-    std::vector<Destination> tables;
-    const std::pair<QString, std::vector<store::ColumnDef>> described[] = {
-        {store::RegisterTable, store::RegisterColumns()},
-        {store::HeaderTable, store::HeaderColumns()},
-        {store::DocTypeTable, store::DocTypeColumns()},
-    };
-    for (const auto& [name, columns] : described) {
-        Destination d{name, {}};
-        for (const store::ColumnDef& column : columns)
-            d.columns.push_back(targetOf(column));
-        tables.push_back(d);
-    }
-    return tables;
-}
+using Target = store::ColumnDescription;
+using Kind = store::ColumnKind;
 
 QString dateText(qint64 day)
 {
@@ -109,13 +58,14 @@ public:
         if (value.isNull())
             return {};
         switch (target.kind) {
-        case Target::Kind::Text: return toText(value, target, reason);
-        case Target::Kind::Int32: return toWhole(value, target, std::numeric_limits<qint32>::min(),
-                                                 std::numeric_limits<qint32>::max(), reason);
-        case Target::Kind::Int16: return toWhole(value, target, std::numeric_limits<qint16>::min(),
-                                                 std::numeric_limits<qint16>::max(), reason);
-        case Target::Kind::Double: return toDouble(value, target, reason);
-        case Target::Kind::Date: return toDate(value, target, reason);
+        case Kind::Text:
+        case Kind::FixedText: return toText(value, target, reason);
+        case Kind::Long: return toWhole(value, target, std::numeric_limits<qint32>::min(),
+                                        std::numeric_limits<qint32>::max(), reason);
+        case Kind::Integer: return toWhole(value, target, std::numeric_limits<qint16>::min(),
+                                           std::numeric_limits<qint16>::max(), reason);
+        case Kind::Double: return toDouble(value, target, reason);
+        case Kind::Date: return toDate(value, target, reason);
         }
         return {};
     }
@@ -271,7 +221,7 @@ void report(const Progress& progress, const QString& table, const QString& phase
         progress(table, phase, done, total);
 }
 
-Prepared::Table prepareTable(jet::Table& source, const Destination& destination, Prepared& out,
+Prepared::Table prepareTable(jet::Table& source, const store::TableDescription& destination, Prepared& out,
                              const Progress& progress)
 {
     const std::vector<jet::Column>& columns = source.columns();
@@ -288,12 +238,13 @@ Prepared::Table prepareTable(jet::Table& source, const Destination& destination,
         }
         if (feeds[s] < 0)
             out.notes << QStringLiteral("%1: la colonna %2 non esiste in Quenvol e non viene importata")
-                             .arg(destination.table, columns[s].name);
+                             .arg(destination.name, columns[s].name);
     }
-    if (!fed[0])
+    const int keyColumn = destination.keyColumn;
+    if (!fed[keyColumn])
         throw jet::Error(QStringLiteral("la tabella %1 del file non ha la colonna chiave %2")
-                             .arg(destination.table, destination.columns[0].name));
-    Prepared::Table table{destination.table, {}, {}, 0};
+                             .arg(destination.name, destination.key().name));
+    Prepared::Table table{destination.name, {}, {}, 0};
     std::vector<int> position(destination.columns.size(), -1);  // destination column -> value index
     for (size_t d = 0; d < destination.columns.size(); ++d) {
         if (fed[d]) {
@@ -301,7 +252,7 @@ Prepared::Table prepareTable(jet::Table& source, const Destination& destination,
             table.columns << destination.columns[d].name;
         } else {
             out.notes << QStringLiteral("%1: la colonna %2 manca nel file e resta vuota (Null)")
-                             .arg(destination.table, destination.columns[d].name);
+                             .arg(destination.name, destination.columns[d].name);
         }
     }
 
@@ -311,7 +262,7 @@ Prepared::Table prepareTable(jet::Table& source, const Destination& destination,
     jet::Row row;
     while (source.next(row)) {
         ++table.read;
-        report(progress, destination.table, QStringLiteral("lettura"), table.read, total, false);
+        report(progress, destination.name, QStringLiteral("lettura"), table.read, total, false);
         std::vector<store::Value> values(table.columns.size());
         QStringList reasons;
         QString key;
@@ -323,21 +274,21 @@ Prepared::Table prepareTable(jet::Table& source, const Destination& destination,
             values[position[feeds[s]]] = converter.convert(row[s], target, &reason);
             if (!reason.isEmpty())
                 reasons << reason;
-            if (feeds[s] == 0)
+            if (feeds[s] == keyColumn)
                 key = row[s].kind == jet::Value::Kind::Text ? row[s].text
-                                                            : values[position[0]].toString();
+                                                            : values[position[keyColumn]].toString();
         }
-        const store::Value& storedKey = values[position[0]];
+        const store::Value& storedKey = values[position[keyColumn]];
         if (storedKey.isNull() || storedKey.toString().trimmed().isEmpty()) {
             if (reasons.isEmpty())
-                reasons << QStringLiteral("%1: codice vuoto").arg(destination.columns[0].name);
+                reasons << QStringLiteral("%1: codice vuoto").arg(destination.key().name);
         } else if (reasons.isEmpty()) {
             const QString folded = storedKey.toString().toCaseFolded();
             if (const auto seen = keys.constFind(folded); seen != keys.constEnd()) {
                 reasons << (seen.value() == storedKey.toString()
-                                ? QStringLiteral("%1: codice ripetuto").arg(destination.columns[0].name)
+                                ? QStringLiteral("%1: codice ripetuto").arg(destination.key().name)
                                 : QStringLiteral("%1: codice uguale a '%2' a meno di maiuscole e minuscole")
-                                      .arg(destination.columns[0].name, seen.value()));
+                                      .arg(destination.key().name, seen.value()));
             } else {
                 keys.insert(folded, storedKey.toString());
             }
@@ -345,12 +296,12 @@ Prepared::Table prepareTable(jet::Table& source, const Destination& destination,
         if (!reasons.isEmpty()) {
             const QString shownKey = key.isEmpty() ? QStringLiteral("(riga %1)").arg(table.read) : key;
             for (const QString& reason : reasons)
-                out.badRows.push_back({destination.table, shownKey, reason});
+                out.badRows.push_back({destination.name, shownKey, reason});
             continue;
         }
         table.rows.push_back(std::move(values));
     }
-    report(progress, destination.table, QStringLiteral("lettura"), table.read, total, true);
+    report(progress, destination.name, QStringLiteral("lettura"), table.read, total, true);
     return table;
 }
 
@@ -364,10 +315,11 @@ QString Describe(const BadRow& row)
 std::vector<TableCheck> Check(jet::Database& source)
 {
     std::vector<TableCheck> checks;
-    for (const Destination& destination : destinations()) {
+    for (const store::TableDescription* described : store::CompanyTables()) {
+        const store::TableDescription& destination = *described;
         TableCheck check;
-        check.table = destination.table;
-        std::unique_ptr<jet::Table> table = source.openTable(destination.table);
+        check.table = destination.name;
+        std::unique_ptr<jet::Table> table = source.openTable(destination.name);
         if (table) {
             check.present = true;
             check.rows = table->rowCount();
@@ -383,7 +335,7 @@ std::vector<TableCheck> Check(jet::Database& source)
             for (const jet::Column& column : table->columns())
                 if (!has(destination.columns, column.name))
                     check.extra << column.name;
-            check.hasKey = !check.missing.contains(destination.columns[0].name);
+            check.hasKey = !check.missing.contains(destination.key().name);
         }
         checks.push_back(check);
     }
@@ -403,10 +355,11 @@ Prepared Prepare(jet::Database& source, const Progress& progress)
                              .arg(missing.size() == 1 ? QStringLiteral("la tabella") : QStringLiteral("le tabelle"),
                                   missing.join(QStringLiteral(", "))));
     Prepared prepared;
-    for (const Destination& destination : destinations()) {
-        std::unique_ptr<jet::Table> table = source.openTable(destination.table);
+    for (const store::TableDescription* described : store::CompanyTables()) {
+        const store::TableDescription& destination = *described;
+        std::unique_ptr<jet::Table> table = source.openTable(destination.name);
         if (!table)
-            throw jet::Error(QStringLiteral("impossibile aprire la tabella %1").arg(destination.table));
+            throw jet::Error(QStringLiteral("impossibile aprire la tabella %1").arg(destination.name));
         prepared.tables.push_back(prepareTable(*table, destination, prepared, progress));
     }
     return prepared;

@@ -24,14 +24,19 @@ const QDate LastDate(2099, 12, 31);
 using Target = store::ColumnDescription;
 using Kind = store::ColumnKind;
 
-QString dateText(qint64 day)
-{
-    return store::DayZero.addDays(day).toString(QStringLiteral("dd/MM/yyyy"));
-}
-
 QString numberText(double value)
 {
     return QString::number(value, 'g', QLocale::FloatingPointShortest);
+}
+
+// The day of a Jet date as dd/MM/yyyy; a number too large for any calendar
+// (only a damaged file holds one) as the number itself.
+QString dateText(double days)
+{
+    const double day = std::trunc(days);
+    if (!(std::abs(day) < 4e6))
+        return numberText(days);
+    return store::DayZero.addDays(qint64(day)).toString(QStringLiteral("dd/MM/yyyy"));
 }
 
 // Ten-thousandths as a decimal text without trailing zeros: 123400 -> "12.34".
@@ -90,7 +95,7 @@ private:
                 return fail(reason, QStringLiteral("%1: numero non valido").arg(target.name));
             text = numberText(value.real);
             break;
-        case jet::Value::Kind::Date: text = dateText(qint64(std::trunc(value.real))); break;
+        case jet::Value::Kind::Date: text = dateText(value.real); break;
         default:
             return fail(reason, QStringLiteral("%1: un dato binario non può diventare testo").arg(target.name));
         }
@@ -134,7 +139,7 @@ private:
         switch (value.kind) {
         case jet::Value::Kind::Text: return QLatin1Char('\'') + value.text + QLatin1Char('\'');
         case jet::Value::Kind::Currency: return currencyText(value.integer);
-        case jet::Value::Kind::Date: return dateText(qint64(std::trunc(value.real)));
+        case jet::Value::Kind::Date: return dateText(value.real);
         case jet::Value::Kind::Integer:
         case jet::Value::Kind::Boolean: return QString::number(value.integer);
         default: return numberText(value.real);
@@ -204,8 +209,7 @@ private:
             return qlonglong(0);
         if (day < double(store::DayZero.daysTo(FirstDate)) || day > double(store::DayZero.daysTo(LastDate)))
             return fail(reason, QStringLiteral("%1: la data %2 è fuori dall'intervallo %3 - %4")
-                                    .arg(target.name,
-                                         std::abs(day) < 4e6 ? dateText(qint64(day)) : numberText(day),
+                                    .arg(target.name, dateText(day),
                                          FirstDate.toString(QStringLiteral("dd/MM/yyyy")),
                                          LastDate.toString(QStringLiteral("dd/MM/yyyy"))));
         return qlonglong(day);

@@ -95,7 +95,8 @@ public:
     // The user tables, in the order of the file's catalogue.
     virtual QStringList tableNames() const = 0;
     // The table of that name (compared without regard to case); nullptr when
-    // there is none. Throws Error when the file cannot be read.
+    // there is none. Throws Error when the file cannot be read. Tables share
+    // the file's page buffer: read one table to its end before the next.
     virtual std::unique_ptr<Table> openTable(const QString& name) = 0;
 };
 

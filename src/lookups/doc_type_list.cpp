@@ -3,6 +3,7 @@
 // document-type field is recognised by its light-yellow background alone.
 #include "screen/startup.h"
 
+#include "store/engine_error_box.h"
 #include "store/null_conversions.h"
 #include "store/table_description.h"
 
@@ -81,9 +82,19 @@ void Startup::CheckDocType(int Index)
     const QString code = field->text().trimmed();
     if (BackColor(field) != DocTypeColour || code.isEmpty())
         return;
-    store::TableCursor& cursor = *company.DocTypeCursor;
-    cursor.seek(QStringLiteral("="), code);
-    if (!cursor.noMatch())
+    bool known = false;
+    try {
+        store::TableCursor& cursor = *company.DocTypeCursor;
+        cursor.seek(QStringLiteral("="), code);
+        known = !cursor.noMatch();
+    } catch (const store::EngineError& error) {
+        // The code could not be checked (the file locked by another program
+        // beyond the wait, or damaged): the operator reads why and stays on it.
+        store::ShowEngineError(*runtime_, error);
+        runtime_->SetFocus(field);
+        return;
+    }
+    if (known)
         return;
     runtime_->MsgBox(QStringLiteral("TIPO DOCUMENTO INESISTENTE"), store::BoxCode::OkOnly);
     runtime_->SetFocus(field);

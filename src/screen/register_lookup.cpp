@@ -3,6 +3,7 @@
 #include "screen/startup.h"
 
 #include "shell/process_state.h"
+#include "store/engine_error_box.h"
 #include "store/table_description.h"
 
 #include <QLabel>
@@ -40,10 +41,26 @@ void Startup::FindRegister()
 {
     ScreenMode = Mode::Gestione;
     ClearRegister();
-    store::TableCursor& cursor = *company.RegisterCursor;
-    cursor.setIndex(store::PrimaryIndex);
-    cursor.seek(QStringLiteral("="), RegisterRecord.SspCodice);
-    if (cursor.noMatch()) {
+    bool found = false;
+    try {
+        store::TableCursor& cursor = *company.RegisterCursor;
+        cursor.setIndex(store::PrimaryIndex);
+        cursor.seek(QStringLiteral("="), RegisterRecord.SspCodice);
+        found = !cursor.noMatch();
+        if (found)
+            store::LoadRegister(cursor, RegisterRecord);
+    } catch (const store::EngineError& error) {
+        // Another program holds the file locked beyond the wait, or the file
+        // is damaged: the operator reads why, nothing of the register is
+        // shown, and the caller goes back to the code field.
+        store::ShowEngineError(*runtime_, error);
+        ClearRegister();
+        c.DicKod->setEnabled(true);
+        ShowButtonsForMode();
+        c.Label1->setText(ModeCaption[ScreenMode]);
+        return;
+    }
+    if (!found) {
         shell::Answer = runtime_->MsgBox(QStringLiteral("REGISTRO INESISTENTE: INSERISCO"),
                                          store::BoxCode::YesNoQuestionNoDefault,
                                          QStringLiteral("MORVANEX - CONFERMA"));
@@ -57,7 +74,6 @@ void Startup::FindRegister()
     } else {
         c.DicKod->setEnabled(false);
         ScreenMode = Mode::Variazione;
-        store::LoadRegister(cursor, RegisterRecord);
     }
     ShowRegister();
     ShowButtonsForMode();

@@ -132,9 +132,8 @@ void BuildPeriods(StartupControls& c)
         picker->setFont(SansFont(9.75));
         picker->setDateRange(first, last);
         picker->setCalendarPopup(false);
-        // ARRIVI shows the date as the regional settings write it.
-        picker->setDisplayFormat(i == 0 ? picker->locale().dateFormat(QLocale::ShortFormat)
-                                        : QStringLiteral("dd/MM/yy"));
+        // Italian dates whatever the locale; ARRIVI with the whole year.
+        picker->setDisplayFormat(i == 0 ? QStringLiteral("dd/MM/yyyy") : QStringLiteral("dd/MM/yy"));
         Place(picker, PickerLeft[i], Top, 1350, FieldHeight);
         c.lbData[i] = picker;
 

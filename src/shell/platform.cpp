@@ -9,7 +9,9 @@
 #include <QStringList>
 
 #include <cerrno>
+#include <chrono>
 #include <climits>
+#include <thread>
 #include <vector>
 
 #include <signal.h>
@@ -204,7 +206,7 @@ std::optional<long long> StartProgram(const QString& commandLine)
     return pid;
 }
 
-bool ActivateProgram(long long processId)
+bool ActivateProgram(long long processId, int windowWaitMs)
 {
     if (!ProcessExists(processId))
         return false;
@@ -217,8 +219,11 @@ bool ActivateProgram(long long processId)
     g_xError = false;
 
     bool activated = false;
-    const Atom pidAtom = XInternAtom(display, "_NET_WM_PID", True);
-    if (pidAtom) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(windowWaitMs);
+    // A program that has just been started may not have mapped its window
+    // yet: while it lives, its window is looked for again until the deadline.
+    const Atom pidAtom = XInternAtom(display, "_NET_WM_PID", False);
+    for (;;) {
         const Atom stateAtom = XInternAtom(display, "WM_STATE", True);
         const Window root = DefaultRootWindow(display);
         std::vector<PidWindow> found;
@@ -256,7 +261,11 @@ bool ActivateProgram(long long processId)
             }
             XSync(display, False);
             activated = !g_xError;
+            break;
         }
+        if (std::chrono::steady_clock::now() >= deadline || !ProcessExists(processId))
+            break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
     XSetErrorHandler(previousHandler);
     XCloseDisplay(display);

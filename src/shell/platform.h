@@ -35,8 +35,10 @@ bool CreateDirectoryOneLevel(const QString& path);
 // the program cannot be started.
 std::optional<long long> StartProgram(const QString& commandLine);
 // Brings the top-level X11 window of the process forward (_NET_WM_PID).
-// False when the process or its window is gone, or there is no display.
-bool ActivateProgram(long long processId);
+// A live process whose window is not there yet (a program still starting) is
+// given up to windowWaitMs to map it. False when the process is gone, its
+// window did not come, or there is no display.
+bool ActivateProgram(long long processId, int windowWaitMs = 2000);
 long long CurrentProcessId();
 
 }  // namespace shell

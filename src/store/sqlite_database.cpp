@@ -2,7 +2,12 @@
 // programs of the suite, runs transactions, opens cursors and snapshots.
 #include "store/sqlite_connection.h"
 
+#include "store/lock_wait.h"
+
 #include <QFileInfo>
+
+#include <cstdint>
+#include <iterator>
 
 namespace store {
 
@@ -30,6 +35,28 @@ QString likePattern(const QString& pattern, bool* escaped)
         }
     }
     return out;
+}
+
+// SQLite's own busy timeout, with a notice when the wait begins (the window
+// shows the busy pointer): sleeps of growing length until the timeout,
+// passed as the handler's argument, is spent.
+int waitForLock(void* timeoutMs, int count)
+{
+    static constexpr int Delays[] = {1, 2, 5, 10, 15, 20, 25, 25, 25, 50, 50, 100};
+    static constexpr int Totals[] = {0, 1, 3, 8, 18, 33, 53, 78, 103, 128, 178, 228};
+    constexpr int Steps = int(std::size(Delays));
+    const int timeout = int(reinterpret_cast<std::intptr_t>(timeoutMs));
+    if (count == 0)
+        NoticeLockWait();
+    int delay = count < Steps ? Delays[count] : Delays[Steps - 1];
+    const int prior = count < Steps ? Totals[count] : Totals[Steps - 1] + (count - (Steps - 1)) * delay;
+    if (prior + delay > timeout) {
+        delay = timeout - prior;
+        if (delay <= 0)
+            return 0;
+    }
+    sqlite3_sleep(delay);
+    return 1;
 }
 
 class SqliteDatabase : public Database {
@@ -103,7 +130,7 @@ std::unique_ptr<Database> openDatabase(const QString& path, int busyTimeoutMs)
         sqlite3_close_v2(db);
         throw EngineError(EngineErrorNumber::CannotOpenDatabase, text);
     }
-    sqlite3_busy_timeout(db, busyTimeoutMs);
+    sqlite3_busy_handler(db, waitForLock, reinterpret_cast<void*>(std::intptr_t(busyTimeoutMs)));
     sqlite3_extended_result_codes(db, 0);
     // Reading the schema tells a database from any other file. A lock held by
     // another program is not a failure here: the table opens report it.

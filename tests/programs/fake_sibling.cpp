@@ -2,7 +2,9 @@
 // line to the record file named as its first argument: its process id and its
 // arguments, separated by tabs. When an X display is available it first opens
 // a window carrying _NET_WM_PID and waits until it is mapped, so a recorded
-// line means the window can be found. It ends by itself after 20 seconds.
+// line means the window can be found. With FAKE_SIBLING_MAP_DELAY_MS set it
+// waits that long before mapping its window, as a program still starting
+// does. It ends by itself after 20 seconds.
 // Usage: fake_sibling RECORD_FILE [ARGS...]
 #include <chrono>
 #include <cstdio>
@@ -54,6 +56,9 @@ int main(int argc, char** argv)
                         32, PropModeReplace, reinterpret_cast<const unsigned char*>(&pid), 1);
         XStoreName(display, window, "fake_sibling");
         XSelectInput(display, window, StructureNotifyMask);
+        XSync(display, False);
+        if (const char* delay = std::getenv("FAKE_SIBLING_MAP_DELAY_MS"))
+            std::this_thread::sleep_for(std::chrono::milliseconds(std::atoi(delay)));
         XMapWindow(display, window);
         XEvent event;
         do {

@@ -292,9 +292,16 @@ TEST_F(LayoutTest, CustodyDocTypesOneToFourAreDisabled)
 
 TEST_F(LayoutTest, DatePickersKeepToTheCentury)
 {
-    EXPECT_EQ(c.lbData[1]->displayFormat(), "dd/MM/yy");
-    EXPECT_EQ(c.lbData[2]->displayFormat(), "dd/MM/yy");
-    EXPECT_EQ(c.lbData[0]->displayFormat(), QLocale().dateFormat(QLocale::ShortFormat));
+    {
+        // Italian whatever the locale: the first picker with the whole year.
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+        QWidget english;
+        const StartupControls controls = screen::BuildStartupLayout(&english);
+        QLocale::setDefault(QLocale::system());
+        EXPECT_EQ(controls.lbData[0]->text(), "01/01/2000");
+        EXPECT_EQ(controls.lbData[1]->text(), "01/01/00");
+        EXPECT_EQ(controls.lbData[2]->text(), "01/01/00");
+    }
     ShowActive();
     for (QDateEdit* picker : c.lbData) {
         EXPECT_FALSE(picker->calendarPopup());

@@ -79,7 +79,7 @@ void FormRuntime::raise(QWidget* control, std::function<void()> Handlers::*event
         return;
     // A copy: the handler may register a new handler for its own control.
     std::function<void()> handler = handlers->*event;
-    handler();
+    guarded(handler);
 }
 
 void FormRuntime::onGotFocus(QWidget* control, std::function<void()> handler)

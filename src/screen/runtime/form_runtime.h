@@ -97,6 +97,15 @@ public:
     // Modal box: codes 0, 21, 53, 292, 308; returns 1, 2, 4, 6 or 7.
     int MsgBox(const QString& prompt, int code, const QString& title = {}) override;
 
+    // Shows what escaped a handler (the exception being handled): an engine
+    // error with its number and text, anything else as unexpected, under the
+    // program's title. Every handler the runtime raises runs inside this
+    // guard, so the window stays usable where it was.
+    void ShowEscapedError();
+    // The same from outside any handler: shown by the first live runtime, or
+    // in a box of its own when there is none.
+    static void ShowEscaped();
+
     // Tests answer boxes through this hook instead of a person.
     static void SetBoxAnswerer(std::function<int(const BoxRequest&)> answerer);
 
@@ -117,6 +126,9 @@ private:
     Handlers& handlersOf(QWidget* control);
     const Handlers* findHandlers(const QWidget* control) const;
     void raise(QWidget* control, std::function<void()> Handlers::*event);
+    // Runs a handler; what it lets escape is shown, never passed on to Qt.
+    // False when it did not complete.
+    bool guarded(const std::function<void()>& handler);
     bool inside(const QWidget* widget) const;
     bool known(const QWidget* widget) const;
     QWidget* controlOf(QObject* receiver) const;
@@ -156,14 +168,21 @@ private:
 };
 
 // The application object: hands every event to the runtimes first, before Qt
-// gives the focus for a mouse press, so MouseDown comes before LostFocus.
+// gives the focus for a mouse press, so MouseDown comes before LostFocus. An
+// exception that escapes the delivery of any event is shown in a box (by the
+// first window's runtime) instead of ending the process; while the engine
+// waits for another program's lock the busy pointer shows.
 class RuntimeApplication : public QApplication {
 public:
     RuntimeApplication(int& argc, char** argv);
+    ~RuntimeApplication() override;
     bool notify(QObject* receiver, QEvent* event) override;
     // Delivers an event the Qt way, past the runtimes (a key the runtime has
     // already previewed, or its replacement).
     static bool deliver(QObject* receiver, QEvent* event);
+
+private:
+    bool dispatch(QObject* receiver, QEvent* event);
 };
 
 }  // namespace screen

@@ -258,4 +258,18 @@ std::vector<KeyStroke> ParseSendKeys(const QString& keys)
     return strokes;
 }
 
+QChar MnemonicOf(const QString& caption)
+{
+    for (qsizetype i = 0; i + 1 < caption.size(); ++i) {
+        if (caption.at(i) != QLatin1Char('&'))
+            continue;
+        if (caption.at(i + 1) == QLatin1Char('&')) {
+            ++i;
+            continue;
+        }
+        return caption.at(i + 1).toUpper();
+    }
+    return {};
+}
+
 }  // namespace screen

@@ -39,4 +39,8 @@ KeyStroke KeyStrokeTyping(int keyAscii);
 // braces ("{ENTER}", "{F4}", "{DOWN 3}"). Unknown names are skipped.
 std::vector<KeyStroke> ParseSendKeys(const QString& keys);
 
+// The accelerator letter of a caption, upper case: the character after the
+// first single "&" ("&&" is a literal ampersand); null when there is none.
+QChar MnemonicOf(const QString& caption);
+
 }  // namespace screen

@@ -11,22 +11,6 @@ namespace screen {
 
 namespace {
 
-// The accelerator letter of a caption: the character after the first single
-// "&" ("&&" is a literal ampersand); a null character when there is none.
-QChar mnemonicOf(const QString& caption)
-{
-    for (qsizetype i = 0; i + 1 < caption.size(); ++i) {
-        if (caption.at(i) != '&')
-            continue;
-        if (caption.at(i + 1) == '&') {
-            ++i;
-            continue;
-        }
-        return caption.at(i + 1);
-    }
-    return {};
-}
-
 bool consumed(QKeyEvent* event)
 {
     event->accept();
@@ -70,9 +54,11 @@ bool FormRuntime::handleKey(QWidget* target, QKeyEvent* event)
     int keyCode = originalCode;
     if (keyCode != 0 && keyDown) {
         auto handler = keyDown;
-        handler(keyCode, ShiftMaskOf(modifiers));
+        const bool completed = guarded([&] { handler(keyCode, ShiftMaskOf(modifiers)); });
         if (!depth.alive)
             return true;
+        if (!completed)
+            return consumed(event);
         // A key that moved the focus has done its work.
         if (!receiver || current_ != controlBefore || QApplication::focusWidget() != focusBefore)
             return consumed(event);
@@ -102,9 +88,11 @@ bool FormRuntime::handleKey(QWidget* target, QKeyEvent* event)
         return cancelled ? consumed(event) : false;
     int code = keyAscii;
     auto handler = keyPress;
-    handler(code);
+    const bool completed = guarded([&] { handler(code); });
     if (!depth.alive)
         return true;
+    if (!completed)
+        return consumed(event);
     if (!receiver || code == 0)
         return consumed(event);
     if (code == keyAscii)
@@ -125,7 +113,7 @@ bool FormRuntime::pressAccelerator(QChar letter)
     for (QAbstractButton* candidate : buttons) {
         if (!inside(candidate) || !CanTakeFocus(candidate))
             continue;
-        if (mnemonicOf(candidate->text()).toUpper() != wanted)
+        if (MnemonicOf(candidate->text()) != wanted)
             continue;
         QPointer<QAbstractButton> button = candidate;
         moveFocus(button);

@@ -6,6 +6,7 @@
 #include "flag_scope.h"
 #include "form_runtime.h"
 
+#include <QKeyEvent>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -33,13 +34,16 @@ struct ButtonSet {
 
 ButtonSet buttonSet(int code)
 {
+    // The underlined letter answers the button, with or without Alt. "OK"
+    // has none: Enter (as the default) and Escape (when alone) answer it.
+    // The I of "Interrompi" belongs to "Ignora" in its set: it takes the T.
     const ButtonSpec ok{"OK", Answer::Ok};
-    const ButtonSpec cancel{"Annulla", Answer::Cancel};
-    const ButtonSpec abort{"Interrompi", Answer::Abort};
-    const ButtonSpec retry{"Riprova", Answer::Retry};
-    const ButtonSpec ignore{"Ignora", Answer::Ignore};
-    const ButtonSpec yes{"S\u00ec", Answer::Yes};
-    const ButtonSpec no{"No", Answer::No};
+    const ButtonSpec cancel{"&Annulla", Answer::Cancel};
+    const ButtonSpec abort{"In&terrompi", Answer::Abort};
+    const ButtonSpec retry{"&Riprova", Answer::Retry};
+    const ButtonSpec ignore{"&Ignora", Answer::Ignore};
+    const ButtonSpec yes{"&S\u00ec", Answer::Yes};
+    const ButtonSpec no{"&No", Answer::No};
     switch (code & 7) {
     case 1: return {{ok, cancel}, Answer::Cancel};
     case 2: return {{abort, retry, ignore}, Answer::Abort};
@@ -61,6 +65,32 @@ QMessageBox::Icon iconOf(int code)
     }
 }
 
+// Qt's own mnemonics are off in the program (the window runtime presses its
+// accelerators itself), so the box answers its buttons' letters here: typed
+// alone, with Shift or with Alt.
+class LetteredMessageBox : public QMessageBox {
+public:
+    using QMessageBox::QMessageBox;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override
+    {
+        const Qt::KeyboardModifiers others =
+            event->modifiers() & ~(Qt::AltModifier | Qt::ShiftModifier | Qt::KeypadModifier);
+        const int key = event->key();
+        if (others == Qt::NoModifier && key >= Qt::Key_A && key <= Qt::Key_Z) {
+            const QChar letter(key);
+            for (QAbstractButton* button : buttons()) {
+                if (button->isVisible() && button->isEnabled() && MnemonicOf(button->text()) == letter) {
+                    button->click();
+                    return;
+                }
+            }
+        }
+        QMessageBox::keyPressEvent(event);
+    }
+};
+
 std::function<int(const BoxRequest&)>& boxAnswerer()
 {
     static std::function<int(const BoxRequest&)> answerer;
@@ -72,7 +102,7 @@ std::function<int(const BoxRequest&)>& boxAnswerer()
 std::unique_ptr<QMessageBox> BuildMessageBox(const QString& prompt, int code, const QString& title,
                                              QWidget* parent)
 {
-    auto box = std::make_unique<QMessageBox>(parent);
+    std::unique_ptr<QMessageBox> box = std::make_unique<LetteredMessageBox>(parent);
     box->setWindowTitle(title);
     box->setIcon(iconOf(code));
     // Plain text: a prompt holding "<" is shown as written, and the

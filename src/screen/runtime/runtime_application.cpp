@@ -3,6 +3,10 @@
 // gives the focus to the control under the mouse).
 #include "form_runtime.h"
 
+#include "store/lock_wait.h"
+
+#include <QTimer>
+
 #include <algorithm>
 
 // Qt's switch for automatic mnemonics. Off, Qt grabs no shortcut for a
@@ -15,9 +19,41 @@ namespace screen {
 RuntimeApplication::RuntimeApplication(int& argc, char** argv) : QApplication(argc, argv)
 {
     qt_set_sequence_auto_mnemonic(false);
+    // The busy pointer shows from the start of a lock wait until the event
+    // loop runs again, that is once the routine that waited has returned or
+    // opens a box. The pointer is sent to the display at once: the wait
+    // keeps the event loop from doing it.
+    store::SetLockWaitNotice([] {
+        static bool shown = false;
+        if (shown)
+            return;
+        shown = true;
+        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+        QGuiApplication::sync();
+        QTimer::singleShot(0, [] {
+            shown = false;
+            if (QGuiApplication::overrideCursor())
+                QGuiApplication::restoreOverrideCursor();
+        });
+    });
+}
+
+RuntimeApplication::~RuntimeApplication()
+{
+    store::SetLockWaitNotice(nullptr);
 }
 
 bool RuntimeApplication::notify(QObject* receiver, QEvent* event)
+{
+    try {
+        return dispatch(receiver, event);
+    } catch (...) {
+        FormRuntime::ShowEscaped();
+        return true;
+    }
+}
+
+bool RuntimeApplication::dispatch(QObject* receiver, QEvent* event)
 {
     switch (event->type()) {
     case QEvent::KeyPress:

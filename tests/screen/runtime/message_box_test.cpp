@@ -62,14 +62,14 @@ TEST(MessageBoxBuild, EachCodeGivesItsButtonsIconAndDefault)
     };
     const Case cases[] = {
         {0, {"OK"}, QMessageBox::NoIcon, "OK", 1},
-        {21, {"Riprova", "Annulla"}, QMessageBox::Critical, "Riprova", 2},
-        {53, {"Riprova", "Annulla"}, QMessageBox::Warning, "Riprova", 2},
-        {292, {"S\u00ec", "No"}, QMessageBox::Question, "No", 7},
-        {308, {"S\u00ec", "No"}, QMessageBox::Warning, "No", 7},
-        {4 + 64, {"S\u00ec", "No"}, QMessageBox::Information, "S\u00ec", 7},
-        {1, {"OK", "Annulla"}, QMessageBox::NoIcon, "OK", 2},
-        {2 + 0x200, {"Interrompi", "Riprova", "Ignora"}, QMessageBox::NoIcon, "Ignora", 3},
-        {3, {"S\u00ec", "No", "Annulla"}, QMessageBox::NoIcon, "S\u00ec", 2},
+        {21, {"&Riprova", "&Annulla"}, QMessageBox::Critical, "&Riprova", 2},
+        {53, {"&Riprova", "&Annulla"}, QMessageBox::Warning, "&Riprova", 2},
+        {292, {"&S\u00ec", "&No"}, QMessageBox::Question, "&No", 7},
+        {308, {"&S\u00ec", "&No"}, QMessageBox::Warning, "&No", 7},
+        {4 + 64, {"&S\u00ec", "&No"}, QMessageBox::Information, "&S\u00ec", 7},
+        {1, {"OK", "&Annulla"}, QMessageBox::NoIcon, "OK", 2},
+        {2 + 0x200, {"In&terrompi", "&Riprova", "&Ignora"}, QMessageBox::NoIcon, "&Ignora", 3},
+        {3, {"&S\u00ec", "&No", "&Annulla"}, QMessageBox::NoIcon, "&S\u00ec", 2},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.code);
@@ -113,10 +113,10 @@ TEST_F(MessageBoxTest, AShownBoxReturnsTheButtonPressedAndGivesTheFocusBack)
     };
     const Case cases[] = {
         {0, QString(), "OK", 1, ProgramTitle},
-        {21, QStringLiteral("Errore"), "Riprova", 4, QStringLiteral("Errore")},
-        {53, QString(), "Annulla", 2, ProgramTitle},
-        {292, QString(), "S\u00ec", 6, ProgramTitle},
-        {308, QString(), "No", 7, ProgramTitle},
+        {21, QStringLiteral("Errore"), "&Riprova", 4, QStringLiteral("Errore")},
+        {53, QString(), "&Annulla", 2, ProgramTitle},
+        {292, QString(), "&S\u00ec", 6, ProgramTitle},
+        {308, QString(), "&No", 7, ProgramTitle},
         {292, QString(), nullptr, 7, ProgramTitle},
         {21, QString(), nullptr, 2, ProgramTitle},
     };
@@ -139,6 +139,47 @@ TEST_F(MessageBoxTest, AShownBoxReturnsTheButtonPressedAndGivesTheFocusBack)
     }
 }
 
+TEST_F(MessageBoxTest, EachButtonAnswersItsLetterWithOrWithoutAltAndOkAnswersEnter)
+{
+    struct Case {
+        int code;
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+        int answer;
+    };
+    const Case cases[] = {
+        {292, Qt::Key_S, Qt::NoModifier, 6},
+        {292, Qt::Key_S, Qt::AltModifier, 6},
+        {308, Qt::Key_N, Qt::NoModifier, 7},
+        {292, Qt::Key_N, Qt::AltModifier, 7},
+        {4, Qt::Key_S, Qt::ShiftModifier, 6},
+        {21, Qt::Key_R, Qt::NoModifier, 4},
+        {53, Qt::Key_A, Qt::AltModifier, 2},
+        {2, Qt::Key_T, Qt::NoModifier, 3},
+        {2, Qt::Key_R, Qt::NoModifier, 4},
+        {2, Qt::Key_I, Qt::AltModifier, 5},
+        {3, Qt::Key_A, Qt::NoModifier, 2},
+        {0, Qt::Key_Return, Qt::NoModifier, 1},
+        {0, Qt::Key_Escape, Qt::NoModifier, 1},
+        {1, Qt::Key_Return, Qt::NoModifier, 1},
+        {292, Qt::Key_Return, Qt::NoModifier, 7},  // the default stays "No"
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.code << " key " << c.key << " modifiers " << c.modifiers.toInt());
+        onNextBox([&](QMessageBox* box) {
+            // A letter no button has does nothing; then the key, where a
+            // person's key goes: the focused button of the box.
+            QWidget* target = box->focusWidget() ? box->focusWidget() : box;
+            QTest::keyClick(target, Qt::Key_X);
+            QTest::keyClick(target, Qt::Key_X, Qt::AltModifier);
+            ASSERT_TRUE(box->isVisible());
+            QTest::keyClick(target, c.key, c.modifiers);
+        });
+        EXPECT_EQ(w.runtime->MsgBox(QStringLiteral("Messaggio"), c.code), c.answer);
+        EXPECT_EQ(RuntimeWindow::focused(), w.second);
+    }
+}
+
 TEST_F(MessageBoxTest, KeysSentBeforeABoxWaitUntilItIsClosedAndTheHandlerEnds)
 {
     QWidget* activeWhileOpen = nullptr;
@@ -153,7 +194,7 @@ TEST_F(MessageBoxTest, KeysSentBeforeABoxWaitUntilItIsClosedAndTheHandlerEnds)
         // Give the queue a chance to run inside the box's loop.
         QTest::qWait(20);
         activeWhileOpen = w.runtime->ActiveControl();
-        buttonNamed(*box, QStringLiteral("No"))->click();
+        buttonNamed(*box, QStringLiteral("&No"))->click();
     });
     QTest::keyClick(RuntimeWindow::focused(), Qt::Key_F9);
     EXPECT_EQ(activeWhileOpen, w.second);

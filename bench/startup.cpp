@@ -1,0 +1,215 @@
+// Start-up: the time from starting the program to its window mapped on the X
+// display, beside a bare Qt window of the same size and fonts started the same
+// way (this executable run with --bare). Runs alternate, so a load from
+// elsewhere on the machine falls on both alike; prints the medians and their
+// ratio. Needs an X display (run it under xvfb-run); it asserts nothing.
+// Usage: startup [RUNS]
+#include "company_file.h"
+#include "screen/startup_layout.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QLabel>
+#include <QTemporaryDir>
+#include <QVBoxLayout>
+#include <QWidget>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+// Xlib last: its macros clash with Qt's names.
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+
+extern char** environ;
+
+namespace {
+
+constexpr double RatioTarget = 1.3;
+constexpr int DefaultRuns = 15;
+
+// The bare window: the program's size and its two faces, nothing else.
+int RunBareWindow(int argc, char** argv, int width, int height)
+{
+    QApplication app(argc, argv);
+    QWidget window;
+    window.setWindowTitle(QStringLiteral("bare"));
+    window.setFixedSize(width, height);
+    window.setFont(screen::layout::SansFont(8.25));
+    auto* layout = new QVBoxLayout(&window);
+    auto* sans = new QLabel(QStringLiteral("Codice"), &window);
+    sans->setFont(screen::layout::SansFont(8.25));
+    auto* fixed = new QLabel(QStringLiteral("R000001"), &window);
+    fixed->setFont(screen::layout::FixedFont(9.75));
+    layout->addWidget(sans);
+    layout->addWidget(fixed);
+    window.show();
+    return app.exec();
+}
+
+long WindowPid(Display* display, Window window)
+{
+    const Atom pidAtom = XInternAtom(display, "_NET_WM_PID", False);
+    Atom type = 0;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    long pid = -1;
+    if (XGetWindowProperty(display, window, pidAtom, 0, 1, False, XA_CARDINAL, &type, &format, &count,
+                           &after, &data) == Success && data && count == 1 && format == 32)
+        pid = *reinterpret_cast<long*>(data);
+    if (data)
+        XFree(data);
+    return pid;
+}
+
+struct Start {
+    double ms = -1;  // negative: the window never came
+    int width = 0, height = 0;
+};
+
+// Starts the command and waits for a top-level window of its process to be
+// mapped; then ends the process.
+Start TimeStart(Display* display, const std::vector<std::string>& command, char** environment)
+{
+    std::vector<char*> args;
+    for (const std::string& word : command)
+        args.push_back(const_cast<char*>(word.c_str()));
+    args.push_back(nullptr);
+
+    Start start;
+    QElapsedTimer timer;
+    timer.start();
+    pid_t pid = 0;
+    if (posix_spawn(&pid, args[0], nullptr, nullptr, args.data(), environment) != 0) {
+        std::fprintf(stderr, "cannot start %s\n", args[0]);
+        return start;
+    }
+    while (timer.elapsed() < 30000) {
+        while (XPending(display)) {
+            XEvent event;
+            XNextEvent(display, &event);
+            if (event.type != MapNotify || WindowPid(display, event.xmap.window) != pid)
+                continue;
+            start.ms = double(timer.nsecsElapsed()) / 1e6;
+            XWindowAttributes attributes;
+            if (XGetWindowAttributes(display, event.xmap.window, &attributes)) {
+                start.width = attributes.width;
+                start.height = attributes.height;
+            }
+            break;
+        }
+        if (start.ms >= 0)
+            break;
+        int status = 0;
+        if (waitpid(pid, &status, WNOHANG) == pid) {
+            std::fprintf(stderr, "%s ended before showing its window\n", args[0]);
+            return start;
+        }
+        // Wait for the next X event, or look at the process again shortly.
+        fd_set fds;
+        FD_ZERO(&fds);
+        FD_SET(ConnectionNumber(display), &fds);
+        timeval wait{0, 5000};
+        select(ConnectionNumber(display) + 1, &fds, nullptr, nullptr, &wait);
+    }
+    kill(pid, SIGKILL);
+    waitpid(pid, nullptr, 0);
+    return start;
+}
+
+double Median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values.empty() ? 0 : values[values.size() / 2];
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc == 4 && std::string(argv[1]) == "--bare")
+        return RunBareWindow(argc, argv, std::atoi(argv[2]), std::atoi(argv[3]));
+    const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : DefaultRuns;
+
+    Display* display = XOpenDisplay(nullptr);
+    if (!display) {
+        std::fprintf(stderr, "startup: no X display (run it under xvfb-run)\n");
+        return 1;
+    }
+    XSelectInput(display, DefaultRootWindow(display), SubstructureNotifyMask);
+
+    // The program in a folder of its own, beside the INI file that names a
+    // demonstration company, with per-user settings out of the user's reach.
+    const QString benchFolder = QFileInfo(QString::fromLocal8Bit(argv[0])).absolutePath();
+    const QString built = QDir(benchFolder).absoluteFilePath(QStringLiteral("../quenvol"));
+    QTemporaryDir work;
+    const QString program = work.filePath(QStringLiteral("program/quenvol"));
+    QDir().mkpath(work.filePath(QStringLiteral("program")));
+    if (!QFile::copy(built, program)) {
+        std::fprintf(stderr, "startup: cannot copy %s\n", qPrintable(built));
+        return 1;
+    }
+    const QString database = work.filePath(QStringLiteral("data/DEMO/quelda.mdb"));
+    QString error = company_file::CreateCompanyDatabase(database);
+    if (error.isEmpty())
+        error = company_file::AddDemonstrationData(database);
+    if (!error.isEmpty()) {
+        std::fprintf(stderr, "startup: %s\n", qPrintable(error));
+        return 1;
+    }
+    QFile ini(work.filePath(QStringLiteral("program/Morvanex.ini")));
+    if (!ini.open(QIODevice::WriteOnly))
+        return 1;
+    ini.write(QStringLiteral("[BASE]\nDITTA=DEMO\n[PATH]\nDIRINI=%1/\n")
+                  .arg(work.filePath(QStringLiteral("data")))
+                  .toUtf8());
+    ini.close();
+
+    // Both start with the same environment: the X display, a temporary home.
+    qputenv("HOME", work.path().toLocal8Bit());
+    qputenv("XDG_CONFIG_HOME", work.filePath(QStringLiteral("config")).toLocal8Bit());
+    qunsetenv("QT_QPA_PLATFORM");
+
+    const std::vector<std::string> programCommand{program.toStdString()};
+    const Start first = TimeStart(display, programCommand, environ);
+    if (first.ms < 0)
+        return 1;
+    const std::vector<std::string> bareCommand{
+        QFileInfo(QString::fromLocal8Bit(argv[0])).absoluteFilePath().toStdString(), "--bare",
+        std::to_string(first.width), std::to_string(first.height)};
+    TimeStart(display, bareCommand, environ);  // warm-up of the bare window
+
+    std::vector<double> times[2];
+    for (int i = 0; i < runs; ++i) {
+        for (int k = 0; k < 2; ++k) {
+            const Start s = TimeStart(display, k == 0 ? programCommand : bareCommand, environ);
+            if (s.ms < 0)
+                return 1;
+            times[k].push_back(s.ms);
+        }
+    }
+    const double programMs = Median(times[0]);
+    const double bareMs = Median(times[1]);
+    const double ratio = bareMs > 0 ? programMs / bareMs : 0;
+    std::printf("Start-up: from starting the process to its window mapped, %dx%d pixels,\n"
+                "median of %d alternating runs each, milliseconds.\n\n",
+                first.width, first.height, runs);
+    std::printf("%-28s %8.1f\n", "the program", programMs);
+    std::printf("%-28s %8.1f\n", "a bare Qt window", bareMs);
+    std::printf("%-28s %8.2f\n", "ratio", ratio);
+    std::printf("\nTarget: ratio at most %.1f: %s\n", RatioTarget, ratio <= RatioTarget ? "met" : "NOT met");
+    XCloseDisplay(display);
+    return 0;
+}

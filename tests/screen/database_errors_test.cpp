@@ -1,0 +1,131 @@
+// A company database that another program holds locked beyond the engine's
+// wait, or that is damaged: the operator reads the engine's number and text,
+// the busy pointer shows while the engine waits, and the window stays usable
+// where it was (tests/programs/lock_holder holds the lock).
+#include "startup_fixture.h"
+
+#include "shell/process_state.h"
+#include "shell/test_programs.h"
+
+#include <QFile>
+#include <QGuiApplication>
+#include <QLineEdit>
+#include <QProcess>
+#include <QPushButton>
+
+namespace screen_tests {
+namespace {
+
+class DatabaseErrors : public StartupFixture {
+protected:
+    void SetUp() override
+    {
+        StartupFixture::SetUp();
+        // Every box is answered OK; the pointer it would open over is noted.
+        screen::FormRuntime::SetBoxAnswerer([this](const screen::BoxRequest& request) {
+            seen.push_back(request);
+            const QCursor* cursor = QGuiApplication::overrideCursor();
+            pointers.push_back(cursor ? cursor->shape() : Qt::ArrowCursor);
+            return store::BoxAnswer::Ok;
+        });
+    }
+
+    // Another program takes the exclusive lock and keeps it until release().
+    void lock()
+    {
+        holder.start(shell_tests::TestProgram(QStringLiteral("lock_holder")), {company.databasePath()});
+        ASSERT_TRUE(holder.waitForStarted());
+        while (!holder.canReadLine() && holder.state() == QProcess::Running)
+            holder.waitForReadyRead(30000);
+        ASSERT_EQ(holder.readLine(), QByteArray("locked\n")) << holder.readAllStandardError().toStdString();
+    }
+    void release()
+    {
+        holder.closeWriteChannel();
+        ASSERT_TRUE(holder.waitForFinished(30000));
+    }
+
+    QProcess holder;
+    std::vector<screen::BoxRequest> seen;
+    std::vector<Qt::CursorShape> pointers;
+};
+
+TEST_F(DatabaseErrors, TheLookupUnderALockShowsTheErrorAndReturnsToTheCodeField)
+{
+    Start();
+    lock();
+    type(QStringLiteral("R1"));
+    key(Qt::Key_Return);
+
+    ASSERT_EQ(seen.size(), 1u);
+    EXPECT_TRUE(seen[0].prompt.startsWith(QStringLiteral("ERRORE 3261\n"))) << seen[0].prompt.toStdString();
+    EXPECT_EQ(seen[0].code, store::BoxCode::OkCritical);
+    EXPECT_EQ(seen[0].title, shell::ProgramTitle);
+    EXPECT_EQ(pointers[0], Qt::WaitCursor);  // shown while the engine waited
+    settle();
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+    EXPECT_EQ(focused(), form->c.DicKod);
+    EXPECT_TRUE(form->c.DicKod->isEnabled());
+    EXPECT_EQ(form->ScreenMode, screen::Mode::Gestione);
+    EXPECT_EQ(text(1).trimmed(), QString());
+    EXPECT_FALSE(form->c.cmdD[1]->isVisible());
+    EXPECT_EQ(endings, 0);
+
+    // Once the lock is gone the same lookup works.
+    release();
+    type(QStringLiteral("R1"));
+    key(Qt::Key_Return);
+    EXPECT_EQ(form->ScreenMode, screen::Mode::Variazione);
+    EXPECT_EQ(seen.size(), 1u);
+}
+
+TEST_F(DatabaseErrors, TheDocumentTypeCheckUnderALockKeepsTheFieldAndChecksAgainLater)
+{
+    Start();
+    lookUp(QStringLiteral("R1"));
+    ASSERT_EQ(form->ScreenMode, screen::Mode::Variazione);
+    form->runtime().SetFocus(form->c.Txt[24]);
+    form->runtime().SetText(form->c.Txt[24], QStringLiteral("fat"));
+    settle();
+    lock();
+    key(Qt::Key_Return);
+
+    ASSERT_EQ(seen.size(), 1u);
+    EXPECT_TRUE(seen[0].prompt.startsWith(QStringLiteral("ERRORE 3261\n"))) << seen[0].prompt.toStdString();
+    EXPECT_EQ(seen[0].title, shell::ProgramTitle);
+    EXPECT_EQ(focused(), form->c.Txt[24]);
+    EXPECT_EQ(text(24), QStringLiteral("fat"));
+
+    release();
+    key(Qt::Key_Return);
+    EXPECT_EQ(focused(), form->c.Txt[25]);
+    EXPECT_EQ(seen.size(), 1u);
+}
+
+TEST_F(DatabaseErrors, ADamagedFileIsReportedOnTheFirstLookup)
+{
+    // Zero the first page of the register table.
+    const int pageSize = company.scalar(QStringLiteral("PRAGMA page_size")).toInt();
+    const int root = company.scalar(QStringLiteral(
+        "SELECT rootpage FROM sqlite_master WHERE name = 'TabellaSerieSemplificata'")).toInt();
+    ASSERT_GT(root, 1);
+    {
+        QFile file(company.databasePath());
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(file.seek(qint64(root - 1) * pageSize));
+        ASSERT_EQ(file.write(QByteArray(pageSize, '\0')), pageSize);
+    }
+    Start();
+    ASSERT_TRUE(form->company.RegisterTableOpen);
+    type(QStringLiteral("R1"));
+    key(Qt::Key_Return);
+
+    ASSERT_EQ(seen.size(), 1u);
+    EXPECT_EQ(seen[0].prompt, QStringLiteral("ERRORE 3146\ndatabase disk image is malformed"));
+    EXPECT_EQ(focused(), form->c.DicKod);
+    EXPECT_EQ(form->ScreenMode, screen::Mode::Gestione);
+    EXPECT_EQ(endings, 0);
+}
+
+}  // namespace
+}  // namespace screen_tests

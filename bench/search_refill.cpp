@@ -28,8 +28,8 @@
 namespace {
 
 // The targets the figures are judged by.
-constexpr double OneCharacterTargetMs = 30.0;  // one-character refill at 10,000
-constexpr double RatioTarget = 2.0;            // refill over bare query, every size
+constexpr double OneCharacterTargetMs = 100.0;  // one-character refill at 100,000
+constexpr double RatioTarget = 1.5;             // refill over bare query, every size
 
 // Times `a` and `b` alternately, `runs` times each after one warm-up run of
 // each, so that a load from elsewhere on the machine falls on both alike.
@@ -202,13 +202,13 @@ int main(int argc, char** argv)
             std::printf("%9d  %-8s %8d  %10.2f  %8.2f  %6.2f\n", count,
                         qPrintable(f.filter.isEmpty() ? QStringLiteral("\"\"") : '"' + f.filter + '"'),
                         f.rows, f.refillMs, f.bareMs, ratio);
-            if (ratio >= RatioTarget)
+            if (ratio > RatioTarget)
                 met = false;
-            if (count == 10000 && f.filter.size() == 1 && f.refillMs >= OneCharacterTargetMs)
+            if (count == 100000 && f.filter.size() == 1 && f.refillMs >= OneCharacterTargetMs)
                 met = false;
         }
     }
-    std::printf("\nTargets: one-character refill at 10,000 under %.0f ms; ratio under %.0f at "
+    std::printf("\nTargets: one-character refill at 100,000 under %.0f ms; ratio at most %.1f at "
                 "every size: %s\n",
                 OneCharacterTargetMs, RatioTarget, met ? "met" : "NOT met");
     return 0;

@@ -62,6 +62,53 @@ QString CreateCompanyDatabase(const QString& path)
     return QString();
 }
 
+QString AddHistoryTable(const QString& path, bool* added)
+{
+    *added = false;
+    if (!QFileInfo(path).isFile())
+        return QStringLiteral("il file %1 non esiste").arg(path);
+    Connection connection(path, false);
+    if (!connection.error().isEmpty())
+        return connection.error();
+    // Immediate: the check and the creation see one state of the file.
+    if (!connection.exec(QStringLiteral("BEGIN IMMEDIATE")))
+        return connection.error();
+    sqlite3_stmt* stmt = nullptr;
+    bool present = false;
+    if (sqlite3_prepare_v2(connection.handle(),
+                           "SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = ?1 COLLATE NOCASE", -1,
+                           &stmt, nullptr) != SQLITE_OK) {
+        const QString error = QString::fromUtf8(sqlite3_errmsg(connection.handle()));
+        connection.exec(QStringLiteral("ROLLBACK"));
+        return error;
+    }
+    const QByteArray name = store::HistoryTable.toUtf8();
+    sqlite3_bind_text(stmt, 1, name.constData(), int(name.size()), SQLITE_TRANSIENT);
+    const int rc = sqlite3_step(stmt);
+    present = rc == SQLITE_ROW;
+    sqlite3_finalize(stmt);
+    if (rc != SQLITE_ROW && rc != SQLITE_DONE) {
+        const QString error = QString::fromUtf8(sqlite3_errmsg(connection.handle()));
+        connection.exec(QStringLiteral("ROLLBACK"));
+        return error;
+    }
+    if (present) {
+        connection.exec(QStringLiteral("ROLLBACK"));
+        return QString();
+    }
+    for (const QString& statement : store::CreateStatements(store::HistoryTableDescription())) {
+        if (!connection.exec(statement)) {
+            const QString error = connection.error();
+            connection.exec(QStringLiteral("ROLLBACK"));
+            return error;
+        }
+    }
+    if (!connection.exec(QStringLiteral("COMMIT")))
+        return connection.error();
+    *added = true;
+    return QString();
+}
+
 QString Execute(const QString& path, const QStringList& statements)
 {
     Connection connection(path, false);

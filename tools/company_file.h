@@ -12,6 +12,11 @@ namespace company_file {
 // file. Returns an empty text on success, else the reason.
 QString CreateCompanyDatabase(const QString& path);
 
+// Adds the change history table to an existing company database made
+// before it, and nothing else. Sets *added to false (and changes nothing) when
+// the table is already there. Returns an empty text on success, else the reason.
+QString AddHistoryTable(const QString& path, bool* added);
+
 // Runs statements with bound values on an existing database file; for seeding.
 QString Execute(const QString& path, const QStringList& statements);
 

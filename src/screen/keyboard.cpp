@@ -16,6 +16,19 @@ namespace Field = store::Field;
 
 void Startup::Form_KeyDown(int& KeyCode, int Shift)
 {
+    // The history panel is read-only: Escape closes it, the hot keys work
+    // (F2 and F9 press its "&USCITA"), every other key stays in its list.
+    if (c.PictStorico->isVisible()) {
+        if (KeyCode == Vk::Escape)
+            CloseHistoryPanel();
+        else
+            GlobalHotKeys(KeyCode, Shift);
+        return;
+    }
+    if (KeyCode == Vk::F7 && c.Pict[1]->isEnabled()) {
+        OpenHistoryPanel();
+        return;
+    }
     if (KeyCode == Vk::F2 && c.List1->isVisible()) {
         runtime_->SetFocus(c.Txt[CurField]);
         return;
@@ -61,6 +74,8 @@ void Startup::Form_KeyPress(int& KeyAscii)
         KeyAscii = 0;
         return;
     }
+    if (c.PictStorico->isVisible())
+        return;
     if (c.Pict[0]->isVisible()) {
         UpperCaseKey(KeyAscii);
         return;

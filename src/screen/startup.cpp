@@ -52,6 +52,8 @@ Startup::Startup()
     c.Lista->setModel(searchModel_);
     docTypeModel_ = new QStringListModel(this);
     c.List1->setModel(docTypeModel_);
+    historyModel_ = new QStringListModel(this);
+    c.ListaStorico->setModel(historyModel_);
 
     window->onClose = [this] {
         if (!ended_)
@@ -101,6 +103,7 @@ void Startup::wireEvents()
     }
 
     rt.onDblClick(c.List1, [this] { List1_DblClick(); });
+    rt.onClick(c.cmdStorico, [this] { cmdStorico_Click(); });
     rt.onLostFocus(c.List1, [this] { List1_LostFocus(); });
 }
 

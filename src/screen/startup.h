@@ -66,6 +66,12 @@ public:
     void ConfirmHeaderPanel();
     void CancelHeaderPanel();
 
+    // --- History panel (history_panel.cpp) --------------------------------------
+    QString HistoryCode() const;
+    void OpenHistoryPanel();
+    void CloseHistoryPanel();
+    void cmdStorico_Click();
+
     // --- Keyboard (keyboard.cpp) ------------------------------------------------
     void Form_KeyDown(int& KeyCode, int Shift);
     void Form_KeyPress(int& KeyAscii);
@@ -133,6 +139,8 @@ private:
     std::unique_ptr<FormRuntime> runtime_;
     lookups::SearchListModel* searchModel_ = nullptr;
     QStringListModel* docTypeModel_ = nullptr;
+    QStringListModel* historyModel_ = nullptr;
+    QWidget* historyReturn_ = nullptr;
     int headerReturnField_ = 1;
     bool ended_ = false;
 };

@@ -76,6 +76,7 @@ StartupControls BuildStartupLayout(QWidget* window)
     layout::BuildHeaderPanel(c);
     layout::BuildSearchPanel(c);
     layout::BuildLabels(c);
+    layout::BuildHistoryPanel(c);  // created last: it lies over every other panel
 
     c.tabOrder = TabOrder(c);
     for (std::size_t i = 1; i < c.tabOrder.size(); ++i)

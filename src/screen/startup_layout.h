@@ -70,6 +70,13 @@ struct StartupControls {
     std::array<QFrame*, 4> Line1{};         // the rules of the register panel
     std::array<QFrame*, 2> Line2{};
     std::vector<QWidget*> tabOrder;         // the window's Tab order
+    // The history panel, over every other panel while it is open, and the
+    // register panel's note that no history is kept.
+    QWidget* PictStorico = nullptr;
+    QLabel* IEStorico = nullptr;
+    QListView* ListaStorico = nullptr;
+    QPushButton* cmdStorico = nullptr;
+    QLabel* lbStorico = nullptr;
 };
 
 // Twips to pixels at the screen's logical DPI (15 twips a pixel at 96 DPI).
@@ -111,6 +118,7 @@ QFrame* MakeLine(QWidget* panel, const QString& name, int x1, int y1, int x2, in
 void BuildRegisterPanel(StartupControls& c);
 void BuildHeaderPanel(StartupControls& c);
 void BuildSearchPanel(StartupControls& c);
+void BuildHistoryPanel(StartupControls& c);
 // The captions of the label array Label4, on the register and header panels.
 void BuildLabels(StartupControls& c);
 

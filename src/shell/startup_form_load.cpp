@@ -109,6 +109,12 @@ void Startup::Form_Load()
     store::OpenDocTypeTable(company, *runtime_);
     if (!company.DocTypeTableOpen)
         return;
+    store::OpenHistoryTable(company, *runtime_);
+    if (!company.HistoryTableOpen && !company.HistoryTableMissing)
+        return;
+    // A company made before the history keeps working; the window says quietly
+    // that no history is kept there.
+    c.lbStorico->setVisible(company.HistoryTableMissing);
 
     c.List1->hide();
     c.List1->resize(c.List1->width(), Twips(DocTypeListHeightTwips));
@@ -136,7 +142,8 @@ void Startup::Form_Load()
 
 void Startup::Form_Activate()
 {
-    if (company.RegisterTableOpen && company.HeaderTableOpen && company.DocTypeTableOpen)
+    if (company.RegisterTableOpen && company.HeaderTableOpen && company.DocTypeTableOpen &&
+        (company.HistoryTableOpen || company.HistoryTableMissing))
         return;
     endProcess(0);
 }
@@ -145,6 +152,7 @@ void Startup::Form_Unload()
 {
     store::CloseTables(company);
     company.RegisterTableOpen = company.HeaderTableOpen = company.DocTypeTableOpen = false;
+    company.HistoryTableOpen = false;
     shell::SaveSetting(shell::ExecutableName(), QStringLiteral("Setting"), QStringLiteral("ExePath"),
                        shell::ProgramFolder());
     endProcess(0);

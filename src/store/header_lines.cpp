@@ -1,6 +1,7 @@
 // Reading and writing the twenty header lines of a register set.
 #include "store/header_lines.h"
 
+#include "store/history_writer.h"
 #include "store/table_description.h"
 #include "store/skipped_failures.h"
 
@@ -50,11 +51,14 @@ bool WriteHeader(CompanyDatabase& company, const QString& code, const HeaderLine
     failures.run([&] { company.database->beginTrans(); });
     failures.run([&] { header.setIndex(PrimaryIndex); });
     failures.run([&] { header.seek(QStringLiteral("="), code); });
+    const TableDescription& table = HeaderTableDescription();
+    Row before, after;
     failures.run([&] {
         if (header.noMatch()) {
             header.addNew();
-            header.setField(HeaderTableDescription().key().name, code);
+            header.setField(table.key().name, code);
         } else {
+            before = ReadRow(header, table);
             header.edit();
         }
     });
@@ -64,7 +68,12 @@ bool WriteHeader(CompanyDatabase& company, const QString& code, const HeaderLine
                 header.setField(HeaderField(block, line),
                                 StoredHeaderLine(lines[HeaderLineIndex(block, line)]));
             });
+    failures.run([&] { after = ReadRow(header, table); });
     failures.run([&] { header.update(); });
+    if (failures.lastError() == 0)
+        failures.run([&] {
+            ChangeRecord(company.HistoryCursor.get(), code, HistoryAction::Testata).add(table, before, after);
+        });
     return FinishWrite(*company.database, failures, WriteHeaderFailed, boxes);
 }
 

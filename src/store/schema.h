@@ -13,6 +13,9 @@ namespace store {
 QString SqliteType(const ColumnDescription& column);
 // "CREATE TABLE ..." for one table, its key column compared without regard to case.
 QString CreateTableStatement(const TableDescription& table);
+// Everything one table needs: the table, its second index, and for an
+// append-only table the triggers that refuse to change or delete its rows.
+QStringList CreateStatements(const TableDescription& table);
 // The statements of every table, in creation order.
 QStringList CreateTableStatements();
 

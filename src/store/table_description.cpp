@@ -64,6 +64,27 @@ TableDescription describeDocTypeTable()
             DocTypeColumns::Code};
 }
 
+TableDescription describeHistoryTable()
+{
+    using K = ColumnKind;
+    TableDescription t{HistoryTable,
+                       {{QStringLiteral("StoId"), K::Counter, 0},
+                        {QStringLiteral("StoModifica"), K::Text, 32},
+                        {QStringLiteral("StoQuando"), K::Text, 24},
+                        {QStringLiteral("StoUtente"), K::Text, 64},
+                        {QStringLiteral("StoPostazione"), K::Text, 64},
+                        {QStringLiteral("StoVersione"), K::Text, 16},
+                        {QStringLiteral("StoCodice"), K::Text, 10},
+                        {QStringLiteral("StoAzione"), K::Text, 13},
+                        {QStringLiteral("StoColonna"), K::Text, 32},
+                        {QStringLiteral("StoPrima"), K::Text, 255},
+                        {QStringLiteral("StoDopo"), K::Text, 255}},
+                       HistoryColumns::Id};
+    t.searchColumn = HistoryColumns::Codice;
+    t.appendOnly = true;
+    return t;
+}
+
 }  // namespace
 
 int TableDescription::columnIndex(QStringView name) const
@@ -92,9 +113,16 @@ const TableDescription& DocTypeTableDescription()
     return table;
 }
 
+const TableDescription& HistoryTableDescription()
+{
+    static const TableDescription table = describeHistoryTable();
+    return table;
+}
+
 std::vector<const TableDescription*> CompanyTables()
 {
-    return {&RegisterTableDescription(), &HeaderTableDescription(), &DocTypeTableDescription()};
+    return {&RegisterTableDescription(), &HeaderTableDescription(), &DocTypeTableDescription(),
+            &HistoryTableDescription()};
 }
 
 QString RegisterColumn(int k, RegisterColumns::RegisterField field)

@@ -19,6 +19,7 @@ enum class ColumnKind {
     Integer,    // 16-bit whole number
     Double,     // double-precision number
     Date,       // whole days from 30/12/1899, held as a number
+    Counter,    // whole number the engine gives each new row, ascending, never reused
 };
 
 struct ColumnDescription {
@@ -32,6 +33,9 @@ struct TableDescription {
     std::vector<ColumnDescription> columns;  // in stored order
     int keyColumn = 0;                       // the column of the key index "primaria",
                                              // compared without regard to case
+    int searchColumn = -1;                   // a second index, for lists by that column
+                                             // (compared without regard to case); -1: none
+    bool appendOnly = false;                 // rows are added, never changed or deleted
 
     const ColumnDescription& key() const { return columns[std::size_t(keyColumn)]; }
     const QString& columnName(int column) const { return columns[std::size_t(column)].name; }
@@ -42,6 +46,7 @@ struct TableDescription {
 inline const QString RegisterTable = QStringLiteral("TabellaSerieSemplificata");
 inline const QString HeaderTable = QStringLiteral("TestataRegistriPS");
 inline const QString DocTypeTable = QStringLiteral("TabellaDocScorta");
+inline const QString HistoryTable = QStringLiteral("StoricoSerieSemplificata");
 
 // The name of every table's key index.
 inline const QString PrimaryIndex = QStringLiteral("primaria");
@@ -91,10 +96,29 @@ constexpr int Description = 1;
 constexpr int Kind = 2;
 }  // namespace DocTypeColumns
 
+// Positions of the history table's columns: one row per changed column of a
+// register set, the rows of one confirmed change sharing Modifica.
+namespace HistoryColumns {
+constexpr int Id = 0;          // the row's number, given by the engine
+constexpr int Modifica = 1;    // the change the row belongs to
+constexpr int Quando = 2;      // UTC instant, "yyyy-MM-ddTHH:mm:ss.zzzZ"
+constexpr int Utente = 3;      // operating-system user
+constexpr int Postazione = 4;  // the workstation's host name
+constexpr int Versione = 5;    // the program's version
+constexpr int Codice = 6;      // the register-set code
+constexpr int Azione = 7;      // inserimento, variazione, cancellazione, testata
+constexpr int Colonna = 8;     // the changed column
+constexpr int Prima = 9;       // its value before, as text; Null when it was Null or absent
+constexpr int Dopo = 10;       // its value after, as text; Null when Null or deleted
+constexpr int Count = 11;
+}  // namespace HistoryColumns
+
 const TableDescription& RegisterTableDescription();
 const TableDescription& HeaderTableDescription();
 const TableDescription& DocTypeTableDescription();
-// Every table of a company database, in the order they are created.
+const TableDescription& HistoryTableDescription();
+// Every table of a company database, in the order they are created. The
+// history comes last: a company made before it has the first three alone.
 std::vector<const TableDescription*> CompanyTables();
 
 // Column names, as the descriptions spell them.

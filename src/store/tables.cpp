@@ -16,22 +16,26 @@ struct TableOpening {
     const char* message;
     const char* title;
     bool setIndex;  // the register table is sought later, with its index set then
+    bool optional;  // a company made before this table works without it
 };
 
 const TableOpening Openings[] = {
     {RegisterTableDescription, &CompanyDatabase::RegisterCursor, &CompanyDatabase::RegisterTableOpen,
-     "ERRORE IN APERTURA REGISTRI PROC. SEMPLIFICATA", "REGISTRI PROCEDURA SEMPLIFICATA", false},
+     "ERRORE IN APERTURA REGISTRI PROC. SEMPLIFICATA", "REGISTRI PROCEDURA SEMPLIFICATA", false, false},
     {HeaderTableDescription, &CompanyDatabase::HeaderCursor, &CompanyDatabase::HeaderTableOpen,
      "ERRORE IN APERTURA TESTATA REGISTRI PROC. SEMPLIFICATA", "TESTATA REGISTRI PROCEDURA SEMPLIFICATA",
-     true},
+     true, false},
     {DocTypeTableDescription, &CompanyDatabase::DocTypeCursor, &CompanyDatabase::DocTypeTableOpen,
-     "ERRORE IN APERTURA TABELLA TIPI DOCUMENTO", "TABELLA TIPI DOCUMENTO", true},
+     "ERRORE IN APERTURA TABELLA TIPI DOCUMENTO", "TABELLA TIPI DOCUMENTO", true, false},
+    {HistoryTableDescription, &CompanyDatabase::HistoryCursor, &CompanyDatabase::HistoryTableOpen,
+     "ERRORE IN APERTURA STORICO REGISTRI PROC. SEMPLIFICATA", "STORICO REGISTRI PROCEDURA SEMPLIFICATA",
+     false, true},
 };
 
 // Opens one table as a table-type cursor; on an engine error shows the table's
 // box and, on Retry, tries again. Returns the cursor or null after Cancel.
 std::unique_ptr<TableCursor> openWithRetry(Database& database, const TableOpening& what,
-                                           MessageBoxes& boxes)
+                                           MessageBoxes& boxes, bool* missing)
 {
     for (;;) {
         try {
@@ -40,6 +44,10 @@ std::unique_ptr<TableCursor> openWithRetry(Database& database, const TableOpenin
                 cursor->setIndex(PrimaryIndex);
             return cursor;
         } catch (const EngineError& error) {
+            if (what.optional && error.number() == EngineErrorNumber::TableNotFound) {
+                *missing = true;
+                return nullptr;
+            }
             QString text = QString::fromUtf8(what.message);
             if (error.number() == EngineErrorNumber::TableLocked)
                 text += QLatin1Char('\n') + error.description();
@@ -58,13 +66,17 @@ void OpenTable(CompanyDatabase& company, CompanyTable table, MessageBoxes& boxes
     company.*what.open = false;
     if (table == CompanyTable::Register)
         company.RegisterTableName = RegisterTable;
-    company.*what.cursor = openWithRetry(*company.database, what, boxes);
+    bool missing = false;
+    company.*what.cursor = openWithRetry(*company.database, what, boxes, &missing);
+    if (table == CompanyTable::History)
+        company.HistoryTableMissing = missing;
     company.*what.open = company.*what.cursor != nullptr;
 }
 
 void CloseTables(CompanyDatabase& company)
 {
-    for (auto* cursor : {&company.RegisterCursor, &company.HeaderCursor, &company.DocTypeCursor}) {
+    for (auto* cursor : {&company.RegisterCursor, &company.HeaderCursor, &company.DocTypeCursor,
+                         &company.HistoryCursor}) {
         if (*cursor)
             (*cursor)->close();
         cursor->reset();

@@ -22,10 +22,15 @@ struct CompanyDatabase {
     bool HeaderTableOpen = false;
     bool DocTypeTableOpen = false;
     QString RegisterTableName;
+    // The change history: a company made before it has none, and then works
+    // as it always did, recording nothing (HistoryTableMissing).
+    std::unique_ptr<TableCursor> HistoryCursor;
+    bool HistoryTableOpen = false;
+    bool HistoryTableMissing = false;
 };
 
 // The tables the program opens, in the order the start-up opens them.
-enum class CompanyTable { Register, Header, DocType };
+enum class CompanyTable { Register, Header, DocType, History };
 
 // Sets the table's flag to False, opens the table, and on failure shows the
 // table's box (Retry and Cancel); Retry repeats the open without limit,
@@ -42,6 +47,13 @@ inline void OpenHeaderTable(CompanyDatabase& company, MessageBoxes& boxes)
 inline void OpenDocTypeTable(CompanyDatabase& company, MessageBoxes& boxes)
 {
     OpenTable(company, CompanyTable::DocType, boxes);
+}
+
+// The history table: a missing table sets HistoryTableMissing without a box;
+// any other failure shows its box like the other tables.
+inline void OpenHistoryTable(CompanyDatabase& company, MessageBoxes& boxes)
+{
+    OpenTable(company, CompanyTable::History, boxes);
 }
 
 // Closes and drops the cursors whose flag is set (shut-down).

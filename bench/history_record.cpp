@@ -1,0 +1,152 @@
+// Measures what the change history costs: a "&CONFERMA" that changes two
+// columns of a register set, on a company with the history and on the same
+// company without it (median of each, timed alternately); and opening the
+// history of a register set that has 10,000 history rows among 60,000 (read,
+// lines made, list filled). Prints figures and targets; asserts nothing.
+#include "company_file.h"
+#include "store/history_reader.h"
+#include "store/register_save.h"
+#include "store/table_description.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QListView>
+#include <QStringListModel>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <vector>
+
+namespace {
+
+constexpr double RecordingTargetMs = 2.0;  // added to one "&CONFERMA" on the file
+constexpr double PanelTargetMs = 50.0;     // opening the panel on 10,000 history rows
+
+class SilentBoxes : public store::MessageBoxes {
+public:
+    int MsgBox(const QString& prompt, int, const QString&) override
+    {
+        std::fprintf(stderr, "box: %s\n", prompt.toLocal8Bit().constData());
+        return store::BoxAnswer::Ok;
+    }
+};
+
+struct Company {
+    explicit Company(const QString& path) : db(store::openDatabase(path))
+    {
+        store::OpenRegisterTable(db, boxes);
+        store::OpenHeaderTable(db, boxes);
+        store::OpenDocTypeTable(db, boxes);
+        store::OpenHistoryTable(db, boxes);
+    }
+    SilentBoxes boxes;
+    store::CompanyDatabase db;
+};
+
+double median(std::vector<double> times)
+{
+    std::sort(times.begin(), times.end());
+    return times[times.size() / 2];
+}
+
+void fail(const QString& error)
+{
+    std::fprintf(stderr, "%s\n", error.toLocal8Bit().constData());
+    std::exit(1);
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QTemporaryDir dir;
+    const QString with = dir.filePath("CON/quelda.mdb");
+    const QString without = dir.filePath("SENZA/quelda.mdb");
+    for (const QString& path : {with, without}) {
+        if (QString error = company_file::CreateCompanyDatabase(path); !error.isEmpty())
+            fail(error);
+        if (QString error = company_file::AddGeneratedRegisters(path, 1000); !error.isEmpty())
+            fail(error);
+    }
+    if (QString error = company_file::Execute(without, {"DROP TABLE StoricoSerieSemplificata"}); !error.isEmpty())
+        fail(error);
+
+    // A confirm of a register set shown on the screen, two columns changed:
+    // each run alternates the description and the last load number.
+    Company a(with), b(without);
+    const QString code = QStringLiteral("R000500");
+    std::vector<double> times[2];
+    const int runs = 400;
+    for (int i = 0; i < runs + 10; ++i) {
+        int k = 0;
+        for (Company* company : {&a, &b}) {
+            store::RegisterRecord record;
+            company->db.RegisterCursor->setIndex(store::PrimaryIndex);
+            company->db.RegisterCursor->seek("=", code);
+            store::LoadRegister(*company->db.RegisterCursor, record);
+            record.SspDescrizione = QStringLiteral("DESCRIZIONE %1").arg(i);
+            record.SspUltimoCarico = i;
+            const store::ScreenValues screen = store::RegisterToScreen(record);
+            QElapsedTimer timer;
+            timer.start();
+            if (!store::WriteRegister(company->db, screen, record, company->boxes))
+                fail("write failed");
+            if (i >= 10)
+                times[k].push_back(double(timer.nsecsElapsed()) / 1e6);
+            ++k;
+        }
+    }
+    const double withMs = median(times[0]), withoutMs = median(times[1]);
+    std::printf("CONFERMA (2 columns changed), median of %d on the file:\n", runs);
+    std::printf("  without history %.3f ms, with history %.3f ms: recording adds %.3f ms (target <= %.1f ms)\n",
+                withoutMs, withMs, withMs - withoutMs, RecordingTargetMs);
+
+    // 10,000 history rows for one register set among 60,000.
+    const QString many = dir.filePath("MOLTI/quelda.mdb");
+    if (QString error = company_file::CreateCompanyDatabase(many); !error.isEmpty())
+        fail(error);
+    const QString fill = QStringLiteral(
+        "WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < 59999) "
+        "INSERT INTO StoricoSerieSemplificata (StoModifica, StoQuando, StoUtente, StoPostazione, StoVersione, "
+        "StoCodice, StoAzione, StoColonna, StoPrima, StoDopo) "
+        "SELECT printf('%032d', i / 2), strftime('%Y-%m-%dT%H:%M:%fZ', 'now', printf('-%d minutes', 60000 - i)), "
+        "'operatore', 'postazione1', '1.0.0', CASE WHEN (i / 2) % 6 = 0 THEN 'R1' ELSE printf('X%d', (i / 2) % 97) END, "
+        "'variazione', CASE WHEN i % 2 = 0 THEN 'SspDescrizione' ELSE 'SspArrCron' END, "
+        "printf('VALORE %d', i), printf('VALORE %d', i + 1) FROM n");
+    if (QString error = company_file::Execute(many, {fill}); !error.isEmpty())
+        fail(error);
+    Company m(many);
+    QListView list;
+    auto* model = new QStringListModel(&list);
+    list.setModel(model);
+    list.setUniformItemSizes(true);
+    list.resize(800, 500);
+    list.show();
+    std::vector<double> open;
+    std::size_t rows = 0, lines = 0;
+    for (int i = 0; i < 21; ++i) {
+        QElapsedTimer timer;
+        timer.start();
+        const std::vector<store::Change> changes = store::ReadHistory(*m.db.database, QStringLiteral("R1"));
+        const QStringList text = store::HistoryLines(changes);
+        model->setStringList(text);
+        list.setCurrentIndex(model->index(0, 0));
+        app.processEvents();
+        open.push_back(double(timer.nsecsElapsed()) / 1e6);
+        rows = 0;
+        for (const store::Change& change : changes)
+            rows += change.columns.size();
+        lines = std::size_t(text.size());
+        model->setStringList({});
+    }
+    std::printf("History panel on a register set with %zu history rows (%zu lines) among 60000: "
+                "median %.2f ms (target < %.0f ms)\n",
+                rows, lines, median(open), PanelTargetMs);
+    return 0;
+}

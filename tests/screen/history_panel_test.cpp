@@ -1,0 +1,102 @@
+// The history panel through the real window and real keys: F7 opens it on the
+// register set on screen, Escape, Alt+U and F2 close it and give the focus
+// back; a company without history says so quietly and F7 does nothing.
+#include "startup_fixture.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QPushButton>
+#include <QRegularExpression>
+
+using screen_tests::StartupFixture;
+
+namespace {
+
+QStringList Lines(QListView* list)
+{
+    QStringList lines;
+    for (int row = 0; row < list->model()->rowCount(); ++row)
+        lines << list->model()->index(row, 0).data().toString();
+    return lines;
+}
+
+}  // namespace
+
+TEST_F(StartupFixture, F7ShowsTheChangesOfTheRegisterNewestFirstAndEscapeAltUAndF2CloseIt)
+{
+    Start();
+    EXPECT_FALSE(form->c.lbStorico->isVisible());
+    lookUp("R1");
+    form->runtime().SetFocus(form->c.Txt[1]);
+    type("NUOVA");
+    key(Qt::Key_C, Qt::AltModifier);  // "&CONFERMA"
+    ASSERT_EQ(column("SspDescrizione", "R1"), "NUOVA");
+    lookUp("R1");
+    form->runtime().SetFocus(form->c.Txt[23]);
+
+    key(Qt::Key_F7);
+    ASSERT_TRUE(form->c.PictStorico->isVisible());
+    EXPECT_FALSE(form->c.Pict[1]->isEnabled());
+    EXPECT_EQ(focused(), form->c.ListaStorico);
+    // One change: its line, then its columns (the seeded row's Null columns
+    // were written as blanks and zeros, and are changes too).
+    const QStringList lines = Lines(form->c.ListaStorico);
+    ASSERT_GE(lines.size(), 2);
+    EXPECT_TRUE(lines[0].contains("VARIAZIONE")) << lines[0].toStdString();
+    EXPECT_TRUE(lines[0].endsWith("R1"));
+    EXPECT_EQ(lines.filter("VARIAZIONE").size(), 1);
+    EXPECT_EQ(lines.filter(QRegularExpression("SspDescrizione *: \"MAGAZZINO NORD\" -> \"NUOVA\"$")).size(), 1);
+    // Read-only: typing and Up/Down stay in the list and change nothing.
+    type("X");
+    key(Qt::Key_Down);
+    EXPECT_TRUE(form->c.PictStorico->isVisible());
+
+    key(Qt::Key_Escape);
+    EXPECT_FALSE(form->c.PictStorico->isVisible());
+    EXPECT_TRUE(form->c.Pict[1]->isEnabled());
+    EXPECT_EQ(focused(), form->c.Txt[23]);
+
+    key(Qt::Key_F7);
+    ASSERT_TRUE(form->c.PictStorico->isVisible());
+    key(Qt::Key_U, Qt::AltModifier);
+    EXPECT_FALSE(form->c.PictStorico->isVisible());
+    EXPECT_FALSE(endings);  // the panel's "&USCITA", not the program's
+
+    key(Qt::Key_F7);
+    ASSERT_TRUE(form->c.PictStorico->isVisible());
+    key(Qt::Key_F2);
+    EXPECT_FALSE(form->c.PictStorico->isVisible());
+    EXPECT_EQ(focused(), form->c.Txt[23]);
+
+    // From the code field, the history of the code typed there: a deleted
+    // register set can still be looked up.
+    boxes->expect(store::BoxAnswer::Yes);
+    key(Qt::Key_E, Qt::AltModifier);  // "&ELIMINA"
+    ASSERT_EQ(focused(), form->c.DicKod);
+    type("R1");
+    key(Qt::Key_F7);
+    ASSERT_TRUE(form->c.PictStorico->isVisible());
+    EXPECT_TRUE(Lines(form->c.ListaStorico).first().contains("CANCELLAZIONE"));
+    key(Qt::Key_Escape);
+    EXPECT_EQ(focused(), form->c.DicKod);
+    EXPECT_EQ(text(0), "R1");
+    EXPECT_TRUE(boxes->allAnswered());
+}
+
+TEST_F(StartupFixture, ACompanyWithoutHistoryShowsAQuietNoteAndIgnoresF7)
+{
+    company.exec("DROP TABLE StoricoSerieSemplificata");
+    Start();
+    const QString caption = form->c.window->windowTitle();
+    EXPECT_TRUE(form->c.lbStorico->isVisible());
+    EXPECT_EQ(form->c.lbStorico->text(), "storico modifiche non attivo");
+    lookUp("R1");
+    key(Qt::Key_F7);
+    EXPECT_FALSE(form->c.PictStorico->isVisible());
+    EXPECT_EQ(form->c.window->windowTitle(), caption);
+    form->runtime().SetFocus(form->c.Txt[1]);
+    type("SENZA");
+    key(Qt::Key_C, Qt::AltModifier);
+    EXPECT_EQ(column("SspDescrizione", "R1"), "SENZA");
+}

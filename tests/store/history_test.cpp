@@ -1,0 +1,231 @@
+// The change history as the store writes it, read back from the file: the
+// rows each kind of change leaves, none for a change that did not happen, and
+// a company without the history table working as before.
+#include "store/header_lines.h"
+#include "store/history_reader.h"
+#include "store/history_writer.h"
+#include "store/register_save.h"
+#include "store/table_description.h"
+#include "support/scripted_boxes.h"
+#include "support/temp_company.h"
+
+#include <gtest/gtest.h>
+
+using namespace store;
+using testing_support::ScriptedBoxes;
+using testing_support::TempCompany;
+
+namespace {
+
+struct Opened {
+    explicit Opened(const TempCompany& company) : db{openDatabase(company.databasePath())}
+    {
+        OpenRegisterTable(db, boxes);
+        OpenHeaderTable(db, boxes);
+        OpenDocTypeTable(db, boxes);
+        OpenHistoryTable(db, boxes);
+    }
+    ScriptedBoxes boxes;
+    CompanyDatabase db;
+};
+
+ScreenValues screenOf(const RegisterRecord& record)
+{
+    return RegisterToScreen(record);
+}
+
+RegisterRecord blank(const QString& code, const QString& description)
+{
+    RegisterRecord record;
+    record.SspCodice = code;
+    ClearRegister(record);
+    record.SspDescrizione = description;
+    return record;
+}
+
+bool seek(CompanyDatabase& db, const QString& code)
+{
+    db.RegisterCursor->setIndex(PrimaryIndex);
+    db.RegisterCursor->seek("=", code);
+    return !db.RegisterCursor->noMatch();
+}
+
+int historyRows(const TempCompany& company, const QString& where = "1")
+{
+    return company.scalar("SELECT count(*) FROM StoricoSerieSemplificata WHERE " + where).toInt();
+}
+
+}  // namespace
+
+TEST(History, InsertThenTwoColumnsChangedThenAConfirmWithNoChange)
+{
+    TempCompany company;
+    Opened o(company);
+    RegisterRecord record = blank("N1", "PRIMA");
+    ASSERT_TRUE(WriteRegister(o.db, screenOf(record), record, o.boxes));
+    // Every column but the key, each from Null to its first value, as one change.
+    const int columns = int(RegisterTableDescription().columns.size()) - 1;
+    EXPECT_EQ(historyRows(company, "StoAzione = 'inserimento' AND StoPrima IS NULL AND StoDopo IS NOT NULL"),
+              columns);
+    EXPECT_EQ(historyRows(company), columns);
+    EXPECT_EQ(company.scalar("SELECT count(DISTINCT StoModifica) FROM StoricoSerieSemplificata").toInt(), 1);
+    EXPECT_EQ(company.scalar("SELECT StoDopo FROM StoricoSerieSemplificata WHERE StoColonna = 'SspDescrizione'"),
+              "PRIMA");
+    EXPECT_EQ(company.scalar("SELECT StoCodice FROM StoricoSerieSemplificata LIMIT 1"), "N1");
+
+    record.SspDescrizione = "DOPO";
+    record.Registers[Custodia].Cron = 77;
+    ASSERT_TRUE(WriteRegister(o.db, screenOf(record), record, o.boxes));
+    const QString change = "StoAzione = 'variazione'";
+    EXPECT_EQ(historyRows(company, change), 2);
+    EXPECT_EQ(historyRows(company, change + " AND StoColonna = 'SspDescrizione' AND StoPrima = 'PRIMA' "
+                                            "AND StoDopo = 'DOPO'"), 1);
+    EXPECT_EQ(historyRows(company, change + " AND StoColonna = 'SspCusCron' AND StoPrima = '0' "
+                                            "AND StoDopo = '77'"), 1);
+
+    ASSERT_TRUE(WriteRegister(o.db, screenOf(record), record, o.boxes));
+    EXPECT_EQ(historyRows(company), columns + 2);
+
+    // Read back: newest first, the change's rows together, who and where filled in.
+    const std::vector<Change> changes = ReadHistory(*o.db.database, "n1");
+    ASSERT_EQ(changes.size(), 2u);
+    EXPECT_EQ(changes[0].action, "variazione");
+    EXPECT_EQ(changes[0].columns.size(), 2u);
+    EXPECT_GT(changes[0].number, changes[1].number);
+    EXPECT_EQ(changes[0].user, ThisWorkstation().user);
+    EXPECT_FALSE(changes[0].host.isEmpty());
+    EXPECT_LE(qAbs(changes[0].when.secsTo(QDateTime::currentDateTimeUtc())), 3600);
+}
+
+TEST(History, NullIsToldApartFromBlank)
+{
+    TempCompany company;
+    company.exec("INSERT INTO TabellaSerieSemplificata (SspCodice) VALUES ('N2')");
+    Opened o(company);
+    ASSERT_TRUE(seek(o.db, "N2"));
+    RegisterRecord record;
+    LoadRegister(*o.db.RegisterCursor, record);
+    record.SspDescrizione = "";
+    ASSERT_TRUE(WriteRegister(o.db, screenOf(record), record, o.boxes));
+    EXPECT_EQ(historyRows(company, "StoColonna = 'SspDescrizione' AND StoPrima IS NULL AND StoDopo = ''"), 1);
+    const std::vector<Change> changes = ReadHistory(*o.db.database, "N2");
+    ASSERT_FALSE(changes.empty());
+    for (const ColumnChange& column : changes[0].columns)
+        if (column.column == "SspDescrizione")
+            EXPECT_EQ(ShownValue(column.column, column.before) + " -> " + ShownValue(column.column, column.after),
+                      "Null -> \"\"");
+}
+
+TEST(History, HeaderLinesAreRecordedUnderTestataOnlyWhenTheyChange)
+{
+    TempCompany company;
+    Opened o(company);
+    HeaderLines lines;
+    for (int i = 2; i <= 21; ++i)
+        lines[i] = " ";
+    lines[2] = "PRIMA RIGA";
+    ASSERT_TRUE(WriteHeader(o.db, "H1", lines, o.boxes));
+    EXPECT_EQ(historyRows(company, "StoAzione = 'testata' AND StoPrima IS NULL"), 20);
+    ASSERT_TRUE(WriteHeader(o.db, "H1", lines, o.boxes));
+    EXPECT_EQ(historyRows(company), 20);
+    lines[21] = "MITTENTE";
+    ASSERT_TRUE(WriteHeader(o.db, "H1", lines, o.boxes));
+    EXPECT_EQ(historyRows(company), 21);
+    EXPECT_EQ(historyRows(company, "StoColonna = 'TpsRigP5' AND StoPrima = ' ' AND StoDopo = 'MITTENTE '"), 1);
+}
+
+TEST(History, DeleteRecordsBothRowsAsOneChange)
+{
+    TempCompany company(true);  // R1 has a header row
+    Opened o(company);
+    ASSERT_TRUE(seek(o.db, "R1"));
+    ASSERT_TRUE(DeleteRegister(o.db, "R1", o.boxes));
+    const QString deleted = "StoAzione = 'cancellazione' AND StoDopo IS NULL AND StoCodice = 'R1'";
+    EXPECT_EQ(historyRows(company, deleted + " AND StoColonna = 'SspDescrizione' AND StoPrima = 'MAGAZZINO NORD'"), 1);
+    EXPECT_EQ(historyRows(company, deleted + " AND StoColonna LIKE 'TpsRig%'"), 20);
+    EXPECT_EQ(historyRows(company, deleted + " AND StoColonna = 'SspArrGaranz' AND StoPrima = '150000'"), 1);
+    EXPECT_EQ(historyRows(company, "StoPrima IS NULL"), 0);  // Null columns of the row are no change
+    EXPECT_EQ(company.scalar("SELECT count(DISTINCT StoModifica) FROM StoricoSerieSemplificata").toInt(), 1);
+}
+
+TEST(History, ARolledBackWriteLeavesNoHistoryAndAFailedHistoryRowFailsTheWrite)
+{
+    TempCompany company(true);
+    company.exec("CREATE TRIGGER refuse BEFORE UPDATE ON TabellaSerieSemplificata "
+                 "BEGIN SELECT RAISE(ABORT, 'rifiutato'); END");
+    Opened o(company);
+    ASSERT_TRUE(seek(o.db, "R1"));
+    RegisterRecord record;
+    LoadRegister(*o.db.RegisterCursor, record);
+    record.SspDescrizione = "CAMBIATA";
+    o.boxes.expect(BoxAnswer::Ok);
+    EXPECT_FALSE(WriteRegister(o.db, screenOf(record), record, o.boxes));
+    EXPECT_EQ(historyRows(company), 0);
+
+    company.exec("DROP TRIGGER refuse");
+    company.exec("CREATE TRIGGER refuse BEFORE INSERT ON StoricoSerieSemplificata "
+                 "BEGIN SELECT RAISE(ABORT, 'storico pieno'); END");
+    o.boxes.expect(BoxAnswer::Ok);
+    EXPECT_FALSE(WriteRegister(o.db, screenOf(record), record, o.boxes));
+    EXPECT_EQ(o.boxes.prompts().last(), WriteRegisterFailed);
+    EXPECT_EQ(company.scalar("SELECT SspDescrizione FROM TabellaSerieSemplificata WHERE SspCodice = 'R1'"),
+              "MAGAZZINO NORD");
+    o.boxes.expect(BoxAnswer::Ok);
+    EXPECT_FALSE(DeleteRegister(o.db, "R1", o.boxes));
+    EXPECT_EQ(company.count(RegisterTable), 5);
+    EXPECT_EQ(historyRows(company), 0);
+}
+
+TEST(History, TheFileRefusesToChangeOrDeleteHistoryRows)
+{
+    TempCompany company;
+    Opened o(company);
+    RegisterRecord record = blank("N3", "X");
+    ASSERT_TRUE(WriteRegister(o.db, screenOf(record), record, o.boxes));
+    auto other = openDatabase(company.databasePath());
+    auto history = other->openTable(HistoryTable);
+    history->setIndex(PrimaryIndex);
+    history->seek("=", company.scalar("SELECT min(StoId) FROM StoricoSerieSemplificata"));
+    ASSERT_FALSE(history->noMatch());
+    history->edit();
+    history->setField("StoDopo", "FALSO");
+    EXPECT_THROW(history->update(), EngineError);
+    EXPECT_THROW(history->deleteRow(), EngineError);
+    EXPECT_EQ(historyRows(company, "StoDopo = 'FALSO'"), 0);
+}
+
+TEST(History, ACompanyWithoutTheTableWorksAsBeforeAndRecordsNothing)
+{
+    TempCompany company(true);
+    company.exec("DROP TABLE StoricoSerieSemplificata");
+    Opened o(company);
+    EXPECT_TRUE(o.db.HistoryTableMissing);
+    EXPECT_FALSE(o.db.HistoryTableOpen);
+    EXPECT_TRUE(o.boxes.seen().empty());
+    RegisterRecord record = blank("N4", "SENZA STORICO");
+    EXPECT_TRUE(WriteRegister(o.db, screenOf(record), record, o.boxes));
+    ASSERT_TRUE(seek(o.db, "R1"));
+    EXPECT_TRUE(DeleteRegister(o.db, "R1", o.boxes));
+    EXPECT_TRUE(o.boxes.seen().empty());
+}
+
+TEST(History, CsvQuotesEveryFieldForASpreadsheet)
+{
+    Change change;
+    change.number = 7;
+    change.when = QDateTime(QDate(2026, 3, 1), QTime(10, 0), Qt::UTC);
+    change.user = "=cmd";
+    change.host = "pc1";
+    change.version = "1.0.0";
+    change.code = "R1";
+    change.action = "variazione";
+    change.columns.push_back({"SspDescrizione", QString("MAG, \"NORD\""), Value()});
+    change.columns.push_back({"SspArrData", QString("45292"), QString("0")});
+    const QStringList lines = HistoryCsv({change}).split("\r\n");
+    ASSERT_EQ(lines.size(), 4);  // heading, two column changes, the empty end
+    EXPECT_TRUE(lines[1].startsWith("\"7\","));
+    EXPECT_TRUE(lines[1].contains(",\"'=cmd\",")) << lines[1].toStdString();
+    EXPECT_TRUE(lines[1].endsWith(",\"SspDescrizione\",\"\"\"MAG, \"\"NORD\"\"\"\"\",\"Null\""))
+        << lines[1].toStdString();
+    EXPECT_TRUE(lines[2].endsWith(",\"01/01/2024\",\"\"\"0\"\"\"")) << lines[2].toStdString();
+}

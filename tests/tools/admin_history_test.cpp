@@ -1,0 +1,104 @@
+// quenvol-admin upgrade and history, run as the office runs them: upgrade adds
+// the history to a company made before it and touches nothing else; history
+// prints what the program recorded, and CSV a spreadsheet reads whole.
+#include "store/register_save.h"
+#include "store/table_description.h"
+#include "support/scripted_boxes.h"
+#include "support/temp_company.h"
+
+#include <QCoreApplication>
+#include <QProcess>
+
+#include <gtest/gtest.h>
+
+using testing_support::TempCompany;
+
+namespace {
+
+struct Run {
+    int status = -1;
+    QString out;
+    QString err;
+};
+
+Run Admin(const QStringList& arguments)
+{
+    QProcess process;
+    process.start(qEnvironmentVariable("QUENVOL_BIN_DIR") + "/quenvol-admin", arguments);
+    EXPECT_TRUE(process.waitForFinished(60000));
+    return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
+            QString::fromUtf8(process.readAllStandardError())};
+}
+
+}  // namespace
+
+TEST(AdminHistory, UpgradeAddsTheHistoryToAnOldCompanyAndNothingElse)
+{
+    TempCompany company(true);
+    company.exec("DROP TABLE StoricoSerieSemplificata");  // as a company made before it
+    const QVariant schemaBefore = company.scalar(
+        "SELECT group_concat(sql, ';') FROM (SELECT sql FROM sqlite_master ORDER BY name)");
+    const int registers = company.count(store::RegisterTable);
+
+    Run run = Admin({"history", company.folder(), company.company()});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_TRUE(run.err.contains("upgrade")) << run.err.toStdString();
+
+    run = Admin({"upgrade", company.folder(), company.company()});
+    ASSERT_EQ(run.status, 0) << run.err.toStdString();
+    EXPECT_EQ(company.count(store::HistoryTable), 0);
+    EXPECT_EQ(company.count(store::RegisterTable), registers);
+    EXPECT_EQ(company.scalar("SELECT group_concat(sql, ';') FROM (SELECT sql FROM sqlite_master "
+                             "WHERE tbl_name NOT IN ('StoricoSerieSemplificata', 'sqlite_sequence') ORDER BY name)"),
+              schemaBefore);
+    EXPECT_EQ(company.scalar("SELECT count(*) FROM sqlite_master WHERE tbl_name = 'StoricoSerieSemplificata'")
+                  .toInt(),
+              4);  // the table, its index on the code, the two guards
+
+    run = Admin({"upgrade", company.folder(), company.company()});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_TRUE(run.out.contains("nulla da fare")) << run.out.toStdString();
+    EXPECT_EQ(Admin({"upgrade", company.folder(), "NESSUNA"}).status, 1);
+}
+
+TEST(AdminHistory, PrintsTheRecordedChangesAndCsvQuotesCommasAndQuotes)
+{
+    TempCompany company(true);
+    {
+        testing_support::ScriptedBoxes boxes;
+        store::CompanyDatabase db(store::openDatabase(company.databasePath()));
+        store::OpenRegisterTable(db, boxes);
+        store::OpenHeaderTable(db, boxes);
+        store::OpenDocTypeTable(db, boxes);
+        store::OpenHistoryTable(db, boxes);
+        for (const QString& code : {QString("R1"), QString("R2")}) {
+            store::RegisterRecord record;
+            db.RegisterCursor->setIndex(store::PrimaryIndex);
+            db.RegisterCursor->seek("=", code);
+            store::LoadRegister(*db.RegisterCursor, record);
+            record.SspDescrizione = "MAG, \"NORD\"";
+            ASSERT_TRUE(store::WriteRegister(db, store::RegisterToScreen(record), record, boxes));
+        }
+    }
+    Run run = Admin({"history", company.folder(), company.company(), "r1"});
+    ASSERT_EQ(run.status, 0) << run.err.toStdString();
+    EXPECT_TRUE(run.out.contains("VARIAZIONE")) << run.out.toStdString();
+    EXPECT_TRUE(run.out.contains("SspDescrizione  : \"MAGAZZINO NORD\" -> \"MAG, \"NORD\"\""))
+        << run.out.toStdString();
+    EXPECT_FALSE(run.out.contains("MAGAZZINO SUD"));
+
+    run = Admin({"history", company.folder(), company.company(), "--csv"});
+    ASSERT_EQ(run.status, 0) << run.err.toStdString();
+    const QStringList lines = run.out.split("\r\n");
+    EXPECT_TRUE(lines[0].startsWith("\xEF\xBB\xBF\"numero\",") || lines[0].startsWith(QChar(0xFEFF)));
+    // Newest first: R2's change before R1's; each field quoted, quotes doubled.
+    const QStringList descriptions = lines.filter("\"SspDescrizione\"");
+    ASSERT_EQ(descriptions.size(), 2) << run.out.toStdString();
+    EXPECT_TRUE(descriptions[0].endsWith(",\"R2\",\"variazione\",\"SspDescrizione\","
+                                         "\"\"\"MAGAZZINO SUD\"\"\",\"\"\"MAG, \"\"NORD\"\"\"\"\""))
+        << descriptions[0].toStdString();
+    EXPECT_TRUE(descriptions[1].contains(",\"R1\","));
+
+    EXPECT_EQ(Admin({"history", company.folder(), company.company(), "--since", "01/01/2999"}).out, "");
+    EXPECT_EQ(Admin({"history", company.folder(), company.company(), "--since", "31/02/2026"}).status, 1);
+}

@@ -1,0 +1,97 @@
+// quenvol-admin history: prints the change history of a company, of one
+// register set or of all, newest first, as text or as CSV for a spreadsheet.
+#include "admin_command.h"
+
+#include "store/history_reader.h"
+#include "store/table_description.h"
+
+#include <QDate>
+#include <QDir>
+#include <QTimeZone>
+
+#include <cstdio>
+
+namespace {
+
+int RunHistory(const QStringList& arguments);
+
+const admin::Command History{
+    "history",
+    "history <cartella dati> <societa> [CODICE] [--since DATA] [--csv]",
+    "Stampa lo storico delle modifiche confermate dei registri della societa',\n"
+    "dal piu' recente: quando (ora locale), chi (utente@postazione), versione,\n"
+    "codice, azione, e per ogni colonna cambiata il valore prima e dopo (i testi\n"
+    "tra virgolette, Null per un valore nullo).\n"
+    "CODICE      solo il registro con quel codice\n"
+    "--since     solo le modifiche da DATA in poi (gg/mm/aaaa o aaaa-mm-gg, ora locale)\n"
+    "--csv       in CSV (UTF-8, separatore virgola, ogni campo tra virgolette)\n"
+    "Esempio: quenvol-admin history ~/quenvol DEMO R1 --since 01/01/2026 --csv > r1.csv\n",
+    RunHistory};
+const admin::Registration registration(History);
+
+QDate ParseDate(const QString& text)
+{
+    for (const char* format : {"dd/MM/yyyy", "d/M/yyyy", "yyyy-MM-dd"}) {
+        const QDate date = QDate::fromString(text, QString::fromLatin1(format));
+        if (date.isValid())
+            return date;
+    }
+    return QDate();
+}
+
+int RunHistory(const QStringList& arguments)
+{
+    if (admin::PrintHelpIfAsked(History, arguments))
+        return admin::ExitOk;
+    QStringList rest;
+    bool csv = false;
+    QDateTime since;
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString& argument = arguments[i];
+        if (argument == QLatin1String("--csv")) {
+            csv = true;
+        } else if (argument == QLatin1String("--since")) {
+            if (i + 1 >= arguments.size())
+                return admin::UsageError(History);
+            const QDate date = ParseDate(arguments[++i]);
+            if (!date.isValid())
+                return admin::Fail(QStringLiteral("data non valida: %1 (gg/mm/aaaa o aaaa-mm-gg)").arg(arguments[i]));
+            since = date.startOfDay().toUTC();
+        } else if (argument.startsWith(QLatin1String("--"))) {
+            return admin::UsageError(History);
+        } else {
+            rest << argument;
+        }
+    }
+    if (rest.size() < 2 || rest.size() > 3 || rest[1].isEmpty() || rest[1].contains(QLatin1Char('/')))
+        return admin::UsageError(History);
+    const QString path = QDir(rest[0]).filePath(rest[1] + QStringLiteral("/quelda.mdb"));
+    const QString code = rest.size() == 3 ? rest[2].trimmed() : QString();
+    std::vector<store::Change> changes;
+    try {
+        auto database = store::openDatabase(path);
+        try {
+            database->openTable(store::HistoryTable)->close();
+        } catch (const store::EngineError& error) {
+            if (error.number() != store::EngineErrorNumber::TableNotFound)
+                throw;
+            return admin::Fail(QStringLiteral("%1 non ha lo storico delle modifiche "
+                                              "(lo aggiunge: quenvol-admin upgrade %2 %3)")
+                                   .arg(path, rest[0], rest[1]));
+        }
+        changes = store::ReadHistory(*database, code, since);
+    } catch (const store::EngineError& error) {
+        return admin::Fail(QStringLiteral("%1: %2").arg(path, error.description()));
+    }
+    if (csv) {
+        // The byte-order mark tells a spreadsheet that the text is UTF-8.
+        const QByteArray out = "\xEF\xBB\xBF" + store::HistoryCsv(changes).toUtf8();
+        std::fwrite(out.constData(), 1, std::size_t(out.size()), stdout);
+    } else {
+        for (const QString& line : store::HistoryLines(changes))
+            std::printf("%s\n", line.toLocal8Bit().constData());
+    }
+    return admin::ExitOk;
+}
+
+}  // namespace

@@ -14,7 +14,8 @@ const admin::Command Init{
     "init",
     "init <cartella dati> <societa> [--demo]",
     "Crea <cartella dati>/<societa>/quelda.mdb con le tabelle\n"
-    "TabellaSerieSemplificata, TestataRegistriPS e TabellaDocScorta.\n"
+    "TabellaSerieSemplificata, TestataRegistriPS, TabellaDocScorta e lo storico\n"
+    "delle modifiche StoricoSerieSemplificata.\n"
     "Un file esistente non viene mai sovrascritto.\n"
     "--demo aggiunge alcuni tipi documento e alcuni registri di esempio.\n"
     "Esempio: quenvol-admin init ~/quenvol DEMO --demo\n",

@@ -15,7 +15,8 @@ namespace screen {
 
 QString Startup::HistoryCode() const
 {
-    return (ScreenMode == Mode::Gestione ? c.DicKod->text() : RegisterRecord.SspCodice).trimmed();
+    // The code field is enabled exactly while no register set is open.
+    return (c.DicKod->isEnabled() ? c.DicKod->text() : RegisterRecord.SspCodice).trimmed();
 }
 
 void Startup::OpenHistoryPanel()
@@ -60,7 +61,7 @@ void Startup::CloseHistoryPanel()
     historyReturn_ = nullptr;
     if (back && runtime_->SetFocus(back))
         return;
-    runtime_->SetFocus(ScreenMode == Mode::Gestione ? static_cast<QWidget*>(c.DicKod) : c.Txt[1]);
+    runtime_->SetFocus(c.DicKod->isEnabled() ? static_cast<QWidget*>(c.DicKod) : c.Txt[1]);
 }
 
 void Startup::cmdStorico_Click()

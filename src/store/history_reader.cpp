@@ -5,6 +5,7 @@
 #include "store/table_description.h"
 
 #include <QHash>
+#include <QSet>
 
 #include <algorithm>
 
@@ -15,11 +16,42 @@ namespace {
 namespace H = HistoryColumns;
 
 // Date columns of the register table: their day numbers are shown as dates.
+// The history names columns as the description spells them.
 bool IsDateColumn(const QString& column)
 {
-    const TableDescription& table = RegisterTableDescription();
-    const int index = table.columnIndex(column);
-    return index >= 0 && table.columns[std::size_t(index)].kind == ColumnKind::Date;
+    static const QSet<QString> dates = [] {
+        QSet<QString> names;
+        for (const ColumnDescription& c : RegisterTableDescription().columns)
+            if (c.kind == ColumnKind::Date)
+                names.insert(c.name);
+        return names;
+    }();
+    return dates.contains(column);
+}
+
+// "yyyy-MM-ddTHH:mm:ss.zzzZ", as the writer stores it, read without the
+// general parser (one per change: the panel reads thousands); any other form
+// goes through Qt's ISO parser.
+QDateTime ParseInstant(const QString& text)
+{
+    auto number = [&](int from, int length) {
+        int value = 0;
+        for (int i = from; i < from + length; ++i) {
+            const QChar c = text.at(i);
+            if (!c.isDigit())
+                return -1;
+            value = value * 10 + c.digitValue();
+        }
+        return value;
+    };
+    if (text.size() == 24 && text.at(23) == QLatin1Char('Z')) {
+        const QDate date(number(0, 4), number(5, 2), number(8, 2));
+        const QTime time(number(11, 2), number(14, 2), number(17, 2), number(20, 3));
+        if (date.isValid() && time.isValid())
+            return QDateTime(date, time, Qt::UTC);
+    }
+    QDateTime when = QDateTime::fromString(text, Qt::ISODateWithMs);
+    return when.toUTC();
 }
 
 QString CsvField(const QString& text)
@@ -62,8 +94,7 @@ std::vector<Change> ReadHistory(Database& database, const QString& code, const Q
         int position;
         if (found == changeOf.cend()) {
             Change change;
-            change.when = QDateTime::fromString(snapshot->field(index[H::Quando]).toString(), Qt::ISODateWithMs);
-            change.when.setTimeSpec(Qt::UTC);
+            change.when = ParseInstant(snapshot->field(index[H::Quando]).toString());
             if (since.isValid() && change.when < since)
                 continue;
             change.user = snapshot->field(index[H::Utente]).toString();
@@ -111,21 +142,27 @@ QString ShownValue(const QString& column, const Value& value)
 
 QString ShownTime(const QDateTime& when)
 {
-    return when.toLocalTime().toString(QStringLiteral("dd/MM/yyyy HH:mm:ss"));
+    const QDateTime local = when.toLocalTime();
+    const QDate d = local.date();
+    const QTime t = local.time();
+    return QString::asprintf("%02d/%02d/%04d %02d:%02d:%02d", d.day(), d.month(), d.year(), t.hour(),
+                             t.minute(), t.second());
 }
 
 QStringList HistoryLines(const std::vector<Change>& changes)
 {
     QStringList lines;
     for (const Change& change : changes) {
-        lines << QStringLiteral("%1  %2  %3  %4@%5  vers. %6  %7")
-                     .arg(change.number, 7)
-                     .arg(ShownTime(change.when), change.action.toUpper().leftJustified(13),
-                          change.user, change.host, change.version, change.code);
+        QString line = QString::number(change.number).rightJustified(7);
+        line += QLatin1String("  ") + ShownTime(change.when) + QLatin1String("  ") +
+                change.action.toUpper().leftJustified(13) + QLatin1String("  ") + change.user +
+                QLatin1Char('@') + change.host + QLatin1String("  vers. ") + change.version +
+                QLatin1String("  ") + change.code;
+        lines << line;
         for (const ColumnChange& column : change.columns)
-            lines << QStringLiteral("           %1: %2 -> %3")
-                         .arg(column.column.leftJustified(16), ShownValue(column.column, column.before),
-                              ShownValue(column.column, column.after));
+            lines << QLatin1String("           ") + column.column.leftJustified(16) + QLatin1String(": ") +
+                         ShownValue(column.column, column.before) + QLatin1String(" -> ") +
+                         ShownValue(column.column, column.after);
     }
     return lines;
 }

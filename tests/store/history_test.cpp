@@ -110,10 +110,12 @@ TEST(History, NullIsToldApartFromBlank)
     EXPECT_EQ(historyRows(company, "StoColonna = 'SspDescrizione' AND StoPrima IS NULL AND StoDopo = ''"), 1);
     const std::vector<Change> changes = ReadHistory(*o.db.database, "N2");
     ASSERT_FALSE(changes.empty());
-    for (const ColumnChange& column : changes[0].columns)
-        if (column.column == "SspDescrizione")
+    for (const ColumnChange& column : changes[0].columns) {
+        if (column.column == "SspDescrizione") {
             EXPECT_EQ(ShownValue(column.column, column.before) + " -> " + ShownValue(column.column, column.after),
                       "Null -> \"\"");
+        }
+    }
 }
 
 TEST(History, HeaderLinesAreRecordedUnderTestataOnlyWhenTheyChange)

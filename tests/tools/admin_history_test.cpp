@@ -15,13 +15,13 @@ using testing_support::TempCompany;
 
 namespace {
 
-struct Run {
+struct AdminRun {
     int status = -1;
     QString out;
     QString err;
 };
 
-Run Admin(const QStringList& arguments)
+AdminRun Admin(const QStringList& arguments)
 {
     QProcess process;
     process.start(qEnvironmentVariable("QUENVOL_BIN_DIR") + "/quenvol-admin", arguments);
@@ -36,11 +36,12 @@ TEST(AdminHistory, UpgradeAddsTheHistoryToAnOldCompanyAndNothingElse)
 {
     TempCompany company(true);
     company.exec("DROP TABLE StoricoSerieSemplificata");  // as a company made before it
-    const QVariant schemaBefore = company.scalar(
-        "SELECT group_concat(sql, ';') FROM (SELECT sql FROM sqlite_master ORDER BY name)");
+    const QString schema = "SELECT group_concat(sql, ';') FROM (SELECT sql FROM sqlite_master "
+                           "WHERE tbl_name NOT IN ('StoricoSerieSemplificata', 'sqlite_sequence') ORDER BY name)";
+    const QVariant schemaBefore = company.scalar(schema);
     const int registers = company.count(store::RegisterTable);
 
-    Run run = Admin({"history", company.folder(), company.company()});
+    AdminRun run = Admin({"history", company.folder(), company.company()});
     EXPECT_EQ(run.status, 1);
     EXPECT_TRUE(run.err.contains("upgrade")) << run.err.toStdString();
 
@@ -48,9 +49,7 @@ TEST(AdminHistory, UpgradeAddsTheHistoryToAnOldCompanyAndNothingElse)
     ASSERT_EQ(run.status, 0) << run.err.toStdString();
     EXPECT_EQ(company.count(store::HistoryTable), 0);
     EXPECT_EQ(company.count(store::RegisterTable), registers);
-    EXPECT_EQ(company.scalar("SELECT group_concat(sql, ';') FROM (SELECT sql FROM sqlite_master "
-                             "WHERE tbl_name NOT IN ('StoricoSerieSemplificata', 'sqlite_sequence') ORDER BY name)"),
-              schemaBefore);
+    EXPECT_EQ(company.scalar(schema), schemaBefore);
     EXPECT_EQ(company.scalar("SELECT count(*) FROM sqlite_master WHERE tbl_name = 'StoricoSerieSemplificata'")
                   .toInt(),
               4);  // the table, its index on the code, the two guards
@@ -80,7 +79,7 @@ TEST(AdminHistory, PrintsTheRecordedChangesAndCsvQuotesCommasAndQuotes)
             ASSERT_TRUE(store::WriteRegister(db, store::RegisterToScreen(record), record, boxes));
         }
     }
-    Run run = Admin({"history", company.folder(), company.company(), "r1"});
+    AdminRun run = Admin({"history", company.folder(), company.company(), "r1"});
     ASSERT_EQ(run.status, 0) << run.err.toStdString();
     EXPECT_TRUE(run.out.contains("VARIAZIONE")) << run.out.toStdString();
     EXPECT_TRUE(run.out.contains("SspDescrizione  : \"MAGAZZINO NORD\" -> \"MAG, \"NORD\"\""))

@@ -65,8 +65,9 @@ public:
         switch (target.kind) {
         case Kind::Text:
         case Kind::FixedText: return toText(value, target, reason);
-        case Kind::Long: return toWhole(value, target, std::numeric_limits<qint32>::min(),
-                                        std::numeric_limits<qint32>::max(), reason);
+        case Kind::Long:
+        case Kind::Counter: return toWhole(value, target, std::numeric_limits<qint32>::min(),
+                                           std::numeric_limits<qint32>::max(), reason);
         case Kind::Integer: return toWhole(value, target, std::numeric_limits<qint16>::min(),
                                            std::numeric_limits<qint16>::max(), reason);
         case Kind::Double: return toDouble(value, target, reason);
@@ -319,7 +320,7 @@ QString Describe(const BadRow& row)
 std::vector<TableCheck> Check(jet::Database& source)
 {
     std::vector<TableCheck> checks;
-    for (const store::TableDescription* described : store::CompanyTables()) {
+    for (const store::TableDescription* described : store::SharedTables()) {
         const store::TableDescription& destination = *described;
         TableCheck check;
         check.table = destination.name;
@@ -359,7 +360,7 @@ Prepared Prepare(jet::Database& source, const Progress& progress)
                              .arg(missing.size() == 1 ? QStringLiteral("la tabella") : QStringLiteral("le tabelle"),
                                   missing.join(QStringLiteral(", "))));
     Prepared prepared;
-    for (const store::TableDescription* described : store::CompanyTables()) {
+    for (const store::TableDescription* described : store::SharedTables()) {
         const store::TableDescription& destination = *described;
         std::unique_ptr<jet::Table> table = source.openTable(destination.name);
         if (!table)

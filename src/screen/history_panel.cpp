@@ -3,13 +3,13 @@
 // field); Escape or "&USCITA" closes it and gives the focus back.
 #include "screen/startup.h"
 
+#include "screen/history_list_model.h"
 #include "store/history_reader.h"
 
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
 #include <QPushButton>
-#include <QStringListModel>
 
 namespace screen {
 
@@ -33,10 +33,7 @@ void Startup::OpenHistoryPanel()
                          store::BoxCode::OkOnly);
         return;
     }
-    QStringList lines = store::HistoryLines(changes);
-    if (lines.isEmpty())
-        lines << QStringLiteral("Nessuna modifica registrata.");
-    historyModel_->setStringList(lines);
+    historyModel_->reset(std::move(changes), QStringLiteral("Nessuna modifica registrata."));
     c.IEStorico->setText(QStringLiteral("Storico modifiche del registro %1").arg(code));
 
     // The field left for the panel keeps its edits and skips its exit checks.
@@ -55,7 +52,7 @@ void Startup::CloseHistoryPanel()
     c.PictStorico->hide();
     c.PictStorico->setEnabled(false);
     c.Pict[1]->setEnabled(true);
-    historyModel_->setStringList({});
+    historyModel_->clear();
     SkipExitCheck = false;
     QWidget* back = historyReturn_;
     historyReturn_ = nullptr;

@@ -3,6 +3,7 @@
 #include "screen/startup.h"
 
 #include "lookups/search_list_model.h"
+#include "screen/history_list_model.h"
 #include "shell/process_state.h"
 
 #include <QAbstractButton>
@@ -52,7 +53,7 @@ Startup::Startup()
     c.Lista->setModel(searchModel_);
     docTypeModel_ = new QStringListModel(this);
     c.List1->setModel(docTypeModel_);
-    historyModel_ = new QStringListModel(this);
+    historyModel_ = new HistoryListModel(this);
     c.ListaStorico->setModel(historyModel_);
 
     window->onClose = [this] {

@@ -22,6 +22,8 @@ namespace lookups { class SearchListModel; }
 
 namespace screen {
 
+class HistoryListModel;
+
 // Screen modes: what the register screen holds.
 namespace Mode {
 constexpr int Gestione = 0;     // no register, waiting for a code
@@ -139,7 +141,7 @@ private:
     std::unique_ptr<FormRuntime> runtime_;
     lookups::SearchListModel* searchModel_ = nullptr;
     QStringListModel* docTypeModel_ = nullptr;
-    QStringListModel* historyModel_ = nullptr;
+    HistoryListModel* historyModel_ = nullptr;
     QWidget* historyReturn_ = nullptr;
     int headerReturnField_ = 1;
     bool ended_ = false;

@@ -149,20 +149,28 @@ QString ShownTime(const QDateTime& when)
                              t.minute(), t.second());
 }
 
+QString ChangeLine(const Change& change)
+{
+    return QString::number(change.number).rightJustified(7) + QLatin1String("  ") + ShownTime(change.when) +
+           QLatin1String("  ") + change.action.toUpper().leftJustified(13) + QLatin1String("  ") + change.user +
+           QLatin1Char('@') + change.host + QLatin1String("  vers. ") + change.version + QLatin1String("  ") +
+           change.code;
+}
+
+QString ColumnLine(const ColumnChange& column)
+{
+    return QLatin1String("           ") + column.column.leftJustified(16) + QLatin1String(": ") +
+           ShownValue(column.column, column.before) + QLatin1String(" -> ") +
+           ShownValue(column.column, column.after);
+}
+
 QStringList HistoryLines(const std::vector<Change>& changes)
 {
     QStringList lines;
     for (const Change& change : changes) {
-        QString line = QString::number(change.number).rightJustified(7);
-        line += QLatin1String("  ") + ShownTime(change.when) + QLatin1String("  ") +
-                change.action.toUpper().leftJustified(13) + QLatin1String("  ") + change.user +
-                QLatin1Char('@') + change.host + QLatin1String("  vers. ") + change.version +
-                QLatin1String("  ") + change.code;
-        lines << line;
+        lines << ChangeLine(change);
         for (const ColumnChange& column : change.columns)
-            lines << QLatin1String("           ") + column.column.leftJustified(16) + QLatin1String(": ") +
-                         ShownValue(column.column, column.before) + QLatin1String(" -> ") +
-                         ShownValue(column.column, column.after);
+            lines << ColumnLine(column);
     }
     return lines;
 }

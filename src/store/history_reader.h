@@ -42,7 +42,11 @@ QString ShownValue(const QString& column, const Value& value);
 // The instant in local time, "dd/MM/yyyy HH:mm:ss".
 QString ShownTime(const QDateTime& when);
 
-// One line per change, its column changes beneath it, indented.
+// The line of a change: number, local time, action, user@host, version, code.
+QString ChangeLine(const Change& change);
+// The line of one column change, indented under its change's line.
+QString ColumnLine(const ColumnChange& column);
+// One line per change, its column changes beneath it.
 QStringList HistoryLines(const std::vector<Change>& changes);
 
 // The changes as CSV for a spreadsheet: a heading line, then one line per

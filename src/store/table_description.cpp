@@ -119,6 +119,11 @@ const TableDescription& HistoryTableDescription()
     return table;
 }
 
+std::vector<const TableDescription*> SharedTables()
+{
+    return {&RegisterTableDescription(), &HeaderTableDescription(), &DocTypeTableDescription()};
+}
+
 std::vector<const TableDescription*> CompanyTables()
 {
     return {&RegisterTableDescription(), &HeaderTableDescription(), &DocTypeTableDescription(),

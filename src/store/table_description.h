@@ -117,8 +117,10 @@ const TableDescription& RegisterTableDescription();
 const TableDescription& HeaderTableDescription();
 const TableDescription& DocTypeTableDescription();
 const TableDescription& HistoryTableDescription();
-// Every table of a company database, in the order they are created. The
-// history comes last: a company made before it has the first three alone.
+// The three tables the suite's other programs share (and a Jet file holds).
+std::vector<const TableDescription*> SharedTables();
+// Every table of a company database, in the order they are created: the
+// shared tables, then the history (a company made before it has none).
 std::vector<const TableDescription*> CompanyTables();
 
 // Column names, as the descriptions spell them.

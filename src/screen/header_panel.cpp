@@ -26,10 +26,8 @@ void Startup::OpenHeaderPanel()
 
 void Startup::ConfirmHeaderPanel()
 {
-    store::HeaderLines lines;
-    for (int i = Field::FirstHeaderLine; i <= Field::LastHeaderLine; ++i)
-        lines[i] = c.Txt[i]->text();
-    store::WriteHeader(company, RegisterRecord.SspCodice, lines, *runtime_);
+    const store::HeaderLines lines = HeaderLinesOnScreen();
+    store::WriteHeader(company, RegisterRecord.SspCodice, lines, Shown.header, *runtime_);
     closeHeaderPanel();
 }
 

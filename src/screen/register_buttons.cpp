@@ -20,7 +20,10 @@ void Startup::cmdD_Click(int Index)
     case CmdD::Conferma:
         // A failed write keeps the register and its edits on the screen, so
         // the operator can confirm again once the cause is gone, or abandon.
-        if (store::WriteRegister(company, ReadScreen(), RegisterRecord, *runtime_))
+        // A change made meanwhile by another workstation is told first (see
+        // store::WriteRegister); the edits stay on the screen unless written.
+        if (store::WriteRegister(company, ReadScreen(), RegisterRecord, Shown, HeaderLinesOnScreen(),
+                                 *runtime_))
             ReturnToCodeField();
         break;
     case CmdD::Uscita:
@@ -70,9 +73,19 @@ void Startup::DeleteRegisterAsked()
         runtime_->SetFocus(c.DicKod);
         return;
     }
-    // A failed delete keeps both rows and the register on the screen.
-    if (store::DeleteRegister(company, RegisterRecord.SspCodice, *runtime_))
+    // A failed delete keeps both rows and the register on the screen, and so
+    // does a register set that the operator keeps after a change made elsewhere.
+    if (store::DeleteRegister(company, RegisterRecord.SspCodice, Shown, *runtime_) !=
+        store::DeleteResult::NotDeleted)
         ReturnToCodeField();
+}
+
+store::HeaderLines Startup::HeaderLinesOnScreen() const
+{
+    store::HeaderLines lines;
+    for (int i = store::Field::FirstHeaderLine; i <= store::Field::LastHeaderLine; ++i)
+        lines[i] = c.Txt[i]->text();
+    return lines;
 }
 
 }  // namespace screen

@@ -75,6 +75,9 @@ void Startup::FindRegister()
         c.DicKod->setEnabled(false);
         ScreenMode = Mode::Variazione;
     }
+    Shown.row.reset();
+    if (ScreenMode == Mode::Variazione)
+        Shown.row = RegisterRecord;
     ShowRegister();
     ShowButtonsForMode();
     c.Label1->setText(ModeCaption[ScreenMode]);

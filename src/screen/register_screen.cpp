@@ -30,7 +30,12 @@ void Startup::ShowRegister()
         runtime_->SetText(c.Txt[i], values.Txt[i]);
     for (int i = Field::FirstHeaderLine; i <= Field::LastHeaderLine; ++i)
         runtime_->SetText(c.Txt[i], QStringLiteral(" "));
-    const store::HeaderLines lines = store::ReadHeaderLines(*company.HeaderCursor, RegisterRecord.SspCodice);
+    bool headerFound = false;
+    const store::HeaderLines lines =
+        store::ReadHeaderLines(*company.HeaderCursor, RegisterRecord.SspCodice, &headerFound);
+    Shown.header.reset();
+    if (headerFound)
+        Shown.header = lines;
     for (int i = Field::FirstHeaderLine; i <= Field::LastHeaderLine; ++i)
         runtime_->SetText(c.Txt[i], lines[i]);
 }

@@ -9,6 +9,7 @@
 #include "store/register_record.h"
 #include "store/screen_values.h"
 #include "store/tables.h"
+#include "store/write_conflicts.h"
 
 #include <QObject>
 #include <QString>
@@ -57,6 +58,7 @@ public:
     void ClearRegister();
     void ShowRegister();
     store::ScreenValues ReadScreen() const;
+    store::HeaderLines HeaderLinesOnScreen() const;
     void ShowButtonsForMode();
 
     // --- Buttons (register_buttons.cpp, header_panel.cpp) ---------------------
@@ -118,6 +120,9 @@ public:
     FormRuntime& runtime() { return *runtime_; }
     store::CompanyDatabase company;
     store::RegisterRecord RegisterRecord;
+    // The register row and header row as they were read for the screen: the
+    // writes compare them with the file so no change made elsewhere is lost.
+    store::ShownVersion Shown;
 
     bool SkipExitCheck = false;
     bool ListHasFocus = false;

@@ -98,7 +98,10 @@ class Database {
 public:
     virtual ~Database() = default;
 
-    // Transactions on the workspace: all or nothing.
+    // Transactions on the workspace: all or nothing. A transaction holds the
+    // other writers off from its begin, so the rows it reads stay as read until
+    // it commits or rolls back (the writes compare them with what the operator
+    // was shown).
     virtual void beginTrans() = 0;
     virtual void commitTrans() = 0;
     virtual void rollback() = 0;

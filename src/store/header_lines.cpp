@@ -4,6 +4,7 @@
 #include "store/history_writer.h"
 #include "store/table_description.h"
 #include "store/skipped_failures.h"
+#include "store/write_conflicts.h"
 
 namespace store {
 
@@ -20,13 +21,13 @@ QString StoredHeaderLine(const QString& text)
     return WithoutTrailingBlanks(text) + QLatin1Char(' ');
 }
 
-HeaderLines ReadHeaderLines(TableCursor& header, const QString& code)
+HeaderLines ReadHeaderLines(TableCursor& header, const QString& code, bool* found)
 {
-    HeaderLines lines;
-    for (int i = Field::FirstHeaderLine; i <= Field::LastHeaderLine; ++i)
-        lines[i] = QStringLiteral(" ");
+    HeaderLines lines = BlankHeaderLines();
     header.setIndex(PrimaryIndex);
     header.seek(QStringLiteral("="), code);
+    if (found)
+        *found = !header.noMatch();
     if (header.noMatch())
         return lines;
     for (int block = 0; block < HeaderColumns::Blocks; ++block) {
@@ -43,12 +44,25 @@ HeaderLines ReadHeaderLines(TableCursor& header, const QString& code)
     return lines;
 }
 
-bool WriteHeader(CompanyDatabase& company, const QString& code, const HeaderLines& lines,
-                 MessageBoxes& boxes)
+HeaderLines BlankHeaderLines()
 {
-    SkippedFailures failures;
-    TableCursor& header = *company.HeaderCursor;
-    failures.run([&] { company.database->beginTrans(); });
+    HeaderLines lines;
+    for (int i = Field::FirstHeaderLine; i <= Field::LastHeaderLine; ++i)
+        lines[i] = QStringLiteral(" ");
+    return lines;
+}
+
+HeaderLines StoredForm(const HeaderLines& lines)
+{
+    HeaderLines stored;
+    for (int i = Field::FirstHeaderLine; i <= Field::LastHeaderLine; ++i)
+        stored[i] = StoredHeaderLine(lines[i]);
+    return stored;
+}
+
+void PutHeaderRow(TableCursor& header, TableCursor* history, const QString& code,
+                  const HeaderLines& lines, SkippedFailures& failures)
+{
     failures.run([&] { header.setIndex(PrimaryIndex); });
     failures.run([&] { header.seek(QStringLiteral("="), code); });
     const TableDescription& table = HeaderTableDescription();
@@ -70,11 +84,65 @@ bool WriteHeader(CompanyDatabase& company, const QString& code, const HeaderLine
             });
     failures.run([&] { after = ReadRow(header, table); });
     failures.run([&] { header.update(); });
+    // The change goes into the history in the same transaction.
     if (failures.lastError() == 0)
-        failures.run([&] {
-            ChangeRecord(company.HistoryCursor.get(), code, HistoryAction::Testata).add(table, before, after);
-        });
-    return FinishWrite(*company.database, failures, WriteHeaderFailed, boxes);
+        failures.run([&] { ChangeRecord(history, code, HistoryAction::Testata).add(table, before, after); });
+}
+
+QString HeaderChangedText(const QString& code, const QStringList& differences)
+{
+    QString text = QStringLiteral("LE TESTATE DEL REGISTRO %1 SONO STATE MODIFICATE DA UN'ALTRA "
+                                  "POSTAZIONE DOPO L'APERTURA.\n")
+                       .arg(code.trimmed());
+    if (!differences.isEmpty())
+        text += QStringLiteral("VALORI DELL'ALTRA POSTAZIONE:\n") + DifferenceLines(differences);
+    return text + HeaderOverwriteQuestion + QLatin1Char('\n') + HeaderNothingWrittenNote;
+}
+
+QString HeaderDeletedText(const QString& code)
+{
+    return QStringLiteral("LE TESTATE DEL REGISTRO %1 SONO STATE CANCELLATE DA UN'ALTRA "
+                          "POSTAZIONE DOPO L'APERTURA.\nLE REINSERISCO CON LE RIGHE A VIDEO?\n")
+               .arg(code.trimmed()) +
+           HeaderNothingWrittenNote;
+}
+
+bool WriteHeader(CompanyDatabase& company, const QString& code, const HeaderLines& lines,
+                 std::optional<HeaderLines>& shown, MessageBoxes& boxes)
+{
+    Database& database = *company.database;
+    TableCursor& header = *company.HeaderCursor;
+    for (;;) {
+        // 1. begin; 2. read the stored row; 3. compare it with the one shown;
+        // 4. add or edit the row with the lines; 5. commit.
+        SkippedFailures failures;
+        std::optional<HeaderLines> stored;
+        failures.run([&] { database.beginTrans(); });
+        failures.run([&] { stored = StoredHeader(header, code); });
+        const Found found = failures.lastError() == 0 ? Compare(shown, stored) : Found::AsShown;
+        if (failures.lastError() == 0 && found == Found::AsShown) {
+            PutHeaderRow(header, company.HistoryCursor.get(), code, lines, failures);
+            if (FinishWrite(database, failures)) {
+                shown = StoredForm(lines);
+                return true;
+            }
+        } else {
+            AbandonWrite(database);
+        }
+        // The transaction is over: the boxes below hold nothing in the file.
+        if (failures.lastError() != 0) {
+            ShowWriteFailure(boxes, WriteHeaderFailed, failures);
+            return false;
+        }
+        const QString text = found == Found::DeletedElsewhere
+            ? HeaderDeletedText(code)
+            : HeaderChangedText(code, HeaderDifferences(shown.value_or(BlankHeaderLines()),
+                                                        stored.value_or(BlankHeaderLines())));
+        if (boxes.MsgBox(text, BoxCode::YesNoExclaimNoDefault, QStringLiteral("MORVANEX - CONFERMA")) !=
+            BoxAnswer::Yes)
+            return false;
+        shown = stored;  // the operator has seen this version
+    }
 }
 
 }  // namespace store

@@ -7,21 +7,48 @@
 
 namespace store {
 
-bool WriteRegister(CompanyDatabase& company, const ScreenValues& screen, RegisterRecord& record,
-                   MessageBoxes& boxes)
-{
+namespace {
+
+// What one write transaction did; it is over (committed or rolled back) by
+// the time the caller reads this.
+struct Attempt {
+    bool done = false;                       // committed
+    Found found = Found::AsShown;            // what the comparison found
+    std::optional<RegisterRecord> storedRow; // the row found, when it differed
+    std::optional<HeaderLines> storedHeader;
     SkippedFailures failures;
+};
+
+QString Code(const QString& code)
+{
+    return code.trimmed();
+}
+
+Attempt TryWriteRegister(CompanyDatabase& company, const ScreenValues& screen,
+                         RegisterRecord& record, const ShownVersion& shown,
+                         const HeaderLines* restoreHeader)
+{
+    Attempt a;
+    Database& database = *company.database;
     TableCursor& cursor = *company.RegisterCursor;
-    failures.run([&] { company.database->beginTrans(); });
-    failures.run([&] { ScreenToRegister(screen, record); });
-    failures.run([&] { cursor.setIndex(PrimaryIndex); });
-    failures.run([&] { cursor.seek(QStringLiteral("="), record.SspCodice); });
+    a.failures.run([&] { database.beginTrans(); });
+    a.failures.run([&] { ScreenToRegister(screen, record); });
+    a.failures.run([&] { a.storedRow = StoredRegister(cursor, record.SspCodice); });
+    if (a.failures.lastError() != 0) {
+        AbandonWrite(database);
+        return a;
+    }
+    a.found = Compare(shown.row, a.storedRow);
+    if (a.found != Found::AsShown) {
+        AbandonWrite(database);
+        return a;
+    }
     // The history of the change: the row as stored, read inside this
     // transaction, against the row as update() writes it.
     const TableDescription& table = RegisterTableDescription();
     Row before, after;
     bool adding = false;
-    failures.run([&] {
+    a.failures.run([&] {
         adding = cursor.noMatch();
         if (adding) {
             cursor.addNew();
@@ -30,32 +57,59 @@ bool WriteRegister(CompanyDatabase& company, const ScreenValues& screen, Registe
             cursor.edit();
         }
     });
-    failures.run([&] { StoreRegister(record, cursor); });
-    failures.run([&] { after = ReadRow(cursor, table); });
-    failures.run([&] { cursor.update(); });
-    if (failures.lastError() == 0)
-        failures.run([&] {
+    a.failures.run([&] { StoreRegister(record, cursor); });
+    a.failures.run([&] { after = ReadRow(cursor, table); });
+    a.failures.run([&] { cursor.update(); });
+    if (a.failures.lastError() == 0)
+        a.failures.run([&] {
             ChangeRecord(company.HistoryCursor.get(), record.SspCodice,
                          adding ? HistoryAction::Inserimento : HistoryAction::Variazione)
                 .add(table, before, after);
         });
-    return FinishWrite(*company.database, failures, WriteRegisterFailed, boxes);
+    // The row as written, read back in the same transaction: the version
+    // shown from now on.
+    a.failures.run([&] { a.storedRow = StoredRegister(cursor, record.SspCodice); });
+    if (restoreHeader) {
+        TableCursor& header = *company.HeaderCursor;
+        a.failures.run([&] { a.storedHeader = StoredHeader(header, record.SspCodice); });
+        if (!a.storedHeader)
+            PutHeaderRow(header, company.HistoryCursor.get(), record.SspCodice, *restoreHeader,
+                         a.failures);
+    }
+    a.done = FinishWrite(database, a.failures);
+    return a;
 }
 
-bool DeleteRegister(CompanyDatabase& company, const QString& code, MessageBoxes& boxes)
+Attempt TryDeleteRegister(CompanyDatabase& company, const QString& code, const ShownVersion& shown)
 {
-    SkippedFailures failures;
+    Attempt a;
+    Database& database = *company.database;
+    TableCursor& registers = *company.RegisterCursor;
+    TableCursor& header = *company.HeaderCursor;
     ChangeRecord history(company.HistoryCursor.get(), code, HistoryAction::Cancellazione);
-    failures.run([&] { company.database->beginTrans(); });
-    failures.run([&] {
-        const Row before = ReadRow(*company.RegisterCursor, RegisterTableDescription());
-        company.RegisterCursor->deleteRow();
+    a.failures.run([&] { database.beginTrans(); });
+    a.failures.run([&] { a.storedHeader = StoredHeader(header, code); });
+    a.failures.run([&] { a.storedRow = StoredRegister(registers, code); });
+    if (a.failures.lastError() != 0) {
+        AbandonWrite(database);
+        return a;
+    }
+    a.found = Compare(shown.row, a.storedRow);
+    if (a.found == Found::AsShown && Compare(shown.header, a.storedHeader) != Found::AsShown)
+        a.found = Found::ChangedElsewhere;
+    if (a.found != Found::AsShown) {
+        AbandonWrite(database);
+        return a;
+    }
+    // The rows as stored, read inside this transaction, go into the history
+    // as one change.
+    a.failures.run([&] {
+        const Row before = ReadRow(registers, RegisterTableDescription());
+        registers.deleteRow();
         history.add(RegisterTableDescription(), before, {});
     });
-    if (failures.lastError() == 0) {
-        failures.run([&] {
-            TableCursor& header = *company.HeaderCursor;
-            header.setIndex(PrimaryIndex);
+    if (a.storedHeader)
+        a.failures.run([&] {
             header.seek(QStringLiteral("="), code);
             if (!header.noMatch()) {
                 const Row before = ReadRow(header, HeaderTableDescription());
@@ -63,8 +117,126 @@ bool DeleteRegister(CompanyDatabase& company, const QString& code, MessageBoxes&
                 history.add(HeaderTableDescription(), before, {});
             }
         });
+    a.done = FinishWrite(database, a.failures);
+    return a;
+}
+
+QStringList Differences(const ShownVersion& shown, const Attempt& a)
+{
+    QStringList lines;
+    if (shown.row && a.storedRow)
+        lines << RegisterDifferences(*shown.row, *a.storedRow);
+    if (a.storedHeader || shown.header)
+        lines << HeaderDifferences(shown.header.value_or(BlankHeaderLines()),
+                                   a.storedHeader.value_or(BlankHeaderLines()));
+    return lines;
+}
+
+}  // namespace
+
+QString RegisterChangedText(const QString& code, const QStringList& differences, const QString& question)
+{
+    QString text = QStringLiteral("IL REGISTRO %1 E' STATO MODIFICATO DA UN'ALTRA POSTAZIONE DOPO L'APERTURA.\n")
+                       .arg(Code(code));
+    if (!differences.isEmpty())
+        text += QStringLiteral("VALORI DELL'ALTRA POSTAZIONE:\n") + DifferenceLines(differences);
+    return text + question;
+}
+
+QString RegisterDeletedText(const QString& code)
+{
+    return QStringLiteral("IL REGISTRO %1 E' STATO CANCELLATO DA UN'ALTRA POSTAZIONE DOPO L'APERTURA.\n"
+                          "LO REINSERISCO CON I DATI A VIDEO E LE SUE TESTATE?\n")
+               .arg(Code(code)) +
+           NothingWrittenNote;
+}
+
+QString RegisterInsertedText(const QString& code)
+{
+    return QStringLiteral("IL REGISTRO %1 E' STATO INSERITO NEL FRATTEMPO DA UN'ALTRA POSTAZIONE: "
+                          "NON VIENE SOSTITUITO.\n"
+                          "I DATI RESTANO A VIDEO; PER VEDERE L'ALTRA VERSIONE PREMERE \"ANNULLA\" "
+                          "E RICHIAMARE IL CODICE.")
+        .arg(Code(code));
+}
+
+QString RegisterAlreadyDeletedText(const QString& code)
+{
+    return QStringLiteral("IL REGISTRO %1 E' GIA' STATO CANCELLATO DA UN'ALTRA POSTAZIONE.").arg(Code(code));
+}
+
+bool WriteRegister(CompanyDatabase& company, const ScreenValues& screen, RegisterRecord& record,
+                   ShownVersion& shown, const HeaderLines& headerOnScreen, MessageBoxes& boxes)
+{
+    bool restoreHeader = false;
+    for (;;) {
+        const Attempt a = TryWriteRegister(company, screen, record, shown,
+                                           restoreHeader ? &headerOnScreen : nullptr);
+        // The transaction is over: the boxes below hold nothing in the file.
+        if (a.done) {
+            shown.row = a.storedRow;
+            if (restoreHeader && !a.storedHeader)
+                shown.header = StoredForm(headerOnScreen);
+            return true;
+        }
+        if (a.failures.lastError() != 0) {
+            ShowWriteFailure(boxes, WriteRegisterFailed, a.failures);
+            return false;
+        }
+        switch (a.found) {
+        case Found::ChangedElsewhere:
+            if (boxes.MsgBox(RegisterChangedText(record.SspCodice,
+                                                 RegisterDifferences(*shown.row, *a.storedRow),
+                                                 OverwriteQuestion + QLatin1Char('\n') + NothingWrittenNote),
+                             BoxCode::YesNoExclaimNoDefault, ConfirmTitle) != BoxAnswer::Yes)
+                return false;
+            shown.row = a.storedRow;  // the operator has seen this version
+            break;
+        case Found::DeletedElsewhere:
+            if (boxes.MsgBox(RegisterDeletedText(record.SspCodice), BoxCode::YesNoExclaimNoDefault,
+                             ConfirmTitle) != BoxAnswer::Yes)
+                return false;
+            // Written again as a new set; its header lines come back from the
+            // screen unless another workstation has stored some meanwhile.
+            shown.row.reset();
+            restoreHeader = shown.header.has_value();
+            break;
+        case Found::InsertedElsewhere:
+            boxes.MsgBox(RegisterInsertedText(record.SspCodice), BoxCode::OkOnly);
+            return false;
+        case Found::AsShown:
+            return false;
+        }
     }
-    return FinishWrite(*company.database, failures, DeleteRegisterFailed, boxes);
+}
+
+DeleteResult DeleteRegister(CompanyDatabase& company, const QString& code, ShownVersion& shown,
+                            MessageBoxes& boxes)
+{
+    for (;;) {
+        const Attempt a = TryDeleteRegister(company, code, shown);
+        if (a.done)
+            return DeleteResult::Deleted;
+        if (a.failures.lastError() != 0) {
+            ShowWriteFailure(boxes, DeleteRegisterFailed, a.failures);
+            return DeleteResult::NotDeleted;
+        }
+        switch (a.found) {
+        case Found::ChangedElsewhere:
+            if (boxes.MsgBox(RegisterChangedText(code, Differences(shown, a), DeleteAnywayQuestion),
+                             BoxCode::YesNoExclaimNoDefault, ConfirmTitle) != BoxAnswer::Yes)
+                return DeleteResult::NotDeleted;
+            shown.row = a.storedRow;
+            shown.header = a.storedHeader;
+            break;
+        case Found::DeletedElsewhere:
+            boxes.MsgBox(RegisterAlreadyDeletedText(code), BoxCode::OkOnly);
+            return DeleteResult::AlreadyDeleted;
+        case Found::InsertedElsewhere:
+        case Found::AsShown:
+            return DeleteResult::NotDeleted;
+        }
+    }
 }
 
 }  // namespace store

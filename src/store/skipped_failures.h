@@ -28,10 +28,18 @@ private:
     QString lastDescription_;
 };
 
-// Ends a write: on a remembered failure shows `message` once and rolls back;
-// otherwise commits, and a commit that fails is reported the same way.
-// True when committed.
-bool FinishWrite(Database& database, SkippedFailures& failures, const QString& message,
-                 MessageBoxes& boxes);
+// Ends a write transaction: commits when no failure is remembered, otherwise
+// (or when the commit fails) rolls back. True when committed. It shows
+// nothing: a box is opened only once the transaction is over, so no box ever
+// waits with the database held.
+bool FinishWrite(Database& database, SkippedFailures& failures);
+
+// Rolls back a transaction that found it must not write (the file keeps what
+// it held before).
+void AbandonWrite(Database& database);
+
+// The failure box of a write: its own first line, the engine's text on the
+// second, so the operator can tell a lock from a full disk. OK alone.
+void ShowWriteFailure(MessageBoxes& boxes, const QString& message, const SkippedFailures& failures);
 
 }  // namespace store

@@ -64,7 +64,11 @@ public:
     explicit SqliteDatabase(sqlite3* db) : db_(db) {}
     ~SqliteDatabase() override { sqlite3_close_v2(db_); }
 
-    void beginTrans() override { exec("BEGIN"); }
+    // A write transaction takes the file's write lock at its begin (waiting up
+    // to the busy time-out for another program's): what it reads before it
+    // writes cannot change under it, so its comparison with the version shown
+    // to the operator holds until it commits.
+    void beginTrans() override { exec("BEGIN IMMEDIATE"); }
     void commitTrans() override { exec("COMMIT"); }
     void rollback() override
     {
@@ -131,6 +135,10 @@ std::unique_ptr<Database> openDatabase(const QString& path, int busyTimeoutMs)
         throw EngineError(EngineErrorNumber::CannotOpenDatabase, text);
     }
     sqlite3_busy_handler(db, waitForLock, reinterpret_cast<void*>(std::intptr_t(busyTimeoutMs)));
+    // Every commit is on the disk before it is reported: the journal and the
+    // file are synced at each commit, so a power loss keeps every committed
+    // write and the hot journal rolls back the one under way.
+    sqlite3_exec(db, "PRAGMA synchronous = FULL", nullptr, nullptr, nullptr);
     sqlite3_extended_result_codes(db, 0);
     // Reading the schema tells a database from any other file. A lock held by
     // another program is not a failure here: the table opens report it.

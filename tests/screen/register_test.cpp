@@ -204,7 +204,7 @@ TEST_F(StartupFixture, AFailedWriteKeepsTheEditsOnScreenAndASecondConfirmWritesT
     type("NUOVA DESCRIZIONE");
     boxes->expect(BoxAnswer::Ok);
     click(form->c.cmdD[screen::CmdD::Conferma]);
-    EXPECT_EQ(boxes->prompts(), QStringList{"ERRORE NELLA SCRITTURA DEL RECORD"});
+    EXPECT_EQ(boxes->prompts(), QStringList{"ERRORE NELLA SCRITTURA DEL RECORD\nrifiutato"});
     EXPECT_EQ(boxes->seen()[0].code, 0);
     EXPECT_EQ(boxes->seen()[0].title, "Quenvol");
     EXPECT_EQ(column("SspDescrizione", "R1").toString(), "MAGAZZINO NORD");
@@ -227,7 +227,7 @@ TEST_F(StartupFixture, AFailedDeleteKeepsBothRowsAndTheRegister)
     boxes->expect(BoxAnswer::Yes);
     boxes->expect(BoxAnswer::Ok);
     click(form->c.cmdD[screen::CmdD::Elimina]);
-    EXPECT_EQ(boxes->prompts().last(), "ERRORE NELLA CANCELLAZIONE DEL REGISTRO");
+    EXPECT_EQ(boxes->prompts().last(), "ERRORE NELLA CANCELLAZIONE DEL REGISTRO\nrifiutato");
     EXPECT_EQ(column("SspCodice", "R1").toString(), "R1");
     EXPECT_EQ(company.count("TestataRegistriPS"), 1);
     EXPECT_EQ(form->ScreenMode, screen::Mode::Variazione);

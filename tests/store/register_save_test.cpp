@@ -3,6 +3,7 @@
 #include "store/header_lines.h"
 #include "store/register_save.h"
 #include "store/table_description.h"
+#include "store/write_conflicts.h"
 #include "support/scripted_boxes.h"
 #include "support/temp_company.h"
 
@@ -23,8 +24,20 @@ struct Opened {
         OpenHeaderTable(db, boxes);
         OpenDocTypeTable(db, boxes);
     }
+    // The lookup: what is stored for `code` becomes what the screen shows.
+    void show(const QString& code)
+    {
+        shown.row = StoredRegister(*db.RegisterCursor, code);
+        shown.header = StoredHeader(*db.HeaderCursor, code);
+    }
+    bool write(const ScreenValues& screen)
+    {
+        return WriteRegister(db, screen, record, shown, BlankHeaderLines(), boxes);
+    }
     ScriptedBoxes boxes;
     CompanyDatabase db;
+    ShownVersion shown;
+    RegisterRecord record;
 };
 
 ScreenValues screenFor(const QString& code, const QString& description)
@@ -37,23 +50,15 @@ ScreenValues screenFor(const QString& code, const QString& description)
     return screen;
 }
 
-bool seekRegister(CompanyDatabase& db, const QString& code)
-{
-    db.RegisterCursor->setIndex(PrimaryIndex);
-    db.RegisterCursor->seek("=", code);
-    return !db.RegisterCursor->noMatch();
-}
-
 }  // namespace
 
 TEST(RegisterSave, ConfirmAddsThenEditsAndWritesNoHeaderRow)
 {
     TempCompany company;
     Opened o(company);
-    RegisterRecord record;
-    ASSERT_TRUE(WriteRegister(o.db, screenFor("N1", "PRIMA"), record, o.boxes));
+    ASSERT_TRUE(o.write(screenFor("N1", "PRIMA")));
     EXPECT_EQ(company.scalar("SELECT SspDescrizione FROM TabellaSerieSemplificata WHERE SspCodice='N1'"), "PRIMA");
-    ASSERT_TRUE(WriteRegister(o.db, screenFor("N1", "DOPO"), record, o.boxes));
+    ASSERT_TRUE(o.write(screenFor("N1", "DOPO")));
     EXPECT_EQ(company.count(RegisterTable), 1);
     EXPECT_EQ(company.scalar("SELECT SspDescrizione FROM TabellaSerieSemplificata").toString(), "DOPO");
     EXPECT_EQ(company.count(HeaderTable), 0);
@@ -66,16 +71,16 @@ TEST(RegisterSave, AFailedWriteIsShownOnceAndRolledBack)
     company.exec("CREATE TRIGGER refuse BEFORE UPDATE ON TabellaSerieSemplificata "
                  "BEGIN SELECT RAISE(ABORT, 'rifiutato'); END");
     Opened o(company);
+    o.show("R1");
     o.boxes.expect(BoxAnswer::Ok);
-    RegisterRecord record;
-    EXPECT_FALSE(WriteRegister(o.db, screenFor("R1", "CAMBIATA"), record, o.boxes));
-    EXPECT_EQ(o.boxes.prompts(), QStringList{"ERRORE NELLA SCRITTURA DEL RECORD"});
+    EXPECT_FALSE(o.write(screenFor("R1", "CAMBIATA")));
+    EXPECT_EQ(o.boxes.prompts(), QStringList{"ERRORE NELLA SCRITTURA DEL RECORD\nrifiutato"});
     EXPECT_EQ(o.boxes.seen()[0].code, 0);
     EXPECT_EQ(company.scalar("SELECT SspDescrizione FROM TabellaSerieSemplificata").toString(), "ORIGINALE");
 
     // Once the cause is gone the same write goes through.
     company.exec("DROP TRIGGER refuse");
-    EXPECT_TRUE(WriteRegister(o.db, screenFor("R1", "CAMBIATA"), record, o.boxes));
+    EXPECT_TRUE(o.write(screenFor("R1", "CAMBIATA")));
     EXPECT_EQ(company.scalar("SELECT SspDescrizione FROM TabellaSerieSemplificata").toString(), "CAMBIATA");
 }
 
@@ -87,8 +92,7 @@ TEST(RegisterSave, AValueThatCannotBeConvertedFailsTheWrite)
     ScreenValues screen = screenFor("R9", "X");
     screen.Txt[23] = "99999999999";  // beyond a 32-bit number
     o.boxes.expect(BoxAnswer::Ok);
-    RegisterRecord record;
-    EXPECT_FALSE(WriteRegister(o.db, screen, record, o.boxes));
+    EXPECT_FALSE(o.write(screen));
     EXPECT_EQ(company.count(RegisterTable), 0);
 }
 
@@ -96,14 +100,14 @@ TEST(RegisterSave, DeleteRemovesTheRowAndItsHeaderRowOrTheRowAlone)
 {
     TempCompany company(true);  // R1 has a header row, R2 has none
     Opened o(company);
-    ASSERT_TRUE(seekRegister(o.db, "R1"));
-    EXPECT_TRUE(DeleteRegister(o.db, "R1", o.boxes));
+    o.show("R1");
+    EXPECT_EQ(DeleteRegister(o.db, "R1", o.shown, o.boxes), DeleteResult::Deleted);
     EXPECT_EQ(company.scalar("SELECT count(*) FROM TabellaSerieSemplificata WHERE SspCodice='R1'").toInt(), 0);
     EXPECT_EQ(company.count(HeaderTable), 0);
 
     const int before = company.count(RegisterTable);
-    ASSERT_TRUE(seekRegister(o.db, "R2"));
-    EXPECT_TRUE(DeleteRegister(o.db, "R2", o.boxes));
+    o.show("R2");
+    EXPECT_EQ(DeleteRegister(o.db, "R2", o.shown, o.boxes), DeleteResult::Deleted);
     EXPECT_EQ(company.count(RegisterTable), before - 1);
 }
 
@@ -114,10 +118,10 @@ TEST(RegisterSave, AFailedDeleteKeepsBothRows)
                  "BEGIN SELECT RAISE(ABORT, 'rifiutato'); END");
     Opened o(company);
     const int registers = company.count(RegisterTable);
-    ASSERT_TRUE(seekRegister(o.db, "R1"));
+    o.show("R1");
     o.boxes.expect(BoxAnswer::Ok);
-    EXPECT_FALSE(DeleteRegister(o.db, "R1", o.boxes));
-    EXPECT_EQ(o.boxes.prompts(), QStringList{"ERRORE NELLA CANCELLAZIONE DEL REGISTRO"});
+    EXPECT_EQ(DeleteRegister(o.db, "R1", o.shown, o.boxes), DeleteResult::NotDeleted);
+    EXPECT_EQ(o.boxes.prompts(), QStringList{"ERRORE NELLA CANCELLAZIONE DEL REGISTRO\nrifiutato"});
     EXPECT_EQ(company.count(RegisterTable), registers);
     EXPECT_EQ(company.count(HeaderTable), 1);
 }
@@ -131,7 +135,8 @@ TEST(HeaderLines, WrittenWithOneTrailingBlankAndReadBackWithNullLinesBlank)
         lines[i] = " ";
     lines[2] = "ABC   ";
     lines[21] = "MITTENTE";
-    ASSERT_TRUE(WriteHeader(o.db, "NEW", lines, o.boxes));
+    std::optional<HeaderLines> shown;
+    ASSERT_TRUE(WriteHeader(o.db, "NEW", lines, shown, o.boxes));
     EXPECT_EQ(company.scalar("SELECT TpsRigA1 FROM TestataRegistriPS WHERE TpsCodice='NEW'").toString(), "ABC ");
     EXPECT_EQ(company.scalar("SELECT TpsRigP5 FROM TestataRegistriPS").toString(), "MITTENTE ");
     EXPECT_EQ(company.scalar("SELECT TpsRigD1 FROM TestataRegistriPS").toString(), " ");
@@ -158,8 +163,9 @@ TEST(HeaderLines, AFailedHeaderWriteIsShownAndLeavesTheRowAsItWas)
     HeaderLines lines;
     for (int i = 2; i <= 21; ++i)
         lines[i] = "NUOVA";
+    o.show("R1");
     o.boxes.expect(BoxAnswer::Ok);
-    EXPECT_FALSE(WriteHeader(o.db, "R1", lines, o.boxes));
-    EXPECT_EQ(o.boxes.prompts(), QStringList{"ERRORE NELLA SCRITTURA DELLA TESTATA"});
+    EXPECT_FALSE(WriteHeader(o.db, "R1", lines, o.shown.header, o.boxes));
+    EXPECT_EQ(o.boxes.prompts(), QStringList{"ERRORE NELLA SCRITTURA DELLA TESTATA\nrifiutato"});
     EXPECT_EQ(company.scalar("SELECT TpsRigA1 FROM TestataRegistriPS"), before);
 }

@@ -8,6 +8,8 @@ namespace testing_support {
 int ScriptedBoxes::MsgBox(const QString& prompt, int code, const QString& title)
 {
     seen_.push_back({prompt, code, title});
+    if (whileOpen)
+        whileOpen(seen_.back());
     if (answers_.empty()) {
         ADD_FAILURE() << "unexpected message box: " << prompt.toStdString()
                       << " (code " << code << ", title " << title.toStdString() << ")";

@@ -8,6 +8,7 @@
 #include <QStringList>
 
 #include <deque>
+#include <functional>
 
 namespace testing_support {
 
@@ -26,6 +27,8 @@ public:
     const std::deque<SeenBox>& seen() const { return seen_; }
     QStringList prompts() const;
     bool allAnswered() const { return answers_.empty(); }
+    // Runs while each box stands open, before it is answered.
+    std::function<void(const SeenBox&)> whileOpen;
 
 private:
     std::deque<int> answers_;

@@ -1,0 +1,175 @@
+// Two workstations on one register set: a change, a delete or an insert made
+// by one is told to the other, never lost or replaced untold; and no box ever
+// stands open with the database held (a third connection that does not wait
+// writes while every box is open).
+#include "two_sessions.h"
+
+#include <gtest/gtest.h>
+
+using namespace store;
+using store_tests::Seed;
+using store_tests::Session;
+
+namespace {
+
+class TwoOperators : public testing::TestWithParam<store_tests::EngineUnderTest> {
+protected:
+    void SetUp() override
+    {
+        company = GetParam().makeCompany();
+        probe = std::make_unique<Session>(*company, 0);
+    }
+    // A workstation whose every box checks that the database is free.
+    std::unique_ptr<Session> workstation()
+    {
+        auto session = std::make_unique<Session>(*company);
+        session->boxes.whileOpen = [this](const testing_support::SeenBox& box) {
+            EXPECT_NO_THROW({
+                probe->db.database->beginTrans();
+                probe->db.database->commitTrans();
+            }) << "the database is held while this box is open: " << box.prompt.toStdString();
+        };
+        return session;
+    }
+    std::unique_ptr<store_tests::CompanyUnderTest> company;
+    std::unique_ptr<Session> probe;
+};
+
+}  // namespace
+
+TEST_P(TwoOperators, AChangeMadeElsewhereIsToldWithItsValueAndWrittenOverOnlyWhenChosen)
+{
+    Seed(*company, "R1", "VECCHIA");
+    auto a = workstation();
+    auto b = workstation();
+    ScreenValues onA = a->open("R1");
+    ScreenValues onB = b->open("R1");
+    onA.Txt[1] = "NUOVA DI A";
+    ASSERT_TRUE(a->confirm(onA));
+
+    onB.Txt[23] = "77";  // B changes only a number
+    b->boxes.expect(BoxAnswer::No);
+    EXPECT_FALSE(b->confirm(onB));
+    ASSERT_EQ(b->boxes.seen().size(), 1u);
+    EXPECT_EQ(b->boxes.seen()[0].code, BoxCode::YesNoExclaimNoDefault);
+    EXPECT_TRUE(b->boxes.seen()[0].prompt.contains("MODIFICATO DA UN'ALTRA POSTAZIONE"));
+    EXPECT_TRUE(b->boxes.seen()[0].prompt.contains("DESCRIZIONE: \"NUOVA DI A\""));
+    EXPECT_FALSE(b->boxes.seen()[0].prompt.contains("ULT. CRONOL."));  // B's own edit is no difference
+    EXPECT_EQ(probe->storedRow("R1")->SspDescrizione, "NUOVA DI A");
+    EXPECT_EQ(probe->storedRow("R1")->Registers[Arrivi].Cron, 0);
+
+    // Asked again, B chooses to write its screen over A's version.
+    b->boxes.expect(BoxAnswer::Yes);
+    EXPECT_TRUE(b->confirm(onB));
+    EXPECT_EQ(probe->storedRow("R1")->SspDescrizione, "VECCHIA");
+    EXPECT_EQ(probe->storedRow("R1")->Registers[Arrivi].Cron, 77);
+}
+
+TEST_P(TwoOperators, ASetDeletedElsewhereIsToldAndWrittenAgainWithItsHeaderLinesOnlyWhenChosen)
+{
+    Seed(*company, "R2", "DA CANCELLARE", "TESTATA DI R2");
+    auto a = workstation();
+    auto b = workstation();
+    a->open("R2");
+    ScreenValues onB = b->open("R2");
+    ASSERT_EQ(a->remove(), DeleteResult::Deleted);
+
+    onB.Txt[1] = "CAMBIATA DA B";
+    b->boxes.expect(BoxAnswer::No);
+    EXPECT_FALSE(b->confirm(onB));
+    EXPECT_TRUE(b->boxes.prompts().at(0).contains("CANCELLATO DA UN'ALTRA POSTAZIONE"));
+    EXPECT_FALSE(probe->storedRow("R2"));
+
+    b->boxes.expect(BoxAnswer::Yes);
+    EXPECT_TRUE(b->confirm(onB));
+    EXPECT_EQ(probe->storedRow("R2")->SspDescrizione, "CAMBIATA DA B");
+    ASSERT_TRUE(probe->storedHeader("R2"));
+    EXPECT_EQ(probe->storedHeader("R2")->at(2), "TESTATA DI R2 ");
+}
+
+TEST_P(TwoOperators, ACodeInsertedElsewhereIsToldAndNeverReplaced)
+{
+    auto a = workstation();
+    auto b = workstation();
+    ScreenValues onA = a->open("NUOVO");
+    ScreenValues onB = b->open("NUOVO");
+    onA.Txt[1] = "DI A";
+    ASSERT_TRUE(a->confirm(onA));
+    onB.Txt[1] = "DI B";
+    b->boxes.expect(BoxAnswer::Ok);
+    EXPECT_FALSE(b->confirm(onB));
+    EXPECT_TRUE(b->boxes.prompts().at(0).contains("INSERITO NEL FRATTEMPO"));
+    EXPECT_EQ(probe->storedRow("NUOVO")->SspDescrizione, "DI A");
+}
+
+TEST_P(TwoOperators, HeaderLinesChangedElsewhereAreToldLineByLine)
+{
+    Seed(*company, "R1", "X", "PRIMA");
+    auto a = workstation();
+    auto b = workstation();
+    a->open("R1");
+    b->open("R1");
+    HeaderLines linesOfA = a->headerOnScreen;
+    linesOfA[2] = "DI A";
+    ASSERT_TRUE(a->confirmHeader(linesOfA));
+
+    HeaderLines linesOfB = b->headerOnScreen;
+    linesOfB[3] = "DI B";
+    b->boxes.expect(BoxAnswer::No);
+    EXPECT_FALSE(b->confirmHeader(linesOfB));
+    EXPECT_TRUE(b->boxes.prompts().at(0).contains("TESTATA ARRIVI RIGA 1: \"DI A\""));
+    EXPECT_EQ(probe->storedHeader("R1")->at(3), " ");
+
+    b->boxes.expect(BoxAnswer::Yes);
+    EXPECT_TRUE(b->confirmHeader(linesOfB));
+    EXPECT_EQ(probe->storedHeader("R1")->at(2), "PRIMA ");
+    EXPECT_EQ(probe->storedHeader("R1")->at(3), "DI B ");
+}
+
+TEST_P(TwoOperators, TheDeleteOfASetChangedOrDeletedElsewhereIsTold)
+{
+    Seed(*company, "R1", "VECCHIA");
+    auto a = workstation();
+    auto b = workstation();
+    ScreenValues onA = a->open("R1");
+    b->open("R1");
+    onA.Txt[1] = "NUOVA DI A";
+    ASSERT_TRUE(a->confirm(onA));
+
+    b->boxes.expect(BoxAnswer::No);
+    EXPECT_EQ(b->remove(), DeleteResult::NotDeleted);
+    EXPECT_TRUE(b->boxes.prompts().at(0).contains("LO CANCELLO LO STESSO?"));
+    EXPECT_TRUE(probe->storedRow("R1"));
+
+    a->open("R1");
+    ASSERT_EQ(a->remove(), DeleteResult::Deleted);
+    b->boxes.expect(BoxAnswer::Ok);
+    EXPECT_EQ(b->remove(), DeleteResult::AlreadyDeleted);
+    EXPECT_TRUE(b->boxes.prompts().at(1).contains("GIA' STATO CANCELLATO"));
+}
+
+TEST_P(TwoOperators, AFailedWriteIsRolledBackBeforeItsBoxAndTheBoxGivesTheEngineText)
+{
+    auto a = workstation();
+    ScreenValues screen = a->open("R9");
+    screen.Txt[23] = "99999999999";  // beyond the field's 32-bit number
+    bool otherWrote = false;
+    a->boxes.whileOpen = [&](const testing_support::SeenBox&) {
+        Session other(*company, 0);  // does not wait for a lock
+        ScreenValues onOther = other.open("ALTRO");
+        otherWrote = other.confirm(onOther);
+    };
+    a->boxes.expect(BoxAnswer::Ok);
+    EXPECT_FALSE(a->confirm(screen));
+    EXPECT_TRUE(otherWrote);
+    const QStringList lines = a->boxes.prompts().at(0).split('\n');
+    ASSERT_EQ(lines.size(), 2);
+    EXPECT_EQ(lines[0], WriteRegisterFailed);
+    EXPECT_FALSE(lines[1].trimmed().isEmpty());
+    EXPECT_FALSE(probe->storedRow("R9"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Engines, TwoOperators, testing::ValuesIn(store_tests::EnginesUnderTest()),
+                         [](const testing::TestParamInfo<store_tests::EngineUnderTest>& info) {
+                             return info.param.name;
+                         });

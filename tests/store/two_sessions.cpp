@@ -1,0 +1,83 @@
+// Sessions on one company database and the engines they run on.
+#include "two_sessions.h"
+
+
+#include <gtest/gtest.h>
+
+namespace store_tests {
+
+std::unique_ptr<store::Database> SqliteCompany::connect(int busyTimeoutMs)
+{
+    return store::openDatabase(file_.databasePath(), busyTimeoutMs);
+}
+
+std::vector<EngineUnderTest> EnginesUnderTest()
+{
+    return {{"SQLite", [] { return std::make_unique<SqliteCompany>(); }}};
+}
+
+Session::Session(CompanyUnderTest& company, int busyTimeoutMs) : db(company.connect(busyTimeoutMs))
+{
+    store::OpenRegisterTable(db, boxes);
+    store::OpenHeaderTable(db, boxes);
+    store::OpenDocTypeTable(db, boxes);
+}
+
+store::ScreenValues Session::open(const QString& wanted)
+{
+    code = wanted;
+    record = store::RegisterRecord();
+    record.SspCodice = wanted;
+    store::ClearRegister(record);
+    shown.row = store::StoredRegister(*db.RegisterCursor, wanted);
+    if (shown.row)
+        record = *shown.row;
+    bool found = false;
+    headerOnScreen = store::ReadHeaderLines(*db.HeaderCursor, wanted, &found);
+    shown.header.reset();
+    if (found)
+        shown.header = headerOnScreen;
+    return store::RegisterToScreen(record);
+}
+
+bool Session::confirm(const store::ScreenValues& screen)
+{
+    return store::WriteRegister(db, screen, record, shown, headerOnScreen, boxes);
+}
+
+bool Session::confirmHeader(const store::HeaderLines& lines)
+{
+    headerOnScreen = lines;
+    return store::WriteHeader(db, code, lines, shown.header, boxes);
+}
+
+store::DeleteResult Session::remove()
+{
+    return store::DeleteRegister(db, code, shown, boxes);
+}
+
+std::optional<store::RegisterRecord> Session::storedRow(const QString& wanted)
+{
+    return store::StoredRegister(*db.RegisterCursor, wanted);
+}
+
+std::optional<store::HeaderLines> Session::storedHeader(const QString& wanted)
+{
+    return store::StoredHeader(*db.HeaderCursor, wanted);
+}
+
+void Seed(CompanyUnderTest& company, const QString& code, const QString& description,
+          const QString& header)
+{
+    Session seeder(company);
+    store::ScreenValues screen = seeder.open(code);
+    screen.Txt[1] = description;
+    ASSERT_TRUE(seeder.confirm(screen));
+    if (!header.isEmpty()) {
+        store::HeaderLines lines = store::BlankHeaderLines();
+        lines[2] = header;
+        ASSERT_TRUE(seeder.confirmHeader(lines));
+    }
+}
+
+}  // namespace store_tests

@@ -1,6 +1,7 @@
 // quenvol-admin init: a new company database, with or without demonstration data.
 #include "admin_command.h"
 #include "company_file.h"
+#include "store/company_code.h"
 
 #include <QDir>
 
@@ -28,8 +29,10 @@ int RunInit(const QStringList& arguments)
         return admin::ExitOk;
     QStringList rest = arguments;
     const bool demo = rest.removeAll(QStringLiteral("--demo")) > 0;
-    if (rest.size() != 2 || rest[1].isEmpty() || rest[1].contains(QLatin1Char('/')))
+    if (rest.size() != 2 || rest[1].isEmpty())
         return admin::UsageError(Init);
+    if (const QString problem = store::CompanyCodeProblem(rest[1]); !problem.isEmpty())
+        return admin::Fail(problem);
     const QString path = QDir(rest[0]).filePath(rest[1] + QStringLiteral("/quelda.mdb"));
     QString error = company_file::CreateCompanyDatabase(path);
     if (error.isEmpty() && demo)

@@ -46,6 +46,16 @@ char AnsiByte(char32_t ucs)
 }
 
 // --- Parsing ----------------------------------------------------------------
+// The UTF-8 byte-order mark some Windows editors put at the start of a file on
+// saving. It is not part of the first line: reading skips it, writing keeps it.
+constexpr char ByteOrderMark[] = "\xEF\xBB\xBF";
+constexpr qsizetype ByteOrderMarkSize = 3;
+
+qsizetype ContentStart(const QByteArray& content)
+{
+    return content.startsWith(ByteOrderMark) ? ByteOrderMarkSize : 0;
+}
+
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
 QByteArray TrimBlanks(const QByteArray& text)
@@ -79,7 +89,7 @@ struct Line {
 std::vector<Line> ParseLines(const QByteArray& content)
 {
     std::vector<Line> lines;
-    qsizetype pos = 0;
+    qsizetype pos = ContentStart(content);
     while (pos < content.size()) {
         Line line;
         line.begin = pos;
@@ -316,6 +326,10 @@ bool WriteProfileValue(const QString& file, const QByteArray& section,
     if (!read)
         return false;  // never replace a file we could not read
     QByteArray content = *read;
+    // A last line ended by a bare CR: complete its break, or a key added after
+    // it would be glued onto it (and neither could be read back).
+    if (content.endsWith('\r'))
+        content += '\n';
 
     const qsizetype firstBreak = content.indexOf('\n');
     const QByteArray eol = firstBreak > 0 && content[firstBreak - 1] == '\r' ? "\r\n" : "\n";
@@ -325,7 +339,7 @@ bool WriteProfileValue(const QString& file, const QByteArray& section,
     qsizetype s = FindSection(lines, sectionName);
     if (s < 0) {
         updated = content;
-        if (!updated.isEmpty() && !updated.endsWith('\n'))
+        if (updated.size() > ContentStart(updated) && !updated.endsWith('\n'))
             updated += eol;
         updated += '[' + sectionName + ']' + eol + keyName + '=' + value + eol;
     } else {
@@ -349,7 +363,7 @@ bool WriteProfileValue(const QString& file, const QByteArray& section,
                           + content.mid(after.next);
         }
     }
-    if (!missing && updated == content)
+    if (!missing && updated == *read)
         return true;
     return ReplaceFile(path, updated);
 }

@@ -9,6 +9,7 @@
 #include "shell/profile.h"
 #include "shell/sub_routines.h"
 #include "shell/user_settings.h"
+#include "store/company_code.h"
 #include "store/jet_signature.h"
 #include "version.h"
 
@@ -74,6 +75,14 @@ void Startup::Form_Load()
                             QLocale().toString(QDate::currentDate(), QLocale::LongFormat) +
                             QLatin1Char(')'));
     shell::CompanyCode = shell::ReadIni(shell::IniFile, QStringLiteral("BASE"), QStringLiteral("DITTA"));
+    // A code that would lead outside the data folder is refused before any
+    // folder is created or file opened; activation then ends the program.
+    if (const QString problem = store::CompanyCodeProblem(shell::CompanyCode); !problem.isEmpty()) {
+        shell::MessageText = problem;
+        shell::Answer = runtime_->MsgBox(shell::MessageText, store::BoxCode::OkCritical,
+                                         QStringLiteral("MORVANEX - ERRORE"));
+        return;
+    }
     shell::DataDir = shell::ReadIni(shell::IniFile, QStringLiteral("PATH"), QStringLiteral("DIRINI"));
     if (shell::DataDir.trimmed().isEmpty())
         shell::DataDir = shell::CurrentDriveRoot();

@@ -99,6 +99,23 @@ TEST_F(StartupFixture, AJetFileNamesTheImportCommandAndIsLeftAsItIs)
     EXPECT_EQ(file.readAll(), before);
 }
 
+TEST_F(StartupFixture, ACompanyCodeLeadingOutOfTheDataFolderIsRefusedBeforeAnyFileIsTouched)
+{
+    for (const QString code : {"..", ".", "../../x", "A/B"}) {
+        const QString dataDir = company.folder() + "/nuova/";
+        WriteIni(code, dataDir);
+        boxes->expect(BoxAnswer::Ok);
+        Load();
+        EXPECT_TRUE(boxes->prompts().last().startsWith("CODICE SOCIETA' NON VALIDO")) << code.toStdString();
+        EXPECT_FALSE(QDir(dataDir).exists());
+        EXPECT_FALSE(form->company.database);
+        form->Show();  // activation ends the program
+        EXPECT_EQ(endings, 1);
+        endings = 0;
+        form.reset();
+    }
+}
+
 TEST_F(StartupFixture, AMissingDocumentTypeTableEndsAtActivationWithoutRecording)
 {
     company.exec("DROP TABLE TabellaDocScorta");

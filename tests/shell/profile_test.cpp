@@ -136,6 +136,26 @@ TEST_F(ProfileTest, WriteHandlesAFileWithoutFinalLineBreak)
     EXPECT_EQ(get(), "[A]\nx=1\ny=2\n[B]\nz=3\n");
 }
 
+TEST_F(ProfileTest, ALastLineEndedByABareCarriageReturnKeepsEveryKeyReadable)
+{
+    put("[BASE]\r\nDITTA=CO1\r");
+    WriteIni(path(), "BASE", "UTENTE", "MARIO");
+    EXPECT_EQ(ReadIni(path(), "BASE", "DITTA"), "CO1");
+    EXPECT_EQ(ReadIni(path(), "BASE", "UTENTE"), "MARIO");
+    put("[BASE]\r\nDITTA=CO1\r");
+    WriteIni(path(), "ALTRA", "K", "V");
+    EXPECT_EQ(ReadIni(path(), "BASE", "DITTA"), "CO1");
+    EXPECT_EQ(ReadIni(path(), "ALTRA", "K"), "V");
+}
+
+TEST_F(ProfileTest, AByteOrderMarkIsSkippedOnReadingAndKeptOnWriting)
+{
+    put("\xEF\xBB\xBF[BASE]\r\nDITTA=CO1\r\n");
+    EXPECT_EQ(ReadIni(path(), "BASE", "DITTA"), "CO1");
+    WriteIni(path(), "BASE", "DITTA", "CO2");
+    EXPECT_EQ(get(), "\xEF\xBB\xBF[BASE]\r\nDITTA=CO2\r\n");
+}
+
 TEST_F(ProfileTest, WriteCreatesFileAndSection)
 {
     WriteIni(path(), "Pavoxa", "HANDLE", "4242");

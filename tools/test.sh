@@ -27,10 +27,30 @@ check_package() {
   tests/package/check_package.sh "$deb"
 }
 
+# The libFuzzer targets, built with clang, AddressSanitizer and
+# UndefinedBehaviorSanitizer, each run for a short while from its seed corpus
+# (what they find goes to a temporary folder, not into the repository).
+run_fuzz() {
+  local dir=build-fuzz seconds=${QUENVOL_FUZZ_SECONDS:-50}
+  cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
+        -DQUENVOL_FUZZ=ON -DQUENVOL_TESTS=OFF -DQUENVOL_BENCH=OFF
+  cmake --build "$dir" -j "$jobs" --target fuzz_profile fuzz_cp1252 fuzz_numbers
+  local target found
+  for target in profile cp1252 numbers; do
+    found=$(mktemp -d)
+    "$dir/tests/fuzz/fuzz_$target" -max_total_time="$seconds" -print_final_stats=1 -detect_leaks=0 \
+        "$found" "tests/fuzz/corpus/$target"
+    rm -rf "$found"
+  done
+}
+
 run_suite build-tests -DCMAKE_BUILD_TYPE=RelWithDebInfo
 check_package build-tests
 if [ "${QUENVOL_SKIP_SANITIZERS:-0}" != 1 ]; then
   export ASAN_OPTIONS=detect_leaks=0
   export UBSAN_OPTIONS=print_stacktrace=1
   run_suite build-sanitize -DCMAKE_BUILD_TYPE=Debug -DQUENVOL_SANITIZE=ON -DQUENVOL_BENCH=OFF
+fi
+if [ "${QUENVOL_SKIP_FUZZ:-0}" != 1 ]; then
+  run_fuzz
 fi

@@ -58,7 +58,7 @@ bool parseLocaleNumber(const QString& text, double* number)
     bool ok = false;
     *number = locale.toDouble(text, &ok);
     if (ok)
-        return true;
+        return std::isfinite(*number);  // "inf" and "nan" are no amounts
     // Thousands separators in places the strict parser refuses ("1.2345,0").
     QString plain = text;
     plain.remove(locale.groupSeparator());
@@ -139,6 +139,9 @@ QString FormatAmount(double amount)
     // it loses change the amount that is saved: a larger amount is shown
     // without the thousands separators, which keeps every figure.
     constexpr int AmountFieldLength = 16;
+    // An amount that rounds to nothing is shown as "0,00", never as "-0,00".
+    if (std::fabs(amount) < 0.005)
+        amount = 0;
     QLocale locale;
     locale.setNumberOptions(locale.numberOptions() & ~QLocale::OmitGroupSeparator);
     const QString grouped = locale.toString(amount, 'f', 2);

@@ -90,12 +90,16 @@ int main(int argc, char** argv)
             company->db.RegisterCursor->setIndex(store::PrimaryIndex);
             company->db.RegisterCursor->seek("=", code);
             store::LoadRegister(*company->db.RegisterCursor, record);
+            store::ShownVersion shown;
+            shown.row = store::StoredRegister(*company->db.RegisterCursor, code);
+            shown.header = store::StoredHeader(*company->db.HeaderCursor, code);
             record.SspDescrizione = QStringLiteral("DESCRIZIONE %1").arg(i);
             record.SspUltimoCarico = i;
             const store::ScreenValues screen = store::RegisterToScreen(record);
             QElapsedTimer timer;
             timer.start();
-            if (!store::WriteRegister(company->db, screen, record, company->boxes))
+            if (!store::WriteRegister(company->db, screen, record, shown, store::BlankHeaderLines(),
+                                      company->boxes))
                 fail("write failed");
             if (i >= 10)
                 times[k].push_back(double(timer.nsecsElapsed()) / 1e6);

@@ -29,11 +29,6 @@ struct Opened {
     CompanyDatabase db;
 };
 
-ScreenValues screenOf(const RegisterRecord& record)
-{
-    return RegisterToScreen(record);
-}
-
 RegisterRecord blank(const QString& code, const QString& description)
 {
     RegisterRecord record;
@@ -50,6 +45,29 @@ bool seek(CompanyDatabase& db, const QString& code)
     return !db.RegisterCursor->noMatch();
 }
 
+// Each write below starts from what is stored, as after a lookup.
+bool write(Opened& o, RegisterRecord& record)
+{
+    ShownVersion shown;
+    shown.row = StoredRegister(*o.db.RegisterCursor, record.SspCodice);
+    shown.header = StoredHeader(*o.db.HeaderCursor, record.SspCodice);
+    return WriteRegister(o.db, RegisterToScreen(record), record, shown, BlankHeaderLines(), o.boxes);
+}
+
+bool writeHeader(Opened& o, const QString& code, const HeaderLines& lines)
+{
+    std::optional<HeaderLines> shown = StoredHeader(*o.db.HeaderCursor, code);
+    return WriteHeader(o.db, code, lines, shown, o.boxes);
+}
+
+bool remove(Opened& o, const QString& code)
+{
+    ShownVersion shown;
+    shown.row = StoredRegister(*o.db.RegisterCursor, code);
+    shown.header = StoredHeader(*o.db.HeaderCursor, code);
+    return DeleteRegister(o.db, code, shown, o.boxes) == DeleteResult::Deleted;
+}
+
 int historyRows(const TempCompany& company, const QString& where = "1")
 {
     return company.scalar("SELECT count(*) FROM StoricoSerieSemplificata WHERE " + where).toInt();
@@ -62,7 +80,7 @@ TEST(History, InsertThenTwoColumnsChangedThenAConfirmWithNoChange)
     TempCompany company;
     Opened o(company);
     RegisterRecord record = blank("N1", "PRIMA");
-    ASSERT_TRUE(WriteRegister(o.db, screenOf(record), record, o.boxes));
+    ASSERT_TRUE(write(o, record));
     // Every column but the key, each from Null to its first value, as one change.
     const int columns = int(RegisterTableDescription().columns.size()) - 1;
     EXPECT_EQ(historyRows(company, "StoAzione = 'inserimento' AND StoPrima IS NULL AND StoDopo IS NOT NULL"),
@@ -75,7 +93,7 @@ TEST(History, InsertThenTwoColumnsChangedThenAConfirmWithNoChange)
 
     record.SspDescrizione = "DOPO";
     record.Registers[Custodia].Cron = 77;
-    ASSERT_TRUE(WriteRegister(o.db, screenOf(record), record, o.boxes));
+    ASSERT_TRUE(write(o, record));
     const QString change = "StoAzione = 'variazione'";
     EXPECT_EQ(historyRows(company, change), 2);
     EXPECT_EQ(historyRows(company, change + " AND StoColonna = 'SspDescrizione' AND StoPrima = 'PRIMA' "
@@ -83,7 +101,7 @@ TEST(History, InsertThenTwoColumnsChangedThenAConfirmWithNoChange)
     EXPECT_EQ(historyRows(company, change + " AND StoColonna = 'SspCusCron' AND StoPrima = '0' "
                                             "AND StoDopo = '77'"), 1);
 
-    ASSERT_TRUE(WriteRegister(o.db, screenOf(record), record, o.boxes));
+    ASSERT_TRUE(write(o, record));
     EXPECT_EQ(historyRows(company), columns + 2);
 
     // Read back: newest first, the change's rows together, who and where filled in.
@@ -106,7 +124,7 @@ TEST(History, NullIsToldApartFromBlank)
     RegisterRecord record;
     LoadRegister(*o.db.RegisterCursor, record);
     record.SspDescrizione = "";
-    ASSERT_TRUE(WriteRegister(o.db, screenOf(record), record, o.boxes));
+    ASSERT_TRUE(write(o, record));
     EXPECT_EQ(historyRows(company, "StoColonna = 'SspDescrizione' AND StoPrima IS NULL AND StoDopo = ''"), 1);
     const std::vector<Change> changes = ReadHistory(*o.db.database, "N2");
     ASSERT_FALSE(changes.empty());
@@ -126,12 +144,12 @@ TEST(History, HeaderLinesAreRecordedUnderTestataOnlyWhenTheyChange)
     for (int i = 2; i <= 21; ++i)
         lines[i] = " ";
     lines[2] = "PRIMA RIGA";
-    ASSERT_TRUE(WriteHeader(o.db, "H1", lines, o.boxes));
+    ASSERT_TRUE(writeHeader(o, "H1", lines));
     EXPECT_EQ(historyRows(company, "StoAzione = 'testata' AND StoPrima IS NULL"), 20);
-    ASSERT_TRUE(WriteHeader(o.db, "H1", lines, o.boxes));
+    ASSERT_TRUE(writeHeader(o, "H1", lines));
     EXPECT_EQ(historyRows(company), 20);
     lines[21] = "MITTENTE";
-    ASSERT_TRUE(WriteHeader(o.db, "H1", lines, o.boxes));
+    ASSERT_TRUE(writeHeader(o, "H1", lines));
     EXPECT_EQ(historyRows(company), 21);
     EXPECT_EQ(historyRows(company, "StoColonna = 'TpsRigP5' AND StoPrima = ' ' AND StoDopo = 'MITTENTE '"), 1);
 }
@@ -141,7 +159,7 @@ TEST(History, DeleteRecordsBothRowsAsOneChange)
     TempCompany company(true);  // R1 has a header row
     Opened o(company);
     ASSERT_TRUE(seek(o.db, "R1"));
-    ASSERT_TRUE(DeleteRegister(o.db, "R1", o.boxes));
+    ASSERT_TRUE(remove(o, "R1"));
     const QString deleted = "StoAzione = 'cancellazione' AND StoDopo IS NULL AND StoCodice = 'R1'";
     EXPECT_EQ(historyRows(company, deleted + " AND StoColonna = 'SspDescrizione' AND StoPrima = 'MAGAZZINO NORD'"), 1);
     EXPECT_EQ(historyRows(company, deleted + " AND StoColonna LIKE 'TpsRig%'"), 20);
@@ -161,19 +179,19 @@ TEST(History, ARolledBackWriteLeavesNoHistoryAndAFailedHistoryRowFailsTheWrite)
     LoadRegister(*o.db.RegisterCursor, record);
     record.SspDescrizione = "CAMBIATA";
     o.boxes.expect(BoxAnswer::Ok);
-    EXPECT_FALSE(WriteRegister(o.db, screenOf(record), record, o.boxes));
+    EXPECT_FALSE(write(o, record));
     EXPECT_EQ(historyRows(company), 0);
 
     company.exec("DROP TRIGGER refuse");
     company.exec("CREATE TRIGGER refuse BEFORE INSERT ON StoricoSerieSemplificata "
                  "BEGIN SELECT RAISE(ABORT, 'storico pieno'); END");
     o.boxes.expect(BoxAnswer::Ok);
-    EXPECT_FALSE(WriteRegister(o.db, screenOf(record), record, o.boxes));
-    EXPECT_EQ(o.boxes.prompts().last(), WriteRegisterFailed);
+    EXPECT_FALSE(write(o, record));
+    EXPECT_TRUE(o.boxes.prompts().last().startsWith(WriteRegisterFailed + "\n"));
     EXPECT_EQ(company.scalar("SELECT SspDescrizione FROM TabellaSerieSemplificata WHERE SspCodice = 'R1'"),
               "MAGAZZINO NORD");
     o.boxes.expect(BoxAnswer::Ok);
-    EXPECT_FALSE(DeleteRegister(o.db, "R1", o.boxes));
+    EXPECT_FALSE(remove(o, "R1"));
     EXPECT_EQ(company.count(RegisterTable), 5);
     EXPECT_EQ(historyRows(company), 0);
 }
@@ -183,7 +201,7 @@ TEST(History, TheFileRefusesToChangeOrDeleteHistoryRows)
     TempCompany company;
     Opened o(company);
     RegisterRecord record = blank("N3", "X");
-    ASSERT_TRUE(WriteRegister(o.db, screenOf(record), record, o.boxes));
+    ASSERT_TRUE(write(o, record));
     auto other = openDatabase(company.databasePath());
     auto history = other->openTable(HistoryTable);
     history->setIndex(PrimaryIndex);
@@ -205,9 +223,9 @@ TEST(History, ACompanyWithoutTheTableWorksAsBeforeAndRecordsNothing)
     EXPECT_FALSE(o.db.HistoryTableOpen);
     EXPECT_TRUE(o.boxes.seen().empty());
     RegisterRecord record = blank("N4", "SENZA STORICO");
-    EXPECT_TRUE(WriteRegister(o.db, screenOf(record), record, o.boxes));
+    EXPECT_TRUE(write(o, record));
     ASSERT_TRUE(seek(o.db, "R1"));
-    EXPECT_TRUE(DeleteRegister(o.db, "R1", o.boxes));
+    EXPECT_TRUE(remove(o, "R1"));
     EXPECT_TRUE(o.boxes.seen().empty());
 }
 

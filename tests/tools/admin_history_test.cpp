@@ -75,8 +75,12 @@ TEST(AdminHistory, PrintsTheRecordedChangesAndCsvQuotesCommasAndQuotes)
             db.RegisterCursor->setIndex(store::PrimaryIndex);
             db.RegisterCursor->seek("=", code);
             store::LoadRegister(*db.RegisterCursor, record);
+            store::ShownVersion shown;
+            shown.row = store::StoredRegister(*db.RegisterCursor, code);
+            shown.header = store::StoredHeader(*db.HeaderCursor, code);
             record.SspDescrizione = "MAG, \"NORD\"";
-            ASSERT_TRUE(store::WriteRegister(db, store::RegisterToScreen(record), record, boxes));
+            ASSERT_TRUE(store::WriteRegister(db, store::RegisterToScreen(record), record, shown,
+                                             store::BlankHeaderLines(), boxes));
         }
     }
     AdminRun run = Admin({"history", company.folder(), company.company(), "r1"});

@@ -4,7 +4,6 @@
 #include "screen/startup.h"
 
 #include "lookups/search_list_model.h"
-#include "shell/process_state.h"
 #include "store/table_description.h"
 
 #include <QLabel>

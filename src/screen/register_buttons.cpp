@@ -2,7 +2,6 @@
 // exit; and the return to the code field that ends the work on a register.
 #include "screen/startup.h"
 
-#include "shell/process_state.h"
 #include "store/register_save.h"
 
 #include <QLineEdit>
@@ -63,10 +62,10 @@ void Startup::ReturnToCodeField()
 
 void Startup::DeleteRegisterAsked()
 {
-    shell::Answer = runtime_->MsgBox(QStringLiteral("CONFERMI LA CANCELLAZIONE DEL REGISTRO?"),
-                                     store::BoxCode::YesNoQuestionNoDefault,
-                                     QStringLiteral("MORVANEX - CONFERMA"));
-    if (shell::Answer == store::BoxAnswer::No) {
+    const int answer = runtime_->MsgBox(QStringLiteral("CONFERMI LA CANCELLAZIONE DEL REGISTRO?"),
+                                        store::BoxCode::YesNoQuestionNoDefault,
+                                        QStringLiteral("MORVANEX - CONFERMA"));
+    if (answer == store::BoxAnswer::No) {
         ClearScreen();
         ClearRegister();
         c.DicKod->setEnabled(true);

@@ -2,7 +2,6 @@
 // register shown for change, or offered for insertion.
 #include "screen/startup.h"
 
-#include "shell/process_state.h"
 #include "store/engine_error_box.h"
 #include "store/table_description.h"
 
@@ -61,10 +60,10 @@ void Startup::FindRegister()
         return;
     }
     if (!found) {
-        shell::Answer = runtime_->MsgBox(QStringLiteral("REGISTRO INESISTENTE: INSERISCO"),
-                                         store::BoxCode::YesNoQuestionNoDefault,
-                                         QStringLiteral("MORVANEX - CONFERMA"));
-        if (shell::Answer == store::BoxAnswer::No) {
+        const int answer = runtime_->MsgBox(QStringLiteral("REGISTRO INESISTENTE: INSERISCO"),
+                                            store::BoxCode::YesNoQuestionNoDefault,
+                                            QStringLiteral("MORVANEX - CONFERMA"));
+        if (answer == store::BoxAnswer::No) {
             c.DicKod->setEnabled(true);
             ScreenMode = Mode::Gestione;
         } else {

@@ -4,7 +4,6 @@
 
 #include "lookups/search_list_model.h"
 #include "screen/history_list_model.h"
-#include "shell/process_state.h"
 
 #include <QAbstractButton>
 #include <QCloseEvent>
@@ -19,6 +18,9 @@
 namespace screen {
 
 namespace {
+
+// The program's own title, used by boxes that give none.
+const QString ProgramTitle = QStringLiteral("Quenvol");
 
 // The window itself: closing it by its own close control unloads it.
 class StartupWindow : public QWidget {
@@ -46,7 +48,7 @@ Startup::Startup()
     auto* window = new StartupWindow;
     window_ = window;
     c = BuildStartupLayout(window);
-    runtime_ = std::make_unique<FormRuntime>(window, shell::ProgramTitle);
+    runtime_ = std::make_unique<FormRuntime>(window, ProgramTitle);
     runtime_->setTabOrder(c.tabOrder);
 
     searchModel_ = new lookups::SearchListModel(this);

@@ -5,6 +5,7 @@
 
 #include "screen/runtime/form_runtime.h"
 #include "screen/startup_layout.h"
+#include "shell/session.h"
 #include "store/header_lines.h"
 #include "store/register_record.h"
 #include "store/screen_values.h"
@@ -118,6 +119,7 @@ public:
     // --- What the routines work on ---------------------------------------------
     StartupControls c;
     FormRuntime& runtime() { return *runtime_; }
+    shell::Session session;  // made by Form_Load
     store::CompanyDatabase company;
     store::RegisterRecord RegisterRecord;
     // The register row and header row as they were read for the screen: the

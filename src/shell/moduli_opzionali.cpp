@@ -4,8 +4,8 @@
 #include "shell/moduli_opzionali.h"
 
 #include "shell/platform.h"
-#include "shell/process_state.h"
 #include "shell/profile.h"
+#include "shell/session.h"
 #include "store/message_boxes.h"
 
 #include <QCursor>
@@ -14,6 +14,9 @@
 namespace shell {
 
 namespace {
+
+// Set by the first hand-off; until then the busy pointer is never shown.
+bool busy = false;
 
 // The process id recorded under "HANDLE", or 0 when the text is not a plain
 // positive decimal number (such a value names no instance we could reach).
@@ -33,7 +36,10 @@ int ParseHandle(const QString& text)
 
 }  // namespace
 
-ModuliOpzionali::ModuliOpzionali(store::MessageBoxes& boxes) : boxes_(boxes) {}
+ModuliOpzionali::ModuliOpzionali(const Session& session, store::MessageBoxes& boxes)
+    : session_(session), boxes_(boxes)
+{
+}
 
 void ModuliOpzionali::setNomeProceduraChiamata(const QString& NProc)
 {
@@ -48,7 +54,7 @@ void ModuliOpzionali::setNomeProceduraChiamante(const QString& NProc)
 void ModuliOpzionali::setCodiceDitta(const QString& Ditta)
 {
     Q_UNUSED(Ditta);
-    codiceDitta_ = CompanyCode;
+    codiceDitta_ = session_.CompanyCode;
 }
 
 QString ModuliOpzionali::codiceDitta() const
@@ -64,31 +70,31 @@ QString ModuliOpzionali::numeroHandleString() const
 void ModuliOpzionali::leggiCodiceSocieta()
 {
     nomeChiave_ = "DITTA";
-    codiceDitta_ = ReadIni(IniFile, nomeProceduraChiamata_, nomeChiave_).toUpper();
+    codiceDitta_ = ReadIni(session_.IniFile, nomeProceduraChiamata_, nomeChiave_).toUpper();
 }
 
 void ModuliOpzionali::scriviCodiceSocieta()
 {
     nomeChiave_ = "DITTA";
-    WriteIni(IniFile, nomeProceduraChiamata_, nomeChiave_, codiceDitta_);
+    WriteIni(session_.IniFile, nomeProceduraChiamata_, nomeChiave_, codiceDitta_);
 }
 
 void ModuliOpzionali::pulisciHandle()
 {
     nomeChiave_ = "HANDLE";
-    WriteIni(IniFile, nomeProceduraChiamata_, nomeChiave_, QString());
+    WriteIni(session_.IniFile, nomeProceduraChiamata_, nomeChiave_, QString());
 }
 
 void ModuliOpzionali::scriviHandle()
 {
     nomeChiave_ = "HANDLE";
-    WriteIni(IniFile, nomeProceduraChiamata_, nomeChiave_, QString::number(CurrentProcessId()));
+    WriteIni(session_.IniFile, nomeProceduraChiamata_, nomeChiave_, QString::number(CurrentProcessId()));
 }
 
 void ModuliOpzionali::leggiHandle()
 {
     nomeChiave_ = "HANDLE";
-    numeroHandleString_ = ReadIni(IniFile, nomeProceduraChiamata_, nomeChiave_);
+    numeroHandleString_ = ReadIni(session_.IniFile, nomeProceduraChiamata_, nomeChiave_);
 }
 
 void ModuliOpzionali::attivaProcedura()
@@ -97,23 +103,23 @@ void ModuliOpzionali::attivaProcedura()
     // The command line is read whole: cut at 99 characters, as ReadIni cuts,
     // a longer line would start a wrong program or pass wrong arguments.
     const QString commandLine =
-        FromAnsi(GetProfileValue(IniFile, "APPLICATIVI", ToAnsi(nomeProceduraChiamata_)));
+        FromAnsi(GetProfileValue(session_.IniFile, "APPLICATIVI", ToAnsi(nomeProceduraChiamata_)));
     if (commandLine.isEmpty()) {
-        boxes_.MsgBox(nomeProceduraChiamata_ + " non presente su " + IniFile,
+        boxes_.MsgBox(nomeProceduraChiamata_ + " non presente su " + session_.IniFile,
                       store::BoxCode::OkOnly, QString());
         return;
     }
 
     nomeChiave_ = "HANDLE";
-    numeroHandleString_ = ReadIni(IniFile, nomeProceduraChiamata_, nomeChiave_);
+    numeroHandleString_ = ReadIni(session_.IniFile, nomeProceduraChiamata_, nomeChiave_);
     if (numeroHandleString_.trimmed().isEmpty()) {
         lanciaProcedura(commandLine);
         return;
     }
 
     nomeChiave_ = "DITTA";
-    codiceDitta_ = ReadIni(IniFile, nomeProceduraChiamante_, nomeChiave_).toUpper();
-    codiceDittaChiamata_ = ReadIni(IniFile, nomeProceduraChiamata_, nomeChiave_).toUpper();
+    codiceDitta_ = ReadIni(session_.IniFile, nomeProceduraChiamante_, nomeChiave_).toUpper();
+    codiceDittaChiamata_ = ReadIni(session_.IniFile, nomeProceduraChiamata_, nomeChiave_).toUpper();
     numeroHandle_ = ParseHandle(numeroHandleString_);
 
     // A "HANDLE" that is no process id names no instance: start anew.
@@ -136,15 +142,15 @@ void ModuliOpzionali::lanciaProcedura(const QString& Programma)
     numeroHandle_ = int(*processId);
     numeroHandleString_ = QString::number(*processId);
     nomeChiave_ = "HANDLE";
-    WriteIni(IniFile, nomeProceduraChiamata_, nomeChiave_, numeroHandleString_);
+    WriteIni(session_.IniFile, nomeProceduraChiamata_, nomeChiave_, numeroHandleString_);
     proceduraRaggiunta_ = true;
 }
 
-void LaunchModule(const QString& name, store::MessageBoxes& boxes)
+void LaunchModule(const QString& name, const Session& session, store::MessageBoxes& boxes)
 {
-    Busy = true;
+    busy = true;
     BusyPointerOn();
-    ModuliOpzionali modulo(boxes);
+    ModuliOpzionali modulo(session, boxes);
     modulo.setNomeProceduraChiamata(name);
     modulo.setNomeProceduraChiamante("BASE");
     BusyPointerOff();
@@ -166,7 +172,7 @@ void LaunchModule(const QString& name, store::MessageBoxes& boxes)
 
 void BusyPointerOn()
 {
-    if (Busy && qGuiApp)
+    if (busy && qGuiApp)
         QGuiApplication::setOverrideCursor(Qt::WaitCursor);
 }
 

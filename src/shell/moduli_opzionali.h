@@ -8,16 +8,19 @@
 
 namespace store { class MessageBoxes; }
 
+namespace shell { struct Session; }
+
 namespace shell {
 
 class ModuliOpzionali {
 public:
-    explicit ModuliOpzionali(store::MessageBoxes& boxes);
+    // The INI file and the company come from the session.
+    ModuliOpzionali(const Session& session, store::MessageBoxes& boxes);
 
     // Assignments and reads, with the suite's argument names.
     void setNomeProceduraChiamata(const QString& NProc);
     void setNomeProceduraChiamante(const QString& NProc);
-    void setCodiceDitta(const QString& Ditta);  // takes CompanyCode; Ditta is unused
+    void setCodiceDitta(const QString& Ditta);  // takes the session's company; Ditta is unused
     QString codiceDitta() const;
     QString numeroHandleString() const;
 
@@ -35,6 +38,7 @@ public:
     bool proceduraRaggiunta() const { return proceduraRaggiunta_; }
 
 private:
+    const Session& session_;
     store::MessageBoxes& boxes_;
     QString nomeProceduraChiamata_;
     QString nomeProceduraChiamante_;
@@ -49,7 +53,7 @@ private:
 // Starts or activates the sibling program whose section is `name`, then hands
 // it the company code (never an empty one, and only when the program was
 // started or brought forward).
-void LaunchModule(const QString& name, store::MessageBoxes& boxes);
+void LaunchModule(const QString& name, const Session& session, store::MessageBoxes& boxes);
 
 // The busy mouse pointer around a hand-off.
 void BusyPointerOn();

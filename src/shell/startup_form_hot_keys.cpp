@@ -25,9 +25,9 @@ void Startup::GlobalHotKeys(int KeyCode, int Shift)
     if (KeyCode == Vk::F9)
         runtime_->SendKeys(QStringLiteral("%U"));
     if (KeyCode == KeyL && shiftHeld && ctrlHeld)
-        shell::LaunchModule(QStringLiteral("Pavoxa"), *runtime_);
+        shell::LaunchModule(QStringLiteral("Pavoxa"), session, *runtime_);
     if (KeyCode == KeyS && shiftHeld && ctrlHeld)
-        shell::LaunchModule(QStringLiteral("Rimbelo"), *runtime_);
+        shell::LaunchModule(QStringLiteral("Rimbelo"), session, *runtime_);
 }
 
 }  // namespace screen

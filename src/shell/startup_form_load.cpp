@@ -2,11 +2,9 @@
 // its database, the three tables, the window's initial state; and the ending.
 #include "screen/startup.h"
 
-#include "shell/ini_location.h"
 #include "shell/moduli_opzionali.h"
 #include "shell/platform.h"
-#include "shell/process_state.h"
-#include "shell/profile.h"
+#include "shell/session.h"
 #include "shell/sub_routines.h"
 #include "shell/user_settings.h"
 #include "store/company_code.h"
@@ -69,42 +67,32 @@ void Startup::Form_Load()
     }
     ListHasFocus = false;
     CurField = 1;
-    shell::IniFile = shell::FindIniFile();
     shell::BusyPointerOff();
     window_->setWindowTitle(DesignCaption + QString(40, QLatin1Char(' ')) + QLatin1Char('(') +
                             QLocale().toString(QDate::currentDate(), QLocale::LongFormat) +
                             QLatin1Char(')'));
-    shell::CompanyCode = shell::ReadIni(shell::IniFile, QStringLiteral("BASE"), QStringLiteral("DITTA"));
+    session = shell::StartSession();
     // A code that would lead outside the data folder is refused before any
     // folder is created or file opened; activation then ends the program.
-    if (const QString problem = store::CompanyCodeProblem(shell::CompanyCode); !problem.isEmpty()) {
-        shell::MessageText = problem;
-        shell::Answer = runtime_->MsgBox(shell::MessageText, store::BoxCode::OkCritical,
-                                         QStringLiteral("MORVANEX - ERRORE"));
+    if (const QString problem = store::CompanyCodeProblem(session.CompanyCode); !problem.isEmpty()) {
+        runtime_->MsgBox(problem, store::BoxCode::OkCritical, QStringLiteral("MORVANEX - ERRORE"));
         return;
     }
-    shell::DataDir = shell::ReadIni(shell::IniFile, QStringLiteral("PATH"), QStringLiteral("DIRINI"));
-    if (shell::DataDir.trimmed().isEmpty())
-        shell::DataDir = shell::CurrentDriveRoot();
-    if (!shell::DirectoryExists(shell::DataDir))
-        shell::CreateDirectoryOneLevel(shell::DataDir);
-    shell::DatabasePath = shell::DataDir + shell::CompanyCode + QStringLiteral("/quelda.mdb");
 
     try {
-        company.database = store::openDatabase(shell::DatabasePath);
+        company.database = store::openDatabase(session.DatabasePath);
     } catch (const store::EngineError&) {
         shell::BusyPointerOff();
-        if (store::IsJetFile(shell::DatabasePath)) {
-            shell::MessageText = JetFileMessage();
-            shell::Answer = runtime_->MsgBox(shell::MessageText, store::BoxCode::OkCritical,
-                                             QStringLiteral("MORVANEX - ERRORE"));
+        if (store::IsJetFile(session.DatabasePath)) {
+            runtime_->MsgBox(JetFileMessage(), store::BoxCode::OkCritical,
+                             QStringLiteral("MORVANEX - ERRORE"));
             Unload();
             return;
         }
-        shell::MessageText = QStringLiteral("SOCIETA' INESISTENTE");
-        shell::Answer = runtime_->MsgBox(shell::MessageText, store::BoxCode::RetryCancelCritical,
-                                         QStringLiteral("MORVANEX - ERRORE"));
-        if (shell::Answer == store::BoxAnswer::Cancel)
+        const QString message = QStringLiteral("SOCIETA' INESISTENTE");
+        const int answer = runtime_->MsgBox(message, store::BoxCode::RetryCancelCritical,
+                                            QStringLiteral("MORVANEX - ERRORE"));
+        if (answer == store::BoxAnswer::Cancel)
             Unload();
         return;
     }

@@ -3,7 +3,6 @@
 // start or bring forward the sibling programs through the shared INI file.
 #include "startup_fixture.h"
 
-#include "shell/process_state.h"
 #include "shell/profile.h"
 #include "shell/test_programs.h"
 #include "shell/user_settings.h"
@@ -47,7 +46,7 @@ protected:
         boxes->expect(store::BoxAnswer::Ok);
         chord(k, modifiers);
         ASSERT_EQ(boxes->seen().size(), before + 1) << program.toStdString();
-        EXPECT_EQ(boxes->seen().back().prompt, program + " non presente su " + shell::IniFile);
+        EXPECT_EQ(boxes->seen().back().prompt, program + " non presente su " + form->session.IniFile);
         EXPECT_EQ(boxes->seen().back().code, store::BoxCode::OkOnly);
     }
 };
@@ -104,7 +103,7 @@ TEST_F(HotKeysTest, F2DoesNotEndTheProgramFromTheHeaderPanelOrTheDocumentTypeLis
 TEST_F(HotKeysTest, SiblingHotKeysWithoutAnEntryNameTheProgramAndTheIniFile)
 {
     Start();
-    ASSERT_EQ(shell::IniFile, programFolder.path() + "/Morvanex.ini");
+    ASSERT_EQ(form->session.IniFile, programFolder.path() + "/Morvanex.ini");
     expectNotConfigured(Qt::Key_L, Qt::ControlModifier | Qt::ShiftModifier, "Pavoxa");
     // Alt held as well changes nothing.
     expectNotConfigured(Qt::Key_L, Qt::ControlModifier | Qt::AltModifier | Qt::ShiftModifier,
@@ -127,7 +126,7 @@ TEST_F(HotKeysTest, CtrlShiftLStartsTheConfiguredProgramAndRecordsItsProcess)
     ASSERT_TRUE(QFile::exists(program)) << program.toStdString();
     const QString record = programFolder.filePath("pavoxa.record");
     Start();
-    shell::WriteIni(shell::IniFile, "APPLICATIVI", "Pavoxa",
+    shell::WriteIni(form->session.IniFile, "APPLICATIVI", "Pavoxa",
                     '"' + program + "\" \"" + record + "\" --prova");
 
     chord(Qt::Key_L, Qt::ControlModifier | Qt::ShiftModifier);
@@ -143,8 +142,8 @@ TEST_F(HotKeysTest, CtrlShiftLStartsTheConfiguredProgramAndRecordsItsProcess)
     ASSERT_GT(pid, 0);
     ::kill(pid_t(pid), SIGKILL);
     EXPECT_EQ(fields.value(2), "--prova");
-    EXPECT_EQ(shell::ReadIni(shell::IniFile, "Pavoxa", "HANDLE"), QString::number(pid));
-    EXPECT_EQ(shell::ReadIni(shell::IniFile, "Pavoxa", "DITTA"), "DEMO");
+    EXPECT_EQ(shell::ReadIni(form->session.IniFile, "Pavoxa", "HANDLE"), QString::number(pid));
+    EXPECT_EQ(shell::ReadIni(form->session.IniFile, "Pavoxa", "DITTA"), "DEMO");
     EXPECT_TRUE(boxes->seen().empty());
     EXPECT_EQ(focused(), form->c.DicKod);
 }

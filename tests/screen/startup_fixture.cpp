@@ -2,7 +2,6 @@
 #include "startup_fixture.h"
 
 #include "shell/platform.h"
-#include "shell/process_state.h"
 
 #include <QAbstractButton>
 #include <QApplication>

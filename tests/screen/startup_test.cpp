@@ -4,7 +4,6 @@
 #include "startup_fixture.h"
 
 #include "shell/platform.h"
-#include "shell/process_state.h"
 #include "shell/user_settings.h"
 #include "support/jet_samples.h"
 
@@ -36,10 +35,10 @@ TEST_F(StartupFixture, WithNoIniFileTheCompanyIsEmptyAndTheDatabaseIsSoughtAtThe
     QFile::remove(programFolder.path() + "/Morvanex.ini");
     boxes->expect(BoxAnswer::Retry);
     Load();
-    EXPECT_EQ(shell::CompanyCode, "");
-    EXPECT_EQ(shell::DataDir, "/");
-    EXPECT_EQ(shell::DatabasePath, "//quelda.mdb");
-    EXPECT_EQ(shell::IniFile, shell::WindowsFolder() + "Morvanex.ini");
+    EXPECT_EQ(form->session.CompanyCode, "");
+    EXPECT_EQ(form->session.DataDir, "/");
+    EXPECT_EQ(form->session.DatabasePath, "//quelda.mdb");
+    EXPECT_EQ(form->session.IniFile, shell::WindowsFolder() + "Morvanex.ini");
     ASSERT_EQ(boxes->seen().size(), 1u);
     EXPECT_EQ(boxes->seen()[0].prompt, "SOCIETA' INESISTENTE");
     EXPECT_EQ(boxes->seen()[0].code, 21);
@@ -57,8 +56,8 @@ TEST_F(StartupFixture, BlankDataFolderCountsAsAbsent)
     WriteIni("DEMO", "   ");
     boxes->expect(BoxAnswer::Retry);
     Load();
-    EXPECT_EQ(shell::DataDir, "/");
-    EXPECT_EQ(shell::DatabasePath, "/DEMO/quelda.mdb");
+    EXPECT_EQ(form->session.DataDir, "/");
+    EXPECT_EQ(form->session.DatabasePath, "/DEMO/quelda.mdb");
 }
 
 TEST_F(StartupFixture, AMissingCompanyFolderIsCreatedAndCancelRecordsTheProgramFolder)

@@ -3,7 +3,7 @@
 // stand-in sibling program (tests/programs/fake_sibling).
 #include "shell/moduli_opzionali.h"
 #include "shell/platform.h"
-#include "shell/process_state.h"
+#include "shell/session.h"
 #include "shell/profile.h"
 #include "support/scripted_boxes.h"
 #include "test_programs.h"
@@ -34,6 +34,10 @@ struct Started {
 
 class HandoffTest : public ::testing::Test {
 protected:
+    Session session_;
+    QString& IniFile = session_.IniFile;
+    QString& CompanyCode = session_.CompanyCode;
+
     void SetUp() override
     {
         IniFile = dir_.filePath("Morvanex.ini");
@@ -52,8 +56,6 @@ protected:
             if (pid > 0)
                 ::kill(pid_t(pid), SIGKILL);
         }
-        IniFile.clear();
-        CompanyCode.clear();
     }
 
     void configure() { WriteIni(IniFile, "APPLICATIVI", "Pavoxa", command_); }
@@ -114,7 +116,7 @@ TEST_F(HandoffTest, ProgramNotConfiguredIsReportedAndNothingIsWritten)
 {
     WriteIni(IniFile, "BASE", "DITTA", "ACME");
     boxes_.expect(store::BoxAnswer::Ok);
-    LaunchModule("Pavoxa", boxes_);
+    LaunchModule("Pavoxa", session_, boxes_);
 
     ASSERT_EQ(boxes_.seen().size(), 1u);
     EXPECT_EQ(boxes_.seen()[0].prompt, "Pavoxa non presente su " + IniFile);
@@ -135,7 +137,7 @@ TEST_F(HandoffTest, NoRecordedInstanceStartsTheProgramAndHandsOverTheCompany)
     configure();
     WriteIni(IniFile, "Pavoxa", "HANDLE", "   ");
     WriteIni(IniFile, "Pavoxa", "DITTA", "VECCHIA");
-    LaunchModule("Pavoxa", boxes_);
+    LaunchModule("Pavoxa", session_, boxes_);
 
     const QList<Started> started = waitForInstances(1);
     ASSERT_EQ(started.size(), 1);
@@ -160,7 +162,7 @@ TEST_F(HandoffTest, SameCompanyBringsTheRunningInstanceForward)
     WriteIni(IniFile, "BASE", "DITTA", "Acme");
     shell_tests::FocusRootWindow();
 
-    LaunchModule("Pavoxa", boxes_);
+    LaunchModule("Pavoxa", session_, boxes_);
 
     EXPECT_TRUE(boxes_.seen().empty());
     EXPECT_EQ(shell_tests::FocusedWindowPid(), running);
@@ -205,7 +207,7 @@ TEST_F(HandoffTest, AnotherCompanyStartsANewInstance)
     WriteIni(IniFile, "Pavoxa", "DITTA", "ALTRA");
     WriteIni(IniFile, "BASE", "DITTA", "beta");
 
-    LaunchModule("Pavoxa", boxes_);
+    LaunchModule("Pavoxa", session_, boxes_);
 
     const QList<Started> started = waitForInstances(2);
     ASSERT_EQ(started.size(), 2);
@@ -228,7 +230,7 @@ TEST_F(HandoffTest, InstanceThatIsGoneOrUnreadableIsStartedAnew)
     const long long gone = ended.processId() > 0 ? ended.processId() : 999999;
     EXPECT_FALSE(ActivateProgram(gone));
     WriteIni(IniFile, "Pavoxa", "HANDLE", QString::number(gone));
-    LaunchModule("Pavoxa", boxes_);
+    LaunchModule("Pavoxa", session_, boxes_);
     ASSERT_EQ(waitForInstances(1).size(), 1);
     EXPECT_EQ(handle(), QString::number(recorded()[0].pid));
 
@@ -237,7 +239,7 @@ TEST_F(HandoffTest, InstanceThatIsGoneOrUnreadableIsStartedAnew)
     int expected = 1;
     for (const char* value : {"abc", "12abc", "0", "-1", "99999999999"}) {
         WriteIni(IniFile, "Pavoxa", "HANDLE", value);
-        LaunchModule("Pavoxa", boxes_);
+        LaunchModule("Pavoxa", session_, boxes_);
         ++expected;
         const QList<Started> started = waitForInstances(expected);
         ASSERT_EQ(started.size(), expected) << value;
@@ -255,7 +257,7 @@ TEST_F(HandoffTest, ProgramThatCannotStartIsReportedAndKeepsTheSection)
     WriteIni(IniFile, "BASE", "DITTA", "ACME");
     boxes_.expect(store::BoxAnswer::Ok);
 
-    LaunchModule("Pavoxa", boxes_);
+    LaunchModule("Pavoxa", session_, boxes_);
 
     ASSERT_EQ(boxes_.seen().size(), 1u);
     EXPECT_EQ(boxes_.seen()[0].prompt, missing + " non trovato");

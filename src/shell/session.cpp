@@ -1,0 +1,29 @@
+// Making the session at start-up from the INI file.
+#include "shell/session.h"
+
+#include "shell/ini_location.h"
+#include "shell/platform.h"
+#include "shell/profile.h"
+#include "store/company_code.h"
+
+namespace shell {
+
+Session StartSession()
+{
+    Session session;
+    session.IniFile = FindIniFile();
+    session.CompanyCode = ReadIni(session.IniFile, QStringLiteral("BASE"), QStringLiteral("DITTA"));
+    // A code that would lead outside the data folder touches nothing: the
+    // start-up refuses it before any folder is created.
+    if (!store::CompanyCodeProblem(session.CompanyCode).isEmpty())
+        return session;
+    session.DataDir = ReadIni(session.IniFile, QStringLiteral("PATH"), QStringLiteral("DIRINI"));
+    if (session.DataDir.trimmed().isEmpty())
+        session.DataDir = CurrentDriveRoot();
+    if (!DirectoryExists(session.DataDir))
+        CreateDirectoryOneLevel(session.DataDir);
+    session.DatabasePath = session.DataDir + session.CompanyCode + QStringLiteral("/quelda.mdb");
+    return session;
+}
+
+}  // namespace shell

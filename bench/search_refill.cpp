@@ -133,7 +133,7 @@ std::vector<Figures> measure(int count, int runs)
         }
         // The panel open, in code mode, as the operator has it while typing.
         form.SkipExitCheck = true;
-        form.OpenSearchPanel();
+        form.searchPanel().OpenSearchPanel();
         QCoreApplication::processEvents();
         QListView* list = form.c.Lista;
 
@@ -148,12 +148,12 @@ std::vector<Figures> measure(int count, int runs)
                                      QStringLiteral("R00")}) {
             Figures f;
             f.filter = filter;
-            form.SearchField = 1;
+            form.searchPanel().SearchField = 1;
             const QByteArray pattern = (filter + QLatin1Char('%')).toUtf8();
             std::tie(f.refillMs, f.bareMs) = medianMs(
                 runs,
                 [&] {
-                    form.FillSearchList(list, filter);
+                    form.searchPanel().FillSearchList(filter);
                     QCoreApplication::processEvents();
                     list->viewport()->repaint();
                 },

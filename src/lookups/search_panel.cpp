@@ -1,9 +1,9 @@
-// The register search panel: lists the register sets whose code or
-// description begins with the filter text, refilled at every keystroke, and
-// hands the picked or new code to the lookup.
-#include "screen/startup.h"
+// The register search panel: opening and closing it, refilling its list at
+// every keystroke, the two filters that take turns, and the picked code.
+#include "lookups/search_panel.h"
 
 #include "lookups/search_list_model.h"
+#include "lookups/selected_line.h"
 #include "store/table_description.h"
 
 #include <QLabel>
@@ -11,7 +11,7 @@
 #include <QListView>
 #include <QPushButton>
 
-namespace screen {
+namespace lookups {
 
 namespace {
 
@@ -21,52 +21,66 @@ constexpr int CodeWidth = 10;
 
 }  // namespace
 
-void Startup::OpenSearchPanel()
+SearchPanel::SearchPanel(const SearchPanelControls& controls, screen::FormRuntime& runtime,
+                         store::CompanyDatabase& company, ListWindow& window)
+    : c(controls), runtime_(runtime), company_(company), window_(window),
+      model_(new SearchListModel(controls.Lista))
 {
-    EnterMode = 1;
-    ClearRegister();
-    c.Pict[0]->show();
-    c.Pict[0]->setEnabled(true);
-    c.Pict[0]->raise();
-    c.Pict[1]->setEnabled(false);
+    c.Lista->setModel(model_);
+}
+
+void SearchPanel::wireEvents()
+{
+    screen::FormRuntime& rt = runtime_;
+    rt.onGotFocus(c.CodTab, [this] { CodTab_GotFocus(); });
+    rt.onChange(c.CodTab, [this] { CodTab_Change(); });
+    rt.onLostFocus(c.CodTab, [this] { CodTab_LostFocus(); });
+    rt.onGotFocus(c.DescTab, [this] { DescTab_GotFocus(); });
+    rt.onChange(c.DescTab, [this] { DescTab_Change(); });
+    rt.onLostFocus(c.DescTab, [this] { DescTab_LostFocus(); });
+    rt.onGotFocus(c.Lista, [this] { Lista_GotFocus(); });
+    rt.onDblClick(c.Lista, [this] { Lista_DblClick(); });
+    rt.onLostFocus(c.Lista, [this] { Lista_LostFocus(); });
+    rt.onMouseDown(c.Lista, [this] { Lista_MouseDown(); });
+    for (int i = 0; i <= 1; ++i) {
+        rt.onClick(c.cmd_r[i], [this, i] { cmd_r_Click(i); });
+        rt.onMouseDown(c.cmd_r[i], [this, i] { cmd_r_MouseDown(i); });
+    }
+}
+
+void SearchPanel::OpenSearchPanel()
+{
+    window_.setEnterMode(1);
+    window_.clearRegister();
+    c.panel->show();
+    c.panel->setEnabled(true);
+    c.panel->raise();
+    c.registerPanel->setEnabled(false);
     c.Lcod->show();
     c.CodTab->show();
     c.Ldesc->hide();
     c.DescTab->hide();
     c.cmd_r[0]->hide();
     c.IETab->setText(QStringLiteral("Registri IMPORT"));
-    runtime_->SetText(c.DescTab, QString());
-    runtime_->SetText(c.CodTab, c.DicKod->text().trimmed());
+    runtime_.SetText(c.DescTab, QString());
+    runtime_.SetText(c.CodTab, window_.typedCode());
     FocusSearchField();
 }
 
-void Startup::CloseSearchPanel()
+void SearchPanel::CloseSearchPanel()
 {
     ListHasFocus = false;
-    EnterMode = 2;
-    c.Pict[0]->hide();
-    c.Pict[0]->setEnabled(false);
-    c.Pict[1]->setEnabled(true);
-    SkipExitCheck = false;
+    window_.setEnterMode(2);
+    c.panel->hide();
+    c.panel->setEnabled(false);
+    c.registerPanel->setEnabled(true);
+    window_.setSkipExitCheck(false);
     // Trimmed like every typed code: a key never ends in a blank.
-    RegisterRecord.SspCodice = c.CodTab->text().trimmed();
-    FindRegister();
-    focusAfterSearch();
+    window_.lookUpRegister(c.CodTab->text().trimmed());
 }
 
-void Startup::focusAfterSearch()
+void SearchPanel::FillSearchList(const QString& filter)
 {
-    // The panel that had the focus is gone: the register panel takes it back,
-    // in the description after a lookup, in the code field after a refusal.
-    if (ScreenMode == Mode::Gestione)
-        ReturnToCodeField();
-    else
-        runtime_->SetFocus(c.Txt[store::Field::Description]);
-}
-
-void Startup::FillSearchList(QListView* list, const QString& filter)
-{
-    auto* model = static_cast<lookups::SearchListModel*>(list->model());
     // The filter is bound as a prefix pattern, so quotes and "%" are plain
     // text. "*" alone the engine's pattern cannot take literally: the query
     // then asks for what precedes it and the model keeps the rows that begin
@@ -74,22 +88,23 @@ void Startup::FillSearchList(QListView* list, const QString& filter)
     const qsizetype star = filter.indexOf(QLatin1Char('*'));
     const QString prefix = star < 0 ? filter : filter.left(star);
     try {
-        auto snapshot = company.database->openSnapshot(
-            company.RegisterTableName,
-            store::RegisterTableDescription().columnName(SearchField == 1 ? store::RegisterColumns::Code
-                                                                          : store::RegisterColumns::Description),
+        auto snapshot = company_.database->openSnapshot(
+            company_.RegisterTableName,
+            store::RegisterTableDescription().columnName(SearchField == SearchBy::Code
+                                                             ? store::RegisterColumns::Code
+                                                             : store::RegisterColumns::Description),
             prefix + QLatin1Char('*'));
-        model->refill(*snapshot, SearchField == 1, star < 0 ? QString() : filter);
+        model_->refill(*snapshot, SearchField == SearchBy::Code, star < 0 ? QString() : filter);
         snapshot->close();
     } catch (const store::EngineError& error) {
-        model->clear();
-        runtime_->MsgBox(QStringLiteral("ERRORE NELLA RICERCA DEI REGISTRI") + QLatin1Char('\n') +
-                             error.description(),
-                         store::BoxCode::OkOnly);
+        model_->clear();
+        runtime_.MsgBox(QStringLiteral("ERRORE NELLA RICERCA DEI REGISTRI") + QLatin1Char('\n') +
+                            error.description(),
+                        store::BoxCode::OkOnly);
     }
     QPushButton* action = c.cmd_r[0];
-    if (model->rowCount() == 0) {
-        if (SearchField == 1 && !c.CodTab->text().trimmed().isEmpty()) {
+    if (model_->rowCount() == 0) {
+        if (SearchField == SearchBy::Code && !c.CodTab->text().trimmed().isEmpty()) {
             action->setText(QStringLiteral("&NUOVO"));
             action->show();
         } else {
@@ -102,55 +117,55 @@ void Startup::FillSearchList(QListView* list, const QString& filter)
     }
 }
 
-void Startup::FocusSearchField()
+void SearchPanel::FocusSearchField()
 {
     if (c.CodTab->isVisible())
-        runtime_->SetFocus(c.CodTab);
+        runtime_.SetFocus(c.CodTab);
     if (c.DescTab->isVisible())
-        runtime_->SetFocus(c.DescTab);
+        runtime_.SetFocus(c.DescTab);
 }
 
-void Startup::filterGotFocus(QLineEdit* field, int mode)
+void SearchPanel::filterGotFocus(QLineEdit* field, int mode)
 {
     ListHasFocus = false;
-    SkipExitCheck = false;
-    SelectAllText(field);
+    window_.setSkipExitCheck(false);
+    window_.selectAllText(field);
     SearchField = mode;
-    FillSearchList(c.Lista, field->text());
+    FillSearchList(field->text());
 }
 
-void Startup::filterLostFocus(QLineEdit* field, QLabel* label, QLineEdit* other, QLabel* otherLabel)
+void SearchPanel::filterLostFocus(QLineEdit* field, QLabel* label, QLineEdit* other, QLabel* otherLabel)
 {
-    if (SkipExitCheck || ListHasFocus || !field->text().trimmed().isEmpty())
+    if (window_.skipExitCheck() || ListHasFocus || !field->text().trimmed().isEmpty())
         return;
-    runtime_->SetText(field, QStringLiteral(" "));
+    runtime_.SetText(field, QStringLiteral(" "));
     otherLabel->show();
     other->show();
     label->hide();
     field->hide();
-    runtime_->SetFocus(other);
-    runtime_->SetText(other, QString());
+    runtime_.SetFocus(other);
+    runtime_.SetText(other, QString());
 }
 
-void Startup::CodTab_GotFocus() { filterGotFocus(c.CodTab, 1); }
-void Startup::DescTab_GotFocus() { filterGotFocus(c.DescTab, 2); }
+void SearchPanel::CodTab_GotFocus() { filterGotFocus(c.CodTab, SearchBy::Code); }
+void SearchPanel::DescTab_GotFocus() { filterGotFocus(c.DescTab, SearchBy::Description); }
 
-void Startup::CodTab_Change()
+void SearchPanel::CodTab_Change()
 {
-    SearchField = 1;
-    FillSearchList(c.Lista, c.CodTab->text());
+    SearchField = SearchBy::Code;
+    FillSearchList(c.CodTab->text());
 }
 
-void Startup::DescTab_Change()
+void SearchPanel::DescTab_Change()
 {
-    SearchField = 2;
-    FillSearchList(c.Lista, c.DescTab->text());
+    SearchField = SearchBy::Description;
+    FillSearchList(c.DescTab->text());
 }
 
-void Startup::CodTab_LostFocus() { filterLostFocus(c.CodTab, c.Lcod, c.DescTab, c.Ldesc); }
-void Startup::DescTab_LostFocus() { filterLostFocus(c.DescTab, c.Ldesc, c.CodTab, c.Lcod); }
+void SearchPanel::CodTab_LostFocus() { filterLostFocus(c.CodTab, c.Lcod, c.DescTab, c.Ldesc); }
+void SearchPanel::DescTab_LostFocus() { filterLostFocus(c.DescTab, c.Ldesc, c.CodTab, c.Lcod); }
 
-void Startup::Lista_GotFocus()
+void SearchPanel::Lista_GotFocus()
 {
     if (c.Lista->model()->rowCount() == 0) {
         FocusSearchField();
@@ -162,31 +177,23 @@ void Startup::Lista_GotFocus()
         c.Lista->setCurrentIndex(c.Lista->model()->index(0, 0));
 }
 
-void Startup::Lista_MouseDown()
+void SearchPanel::Lista_MouseDown()
 {
     ListHasFocus = true;
 }
 
-void Startup::Lista_LostFocus()
+void SearchPanel::Lista_LostFocus()
 {
     ListHasFocus = false;
 }
 
-QString Startup::selectedLine(QListView* list) const
+void SearchPanel::Lista_DblClick()
 {
-    const QModelIndexList selected = list->selectionModel()->selectedIndexes();
-    if (selected.isEmpty())
-        return QString();
-    return selected.first().data().toString();
-}
-
-void Startup::Lista_DblClick()
-{
-    const QString line = selectedLine(c.Lista);
+    const QString line = SelectedLine(c.Lista);
     if (line.trimmed().isEmpty())
         return;
-    const QString code = (SearchField == 1 ? line.left(CodeWidth)
-                                           : line.mid(CodeColumnInDescriptionMode, CodeWidth))
+    const QString code = (SearchField == SearchBy::Code ? line.left(CodeWidth)
+                                                        : line.mid(CodeColumnInDescriptionMode, CodeWidth))
                              .trimmed();
     if (code.isEmpty())
         return;
@@ -194,28 +201,28 @@ void Startup::Lista_DblClick()
     c.DescTab->hide();
     c.Lcod->show();
     c.CodTab->show();
-    runtime_->SetText(c.CodTab, code);
+    runtime_.SetText(c.CodTab, code);
     CloseSearchPanel();
 }
 
-void Startup::cmd_r_MouseDown(int /*Index*/)
+void SearchPanel::cmd_r_MouseDown(int /*Index*/)
 {
-    SkipExitCheck = true;
+    window_.setSkipExitCheck(true);
 }
 
-void Startup::cmd_r_Click(int Index)
+void SearchPanel::cmd_r_Click(int Index)
 {
-    SkipExitCheck = true;
+    window_.setSkipExitCheck(true);
     if (Index == 0) {
         if (c.cmd_r[0]->text().startsWith(QLatin1String("&X"))) {
             ListHasFocus = true;
-            runtime_->SetFocus(c.Lista);
+            runtime_.SetFocus(c.Lista);
         } else {
             CloseSearchPanel();
         }
     } else if (Index == 1) {
-        Unload();
+        window_.unload();
     }
 }
 
-}  // namespace screen
+}  // namespace lookups

@@ -34,8 +34,8 @@ void Startup::Form_KeyDown(int& KeyCode, int Shift)
         return;
     }
     GlobalHotKeys(KeyCode, Shift);
-    if (KeyCode == Vk::Return && ListHasFocus) {
-        Lista_DblClick();
+    if (KeyCode == Vk::Return && searchPanel_->ListHasFocus) {
+        searchPanel_->Lista_DblClick();
         return;
     }
     if (EnterMode == 1) {
@@ -45,9 +45,9 @@ void Startup::Form_KeyDown(int& KeyCode, int Shift)
     if (KeyCode == Vk::F4) {
         if (CurField == 0) {
             SkipExitCheck = true;
-            OpenSearchPanel();
+            searchPanel_->OpenSearchPanel();
         } else {
-            ShowDocTypeList();
+            docTypeList_->ShowDocTypeList();
         }
         return;
     }
@@ -164,7 +164,7 @@ void Startup::Txt_LostFocus(int Index)
         for (int n = 0; n < Field::WorkPositions; ++n)
             MirrorCustodySeries(Field::WorkSerie(store::Arrivi, n));
     if (!SkipExitCheck)
-        CheckDocType(Index);
+        docTypeList_->CheckDocType(Index);
 }
 
 void Startup::MirrorCustodySeries(int Index)
@@ -179,7 +179,7 @@ void Startup::MirrorCustodySeries(int Index)
 
 void Startup::Txt_DblClick(int /*Index*/)
 {
-    ShowDocTypeList();
+    docTypeList_->ShowDocTypeList();
 }
 
 }  // namespace screen

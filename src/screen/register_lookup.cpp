@@ -33,7 +33,7 @@ void Startup::DicKod_LostFocus()
 void Startup::DicKod_DblClick()
 {
     SkipExitCheck = true;
-    OpenSearchPanel();
+    searchPanel_->OpenSearchPanel();
 }
 
 void Startup::FindRegister()
@@ -92,6 +92,28 @@ void Startup::ShowButtonsForMode()
     c.cmdD[CmdD::Testate]->setVisible(open);
     if (ScreenMode == Mode::Inserimento)
         CurField = store::Field::Description;
+}
+
+QString Startup::typedCode() const
+{
+    return c.DicKod->text().trimmed();
+}
+
+void Startup::lookUpRegister(const QString& code)
+{
+    RegisterRecord.SspCodice = code;
+    FindRegister();
+    focusAfterSearch();
+}
+
+void Startup::focusAfterSearch()
+{
+    // The panel that had the focus is gone: the register panel takes it back,
+    // in the description after a lookup, in the code field after a refusal.
+    if (ScreenMode == Mode::Gestione)
+        ReturnToCodeField();
+    else
+        runtime_->SetFocus(c.Txt[store::Field::Description]);
 }
 
 }  // namespace screen

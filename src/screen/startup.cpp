@@ -2,7 +2,6 @@
 // control's events to the handler that bears its name.
 #include "screen/startup.h"
 
-#include "lookups/search_list_model.h"
 #include "screen/history_list_model.h"
 
 #include <QAbstractButton>
@@ -10,7 +9,6 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QPushButton>
-#include <QStringListModel>
 
 #include <cstdio>
 #include <cstdlib>
@@ -51,10 +49,19 @@ Startup::Startup()
     runtime_ = std::make_unique<FormRuntime>(window, ProgramTitle);
     runtime_->setTabOrder(c.tabOrder);
 
-    searchModel_ = new lookups::SearchListModel(this);
-    c.Lista->setModel(searchModel_);
-    docTypeModel_ = new QStringListModel(this);
-    c.List1->setModel(docTypeModel_);
+    lookups::SearchPanelControls search;
+    search.panel = c.Pict[0];
+    search.registerPanel = c.Pict[1];
+    search.CodTab = c.CodTab;
+    search.DescTab = c.DescTab;
+    search.Lcod = c.Lcod;
+    search.Ldesc = c.Ldesc;
+    search.IETab = c.IETab;
+    search.Lista = c.Lista;
+    search.cmd_r = c.cmd_r;
+    lookups::ListWindow& self = *this;
+    searchPanel_ = std::make_unique<lookups::SearchPanel>(search, *runtime_, company, self);
+    docTypeList_ = std::make_unique<lookups::DocTypeList>(c.List1, c.Txt, window, *runtime_, company, self);
     historyModel_ = new HistoryListModel(this);
     c.ListaStorico->setModel(historyModel_);
 
@@ -67,6 +74,8 @@ Startup::Startup()
 
 Startup::~Startup()
 {
+    searchPanel_.reset();
+    docTypeList_.reset();
     runtime_.reset();
     delete window_;
 }
@@ -90,24 +99,9 @@ void Startup::wireEvents()
         rt.onMouseDown(c.cmdD[i], [this, i] { cmdD_MouseDown(i); });
     }
 
-    rt.onGotFocus(c.CodTab, [this] { CodTab_GotFocus(); });
-    rt.onChange(c.CodTab, [this] { CodTab_Change(); });
-    rt.onLostFocus(c.CodTab, [this] { CodTab_LostFocus(); });
-    rt.onGotFocus(c.DescTab, [this] { DescTab_GotFocus(); });
-    rt.onChange(c.DescTab, [this] { DescTab_Change(); });
-    rt.onLostFocus(c.DescTab, [this] { DescTab_LostFocus(); });
-    rt.onGotFocus(c.Lista, [this] { Lista_GotFocus(); });
-    rt.onDblClick(c.Lista, [this] { Lista_DblClick(); });
-    rt.onLostFocus(c.Lista, [this] { Lista_LostFocus(); });
-    rt.onMouseDown(c.Lista, [this] { Lista_MouseDown(); });
-    for (int i = 0; i <= 1; ++i) {
-        rt.onClick(c.cmd_r[i], [this, i] { cmd_r_Click(i); });
-        rt.onMouseDown(c.cmd_r[i], [this, i] { cmd_r_MouseDown(i); });
-    }
-
-    rt.onDblClick(c.List1, [this] { List1_DblClick(); });
+    searchPanel_->wireEvents();
+    docTypeList_->wireEvents();
     rt.onClick(c.cmdStorico, [this] { cmdStorico_Click(); });
-    rt.onLostFocus(c.List1, [this] { List1_LostFocus(); });
 }
 
 void Startup::Show()

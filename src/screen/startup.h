@@ -1,8 +1,12 @@
 // The window Startup: the program's one window. Its state and its event
-// handlers; the routines live in the files named after what they do
-// (start-up, register lookup, buttons, header panel, keyboard, the lists).
+// handlers; the routines live in the files of this folder named after what
+// they do (start-up, register lookup, buttons, header panel, keyboard); the
+// look-up lists are classes of their own in src/lookups.
 #pragma once
 
+#include "lookups/doc_type_list.h"
+#include "lookups/list_window.h"
+#include "lookups/search_panel.h"
 #include "screen/runtime/form_runtime.h"
 #include "screen/startup_layout.h"
 #include "shell/session.h"
@@ -18,9 +22,6 @@
 #include <array>
 #include <functional>
 
-class QStringListModel;
-
-namespace lookups { class SearchListModel; }
 
 namespace screen {
 
@@ -33,7 +34,7 @@ constexpr int Variazione = 1;   // an existing register is being changed
 constexpr int Inserimento = 2;  // a new register is being inserted
 }  // namespace Mode
 
-class Startup : public QObject {
+class Startup : public QObject, private lookups::ListWindow {
 public:
     Startup();
     ~Startup() override;
@@ -91,30 +92,9 @@ public:
     void EnterAsTab(int code);
     void SelectAllText(QLineEdit* control);
 
-    // --- Register search panel (lookups/search_panel.cpp) -----------------------
-    void OpenSearchPanel();
-    void CloseSearchPanel();
-    void FillSearchList(QListView* list, const QString& filter);
-    void FocusSearchField();
-    void CodTab_GotFocus();
-    void CodTab_Change();
-    void CodTab_LostFocus();
-    void DescTab_GotFocus();
-    void DescTab_Change();
-    void DescTab_LostFocus();
-    void Lista_GotFocus();
-    void Lista_DblClick();
-    void Lista_LostFocus();
-    void Lista_MouseDown();
-    void cmd_r_Click(int Index);
-    void cmd_r_MouseDown(int Index);
-
-    // --- Document-type list (lookups/doc_type_list.cpp) -------------------------
-    void FillDocTypeList();
-    void ShowDocTypeList();
-    void List1_DblClick();
-    void List1_LostFocus();
-    void CheckDocType(int Index);
+    // --- The look-up lists (src/lookups) --------------------------------------
+    lookups::SearchPanel& searchPanel() { return *searchPanel_; }
+    lookups::DocTypeList& docTypeList() { return *docTypeList_; }
 
     // --- What the routines work on ---------------------------------------------
     StartupControls c;
@@ -127,27 +107,34 @@ public:
     store::ShownVersion Shown;
 
     bool SkipExitCheck = false;
-    bool ListHasFocus = false;
     int CurField = 1;
     int EnterMode = 2;
     int ScreenMode = Mode::Gestione;
-    int SearchField = 1;
     std::array<QString, 3> ModeCaption;
     store::HeaderLines HeaderBackup;
 
 private:
     void wireEvents();
-    void filterGotFocus(QLineEdit* field, int mode);
-    void filterLostFocus(QLineEdit* field, QLabel* label, QLineEdit* other, QLabel* otherLabel);
     void focusAfterSearch();
     void closeHeaderPanel();
-    QString selectedLine(QListView* list) const;
     void endProcess(int code);
+
+    // What the look-up lists ask of the window.
+    bool skipExitCheck() const override { return SkipExitCheck; }
+    void setSkipExitCheck(bool skip) override { SkipExitCheck = skip; }
+    void setEnterMode(int mode) override { EnterMode = mode; }
+    void selectAllText(QLineEdit* field) override { SelectAllText(field); }
+    QString typedCode() const override;
+    void clearRegister() override { ClearRegister(); }
+    void lookUpRegister(const QString& code) override;
+    void unload() override { Unload(); }
+    int currentField() const override { return CurField; }
+    void fieldFilled(int index) override { MirrorCustodySeries(index); }
 
     QWidget* window_ = nullptr;
     std::unique_ptr<FormRuntime> runtime_;
-    lookups::SearchListModel* searchModel_ = nullptr;
-    QStringListModel* docTypeModel_ = nullptr;
+    std::unique_ptr<lookups::SearchPanel> searchPanel_;
+    std::unique_ptr<lookups::DocTypeList> docTypeList_;
     HistoryListModel* historyModel_ = nullptr;
     QWidget* historyReturn_ = nullptr;
     int headerReturnField_ = 1;

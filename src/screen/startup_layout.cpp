@@ -84,9 +84,4 @@ StartupControls BuildStartupLayout(QWidget* window)
     return c;
 }
 
-QColor BackColor(const QLineEdit* field)
-{
-    return field->palette().color(QPalette::Active, QPalette::Base);
-}
-
 }  // namespace screen

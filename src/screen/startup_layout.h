@@ -2,6 +2,7 @@
 // routines address them, and the routine that creates and places them.
 #pragma once
 
+#include "lookups/doc_type_list.h"
 #include "store/screen_fields.h"
 
 #include <QColor>
@@ -23,9 +24,10 @@ class QWidget;
 
 namespace screen {
 
-// RGB(255,255,192): on a Txt field it marks a document-type field, and the
-// document-type routines recognise those fields by this colour alone.
-inline const QColor DocTypeColour(255, 255, 192);
+// The light yellow of the document-type fields, which the document-type list
+// recognises them by.
+using lookups::DocTypeColour;
+using lookups::BackColor;
 // RGB(192,255,192): the window's and the panels' light green.
 inline const QColor WindowColour(192, 255, 192);
 
@@ -86,9 +88,6 @@ int Twips(int twips);
 // maximum length and alignment, the three panels as start-up leaves them
 // before Form_Load, and the tab order. The window gets its fixed client size.
 StartupControls BuildStartupLayout(QWidget* window);
-
-// Background colour of a text field as the routines read it.
-QColor BackColor(const QLineEdit* field);
 
 // --- Building blocks of the panel builders (the *_layout.cpp files) ----------
 // Places and sizes are in twips, relative to the panel that holds the control.

@@ -128,7 +128,7 @@ TEST_F(DocTypeList, DoubleClickWithNoLineSelectedOnlyMovesOn)
     key(Qt::Key_F4);
     list()->selectionModel()->clearSelection();
     list()->setCurrentIndex(QModelIndex());
-    form->List1_DblClick();
+    form->docTypeList().List1_DblClick();
     settle();
     EXPECT_EQ(text(24), before);
     EXPECT_EQ(focused(), form->c.Txt[25]);

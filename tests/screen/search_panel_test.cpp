@@ -47,7 +47,7 @@ protected:
     {
         QStringList out;
         for (const QString& line : lines())
-            out << (form->SearchField == 1 ? line.left(10) : line.mid(30, 10)).trimmed();
+            out << (form->searchPanel().SearchField == 1 ? line.left(10) : line.mid(30, 10)).trimmed();
         return out;
     }
 
@@ -171,7 +171,7 @@ TEST_F(SearchPanel, SelectMovesToTheListWhichSelectsItsFirstLineAndEnterPicks)
     EXPECT_EQ(form->c.Lista->currentIndex().row(), 0);
     EXPECT_EQ(form->c.Lista->selectionModel()->selectedIndexes().size(), 1);
     EXPECT_EQ(action()->text(), "&X RICERCA");
-    EXPECT_TRUE(form->ListHasFocus);
+    EXPECT_TRUE(form->searchPanel().ListHasFocus);
 
     // "&X RICERCA" keeps the focus in the list; Enter there picks the line.
     click(action());
@@ -194,7 +194,7 @@ TEST_F(SearchPanel, LeavingAnEmptyFilterSwitchesToTheOtherAndBack)
     EXPECT_FALSE(form->c.Lcod->isVisible());
     EXPECT_EQ(focused(), form->c.DescTab);
     EXPECT_EQ(form->c.DescTab->text(), "");
-    EXPECT_EQ(form->SearchField, 2);
+    EXPECT_EQ(form->searchPanel().SearchField, 2);
     // Every register, in description order.
     EXPECT_EQ(codes(), QStringList({"AB02", "AB01", "DEP7", "R1", "R2"}));
     type("mag");
@@ -208,7 +208,7 @@ TEST_F(SearchPanel, LeavingAnEmptyFilterSwitchesToTheOtherAndBack)
     EXPECT_TRUE(form->c.Lcod->isVisible());
     EXPECT_EQ(focused(), form->c.CodTab);
     EXPECT_EQ(form->c.CodTab->text(), "");
-    EXPECT_EQ(form->SearchField, 1);
+    EXPECT_EQ(form->searchPanel().SearchField, 1);
     EXPECT_EQ(codes(), QStringList({"AB01", "AB02", "DEP7", "R1", "R2"}));
 }
 
@@ -250,7 +250,7 @@ TEST_F(SearchPanel, AnEmptyListGivenTheFocusSendsItBackToTheFilter)
     click(form->c.Lista->viewport());
     EXPECT_EQ(focused(), form->c.CodTab);
     EXPECT_EQ(form->c.CodTab->text(), "QQ");
-    EXPECT_FALSE(form->ListHasFocus);
+    EXPECT_FALSE(form->searchPanel().ListHasFocus);
     EXPECT_TRUE(codeMode());
 }
 
@@ -313,7 +313,7 @@ TEST_F(SearchPanel, DoubleClickWithNoLineSelectedDoesNothing)
     open("r");
     ASSERT_EQ(lines().size(), 2);
     form->c.Lista->selectionModel()->clearSelection();
-    form->Lista_DblClick();
+    form->searchPanel().Lista_DblClick();
     settle();
     EXPECT_TRUE(panelOpen());
     EXPECT_EQ(form->ScreenMode, screen::Mode::Gestione);

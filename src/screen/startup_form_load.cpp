@@ -65,7 +65,7 @@ void Startup::Form_Load()
         window_->move(area.left() + (area.width() - window_->width()) / 2,
                       area.top() + (area.height() - window_->height()) / 3);
     }
-    ListHasFocus = false;
+    searchPanel_->ListHasFocus = false;
     CurField = 1;
     shell::BusyPointerOff();
     window_->setWindowTitle(DesignCaption + QString(40, QLatin1Char(' ')) + QLatin1Char('(') +
@@ -123,7 +123,7 @@ void Startup::Form_Load()
             months->addItem(shell::PadLeft(QString::number(n), 2));
         months->setCurrentIndex(-1);
     }
-    FillDocTypeList();
+    docTypeList_->FillDocTypeList();
     EnterMode = 2;
     c.Pict[0]->hide();
     c.Pict[0]->setEnabled(false);

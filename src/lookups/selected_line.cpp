@@ -1,0 +1,17 @@
+// The selected line of a list.
+#include "lookups/selected_line.h"
+
+#include <QItemSelectionModel>
+#include <QListView>
+
+namespace lookups {
+
+QString SelectedLine(const QListView* list)
+{
+    const QModelIndexList selected = list->selectionModel()->selectedIndexes();
+    if (selected.isEmpty())
+        return QString();
+    return selected.first().data().toString();
+}
+
+}  // namespace lookups

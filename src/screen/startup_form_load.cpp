@@ -44,14 +44,14 @@ QString ShellWord(const QString& word)
 
 // The company's file is a Jet database from a Windows workstation: the program
 // cannot use it, and says how to bring its data over. The file is left as it is.
-QString JetFileMessage()
+QString JetFileMessage(const shell::Session& session)
 {
     return QStringLiteral("IL FILE %1 E' UN ARCHIVIO JET (ACCESS) DELLE POSTAZIONI WINDOWS:\n"
                           "QUENVOL NON PUO' USARLO E NON LO MODIFICA.\n"
                           "PER PORTARNE I DATI IN QUENVOL USARE IL COMANDO\n"
                           "quenvol-admin import --replace %1 %2 %3\n"
                           "CHE NE CONSERVA UNA COPIA ACCANTO ALLA NUOVA SOCIETA'.")
-        .arg(ShellWord(shell::DatabasePath), ShellWord(shell::DataDir), ShellWord(shell::CompanyCode));
+        .arg(ShellWord(session.DatabasePath), ShellWord(session.DataDir), ShellWord(session.CompanyCode));
 }
 
 }  // namespace
@@ -84,7 +84,7 @@ void Startup::Form_Load()
     } catch (const store::EngineError&) {
         shell::BusyPointerOff();
         if (store::IsJetFile(session.DatabasePath)) {
-            runtime_->MsgBox(JetFileMessage(), store::BoxCode::OkCritical,
+            runtime_->MsgBox(JetFileMessage(session), store::BoxCode::OkCritical,
                              QStringLiteral("MORVANEX - ERRORE"));
             Unload();
             return;

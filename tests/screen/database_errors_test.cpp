@@ -4,7 +4,6 @@
 // where it was (tests/programs/lock_holder holds the lock).
 #include "startup_fixture.h"
 
-#include "shell/process_state.h"
 #include "shell/test_programs.h"
 
 #include <QFile>
@@ -60,7 +59,7 @@ TEST_F(DatabaseErrors, TheLookupUnderALockShowsTheErrorAndReturnsToTheCodeField)
     ASSERT_EQ(seen.size(), 1u);
     EXPECT_TRUE(seen[0].prompt.startsWith(QStringLiteral("ERRORE 3261\n"))) << seen[0].prompt.toStdString();
     EXPECT_EQ(seen[0].code, store::BoxCode::OkCritical);
-    EXPECT_EQ(seen[0].title, shell::ProgramTitle);
+    EXPECT_EQ(seen[0].title, QStringLiteral("Quenvol"));
     EXPECT_EQ(pointers[0], Qt::WaitCursor);  // shown while the engine waited
     settle();
     EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
@@ -92,7 +91,7 @@ TEST_F(DatabaseErrors, TheDocumentTypeCheckUnderALockKeepsTheFieldAndChecksAgain
 
     ASSERT_EQ(seen.size(), 1u);
     EXPECT_TRUE(seen[0].prompt.startsWith(QStringLiteral("ERRORE 3261\n"))) << seen[0].prompt.toStdString();
-    EXPECT_EQ(seen[0].title, shell::ProgramTitle);
+    EXPECT_EQ(seen[0].title, QStringLiteral("Quenvol"));
     EXPECT_EQ(focused(), form->c.Txt[24]);
     EXPECT_EQ(text(24), QStringLiteral("fat"));
 

@@ -188,7 +188,7 @@ TEST_F(HandoffTest, AnInstanceStillStartingIsWaitedForNotStartedTwice)
     pids_.insert(*starting);
     WriteIni(IniFile, "Pavoxa", "HANDLE", QString::number(*starting));
 
-    LaunchModule("Pavoxa", boxes_);
+    LaunchModule("Pavoxa", session_, boxes_);
 
     EXPECT_TRUE(boxes_.seen().empty());
     EXPECT_EQ(shell_tests::FocusedWindowPid(), *starting);

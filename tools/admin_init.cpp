@@ -1,9 +1,13 @@
-// quenvol-admin init: a new company database, with or without demonstration data.
+// quenvol-admin init: a new company, as a database file in a data folder or as
+// a schema on a PostgreSQL server, with or without demonstration data.
 #include "admin_command.h"
+#include "company_copy.h"
 #include "company_file.h"
+#include "company_server.h"
 #include "store/company_code.h"
 
 #include <QDir>
+#include <QTemporaryDir>
 
 #include <cstdio>
 
@@ -13,15 +17,42 @@ int RunInit(const QStringList& arguments);
 
 const admin::Command Init{
     "init",
-    "init <cartella dati> <societa> [--demo]",
+    "init <cartella dati> <societa> [--demo] | init --server <connessione> <societa> [--demo]",
     "Crea <cartella dati>/<societa>/quelda.mdb con le tabelle\n"
     "TabellaSerieSemplificata, TestataRegistriPS, TabellaDocScorta e lo storico\n"
     "delle modifiche StoricoSerieSemplificata.\n"
-    "Un file esistente non viene mai sovrascritto.\n"
+    "Con --server crea invece lo schema <societa> con le stesse tabelle nel database\n"
+    "del server PostgreSQL indicato (stringa di connessione libpq o URI\n"
+    "postgresql://...; la password non va scritta qui: usare ~/.pgpass).\n"
+    "Una societa' esistente non viene mai sovrascritta.\n"
     "--demo aggiunge alcuni tipi documento e alcuni registri di esempio.\n"
-    "Esempio: quenvol-admin init ~/quenvol DEMO --demo\n",
+    "Esempi: quenvol-admin init ~/quenvol DEMO --demo\n"
+    "        quenvol-admin init --server 'host=server dbname=quenvol' DEMO\n",
     RunInit};
 const admin::Registration registration(Init);
+
+// A new company on the server: the schema, then the demonstration data copied
+// from a file made for the purpose.
+int InitOnServer(const QString& conninfo, const QString& company, bool demo)
+{
+    if (!demo) {
+        const QString error = company_server::CreateCompanySchema(conninfo, company);
+        if (!error.isEmpty())
+            return admin::Fail(error);
+    } else {
+        QTemporaryDir scratch;
+        const QString path = company_copy::CompanyFilePath(scratch.path(), company);
+        QString error = company_file::CreateCompanyDatabase(path);
+        if (error.isEmpty())
+            error = company_file::AddDemonstrationData(path);
+        if (error.isEmpty())
+            error = company_copy::CopyCompany(scratch.path(), conninfo, company, nullptr);
+        if (!error.isEmpty())
+            return admin::Fail(error);
+    }
+    std::printf("creata la societa' %s sul server\n", company.toLocal8Bit().constData());
+    return admin::ExitOk;
+}
 
 int RunInit(const QStringList& arguments)
 {
@@ -29,6 +60,19 @@ int RunInit(const QStringList& arguments)
         return admin::ExitOk;
     QStringList rest = arguments;
     const bool demo = rest.removeAll(QStringLiteral("--demo")) > 0;
+    QString server;
+    const qsizetype at = rest.indexOf(QStringLiteral("--server"));
+    if (at >= 0) {
+        if (at + 1 >= rest.size())
+            return admin::UsageError(Init);
+        server = rest.takeAt(at + 1);
+        rest.removeAt(at);
+        if (rest.size() != 1 || rest[0].trimmed().isEmpty() || server.trimmed().isEmpty())
+            return admin::UsageError(Init);
+        if (const QString problem = store::CompanyCodeProblem(rest[0]); !problem.isEmpty())
+            return admin::Fail(problem);
+        return InitOnServer(server, rest[0], demo);
+    }
     if (rest.size() != 2 || rest[1].isEmpty())
         return admin::UsageError(Init);
     if (const QString problem = store::CompanyCodeProblem(rest[1]); !problem.isEmpty())

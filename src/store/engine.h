@@ -7,6 +7,7 @@
 #include <QString>
 #include <QVariant>
 
+#include <functional>
 #include <memory>
 #include <stdexcept>
 #include <vector>
@@ -26,6 +27,7 @@ constexpr int UpdateWithoutEdit = 3020;   // update or assignment with no add-ne
 constexpr int WriteFailed = 3146;         // the engine refused a write (constraint, read-only file, ...)
 constexpr int TypeMismatch = 13;          // a value that cannot be converted to the field's type
 constexpr int Overflow = 6;               // a number too large for the field's type
+constexpr int ServerUnreachable = 3151;   // the connection to the database server failed or was lost
 }  // namespace EngineErrorNumber
 
 // Every failing engine operation throws this: a number and a description.
@@ -118,11 +120,27 @@ public:
     virtual std::unique_ptr<Snapshot> openSnapshot(const QString& table,
                                                    const QString& likeColumn = {},
                                                    const QString& likePattern = {}) = 0;
+
+    // Asked when the connection to a database server is lost, with the
+    // server's text: true to connect again, false to give up. After a new
+    // connection an operation outside a transaction runs again; one inside a
+    // transaction fails with error 3151, since the transaction went with the
+    // connection. A file never loses its connection.
+    using ConnectionLostHandler = std::function<bool(const QString& serverText)>;
+    virtual void setConnectionLostHandler(ConnectionLostHandler) {}
 };
 
 // Open a database file by path, shared, read and write. Never creates a file:
 // a missing file or one that is not a database is error 3024.
 // busyTimeoutMs: how long a read or write waits for another program's lock.
 std::unique_ptr<Database> openDatabase(const QString& path, int busyTimeoutMs = 3000);
+
+// Open the company `company` on a PostgreSQL server: the schema of that name
+// in the database that `conninfo` (a libpq connection string or URI) names.
+// A server that cannot be reached is error 3151 with the server's text; a
+// missing schema is error 3024. No message ever shows the password.
+// lockTimeoutMs: how long a statement waits for a row another session holds.
+std::unique_ptr<Database> openServerDatabase(const QString& conninfo, const QString& company,
+                                             int lockTimeoutMs = 3000);
 
 }  // namespace store

@@ -1,5 +1,6 @@
 // The database over SQLite: opens the company file shared with the other
 // programs of the suite, runs transactions, opens cursors and snapshots.
+#include "store/like_pattern.h"
 #include "store/sqlite_connection.h"
 
 #include "store/lock_wait.h"
@@ -14,28 +15,6 @@ namespace store {
 namespace {
 
 using namespace sqlite;
-
-// The engine's "*" pattern as an SQLite LIKE pattern: "*" is any run of
-// characters and every other character stands for itself. `escaped` tells
-// whether an ESCAPE clause is needed (it keeps SQLite from using the index, so
-// it is added only when the text holds "%", "_" or "\").
-QString likePattern(const QString& pattern, bool* escaped)
-{
-    QString out;
-    *escaped = false;
-    for (const QChar c : pattern) {
-        if (c == QLatin1Char('*')) {
-            out += QLatin1Char('%');
-        } else if (c == QLatin1Char('%') || c == QLatin1Char('_') || c == QLatin1Char('\\')) {
-            out += QLatin1Char('\\');
-            out += c;
-            *escaped = true;
-        } else {
-            out += c;
-        }
-    }
-    return out;
-}
 
 // SQLite's own busy timeout, with a notice when the wait begins (the window
 // shows the busy pointer): sleeps of growing length until the timeout,
@@ -93,7 +72,8 @@ public:
             throw EngineError(EngineErrorNumber::ItemNotFound,
                               QStringLiteral("Elemento '%1' non trovato nell'insieme.").arg(likeColumn));
         bool escaped = false;
-        const QString like = likePattern(pattern, &escaped);
+        // ESCAPE keeps SQLite from using the index: added only when needed.
+        const QString like = LikePattern(pattern, &escaped);
         sql += QStringLiteral(" WHERE %1 LIKE ?1").arg(quoted(shape.columns[column]));
         if (escaped)
             sql += QStringLiteral(" ESCAPE '\\'");

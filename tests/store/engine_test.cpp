@@ -1,17 +1,20 @@
-// The database engine over SQLite: keyed seek, row changes, transactions,
-// snapshots with prefix filters, and the errors callers rely on.
+// The database engine, one set of cases run on both engines (the file and the
+// office server): keyed seek, row changes, transactions, snapshots with prefix
+// filters, and the errors callers rely on. Then what only the server has:
+// connections, passwords, the least privilege.
+#include "company_server.h"
 #include "store/engine.h"
 #include "store/table_description.h"
-#include "support/temp_company.h"
-
-#include <sqlite3.h>
+#include "support/test_company.h"
 
 #include <QSet>
+#include <QStringList>
 
 #include <gtest/gtest.h>
 
 using namespace store;
-using testing_support::TempCompany;
+using testing_support::Engine;
+using testing_support::TestCompany;
 
 namespace {
 
@@ -40,24 +43,54 @@ int errorNumberOf(const std::function<void()>& action)
     return 0;
 }
 
-QSet<QString> codesMatching(Database& db, const QString& pattern)
+QStringList codesMatching(Database& db, const QString& pattern, const QString& column = "Codice")
 {
-    QSet<QString> codes;
-    auto snap = db.openSnapshot(DocTypeTable, "Codice", pattern);
+    QStringList codes;
+    auto snap = db.openSnapshot(DocTypeTable, column, pattern);
     for (; !snap->atEnd(); snap->moveNext())
         codes << snap->field("Codice").toString();
     snap->close();
     return codes;
 }
 
+QSet<QString> setOf(const QStringList& list)
+{
+    return QSet<QString>(list.begin(), list.end());
+}
+
+class EngineTest : public testing::TestWithParam<Engine> {
+protected:
+    void SetUp() override { start(false); }
+
+    void start(bool demo)
+    {
+        company = testing_support::MakeTestCompany(GetParam(), demo);
+        if (!company)
+            GTEST_SKIP() << testing_support::NoTestServer;
+        db = company->open();
+    }
+
+    std::unique_ptr<TestCompany> company;
+    std::unique_ptr<Database> db;
+};
+
+class EngineWithDemoTest : public EngineTest {
+protected:
+    void SetUp() override { start(true); }
+};
+
+std::string nameOf(const testing::TestParamInfo<Engine>& info)
+{
+    return testing_support::EngineName(info.param);
+}
+
 }  // namespace
 
-TEST(Engine, SeekFindsKeysWithoutRegardToCaseAndReportsMisses)
+TEST_P(EngineTest, SeekFindsKeysWithoutRegardToAsciiCaseAndReportsMisses)
 {
-    TempCompany company;
-    auto db = openDatabase(company.databasePath());
     auto cursor = docTypes(*db);
     addDocType(*cursor, "DAU", "DOCUMENTO UNICO");
+    addDocType(*cursor, "ÀB", "ACCENTATO");
 
     cursor->seek("=", "dau");
     ASSERT_FALSE(cursor->noMatch());
@@ -65,35 +98,62 @@ TEST(Engine, SeekFindsKeysWithoutRegardToCaseAndReportsMisses)
     EXPECT_EQ(cursor->field("descrizione").toString(), "DOCUMENTO UNICO");
     EXPECT_TRUE(cursor->field("tipo").isNull());
 
+    // Only ASCII letters are folded, as the file's key does.
+    cursor->seek("=", "àB");
+    EXPECT_TRUE(cursor->noMatch());
+    cursor->seek("=", "Àb");
+    EXPECT_FALSE(cursor->noMatch());
+
     cursor->seek("=", "XYZ");
     EXPECT_TRUE(cursor->noMatch());
     EXPECT_EQ(errorNumberOf([&] { cursor->field("Codice"); }), EngineErrorNumber::NoCurrentRecord);
 }
 
-TEST(Engine, EditUpdateAndDeleteChangeTheRowUnderTheCursor)
+TEST_P(EngineTest, EditUpdateAndDeleteChangeTheRowUnderTheCursor)
 {
-    TempCompany company;
-    auto db = openDatabase(company.databasePath());
     auto cursor = docTypes(*db);
     addDocType(*cursor, "T1", "TRANSITO");
     addDocType(*cursor, "T2", "ALTRO");
 
-    cursor->seek("=", "T1");
+    cursor->seek("=", "t1");
     cursor->edit();
     cursor->setField("tipo", "X");
     cursor->update();
-    EXPECT_EQ(company.scalar("SELECT tipo FROM TabellaDocScorta WHERE Codice='T1'").toString(), "X");
+    EXPECT_EQ(company->scalar("SELECT \"tipo\" FROM \"TabellaDocScorta\" WHERE \"Codice\"='T1'").toString(), "X");
     EXPECT_EQ(cursor->field("tipo").toString(), "X");
 
     cursor->deleteRow();
-    EXPECT_EQ(company.count(DocTypeTable), 1);
-    EXPECT_EQ(company.scalar("SELECT Codice FROM TabellaDocScorta").toString(), "T2");
+    EXPECT_EQ(company->count(DocTypeTable), 1);
+    EXPECT_EQ(company->scalar("SELECT \"Codice\" FROM \"TabellaDocScorta\"").toString(), "T2");
 }
 
-TEST(Engine, MistakesAreErrorsWithNumbersNotCrashes)
+TEST_P(EngineTest, NumbersDatesAndPaddedTextsComeBackAsWritten)
 {
-    TempCompany company;
-    auto db = openDatabase(company.databasePath());
+    auto cursor = db->openTable(RegisterTable);
+    cursor->setIndex(PrimaryIndex);
+    cursor->addNew();
+    cursor->setField("SspCodice", "R1");
+    cursor->setField("SspArrCron", 123456);
+    cursor->setField("SspArrGaranz", 98000.5);
+    cursor->setField("SspArrPeriodo", 12);
+    cursor->setField("SspArrData", 44197);  // 1 January 2021
+    cursor->setField("SspCusData", 0);      // no date
+    cursor->setField("SspMagNum", "12    ");
+    cursor->update();
+
+    cursor->seek("=", "R1");
+    ASSERT_FALSE(cursor->noMatch());
+    EXPECT_EQ(cursor->field("SspArrCron").toLongLong(), 123456);
+    EXPECT_DOUBLE_EQ(cursor->field("SspArrGaranz").toDouble(), 98000.5);
+    EXPECT_EQ(cursor->field("SspArrPeriodo").toInt(), 12);
+    EXPECT_EQ(cursor->field("SspArrData").toLongLong(), 44197);
+    EXPECT_EQ(cursor->field("SspCusData").toLongLong(), 0);
+    EXPECT_TRUE(cursor->field("SspDepData").isNull());
+    EXPECT_EQ(cursor->field("SspMagNum").toString(), "12    ");
+}
+
+TEST_P(EngineTest, MistakesAreErrorsWithNumbersNotCrashes)
+{
     auto cursor = docTypes(*db);
     addDocType(*cursor, "T1", "TRANSITO");
     cursor->seek("=", "T1");
@@ -103,71 +163,87 @@ TEST(Engine, MistakesAreErrorsWithNumbersNotCrashes)
     EXPECT_EQ(errorNumberOf([&] { cursor->setField("NonEsiste", 1); }), EngineErrorNumber::ItemNotFound);
     EXPECT_EQ(errorNumberOf([&] { cursor->setIndex("secondaria"); }), EngineErrorNumber::NotAnIndex);
     EXPECT_EQ(errorNumberOf([&] { db->openTable("Manca"); }), EngineErrorNumber::TableNotFound);
-    EXPECT_EQ(errorNumberOf([&] { openDatabase(company.folder() + "/nessuno.mdb"); }),
-              EngineErrorNumber::CannotOpenDatabase);
-    // A duplicate key is refused by the engine, and the file is unchanged.
-    EXPECT_NE(errorNumberOf([&] { addDocType(*cursor, "t1", "DOPPIO"); }), 0);
-    EXPECT_EQ(company.count(DocTypeTable), 1);
+    EXPECT_EQ(errorNumberOf([&] { db->openSnapshot("Manca"); }), EngineErrorNumber::TableNotFound);
+    EXPECT_EQ(errorNumberOf([&] { company->openMissing(); }), EngineErrorNumber::CannotOpenDatabase);
+    // A duplicate key, in another case, is refused by the engine; the table is unchanged.
+    EXPECT_EQ(errorNumberOf([&] { addDocType(*cursor, "t1", "DOPPIO"); }), EngineErrorNumber::WriteFailed);
+    EXPECT_EQ(company->count(DocTypeTable), 1);
 }
 
-TEST(Engine, RollbackLeavesTheTableAsItWasAndCommitSurvivesReopening)
+TEST_P(EngineTest, RollbackLeavesTheTableAsItWasAndCommitSurvivesReopening)
 {
-    TempCompany company;
-    {
-        auto db = openDatabase(company.databasePath());
-        auto cursor = docTypes(*db);
-        addDocType(*cursor, "KEEP", "PRIMA");
-
-        db->beginTrans();
-        addDocType(*cursor, "GONE", "MAI");
-        cursor->seek("=", "KEEP");
-        cursor->edit();
-        cursor->setField("Descrizione", "DOPO");
-        cursor->update();
-        db->rollback();
-        EXPECT_EQ(company.count(DocTypeTable), 1);
-        EXPECT_EQ(company.scalar("SELECT Descrizione FROM TabellaDocScorta").toString(), "PRIMA");
-
-        db->beginTrans();
-        addDocType(*cursor, "NEW", "SCRITTO");
-        db->commitTrans();
-    }
-    auto reopened = openDatabase(company.databasePath());
-    auto cursor = docTypes(*reopened);
-    cursor->seek("=", "NEW");
-    ASSERT_FALSE(cursor->noMatch());
-    EXPECT_EQ(cursor->field("Descrizione").toString(), "SCRITTO");
-}
-
-TEST(Engine, PrefixFilterMatchesTheBeginningWithOnlyStarAsWildcard)
-{
-    TempCompany company;
-    auto db = openDatabase(company.databasePath());
     auto cursor = docTypes(*db);
-    for (const char* code : {"AB1", "ab2", "XAB", "O'B", "O'C", "50%", "500", "A_B", "AXB", "[X]", "X"})
+    addDocType(*cursor, "KEEP", "PRIMA");
+
+    db->beginTrans();
+    addDocType(*cursor, "GONE", "MAI");
+    cursor->seek("=", "KEEP");
+    cursor->edit();
+    cursor->setField("Descrizione", "DOPO");
+    cursor->update();
+    db->rollback();
+    EXPECT_EQ(company->count(DocTypeTable), 1);
+    EXPECT_EQ(company->scalar("SELECT \"Descrizione\" FROM \"TabellaDocScorta\"").toString(), "PRIMA");
+
+    db->beginTrans();
+    addDocType(*cursor, "NEW", "SCRITTO");
+    db->commitTrans();
+    cursor.reset();
+    db.reset();
+
+    auto reopened = company->open();
+    auto again = docTypes(*reopened);
+    again->seek("=", "NEW");
+    ASSERT_FALSE(again->noMatch());
+    EXPECT_EQ(again->field("Descrizione").toString(), "SCRITTO");
+}
+
+TEST_P(EngineTest, AFailingStepInsideATransactionIsSkippedAndTheOthersCommit)
+{
+    auto cursor = docTypes(*db);
+    addDocType(*cursor, "T1", "TRANSITO");
+
+    db->beginTrans();
+    EXPECT_NE(errorNumberOf([&] { addDocType(*cursor, "T1", "DOPPIO"); }), 0);
+    addDocType(*cursor, "T2", "DOPO L'ERRORE");
+    cursor->seek("=", "T2");
+    EXPECT_FALSE(cursor->noMatch());
+    db->commitTrans();
+    EXPECT_EQ(company->count(DocTypeTable), 2);
+}
+
+TEST_P(EngineTest, PrefixFilterMatchesTheBeginningWithOnlyStarAsWildcard)
+{
+    auto cursor = docTypes(*db);
+    for (const char* code : {"AB1", "ab2", "XAB", "O'B", "O'C", "50%", "500", "A_B", "AXB", "[X]", "X", "a\\b"})
         addDocType(*cursor, code, "D");
     addDocType(*cursor, "NUL", QVariant());
 
-    EXPECT_EQ(codesMatching(*db, "AB*"), (QSet<QString>{"AB1", "ab2"}));
-    EXPECT_EQ(codesMatching(*db, "O'B*"), (QSet<QString>{"O'B"}));
-    EXPECT_EQ(codesMatching(*db, "50%*"), (QSet<QString>{"50%"}));
-    EXPECT_EQ(codesMatching(*db, "A_B*"), (QSet<QString>{"A_B"}));
-    EXPECT_EQ(codesMatching(*db, "[X]*"), (QSet<QString>{"[X]"}));
-    EXPECT_EQ(codesMatching(*db, "A*B*"), (QSet<QString>{"AB1", "ab2", "A_B", "AXB"}));
-    EXPECT_EQ(codesMatching(*db, "*").size(), 12);
+    EXPECT_EQ(setOf(codesMatching(*db, "AB*")), (QSet<QString>{"AB1", "ab2"}));
+    EXPECT_EQ(setOf(codesMatching(*db, "O'B*")), (QSet<QString>{"O'B"}));
+    EXPECT_EQ(setOf(codesMatching(*db, "50%*")), (QSet<QString>{"50%"}));
+    EXPECT_EQ(setOf(codesMatching(*db, "A_B*")), (QSet<QString>{"A_B"}));
+    EXPECT_EQ(setOf(codesMatching(*db, "a\\*")), (QSet<QString>{"a\\b"}));
+    EXPECT_EQ(setOf(codesMatching(*db, "[X]*")), (QSet<QString>{"[X]"}));
+    EXPECT_EQ(setOf(codesMatching(*db, "A*B*")), (QSet<QString>{"AB1", "ab2", "A_B", "AXB", "a\\b"}));
+    EXPECT_EQ(codesMatching(*db, "*").size(), 13);
 
     // An empty filter on a column lists every row whose column is not Null.
-    int described = 0;
-    auto snap = db->openSnapshot(DocTypeTable, "Descrizione", "*");
-    for (; !snap->atEnd(); snap->moveNext())
-        ++described;
-    EXPECT_EQ(described, 11);
+    EXPECT_EQ(codesMatching(*db, "*", "Descrizione").size(), 12);
 }
 
-TEST(Engine, SnapshotWithoutFilterReadsEveryRowByNameOrPosition)
+TEST_P(EngineTest, FilteredRowsComeInTheFilesOrder)
 {
-    TempCompany company(true);
-    auto db = openDatabase(company.databasePath());
+    auto cursor = docTypes(*db);
+    for (const char* code : {"b2", "Z9", "A1", "é1", "_x", "a3"})
+        addDocType(*cursor, code, code);
+    // The key ignores the case of ASCII letters; other texts compare as bytes.
+    EXPECT_EQ(codesMatching(*db, "*"), (QStringList{"_x", "A1", "a3", "b2", "Z9", "é1"}));
+    EXPECT_EQ(codesMatching(*db, "*", "Descrizione"), (QStringList{"A1", "Z9", "_x", "a3", "b2", "é1"}));
+}
+
+TEST_P(EngineWithDemoTest, SnapshotWithoutFilterReadsEveryRowByNameOrPosition)
+{
     auto snap = db->openSnapshot(DocTypeTable);
     const int code = snap->fieldIndex("codice");
     int rows = 0;
@@ -175,39 +251,106 @@ TEST(Engine, SnapshotWithoutFilterReadsEveryRowByNameOrPosition)
         EXPECT_EQ(snap->field(code), snap->field("Codice"));
         ++rows;
     }
-    EXPECT_EQ(rows, company.count(DocTypeTable));
+    EXPECT_EQ(rows, company->count(DocTypeTable));
     EXPECT_EQ(errorNumberOf([&] { snap->fieldIndex("Manca"); }), EngineErrorNumber::ItemNotFound);
 }
 
-TEST(Engine, ATableLockedByAnotherProgramIsError3261WithSqliteText)
+TEST_P(EngineTest, ALockThatOutlastsTheWaitIsError3261WithTheEnginesText)
 {
-    TempCompany company;
-    auto db = openDatabase(company.databasePath(), 50);
-
-    sqlite3* other = nullptr;
-    sqlite3_open_v2(company.databasePath().toUtf8().constData(), &other, SQLITE_OPEN_READWRITE, nullptr);
-    ASSERT_EQ(sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
-    try {
-        db->openTable(RegisterTable);
-        ADD_FAILURE() << "the locked table opened";
-    } catch (const EngineError& error) {
-        EXPECT_EQ(error.number(), EngineErrorNumber::TableLocked);
-        EXPECT_EQ(error.description(), "database is locked");
+    db = company->open(50);
+    auto read = [&] {
+        auto cursor = db->openTable(RegisterTable);
+        cursor->setIndex(PrimaryIndex);
+        cursor->seek("=", "R1");
+    };
+    {
+        const auto lock = company->lockTable(RegisterTable);
+        try {
+            read();
+            ADD_FAILURE() << "the locked table was read";
+        } catch (const EngineError& error) {
+            EXPECT_EQ(error.number(), EngineErrorNumber::TableLocked);
+            EXPECT_EQ(error.description(), company->lockText());
+        }
     }
-    sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
-    sqlite3_close_v2(other);
-    EXPECT_NO_THROW(db->openTable(RegisterTable));
+    EXPECT_NO_THROW(read());
 }
 
-TEST(Engine, SnapshotAppendsFieldTextsForListsAndTellsNullApart)
+TEST_P(EngineTest, SnapshotAppendsFieldTextsForListsAndTellsNullApart)
 {
-    TempCompany company;
-    company.exec("INSERT INTO TabellaDocScorta (Codice, Descrizione, tipo) VALUES ('ÀB', NULL, 42)");
-    auto db = openDatabase(company.databasePath());
+    company->exec("INSERT INTO \"TabellaDocScorta\" (\"Codice\", \"Descrizione\", \"tipo\") VALUES ('ÀB', NULL, 42)");
     auto snap = db->openSnapshot(DocTypeTable);
     QString out = "x";
     EXPECT_EQ(snap->appendText(snap->fieldIndex("Codice"), out), 2);  // decoded, not bytes
     EXPECT_EQ(snap->appendText(snap->fieldIndex("Descrizione"), out), -1);
     EXPECT_EQ(snap->appendText(snap->fieldIndex("tipo"), out), 2);
     EXPECT_EQ(out, "xÀB42");
+}
+
+INSTANTIATE_TEST_SUITE_P(File, EngineTest, testing::Values(Engine::File), nameOf);
+INSTANTIATE_TEST_SUITE_P(Server, EngineTest, testing::Values(Engine::Server), nameOf);
+INSTANTIATE_TEST_SUITE_P(File, EngineWithDemoTest, testing::Values(Engine::File), nameOf);
+INSTANTIATE_TEST_SUITE_P(Server, EngineWithDemoTest, testing::Values(Engine::Server), nameOf);
+
+// ---------------------------------------------------------------------------
+// The server alone.
+// ---------------------------------------------------------------------------
+
+TEST(ServerEngine, AnUnreachableServerIsError3151AndNoMessageShowsThePassword)
+{
+    for (const QString& conninfo : {QStringLiteral("host=/nonexistent/quenvol user=mario password=segreto99"),
+                                   QStringLiteral("postgresql://mario:segreto99@/db?host=/nonexistent/quenvol")}) {
+        try {
+            openServerDatabase(conninfo, "DEMO");
+            ADD_FAILURE() << "opened " << conninfo.toStdString();
+        } catch (const EngineError& error) {
+            EXPECT_EQ(error.number(), EngineErrorNumber::ServerUnreachable);
+            EXPECT_FALSE(error.description().isEmpty());
+            EXPECT_FALSE(error.description().contains("segreto99")) << error.description().toStdString();
+        }
+    }
+}
+
+TEST(ServerEngine, TheProgramWorksWithOnlyReadAndWriteRightsOnItsThreeTables)
+{
+    const auto company = testing_support::MakeTestCompany(Engine::Server);
+    if (!company)
+        GTEST_SKIP() << testing_support::NoTestServer;
+    const QString role = company->company().toLower() + "_operatore";
+    const QString schema = "\"" + company->company() + "\"";
+    company->exec(QStringLiteral("CREATE ROLE %1 LOGIN").arg(role));
+    company->exec(QStringLiteral("GRANT USAGE ON SCHEMA %1 TO %2").arg(schema, role));
+    for (const QString& table : {RegisterTable, HeaderTable, DocTypeTable})
+        company->exec(QStringLiteral("GRANT SELECT, INSERT, UPDATE, DELETE ON %1.\"%2\" TO %3")
+                          .arg(schema, table, role));
+    {
+        const QString location = company->location();
+        const QString asRole = location.startsWith("postgres")
+            ? location + (location.contains('?') ? "&user=" : "?user=") + role
+            : location + " user=" + role;
+        auto db = openServerDatabase(asRole, company->company());
+        auto cursor = db->openTable(RegisterTable);
+        cursor->setIndex(PrimaryIndex);
+        db->beginTrans();
+        cursor->seek("=", "R9");
+        ASSERT_TRUE(cursor->noMatch());
+        cursor->addNew();
+        cursor->setField("SspCodice", "R9");
+        cursor->update();
+        db->commitTrans();
+        db->beginTrans();
+        cursor->seek("=", "r9");
+        ASSERT_FALSE(cursor->noMatch());
+        cursor->edit();
+        cursor->setField("SspDescrizione", "VARIATO");
+        cursor->update();
+        db->commitTrans();
+        auto snap = db->openSnapshot(RegisterTable, "SspCodice", "R*");
+        ASSERT_FALSE(snap->atEnd());
+        EXPECT_EQ(snap->field("SspDescrizione").toString(), "VARIATO");
+        cursor->deleteRow();
+        EXPECT_EQ(company->count(RegisterTable), 0);
+    }
+    company_server::DropCompanySchema(company->location(), company->company());
+    company->exec(QStringLiteral("DROP ROLE %1").arg(role));
 }

@@ -1,0 +1,113 @@
+// The database over PostgreSQL: the company is a schema of the office's server.
+// Opens the connection, runs transactions, opens cursors and snapshots.
+#include "store/like_pattern.h"
+#include "store/pg_connection.h"
+
+namespace store {
+
+namespace {
+
+using namespace pg;
+using namespace EngineErrorNumber;
+
+bool isText(Oid type)
+{
+    return type != TypeOid::Int2 && type != TypeOid::Int4 && type != TypeOid::Int8 &&
+           type != TypeOid::Float4 && type != TypeOid::Float8 && type != TypeOid::Numeric &&
+           type != TypeOid::Date && type != TypeOid::Bool;
+}
+
+class PgDatabase : public Database {
+public:
+    explicit PgDatabase(std::shared_ptr<Connection> connection) : connection_(std::move(connection)) {}
+
+    void beginTrans() override { connection_->beginTrans(); }
+    void commitTrans() override { connection_->commitTrans(); }
+    void rollback() override { connection_->rollback(); }
+
+    std::unique_ptr<TableCursor> openTable(const QString& table) override
+    {
+        return makeTableCursor(connection_, connection_->shape(table));
+    }
+
+    std::unique_ptr<Snapshot> openSnapshot(const QString& table, const QString& likeColumn,
+                                           const QString& pattern) override
+    {
+        const TableShape& shape = connection_->shape(table);
+        QString sql = QStringLiteral("SELECT * FROM %1").arg(shape.qualifiedName());
+        if (likeColumn.isEmpty())
+            return makeSnapshot(connection_->exec(sql));
+        const int column = shape.columnIndex(likeColumn);
+        if (column < 0)
+            throw EngineError(ItemNotFound,
+                              QStringLiteral("Elemento '%1' non trovato nell'insieme.").arg(likeColumn));
+        // As in the file: LIKE ignores the case of ASCII letters only, and the
+        // rows come in byte order of the column, the key's with ASCII folded.
+        // COLLATE "C" makes lower() fold ASCII only and compare bytes, which
+        // also lets the key's index serve the prefix.
+        const QString name = quoted(shape.columns[column]);
+        const QString folded = QStringLiteral("lower((%1)::text COLLATE \"C\")").arg(name);
+        bool escaped = false;
+        const QString like = LikePattern(pattern, &escaped);
+        sql += QStringLiteral(" WHERE %1 LIKE lower($1::text COLLATE \"C\") ESCAPE '\\'").arg(folded);
+        if (column == shape.keyColumn)
+            sql += QStringLiteral(" ORDER BY %1").arg(folded);
+        else if (isText(shape.types[size_t(column)]))
+            sql += QStringLiteral(" ORDER BY (%1)::text COLLATE \"C\"").arg(name);
+        else
+            sql += QStringLiteral(" ORDER BY %1").arg(name);
+        return makeSnapshot(connection_->exec(sql, {like.toUtf8()}));
+    }
+
+    void setConnectionLostHandler(ConnectionLostHandler handler) override
+    {
+        connection_->setLostHandler(std::move(handler));
+    }
+
+private:
+    std::shared_ptr<Connection> connection_;
+};
+
+// The password the connection string holds, if any.
+QString passwordOf(const QByteArray& conninfo)
+{
+    char* error = nullptr;
+    PQconninfoOption* options = PQconninfoParse(conninfo.constData(), &error);
+    PQfreemem(error);
+    QString password;
+    for (PQconninfoOption* o = options; o && o->keyword; ++o)
+        if (qstrcmp(o->keyword, "password") == 0 && o->val)
+            password = QString::fromUtf8(o->val);
+    PQconninfoFree(options);
+    return password;
+}
+
+}  // namespace
+
+std::unique_ptr<Database> openServerDatabase(const QString& conninfo, const QString& company,
+                                             int lockTimeoutMs)
+{
+    const QByteArray info = conninfo.toUtf8();
+    const QString secret = passwordOf(info);
+    // A server that does not answer is given up after a while rather than
+    // waited for without end; a connect_timeout in the string itself wins.
+    const char* const keywords[] = {"connect_timeout", "application_name", "dbname", nullptr};
+    const char* const values[] = {"10", "quenvol", info.constData(), nullptr};
+    PGconn* conn = PQconnectdbParams(keywords, values, 1);
+    const QByteArray settings = QStringLiteral("SET lock_timeout = %1; SET DateStyle = ISO; "
+                                               "SET client_encoding = 'UTF8'")
+                                    .arg(lockTimeoutMs)
+                                    .toUtf8();
+    auto connection = std::make_shared<Connection>(conn, company, secret, settings);
+    if (!conn || PQstatus(conn) != CONNECTION_OK)
+        throw connection->error(nullptr);
+    connection->applySettings();
+    Result schema = connection->exec(QStringLiteral("SELECT 1 FROM pg_catalog.pg_namespace WHERE nspname = $1"),
+                                     {company.toUtf8()});
+    if (company.isEmpty() || PQntuples(schema.get()) == 0)
+        throw EngineError(CannotOpenDatabase,
+                          QStringLiteral("Impossibile trovare la società '%1' sul server.").arg(company));
+    return std::make_unique<PgDatabase>(connection);
+}
+
+}  // namespace store

@@ -1,0 +1,98 @@
+// Copying a company between a data folder and the office server, both ways:
+// identical rows, all or nothing, never over an existing company.
+#include "company_copy.h"
+#include "company_file.h"
+#include "company_server.h"
+#include "store/table_description.h"
+#include "support/test_company.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using namespace store;
+using company_copy::CopiedTable;
+
+namespace {
+
+// Every row of every table, in key order, as the engine reads them.
+std::vector<std::vector<Value>> rowsOf(Database& db)
+{
+    std::vector<std::vector<Value>> rows;
+    for (const TableDescription* table : CompanyTables()) {
+        auto snap = db.openSnapshot(table->name, table->key().name, QStringLiteral("*"));
+        for (; !snap->atEnd(); snap->moveNext()) {
+            std::vector<Value> row{table->name};
+            for (const ColumnDescription& column : table->columns)
+                row.push_back(snap->field(column.name));
+            rows.push_back(row);
+        }
+    }
+    return rows;
+}
+
+class ServerCopy : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        server = testing_support::TestServer();
+        if (server.isEmpty())
+            GTEST_SKIP() << testing_support::NoTestServer;
+        code = QStringLiteral("C%1").arg(QCoreApplication::applicationPid());
+        company_server::DropCompanySchema(server, code);
+        const QString path = company_copy::CompanyFilePath(folder.path(), code);
+        ASSERT_EQ(company_file::CreateCompanyDatabase(path), "");
+        ASSERT_EQ(company_file::AddDemonstrationData(path), "");
+        ASSERT_EQ(company_file::Execute(path, {QStringLiteral(
+                      "INSERT INTO \"TabellaDocScorta\" VALUES ('ÀÉ', 'ACCENTI È NULL', NULL)")}),
+                  "");
+    }
+    void TearDown() override
+    {
+        if (!server.isEmpty())
+            company_server::DropCompanySchema(server, code);
+    }
+
+    QString server;
+    QString code;
+    QTemporaryDir folder;
+    QTemporaryDir back;
+};
+
+}  // namespace
+
+TEST_F(ServerCopy, BothWaysLeaveIdenticalRowsAndNeverOverwrite)
+{
+    std::vector<CopiedTable> copied;
+    ASSERT_EQ(company_copy::CopyCompany(folder.path(), server, code, &copied), "");
+    ASSERT_EQ(copied.size(), 3u);
+    EXPECT_EQ(copied[0].rows, 5);
+    EXPECT_EQ(copied[1].rows, 1);
+    EXPECT_EQ(copied[2].rows, 11);
+
+    ASSERT_EQ(company_copy::CopyCompany(server, back.path(), code, &copied), "");
+    const auto original = rowsOf(*openDatabase(company_copy::CompanyFilePath(folder.path(), code)));
+    EXPECT_EQ(rowsOf(*openServerDatabase(server, code)), original);
+    EXPECT_EQ(rowsOf(*openDatabase(company_copy::CompanyFilePath(back.path(), code))), original);
+
+    // Neither way overwrites a company that is there.
+    EXPECT_NE(company_copy::CopyCompany(folder.path(), server, code, nullptr), "");
+    EXPECT_NE(company_copy::CopyCompany(server, back.path(), code, nullptr), "");
+    EXPECT_EQ(rowsOf(*openServerDatabase(server, code)), original);
+}
+
+TEST_F(ServerCopy, ACopyThatFailsHalfWayLeavesNoCompanyBehind)
+{
+    // The file takes a code longer than its column; the server refuses it.
+    ASSERT_EQ(company_file::Execute(company_copy::CompanyFilePath(folder.path(), code),
+                                    {QStringLiteral("INSERT INTO \"TestataRegistriPS\" (\"TpsCodice\") "
+                                                    "VALUES ('UNDICI_CHAR')")}),
+              "");
+    const QString error = company_copy::CopyCompany(folder.path(), server, code, nullptr);
+    EXPECT_TRUE(error.contains(HeaderTable)) << error.toStdString();
+    QString problem;
+    EXPECT_FALSE(company_server::SchemaExists(server, code, &problem));
+    EXPECT_EQ(problem, "");
+}

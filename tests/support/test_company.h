@@ -1,0 +1,65 @@
+// A company for the tests on either engine: the file in a temporary folder,
+// or a schema of its own on the test server (named by QUENVOL_TEST_PG and
+// dropped at the end). Both answer the same SQL, identifiers double-quoted.
+#pragma once
+
+#include "store/engine.h"
+
+#include <QString>
+#include <QVariant>
+
+#include <memory>
+#include <ostream>
+#include <string>
+
+namespace testing_support {
+
+enum class Engine { File, Server };
+
+// For the names of parameterised cases: "File" or "Server".
+std::string EngineName(Engine engine);
+// How GoogleTest prints the parameter.
+void PrintTo(Engine engine, std::ostream* out);
+
+// The test server's connection string, from QUENVOL_TEST_PG; empty when unset.
+QString TestServer();
+// Why a server case is skipped when there is no test server.
+inline constexpr const char* NoTestServer =
+    "QUENVOL_TEST_PG is not set: no PostgreSQL server for this case "
+    "(ctest starts one when the postgresql package is installed; or tools/pg_test_server.sh start DIR)";
+
+// Something held until the object goes (a lock of another session).
+class Held {
+public:
+    virtual ~Held() = default;
+};
+
+class TestCompany {
+public:
+    virtual ~TestCompany() = default;
+    // The company through the engine, as the program opens it.
+    virtual std::unique_ptr<store::Database> open(int waitMs = 3000) const = 0;
+    // Another company of the same place, which does not exist.
+    virtual std::unique_ptr<store::Database> openMissing() const = 0;
+    virtual Engine engine() const = 0;
+    // The data folder, or the server's connection string.
+    virtual QString location() const = 0;
+    virtual QString company() const = 0;
+
+    // SQL run directly, beside the engine; fails the test on an error.
+    virtual void exec(const QString& sql) const = 0;
+    // The first column of the first row, Null when there is none.
+    virtual QVariant scalar(const QString& sql) const = 0;
+    int count(const QString& table) const;
+
+    // Another program or session holds `table` locked until the result goes.
+    virtual std::unique_ptr<Held> lockTable(const QString& table) const = 0;
+    // The engine's text for a lock that outlasted the wait.
+    virtual QString lockText() const = 0;
+};
+
+// A new company on `engine`, with the demonstration data when asked; null for
+// the server when there is no test server.
+std::unique_ptr<TestCompany> MakeTestCompany(Engine engine, bool demo = false);
+
+}  // namespace testing_support

@@ -1,0 +1,110 @@
+// Copying a company's three tables from one engine to the other.
+#include "company_copy.h"
+
+#include "company_file.h"
+#include "company_server.h"
+#include "store/table_description.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+namespace company_copy {
+
+namespace {
+
+QString describe(const store::EngineError& error)
+{
+    return QStringLiteral("%1 (errore %2)").arg(error.description()).arg(error.number());
+}
+
+}  // namespace
+
+QString CopyTables(store::Database& from, store::Database& to, std::vector<CopiedTable>* copied)
+{
+    std::vector<CopiedTable> counts;
+    QString table;
+    try {
+        to.beginTrans();
+        for (const store::TableDescription* description : store::CompanyTables()) {
+            const QString& name = description->name;
+            const auto& columns = description->columns;
+            table = name;
+            auto source = from.openSnapshot(name);
+            auto target = to.openTable(name);
+            std::vector<int> positions;
+            for (const store::ColumnDescription& column : columns)
+                positions.push_back(source->fieldIndex(column.name));
+            int rows = 0;
+            for (; !source->atEnd(); source->moveNext()) {
+                target->addNew();
+                for (size_t i = 0; i < columns.size(); ++i)
+                    target->setField(columns[i].name, source->field(positions[i]));
+                target->update();
+                ++rows;
+            }
+            source->close();
+            target->close();
+            counts.push_back({name, rows});
+        }
+        to.commitTrans();
+    } catch (const store::EngineError& error) {
+        try {
+            to.rollback();
+        } catch (const store::EngineError&) {
+        }
+        return QStringLiteral("%1: %2").arg(table, describe(error));
+    }
+    if (copied)
+        *copied = counts;
+    return QString();
+}
+
+QString CompanyFilePath(const QString& folder, const QString& company)
+{
+    return QDir(folder).filePath(company + QStringLiteral("/quelda.mdb"));
+}
+
+QString CopyCompany(const QString& from, const QString& to, const QString& company,
+                    std::vector<CopiedTable>* copied)
+{
+    if (company.trimmed().isEmpty() || company.contains(QLatin1Char('/')))
+        return QStringLiteral("codice società non valido: '%1'").arg(company);
+    const bool fromServer = company_server::IsServer(from);
+    const bool toServer = company_server::IsServer(to);
+    std::unique_ptr<store::Database> source;
+    try {
+        source = fromServer ? store::openServerDatabase(from, company)
+                            : store::openDatabase(CompanyFilePath(from, company));
+    } catch (const store::EngineError& error) {
+        return QStringLiteral("origine: %1").arg(describe(error));
+    }
+    const QString targetFile = CompanyFilePath(to, company);
+    const bool folderExisted = QFileInfo(targetFile).absoluteDir().exists();
+    QString error = toServer ? company_server::CreateCompanySchema(to, company)
+                             : company_file::CreateCompanyDatabase(targetFile);
+    if (!error.isEmpty())
+        return QStringLiteral("destinazione: %1").arg(error);
+    {
+        std::unique_ptr<store::Database> target;
+        try {
+            target = toServer ? store::openServerDatabase(to, company) : store::openDatabase(targetFile);
+            error = CopyTables(*source, *target, copied);
+        } catch (const store::EngineError& failure) {
+            error = QStringLiteral("destinazione: %1").arg(describe(failure));
+        }
+    }
+    if (error.isEmpty())
+        return QString();
+    // All or nothing: the target made above goes again.
+    if (toServer) {
+        company_server::DropCompanySchema(to, company);
+    } else {
+        QFile::remove(targetFile);
+        if (!folderExisted)
+            QDir().rmdir(QFileInfo(targetFile).absolutePath());
+    }
+    return error;
+}
+
+}  // namespace company_copy

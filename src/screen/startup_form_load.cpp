@@ -8,6 +8,7 @@
 #include "shell/sub_routines.h"
 #include "shell/user_settings.h"
 #include "store/company_code.h"
+#include "store/company_open.h"
 #include "store/jet_signature.h"
 #include "version.h"
 
@@ -80,7 +81,11 @@ void Startup::Form_Load()
     }
 
     try {
-        company.database = store::openDatabase(session.DatabasePath);
+        company.database = store::OpenCompanyDatabase(session.Server, session.CompanyCode, session.DatabasePath, *runtime_);
+        if (!company.database) {  // the server was not reached and the user cancelled
+            Unload();
+            return;
+        }
     } catch (const store::EngineError&) {
         shell::BusyPointerOff();
         if (store::IsJetFile(session.DatabasePath)) {

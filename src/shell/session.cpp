@@ -23,6 +23,9 @@ Session StartSession()
     if (!DirectoryExists(session.DataDir))
         CreateDirectoryOneLevel(session.DataDir);
     session.DatabasePath = session.DataDir + session.CompanyCode + QStringLiteral("/quelda.mdb");
+    // A non-blank [DATABASE] SERVER= puts the company on the office's server.
+    // Read whole: a connection string may be longer than ReadIni returns.
+    session.Server = FromAnsi(GetProfileValue(session.IniFile, "DATABASE", "SERVER"));
     return session;
 }
 

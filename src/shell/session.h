@@ -12,6 +12,8 @@ struct Session {
     QString CompanyCode;   // "DITTA" of section "BASE"
     QString DataDir;       // "DIRINI" of section "PATH", or the drive root
     QString DatabasePath;  // DataDir + CompanyCode + "/quelda.mdb"
+    QString Server;        // "SERVER" of section "DATABASE": the office server's
+                           // connection string, blank for the file
 };
 
 // Finds the INI file, reads the company and the data folder from it (the

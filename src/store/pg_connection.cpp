@@ -9,6 +9,9 @@ namespace {
 
 using namespace EngineErrorNumber;
 
+const QString LostWriteText = QStringLiteral(
+    "La connessione al server si è interrotta durante la scrittura: la scrittura non è stata eseguita.");
+
 // Day 0 of the day numbers the program writes for dates.
 const QDate DayZero(1899, 12, 30);
 
@@ -114,33 +117,45 @@ Result Connection::run(const QByteArray& sql, const std::vector<QByteArray>& par
     }
 }
 
+bool Connection::resetQuietly(QString* text)
+{
+    PQreset(conn_);
+    if (PQstatus(conn_) != CONNECTION_OK) {
+        *text = withoutSecret(trimmedText(PQerrorMessage(conn_)));
+        return false;
+    }
+    try {
+        applySettings();
+        return true;
+    } catch (const EngineError& failure) {
+        *text = failure.description();
+        return false;
+    }
+}
+
 void Connection::reconnect(QString text)
 {
-    const bool lostTransaction = transaction_;
-    transaction_ = false;
-    for (;;) {
-        if (!lostHandler_ || !lostHandler_(text))
+    const bool lostWrite = transaction_;
+    // A server that has come back is simply connected to again; otherwise the
+    // user is asked, as often as they choose Retry.
+    bool connected = resetQuietly(&text);
+    while (!connected) {
+        if (!lostHandler_ || !lostHandler_(text)) {
+            broken_ = lostWrite;
             throw EngineError(ServerUnreachable, text);
-        PQreset(conn_);
-        if (PQstatus(conn_) == CONNECTION_OK) {
-            try {
-                applySettings();
-                break;
-            } catch (const EngineError& failure) {
-                text = failure.description();
-                continue;
-            }
         }
-        text = withoutSecret(trimmedText(PQerrorMessage(conn_)));
+        connected = resetQuietly(&text);
     }
-    if (lostTransaction)
-        throw EngineError(ServerUnreachable,
-                          QStringLiteral("La connessione al server si era interrotta: "
-                                         "la scrittura in corso non è stata eseguita."));
+    if (lostWrite) {
+        broken_ = true;
+        throw EngineError(ServerUnreachable, LostWriteText);
+    }
 }
 
 Result Connection::exec(const QString& sql, const std::vector<QByteArray>& params)
 {
+    if (broken_)
+        throw EngineError(ServerUnreachable, LostWriteText);
     const QByteArray utf8 = sql.toUtf8();
     if (!transaction_)
         return run(utf8, params);
@@ -150,7 +165,7 @@ Result Connection::exec(const QString& sql, const std::vector<QByteArray>& param
         run("RELEASE SAVEPOINT quenvol_step", {});
         return result;
     } catch (const EngineError&) {
-        if (transaction_ && PQstatus(conn_) == CONNECTION_OK)
+        if (!broken_ && PQstatus(conn_) == CONNECTION_OK)
             Result(PQexec(conn_, "ROLLBACK TO SAVEPOINT quenvol_step"), &PQclear);
         throw;
     }
@@ -165,7 +180,17 @@ void Connection::beginTrans()
 {
     if (transaction_)
         throw EngineError(WriteFailed, QStringLiteral("Una transazione è già in corso."));
-    run("BEGIN", {});
+    try {
+        run("BEGIN", {});
+    } catch (const EngineError& error) {
+        // Given up for a lost connection: the write under way fails whole,
+        // step by step, rather than writing its steps one by one.
+        if (error.number() == ServerUnreachable) {
+            transaction_ = true;
+            broken_ = true;
+        }
+        throw;
+    }
     transaction_ = true;
 }
 
@@ -173,11 +198,15 @@ void Connection::commitTrans()
 {
     if (!transaction_)
         throw EngineError(WriteFailed, QStringLiteral("Nessuna transazione in corso."));
+    if (broken_) {
+        transaction_ = broken_ = false;
+        throw EngineError(ServerUnreachable, LostWriteText);
+    }
     Result result(nullptr, &PQclear);
     try {
         result = run("COMMIT", {});
     } catch (const EngineError&) {
-        transaction_ = false;
+        transaction_ = broken_ = false;
         throw;
     }
     transaction_ = false;
@@ -188,11 +217,9 @@ void Connection::commitTrans()
 
 void Connection::rollback()
 {
-    if (!transaction_)
-        return;
-    transaction_ = false;
+    transaction_ = broken_ = false;
     // A lost connection has already undone everything on the server.
-    if (PQstatus(conn_) == CONNECTION_OK)
+    if (PQstatus(conn_) == CONNECTION_OK && PQtransactionStatus(conn_) != PQTRANS_IDLE)
         Result(PQexec(conn_, "ROLLBACK"), &PQclear);
 }
 

@@ -80,17 +80,20 @@ public:
 
 private:
     Result run(const QByteArray& sql, const std::vector<QByteArray>& params);
-    // After a lost connection: asks the handler until a new connection is made
-    // (then returns, or throws 3151 when a transaction was lost with the old
-    // one) or the handler gives up (throws 3151).
+    // After a lost connection: connects again, asking the handler while that
+    // fails. Returns once connected outside a write; throws 3151 when the
+    // handler gives up, or when a write's transaction went with the old
+    // connection (the write is then broken: its later steps fail too).
     void reconnect(QString text);
+    bool resetQuietly(QString* text);
     QString withoutSecret(QString text) const;
 
     PGconn* conn_;
     QString schema_;
     QString secret_;
     QByteArray settings_;
-    bool transaction_ = false;
+    bool transaction_ = false;  // a write is under way: beginTrans, not yet ended
+    bool broken_ = false;       // that write lost its transaction with the connection
     Database::ConnectionLostHandler lostHandler_;
     QHash<QString, TableShape> shapes_;  // by lower-case name
 };

@@ -1,0 +1,135 @@
+// The window on a company that lives on the office server ([DATABASE] SERVER=
+// in the INI file): a register set inserted, changed, given header lines and
+// deleted; a server that cannot be reached at start-up; and one that stops
+// while the window is open and comes back.
+#include "startup_fixture.h"
+
+#include "company_server.h"
+#include "store/company_open.h"
+#include "support/private_server.h"
+#include "support/test_company.h"
+
+#include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace screen_tests {
+
+namespace BoxAnswer = store::BoxAnswer;
+
+namespace {
+
+class ServerWindow : public StartupFixture {
+protected:
+    void SetUp() override
+    {
+        StartupFixture::SetUp();
+        if (testing_support::TestServer().isEmpty())
+            GTEST_SKIP() << testing_support::NoTestServer;
+    }
+
+    // The INI file naming `company` on the server `conninfo`.
+    void WriteServerIni(const QString& conninfo, const QString& companyCode)
+    {
+        WriteIni(companyCode);
+        QFile ini(programFolder.path() + QStringLiteral("/Morvanex.ini"));
+        ASSERT_TRUE(ini.open(QIODevice::Append));
+        ini.write(QStringLiteral("[DATABASE]\nSERVER = %1\n").arg(conninfo).toUtf8());
+    }
+
+    QVariant serverColumn(const testing_support::TestCompany& server, const QString& table,
+                          const QString& name, const QString& key, const QString& code) const
+    {
+        return server.scalar(QStringLiteral("SELECT \"%1\" FROM \"%2\" WHERE \"%3\" = '%4'")
+                                 .arg(name, table, key, code));
+    }
+};
+
+}  // namespace
+
+TEST_F(ServerWindow, InsertChangeHeaderLinesAndDeleteWriteOnTheServer)
+{
+    const auto server = testing_support::MakeTestCompany(testing_support::Engine::Server, true);
+    WriteServerIni(server->location(), server->company());
+    Start();
+    ASSERT_TRUE(form->company.DocTypeTableOpen);
+    auto registerColumn = [&](const QString& name, const QString& code) {
+        return serverColumn(*server, "TabellaSerieSemplificata", name, "SspCodice", code);
+    };
+
+    lookUp("NEW", BoxAnswer::Yes);
+    type("SUL SERVER");
+    click(form->c.cmdD[1]);  // "&CONFERMA"
+    EXPECT_EQ(registerColumn("SspDescrizione", "NEW").toString(), "SUL SERVER");
+
+    lookUp("new");  // the key ignores case, as in the file
+    EXPECT_EQ(form->ScreenMode, screen::Mode::Variazione);
+    EXPECT_EQ(text(1), "SUL SERVER");
+    type("CAMBIATA");
+    click(form->c.cmdD[1]);
+    EXPECT_EQ(registerColumn("SspDescrizione", "NEW").toString(), "CAMBIATA");
+
+    lookUp("R1");
+    click(form->c.cmdD[4]);  // "&TESTATE"
+    form->runtime().SetText(form->c.Txt[2], "RIGA DAL SERVER");
+    click(form->c.cmdD[5]);  // the panel's "&CONFERMA"
+    EXPECT_EQ(serverColumn(*server, "TestataRegistriPS", "TpsRigA1", "TpsCodice", "R1").toString(),
+              "RIGA DAL SERVER ");
+    click(form->c.cmdD[3]);  // "&ANNULLA"
+
+    lookUp("R1");
+    boxes->expect(BoxAnswer::Yes);
+    click(form->c.cmdD[0]);  // "&ELIMINA"
+    EXPECT_TRUE(registerColumn("SspCodice", "R1").isNull());
+    EXPECT_EQ(server->scalar("SELECT count(*) FROM \"TestataRegistriPS\" WHERE \"TpsCodice\" = 'R1'").toInt(), 0);
+}
+
+TEST_F(ServerWindow, AServerThatCannotBeReachedAsksAndCancelEndsTheProgram)
+{
+    WriteServerIni("host=/nonexistent/quenvol dbname=quenvol password=segreto99", "DEMO");
+    boxes->expect(BoxAnswer::Retry);
+    boxes->expect(BoxAnswer::Cancel);
+    Load();
+    ASSERT_EQ(boxes->seen().size(), 2u);
+    const testing_support::SeenBox& box = boxes->seen().back();
+    EXPECT_TRUE(box.prompt.startsWith(store::ServerUnreachableMessage + "\n")) << box.prompt.toStdString();
+    EXPECT_GT(box.prompt.size(), store::ServerUnreachableMessage.size() + 1);  // the server's text
+    EXPECT_FALSE(box.prompt.contains("segreto99"));
+    EXPECT_EQ(box.title, store::ServerBoxTitle);
+    EXPECT_EQ(endings, 1);
+    EXPECT_FALSE(form->company.RegisterTableOpen);
+}
+
+TEST_F(ServerWindow, AServerStoppedWhileTheWindowIsOpenKeepsTheEditsAndASecondConfirmWrites)
+{
+    testing_support::PrivateServer server;
+    ASSERT_FALSE(server.conninfo().isEmpty());
+    ASSERT_EQ(company_server::CreateCompanySchema(server.conninfo(), "DEMO"), "");
+    WriteServerIni(server.conninfo(), "DEMO");
+    Start();
+    lookUp("R9", BoxAnswer::Yes);
+    type("SCRITTA DOPO");
+
+    ASSERT_TRUE(server.down());
+    boxes->expect(BoxAnswer::Cancel);  // the lost connection
+    boxes->expect(BoxAnswer::Ok);      // the write that failed
+    click(form->c.cmdD[1]);
+    ASSERT_EQ(boxes->seen().size(), 3u);
+    EXPECT_TRUE(boxes->seen()[1].prompt.startsWith(store::ConnectionLostMessage + "\n"));
+    EXPECT_EQ(boxes->seen()[2].prompt, "ERRORE NELLA SCRITTURA DEL RECORD");
+    EXPECT_EQ(text(0), "R9");
+    EXPECT_EQ(text(1), "SCRITTA DOPO");
+    EXPECT_EQ(form->ScreenMode, screen::Mode::Inserimento);
+
+    ASSERT_TRUE(server.up());
+    click(form->c.cmdD[1]);
+    EXPECT_EQ(boxes->seen().size(), 3u);  // connected again without a question
+    auto db = store::openServerDatabase(server.conninfo(), "DEMO");
+    auto cursor = db->openTable("TabellaSerieSemplificata");
+    cursor->setIndex("primaria");
+    cursor->seek("=", "R9");
+    ASSERT_FALSE(cursor->noMatch());
+    EXPECT_EQ(cursor->field("SspDescrizione").toString(), "SCRITTA DOPO");
+}
+
+}  // namespace screen_tests

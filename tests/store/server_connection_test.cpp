@@ -1,0 +1,85 @@
+// The office server's connection lost and found again: outside a write the
+// operation runs again once connected; inside one the write fails whole, and
+// nothing of it reaches the server.
+#include "company_server.h"
+#include "store/table_description.h"
+#include "support/private_server.h"
+#include "support/test_company.h"
+
+#include <gtest/gtest.h>
+
+using namespace store;
+
+namespace {
+
+void addDocType(TableCursor& cursor, const QString& code)
+{
+    cursor.addNew();
+    cursor.setField("Codice", code);
+    cursor.update();
+}
+
+int errorNumberOf(const std::function<void()>& action)
+{
+    try {
+        action();
+    } catch (const EngineError& error) {
+        return error.number();
+    }
+    return 0;
+}
+
+}  // namespace
+
+TEST(ServerConnection, ALostConnectionAsksAndRetryConnectsAgainWithoutHalfAWrite)
+{
+    if (testing_support::TestServer().isEmpty())
+        GTEST_SKIP() << testing_support::NoTestServer;
+    testing_support::PrivateServer server;
+    ASSERT_FALSE(server.conninfo().isEmpty());
+    ASSERT_EQ(company_server::CreateCompanySchema(server.conninfo(), "DEMO"), "");
+    auto db = openServerDatabase(server.conninfo(), "DEMO");
+    auto cursor = db->openTable(DocTypeTable);
+    cursor->setIndex(PrimaryIndex);
+    addDocType(*cursor, "T1");
+
+    QStringList asked;
+    bool retry = true;
+    db->setConnectionLostHandler([&](const QString& text) {
+        asked << text;
+        return retry && server.up();
+    });
+
+    // Outside a write: asked once, and the seek runs on the new connection.
+    ASSERT_TRUE(server.down());
+    cursor->seek("=", "T1");
+    EXPECT_FALSE(cursor->noMatch());
+    ASSERT_EQ(asked.size(), 1);
+    EXPECT_FALSE(asked[0].isEmpty());
+
+    // Inside a write: the transaction went with the connection, so the step
+    // fails and so does every later step of that write, without asking again.
+    db->beginTrans();
+    addDocType(*cursor, "T2");
+    ASSERT_TRUE(server.down());
+    EXPECT_EQ(errorNumberOf([&] { addDocType(*cursor, "T3"); }), EngineErrorNumber::ServerUnreachable);
+    EXPECT_EQ(errorNumberOf([&] { addDocType(*cursor, "T4"); }), EngineErrorNumber::ServerUnreachable);
+    EXPECT_EQ(errorNumberOf([&] { db->commitTrans(); }), EngineErrorNumber::ServerUnreachable);
+    db->rollback();
+    EXPECT_EQ(asked.size(), 2);
+    auto snap = db->openSnapshot(DocTypeTable);
+    int rows = 0;
+    for (; !snap->atEnd(); snap->moveNext())
+        ++rows;
+    EXPECT_EQ(rows, 1);
+
+    // Cancel: the operation fails with the server's number; the next one asks again.
+    retry = false;
+    ASSERT_TRUE(server.down());
+    EXPECT_EQ(errorNumberOf([&] { cursor->seek("=", "T1"); }), EngineErrorNumber::ServerUnreachable);
+    EXPECT_EQ(asked.size(), 3);
+    retry = true;
+    cursor->seek("=", "T1");
+    EXPECT_FALSE(cursor->noMatch());
+    EXPECT_EQ(asked.size(), 4);
+}

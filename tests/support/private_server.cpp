@@ -1,0 +1,44 @@
+// A test's own PostgreSQL server through the project's server script.
+#include "support/private_server.h"
+
+#include <QProcess>
+
+#include <gtest/gtest.h>
+
+namespace testing_support {
+
+PrivateServer::PrivateServer()
+{
+    QString output;
+    if (script(QStringLiteral("start"), &output))
+        conninfo_ = output.trimmed();
+}
+
+PrivateServer::~PrivateServer()
+{
+    script(QStringLiteral("stop"));
+}
+
+bool PrivateServer::down()
+{
+    return script(QStringLiteral("down"));
+}
+
+bool PrivateServer::up()
+{
+    return script(QStringLiteral("up"));
+}
+
+bool PrivateServer::script(const QString& command, QString* output)
+{
+    QProcess process;
+    process.start(QStringLiteral(QUENVOL_PG_SCRIPT), {command, dir_.path()});
+    const bool finished = process.waitForFinished(120000);
+    if (output)
+        *output = QString::fromUtf8(process.readAllStandardOutput());
+    const bool ok = finished && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
+    EXPECT_TRUE(ok) << command.toStdString() << ": " << process.readAllStandardError().toStdString();
+    return ok;
+}
+
+}  // namespace testing_support

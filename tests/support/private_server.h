@@ -1,0 +1,31 @@
+// A PostgreSQL server of one test's own, started with tools/pg_test_server.sh
+// in a temporary folder, for the cases that stop and start it; stopped and
+// removed at the end.
+#pragma once
+
+#include <QString>
+#include <QTemporaryDir>
+
+namespace testing_support {
+
+class PrivateServer {
+public:
+    PrivateServer();
+    ~PrivateServer();
+    PrivateServer(const PrivateServer&) = delete;
+    PrivateServer& operator=(const PrivateServer&) = delete;
+
+    // Its connection URI; empty when it could not start (the test has failed).
+    const QString& conninfo() const { return conninfo_; }
+    // Stops it, keeping its data; starts it again.
+    bool down();
+    bool up();
+
+private:
+    bool script(const QString& command, QString* output = nullptr);
+
+    QTemporaryDir dir_;
+    QString conninfo_;
+};
+
+}  // namespace testing_support

@@ -5,6 +5,7 @@
 #include "bench_server.h"
 #include "screen/runtime/form_runtime.h"
 #include "screen/startup.h"
+#include "screen/startup_layout.h"
 #include "shell/platform.h"
 #include "store/engine.h"
 
@@ -50,7 +51,7 @@ double confirmMedianMs(const QString& programFolder, const QString& ini,
             form.runtime().SetText(form.c.Txt[1], QStringLiteral("CAMBIATA %1").arg(run));
             QElapsedTimer timer;
             timer.start();
-            form.cmdD_Click(1);  // "&CONFERMA"
+            form.cmdD_Click(screen::CmdD::Conferma);
             const double ms = double(timer.nsecsElapsed()) / 1e6;
             if (run > 0)  // the first warms the statements and the caches
                 times.push_back(ms);

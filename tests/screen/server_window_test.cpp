@@ -4,6 +4,8 @@
 // while the window is open and comes back.
 #include "startup_fixture.h"
 
+#include "screen/startup_layout.h"
+
 #include "company_server.h"
 #include "store/company_open.h"
 #include "support/private_server.h"
@@ -59,27 +61,27 @@ TEST_F(ServerWindow, InsertChangeHeaderLinesAndDeleteWriteOnTheServer)
 
     lookUp("NEW", BoxAnswer::Yes);
     type("SUL SERVER");
-    click(form->c.cmdD[1]);  // "&CONFERMA"
+    click(form->c.cmdD[screen::CmdD::Conferma]);
     EXPECT_EQ(registerColumn("SspDescrizione", "NEW").toString(), "SUL SERVER");
 
     lookUp("new");  // the key ignores case, as in the file
     EXPECT_EQ(form->ScreenMode, screen::Mode::Variazione);
     EXPECT_EQ(text(1), "SUL SERVER");
     type("CAMBIATA");
-    click(form->c.cmdD[1]);
+    click(form->c.cmdD[screen::CmdD::Conferma]);
     EXPECT_EQ(registerColumn("SspDescrizione", "NEW").toString(), "CAMBIATA");
 
     lookUp("R1");
-    click(form->c.cmdD[4]);  // "&TESTATE"
+    click(form->c.cmdD[screen::CmdD::Testate]);
     form->runtime().SetText(form->c.Txt[2], "RIGA DAL SERVER");
-    click(form->c.cmdD[5]);  // the panel's "&CONFERMA"
+    click(form->c.cmdD[screen::CmdD::ConfermaTestata]);
     EXPECT_EQ(serverColumn(*server, "TestataRegistriPS", "TpsRigA1", "TpsCodice", "R1").toString(),
               "RIGA DAL SERVER ");
-    click(form->c.cmdD[3]);  // "&ANNULLA"
+    click(form->c.cmdD[screen::CmdD::Annulla]);
 
     lookUp("R1");
     boxes->expect(BoxAnswer::Yes);
-    click(form->c.cmdD[0]);  // "&ELIMINA"
+    click(form->c.cmdD[screen::CmdD::Elimina]);
     EXPECT_TRUE(registerColumn("SspCodice", "R1").isNull());
     EXPECT_EQ(server->scalar("SELECT count(*) FROM \"TestataRegistriPS\" WHERE \"TpsCodice\" = 'R1'").toInt(), 0);
 }
@@ -113,7 +115,7 @@ TEST_F(ServerWindow, AServerStoppedWhileTheWindowIsOpenKeepsTheEditsAndASecondCo
     ASSERT_TRUE(server.down());
     boxes->expect(BoxAnswer::Cancel);  // the lost connection
     boxes->expect(BoxAnswer::Ok);      // the write that failed
-    click(form->c.cmdD[1]);
+    click(form->c.cmdD[screen::CmdD::Conferma]);
     ASSERT_EQ(boxes->seen().size(), 3u);
     EXPECT_TRUE(boxes->seen()[1].prompt.startsWith(store::ConnectionLostMessage + "\n"));
     EXPECT_EQ(boxes->seen()[2].prompt, "ERRORE NELLA SCRITTURA DEL RECORD");
@@ -122,7 +124,7 @@ TEST_F(ServerWindow, AServerStoppedWhileTheWindowIsOpenKeepsTheEditsAndASecondCo
     EXPECT_EQ(form->ScreenMode, screen::Mode::Inserimento);
 
     ASSERT_TRUE(server.up());
-    click(form->c.cmdD[1]);
+    click(form->c.cmdD[screen::CmdD::Conferma]);
     EXPECT_EQ(boxes->seen().size(), 3u);  // connected again without a question
     auto db = store::openServerDatabase(server.conninfo(), "DEMO");
     auto cursor = db->openTable("TabellaSerieSemplificata");

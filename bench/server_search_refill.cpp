@@ -123,19 +123,19 @@ int main(int argc, char** argv)
             return 1;
         }
         form.SkipExitCheck = true;
-        form.OpenSearchPanel();
+        form.searchPanel().OpenSearchPanel();
         QCoreApplication::processEvents();
         QListView* list = form.c.Lista;
         PGconn* conn = PQconnectdb(server.conninfo().toUtf8().constData());
         for (const QString& filter : {QString(), QStringLiteral("R"), QStringLiteral("R0"), QStringLiteral("R00")}) {
-            form.SearchField = 1;
+            form.searchPanel().SearchField = 1;
             const QByteArray pattern = (filter + QLatin1Char('%')).toUtf8();
             double refillMs = 0;
             double bareMs = 0;
             std::tie(refillMs, bareMs) = medianMs(
                 41,
                 [&] {
-                    form.FillSearchList(list, filter);
+                    form.searchPanel().FillSearchList(filter);
                     QCoreApplication::processEvents();
                     list->viewport()->repaint();
                 },

@@ -1,6 +1,8 @@
 // quenvol-admin history: prints the change history of a company, of one
 // register set or of all, newest first, as text or as CSV for a spreadsheet.
 #include "admin_command.h"
+#include "company_location.h"
+#include "company_server.h"
 
 #include "store/history_reader.h"
 #include "store/table_description.h"
@@ -17,7 +19,7 @@ int RunHistory(const QStringList& arguments);
 
 const admin::Command History{
     "history",
-    "history <cartella dati> <societa> [CODICE] [--since DATA] [--csv]",
+    "history <cartella dati o server> <societa> [CODICE] [--since DATA] [--csv]",
     "Stampa lo storico delle modifiche confermate dei registri della societa',\n"
     "dal piu' recente: quando (ora locale), chi (utente@postazione), versione,\n"
     "codice, azione, e per ogni colonna cambiata il valore prima e dopo (i testi\n"
@@ -25,6 +27,8 @@ const admin::Command History{
     "CODICE      solo il registro con quel codice\n"
     "--since     solo le modifiche da DATA in poi (gg/mm/aaaa o aaaa-mm-gg, ora locale)\n"
     "--csv       in CSV (UTF-8, separatore virgola, ogni campo tra virgolette)\n"
+    "La societa' e' in <cartella dati>/<societa>/quelda.mdb, o sul server PostgreSQL\n"
+    "indicato da una stringa di connessione o da un URI postgresql://.\n"
     "Esempio: quenvol-admin history ~/quenvol DEMO R1 --since 01/01/2026 --csv > r1.csv\n",
     RunHistory};
 const admin::Registration registration(History);
@@ -65,11 +69,11 @@ int RunHistory(const QStringList& arguments)
     }
     if (rest.size() < 2 || rest.size() > 3 || rest[1].isEmpty() || rest[1].contains(QLatin1Char('/')))
         return admin::UsageError(History);
-    const QString path = QDir(rest[0]).filePath(rest[1] + QStringLiteral("/quelda.mdb"));
+    const QString path = company_location::PlaceName(rest[0], rest[1]);
     const QString code = rest.size() == 3 ? rest[2].trimmed() : QString();
     std::vector<store::Change> changes;
     try {
-        auto database = store::openDatabase(path);
+        auto database = company_location::OpenCompany(rest[0], rest[1]);
         try {
             database->openTable(store::HistoryTable)->close();
         } catch (const store::EngineError& error) {
@@ -77,7 +81,7 @@ int RunHistory(const QStringList& arguments)
                 throw;
             return admin::Fail(QStringLiteral("%1 non ha lo storico delle modifiche "
                                               "(lo aggiunge: quenvol-admin upgrade %2 %3)")
-                                   .arg(path, rest[0], rest[1]));
+                                   .arg(path, company_server::IsServer(rest[0]) ? QStringLiteral("'<server>'") : rest[0], rest[1]));
         }
         changes = store::ReadHistory(*database, code, since);
     } catch (const store::EngineError& error) {

@@ -2,7 +2,11 @@
 // database (company_import.h), with the notes, the rows left out, the
 // progress of large tables and the counts for the operator.
 #include "admin_command.h"
+#include "company_copy.h"
 #include "company_import.h"
+#include "company_server.h"
+
+#include <QTemporaryDir>
 
 #include <cstdio>
 
@@ -12,8 +16,9 @@ int RunImport(const QStringList& arguments);
 
 const admin::Command Import{
     "import",
-    "import <file Jet> <cartella dati> <societa> [--skip-bad-rows] [--replace]",
-    "Crea la società <societa> in <cartella dati>/<societa>/quelda.mdb con le tabelle\n"
+    "import <file Jet> <cartella dati o server> <societa> [--skip-bad-rows] [--replace]",
+    "Crea la società <societa> in <cartella dati>/<societa>/quelda.mdb, o sul server\n"
+    "PostgreSQL indicato da una stringa di connessione o da un URI postgresql://, con le tabelle\n"
     "TabellaSerieSemplificata, TestataRegistriPS e TabellaDocScorta lette dal file Jet\n"
     "(quelda.mdb delle postazioni Windows, Jet 3 o Jet 4). Le colonne sono abbinate per\n"
     "nome; una colonna del file che Quenvol non ha viene segnalata e tralasciata, una\n"
@@ -24,20 +29,12 @@ const admin::Command Import{
     "motivo, e l'importazione si ferma senza scrivere nulla.\n"
     "--skip-bad-rows importa le altre righe e tralascia quelle elencate.\n"
     "--replace sostituisce una società esistente, dopo averne copiato il file in\n"
-    "          quelda.mdb.bak-AAAAMMGG-HHMMSS accanto ad esso.\n"
+    "          quelda.mdb.bak-AAAAMMGG-HHMMSS accanto ad esso (solo in una cartella dati).\n"
     "Tutto avviene in una transazione: si importano tutte le righe o nessuna.\n"
     "Il file Jet viene solo letto.\n"
     "Esempio: quenvol-admin import /mnt/ufficio/ROSSI/quelda.mdb ~/quenvol ROSSI\n",
     RunImport};
 const admin::Registration registration(Import);
-
-// A destination that names a database server rather than a data folder: a
-// libpq connection string ("host=... dbname=...") or a postgresql:// URI.
-bool IsServer(const QString& destination)
-{
-    return destination.contains(QLatin1Char('=')) || destination.startsWith(QLatin1String("postgresql://")) ||
-           destination.startsWith(QLatin1String("postgres://"));
-}
 
 void PrintProgress(const QString& table, const QString& phase, qint64 done, qint64 total)
 {
@@ -58,17 +55,29 @@ int RunImport(const QStringList& arguments)
     const QString& jetPath = rest[0];
     const QString& destination = rest[1];
     const QString& company = rest[2];
-    if (IsServer(destination))
-        return admin::Fail(QStringLiteral("questa versione importa solo in una cartella dati, non su un server: %1")
-                               .arg(destination));
+    // On a server the rows are first imported into a scratch folder, then
+    // copied to the server all or nothing.
+    const bool toServer = company_server::IsServer(destination);
+    QTemporaryDir scratch;
+    const QString folder = toServer ? scratch.path() : destination;
     // Refused before the file is read, which may take a while.
-    if (const QString error = company_import::CheckTarget(destination, company, options); !error.isEmpty())
+    if (toServer) {
+        if (options.replace)
+            return admin::Fail(QStringLiteral("--replace vale solo per una cartella dati: sul server una societa' "
+                                              "esistente non viene sostituita"));
+        QString error;
+        if (company_server::SchemaExists(destination, company, &error))
+            return admin::Fail(QStringLiteral("la società %1 esiste già sul server: non viene sovrascritta").arg(company));
+        if (!error.isEmpty())
+            return admin::Fail(error);
+    }
+    if (const QString error = company_import::CheckTarget(folder, company, options); !error.isEmpty())
         return admin::Fail(error);
 
     company_import::Outcome outcome;
     try {
         std::unique_ptr<jet::Database> source = jet::OpenJetFile(jetPath);
-        outcome = company_import::ImportIntoFolder(*source, destination, company, options, PrintProgress);
+        outcome = company_import::ImportIntoFolder(*source, folder, company, options, PrintProgress);
     } catch (const jet::Error& error) {
         return admin::Fail(error.message() + QStringLiteral(": nessuna società creata"));
     }
@@ -77,6 +86,8 @@ int RunImport(const QStringList& arguments)
     for (const jet_import::BadRow& row : outcome.badRows)
         std::fprintf(stderr, "%s: %s\n", options.skipBadRows ? "riga tralasciata" : "riga non importabile",
                      jet_import::Describe(row).toLocal8Bit().constData());
+    if (outcome.error.isEmpty() && toServer)
+        outcome.error = company_copy::CopyCompany(folder, destination, company, nullptr);
     if (!outcome.error.isEmpty())
         return admin::Fail(outcome.error);
     for (const jet_import::TableCount& count : outcome.counts)
@@ -84,7 +95,10 @@ int RunImport(const QStringList& arguments)
                     qlonglong(count.read), qlonglong(count.written));
     if (!outcome.backup.isEmpty())
         std::printf("copia della società sostituita: %s\n", outcome.backup.toLocal8Bit().constData());
-    std::printf("creato %s\n", outcome.target.toLocal8Bit().constData());
+    if (toServer)
+        std::printf("creata la societa' %s sul server\n", company.toLocal8Bit().constData());
+    else
+        std::printf("creato %s\n", outcome.target.toLocal8Bit().constData());
     return admin::ExitOk;
 }
 

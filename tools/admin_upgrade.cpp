@@ -2,6 +2,8 @@
 // date by adding the change history table, and nothing else.
 #include "admin_command.h"
 #include "company_file.h"
+#include "company_location.h"
+#include "company_server.h"
 
 #include <QDir>
 
@@ -13,10 +15,12 @@ int RunUpgrade(const QStringList& arguments);
 
 const admin::Command Upgrade{
     "upgrade",
-    "upgrade <cartella dati> <societa>",
-    "Aggiunge a <cartella dati>/<societa>/quelda.mdb la tabella dello storico\n"
-    "delle modifiche (StoricoSerieSemplificata) se manca; le altre tabelle e i\n"
-    "loro dati restano come sono. Su una societa' gia' aggiornata non fa nulla.\n"
+    "upgrade <cartella dati o server> <societa>",
+    "Aggiunge a <cartella dati>/<societa>/quelda.mdb, o alla societa' sul server\n"
+    "PostgreSQL indicato da una stringa di connessione o da un URI postgresql://,\n"
+    "la tabella dello storico delle modifiche (StoricoSerieSemplificata) se manca;\n"
+    "le altre tabelle e i loro dati restano come sono. Su una societa' gia'\n"
+    "aggiornata non fa nulla.\n"
     "Esempio: quenvol-admin upgrade ~/quenvol DEMO\n",
     RunUpgrade};
 const admin::Registration registration(Upgrade);
@@ -27,9 +31,11 @@ int RunUpgrade(const QStringList& arguments)
         return admin::ExitOk;
     if (arguments.size() != 2 || arguments[1].isEmpty() || arguments[1].contains(QLatin1Char('/')))
         return admin::UsageError(Upgrade);
-    const QString path = QDir(arguments[0]).filePath(arguments[1] + QStringLiteral("/quelda.mdb"));
+    const QString path = company_location::PlaceName(arguments[0], arguments[1]);
     bool added = false;
-    const QString error = company_file::AddHistoryTable(path, &added);
+    const QString error = company_server::IsServer(arguments[0])
+        ? company_server::AddHistoryTable(arguments[0], arguments[1], &added)
+        : company_file::AddHistoryTable(path, &added);
     if (!error.isEmpty())
         return admin::Fail(error);
     if (added)

@@ -3,6 +3,7 @@
 
 #include "company_file.h"
 #include "company_server.h"
+#include "store/company_code.h"
 #include "store/table_description.h"
 
 #include <QDir>
@@ -30,7 +31,17 @@ QString CopyTables(store::Database& from, store::Database& to, std::vector<Copie
             const QString& name = description->name;
             const auto& columns = description->columns;
             table = name;
-            auto source = from.openSnapshot(name);
+            std::unique_ptr<store::Snapshot> source;
+            try {
+                source = from.openSnapshot(name);
+            } catch (const store::EngineError& missing) {
+                // A company made before the change history has none to copy;
+                // the target's history starts empty.
+                if (!description->appendOnly || missing.number() != store::EngineErrorNumber::TableNotFound)
+                    throw;
+                counts.push_back({name, 0});
+                continue;
+            }
             auto target = to.openTable(name);
             std::vector<int> positions;
             for (const store::ColumnDescription& column : columns)
@@ -68,7 +79,7 @@ QString CompanyFilePath(const QString& folder, const QString& company)
 QString CopyCompany(const QString& from, const QString& to, const QString& company,
                     std::vector<CopiedTable>* copied)
 {
-    if (company.trimmed().isEmpty() || company.contains(QLatin1Char('/')))
+    if (company.trimmed().isEmpty() || !store::CompanyCodeProblem(company).isEmpty())
         return QStringLiteral("codice società non valido: '%1'").arg(company);
     const bool fromServer = company_server::IsServer(from);
     const bool toServer = company_server::IsServer(to);
@@ -90,6 +101,8 @@ QString CopyCompany(const QString& from, const QString& to, const QString& compa
         try {
             target = toServer ? store::openServerDatabase(to, company) : store::openDatabase(targetFile);
             error = CopyTables(*source, *target, copied);
+            if (error.isEmpty() && toServer)
+                error = company_server::AdvanceCounters(to, company);
         } catch (const store::EngineError& failure) {
             error = QStringLiteral("destinazione: %1").arg(describe(failure));
         }

@@ -22,6 +22,14 @@ QStringList CreateSchemaStatements(const QString& company);
 QString CreateCompanySchema(const QString& conninfo, const QString& company);
 
 // Drops the schema with everything in it (tests, and an interrupted copy).
+// Adds the change history table to a company made before it existed, and
+// nothing else; *added tells whether it was missing.
+QString AddHistoryTable(const QString& conninfo, const QString& company, bool* added);
+
+// After rows were copied in with their numbers, the server's numbering goes
+// on after the highest of them.
+QString AdvanceCounters(const QString& conninfo, const QString& company);
+
 QString DropCompanySchema(const QString& conninfo, const QString& company);
 
 // True when the schema exists; `error` is set when the server cannot say.

@@ -84,6 +84,15 @@ TEST_F(ServerWindow, InsertChangeHeaderLinesAndDeleteWriteOnTheServer)
     click(form->c.cmdD[screen::CmdD::Elimina]);
     EXPECT_TRUE(registerColumn("SspCodice", "R1").isNull());
     EXPECT_EQ(server->scalar("SELECT count(*) FROM \"TestataRegistriPS\" WHERE \"TpsCodice\" = 'R1'").toInt(), 0);
+
+    // Each confirm left its change in the server's history.
+    const auto actions = [&](const char* code) {
+        return server->scalar(QStringLiteral("SELECT string_agg(DISTINCT \"StoAzione\", ',' ORDER BY \"StoAzione\") "
+                                             "FROM \"StoricoSerieSemplificata\" WHERE \"StoCodice\" = '%1'")
+                                  .arg(code)).toString();
+    };
+    EXPECT_EQ(actions("NEW"), "inserimento,variazione");
+    EXPECT_EQ(actions("R1"), "cancellazione,testata");
 }
 
 TEST_F(ServerWindow, AServerThatCannotBeReachedAsksAndCancelEndsTheProgram)
@@ -118,7 +127,7 @@ TEST_F(ServerWindow, AServerStoppedWhileTheWindowIsOpenKeepsTheEditsAndASecondCo
     click(form->c.cmdD[screen::CmdD::Conferma]);
     ASSERT_EQ(boxes->seen().size(), 3u);
     EXPECT_TRUE(boxes->seen()[1].prompt.startsWith(store::ConnectionLostMessage + "\n"));
-    EXPECT_EQ(boxes->seen()[2].prompt, "ERRORE NELLA SCRITTURA DEL RECORD");
+    EXPECT_TRUE(boxes->seen()[2].prompt.startsWith("ERRORE NELLA SCRITTURA DEL RECORD\n"));
     EXPECT_EQ(text(0), "R9");
     EXPECT_EQ(text(1), "SCRITTA DOPO");
     EXPECT_EQ(form->ScreenMode, screen::Mode::Inserimento);

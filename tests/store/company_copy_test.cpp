@@ -10,6 +10,8 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 
+#include <libpq-fe.h>
+
 #include <gtest/gtest.h>
 
 using namespace store;
@@ -46,7 +48,11 @@ protected:
         ASSERT_EQ(company_file::CreateCompanyDatabase(path), "");
         ASSERT_EQ(company_file::AddDemonstrationData(path), "");
         ASSERT_EQ(company_file::Execute(path, {QStringLiteral(
-                      "INSERT INTO \"TabellaDocScorta\" VALUES ('ÀÉ', 'ACCENTI È NULL', NULL)")}),
+                      "INSERT INTO \"TabellaDocScorta\" VALUES ('ÀÉ', 'ACCENTI È NULL', NULL)"),
+                                                 QStringLiteral(
+                      "INSERT INTO \"StoricoSerieSemplificata\" (\"StoId\", \"StoModifica\", \"StoCodice\", "
+                      "\"StoAzione\", \"StoColonna\", \"StoPrima\", \"StoDopo\") "
+                      "VALUES (7, 'M7', 'R1', 'variazione', 'DesSerie', 'PRIMA, \"A\"', NULL)")}),
                   "");
     }
     void TearDown() override
@@ -67,10 +73,27 @@ TEST_F(ServerCopy, BothWaysLeaveIdenticalRowsAndNeverOverwrite)
 {
     std::vector<CopiedTable> copied;
     ASSERT_EQ(company_copy::CopyCompany(folder.path(), server, code, &copied), "");
-    ASSERT_EQ(copied.size(), 3u);
+    ASSERT_EQ(copied.size(), 4u);
     EXPECT_EQ(copied[0].rows, 5);
     EXPECT_EQ(copied[1].rows, 1);
     EXPECT_EQ(copied[2].rows, 11);
+    EXPECT_EQ(copied[3].rows, 1);
+    {
+        // The server numbers the next history row after the ones copied.
+        auto onServer = openServerDatabase(server, code);
+        auto history = onServer->openTable(HistoryTable);
+        history->addNew();
+        history->setField(QStringLiteral("StoModifica"), QStringLiteral("M8"));
+        history->setField(QStringLiteral("StoCodice"), QStringLiteral("R1"));
+        history->update();
+        auto added = onServer->openSnapshot(HistoryTable, QStringLiteral("StoModifica"), QStringLiteral("M8"));
+        ASSERT_FALSE(added->atEnd());
+        EXPECT_EQ(added->field(QStringLiteral("StoId")).toLongLong(), 8);
+    }
+    ASSERT_EQ(company_file::Execute(company_copy::CompanyFilePath(folder.path(), code),
+                                    {QStringLiteral("INSERT INTO \"StoricoSerieSemplificata\" (\"StoId\", "
+                                                    "\"StoModifica\", \"StoCodice\") VALUES (8, 'M8', 'R1')")}),
+              "");
 
     ASSERT_EQ(company_copy::CopyCompany(server, back.path(), code, &copied), "");
     const auto original = rowsOf(*openDatabase(company_copy::CompanyFilePath(folder.path(), code)));
@@ -95,4 +118,36 @@ TEST_F(ServerCopy, ACopyThatFailsHalfWayLeavesNoCompanyBehind)
     QString problem;
     EXPECT_FALSE(company_server::SchemaExists(server, code, &problem));
     EXPECT_EQ(problem, "");
+}
+
+TEST_F(ServerCopy, UpgradeAddsTheHistoryToAnOlderServerCompanyOnly)
+{
+    ASSERT_EQ(company_copy::CopyCompany(folder.path(), server, code, nullptr), "");
+    {
+        auto db = openServerDatabase(server, code);
+        auto history = db->openTable(HistoryTable);
+        history->addNew();
+        history->setField(QStringLiteral("StoCodice"), QStringLiteral("R1"));
+        history->update();
+        auto row = db->openSnapshot(HistoryTable);
+        history->setIndex(PrimaryIndex);
+        history->seek(QStringLiteral("="), row->field(QStringLiteral("StoId")));
+        history->edit();
+        history->setField(QStringLiteral("StoCodice"), QStringLiteral("R2"));
+        EXPECT_THROW(history->update(), EngineError);  // not even the owner alters it
+        EXPECT_THROW(history->deleteRow(), EngineError);
+    }
+    bool added = true;
+    EXPECT_EQ(company_server::AddHistoryTable(server, code, &added), "");
+    EXPECT_FALSE(added);  // already there: nothing done
+    // A company made before the history: upgrade adds the table, empty.
+    PGconn* conn = PQconnectdb(server.toUtf8().constData());
+    PQclear(PQexec(conn, QStringLiteral("DROP TABLE \"%1\".\"StoricoSerieSemplificata\"").arg(code).toUtf8().constData()));
+    PQfinish(conn);
+    EXPECT_THROW(openServerDatabase(server, code)->openTable(HistoryTable), EngineError);
+    EXPECT_EQ(company_server::AddHistoryTable(server, code, &added), "");
+    EXPECT_TRUE(added);
+    auto db = openServerDatabase(server, code);
+    EXPECT_TRUE(db->openSnapshot(HistoryTable)->atEnd());
+    EXPECT_FALSE(company_server::AddHistoryTable(server, QStringLiteral("NESSUNA%1").arg(code), &added).isEmpty());
 }

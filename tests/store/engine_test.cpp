@@ -311,7 +311,7 @@ TEST(ServerEngine, AnUnreachableServerIsError3151AndNoMessageShowsThePassword)
     }
 }
 
-TEST(ServerEngine, TheProgramWorksWithOnlyReadAndWriteRightsOnItsThreeTables)
+TEST(ServerEngine, TheProgramWorksWithOnlyReadAndWriteRightsAndCannotAlterTheHistory)
 {
     const auto company = testing_support::MakeTestCompany(Engine::Server);
     if (!company)
@@ -323,6 +323,7 @@ TEST(ServerEngine, TheProgramWorksWithOnlyReadAndWriteRightsOnItsThreeTables)
     for (const QString& table : {RegisterTable, HeaderTable, DocTypeTable})
         company->exec(QStringLiteral("GRANT SELECT, INSERT, UPDATE, DELETE ON %1.\"%2\" TO %3")
                           .arg(schema, table, role));
+    company->exec(QStringLiteral("GRANT SELECT, INSERT ON %1.\"%2\" TO %3").arg(schema, HistoryTable, role));
     {
         const QString location = company->location();
         const QString asRole = location.startsWith("postgres")
@@ -350,6 +351,23 @@ TEST(ServerEngine, TheProgramWorksWithOnlyReadAndWriteRightsOnItsThreeTables)
         EXPECT_EQ(snap->field("SspDescrizione").toString(), "VARIATO");
         cursor->deleteRow();
         EXPECT_EQ(company->count(RegisterTable), 0);
+
+        // The history takes new rows from the role, and nothing else.
+        auto history = db->openTable(HistoryTable);
+        history->setIndex(PrimaryIndex);
+        history->addNew();
+        history->setField("StoCodice", "R9");
+        history->setField("StoAzione", "cancellazione");
+        history->update();
+        auto added = db->openSnapshot(HistoryTable, "StoCodice", "R9");
+        ASSERT_FALSE(added->atEnd());
+        history->seek("=", added->field("StoId"));
+        ASSERT_FALSE(history->noMatch());
+        history->edit();
+        history->setField("StoAzione", "inserimento");
+        EXPECT_THROW(history->update(), EngineError);
+        EXPECT_THROW(history->deleteRow(), EngineError);
+        EXPECT_EQ(company->count(HistoryTable), 1);
     }
     company_server::DropCompanySchema(company->location(), company->company());
     company->exec(QStringLiteral("DROP ROLE %1").arg(role));

@@ -1,0 +1,23 @@
+// Opening and naming a company for quenvol-admin, file or server alike.
+#include "company_location.h"
+
+#include "company_copy.h"
+#include "company_server.h"
+
+namespace company_location {
+
+std::unique_ptr<store::Database> OpenCompany(const QString& location, const QString& company)
+{
+    if (company_server::IsServer(location))
+        return store::openServerDatabase(location, company);
+    return store::openDatabase(company_copy::CompanyFilePath(location, company));
+}
+
+QString PlaceName(const QString& location, const QString& company)
+{
+    if (company_server::IsServer(location))
+        return QStringLiteral("società %1 sul server").arg(company);
+    return company_copy::CompanyFilePath(location, company);
+}
+
+}  // namespace company_location

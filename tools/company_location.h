@@ -1,0 +1,21 @@
+// Where quenvol-admin finds a company: in a data folder, or on a PostgreSQL
+// server named by a connection string or URI.
+#pragma once
+
+#include "store/engine.h"
+
+#include <QString>
+
+#include <memory>
+
+namespace company_location {
+
+// Opens company `company` at `location` (a data folder or a server); throws
+// store::EngineError as the engine does.
+std::unique_ptr<store::Database> OpenCompany(const QString& location, const QString& company);
+
+// How messages name the company: its file, or "società C sul server" (never
+// the connection string, which may hold a password).
+QString PlaceName(const QString& location, const QString& company);
+
+}  // namespace company_location

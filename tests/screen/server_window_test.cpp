@@ -8,6 +8,7 @@
 
 #include "company_server.h"
 #include "store/company_open.h"
+#include "store/history_reader.h"
 #include "support/private_server.h"
 #include "support/test_company.h"
 
@@ -93,6 +94,11 @@ TEST_F(ServerWindow, InsertChangeHeaderLinesAndDeleteWriteOnTheServer)
     };
     EXPECT_EQ(actions("NEW"), "inserimento,variazione");
     EXPECT_EQ(actions("R1"), "cancellazione,testata");
+    // And the window reads it back from the server, newest first.
+    const std::vector<store::Change> life = store::ReadHistory(*form->company.database, "new");
+    ASSERT_EQ(life.size(), 2u);
+    EXPECT_EQ(life[0].action, "variazione");
+    EXPECT_EQ(life[1].action, "inserimento");
 }
 
 TEST_F(ServerWindow, AServerThatCannotBeReachedAsksAndCancelEndsTheProgram)

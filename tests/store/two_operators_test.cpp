@@ -17,6 +17,8 @@ protected:
     void SetUp() override
     {
         company = GetParam().makeCompany();
+        if (!company)
+            GTEST_SKIP() << testing_support::NoTestServer;
         probe = std::make_unique<Session>(*company, 0);
     }
     // A workstation whose every box checks that the database is free.
@@ -169,7 +171,8 @@ TEST_P(TwoOperators, AFailedWriteIsRolledBackBeforeItsBoxAndTheBoxGivesTheEngine
     EXPECT_FALSE(probe->storedRow("R9"));
 }
 
-INSTANTIATE_TEST_SUITE_P(Engines, TwoOperators, testing::ValuesIn(store_tests::EnginesUnderTest()),
-                         [](const testing::TestParamInfo<store_tests::EngineUnderTest>& info) {
-                             return info.param.name;
-                         });
+const auto engineName = [](const testing::TestParamInfo<store_tests::EngineUnderTest>& info) {
+    return info.param.name;
+};
+INSTANTIATE_TEST_SUITE_P(File, TwoOperators, testing::Values(store_tests::FileEngine()), engineName);
+INSTANTIATE_TEST_SUITE_P(Server, TwoOperators, testing::Values(store_tests::ServerEngine()), engineName);

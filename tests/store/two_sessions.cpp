@@ -11,9 +11,18 @@ std::unique_ptr<store::Database> SqliteCompany::connect(int busyTimeoutMs)
     return store::openDatabase(file_.databasePath(), busyTimeoutMs);
 }
 
-std::vector<EngineUnderTest> EnginesUnderTest()
+EngineUnderTest FileEngine()
 {
-    return {{"SQLite", [] { return std::make_unique<SqliteCompany>(); }}};
+    return {"SQLite", [] { return std::unique_ptr<CompanyUnderTest>(std::make_unique<SqliteCompany>()); }};
+}
+
+EngineUnderTest ServerEngine()
+{
+    return {"Server", [] {
+                auto company = testing_support::MakeTestCompany(testing_support::Engine::Server);
+                return company ? std::unique_ptr<CompanyUnderTest>(std::make_unique<ServerCompany>(std::move(company)))
+                               : nullptr;
+            }};
 }
 
 Session::Session(CompanyUnderTest& company, int busyTimeoutMs) : db(company.connect(busyTimeoutMs))

@@ -7,6 +7,7 @@
 #include "store/register_save.h"
 #include "support/scripted_boxes.h"
 #include "support/temp_company.h"
+#include "support/test_company.h"
 
 #include <functional>
 #include <memory>
@@ -36,6 +37,16 @@ private:
     testing_support::TempCompany file_;
 };
 
+// The same company as a schema on the test server.
+class ServerCompany : public CompanyUnderTest {
+public:
+    explicit ServerCompany(std::unique_ptr<testing_support::TestCompany> company) : company_(std::move(company)) {}
+    std::unique_ptr<store::Database> connect(int busyTimeoutMs) override { return company_->open(busyTimeoutMs); }
+
+private:
+    std::unique_ptr<testing_support::TestCompany> company_;
+};
+
 struct EngineUnderTest {
     std::string name;
     std::function<std::unique_ptr<CompanyUnderTest>()> makeCompany;
@@ -46,8 +57,12 @@ inline void PrintTo(const EngineUnderTest& engine, std::ostream* out)
     *out << engine.name;
 }
 
-// Every engine the cases run on.
-std::vector<EngineUnderTest> EnginesUnderTest();
+// The engines the cases run on: the file, and the server (whose company is
+// null when no test server runs: the case is then skipped). The server's
+// cases are instantiated under a name beginning with "Server", so that ctest
+// starts the test server for them.
+EngineUnderTest FileEngine();
+EngineUnderTest ServerEngine();
 
 // One workstation: the program's routines on its own connection.
 class Session {

@@ -65,9 +65,9 @@ QMessageBox::Icon iconOf(int code)
     }
 }
 
-// Qt's own mnemonics are off in the program (the window runtime presses its
-// accelerators itself), so the box answers its buttons' letters here: typed
-// alone, with Shift or with Alt.
+// The program keeps Qt's shortcuts from acting on Alt and a letter (the window
+// runtime presses its accelerators itself), so the box answers its buttons'
+// letters here: typed alone, with Shift or with Alt.
 class LetteredMessageBox : public QMessageBox {
 public:
     using QMessageBox::QMessageBox;

@@ -5,20 +5,30 @@
 
 #include "store/lock_wait.h"
 
+#include <QKeyEvent>
 #include <QTimer>
 
 #include <algorithm>
 
-// Qt's switch for automatic mnemonics. Off, Qt grabs no shortcut for a
-// caption's "&": the runtime presses accelerators itself, choosing among the
-// buttons that share a letter the one that is visible and enabled.
-Q_GUI_EXPORT void qt_set_sequence_auto_mnemonic(bool);
-
 namespace screen {
+
+namespace {
+
+// Alt with a letter or digit: the keys Qt binds as a shortcut to each caption
+// that holds a "&" before that character.
+bool isMnemonicKey(const QKeyEvent* event)
+{
+    const Qt::KeyboardModifiers modifiers = event->modifiers();
+    if (!(modifiers & Qt::AltModifier) || (modifiers & (Qt::ControlModifier | Qt::MetaModifier)))
+        return false;
+    const int key = event->key();
+    return key > 0 && key <= 0xffff && QChar(static_cast<char16_t>(key)).isLetterOrNumber();
+}
+
+}  // namespace
 
 RuntimeApplication::RuntimeApplication(int& argc, char** argv) : QApplication(argc, argv)
 {
-    qt_set_sequence_auto_mnemonic(false);
     // The busy pointer shows from the start of a lock wait until the event
     // loop runs again, that is once the routine that waited has returned or
     // opens a box. The pointer is sent to the display at once: the wait
@@ -70,6 +80,17 @@ bool RuntimeApplication::dispatch(QObject* receiver, QEvent* event)
         }
         break;
     }
+    case QEvent::ShortcutOverride:
+        // Qt would act on a caption's shortcut before the key is delivered,
+        // past KeyDown, and by its own choice among the buttons that share a
+        // letter. Claimed here, the key stays an ordinary key press: the
+        // runtime presses the accelerator of the visible, enabled button, and
+        // a message box answers the letter itself.
+        if (isMnemonicKey(static_cast<QKeyEvent*>(event))) {
+            event->accept();
+            return true;
+        }
+        break;
     default:
         break;
     }

@@ -1,12 +1,11 @@
-// The window Startup as BuildStartupLayout leaves it: places and sizes, fonts,
-// colours, input lengths, the date ranges, the tab order, and screenshots of
-// the three panels for a look beside the layout tables.
+// The window Startup as BuildStartupLayout leaves it: no control covering or
+// cutting another, captions and longest texts shown whole, the yellow
+// document-type fields, input lengths, the date ranges and the tab order.
 #include "screen/runtime/form_runtime.h"
 #include "screen/startup_layout.h"
 
 #include <QComboBox>
 #include <QDateEdit>
-#include <QDir>
 #include <QFontInfo>
 #include <QFontMetrics>
 #include <QFrame>
@@ -17,7 +16,6 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QStyle>
-#include <QStringListModel>
 #include <QStyleOptionFrame>
 #include <QTest>
 
@@ -30,11 +28,6 @@ namespace {
 
 using screen::StartupControls;
 using screen::Twips;
-
-QRect TwipsRect(int left, int top, int width, int height)
-{
-    return QRect(Twips(left), Twips(top), Twips(width), Twips(height));
-}
 
 const std::set<int>& DocTypeIndexes()
 {
@@ -73,72 +66,93 @@ protected:
     StartupControls c;
 };
 
-TEST_F(LayoutTest, WindowHasFixedSizeColourCaptionAndPanelsInPlace)
+// What each panel shows at once: its direct children that are not hidden.
+std::vector<QWidget*> ShownControls(QWidget* panel)
+{
+    std::vector<QWidget*> controls;
+    for (QWidget* child : panel->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        if (!child->isHidden())
+            controls.push_back(child);
+    return controls;
+}
+
+std::string NameOf(const QWidget* w)
+{
+    return w->objectName().isEmpty() ? std::string(w->metaObject()->className())
+                                     : w->objectName().toStdString();
+}
+
+// A control cut by its panel's edge or by the window's loses part of what it
+// shows; the window cannot be widened to bring it back.
+TEST_F(LayoutTest, TheWindowKeepsItsSizeAndEveryControlLiesWhollyInsideIt)
 {
     const QSize client(Twips(screen::WindowWidthTwips), Twips(screen::WindowHeightTwips));
     EXPECT_EQ(window->minimumSize(), client);
     EXPECT_EQ(window->maximumSize(), client);
-    EXPECT_EQ(window->windowTitle(), "GESTIONE TABELLE PER PROCEDURE SEMPLIFICATE IMPORT");
-    EXPECT_TRUE(window->autoFillBackground());
-    EXPECT_EQ(window->palette().color(QPalette::Window), QColor(192, 255, 192));
-
-    EXPECT_EQ(c.Pict[0]->geometry(), TwipsRect(0, 45, 11625, 8430));
-    EXPECT_EQ(c.Pict[1]->geometry(), TwipsRect(0, 0, 11670, 8475));
-    EXPECT_EQ(c.Pict[2]->geometry(), TwipsRect(45, 990, 11670, 7530));
-    for (QWidget* panel : c.Pict) {
-        EXPECT_EQ(panel->parentWidget(), window.get());
-        EXPECT_TRUE(panel->autoFillBackground());
-        EXPECT_EQ(panel->palette().color(QPalette::Window), QColor(192, 255, 192));
-    }
-    // Later children lie above earlier ones: header and search over register.
-    const QObjectList& stack = window->children();
-    EXPECT_GT(stack.indexOf(c.Pict[2]), stack.indexOf(c.Pict[1]));
-    EXPECT_GT(stack.indexOf(c.Pict[0]), stack.indexOf(c.Pict[1]));
-
     EXPECT_EQ(Twips(1440), qRound(QGuiApplication::primaryScreen()->logicalDotsPerInchX()));
-}
-
-TEST_F(LayoutTest, EveryControlExistsOnItsPanel)
-{
-    EXPECT_EQ(c.Txt[0], nullptr);
-    for (int i = 1; i <= 71; ++i) {
-        ASSERT_NE(c.Txt[i], nullptr) << i;
-        EXPECT_EQ(c.Txt[i]->parentWidget(), (i >= 2 && i <= 21) ? c.Pict[2] : c.Pict[1]) << i;
+    for (QWidget* panel : c.Pict) {
+        for (QWidget* control : ShownControls(panel)) {
+            EXPECT_TRUE(panel->rect().contains(control->geometry()))
+                << NameOf(control) << " passes the edge of " << NameOf(panel);
+            const QRect inWindow(control->mapTo(window.get(), QPoint(0, 0)), control->size());
+            EXPECT_TRUE(window->rect().contains(inWindow)) << NameOf(control) << " passes the window's edge";
+        }
     }
-    const std::set<int> onHeader{7, 9, 10, 11, 17};
-    for (int i = 0; i < 38; ++i)
-        EXPECT_EQ(c.Label4[i]->parentWidget(), onHeader.count(i) ? c.Pict[2] : c.Pict[1]) << i;
-    for (int i = 0; i < 7; ++i)
-        EXPECT_EQ(c.cmdD[i]->parentWidget(), i >= 5 ? c.Pict[2] : c.Pict[1]) << i;
-    for (QWidget* w : {static_cast<QWidget*>(c.CodTab), static_cast<QWidget*>(c.DescTab),
-                       static_cast<QWidget*>(c.Lista), static_cast<QWidget*>(c.cmd_r[0]),
-                       static_cast<QWidget*>(c.cmd_r[1]), static_cast<QWidget*>(c.Label2)})
-        EXPECT_EQ(w->parentWidget(), c.Pict[0]) << w->objectName().toStdString();
-    EXPECT_EQ(c.List1->parentWidget(), c.Pict[1]);
 }
 
-TEST_F(LayoutTest, ControlsStandAtTheirPlaces)
+// Neighbours may share a border (a few pixels); more would hide part of a
+// control under another. The rules are lines drawn across the panel, and the
+// two search filters with their captions take turns in one place.
+TEST_F(LayoutTest, NoTwoControlsOfAPanelCoverEachOther)
 {
-    EXPECT_EQ(c.DicKod->geometry(), TwipsRect(1215, 495, 1635, 375));
-    EXPECT_EQ(c.Txt[37]->geometry(), TwipsRect(5745, 1620, 1000, 375));
-    EXPECT_EQ(c.Txt[46]->geometry(), TwipsRect(5085, 3645, 600, 375));
-    EXPECT_EQ(c.Txt[61]->geometry(), TwipsRect(9750, 3645, 1000, 375));
-    EXPECT_EQ(c.Txt[35]->geometry(), TwipsRect(1215, 4545, 2310, 375));
-    EXPECT_EQ(c.Txt[71]->geometry(), TwipsRect(2745, 7560, 330, 375));
-    EXPECT_EQ(c.Txt[16]->geometry(), TwipsRect(85, 4950, 11415, 315));
-    EXPECT_EQ(c.Txt[21]->geometry(), TwipsRect(85, 6975, 11010, 375));
-    EXPECT_EQ(c.lbData[1]->geometry(), TwipsRect(4785, 6825, 1350, 375));
-    EXPECT_EQ(c.Combo1[2]->geometry(), TwipsRect(10635, 6825, 660, 375));
-    EXPECT_EQ(c.cmdD[2]->geometry(), TwipsRect(9630, 7530, 1545, 420));
-    EXPECT_EQ(c.cmdD[6]->geometry(), TwipsRect(9990, 45, 1455, 375));
-    EXPECT_EQ(c.List1->geometry(), TwipsRect(1530, 5445, 5440, 300));
-    EXPECT_EQ(c.Lista->geometry(), TwipsRect(0, 1395, 11580, 7020));
-    EXPECT_EQ(c.Label4[7]->geometry().topLeft(), QPoint(Twips(5130), Twips(180)));
-    EXPECT_EQ(c.Label4[7]->width(), Twips(1425));
-    // The two search filters, like their labels, share one place.
+    constexpr int SharedBorder = 3;
+    auto isRule = [](const QWidget* w) {
+        const auto* frame = qobject_cast<const QFrame*>(w);
+        return frame && (frame->frameShape() == QFrame::HLine || frame->frameShape() == QFrame::VLine);
+    };
+    for (QWidget* panel : c.Pict) {
+        const std::vector<QWidget*> controls = ShownControls(panel);
+        for (std::size_t i = 0; i < controls.size(); ++i) {
+            for (std::size_t j = i + 1; j < controls.size(); ++j) {
+                const std::set<QWidget*> pair{controls[i], controls[j]};
+                if (isRule(controls[i]) || isRule(controls[j]) || pair == std::set<QWidget*>{c.CodTab, c.DescTab}
+                    || pair == std::set<QWidget*>{c.Lcod, c.Ldesc})
+                    continue;
+                const QRect common = controls[i]->geometry().intersected(controls[j]->geometry());
+                EXPECT_FALSE(common.width() > SharedBorder && common.height() > SharedBorder)
+                    << NameOf(controls[i]) << " and " << NameOf(controls[j]) << " share " << common.width()
+                    << "x" << common.height() << " pixels";
+            }
+        }
+    }
     EXPECT_EQ(c.CodTab->pos(), c.DescTab->pos());
     EXPECT_EQ(c.Lcod->y(), c.Ldesc->y());
-    EXPECT_EQ(c.Line2[1]->geometry().topLeft(), QPoint(Twips(7605), Twips(945)));
+}
+
+// A caption wider than its label or button is cut: the operator reads half a word.
+TEST_F(LayoutTest, NoCaptionIsCutByItsControl)
+{
+    for (QWidget* panel : c.Pict) {
+        for (QWidget* control : ShownControls(panel)) {
+            QString text;
+            bool wrap = false;
+            if (auto* label = qobject_cast<QLabel*>(control)) {
+                text = label->text();
+                wrap = label->wordWrap();
+            } else if (auto* button = qobject_cast<QPushButton*>(control)) {
+                text = button->text().remove(QLatin1Char('&'));
+            }
+            if (text.isEmpty())
+                continue;
+            const QFontMetrics metrics(control->font());
+            const QRect room = control->contentsRect();
+            if (wrap)
+                EXPECT_LE(metrics.boundingRect(room, Qt::TextWordWrap, text).height(), room.height())
+                    << NameOf(control);
+            else
+                EXPECT_LE(metrics.horizontalAdvance(text), room.width()) << NameOf(control);
+        }
+    }
 }
 
 TEST_F(LayoutTest, DocTypeColourMarksExactlyTheDocTypeFields)
@@ -202,13 +216,6 @@ TEST_F(LayoutTest, FieldsAndListsUseAFixedPitchFont)
         EXPECT_TRUE(info.fixedPitch()) << w->objectName().toStdString();
         EXPECT_EQ(info.family(), "Liberation Mono") << w->objectName().toStdString();
     }
-    EXPECT_DOUBLE_EQ(c.DicKod->font().pointSizeF(), 11.25);
-    EXPECT_TRUE(c.DicKod->font().bold());
-    EXPECT_DOUBLE_EQ(c.Txt[16]->font().pointSizeF(), 8.25);
-    EXPECT_DOUBLE_EQ(c.Txt[17]->font().pointSizeF(), 11.25);
-    EXPECT_EQ(QFontInfo(c.lbData[0]->font()).family(), "Liberation Sans");
-    EXPECT_EQ(QFontInfo(c.Label4[29]->font()).family(), "Liberation Sans");
-    EXPECT_TRUE(c.Label4[29]->font().bold());
 }
 
 // The fixed-width font must leave room for the longest text a field of the
@@ -367,80 +374,6 @@ TEST_F(LayoutTest, TabOrderListsEveryFocusableControlOnce)
     }
 }
 
-// Writes layout_register.png, layout_header.png and layout_search.png, the
-// window with each panel in front, into QUENVOL_BIN_DIR (else the current
-// folder), with sample texts at full length to show how fields fill.
-TEST_F(LayoutTest, ScreenshotsOfThePanels)
-{
-    c.DicKod->setText("REG0000001");
-    c.Txt[1]->setText(QString(30, QLatin1Char('D')));
-    for (int first : {22, 36, 50}) {
-        c.Txt[first]->setText("AB");
-        c.Txt[first + 1]->setText("999999");
-        for (int k = 1; k <= 5; ++k) {
-            c.Txt[first + 2 * k]->setText("T" + QString::number(k) + "X");
-            c.Txt[first + 2 * k + 1]->setText("123456");
-        }
-        c.Txt[first + 12]->setText("12");
-        c.Txt[first + 13]->setText("9.999.999.999,99");
-    }
-    for (int i : {64, 65, 66, 70})
-        c.Txt[i]->setText("654321");
-    for (int i : {67, 71})
-        c.Txt[i]->setText("K");
-    c.Txt[68]->setText("IM4");
-    c.Txt[69]->setText("IM7");
-    for (int i = 2; i <= 21; ++i)
-        c.Txt[i]->setText(QStringLiteral("Riga di testata %1 ").arg(i).repeated(6));
-    c.lbVer->setText("Vers. 1.0.0");
-    for (QComboBox* combo : c.Combo1) {
-        for (int month = 1; month <= 12; ++month)
-            combo->addItem(QStringLiteral("%1").arg(month, 2));
-        combo->setCurrentIndex(11);
-    }
-    StartUpState();
-    window->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
-
-    QString folder = qEnvironmentVariable("QUENVOL_BIN_DIR");
-    if (folder.isEmpty())
-        folder = QDir::currentPath();
-    auto save = [&](const char* name) {
-        const QImage image = window->grab().toImage();
-        ASSERT_FALSE(image.isNull());
-        EXPECT_TRUE(image.save(QDir(folder).filePath(name)));
-    };
-    save("layout_register.png");
-
-    // Each panel in front as the routines show it: visible, enabled, raised,
-    // with the register panel behind it disabled.
-    auto inFront = [&](int index) {
-        c.Pict[1]->setEnabled(false);
-        c.Pict[index]->setVisible(true);
-        c.Pict[index]->setEnabled(true);
-        c.Pict[index]->raise();
-    };
-    inFront(2);
-    save("layout_header.png");
-    c.Pict[2]->setVisible(false);
-
-    inFront(0);
-    c.DescTab->setVisible(false);
-    c.Ldesc->setVisible(false);
-    c.CodTab->setText("REG");
-    // Lines in the list's fixed columns, to judge the headings above them.
-    QStringList lines;
-    for (int n = 1; n <= 3; ++n) {
-        lines << QStringLiteral("REG000000%1 %2 AB   123456  CD   12345  EF   1234567 123456  12345 "
-                                "12345K")
-                     .arg(n)
-                     .arg(QStringLiteral("Registro di prova numero %1").arg(n), -29);
-    }
-    auto* model = new QStringListModel(lines, window.get());
-    c.Lista->setModel(model);
-    save("layout_search.png");
-}
-
 // Tab moves along the order through the window runtime, skipping the disabled
 // custody fields and the hidden panels.
 TEST_F(LayoutTest, TabWalksTheWholeOrder)
@@ -450,22 +383,17 @@ TEST_F(LayoutTest, TabWalksTheWholeOrder)
     StartUpState();
     ShowActive();
     ASSERT_TRUE(runtime.SetFocus(c.DicKod));
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-    QApplication::processEvents();
-    if (runtime.ActiveControl() != c.Txt[1])
-        GTEST_SKIP() << "the window runtime does not move Tab yet";
 
     std::vector<QWidget*> expected;
     for (QWidget* w : c.tabOrder) {
         const bool custody = w == c.Txt[38] || w == c.Txt[40] || w == c.Txt[42] || w == c.Txt[44];
         const bool behind = c.Pict[0]->isAncestorOf(w) || c.Pict[2]->isAncestorOf(w) || w == c.List1;
-        if (!custody && !behind && w != c.DicKod && w != c.Txt[1])
+        if (!custody && !behind && w != c.DicKod)
             expected.push_back(w);
     }
     expected.push_back(c.DicKod);  // Tab from the last control goes round
     for (QWidget* want : expected) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-        QApplication::processEvents();
         ASSERT_EQ(runtime.ActiveControl(), want)
             << "expected " << want->objectName().toStdString() << ", got "
             << (runtime.ActiveControl() ? runtime.ActiveControl()->objectName().toStdString()

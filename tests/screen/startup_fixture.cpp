@@ -58,8 +58,10 @@ void StartupFixture::Start()
 
 void StartupFixture::settle()
 {
-    for (int i = 0; i < 5; ++i)
-        QCoreApplication::processEvents(QEventLoop::AllEvents);
+    if (!form)
+        return;
+    EXPECT_TRUE(QTest::qWaitFor([this] { return !form->runtime().KeysWaiting(); }, 10000))
+        << "the keys the window sent never acted";
 }
 
 QWidget* StartupFixture::focused() const

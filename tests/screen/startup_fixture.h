@@ -33,7 +33,8 @@ protected:
     void key(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
     void click(QWidget* widget);
     void doubleClick(QWidget* widget);
-    static void settle();
+    // Waits until the keys the window's routines sent have acted.
+    void settle();
     QWidget* focused() const;
     // Types a code into DicKod and leaves it with Enter (the question answered).
     void lookUp(const QString& code, int answerToInsert = 0);

@@ -90,6 +90,8 @@ public:
     // Queues "{TAB}", "{DOWN}" or "%U" (Alt+letter): they act once the handler
     // that sent them and the key being handled are complete.
     void SendKeys(const QString& keys);
+    // Keys sent that have not acted yet.
+    bool KeysWaiting() const { return !queuedKeys_.empty(); }
     // Visible and enabled, by itself and through every parent up to the form.
     bool CanTakeFocus(const QWidget* control) const;
     // The control of the window that holds the focus as the routines see it.

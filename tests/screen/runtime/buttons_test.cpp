@@ -10,22 +10,7 @@
 namespace runtime_tests {
 namespace {
 
-using Log = std::vector<std::string>;
-
-class ButtonsTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        w.showActive();
-        ASSERT_TRUE(w.runtime->SetFocus(w.first));
-        w.take();
-    }
-
-    void alt(Qt::Key key) { QTest::keyClick(RuntimeWindow::focused(), key, Qt::AltModifier); }
-
-    testing_support::RuntimeBoxes boxes;
-    RuntimeWindow w;
-};
+using ButtonsTest = RuntimeTest;
 
 TEST_F(ButtonsTest, ClickComesAfterMouseDownAndTheFocusMove)
 {
@@ -47,7 +32,7 @@ TEST_F(ButtonsTest, ALostFocusThatKeepsTheFocusStopsTheClick)
     EXPECT_EQ(w.take(), (Log{"MouseDown confermaA", "Lost first", "Got first"}));
     EXPECT_EQ(RuntimeWindow::focused(), w.first);
 
-    alt(Qt::Key_C);
+    key(Qt::Key_C, Qt::AltModifier);
     EXPECT_EQ(w.take(), (Log{"Lost first", "Got first"}));
 }
 
@@ -62,21 +47,21 @@ TEST_F(ButtonsTest, NoMouseDownOnADisabledButton)
 TEST_F(ButtonsTest, AltLetterPressesOnlyTheVisibleEnabledButton)
 {
     w.panelA->hide();
-    alt(Qt::Key_C);
+    key(Qt::Key_C, Qt::AltModifier);
     EXPECT_EQ(w.take(), (Log{"Lost first", "Got confermaB", "Click confermaB"}));
 
     w.panelA->show();
     w.panelB->setEnabled(false);
     w.runtime->SetFocus(w.first);
     w.take();
-    alt(Qt::Key_U);
+    key(Qt::Key_U, Qt::AltModifier);
     EXPECT_EQ(w.take(), (Log{"Lost first", "Got uscitaA", "Click uscitaA"}));
 
     // With neither available the key does nothing.
     w.panelA->setEnabled(false);
     w.runtime->SetFocus(w.first);
     w.take();
-    alt(Qt::Key_C);
+    key(Qt::Key_C, Qt::AltModifier);
     EXPECT_EQ(w.take(), Log{});
     EXPECT_EQ(RuntimeWindow::focused(), w.first);
 }

@@ -9,8 +9,6 @@
 namespace runtime_tests {
 namespace {
 
-using Log = std::vector<std::string>;
-
 TEST(Change, EveryAssignmentRaisesChangeOnceEvenWithTheSameText)
 {
     RuntimeWindow w;
@@ -28,13 +26,10 @@ TEST(Change, EveryAssignmentRaisesChangeOnceEvenWithTheSameText)
     EXPECT_EQ(seen, QStringLiteral("XY"));
 }
 
-TEST(Change, TypedEditsRaiseChangeAndAssignmentsFromChangeDoNotLoopTwice)
+using ChangeTest = RuntimeTest;
+
+TEST_F(ChangeTest, TypedEditsRaiseChangeAndAssignmentsFromChangeDoNotLoopTwice)
 {
-    testing_support::RuntimeBoxes boxes;
-    RuntimeWindow w;
-    w.showActive();
-    w.runtime->SetFocus(w.first);
-    w.take();
     int changes = 0;
     w.runtime->onChange(w.first, [&] {
         ++changes;

@@ -34,7 +34,6 @@ TEST_F(DispatchGuard, AnEngineErrorFromAClickIsShownWithItsNumberAndTheWindowGoe
 {
     w.runtime->onClick(w.confermaA, [] { throw store::EngineError(3261, QStringLiteral("database is locked")); });
     QTest::mouseClick(w.confermaA, Qt::LeftButton);
-    RuntimeWindow::settle();
     ASSERT_EQ(seen.size(), 1u);
     EXPECT_EQ(seen[0].prompt, QStringLiteral("ERRORE 3261\ndatabase is locked"));
     EXPECT_EQ(seen[0].code, store::BoxCode::OkCritical);
@@ -44,7 +43,6 @@ TEST_F(DispatchGuard, AnEngineErrorFromAClickIsShownWithItsNumberAndTheWindowGoe
     ASSERT_TRUE(w.runtime->SetFocus(w.first));
     w.take();
     QTest::keyClick(RuntimeWindow::focused(), Qt::Key_Tab);
-    RuntimeWindow::settle();
     EXPECT_EQ(w.take(), (std::vector<std::string>{"Lost first", "Got second"}));
 }
 
@@ -56,7 +54,6 @@ TEST_F(DispatchGuard, AnExceptionFromAKeyHandlerOrAnyOtherEventIsShownNotFatal)
             throw std::runtime_error("guasto");
     };
     QTest::keyClick(RuntimeWindow::focused(), Qt::Key_Q);
-    RuntimeWindow::settle();
     ASSERT_EQ(seen.size(), 1u);
     EXPECT_EQ(seen[0].prompt, QStringLiteral("ERRORE IMPREVISTO\nguasto"));
     EXPECT_EQ(seen[0].title, ProgramTitle);

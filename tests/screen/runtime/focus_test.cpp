@@ -3,31 +3,27 @@
 // LostFocus, and controls that cannot take the focus.
 #include "runtime_window.h"
 
+#include <QGuiApplication>
 #include <QTest>
+#include <QWindow>
 
 #include <gtest/gtest.h>
 
 namespace runtime_tests {
 namespace {
 
-using Log = std::vector<std::string>;
-
-class FocusTest : public ::testing::Test {
+class FocusTest : public RuntimeTest {
 protected:
-    void SetUp() override
+    // Waits until a popup is open and holds the keyboard.
+    static bool popupOpen()
     {
-        w.showActive();
-        ASSERT_TRUE(w.runtime->SetFocus(w.first));
-        w.take();
+        return waitFor([] {
+            QWidget* popup = QApplication::activePopupWidget();
+            return popup && QGuiApplication::focusWindow() == popup->windowHandle();
+        });
     }
 
-    void tab(Qt::KeyboardModifiers modifiers = Qt::NoModifier)
-    {
-        QTest::keyClick(RuntimeWindow::focused(), Qt::Key_Tab, modifiers);
-    }
-
-    testing_support::RuntimeBoxes boxes;
-    RuntimeWindow w;
+    static void tab(Qt::KeyboardModifiers modifiers = Qt::NoModifier) { key(Qt::Key_Tab, modifiers); }
 };
 
 TEST_F(FocusTest, TabAndShiftTabMoveAlongTheOrderWithLostBeforeGot)
@@ -157,9 +153,9 @@ TEST_F(FocusTest, ABoxOrAPopupRaisesNoFocusEvents)
     w.runtime->SetFocus(w.combo);
     w.take();
     w.combo->showPopup();
-    RuntimeWindow::settle();
+    ASSERT_TRUE(popupOpen());
     w.combo->hidePopup();
-    RuntimeWindow::settle();
+    ASSERT_TRUE(w.backTo(w.combo));
     EXPECT_TRUE(w.take().empty());
     EXPECT_EQ(w.runtime->ActiveControl(), w.combo);
     tab();
@@ -167,11 +163,10 @@ TEST_F(FocusTest, ABoxOrAPopupRaisesNoFocusEvents)
 
     // The date picker's calendar, opened with its arrow and closed with Escape.
     QTest::mouseClick(w.date, Qt::LeftButton, {}, QPoint(w.date->width() - 4, w.date->height() / 2));
-    RuntimeWindow::settle();
+    ASSERT_TRUE(popupOpen());
     QWidget* calendar = QApplication::activePopupWidget();
-    ASSERT_NE(calendar, nullptr);
     QTest::keyClick(calendar, Qt::Key_Escape);
-    RuntimeWindow::settle();
+    ASSERT_TRUE(w.backTo(w.date));
     EXPECT_EQ(QApplication::activePopupWidget(), nullptr);
     EXPECT_TRUE(w.take().empty());
     EXPECT_EQ(w.runtime->ActiveControl(), w.date);
@@ -199,9 +194,10 @@ TEST_F(FocusTest, ActivationLeavingAndComingBackRaisesNothing)
     QWidget other;
     other.show();
     QApplication::setActiveWindow(&other);
-    RuntimeWindow::settle();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
+    w.window->activateWindow();
     QApplication::setActiveWindow(w.window.get());
-    RuntimeWindow::settle();
+    EXPECT_TRUE(w.backTo(w.first));
     EXPECT_TRUE(w.take().empty());
     EXPECT_EQ(RuntimeWindow::focused(), w.first);
 }

@@ -12,15 +12,11 @@
 namespace runtime_tests {
 namespace {
 
-using Log = std::vector<std::string>;
-
-class KeyPreviewTest : public ::testing::Test {
+class KeyPreviewTest : public RuntimeTest {
 protected:
     void SetUp() override
     {
-        w.showActive();
-        ASSERT_TRUE(w.runtime->SetFocus(w.first));
-        w.take();
+        RuntimeTest::SetUp();
         w.runtime->keyDown = [this](int& code, int shift) {
             // The modifier keys themselves (16 Shift, 17 Ctrl, 18 Alt) are
             // left out of the log.
@@ -30,13 +26,6 @@ protected:
         w.runtime->keyPress = [this](int& code) { presses.push_back(code); };
     }
 
-    void key(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
-    {
-        QTest::keyClick(RuntimeWindow::focused(), key, modifiers);
-    }
-
-    testing_support::RuntimeBoxes boxes;
-    RuntimeWindow w;
     std::vector<std::pair<int, int>> downs;
     std::vector<int> presses;
 };

@@ -18,8 +18,6 @@
 namespace runtime_tests {
 namespace {
 
-using Log = std::vector<std::string>;
-
 std::vector<std::string> buttonTexts(const QMessageBox& box)
 {
     std::vector<std::string> texts;
@@ -133,7 +131,7 @@ TEST_F(MessageBoxTest, AShownBoxReturnsTheButtonPressedAndGivesTheFocusBack)
         EXPECT_EQ(w.runtime->MsgBox(QStringLiteral("Messaggio"), c.code, c.title), c.answer);
         EXPECT_EQ(title, c.shownTitle);
         EXPECT_EQ(RuntimeWindow::focused(), w.second);
-        RuntimeWindow::settle();
+        deliverPosted();
         EXPECT_EQ(RuntimeWindow::focused(), w.second);
         EXPECT_TRUE(w.take().empty());
     }
@@ -192,14 +190,14 @@ TEST_F(MessageBoxTest, KeysSentBeforeABoxWaitUntilItIsClosedAndTheHandlerEnds)
     };
     onNextBox([&](QMessageBox* box) {
         // Give the queue a chance to run inside the box's loop.
-        QTest::qWait(20);
+        deliverPosted();
         activeWhileOpen = w.runtime->ActiveControl();
         buttonNamed(*box, QStringLiteral("&No"))->click();
     });
     QTest::keyClick(RuntimeWindow::focused(), Qt::Key_F9);
     EXPECT_EQ(activeWhileOpen, w.second);
     EXPECT_EQ(w.take(), (Log{"after box"}));
-    RuntimeWindow::settle();
+    w.keysActed();
     EXPECT_EQ(w.take(), (Log{"Lost second", "Got third"}));
 }
 

@@ -2,12 +2,27 @@
 #include "runtime_window.h"
 
 #include <QApplication>
+#include <QGuiApplication>
 #include <QTest>
+#include <QTimer>
 #include <QVBoxLayout>
+#include <QWindow>
 
 #include <gtest/gtest.h>
 
 namespace runtime_tests {
+
+bool waitFor(const std::function<bool()>& condition)
+{
+    return QTest::qWaitFor(condition, 10000);
+}
+
+void deliverPosted()
+{
+    bool reached = false;
+    QTimer::singleShot(0, [&reached] { reached = true; });
+    EXPECT_TRUE(waitFor([&reached] { return reached; }));
+}
 
 RuntimeWindow::RuntimeWindow() : window(std::make_unique<QWidget>())
 {
@@ -87,13 +102,22 @@ void RuntimeWindow::showActive()
     window->activateWindow();
     QApplication::setActiveWindow(window.get());
     ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
-    settle();
+    deliverPosted();
 }
 
-void RuntimeWindow::settle()
+bool RuntimeWindow::backTo(QWidget* control)
 {
-    for (int i = 0; i < 5; ++i)
-        QCoreApplication::processEvents();
+    const bool back = waitFor([&] {
+        return !QApplication::activePopupWidget() && QGuiApplication::focusWindow() == window->windowHandle()
+               && control->hasFocus();
+    });
+    deliverPosted();
+    return back;
+}
+
+void RuntimeWindow::keysActed() const
+{
+    EXPECT_TRUE(waitFor([this] { return !runtime->KeysWaiting(); })) << "the keys sent never acted";
 }
 
 QWidget* RuntimeWindow::focused()

@@ -12,20 +12,7 @@
 namespace runtime_tests {
 namespace {
 
-using Log = std::vector<std::string>;
-
-class SendKeysTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        w.showActive();
-        ASSERT_TRUE(w.runtime->SetFocus(w.first));
-        w.take();
-    }
-
-    testing_support::RuntimeBoxes boxes;
-    RuntimeWindow w;
-};
+using SendKeysTest = RuntimeTest;
 
 TEST_F(SendKeysTest, DownSentWhileTypingArrivesAfterTheCharacterIsInTheField)
 {
@@ -44,7 +31,7 @@ TEST_F(SendKeysTest, DownSentWhileTypingArrivesAfterTheCharacterIsInTheField)
     EXPECT_EQ(w.take(), (Log{"Change first", "Change first"}));  // nothing inside the key
     EXPECT_EQ(RuntimeWindow::focused(), w.first);
 
-    RuntimeWindow::settle();
+    w.keysActed();
     EXPECT_EQ(w.take(), (Log{"Down 0 sees AB", "Lost first", "Got second"}));
     EXPECT_EQ(w.second->text(), QString());
 }
@@ -60,7 +47,7 @@ TEST_F(SendKeysTest, TabSentFromAHandlerMovesByTheTabOrderAfterIt)
     w.runtime->SetFocus(w.list);
     w.runtime->SetFocus(w.first);
     EXPECT_EQ(w.take(), (Log{"Lost first", "Got list", "Lost list", "Got first", "sent"}));
-    RuntimeWindow::settle();
+    w.keysActed();
     EXPECT_EQ(w.take(), (Log{"Lost first", "Got third"}));
 }
 
@@ -74,7 +61,7 @@ TEST_F(SendKeysTest, AltUGoesThroughKeyDownAndThenPressesTheAccelerator)
     };
     QTest::keyClick(RuntimeWindow::focused(), Qt::Key_F9);
     EXPECT_EQ(w.take(), (Log{"KeyDown 120 0"}));
-    RuntimeWindow::settle();
+    w.keysActed();
     EXPECT_EQ(w.take(), (Log{"KeyDown 85 4", "Lost first", "Got uscitaB", "Click uscitaB"}));
 }
 
@@ -87,7 +74,7 @@ TEST_F(SendKeysTest, SeveralQueuedKeysKeepTheirOrder)
     w.runtime->SendKeys(QStringLiteral("{TAB}{TAB}"));
     w.runtime->SendKeys(QStringLiteral("{DOWN}"));
     w.runtime->SendKeys(QStringLiteral("+{TAB}"));
-    RuntimeWindow::settle();
+    w.keysActed();
     EXPECT_EQ(w.take(), (Log{"Lost first", "Got second", "Lost second", "Got third", "Down at third",
                              "Lost third", "Got second"}));
 }

@@ -1,8 +1,12 @@
 // Measures one refill of the register search list in the real window against
 // the same prefix query run bare on SQLite, on companies of 10,000 and 100,000
-// register sets, and prints the medians, their ratio and the targets.
+// register sets, and prints the medians, their ratio and the targets. The
+// refill is what a keystroke waits for: the list filled and painted with its
+// first lines; the rest of a long list is read between the operator's events,
+// and the time until every row is in the list is printed beside it.
 // Run it on an idle machine; it prints figures and asserts nothing.
 #include "company_file.h"
+#include "lookups/search_list_model.h"
 #include "screen/runtime/form_runtime.h"
 #include "screen/startup.h"
 #include "shell/platform.h"
@@ -97,6 +101,7 @@ struct Figures {
     QString filter;
     int rows = 0;
     double refillMs = 0;
+    double wholeMs = 0;  // until every row is in the list
     double bareMs = 0;
 };
 
@@ -136,6 +141,11 @@ std::vector<Figures> measure(int count, int runs)
         form.searchPanel().OpenSearchPanel();
         QCoreApplication::processEvents();
         QListView* list = form.c.Lista;
+        const auto* model = dynamic_cast<const lookups::SearchListModel*>(list->model());
+        if (!model) {
+            std::fprintf(stderr, "the list has no search model\n");
+            std::exit(1);
+        }
 
         sqlite3* db = nullptr;
         // Opened as the program opens its own (one thread, no connection mutex).
@@ -158,6 +168,16 @@ std::vector<Figures> measure(int count, int runs)
                     list->viewport()->repaint();
                 },
                 [&] { bareQuery(db, pattern); });
+            std::tie(f.wholeMs, std::ignore) = medianMs(
+                runs,
+                [&] {
+                    form.searchPanel().FillSearchList(filter);
+                    QCoreApplication::processEvents();
+                    while (model->reading())
+                        QCoreApplication::processEvents();
+                    list->viewport()->repaint();
+                },
+                [] {});
             f.rows = list->model()->rowCount();
             if (bareQuery(db, pattern) != f.rows)
                 std::fprintf(stderr, "warning: the list shows %d rows, the bare query %d\n", f.rows,
@@ -191,25 +211,28 @@ int main(int argc, char** argv)
     std::printf("Search list refill: FillSearchList plus the list laid out and painted,\n"
                 "against the bare SQLite query (prepare, bind, step every row, read the\n"
                 "columns of the line). Median of several runs, milliseconds.\n"
+                "refill: until the list shows its first lines (what a keystroke waits for);\n"
+                "whole: until every row is in the list (read between the operator's events).\n"
                 "Codes are R000000, R000001, ...: every filter below matches many rows.\n\n");
-    std::printf("%9s  %-8s %8s  %10s  %8s  %6s\n", "registers", "filter", "rows", "refill ms",
-                "bare ms", "ratio");
+    std::printf("%9s  %-8s %8s  %10s  %8s  %6s  %9s  %6s\n", "registers", "filter", "rows",
+                "refill ms", "bare ms", "ratio", "whole ms", "ratio");
     bool met = true;
     for (const int count : {10000, 100000}) {
         const int runs = count <= 10000 ? 41 : 11;
         for (const Figures& f : measure(count, runs)) {
             const double ratio = f.bareMs > 0 ? f.refillMs / f.bareMs : 0;
-            std::printf("%9d  %-8s %8d  %10.2f  %8.2f  %6.2f\n", count,
+            std::printf("%9d  %-8s %8d  %10.2f  %8.2f  %6.2f  %9.2f  %6.2f\n", count,
                         qPrintable(f.filter.isEmpty() ? QStringLiteral("\"\"") : '"' + f.filter + '"'),
-                        f.rows, f.refillMs, f.bareMs, ratio);
+                        f.rows, f.refillMs, f.bareMs, ratio, f.wholeMs,
+                        f.bareMs > 0 ? f.wholeMs / f.bareMs : 0);
             if (ratio > RatioTarget)
                 met = false;
             if (count == 100000 && f.filter.size() == 1 && f.refillMs >= OneCharacterTargetMs)
                 met = false;
         }
     }
-    std::printf("\nTargets: one-character refill at 100,000 under %.0f ms; ratio at most %.1f at "
-                "every size: %s\n",
+    std::printf("\nTargets (refill): one-character refill at 100,000 under %.0f ms; ratio at most "
+                "%.1f at every size: %s\n",
                 OneCharacterTargetMs, RatioTarget, met ? "met" : "NOT met");
     return 0;
 }

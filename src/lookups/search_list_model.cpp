@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <limits>
 
 namespace lookups {
@@ -68,9 +69,8 @@ QString SearchListModel::BuildLine(const Row& row, bool codeFirst)
     return line;
 }
 
-void SearchListModel::refill(store::Snapshot& snapshot, bool codeFirst, const QString& mustBeginWith)
+void SearchListModel::resolveColumns(const store::Snapshot& snapshot)
 {
-    // Resolved before the list is touched: a missing column leaves it as it was.
     namespace R = store::RegisterColumns;
     static constexpr int pieceColumns[PieceCount] = {
         R::Code,   R::Description, R::Of(0, R::Serie), R::Of(1, R::Serie), R::Of(2, R::Serie),
@@ -80,21 +80,102 @@ void SearchListModel::refill(store::Snapshot& snapshot, bool codeFirst, const QS
     int columns[PieceCount];
     for (int piece = 0; piece < PieceCount; ++piece)
         columns[piece] = snapshot.fieldIndex(table.columnName(pieceColumns[piece]));
+    std::copy(std::begin(columns), std::end(columns), std::begin(columns_));
+}
 
+void SearchListModel::refill(store::Snapshot& snapshot, bool codeFirst, const QString& mustBeginWith)
+{
+    stopReading();
+    // Resolved before the list is touched: a missing column leaves it as it was.
+    resolveColumns(snapshot);
     beginResetModel();
-    rows_.clear();
-    texts_.resize(0);
+    drop();
     codeFirst_ = codeFirst;
+    mustBeginWith_ = mustBeginWith;
     try {
-        for (; !snapshot.atEnd(); snapshot.moveNext())
-            append(snapshot, columns, mustBeginWith);
+        readRows(snapshot, -1);
     } catch (...) {
-        rows_.clear();
-        texts_.resize(0);
+        drop();
         endResetModel();
         throw;
     }
+    shown_ = rows_.size();
     endResetModel();
+}
+
+void SearchListModel::startRefill(std::unique_ptr<store::Snapshot> snapshot, bool codeFirst,
+                                  const QString& mustBeginWith, int firstRows)
+{
+    stopReading();
+    resolveColumns(*snapshot);
+    beginResetModel();
+    drop();
+    codeFirst_ = codeFirst;
+    mustBeginWith_ = mustBeginWith;
+    try {
+        readRows(*snapshot, firstRows);
+    } catch (...) {
+        drop();
+        endResetModel();
+        throw;
+    }
+    shown_ = rows_.size();
+    if (snapshot->atEnd())
+        snapshot->close();
+    else
+        snapshot_ = std::move(snapshot);
+    endResetModel();
+}
+
+void SearchListModel::readMore(int rows)
+{
+    if (!snapshot_)
+        return;
+    try {
+        readRows(*snapshot_, rows);
+    } catch (...) {
+        snapshot_.reset();
+        beginResetModel();
+        drop();
+        endResetModel();
+        throw;
+    }
+    if (!snapshot_->atEnd())
+        return;
+    snapshot_->close();
+    snapshot_.reset();
+    if (rows_.size() > shown_) {
+        beginInsertRows({}, int(shown_), int(rows_.size()) - 1);
+        shown_ = rows_.size();
+        endInsertRows();
+    }
+}
+
+void SearchListModel::stopReading()
+{
+    if (!snapshot_)
+        return;
+    snapshot_->close();
+    snapshot_.reset();
+    if (shown_ < rows_.size()) {
+        texts_.resize(rows_[shown_].start);
+        rows_.resize(shown_);
+    }
+}
+
+void SearchListModel::readRows(store::Snapshot& snapshot, int rows)
+{
+    for (int read = 0; !snapshot.atEnd() && (rows < 0 || read < rows); ++read) {
+        append(snapshot, columns_, mustBeginWith_);
+        snapshot.moveNext();
+    }
+}
+
+void SearchListModel::drop()
+{
+    rows_.clear();
+    texts_.resize(0);
+    shown_ = 0;
 }
 
 bool SearchListModel::append(const store::Snapshot& snapshot, const int (&columns)[PieceCount],
@@ -178,27 +259,27 @@ SearchListModel::Row SearchListModel::unpack(const PackedRow& packed) const
 
 void SearchListModel::clear()
 {
+    stopReading();
     beginResetModel();
-    rows_.clear();
-    texts_.resize(0);
+    drop();
     endResetModel();
 }
 
 int SearchListModel::rowCount(const QModelIndex& parent) const
 {
-    return parent.isValid() ? 0 : int(rows_.size());
+    return parent.isValid() ? 0 : int(shown_);
 }
 
 QVariant SearchListModel::data(const QModelIndex& index, int role) const
 {
-    if (role != Qt::DisplayRole || !index.isValid() || index.row() >= int(rows_.size()))
+    if (role != Qt::DisplayRole || !index.isValid() || index.row() >= int(shown_))
         return {};
     return line(index.row());
 }
 
 QString SearchListModel::line(int row) const
 {
-    if (row < 0 || row >= int(rows_.size()))
+    if (row < 0 || row >= int(shown_))
         return QString();
     return BuildLine(unpack(rows_[std::size_t(row)]), codeFirst_);
 }

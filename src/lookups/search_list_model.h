@@ -1,7 +1,8 @@
 // The register search list's model: the rows of the last fill, kept packed
 // (the texts of every row in one buffer, the numbers beside them), with each
-// line built only when the view shows it, so a refill over a large company
-// costs little more than the query itself.
+// line built only when the view shows it. A fill can show its first rows at
+// once and read the rest of its snapshot in steps, so a keystroke over a
+// large company does not wait for the whole query.
 #pragma once
 
 #include "store/engine.h"
@@ -10,6 +11,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 namespace lookups {
@@ -32,6 +34,21 @@ public:
     // kept; for filters the engine's pattern cannot say literally.
     // On an engine error the list is left empty and the error thrown on.
     void refill(store::Snapshot& snapshot, bool codeFirst, const QString& mustBeginWith = {});
+
+    // The same, reading only the first `firstRows` rows now: while rows
+    // remain, the model keeps the snapshot open (one read of the engine, so
+    // the rows stay those of one moment) and readMore() takes the rest.
+    void startRefill(std::unique_ptr<store::Snapshot> snapshot, bool codeFirst,
+                     const QString& mustBeginWith, int firstRows);
+    // Whether rows of the last fill are still to be read.
+    bool reading() const { return snapshot_ != nullptr; }
+    // Reads up to `rows` more rows; once the snapshot ends, closes it and
+    // shows every row read after the first ones at the end of the list.
+    // On an engine error the list is left empty and the error thrown on.
+    void readMore(int rows);
+    void readAll() { readMore(-1); }
+    // Closes a snapshot still being read; the rows already shown stay.
+    void stopReading();
     void clear();
 
     int rowCount(const QModelIndex& parent = {}) const override;
@@ -60,11 +77,22 @@ private:
 
     bool append(const store::Snapshot& snapshot, const int (&columns)[PieceCount],
                 const QString& mustBeginWith);
+    // Where the pieces stand in the snapshot (an engine error when one is missing).
+    void resolveColumns(const store::Snapshot& snapshot);
+    // Reads up to `rows` rows (all when negative) of `snapshot` into rows_.
+    void readRows(store::Snapshot& snapshot, int rows);
+    void drop();
     Row unpack(const PackedRow& packed) const;
 
     std::vector<PackedRow> rows_;
     QString texts_;
     bool codeFirst_ = true;
+    // The snapshot being read, where its columns are, and what the rows must
+    // begin with; rows_ beyond `shown_` are read but not yet in the list.
+    std::unique_ptr<store::Snapshot> snapshot_;
+    int columns_[PieceCount] = {};
+    QString mustBeginWith_;
+    std::size_t shown_ = 0;
 };
 
 }  // namespace lookups

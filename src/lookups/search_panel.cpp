@@ -6,10 +6,14 @@
 #include "lookups/selected_line.h"
 #include "store/table_description.h"
 
+#include <QEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
 #include <QPushButton>
+#include <QScrollBar>
+
+#include <functional>
 
 namespace lookups {
 
@@ -19,6 +23,38 @@ namespace {
 constexpr int CodeColumnInDescriptionMode = 30;
 constexpr int CodeWidth = 10;
 
+// A fill reads this many rows at once, more than the list shows, and the rest
+// in steps of StepRows while the operator goes on typing; a step costs a few
+// milliseconds, so no key waits behind it for long.
+constexpr int FirstRows = 250;
+constexpr int StepRows = 4000;
+
+// Before a key, a click or the wheel reaches the list, the rest of the fill is
+// read: End, Page Down and the scroll bar then reach the real last line.
+class ReadBeforeInput : public QObject {
+public:
+    explicit ReadBeforeInput(std::function<void()> readAll) : readAll_(std::move(readAll)) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        switch (event->type()) {
+        case QEvent::KeyPress:
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::Wheel:
+            readAll_();
+            break;
+        default:
+            break;
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    std::function<void()> readAll_;
+};
+
 }  // namespace
 
 SearchPanel::SearchPanel(const SearchPanelControls& controls, screen::FormRuntime& runtime,
@@ -27,6 +63,18 @@ SearchPanel::SearchPanel(const SearchPanelControls& controls, screen::FormRuntim
       model_(new SearchListModel(controls.Lista))
 {
     c.Lista->setModel(model_);
+    readTimer_.setInterval(0);
+    QObject::connect(&readTimer_, &QTimer::timeout, [this] { readMore(StepRows); });
+    readBeforeInput_ = std::make_unique<ReadBeforeInput>([this] { readMore(-1); });
+    for (QObject* watched : {static_cast<QObject*>(c.Lista), static_cast<QObject*>(c.Lista->viewport()),
+                             static_cast<QObject*>(c.Lista->verticalScrollBar())})
+        watched->installEventFilter(readBeforeInput_.get());
+}
+
+SearchPanel::~SearchPanel()
+{
+    readTimer_.stop();
+    model_->stopReading();
 }
 
 void SearchPanel::wireEvents()
@@ -69,6 +117,7 @@ void SearchPanel::OpenSearchPanel()
 
 void SearchPanel::CloseSearchPanel()
 {
+    stopReading();
     ListHasFocus = false;
     window_.setEnterMode(2);
     c.panel->hide();
@@ -85,6 +134,7 @@ void SearchPanel::FillSearchList(const QString& filter)
     // text. "*" alone the engine's pattern cannot take literally: the query
     // then asks for what precedes it and the model keeps the rows that begin
     // with the whole filter.
+    stopReading();
     const qsizetype star = filter.indexOf(QLatin1Char('*'));
     const QString prefix = star < 0 ? filter : filter.left(star);
     try {
@@ -94,14 +144,51 @@ void SearchPanel::FillSearchList(const QString& filter)
                                                              ? store::RegisterColumns::Code
                                                              : store::RegisterColumns::Description),
             prefix + QLatin1Char('*'));
-        model_->refill(*snapshot, SearchField == SearchBy::Code, star < 0 ? QString() : filter);
-        snapshot->close();
+        model_->startRefill(std::move(snapshot), SearchField == SearchBy::Code,
+                            star < 0 ? QString() : filter, FirstRows);
+        // The action button tells an empty list from a full one: rows passed
+        // over for a literal "*" must not hide later ones that match.
+        if (model_->rowCount() == 0 && model_->reading())
+            model_->readAll();
     } catch (const store::EngineError& error) {
-        model_->clear();
-        runtime_.MsgBox(QStringLiteral("ERRORE NELLA RICERCA DEI REGISTRI") + QLatin1Char('\n') +
-                            error.description(),
-                        store::BoxCode::OkOnly);
+        showFailure(error);
     }
+    if (model_->reading())
+        readTimer_.start();
+    setActionButton();
+}
+
+void SearchPanel::readMore(int rows)
+{
+    if (!model_->reading())
+        return;
+    try {
+        model_->readMore(rows);
+    } catch (const store::EngineError& error) {
+        readTimer_.stop();
+        showFailure(error);
+        setActionButton();
+    }
+    if (!model_->reading())
+        readTimer_.stop();
+}
+
+void SearchPanel::stopReading()
+{
+    readTimer_.stop();
+    model_->stopReading();
+}
+
+void SearchPanel::showFailure(const store::EngineError& error)
+{
+    model_->clear();
+    runtime_.MsgBox(QStringLiteral("ERRORE NELLA RICERCA DEI REGISTRI") + QLatin1Char('\n') +
+                        error.description(),
+                    store::BoxCode::OkOnly);
+}
+
+void SearchPanel::setActionButton()
+{
     QPushButton* action = c.cmd_r[0];
     if (model_->rowCount() == 0) {
         if (SearchField == SearchBy::Code && !c.CodTab->text().trimmed().isEmpty()) {
@@ -221,6 +308,7 @@ void SearchPanel::cmd_r_Click(int Index)
             CloseSearchPanel();
         }
     } else if (Index == 1) {
+        stopReading();
         window_.unload();
     }
 }

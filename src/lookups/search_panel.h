@@ -9,12 +9,15 @@
 #include "store/tables.h"
 
 #include <QString>
+#include <QTimer>
 
 #include <array>
+#include <memory>
 
 class QLabel;
 class QLineEdit;
 class QListView;
+class QObject;
 class QPushButton;
 class QWidget;
 
@@ -45,6 +48,7 @@ class SearchPanel {
 public:
     SearchPanel(const SearchPanelControls& controls, screen::FormRuntime& runtime,
                 store::CompanyDatabase& company, ListWindow& window);
+    ~SearchPanel();
     SearchPanel(const SearchPanel&) = delete;
     SearchPanel& operator=(const SearchPanel&) = delete;
 
@@ -74,12 +78,21 @@ public:
 private:
     void filterGotFocus(QLineEdit* field, int mode);
     void filterLostFocus(QLineEdit* field, QLabel* label, QLineEdit* other, QLabel* otherLabel);
+    // Reads up to `rows` more rows of the fill under way (all when negative).
+    void readMore(int rows);
+    void stopReading();
+    void showFailure(const store::EngineError& error);
+    void setActionButton();
 
     SearchPanelControls c;
     screen::FormRuntime& runtime_;
     store::CompanyDatabase& company_;
     ListWindow& window_;
     SearchListModel* model_ = nullptr;
+    // Takes the rows of a long fill in steps between the operator's events.
+    QTimer readTimer_;
+    // Reads the rest of a fill before a key, click or wheel reaches the list.
+    std::unique_ptr<QObject> readBeforeInput_;
 };
 
 }  // namespace lookups

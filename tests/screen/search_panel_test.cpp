@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTest>
 
 namespace screen_tests {
@@ -385,6 +386,35 @@ TEST_F(SearchPanel, AFailingQueryIsShownAndThePanelStaysUsable)
     EXPECT_EQ(action()->text(), "&X SELEZIONA");
     doubleClickLine(0);
     EXPECT_EQ(text(1), "MAGAZZINO NORD");
+}
+
+TEST_F(SearchPanel, ALongListComesWholeAndInOrderAndEndReachesItsLastLine)
+{
+    // More registers than a fill shows at once: the rest are read after it.
+    company.exec("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 1200) "
+                 "INSERT INTO TabellaSerieSemplificata (SspCodice, SspDescrizione) "
+                 "SELECT printf('G%04d', i), 'GENERATO' FROM n");
+    QStringList all;
+    for (int i = 1; i <= 1200; ++i)
+        all << QStringLiteral("G%1").arg(i, 4, 10, QLatin1Char('0'));
+    open("G");
+    QTRY_COMPARE(codes(), all);
+    // Once the list is whole, the file is free for the other workstations.
+    company.exec("UPDATE TabellaSerieSemplificata SET SspDescrizione = 'ALTRA' WHERE SspCodice = 'G0001'");
+
+    // A refill that replaces one still being read keeps none of its rows.
+    form->searchPanel().FillSearchList("G");
+    form->searchPanel().FillSearchList("G1");
+    QTRY_COMPARE(codes(), all.filter(QRegularExpression("^G1")));
+
+    // End pressed before the rest of a fill has come finds the last line.
+    click(action());
+    ASSERT_EQ(focused(), form->c.Lista);
+    form->searchPanel().FillSearchList("G");
+    form->c.Lista->setCurrentIndex(form->c.Lista->model()->index(0, 0));  // as the list's GotFocus does
+    key(Qt::Key_End);
+    EXPECT_EQ(form->c.Lista->currentIndex().row(), 1199);
+    EXPECT_EQ(form->c.Lista->currentIndex().data().toString().left(5), "G1200");
 }
 
 // --- The line layout, without a window -----------------------------------------

@@ -3,9 +3,11 @@
 // and its routine; quenvol_admin.cpp dispatches on the first argument.
 #pragma once
 
+#include <QMap>
 #include <QString>
 #include <QStringList>
 
+#include <optional>
 #include <vector>
 
 namespace admin {
@@ -36,8 +38,31 @@ int Fail(const QString& message);
 // The command's usage line and help on standard error; returns ExitUsage.
 int UsageError(const Command& command);
 
-// True when the arguments ask for the command's help (--help or -h); the help
-// is then printed on standard output.
-bool PrintHelpIfAsked(const Command& command, const QStringList& arguments);
+// The arguments of a command, split by the rules every command shares.
+struct Arguments {
+    QStringList operands;           // in the order given
+    QStringList switches;           // the switches given
+    QMap<QString, QString> values;  // the value of each option given
+    bool has(const QString& name) const { return switches.contains(name); }
+    QString value(const QString& name) const { return values.value(name); }
+};
+
+// What a command takes besides --help: switches that stand alone (--demo),
+// options whose value is the next argument (--server X), and from `least` to
+// `most` operands.
+struct Accepted {
+    QStringList switches;
+    QStringList options;
+    qsizetype least = 0;
+    qsizetype most = 0;
+};
+
+// The start of every command. Asked for its help (--help or -h) it prints the
+// help on standard output and returns ExitOk. An unknown "--" argument, an
+// option without its value, a blank operand or value, or too few or too many
+// operands print the usage and return ExitUsage. Otherwise it fills `parsed`
+// and returns nothing: the command goes on.
+std::optional<int> ReadArguments(const Command& command, const QStringList& arguments,
+                                 const Accepted& accepted, Arguments& parsed);
 
 }  // namespace admin

@@ -24,13 +24,12 @@ const admin::Registration registration(Copy);
 
 int RunCopy(const QStringList& arguments)
 {
-    if (admin::PrintHelpIfAsked(Copy, arguments))
-        return admin::ExitOk;
-    if (arguments.size() != 3 || arguments[0].trimmed().isEmpty() || arguments[1].trimmed().isEmpty() ||
-        arguments[2].trimmed().isEmpty())
-        return admin::UsageError(Copy);
+    admin::Arguments given;
+    if (const auto status = admin::ReadArguments(Copy, arguments, {{}, {}, 3, 3}, given))
+        return *status;
+    const QStringList& operands = given.operands;
     std::vector<company_copy::CopiedTable> copied;
-    const QString error = company_copy::CopyCompany(arguments[0], arguments[1], arguments[2], &copied);
+    const QString error = company_copy::CopyCompany(operands[0], operands[1], operands[2], &copied);
     if (!error.isEmpty())
         return admin::Fail(error);
     for (const auto& table : copied)

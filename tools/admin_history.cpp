@@ -45,30 +45,21 @@ QDate ParseDate(const QString& text)
 
 int RunHistory(const QStringList& arguments)
 {
-    if (admin::PrintHelpIfAsked(History, arguments))
-        return admin::ExitOk;
-    QStringList rest;
-    bool csv = false;
-    QDateTime since;
-    for (qsizetype i = 0; i < arguments.size(); ++i) {
-        const QString& argument = arguments[i];
-        if (argument == QLatin1String("--csv")) {
-            csv = true;
-        } else if (argument == QLatin1String("--since")) {
-            if (i + 1 >= arguments.size())
-                return admin::UsageError(History);
-            const QDate date = ParseDate(arguments[++i]);
-            if (!date.isValid())
-                return admin::Fail(QStringLiteral("data non valida: %1 (gg/mm/aaaa o aaaa-mm-gg)").arg(arguments[i]));
-            since = date.startOfDay().toUTC();
-        } else if (argument.startsWith(QLatin1String("--"))) {
-            return admin::UsageError(History);
-        } else {
-            rest << argument;
-        }
-    }
-    if (rest.size() < 2 || rest.size() > 3 || rest[1].isEmpty() || rest[1].contains(QLatin1Char('/')))
+    admin::Arguments given;
+    if (const auto status = admin::ReadArguments(History, arguments, {{"--csv"}, {"--since"}, 2, 3}, given))
+        return *status;
+    const QStringList& rest = given.operands;
+    if (rest[1].contains(QLatin1Char('/')))
         return admin::UsageError(History);
+    const bool csv = given.has("--csv");
+    QDateTime since;
+    if (given.values.contains("--since")) {
+        const QDate date = ParseDate(given.value("--since"));
+        if (!date.isValid())
+            return admin::Fail(
+                QStringLiteral("data non valida: %1 (gg/mm/aaaa o aaaa-mm-gg)").arg(given.value("--since")));
+        since = date.startOfDay().toUTC();
+    }
     const QString path = company_location::PlaceName(rest[0], rest[1]);
     const QString code = rest.size() == 3 ? rest[2].trimmed() : QString();
     std::vector<store::Change> changes;

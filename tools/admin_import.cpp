@@ -44,14 +44,13 @@ void PrintProgress(const QString& table, const QString& phase, qint64 done, qint
 
 int RunImport(const QStringList& arguments)
 {
-    if (admin::PrintHelpIfAsked(Import, arguments))
-        return admin::ExitOk;
-    QStringList rest = arguments;
+    admin::Arguments given;
+    if (const auto status = admin::ReadArguments(Import, arguments, {{"--skip-bad-rows", "--replace"}, {}, 3, 3}, given))
+        return *status;
+    const QStringList& rest = given.operands;
     company_import::Options options;
-    options.skipBadRows = rest.removeAll(QStringLiteral("--skip-bad-rows")) > 0;
-    options.replace = rest.removeAll(QStringLiteral("--replace")) > 0;
-    if (rest.size() != 3 || rest[0].isEmpty() || rest[1].isEmpty())
-        return admin::UsageError(Import);
+    options.skipBadRows = given.has("--skip-bad-rows");
+    options.replace = given.has("--replace");
     const QString& jetPath = rest[0];
     const QString& destination = rest[1];
     const QString& company = rest[2];

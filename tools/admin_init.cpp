@@ -56,25 +56,20 @@ int InitOnServer(const QString& conninfo, const QString& company, bool demo)
 
 int RunInit(const QStringList& arguments)
 {
-    if (admin::PrintHelpIfAsked(Init, arguments))
-        return admin::ExitOk;
-    QStringList rest = arguments;
-    const bool demo = rest.removeAll(QStringLiteral("--demo")) > 0;
-    QString server;
-    const qsizetype at = rest.indexOf(QStringLiteral("--server"));
-    if (at >= 0) {
-        if (at + 1 >= rest.size())
-            return admin::UsageError(Init);
-        server = rest.takeAt(at + 1);
-        rest.removeAt(at);
-        if (rest.size() != 1 || rest[0].trimmed().isEmpty() || server.trimmed().isEmpty())
-            return admin::UsageError(Init);
+    admin::Arguments given;
+    if (const auto status = admin::ReadArguments(Init, arguments, {{"--demo"}, {"--server"}, 1, 2}, given))
+        return *status;
+    const QStringList& rest = given.operands;
+    const bool demo = given.has("--demo");
+    // On a server the company alone; in a data folder the folder and the company.
+    const QString server = given.value("--server");
+    if (rest.size() != (server.isEmpty() ? 2 : 1))
+        return admin::UsageError(Init);
+    if (!server.isEmpty()) {
         if (const QString problem = store::CompanyCodeProblem(rest[0]); !problem.isEmpty())
             return admin::Fail(problem);
         return InitOnServer(server, rest[0], demo);
     }
-    if (rest.size() != 2 || rest[1].isEmpty())
-        return admin::UsageError(Init);
     if (const QString problem = store::CompanyCodeProblem(rest[1]); !problem.isEmpty())
         return admin::Fail(problem);
     const QString path = QDir(rest[0]).filePath(rest[1] + QStringLiteral("/quelda.mdb"));

@@ -27,13 +27,13 @@ void Print(const QString& line)
 
 int RunInspect(const QStringList& arguments)
 {
-    if (admin::PrintHelpIfAsked(Inspect, arguments))
-        return admin::ExitOk;
-    if (arguments.size() != 1 || arguments[0].isEmpty())
-        return admin::UsageError(Inspect);
+    admin::Arguments given;
+    if (const auto status = admin::ReadArguments(Inspect, arguments, {{}, {}, 1, 1}, given))
+        return *status;
+    const QString& file = given.operands[0];
     try {
-        std::unique_ptr<jet::Database> source = jet::OpenJetFile(arguments[0]);
-        Print(QStringLiteral("file: %1").arg(arguments[0]));
+        std::unique_ptr<jet::Database> source = jet::OpenJetFile(file);
+        Print(QStringLiteral("file: %1").arg(file));
         Print(QStringLiteral("versione: %1").arg(source->version()));
         const QStringList names = source->tableNames();
         Print(QStringLiteral("tabelle: %1").arg(names.size()));

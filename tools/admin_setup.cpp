@@ -80,15 +80,13 @@ QString WriteNewIni(const QString& path, const QString& company, const QString& 
 
 int RunSetup(const QStringList& arguments)
 {
-    if (admin::PrintHelpIfAsked(Setup, arguments))
-        return admin::ExitOk;
-    QStringList rest = arguments;
-    const bool demo = rest.removeAll(QStringLiteral("--demo")) > 0;
-    if (rest.size() != 2 || rest[0].isEmpty())
-        return admin::UsageError(Setup);
+    admin::Arguments given;
+    if (const auto status = admin::ReadArguments(Setup, arguments, {{"--demo"}, {}, 2, 2}, given))
+        return *status;
+    const QStringList& rest = given.operands;
+    const bool demo = given.has("--demo");
     const QString company = rest[1];
-    if (company.isEmpty() || company.contains(QLatin1Char('/')) || company == QLatin1String(".") ||
-        company == QLatin1String(".."))
+    if (company.contains(QLatin1Char('/')) || company == QLatin1String(".") || company == QLatin1String(".."))
         return admin::UsageError(Setup);
 
     // The program joins DIRINI and the company with nothing in between.

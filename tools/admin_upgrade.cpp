@@ -27,14 +27,16 @@ const admin::Registration registration(Upgrade);
 
 int RunUpgrade(const QStringList& arguments)
 {
-    if (admin::PrintHelpIfAsked(Upgrade, arguments))
-        return admin::ExitOk;
-    if (arguments.size() != 2 || arguments[1].isEmpty() || arguments[1].contains(QLatin1Char('/')))
+    admin::Arguments given;
+    if (const auto status = admin::ReadArguments(Upgrade, arguments, {{}, {}, 2, 2}, given))
+        return *status;
+    const QStringList& operands = given.operands;
+    if (operands[1].contains(QLatin1Char('/')))
         return admin::UsageError(Upgrade);
-    const QString path = company_location::PlaceName(arguments[0], arguments[1]);
+    const QString path = company_location::PlaceName(operands[0], operands[1]);
     bool added = false;
-    const QString error = company_server::IsServer(arguments[0])
-        ? company_server::AddHistoryTable(arguments[0], arguments[1], &added)
+    const QString error = company_server::IsServer(operands[0])
+        ? company_server::AddHistoryTable(operands[0], operands[1], &added)
         : company_file::AddHistoryTable(path, &added);
     if (!error.isEmpty())
         return admin::Fail(error);

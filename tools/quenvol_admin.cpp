@@ -51,12 +51,31 @@ int UsageError(const Command& command)
     return ExitUsage;
 }
 
-bool PrintHelpIfAsked(const Command& command, const QStringList& arguments)
+std::optional<int> ReadArguments(const Command& command, const QStringList& arguments,
+                                 const Accepted& accepted, Arguments& parsed)
 {
-    if (!arguments.contains(QStringLiteral("--help")) && !arguments.contains(QStringLiteral("-h")))
-        return false;
-    std::printf("uso: quenvol-admin %s\n\n%s", command.synopsis, command.help);
-    return true;
+    if (arguments.contains(QStringLiteral("--help")) || arguments.contains(QStringLiteral("-h"))) {
+        std::printf("uso: quenvol-admin %s\n\n%s", command.synopsis, command.help);
+        return ExitOk;
+    }
+    parsed = Arguments();
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString& argument = arguments[i];
+        if (accepted.switches.contains(argument)) {
+            parsed.switches << argument;
+        } else if (accepted.options.contains(argument)) {
+            if (i + 1 >= arguments.size() || arguments[i + 1].trimmed().isEmpty())
+                return UsageError(command);
+            parsed.values[argument] = arguments[++i];
+        } else if (argument.startsWith(QLatin1String("--")) || argument.trimmed().isEmpty()) {
+            return UsageError(command);
+        } else {
+            parsed.operands << argument;
+        }
+    }
+    if (parsed.operands.size() < accepted.least || parsed.operands.size() > accepted.most)
+        return UsageError(command);
+    return std::nullopt;
 }
 
 }  // namespace admin

@@ -1,36 +1,18 @@
 // quenvol-admin upgrade and history, run as the office runs them: upgrade adds
 // the history to a company made before it and touches nothing else; history
 // prints what the program recorded, and CSV a spreadsheet reads whole.
+#include "admin_run.h"
+
 #include "store/register_save.h"
 #include "store/table_description.h"
 #include "support/scripted_boxes.h"
 #include "support/temp_company.h"
 
 #include <QCoreApplication>
-#include <QProcess>
 
 #include <gtest/gtest.h>
 
 using testing_support::TempCompany;
-
-namespace {
-
-struct AdminRun {
-    int status = -1;
-    QString out;
-    QString err;
-};
-
-AdminRun Admin(const QStringList& arguments)
-{
-    QProcess process;
-    process.start(qEnvironmentVariable("QUENVOL_BIN_DIR") + "/quenvol-admin", arguments);
-    EXPECT_TRUE(process.waitForFinished(60000));
-    return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
-            QString::fromUtf8(process.readAllStandardError())};
-}
-
-}  // namespace
 
 TEST(AdminHistory, UpgradeAddsTheHistoryToAnOldCompanyAndNothingElse)
 {

@@ -1,33 +1,15 @@
 // quenvol-admin inspect and import run on the two Jet sample files, as an
 // office runs them.
+#include "admin_run.h"
+
 #include "support/jet_samples.h"
 
 #include <QFileInfo>
-#include <QProcess>
 #include <QTemporaryDir>
 
 namespace {
 
 using testing_support::JetSample;
-
-struct Result {
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
-
-Result Admin(const QStringList& arguments)
-{
-    QProcess process;
-    process.start(qEnvironmentVariable("QUENVOL_BIN_DIR") + QStringLiteral("/quenvol-admin"), arguments);
-    Result run;
-    if (!process.waitForFinished(60000))
-        return run;
-    run.exitCode = process.exitCode();
-    run.out = QString::fromUtf8(process.readAllStandardOutput());
-    run.err = QString::fromUtf8(process.readAllStandardError());
-    return run;
-}
 
 class AdminJetTest : public ::testing::Test {
 protected:
@@ -36,8 +18,8 @@ protected:
 
 TEST_F(AdminJetTest, InspectShowsTheVersionTheTablesAndWhatTheImportNeeds)
 {
-    const Result jet3 = Admin({"inspect", JetSample("nwind.mdb")});
-    EXPECT_EQ(jet3.exitCode, 1);
+    const AdminRun jet3 = Admin({"inspect", JetSample("nwind.mdb")});
+    EXPECT_EQ(jet3.status, 1);
     EXPECT_EQ(jet3.out, "file: " + JetSample("nwind.mdb") +
                             "\nversione: Jet 3\ntabelle: 9\n"
                             "  Order Details: 2155 righe\n  Orders: 830 righe\n  Products: 77 righe\n"
@@ -47,16 +29,16 @@ TEST_F(AdminJetTest, InspectShowsTheVersionTheTablesAndWhatTheImportNeeds)
                             "  TestataRegistriPS: assente\n  TabellaDocScorta: assente\n"
                             "esito: il file non si può importare\n");
 
-    const Result jet4 = Admin({"inspect", JetSample("DateTestDatabase.mdb")});
-    EXPECT_EQ(jet4.exitCode, 1);
+    const AdminRun jet4 = Admin({"inspect", JetSample("DateTestDatabase.mdb")});
+    EXPECT_EQ(jet4.status, 1);
     EXPECT_TRUE(jet4.out.contains("\nversione: Jet 4\ntabelle: 1\n  DateTest: 6 righe\n")) << jet4.out.toStdString();
 }
 
 TEST_F(AdminJetTest, ImportingAFileWithoutTheThreeTablesSaysSoAndWritesNothing)
 {
     QTemporaryDir data;
-    const Result run = Admin({"import", JetSample("DateTestDatabase.mdb"), data.path(), "ROSSI"});
-    EXPECT_EQ(run.exitCode, 1);
+    const AdminRun run = Admin({"import", JetSample("DateTestDatabase.mdb"), data.path(), "ROSSI"});
+    EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.err, "quenvol-admin: il file non contiene le tabelle TabellaSerieSemplificata, "
                        "TestataRegistriPS, TabellaDocScorta: non è un archivio dei registri delle procedure "
                        "semplificate: nessuna società creata\n");

@@ -1,0 +1,25 @@
+// The arguments every quenvol-admin command reads alike: a wrong one gives the
+// command's usage and status 2 before anything is touched; --help its help.
+#include "admin_run.h"
+
+TEST(AdminArguments, WrongArgumentsGiveTheUsageAndHelpIsAnsweredFirst)
+{
+    const QStringList wrong[] = {
+        {"init", "--server"},                       // an option without its value
+        {"init", "DEMO"},                           // a data folder needs the company too
+        {"upgrade", "solo-una-cartella"},           // too few
+        {"inspect", "a.mdb", "b.mdb"},              // too many
+        {"history", "dati", "DEMO", "--nessuna"},   // an unknown switch
+        {"copy", "da", " ", "DEMO"},                // a blank operand
+    };
+    for (const QStringList& arguments : wrong) {
+        SCOPED_TRACE(arguments.join(' ').toStdString());
+        const AdminRun run = Admin(arguments);
+        EXPECT_EQ(run.status, 2);
+        EXPECT_TRUE(run.err.startsWith("uso: quenvol-admin " + arguments[0])) << run.err.toStdString();
+        EXPECT_EQ(run.out, "");
+    }
+    const AdminRun help = Admin({"import", "x", "--help"});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_TRUE(help.out.startsWith("uso: quenvol-admin import")) << help.out.toStdString();
+}

@@ -11,6 +11,7 @@
 
 #include <cmath>
 #include <limits>
+#include <optional>
 
 namespace jet_import {
 
@@ -153,42 +154,50 @@ private:
         if (value.kind == jet::Value::Kind::Integer || value.kind == jet::Value::Kind::Boolean) {
             const qint64 number = value.kind == jet::Value::Kind::Boolean ? -value.integer : value.integer;
             if (number < low || number > high)
-                return fail(reason, QStringLiteral("%1: il numero %2 è fuori dall'intervallo della colonna (%3 - %4)")
-                                        .arg(target.name)
-                                        .arg(number)
-                                        .arg(low)
-                                        .arg(high));
+                return outOfRange(target, QString::number(number), low, high, reason);
             return qlonglong(number);
         }
-        double number = 0;
-        bool blank = false;
-        if (!numeric(value, &number, &blank)) {
-            if (blank)
-                return {};
-            return fail(reason, QStringLiteral("%1: %2 non è un numero").arg(target.name, shown(value)));
-        }
+        const std::optional<double> read = numberIn(value, target, reason);
+        if (!read)
+            return {};
+        double number = *read;
         if (value.kind == jet::Value::Kind::Date)
             number = std::trunc(number);
         if (number != std::trunc(number))
             return fail(reason, QStringLiteral("%1: %2 non è un numero intero").arg(target.name, shown(value)));
         if (number < double(low) || number > double(high))
-            return fail(reason, QStringLiteral("%1: il numero %2 è fuori dall'intervallo della colonna (%3 - %4)")
-                                    .arg(target.name, shown(value))
-                                    .arg(low)
-                                    .arg(high));
+            return outOfRange(target, shown(value), low, high, reason);
         return qlonglong(number);
+    }
+
+    static store::Value outOfRange(const Target& target, const QString& number, qint64 low, qint64 high,
+                                   QString* reason)
+    {
+        return fail(reason, QStringLiteral("%1: il numero %2 è fuori dall'intervallo della colonna (%3 - %4)")
+                                .arg(target.name, number)
+                                .arg(low)
+                                .arg(high));
     }
 
     static store::Value toDouble(const jet::Value& value, const Target& target, QString* reason)
     {
+        const std::optional<double> read = numberIn(value, target, reason);
+        if (!read)
+            return {};
+        return *read;
+    }
+
+    // The number a value holds; nothing when it is blank (the column stays
+    // Null) or holds no number (`reason` then says so).
+    static std::optional<double> numberIn(const jet::Value& value, const Target& target, QString* reason)
+    {
         double number = 0;
         bool blank = false;
-        if (!numeric(value, &number, &blank)) {
-            if (blank)
-                return {};
-            return fail(reason, QStringLiteral("%1: %2 non è un numero").arg(target.name, shown(value)));
-        }
-        return number;
+        if (numeric(value, &number, &blank))
+            return number;
+        if (!blank)
+            fail(reason, QStringLiteral("%1: %2 non è un numero").arg(target.name, shown(value)));
+        return std::nullopt;
     }
 
     // Dates are stored as whole days from 30/12/1899. A Jet date keeps the

@@ -1,42 +1,20 @@
 // The change history as the store writes it, read back from the file: the
 // rows each kind of change leaves, none for a change that did not happen, and
 // a company without the history table working as before.
-#include "store/header_lines.h"
+#include "opened_company.h"
+
 #include "store/history_reader.h"
 #include "store/history_writer.h"
-#include "store/register_save.h"
 #include "store/table_description.h"
-#include "support/scripted_boxes.h"
-#include "support/temp_company.h"
 
 #include <gtest/gtest.h>
 
 using namespace store;
-using testing_support::ScriptedBoxes;
 using testing_support::TempCompany;
+using Opened = store_tests::OpenedCompany;
+using store_tests::BlankRegister;
 
 namespace {
-
-struct Opened {
-    explicit Opened(const TempCompany& company) : db{openDatabase(company.databasePath())}
-    {
-        OpenRegisterTable(db, boxes);
-        OpenHeaderTable(db, boxes);
-        OpenDocTypeTable(db, boxes);
-        OpenHistoryTable(db, boxes);
-    }
-    ScriptedBoxes boxes;
-    CompanyDatabase db;
-};
-
-RegisterRecord blank(const QString& code, const QString& description)
-{
-    RegisterRecord record;
-    record.SspCodice = code;
-    ClearRegister(record);
-    record.SspDescrizione = description;
-    return record;
-}
 
 bool seek(CompanyDatabase& db, const QString& code)
 {
@@ -48,10 +26,8 @@ bool seek(CompanyDatabase& db, const QString& code)
 // Each write below starts from what is stored, as after a lookup.
 bool write(Opened& o, RegisterRecord& record)
 {
-    ShownVersion shown;
-    shown.row = StoredRegister(*o.db.RegisterCursor, record.SspCodice);
-    shown.header = StoredHeader(*o.db.HeaderCursor, record.SspCodice);
-    return WriteRegister(o.db, RegisterToScreen(record), record, shown, BlankHeaderLines(), o.boxes);
+    o.show(record.SspCodice);
+    return WriteRegister(o.db, RegisterToScreen(record), record, o.shown, BlankHeaderLines(), o.boxes);
 }
 
 bool writeHeader(Opened& o, const QString& code, const HeaderLines& lines)
@@ -62,10 +38,8 @@ bool writeHeader(Opened& o, const QString& code, const HeaderLines& lines)
 
 bool remove(Opened& o, const QString& code)
 {
-    ShownVersion shown;
-    shown.row = StoredRegister(*o.db.RegisterCursor, code);
-    shown.header = StoredHeader(*o.db.HeaderCursor, code);
-    return DeleteRegister(o.db, code, shown, o.boxes) == DeleteResult::Deleted;
+    o.show(code);
+    return DeleteRegister(o.db, code, o.shown, o.boxes) == DeleteResult::Deleted;
 }
 
 int historyRows(const TempCompany& company, const QString& where = "1")
@@ -79,7 +53,7 @@ TEST(History, InsertThenTwoColumnsChangedThenAConfirmWithNoChange)
 {
     TempCompany company;
     Opened o(company);
-    RegisterRecord record = blank("N1", "PRIMA");
+    RegisterRecord record = BlankRegister("N1", "PRIMA");
     ASSERT_TRUE(write(o, record));
     // Every column but the key, each from Null to its first value, as one change.
     const int columns = int(RegisterTableDescription().columns.size()) - 1;
@@ -200,7 +174,7 @@ TEST(History, TheFileRefusesToChangeOrDeleteHistoryRows)
 {
     TempCompany company;
     Opened o(company);
-    RegisterRecord record = blank("N3", "X");
+    RegisterRecord record = BlankRegister("N3", "X");
     ASSERT_TRUE(write(o, record));
     auto other = openDatabase(company.databasePath());
     auto history = other->openTable(HistoryTable);
@@ -222,7 +196,7 @@ TEST(History, ACompanyWithoutTheTableWorksAsBeforeAndRecordsNothing)
     EXPECT_TRUE(o.db.HistoryTableMissing);
     EXPECT_FALSE(o.db.HistoryTableOpen);
     EXPECT_TRUE(o.boxes.seen().empty());
-    RegisterRecord record = blank("N4", "SENZA STORICO");
+    RegisterRecord record = BlankRegister("N4", "SENZA STORICO");
     EXPECT_TRUE(write(o, record));
     ASSERT_TRUE(seek(o.db, "R1"));
     EXPECT_TRUE(remove(o, "R1"));

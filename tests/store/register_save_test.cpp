@@ -1,53 +1,23 @@
 // Writing, deleting and the header lines, read back from the file: adds and
 // edits, failures rolled back and shown once, the delete of both rows.
-#include "store/header_lines.h"
-#include "store/register_save.h"
+#include "opened_company.h"
+
 #include "store/table_description.h"
-#include "store/write_conflicts.h"
-#include "support/scripted_boxes.h"
-#include "support/temp_company.h"
 
 #include <QLocale>
 
 #include <gtest/gtest.h>
 
 using namespace store;
-using testing_support::ScriptedBoxes;
 using testing_support::TempCompany;
+using Opened = store_tests::OpenedCompany;
+using store_tests::BlankRegister;
 
 namespace {
 
-struct Opened {
-    explicit Opened(const TempCompany& company) : db{openDatabase(company.databasePath())}
-    {
-        OpenRegisterTable(db, boxes);
-        OpenHeaderTable(db, boxes);
-        OpenDocTypeTable(db, boxes);
-    }
-    // The lookup: what is stored for `code` becomes what the screen shows.
-    void show(const QString& code)
-    {
-        shown.row = StoredRegister(*db.RegisterCursor, code);
-        shown.header = StoredHeader(*db.HeaderCursor, code);
-    }
-    bool write(const ScreenValues& screen)
-    {
-        return WriteRegister(db, screen, record, shown, BlankHeaderLines(), boxes);
-    }
-    ScriptedBoxes boxes;
-    CompanyDatabase db;
-    ShownVersion shown;
-    RegisterRecord record;
-};
-
 ScreenValues screenFor(const QString& code, const QString& description)
 {
-    RegisterRecord record;
-    record.SspCodice = code;
-    ClearRegister(record);
-    record.SspDescrizione = description;
-    ScreenValues screen = RegisterToScreen(record);
-    return screen;
+    return RegisterToScreen(BlankRegister(code, description));
 }
 
 }  // namespace

@@ -33,8 +33,21 @@ protected:
         };
         return session;
     }
+    // Workstations A and B open `code`; A confirms `description` for it.
+    // Returns B's screen as B opened it.
+    ScreenValues changedFirstByA(const QString& code, const QString& description)
+    {
+        a = workstation();
+        b = workstation();
+        ScreenValues onA = a->open(code);
+        ScreenValues onB = b->open(code);
+        onA.Txt[1] = description;
+        EXPECT_TRUE(a->confirm(onA)) << "A's own confirm";
+        return onB;
+    }
     std::unique_ptr<store_tests::CompanyUnderTest> company;
     std::unique_ptr<Session> probe;
+    std::unique_ptr<Session> a, b;
 };
 
 }  // namespace
@@ -42,12 +55,7 @@ protected:
 TEST_P(TwoOperators, AChangeMadeElsewhereIsToldWithItsValueAndWrittenOverOnlyWhenChosen)
 {
     Seed(*company, "R1", "VECCHIA");
-    auto a = workstation();
-    auto b = workstation();
-    ScreenValues onA = a->open("R1");
-    ScreenValues onB = b->open("R1");
-    onA.Txt[1] = "NUOVA DI A";
-    ASSERT_TRUE(a->confirm(onA));
+    ScreenValues onB = changedFirstByA("R1", "NUOVA DI A");
 
     onB.Txt[23] = "77";  // B changes only a number
     b->boxes.expect(BoxAnswer::No);
@@ -70,8 +78,8 @@ TEST_P(TwoOperators, AChangeMadeElsewhereIsToldWithItsValueAndWrittenOverOnlyWhe
 TEST_P(TwoOperators, ASetDeletedElsewhereIsToldAndWrittenAgainWithItsHeaderLinesOnlyWhenChosen)
 {
     Seed(*company, "R2", "DA CANCELLARE", "TESTATA DI R2");
-    auto a = workstation();
-    auto b = workstation();
+    a = workstation();
+    b = workstation();
     a->open("R2");
     ScreenValues onB = b->open("R2");
     ASSERT_EQ(a->remove(), DeleteResult::Deleted);
@@ -91,12 +99,7 @@ TEST_P(TwoOperators, ASetDeletedElsewhereIsToldAndWrittenAgainWithItsHeaderLines
 
 TEST_P(TwoOperators, ACodeInsertedElsewhereIsToldAndNeverReplaced)
 {
-    auto a = workstation();
-    auto b = workstation();
-    ScreenValues onA = a->open("NUOVO");
-    ScreenValues onB = b->open("NUOVO");
-    onA.Txt[1] = "DI A";
-    ASSERT_TRUE(a->confirm(onA));
+    ScreenValues onB = changedFirstByA("NUOVO", "DI A");
     onB.Txt[1] = "DI B";
     b->boxes.expect(BoxAnswer::Ok);
     EXPECT_FALSE(b->confirm(onB));
@@ -107,8 +110,8 @@ TEST_P(TwoOperators, ACodeInsertedElsewhereIsToldAndNeverReplaced)
 TEST_P(TwoOperators, HeaderLinesChangedElsewhereAreToldLineByLine)
 {
     Seed(*company, "R1", "X", "PRIMA");
-    auto a = workstation();
-    auto b = workstation();
+    a = workstation();
+    b = workstation();
     a->open("R1");
     b->open("R1");
     HeaderLines linesOfA = a->headerOnScreen;
@@ -131,12 +134,7 @@ TEST_P(TwoOperators, HeaderLinesChangedElsewhereAreToldLineByLine)
 TEST_P(TwoOperators, TheDeleteOfASetChangedOrDeletedElsewhereIsTold)
 {
     Seed(*company, "R1", "VECCHIA");
-    auto a = workstation();
-    auto b = workstation();
-    ScreenValues onA = a->open("R1");
-    b->open("R1");
-    onA.Txt[1] = "NUOVA DI A";
-    ASSERT_TRUE(a->confirm(onA));
+    changedFirstByA("R1", "NUOVA DI A");
 
     b->boxes.expect(BoxAnswer::No);
     EXPECT_EQ(b->remove(), DeleteResult::NotDeleted);
@@ -152,7 +150,7 @@ TEST_P(TwoOperators, TheDeleteOfASetChangedOrDeletedElsewhereIsTold)
 
 TEST_P(TwoOperators, AFailedWriteIsRolledBackBeforeItsBoxAndTheBoxGivesTheEngineText)
 {
-    auto a = workstation();
+    a = workstation();
     ScreenValues screen = a->open("R9");
     screen.Txt[23] = "99999999999";  // beyond the field's 32-bit number
     bool otherWrote = false;

@@ -53,14 +53,6 @@ EngineError errorFor(PGconn* conn, const PGresult* result)
     return EngineError(numberForState(state), text);
 }
 
-int TableShape::columnIndex(const QString& field) const
-{
-    for (int i = 0; i < columns.size(); ++i)
-        if (columns[i].compare(field, Qt::CaseInsensitive) == 0)
-            return i;
-    return -1;
-}
-
 QString TableShape::qualifiedName() const
 {
     return quoted(schema) + QLatin1Char('.') + quoted(name);

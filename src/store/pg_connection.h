@@ -5,6 +5,7 @@
 #pragma once
 
 #include "store/engine.h"
+#include "store/table_shape.h"
 
 #include <libpq-fe.h>
 
@@ -33,14 +34,11 @@ constexpr Oid Numeric = 1700;
 using Result = std::unique_ptr<PGresult, decltype(&PQclear)>;
 
 // The columns of one table, in their stored order, with the key column.
-struct TableShape {
+// On the server a table also has its schema and the stored type of each column.
+struct TableShape : store::TableShape {
     QString schema;          // the company
-    QString name;            // as stored
-    QStringList columns;     // as stored
     std::vector<Oid> types;  // the stored type of each column
-    int keyColumn = -1;      // the column of the index "primaria"
-    int columnIndex(const QString& field) const;  // case-insensitive; -1 when absent
-    QString qualifiedName() const;                // "schema"."table"
+    QString qualifiedName() const;  // "schema"."table"
 };
 
 // One connection with the company's schema; shared by the database, its

@@ -33,7 +33,7 @@ public:
     std::unique_ptr<Snapshot> openSnapshot(const QString& table, const QString& likeColumn,
                                            const QString& pattern) override
     {
-        const TableShape& shape = connection_->shape(table);
+        const pg::TableShape& shape = connection_->shape(table);
         QString sql = QStringLiteral("SELECT * FROM %1").arg(shape.qualifiedName());
         if (likeColumn.isEmpty())
             return makeSnapshot(connection_->exec(sql));

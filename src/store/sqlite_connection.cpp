@@ -116,14 +116,6 @@ QString Statement::columnName(int index) const
     return QString::fromUtf8(sqlite3_column_name(stmt_, index));
 }
 
-int TableShape::columnIndex(const QString& field) const
-{
-    for (int i = 0; i < columns.size(); ++i)
-        if (columns[i].compare(field, Qt::CaseInsensitive) == 0)
-            return i;
-    return -1;
-}
-
 QString quoted(const QString& identifier)
 {
     QString text = identifier;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "store/engine.h"
+#include "store/table_shape.h"
 
 #include <sqlite3.h>
 
@@ -34,12 +35,7 @@ private:
 };
 
 // The columns of one table, in their stored order, with the key column.
-struct TableShape {
-    QString name;            // as stored
-    QStringList columns;     // as stored
-    int keyColumn = -1;      // the column of the index "primaria"
-    int columnIndex(const QString& field) const;  // case-insensitive; -1 when absent
-};
+using TableShape = store::TableShape;
 
 // Throws the engine error for the last failure on `db`.
 [[noreturn]] void fail(sqlite3* db, int code, int engineNumber);

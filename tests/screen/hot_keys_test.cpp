@@ -131,13 +131,18 @@ TEST_F(HotKeysTest, CtrlShiftLStartsTheConfiguredProgramAndRecordsItsProcess)
 
     chord(Qt::Key_L, Qt::ControlModifier | Qt::ShiftModifier);
 
+    // The program writes its line in one append once it runs: the file may be
+    // there, still empty, for a moment before the line is.
+    QByteArray line;
     QElapsedTimer timer;
     timer.start();
-    QFile file(record);
-    while (!file.exists() && timer.elapsed() < 10000)
+    while (!line.endsWith('\n') && timer.elapsed() < 10000) {
         QThread::msleep(20);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << "the program was not started";
-    const QStringList fields = QString::fromUtf8(file.readAll()).trimmed().split('\t');
+        if (QFile file(record); file.open(QIODevice::ReadOnly))
+            line = file.readAll();
+    }
+    ASSERT_TRUE(line.endsWith('\n')) << "the program was not started";
+    const QStringList fields = QString::fromUtf8(line).trimmed().split('\t');
     const long long pid = fields.value(0).toLongLong();
     ASSERT_GT(pid, 0);
     ::kill(pid_t(pid), SIGKILL);

@@ -77,7 +77,10 @@ QLineEdit* MakeField(QWidget* panel, const QString& name, int left, int top, int
 {
     auto* field = new QLineEdit(panel);
     field->setObjectName(name);
-    field->setFont(font);
+    // A field in its panel's face takes it from the panel as it is made;
+    // setting it once more would lay its text out a second time.
+    if (field->font() != font)
+        field->setFont(font);
     field->setMaxLength(maxLength);
     field->setAlignment(alignment | Qt::AlignVCenter);
     Place(field, left, top, width, height);

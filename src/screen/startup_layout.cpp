@@ -4,6 +4,7 @@
 
 #include <QComboBox>
 #include <QDateEdit>
+#include <QFont>
 #include <QLineEdit>
 #include <QListView>
 #include <QPushButton>
@@ -15,10 +16,13 @@ namespace {
 
 const QString DesignCaption = QStringLiteral("GESTIONE TABELLE PER PROCEDURE SEMPLIFICATE IMPORT");
 
-QWidget* MakePanel(QWidget* window, int index, int left, int top, int width, int height)
+// `fieldFont`: the face of most of the panel's fields, which they take from it.
+QWidget* MakePanel(QWidget* window, int index, int left, int top, int width, int height,
+                   const QFont& fieldFont)
 {
     auto* panel = new QWidget(window);
     panel->setObjectName(QStringLiteral("Pict(%1)").arg(index));
+    panel->setFont(fieldFont);
     layout::FillBackground(panel, WindowColour);
     layout::Place(panel, left, top, width, height);
     return panel;
@@ -66,9 +70,9 @@ StartupControls BuildStartupLayout(QWidget* window)
 
     // Created bottom to top: the header and search panels lie over the
     // register panel whenever they are shown.
-    c.Pict[1] = MakePanel(window, 1, 0, 0, 11670, 8475);
-    c.Pict[2] = MakePanel(window, 2, 45, 990, 11670, 7530);
-    c.Pict[0] = MakePanel(window, 0, 0, 45, 11625, 8430);
+    c.Pict[1] = MakePanel(window, 1, 0, 0, 11670, 8475, layout::FixedFont(11.25));
+    c.Pict[2] = MakePanel(window, 2, 45, 990, 11670, 7530, layout::FixedFont(8.25));
+    c.Pict[0] = MakePanel(window, 0, 0, 45, 11625, 8430, layout::FixedFont(9.75));
     c.Pict[2]->raise();
     c.Pict[0]->raise();
 

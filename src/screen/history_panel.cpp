@@ -33,6 +33,7 @@ void Startup::OpenHistoryPanel()
                          store::BoxCode::OkOnly);
         return;
     }
+    buildHiddenPanels();
     historyModel_->reset(std::move(changes), QStringLiteral("Nessuna modifica registrata."));
     c.IEStorico->setText(QStringLiteral("Storico modifiche del registro %1").arg(code));
 

@@ -10,7 +10,7 @@
 
 namespace screen::layout {
 
-void BuildHistoryPanel(StartupControls& c)
+void MakeHistoryPanel(StartupControls& c)
 {
     auto* panel = new QWidget(c.window);
     panel->setObjectName(QStringLiteral("PictStorico"));
@@ -20,6 +20,19 @@ void BuildHistoryPanel(StartupControls& c)
     panel->setEnabled(false);
     c.PictStorico = panel;
 
+    // Beside the description, under the version box: shown only where the
+    // company keeps no history.
+    c.lbStorico = MakeLabel(c.Pict[1], QStringLiteral("lbStorico"), QStringLiteral("storico modifiche non attivo"),
+                            9000, 560, SansFont(8.25), 2500, Qt::AlignCenter);
+    QPalette note = c.lbStorico->palette();
+    note.setColor(QPalette::WindowText, QColor(96, 96, 96));
+    c.lbStorico->setPalette(note);
+    c.lbStorico->hide();
+}
+
+void BuildHistoryPanel(StartupControls& c)
+{
+    QWidget* panel = c.PictStorico;
     c.IEStorico = MakeLabel(panel, QStringLiteral("IEStorico"), QStringLiteral("Storico modifiche"), 120, 150,
                             FixedFont(12, true), 9000);
     c.cmdStorico = MakeButton(panel, QStringLiteral("cmdStorico"), QStringLiteral("&USCITA"), 9990, 90, 1500, 375);
@@ -32,15 +45,6 @@ void BuildHistoryPanel(StartupControls& c)
     list->setUniformItemSizes(true);
     Place(list, 0, 600, 11580, 7800);
     c.ListaStorico = list;
-
-    // Beside the description, under the version box: shown only where the
-    // company keeps no history.
-    c.lbStorico = MakeLabel(c.Pict[1], QStringLiteral("lbStorico"), QStringLiteral("storico modifiche non attivo"),
-                            9000, 560, SansFont(8.25), 2500, Qt::AlignCenter);
-    QPalette note = c.lbStorico->palette();
-    note.setColor(QPalette::WindowText, QColor(96, 96, 96));
-    c.lbStorico->setPalette(note);
-    c.lbStorico->hide();
 }
 
 }  // namespace screen::layout

@@ -34,8 +34,8 @@ void Startup::Form_KeyDown(int& KeyCode, int Shift)
         return;
     }
     GlobalHotKeys(KeyCode, Shift);
-    if (KeyCode == Vk::Return && searchPanel_->ListHasFocus) {
-        searchPanel_->Lista_DblClick();
+    if (KeyCode == Vk::Return && searchPanel().ListHasFocus) {
+        searchPanel().Lista_DblClick();
         return;
     }
     if (EnterMode == 1) {
@@ -45,7 +45,7 @@ void Startup::Form_KeyDown(int& KeyCode, int Shift)
     if (KeyCode == Vk::F4) {
         if (CurField == 0) {
             SkipExitCheck = true;
-            searchPanel_->OpenSearchPanel();
+            searchPanel().OpenSearchPanel();
         } else {
             docTypeList_->ShowDocTypeList();
         }

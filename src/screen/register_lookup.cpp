@@ -33,7 +33,7 @@ void Startup::DicKod_LostFocus()
 void Startup::DicKod_DblClick()
 {
     SkipExitCheck = true;
-    searchPanel_->OpenSearchPanel();
+    searchPanel().OpenSearchPanel();
 }
 
 void Startup::FindRegister()

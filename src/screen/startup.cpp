@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QPushButton>
+#include <QTimer>
 
 #include <cstdio>
 #include <cstdlib>
@@ -49,21 +50,9 @@ Startup::Startup()
     runtime_ = std::make_unique<FormRuntime>(window, ProgramTitle);
     runtime_->setTabOrder(c.tabOrder);
 
-    lookups::SearchPanelControls search;
-    search.panel = c.Pict[0];
-    search.registerPanel = c.Pict[1];
-    search.CodTab = c.CodTab;
-    search.DescTab = c.DescTab;
-    search.Lcod = c.Lcod;
-    search.Ldesc = c.Ldesc;
-    search.IETab = c.IETab;
-    search.Lista = c.Lista;
-    search.cmd_r = c.cmd_r;
     lookups::ListWindow& self = *this;
-    searchPanel_ = std::make_unique<lookups::SearchPanel>(search, *runtime_, company, self);
     docTypeList_ = std::make_unique<lookups::DocTypeList>(c.List1, c.Txt, window, *runtime_, company, self);
     historyModel_ = new HistoryListModel(this);
-    c.ListaStorico->setModel(historyModel_);
 
     window->onClose = [this] {
         if (!ended_)
@@ -99,14 +88,45 @@ void Startup::wireEvents()
         rt.onMouseDown(c.cmdD[i], [this, i] { cmdD_MouseDown(i); });
     }
 
-    searchPanel_->wireEvents();
     docTypeList_->wireEvents();
-    rt.onClick(c.cmdStorico, [this] { cmdStorico_Click(); });
+}
+
+void Startup::buildHiddenPanels()
+{
+    if (searchPanel_)
+        return;
+    BuildHiddenPanels(c);
+    runtime_->setTabOrder(c.tabOrder);
+
+    lookups::SearchPanelControls search;
+    search.panel = c.Pict[0];
+    search.registerPanel = c.Pict[1];
+    search.CodTab = c.CodTab;
+    search.DescTab = c.DescTab;
+    search.Lcod = c.Lcod;
+    search.Ldesc = c.Ldesc;
+    search.IETab = c.IETab;
+    search.Lista = c.Lista;
+    search.cmd_r = c.cmd_r;
+    lookups::ListWindow& self = *this;
+    searchPanel_ = std::make_unique<lookups::SearchPanel>(search, *runtime_, company, self);
+    searchPanel_->wireEvents();
+    c.ListaStorico->setModel(historyModel_);
+    runtime_->onClick(c.cmdStorico, [this] { cmdStorico_Click(); });
+}
+
+lookups::SearchPanel& Startup::searchPanel()
+{
+    buildHiddenPanels();
+    return *searchPanel_;
 }
 
 void Startup::Show()
 {
     window_->show();
+    // The hidden panels are made at the event loop's first turn, once the
+    // window is on the screen; whatever asks for one earlier makes it then.
+    QTimer::singleShot(0, this, [this] { buildHiddenPanels(); });
     window_->raise();
     window_->activateWindow();
     QApplication::setActiveWindow(window_);

@@ -93,7 +93,7 @@ public:
     void SelectAllText(QLineEdit* control);
 
     // --- The look-up lists (src/lookups) --------------------------------------
-    lookups::SearchPanel& searchPanel() { return *searchPanel_; }
+    lookups::SearchPanel& searchPanel();
     lookups::DocTypeList& docTypeList() { return *docTypeList_; }
 
     // --- What the routines work on ---------------------------------------------
@@ -115,6 +115,8 @@ public:
 
 private:
     void wireEvents();
+    // Makes the hidden search and history panels with their handlers (once).
+    void buildHiddenPanels();
     void focusAfterSearch();
     void closeHeaderPanel();
     void endProcess(int code);

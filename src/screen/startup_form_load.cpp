@@ -66,7 +66,8 @@ void Startup::Form_Load()
         window_->move(area.left() + (area.width() - window_->width()) / 2,
                       area.top() + (area.height() - window_->height()) / 3);
     }
-    searchPanel_->ListHasFocus = false;
+    if (searchPanel_)
+        searchPanel_->ListHasFocus = false;
     CurField = 1;
     shell::BusyPointerOff();
     window_->setWindowTitle(DesignCaption + QString(40, QLatin1Char(' ')) + QLatin1Char('(') +

@@ -55,7 +55,15 @@ std::vector<QWidget*> TabOrder(const StartupControls& c)
     order.insert(order.end(), {c.CodTab, c.DescTab, c.cmd_r[0], c.cmd_r[1], c.Lista});
     order.push_back(c.List1);
     order.push_back(c.Txt[lastWorkSerie + 1]);
+    std::erase(order, nullptr);  // the controls of a panel not made yet
     return order;
+}
+
+void SetTabOrder(StartupControls& c)
+{
+    c.tabOrder = TabOrder(c);
+    for (std::size_t i = 1; i < c.tabOrder.size(); ++i)
+        QWidget::setTabOrder(c.tabOrder[i - 1], c.tabOrder[i]);
 }
 
 }  // namespace
@@ -78,14 +86,17 @@ StartupControls BuildStartupLayout(QWidget* window)
 
     layout::BuildRegisterPanel(c);
     layout::BuildHeaderPanel(c);
-    layout::BuildSearchPanel(c);
     layout::BuildLabels(c);
-    layout::BuildHistoryPanel(c);  // created last: it lies over every other panel
-
-    c.tabOrder = TabOrder(c);
-    for (std::size_t i = 1; i < c.tabOrder.size(); ++i)
-        QWidget::setTabOrder(c.tabOrder[i - 1], c.tabOrder[i]);
+    layout::MakeHistoryPanel(c);  // created last: it lies over every other panel
+    SetTabOrder(c);
     return c;
+}
+
+void BuildHiddenPanels(StartupControls& c)
+{
+    layout::BuildSearchPanel(c);
+    layout::BuildHistoryPanel(c);
+    SetTabOrder(c);
 }
 
 }  // namespace screen

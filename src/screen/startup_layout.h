@@ -87,7 +87,11 @@ int Twips(int twips);
 // Creates every control on `window` with its place, size, font, colours,
 // maximum length and alignment, the three panels as start-up leaves them
 // before Form_Load, and the tab order. The window gets its fixed client size.
+// The search panel and the history panel, hidden until asked for, stand empty:
+// BuildHiddenPanels makes their controls once the window is on the screen.
 StartupControls BuildStartupLayout(QWidget* window);
+// Makes the controls of the search and history panels and sets the whole tab order.
+void BuildHiddenPanels(StartupControls& c);
 
 // --- Building blocks of the panel builders (the *_layout.cpp files) ----------
 // Places and sizes are in twips, relative to the panel that holds the control.
@@ -117,6 +121,8 @@ QFrame* MakeLine(QWidget* panel, const QString& name, int x1, int y1, int x2, in
 void BuildRegisterPanel(StartupControls& c);
 void BuildHeaderPanel(StartupControls& c);
 void BuildSearchPanel(StartupControls& c);
+// The history panel itself, empty and hidden, and the register panel's note.
+void MakeHistoryPanel(StartupControls& c);
 void BuildHistoryPanel(StartupControls& c);
 // The captions of the label array Label4, on the register and header panels.
 void BuildLabels(StartupControls& c);

@@ -42,6 +42,7 @@ protected:
     {
         window = std::make_unique<QWidget>();
         c = screen::BuildStartupLayout(window.get());
+        screen::BuildHiddenPanels(c);  // as the window has them once shown
     }
 
     // Shows the window and makes it active, so fields take the focus and keys.

@@ -1,6 +1,7 @@
 // Creating and dropping company schemas on a PostgreSQL server.
 #include "company_server.h"
 
+#include "store/sql_text.h"
 #include "store/table_description.h"
 
 #include <libpq-fe.h>
@@ -12,12 +13,7 @@ namespace company_server {
 
 namespace {
 
-QString quoted(const QString& identifier)
-{
-    QString text = identifier;
-    text.replace(QLatin1Char('"'), QLatin1String("\"\""));
-    return QLatin1Char('"') + text + QLatin1Char('"');
-}
+using store::quoted;
 
 // The server's type of a column. Fixed-length texts are varchar as well, so a
 // value comes back exactly as it was written, as from the file (char(n) would

@@ -58,13 +58,6 @@ QString TableShape::qualifiedName() const
     return quoted(schema) + QLatin1Char('.') + quoted(name);
 }
 
-QString quoted(const QString& identifier)
-{
-    QString text = identifier;
-    text.replace(QLatin1Char('"'), QLatin1String("\"\""));
-    return QLatin1Char('"') + text + QLatin1Char('"');
-}
-
 Connection::Connection(PGconn* conn, QString schema, QString secret, QByteArray settings)
     : conn_(conn), schema_(std::move(schema)), secret_(std::move(secret)), settings_(std::move(settings))
 {

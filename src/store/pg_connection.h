@@ -5,6 +5,7 @@
 #pragma once
 
 #include "store/engine.h"
+#include "store/sql_text.h"
 #include "store/table_shape.h"
 
 #include <libpq-fe.h>
@@ -101,8 +102,6 @@ private:
 // and the server's text.
 EngineError errorFor(PGconn* conn, const PGresult* result);
 
-// Double-quoted identifier; identifiers come from the catalog or the company code.
-QString quoted(const QString& identifier);
 
 // A value as the text the server reads for a column of type `type`; a null
 // QByteArray for Null. Day numbers become dates for date columns.

@@ -1,6 +1,7 @@
 // The snapshot over PostgreSQL: the whole result of one SELECT, received at
 // once, so the rows are those present when it opened.
 #include "store/pg_connection.h"
+#include "store/utf8_append.h"
 
 namespace store::pg {
 
@@ -56,15 +57,7 @@ public:
         }
         const char* text = PQgetvalue(result, row_, index);
         const int bytes = PQgetlength(result, row_, index);
-        bool ascii = true;
-        for (int i = 0; i < bytes && ascii; ++i)
-            ascii = static_cast<unsigned char>(text[i]) < 0x80;
-        const qsizetype before = out.size();
-        if (ascii)
-            out.append(QLatin1StringView(text, bytes));  // the common case: no decoding
-        else
-            out.append(QString::fromUtf8(text, bytes));
-        return out.size() - before;
+        return AppendUtf8(out, text, bytes);
     }
 
     void close() override

@@ -37,17 +37,7 @@ protected:
 
     void insertRow(const QStringList& names, const std::vector<Value>& values) override
     {
-        QStringList columns;
-        QStringList marks;
-        for (int i = 0; i < names.size(); ++i) {
-            columns << quoted(names[i]);
-            marks << QStringLiteral("$%1").arg(i + 1);
-        }
-        const QString sql = names.isEmpty()
-            ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(shape_.qualifiedName())
-            : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                  .arg(shape_.qualifiedName(), columns.join(QLatin1Char(',')), marks.join(QLatin1Char(',')));
-        connection_->exec(sql, texts(names, values));
+        connection_->exec(InsertStatement(shape_.qualifiedName(), names, QLatin1Char('$')), texts(names, values));
     }
 
     void updateCurrent(const QStringList& names, const std::vector<Value>& values,

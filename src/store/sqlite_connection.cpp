@@ -116,13 +116,6 @@ QString Statement::columnName(int index) const
     return QString::fromUtf8(sqlite3_column_name(stmt_, index));
 }
 
-QString quoted(const QString& identifier)
-{
-    QString text = identifier;
-    text.replace(QLatin1Char('"'), QLatin1String("\"\""));
-    return QLatin1Char('"') + text + QLatin1Char('"');
-}
-
 TableShape readShape(sqlite3* db, const QString& table)
 {
     TableShape shape;

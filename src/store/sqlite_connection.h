@@ -4,6 +4,7 @@
 #pragma once
 
 #include "store/engine.h"
+#include "store/sql_text.h"
 #include "store/table_shape.h"
 
 #include <sqlite3.h>
@@ -43,8 +44,6 @@ using TableShape = store::TableShape;
 // The table's shape, or error 3078 when there is no such table; error 3261
 // when another program holds the file locked.
 TableShape readShape(sqlite3* db, const QString& table);
-// Double-quoted identifier; identifiers come from the table's own shape.
-QString quoted(const QString& identifier);
 
 std::unique_ptr<TableCursor> makeTableCursor(sqlite3* db, TableShape shape);
 std::unique_ptr<Snapshot> makeSnapshot(sqlite3* db, const QString& sql, const QString& pattern);

@@ -1,6 +1,7 @@
 // The snapshot over SQLite: one SELECT stepped row by row. SQLite reads it in a
 // single read transaction, so the rows are the ones present when it opened.
 #include "store/sqlite_connection.h"
+#include "store/utf8_append.h"
 
 namespace store::sqlite {
 
@@ -56,15 +57,7 @@ public:
         }
         const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, index));
         const int bytes = sqlite3_column_bytes(stmt, index);
-        bool ascii = true;
-        for (int i = 0; i < bytes && ascii; ++i)
-            ascii = static_cast<unsigned char>(text[i]) < 0x80;
-        const qsizetype before = out.size();
-        if (ascii)
-            out.append(QLatin1StringView(text, bytes));  // the common case: no decoding
-        else
-            out.append(QString::fromUtf8(text, bytes));
-        return out.size() - before;
+        return AppendUtf8(out, text, bytes);
     }
 
     Value field(const QString& name) const override { return field(fieldIndex(name)); }

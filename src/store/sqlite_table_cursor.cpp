@@ -42,17 +42,7 @@ protected:
 
     void insertRow(const QStringList& names, const std::vector<Value>& values) override
     {
-        QStringList columns;
-        QStringList marks;
-        for (int i = 0; i < names.size(); ++i) {
-            columns << quoted(names[i]);
-            marks << QStringLiteral("?%1").arg(i + 1);
-        }
-        const QString sql = names.isEmpty()
-            ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(quoted(shape().name))
-            : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                  .arg(quoted(shape().name), columns.join(QLatin1Char(',')), marks.join(QLatin1Char(',')));
-        execute(sql, values);
+        execute(InsertStatement(quoted(shape().name), names, QLatin1Char('?')), values);
     }
 
     void updateCurrent(const QStringList& names, const std::vector<Value>& values,

@@ -1,0 +1,18 @@
+// Pieces of SQL text made from names, never from values (values are always
+// bound): a quoted identifier and an INSERT of the named columns.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace store {
+
+// The identifier between double quotes, inner quotes doubled.
+QString quoted(const QString& identifier);
+
+// "INSERT INTO <table> (<names>) VALUES (<mark>1, <mark>2, ...)", or with
+// DEFAULT VALUES when no column is named. `table` is already quoted (it may
+// carry its schema); `mark` is the engine's parameter sign ('?' or '$').
+QString InsertStatement(const QString& table, const QStringList& names, QChar mark);
+
+}  // namespace store

@@ -25,13 +25,7 @@ protected:
 
     QListView* list() const { return form->c.List1; }
 
-    QStringList lines() const
-    {
-        QStringList out;
-        for (int row = 0; row < list()->model()->rowCount(); ++row)
-            out << list()->model()->index(row, 0).data().toString();
-        return out;
-    }
+    QStringList lines() const { return Lines(list()); }
 
     int rowOf(const QString& code) const
     {
@@ -40,14 +34,6 @@ protected:
             if (all[row].left(4).trimmed() == code)
                 return row;
         return -1;
-    }
-
-    void doubleClickLine(int row)
-    {
-        const QModelIndex index = list()->model()->index(row, 0);
-        list()->setCurrentIndex(index);
-        QTest::mouseDClick(list()->viewport(), Qt::LeftButton, {}, list()->visualRect(index).center());
-        settle();
     }
 
     // Replaces what the field holds without leaving it.
@@ -106,7 +92,7 @@ TEST_F(DocTypeList, APickWritesTheCodeCopiesItToCustodyAndMovesOn)
     key(Qt::Key_F4);
     const int row = rowOf("DDT");
     ASSERT_GE(row, 0);
-    doubleClickLine(row);
+    doubleClickLine(list(), row);
     EXPECT_EQ(text(26), "DDT");
     EXPECT_EQ(text(40), "DDT");
     EXPECT_EQ(focused(), form->c.Txt[27]);
@@ -116,7 +102,7 @@ TEST_F(DocTypeList, APickWritesTheCodeCopiesItToCustodyAndMovesOn)
     form->runtime().SetFocus(form->c.Txt[68]);
     settle();
     key(Qt::Key_F4);
-    doubleClickLine(rowOf("BL"));
+    doubleClickLine(list(), rowOf("BL"));
     EXPECT_EQ(text(68), "BL");
     EXPECT_EQ(focused(), form->c.Txt[69]);
 }
@@ -140,7 +126,7 @@ TEST_F(DocTypeList, ACodeLongerThanTheFieldIsCutToItsLength)
     company.exec("INSERT INTO TabellaDocScorta (Codice, Descrizione, tipo) VALUES ('ABCD', 'QUATTRO', 'X')");
     enter(24);
     key(Qt::Key_F4);
-    doubleClickLine(rowOf("ABCD"));
+    doubleClickLine(list(), rowOf("ABCD"));
     EXPECT_EQ(text(24), "ABC");
 }
 

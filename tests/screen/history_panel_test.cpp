@@ -11,18 +11,6 @@
 
 using screen_tests::StartupFixture;
 
-namespace {
-
-QStringList Lines(QListView* list)
-{
-    QStringList lines;
-    for (int row = 0; row < list->model()->rowCount(); ++row)
-        lines << list->model()->index(row, 0).data().toString();
-    return lines;
-}
-
-}  // namespace
-
 TEST_F(StartupFixture, F7ShowsTheChangesOfTheRegisterNewestFirstAndEscapeAltUAndF2CloseIt)
 {
     Start();

@@ -34,14 +34,7 @@ protected:
         key(Qt::Key_F4);
     }
 
-    QStringList lines() const
-    {
-        QStringList out;
-        const QAbstractItemModel* model = form->c.Lista->model();
-        for (int row = 0; row < model->rowCount(); ++row)
-            out << model->index(row, 0).data().toString();
-        return out;
-    }
+    QStringList lines() const { return Lines(form->c.Lista); }
 
     // The codes of the lines, whichever mode built them.
     QStringList codes() const
@@ -56,15 +49,6 @@ protected:
     bool codeMode() const { return form->c.CodTab->isVisible() && !form->c.DescTab->isVisible(); }
     bool descriptionMode() const { return form->c.DescTab->isVisible() && !form->c.CodTab->isVisible(); }
     QPushButton* action() const { return form->c.cmd_r[0]; }
-
-    void doubleClickLine(int row)
-    {
-        QListView* list = form->c.Lista;
-        const QModelIndex index = list->model()->index(row, 0);
-        list->setCurrentIndex(index);
-        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(index).center());
-        settle();
-    }
 };
 
 TEST_F(SearchPanel, OpensInCodeModeOnTheCodesThatBeginWithTheTypedText)
@@ -283,7 +267,7 @@ TEST_F(SearchPanel, TheLineOfR1InBothModesIsPickedBackAsR1)
     open("r1");
     ASSERT_EQ(lines().size(), 1);
     EXPECT_EQ(lines()[0], R1 + ' ' + MagazzinoNord + ' ' + R1Columns);
-    doubleClickLine(0);
+    doubleClickLine(form->c.Lista, 0);
     EXPECT_FALSE(panelOpen());
     EXPECT_EQ(text(0), "R1");
     EXPECT_EQ(text(1), "MAGAZZINO NORD");
@@ -301,7 +285,7 @@ TEST_F(SearchPanel, TheLineOfR1InBothModesIsPickedBackAsR1)
     ASSERT_EQ(lines().size(), 1);
     EXPECT_EQ(lines()[0], MagazzinoNord + ' ' + R1 + ' ' + R1Columns);
     EXPECT_EQ(lines()[0].mid(30, 10), "R1        ");
-    doubleClickLine(0);
+    doubleClickLine(form->c.Lista, 0);
     EXPECT_FALSE(panelOpen());
     EXPECT_EQ(text(0), "R1");
     EXPECT_FALSE(form->c.CodTab->isHidden());  // the panel will reopen in code mode
@@ -384,7 +368,7 @@ TEST_F(SearchPanel, AFailingQueryIsShownAndThePanelStaysUsable)
     key(Qt::Key_Backspace);
     EXPECT_EQ(codes(), QStringList({"R1", "R2"}));
     EXPECT_EQ(action()->text(), "&X SELEZIONA");
-    doubleClickLine(0);
+    doubleClickLine(form->c.Lista, 0);
     EXPECT_EQ(text(1), "MAGAZZINO NORD");
 }
 

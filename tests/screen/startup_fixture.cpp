@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QFile>
 #include <QLineEdit>
+#include <QListView>
 #include <QLocale>
 #include <QTest>
 
@@ -93,6 +94,22 @@ void StartupFixture::doubleClick(QWidget* widget)
 {
     QTest::mouseDClick(widget, Qt::LeftButton);
     settle();
+}
+
+void StartupFixture::doubleClickLine(QListView* list, int row)
+{
+    const QModelIndex index = list->model()->index(row, 0);
+    list->setCurrentIndex(index);
+    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(index).center());
+    settle();
+}
+
+QStringList StartupFixture::Lines(const QListView* list)
+{
+    QStringList lines;
+    for (int row = 0; row < list->model()->rowCount(); ++row)
+        lines << list->model()->index(row, 0).data().toString();
+    return lines;
 }
 
 void StartupFixture::lookUp(const QString& code, int answerToInsert)

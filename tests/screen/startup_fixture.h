@@ -14,6 +14,7 @@
 #include <memory>
 
 class QAbstractButton;
+class QListView;
 
 namespace screen_tests {
 
@@ -33,6 +34,10 @@ protected:
     void key(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier);
     void click(QWidget* widget);
     void doubleClick(QWidget* widget);
+    // Double-clicks line `row` of `list`, as the operator picks it.
+    void doubleClickLine(QListView* list, int row);
+    // The lines a list shows, top to bottom.
+    static QStringList Lines(const QListView* list);
     // Waits until the keys the window's routines sent have acted.
     void settle();
     QWidget* focused() const;

@@ -27,7 +27,7 @@ constexpr int CodeWidth = 10;
 // in steps of StepRows while the operator goes on typing; a step costs a few
 // milliseconds, so no key waits behind it for long.
 constexpr int FirstRows = 250;
-constexpr int StepRows = 4000;
+constexpr int StepRows = 1000;
 
 // Before a key, a click or the wheel reaches the list, the rest of the fill is
 // read: End, Page Down and the scroll bar then reach the real last line.

@@ -114,9 +114,7 @@ TEST(History, HeaderLinesAreRecordedUnderTestataOnlyWhenTheyChange)
 {
     TempCompany company;
     Opened o(company);
-    HeaderLines lines;
-    for (int i = 2; i <= 21; ++i)
-        lines[i] = " ";
+    HeaderLines lines = BlankHeaderLines();
     lines[2] = "PRIMA RIGA";
     ASSERT_TRUE(writeHeader(o, "H1", lines));
     EXPECT_EQ(historyRows(company, "StoAzione = 'testata' AND StoPrima IS NULL"), 20);

@@ -100,9 +100,7 @@ TEST(HeaderLines, WrittenWithOneTrailingBlankAndReadBackWithNullLinesBlank)
 {
     TempCompany company;
     Opened o(company);
-    HeaderLines lines;
-    for (int i = 2; i <= 21; ++i)
-        lines[i] = " ";
+    HeaderLines lines = BlankHeaderLines();
     lines[2] = "ABC   ";
     lines[21] = "MITTENTE";
     std::optional<HeaderLines> shown;

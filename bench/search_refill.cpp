@@ -5,6 +5,7 @@
 // first lines; the rest of a long list is read between the operator's events,
 // and the time until every row is in the list is printed beside it.
 // Run it on an idle machine; it prints figures and asserts nothing.
+#include "bench_timing.h"
 #include "company_file.h"
 #include "lookups/search_list_model.h"
 #include "screen/runtime/form_runtime.h"
@@ -34,29 +35,6 @@ namespace {
 // The targets the figures are judged by.
 constexpr double OneCharacterTargetMs = 100.0;  // one-character refill at 100,000
 constexpr double RatioTarget = 1.5;             // refill over bare query, every size
-
-// Times `a` and `b` alternately, `runs` times each after one warm-up run of
-// each, so that a load from elsewhere on the machine falls on both alike.
-// Returns the median of each, in milliseconds.
-std::pair<double, double> medianMs(int runs, const std::function<void()>& a,
-                                   const std::function<void()>& b)
-{
-    a();
-    b();
-    std::vector<double> times[2];
-    for (int i = 0; i < runs; ++i) {
-        int k = 0;
-        for (const auto* once : {&a, &b}) {
-            QElapsedTimer timer;
-            timer.start();
-            (*once)();
-            times[k++].push_back(double(timer.nsecsElapsed()) / 1e6);
-        }
-    }
-    for (auto& t : times)
-        std::sort(t.begin(), t.end());
-    return {times[0][times[0].size() / 2], times[1][times[1].size() / 2]};
-}
 
 // The query the list runs, bare: prepared, bound, every row stepped and the
 // columns of the line read. Returns the number of rows.
@@ -160,7 +138,7 @@ std::vector<Figures> measure(int count, int runs)
             f.filter = filter;
             form.searchPanel().SearchField = 1;
             const QByteArray pattern = (filter + QLatin1Char('%')).toUtf8();
-            std::tie(f.refillMs, f.bareMs) = medianMs(
+            std::tie(f.refillMs, f.bareMs) = AlternatingMediansMs(
                 runs,
                 [&] {
                     form.searchPanel().FillSearchList(filter);
@@ -168,7 +146,7 @@ std::vector<Figures> measure(int count, int runs)
                     list->viewport()->repaint();
                 },
                 [&] { bareQuery(db, pattern); });
-            std::tie(f.wholeMs, std::ignore) = medianMs(
+            std::tie(f.wholeMs, std::ignore) = AlternatingMediansMs(
                 runs,
                 [&] {
                     form.searchPanel().FillSearchList(filter);
@@ -194,19 +172,9 @@ std::vector<Figures> measure(int count, int runs)
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    // The window records its folder in the per-user settings on unloading:
-    // keep the user's own files out of reach.
     QTemporaryDir home;
-    qputenv("HOME", home.path().toLocal8Bit());
-    qputenv("XDG_CONFIG_HOME", (home.path() + QStringLiteral("/.config")).toLocal8Bit());
+    PrepareWindowBench(home);
     screen::RuntimeApplication app(argc, argv);
-    screen::Startup::EndProcess = [](int) {};
-    screen::FormRuntime::SetBoxAnswerer([](const screen::BoxRequest& box) {
-        std::fprintf(stderr, "box: %s\n", qPrintable(box.prompt));
-        return 1;
-    });
 
     std::printf("Search list refill: FillSearchList plus the list laid out and painted,\n"
                 "against the bare SQLite query (prepare, bind, step every row, read the\n"

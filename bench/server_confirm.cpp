@@ -2,6 +2,7 @@
 // the real window, on a company on the office server (local socket) and, for
 // comparison, on the same company in the file; prints the medians and the
 // target. It starts a server of its own; run it on an idle machine.
+#include "bench_timing.h"
 #include "bench_server.h"
 #include "screen/runtime/form_runtime.h"
 #include "screen/startup.h"
@@ -71,8 +72,7 @@ double confirmMedianMs(const QString& programFolder, const QString& ini,
         }
     }
     shell::SetProgramFolderForTesting(QString());
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
+    return MedianOf(times);
 }
 
 // The same change bare through libpq (BEGIN, UPDATE of one description,
@@ -101,25 +101,16 @@ double bareCommitMedianMs(const QString& conninfo)
             times.push_back(double(timer.nsecsElapsed()) / 1e6);
     }
     PQfinish(conn);
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
+    return MedianOf(times);
 }
 
 }  // namespace
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
     QTemporaryDir home;
-    qputenv("HOME", home.path().toLocal8Bit());
-    qputenv("XDG_CONFIG_HOME", (home.path() + QStringLiteral("/.config")).toLocal8Bit());
+    PrepareWindowBench(home);
     screen::RuntimeApplication app(argc, argv);
-    screen::Startup::EndProcess = [](int) {};
-    screen::FormRuntime::SetBoxAnswerer([](const screen::BoxRequest& box) {
-        std::fprintf(stderr, "box: %s\n", qPrintable(box.prompt));
-        return 1;
-    });
 
     BenchServer server;
     QTemporaryDir data;

@@ -2,6 +2,7 @@
 // company on the office server (10,000 register sets) against the same query
 // run bare through libpq, and prints the medians, their ratio and the target.
 // It starts a server of its own; run it on an idle machine. It asserts nothing.
+#include "bench_timing.h"
 #include "bench_server.h"
 #include "lookups/search_list_model.h"
 #include "screen/runtime/form_runtime.h"
@@ -26,25 +27,6 @@ namespace {
 
 constexpr double RatioTarget = 2.0;  // refill over bare query
 constexpr int Registers = 10000;
-
-std::pair<double, double> medianMs(int runs, const std::function<void()>& a, const std::function<void()>& b)
-{
-    a();
-    b();
-    std::vector<double> times[2];
-    for (int i = 0; i < runs; ++i) {
-        int k = 0;
-        for (const auto* once : {&a, &b}) {
-            QElapsedTimer timer;
-            timer.start();
-            (*once)();
-            times[k++].push_back(double(timer.nsecsElapsed()) / 1e6);
-        }
-    }
-    for (auto& t : times)
-        std::sort(t.begin(), t.end());
-    return {times[0][times[0].size() / 2], times[1][times[1].size() / 2]};
-}
 
 // The query the list runs, bare: sent with its bound pattern, every row
 // received, and the columns of the line read. Returns the number of rows.
@@ -82,17 +64,9 @@ int bareQuery(PGconn* conn, const QByteArray& pattern)
 
 int main(int argc, char** argv)
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
     QTemporaryDir home;
-    qputenv("HOME", home.path().toLocal8Bit());
-    qputenv("XDG_CONFIG_HOME", (home.path() + QStringLiteral("/.config")).toLocal8Bit());
+    PrepareWindowBench(home);
     screen::RuntimeApplication app(argc, argv);
-    screen::Startup::EndProcess = [](int) {};
-    screen::FormRuntime::SetBoxAnswerer([](const screen::BoxRequest& box) {
-        std::fprintf(stderr, "box: %s\n", qPrintable(box.prompt));
-        return 1;
-    });
 
     BenchServer server;
     QTemporaryDir data;
@@ -133,7 +107,7 @@ int main(int argc, char** argv)
             const QByteArray pattern = (filter + QLatin1Char('%')).toUtf8();
             double refillMs = 0;
             double bareMs = 0;
-            std::tie(refillMs, bareMs) = medianMs(
+            std::tie(refillMs, bareMs) = AlternatingMediansMs(
                 41,
                 [&] {
                     form.searchPanel().FillSearchList(filter);

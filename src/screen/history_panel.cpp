@@ -59,7 +59,7 @@ void Startup::CloseHistoryPanel()
     historyReturn_ = nullptr;
     if (back && runtime_->SetFocus(back))
         return;
-    runtime_->SetFocus(c.DicKod->isEnabled() ? static_cast<QWidget*>(c.DicKod) : c.Txt[1]);
+    runtime_->SetFocus(c.DicKod->isEnabled() ? static_cast<QWidget*>(c.DicKod) : c.Txt[store::Field::Description]);
 }
 
 void Startup::cmdStorico_Click()

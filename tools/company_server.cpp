@@ -1,6 +1,7 @@
 // Creating and dropping company schemas on a PostgreSQL server.
 #include "company_server.h"
 
+#include "store/libpq_on_demand.h"
 #include "store/sql_text.h"
 #include "store/table_description.h"
 
@@ -91,6 +92,10 @@ using Res = std::unique_ptr<PGresult, decltype(&PQclear)>;
 
 Conn connect(const QString& conninfo, QString* error)
 {
+    if (const QString missing = store::LoadLibpq(); !missing.isEmpty()) {
+        *error = missing;
+        return Conn(nullptr, &PQfinish);
+    }
     Conn conn(PQconnectdb(conninfo.toUtf8().constData()), &PQfinish);
     if (PQstatus(conn.get()) != CONNECTION_OK)
         *error = QString::fromUtf8(PQerrorMessage(conn.get())).trimmed();

@@ -1,5 +1,6 @@
 // The database over PostgreSQL: the company is a schema of the office's server.
 // Opens the connection, runs transactions, opens cursors and snapshots.
+#include "store/libpq_on_demand.h"
 #include "store/like_pattern.h"
 #include "store/pg_connection.h"
 
@@ -87,6 +88,8 @@ QString passwordOf(const QByteArray& conninfo)
 std::unique_ptr<Database> openServerDatabase(const QString& conninfo, const QString& company,
                                              int lockTimeoutMs)
 {
+    if (const QString missing = LoadLibpq(); !missing.isEmpty())
+        throw EngineError(ServerUnreachable, missing);
     const QByteArray info = conninfo.toUtf8();
     const QString secret = passwordOf(info);
     // A server that does not answer is given up after a while rather than

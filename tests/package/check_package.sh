@@ -44,7 +44,7 @@ field() { dpkg-deb -f "$deb" "$1"; }
 [ "$(field Version)" = "$version" ] || fail "Version: $(field Version), atteso $version"
 [ "$(field Architecture)" = "$(dpkg --print-architecture)" ] || fail "Architecture: $(field Architecture)"
 depends=$(field Depends)
-for needed in fonts-liberation libc6 libqt6widgets6 libqt6gui6 libqt6core6 libsqlite3-0 libx11-6; do
+for needed in fonts-liberation libc6 libqt6widgets6 libqt6gui6 libqt6core6 libsqlite3-0 libx11-6 libpq5; do
   grep -qE "(^|, )$needed( |,|$)" <<<"$depends" || fail "Depends senza $needed: $depends"
 done
 description=$(field Description)
@@ -56,6 +56,8 @@ grep -q "procedura semplificata" <<<"$description" || fail "descrizione italiana
 root="$work/root"
 dpkg-deb -x "$deb" "$root"
 bin="$root/usr/bin"
+# libpq is loaded when a company on a server is opened, never at every start.
+objdump -p "$bin/quenvol" | grep -q 'NEEDED.*libpq' && fail "quenvol carica libpq a ogni avvio"
 run() {  # a clean environment: no display, a home of its own
   env -i PATH=/usr/bin:/bin HOME="$work/home" LANG=C.UTF-8 "$@"
 }

@@ -13,6 +13,8 @@
 #include <gtest/gtest.h>
 
 using namespace store;
+using testing_support::AddDocType;
+using testing_support::ErrorNumberOf;
 using testing_support::Engine;
 using testing_support::TestCompany;
 
@@ -23,24 +25,6 @@ std::unique_ptr<TableCursor> docTypes(Database& db)
     auto cursor = db.openTable(DocTypeTable);
     cursor->setIndex(PrimaryIndex);
     return cursor;
-}
-
-void addDocType(TableCursor& cursor, const QString& code, const QVariant& description)
-{
-    cursor.addNew();
-    cursor.setField("Codice", code);
-    cursor.setField("Descrizione", description);
-    cursor.update();
-}
-
-int errorNumberOf(const std::function<void()>& action)
-{
-    try {
-        action();
-    } catch (const EngineError& error) {
-        return error.number();
-    }
-    return 0;
 }
 
 QStringList codesMatching(Database& db, const QString& pattern, const QString& column = "Codice")
@@ -89,8 +73,8 @@ std::string nameOf(const testing::TestParamInfo<Engine>& info)
 TEST_P(EngineTest, SeekFindsKeysWithoutRegardToAsciiCaseAndReportsMisses)
 {
     auto cursor = docTypes(*db);
-    addDocType(*cursor, "DAU", "DOCUMENTO UNICO");
-    addDocType(*cursor, "ÀB", "ACCENTATO");
+    AddDocType(*cursor, "DAU", "DOCUMENTO UNICO");
+    AddDocType(*cursor, "ÀB", "ACCENTATO");
 
     cursor->seek("=", "dau");
     ASSERT_FALSE(cursor->noMatch());
@@ -106,14 +90,14 @@ TEST_P(EngineTest, SeekFindsKeysWithoutRegardToAsciiCaseAndReportsMisses)
 
     cursor->seek("=", "XYZ");
     EXPECT_TRUE(cursor->noMatch());
-    EXPECT_EQ(errorNumberOf([&] { cursor->field("Codice"); }), EngineErrorNumber::NoCurrentRecord);
+    EXPECT_EQ(ErrorNumberOf([&] { cursor->field("Codice"); }), EngineErrorNumber::NoCurrentRecord);
 }
 
 TEST_P(EngineTest, EditUpdateAndDeleteChangeTheRowUnderTheCursor)
 {
     auto cursor = docTypes(*db);
-    addDocType(*cursor, "T1", "TRANSITO");
-    addDocType(*cursor, "T2", "ALTRO");
+    AddDocType(*cursor, "T1", "TRANSITO");
+    AddDocType(*cursor, "T2", "ALTRO");
 
     cursor->seek("=", "t1");
     cursor->edit();
@@ -155,28 +139,28 @@ TEST_P(EngineTest, NumbersDatesAndPaddedTextsComeBackAsWritten)
 TEST_P(EngineTest, MistakesAreErrorsWithNumbersNotCrashes)
 {
     auto cursor = docTypes(*db);
-    addDocType(*cursor, "T1", "TRANSITO");
+    AddDocType(*cursor, "T1", "TRANSITO");
     cursor->seek("=", "T1");
 
-    EXPECT_EQ(errorNumberOf([&] { cursor->field("NonEsiste"); }), EngineErrorNumber::ItemNotFound);
+    EXPECT_EQ(ErrorNumberOf([&] { cursor->field("NonEsiste"); }), EngineErrorNumber::ItemNotFound);
     cursor->edit();
-    EXPECT_EQ(errorNumberOf([&] { cursor->setField("NonEsiste", 1); }), EngineErrorNumber::ItemNotFound);
-    EXPECT_EQ(errorNumberOf([&] { cursor->setIndex("secondaria"); }), EngineErrorNumber::NotAnIndex);
-    EXPECT_EQ(errorNumberOf([&] { db->openTable("Manca"); }), EngineErrorNumber::TableNotFound);
-    EXPECT_EQ(errorNumberOf([&] { db->openSnapshot("Manca"); }), EngineErrorNumber::TableNotFound);
-    EXPECT_EQ(errorNumberOf([&] { company->openMissing(); }), EngineErrorNumber::CannotOpenDatabase);
+    EXPECT_EQ(ErrorNumberOf([&] { cursor->setField("NonEsiste", 1); }), EngineErrorNumber::ItemNotFound);
+    EXPECT_EQ(ErrorNumberOf([&] { cursor->setIndex("secondaria"); }), EngineErrorNumber::NotAnIndex);
+    EXPECT_EQ(ErrorNumberOf([&] { db->openTable("Manca"); }), EngineErrorNumber::TableNotFound);
+    EXPECT_EQ(ErrorNumberOf([&] { db->openSnapshot("Manca"); }), EngineErrorNumber::TableNotFound);
+    EXPECT_EQ(ErrorNumberOf([&] { company->openMissing(); }), EngineErrorNumber::CannotOpenDatabase);
     // A duplicate key, in another case, is refused by the engine; the table is unchanged.
-    EXPECT_EQ(errorNumberOf([&] { addDocType(*cursor, "t1", "DOPPIO"); }), EngineErrorNumber::WriteFailed);
+    EXPECT_EQ(ErrorNumberOf([&] { AddDocType(*cursor, "t1", "DOPPIO"); }), EngineErrorNumber::WriteFailed);
     EXPECT_EQ(company->count(DocTypeTable), 1);
 }
 
 TEST_P(EngineTest, RollbackLeavesTheTableAsItWasAndCommitSurvivesReopening)
 {
     auto cursor = docTypes(*db);
-    addDocType(*cursor, "KEEP", "PRIMA");
+    AddDocType(*cursor, "KEEP", "PRIMA");
 
     db->beginTrans();
-    addDocType(*cursor, "GONE", "MAI");
+    AddDocType(*cursor, "GONE", "MAI");
     cursor->seek("=", "KEEP");
     cursor->edit();
     cursor->setField("Descrizione", "DOPO");
@@ -186,7 +170,7 @@ TEST_P(EngineTest, RollbackLeavesTheTableAsItWasAndCommitSurvivesReopening)
     EXPECT_EQ(company->scalar("SELECT \"Descrizione\" FROM \"TabellaDocScorta\"").toString(), "PRIMA");
 
     db->beginTrans();
-    addDocType(*cursor, "NEW", "SCRITTO");
+    AddDocType(*cursor, "NEW", "SCRITTO");
     db->commitTrans();
     cursor.reset();
     db.reset();
@@ -201,11 +185,11 @@ TEST_P(EngineTest, RollbackLeavesTheTableAsItWasAndCommitSurvivesReopening)
 TEST_P(EngineTest, AFailingStepInsideATransactionIsSkippedAndTheOthersCommit)
 {
     auto cursor = docTypes(*db);
-    addDocType(*cursor, "T1", "TRANSITO");
+    AddDocType(*cursor, "T1", "TRANSITO");
 
     db->beginTrans();
-    EXPECT_NE(errorNumberOf([&] { addDocType(*cursor, "T1", "DOPPIO"); }), 0);
-    addDocType(*cursor, "T2", "DOPO L'ERRORE");
+    EXPECT_NE(ErrorNumberOf([&] { AddDocType(*cursor, "T1", "DOPPIO"); }), 0);
+    AddDocType(*cursor, "T2", "DOPO L'ERRORE");
     cursor->seek("=", "T2");
     EXPECT_FALSE(cursor->noMatch());
     db->commitTrans();
@@ -216,8 +200,8 @@ TEST_P(EngineTest, PrefixFilterMatchesTheBeginningWithOnlyStarAsWildcard)
 {
     auto cursor = docTypes(*db);
     for (const char* code : {"AB1", "ab2", "XAB", "O'B", "O'C", "50%", "500", "A_B", "AXB", "[X]", "X", "a\\b"})
-        addDocType(*cursor, code, "D");
-    addDocType(*cursor, "NUL", QVariant());
+        AddDocType(*cursor, code, "D");
+    AddDocType(*cursor, "NUL", QVariant());
 
     EXPECT_EQ(setOf(codesMatching(*db, "AB*")), (QSet<QString>{"AB1", "ab2"}));
     EXPECT_EQ(setOf(codesMatching(*db, "O'B*")), (QSet<QString>{"O'B"}));
@@ -236,7 +220,7 @@ TEST_P(EngineTest, FilteredRowsComeInTheFilesOrder)
 {
     auto cursor = docTypes(*db);
     for (const char* code : {"b2", "Z9", "A1", "é1", "_x", "a3"})
-        addDocType(*cursor, code, code);
+        AddDocType(*cursor, code, code);
     // The key ignores the case of ASCII letters; other texts compare as bytes.
     EXPECT_EQ(codesMatching(*db, "*"), (QStringList{"_x", "A1", "a3", "b2", "Z9", "é1"}));
     EXPECT_EQ(codesMatching(*db, "*", "Descrizione"), (QStringList{"A1", "Z9", "_x", "a3", "b2", "é1"}));
@@ -252,7 +236,7 @@ TEST_P(EngineWithDemoTest, SnapshotWithoutFilterReadsEveryRowByNameOrPosition)
         ++rows;
     }
     EXPECT_EQ(rows, company->count(DocTypeTable));
-    EXPECT_EQ(errorNumberOf([&] { snap->fieldIndex("Manca"); }), EngineErrorNumber::ItemNotFound);
+    EXPECT_EQ(ErrorNumberOf([&] { snap->fieldIndex("Manca"); }), EngineErrorNumber::ItemNotFound);
 }
 
 TEST_P(EngineTest, ALockThatOutlastsTheWaitIsError3261WithTheEnginesText)

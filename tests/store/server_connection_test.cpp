@@ -9,27 +9,8 @@
 #include <gtest/gtest.h>
 
 using namespace store;
-
-namespace {
-
-void addDocType(TableCursor& cursor, const QString& code)
-{
-    cursor.addNew();
-    cursor.setField("Codice", code);
-    cursor.update();
-}
-
-int errorNumberOf(const std::function<void()>& action)
-{
-    try {
-        action();
-    } catch (const EngineError& error) {
-        return error.number();
-    }
-    return 0;
-}
-
-}  // namespace
+using testing_support::AddDocType;
+using testing_support::ErrorNumberOf;
 
 TEST(ServerConnection, ALostConnectionAsksAndRetryConnectsAgainWithoutHalfAWrite)
 {
@@ -41,7 +22,7 @@ TEST(ServerConnection, ALostConnectionAsksAndRetryConnectsAgainWithoutHalfAWrite
     auto db = openServerDatabase(server.conninfo(), "DEMO");
     auto cursor = db->openTable(DocTypeTable);
     cursor->setIndex(PrimaryIndex);
-    addDocType(*cursor, "T1");
+    AddDocType(*cursor, "T1");
 
     QStringList asked;
     bool retry = true;
@@ -60,11 +41,11 @@ TEST(ServerConnection, ALostConnectionAsksAndRetryConnectsAgainWithoutHalfAWrite
     // Inside a write: the transaction went with the connection, so the step
     // fails and so does every later step of that write, without asking again.
     db->beginTrans();
-    addDocType(*cursor, "T2");
+    AddDocType(*cursor, "T2");
     ASSERT_TRUE(server.down());
-    EXPECT_EQ(errorNumberOf([&] { addDocType(*cursor, "T3"); }), EngineErrorNumber::ServerUnreachable);
-    EXPECT_EQ(errorNumberOf([&] { addDocType(*cursor, "T4"); }), EngineErrorNumber::ServerUnreachable);
-    EXPECT_EQ(errorNumberOf([&] { db->commitTrans(); }), EngineErrorNumber::ServerUnreachable);
+    EXPECT_EQ(ErrorNumberOf([&] { AddDocType(*cursor, "T3"); }), EngineErrorNumber::ServerUnreachable);
+    EXPECT_EQ(ErrorNumberOf([&] { AddDocType(*cursor, "T4"); }), EngineErrorNumber::ServerUnreachable);
+    EXPECT_EQ(ErrorNumberOf([&] { db->commitTrans(); }), EngineErrorNumber::ServerUnreachable);
     db->rollback();
     EXPECT_EQ(asked.size(), 2);
     auto snap = db->openSnapshot(DocTypeTable);
@@ -76,7 +57,7 @@ TEST(ServerConnection, ALostConnectionAsksAndRetryConnectsAgainWithoutHalfAWrite
     // Cancel: the operation fails with the server's number; the next one asks again.
     retry = false;
     ASSERT_TRUE(server.down());
-    EXPECT_EQ(errorNumberOf([&] { cursor->seek("=", "T1"); }), EngineErrorNumber::ServerUnreachable);
+    EXPECT_EQ(ErrorNumberOf([&] { cursor->seek("=", "T1"); }), EngineErrorNumber::ServerUnreachable);
     EXPECT_EQ(asked.size(), 3);
     retry = true;
     cursor->seek("=", "T1");

@@ -190,4 +190,29 @@ std::unique_ptr<TestCompany> MakeTestCompany(Engine engine, bool demo)
     return std::make_unique<ServerCompany>(TestServer(), demo);
 }
 
+int ErrorNumberOf(const std::function<void()>& action)
+{
+    try {
+        action();
+    } catch (const store::EngineError& error) {
+        return error.number();
+    }
+    return 0;
+}
+
+void AddDocType(store::TableCursor& cursor, const QString& code)
+{
+    cursor.addNew();
+    cursor.setField("Codice", code);
+    cursor.update();
+}
+
+void AddDocType(store::TableCursor& cursor, const QString& code, const QVariant& description)
+{
+    cursor.addNew();
+    cursor.setField("Codice", code);
+    cursor.setField("Descrizione", description);
+    cursor.update();
+}
+
 }  // namespace testing_support

@@ -8,6 +8,7 @@
 #include <QString>
 #include <QVariant>
 
+#include <functional>
 #include <memory>
 #include <ostream>
 #include <string>
@@ -61,5 +62,13 @@ public:
 // A new company on `engine`, with the demonstration data when asked; null for
 // the server when there is no test server.
 std::unique_ptr<TestCompany> MakeTestCompany(Engine engine, bool demo = false);
+
+// The engine's error number `action` throws; 0 when it throws none.
+int ErrorNumberOf(const std::function<void()>& action);
+
+// A document type added through the cursor, as the program adds one; without
+// a description, the column is left as the engine makes it.
+void AddDocType(store::TableCursor& cursor, const QString& code);
+void AddDocType(store::TableCursor& cursor, const QString& code, const QVariant& description);
 
 }  // namespace testing_support

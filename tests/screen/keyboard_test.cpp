@@ -172,71 +172,61 @@ TEST_F(KeyboardTest, UpAndDownVisitOnlyTheHeaderLinesOnTheHeaderPanel)
     EXPECT_EQ(text(3), "abc") << "header lines take what is typed, unfiltered";
 }
 
-TEST_F(KeyboardTest, SeriesFieldTakesBothCharactersBeforeMovingOn)
+// A field of fixed length moves on by itself once its last character is in,
+// never before; a series of one character waits for the operator.
+TEST_F(KeyboardTest, FieldsMoveOnWhenFullAndNotBefore)
 {
     // The screen as the clear routine leaves it: every field holds one blank,
     // selected when the field is entered. The first character replaces it.
     Start();
     key(Qt::Key_Down);
     ASSERT_EQ(at(), 1);
-    key(Qt::Key_Down);
-    ASSERT_EQ(at(), 22);
-    for (int series : {22, 36, 50}) {
-        focusField(series);
-        ASSERT_EQ(text(series), " ");
-        type("a");
-        EXPECT_EQ(at(), series) << "moved on after one character of " << series;
-        type("b");
-        EXPECT_EQ(text(series), "AB");
-        EXPECT_EQ(at(), series + 1) << "the second character did not move on";
+    const struct {
+        int field;
+        QString typed, shown;
+        int next;
+    } cases[] = {
+        {22, "ab", "AB", 23},          {36, "ab", "AB", 37},          {50, "c", "C", 50},
+        {37, "123456", "123456", 39},  // 38, disabled, is passed over
+        {66, "123456", "123456", 67},  {67, "x", "X", 68},
+        {71, "k", "K", 1},  // Down from the last field goes round to Txt(1)
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.field);
+        focusField(c.field);
+        ASSERT_EQ(text(c.field).trimmed(), "");
+        for (int n = 0; n + 1 < c.typed.size(); ++n) {
+            type(c.typed.mid(n, 1));
+            EXPECT_EQ(at(), c.field) << "moved on after " << n + 1 << " characters";
+        }
+        type(c.typed.right(1));
+        EXPECT_EQ(text(c.field), c.shown);
+        EXPECT_EQ(at(), c.next);
     }
     EXPECT_EQ(text(23), " ") << "a character of the series landed in the next field";
 
-    // A new register: the series fields empty, the numbers showing 0.
+    // Typed at the end of a series that holds one character (no selection),
+    // the second character fills it and moves on.
+    focusField(50);
+    form->c.Txt[50]->deselect();
+    form->c.Txt[50]->end(false);
+    type("z");
+    EXPECT_EQ(text(50), "CZ");
+    EXPECT_EQ(at(), 51);
+
+    // A new register: the numbers show 0, selected and replaced.
     form->runtime().SetFocus(form->c.DicKod);
     settle();
     lookUp("NEW", store::BoxAnswer::Yes);
     ASSERT_EQ(form->ScreenMode, screen::Mode::Inserimento);
-    focusField(36);
-    type("x");
-    EXPECT_EQ(at(), 36);
-    type("y");
-    EXPECT_EQ(text(36), "XY");
-    EXPECT_EQ(at(), 37);
-    // The shown 0 is selected and replaced; the sixth digit fills the field
-    // and moves on once it is in.
+    focusField(37);
     type("12345");
     EXPECT_EQ(at(), 37);
     type("6");
     EXPECT_EQ(text(37), "123456");
-    EXPECT_EQ(at(), 39) << "38, disabled, is passed over";
+    EXPECT_EQ(at(), 39);
 
-    // A series of one character stays: the operator moves on himself.
-    focusField(50);
-    type("c");
-    EXPECT_EQ(text(50), "C");
-    EXPECT_EQ(at(), 50);
-
-    // Typed at the end of a series that holds one character (no selection),
-    // the second character fills it and moves on.
-    focusField(22);
-    type("x");
-    focusField(22);
-    form->c.Txt[22]->deselect();
-    form->c.Txt[22]->end(false);
-    type("z");
-    EXPECT_EQ(text(22), "XZ");
-    EXPECT_EQ(at(), 23);
-}
-
-TEST_F(KeyboardTest, OneCharacterFieldsMoveOnAtAnyKeyButBackspaceAndCtrlC)
-{
-    newRegister();
-    focusField(67);
-    type("x");
-    EXPECT_EQ(text(67), "X");
-    EXPECT_EQ(at(), 68);
-
+    // Backspace and Ctrl+C leave a one-character field where it is.
     focusField(67);
     key(Qt::Key_Backspace);
     EXPECT_EQ(text(67), "");
@@ -244,16 +234,12 @@ TEST_F(KeyboardTest, OneCharacterFieldsMoveOnAtAnyKeyButBackspaceAndCtrlC)
     type("7");
     EXPECT_EQ(text(67), "7");
     EXPECT_EQ(at(), 68);
-
     focusField(71);
     key(Qt::Key_C, Qt::ControlModifier);
     EXPECT_EQ(at(), 71);
     EXPECT_EQ(QApplication::clipboard()->text(), " ") << "Ctrl+C still copies";
     key(Qt::Key_Backspace);
     EXPECT_EQ(at(), 71);
-    type("k");
-    EXPECT_EQ(text(71), "K");
-    EXPECT_EQ(at(), 1) << "Down from the last field goes round to Txt(1)";
 }
 
 TEST_F(KeyboardTest, OnlyTheFieldBeingTypedIntoMovesOnWhenFull)
@@ -330,33 +316,40 @@ TEST_F(KeyboardTest, DigitsFieldsSwallowLettersAndLetEditingKeysThrough)
     EXPECT_EQ(screen::DigitsOnly(code), 18);
 }
 
-TEST_F(KeyboardTest, AmountFieldsTakeEitherSignAsTheLocalesDecimalSeparator)
+// Either sign typed is the locale's decimal separator; leaving the field
+// shows the amount with the locale's separators, and confirm reads them back.
+TEST_F(KeyboardTest, AmountsAreTypedShownAndStoredInTheUsersLocale)
 {
-    newRegister();
-    focusField(35);
-    type("1234.5x");
-    EXPECT_EQ(text(35), "1234,5");
-    key(Qt::Key_Down);
-    EXPECT_EQ(text(35), "1.234,50");
-
-    focusField(49);
-    type("-7,25");
-    EXPECT_EQ(text(49), "-7,25");
-
-    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-    focusField(63);
-    type("9876,5");
-    EXPECT_EQ(text(63), "9876.5");
-    type(".");
-    EXPECT_EQ(text(63), "9876.5.") << "how many separators a field holds is not checked";
-    key(Qt::Key_Backspace);
-    key(Qt::Key_Up);
-    EXPECT_EQ(text(63), "9,876.50");
+    const struct {
+        QLocale locale;
+        QString loaded, typed, whileTyping, left;
+        double stored;
+    } cases[] = {
+        {QLocale(QLocale::Italian, QLocale::Italy), "150.000,00", "1234.5x", "1234,5", "1.234,50", 1234.5},
+        // What the first row stored, shown under the other locale.
+        {QLocale(QLocale::English, QLocale::UnitedStates), "1,234.50", "-1234,5", "-1234.5", "-1,234.50", -1234.5},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.loaded.toStdString());
+        form.reset();
+        QLocale::setDefault(c.locale);
+        Start();
+        lookUp("R1");
+        EXPECT_EQ(text(35), c.loaded);
+        focusField(35);
+        type(c.typed);
+        EXPECT_EQ(text(35), c.whileTyping);
+        key(Qt::Key_Down);
+        EXPECT_EQ(text(35), c.left);
+        click(form->c.cmdD[screen::CmdD::Conferma]);
+        EXPECT_DOUBLE_EQ(column("SspArrGaranz", "R1").toDouble(), c.stored);
+    }
 }
 
-TEST_F(KeyboardTest, AmountFieldOfBlanksIsLeftEmpty)
+TEST_F(KeyboardTest, AnAmountOfBlanksIsLeftEmptyAndOneTooLongForItsSeparatorsKeepsEveryFigure)
 {
-    newRegister();
+    Start();
+    lookUp("R1");
     for (int amount : {35, 49, 63}) {
         focusField(amount);
         form->runtime().SetText(form->c.Txt[amount], "   ");
@@ -364,12 +357,7 @@ TEST_F(KeyboardTest, AmountFieldOfBlanksIsLeftEmpty)
         EXPECT_EQ(text(amount), "") << amount;
         EXPECT_EQ(at(), amount + 1);
     }
-}
 
-TEST_F(KeyboardTest, AmountTooLongForItsSeparatorsKeepsEveryFigure)
-{
-    Start();
-    lookUp("R1");
     focusField(49);
     type("9999999999,99");
     key(Qt::Key_Down);
@@ -498,30 +486,20 @@ TEST_F(KeyboardTest, WholeRegisterSetIsFilledAndConfirmedFromTheKeyboard)
     EXPECT_EQ(at(), 0) << "confirming returns to the code field";
     EXPECT_EQ(text(0), " ");
 
-    const auto value = [this](const char* name) { return column(name, "NEW"); };
-    EXPECT_EQ(value("SspDescrizione").toString(), "DEPOSITO DI PROVA");
-    EXPECT_EQ(value("SspArrSerie").toString(), "AB");
-    EXPECT_EQ(value("SspArrCron").toInt(), 42);
-    EXPECT_EQ(value("SspWkASerie0").toString(), "DAU");
-    EXPECT_EQ(value("SspWkACron0").toInt(), 7);
-    EXPECT_EQ(value("SspWkASerie1").toString(), "T1");
-    EXPECT_EQ(value("SspArrRiga").toInt(), 3);
-    EXPECT_DOUBLE_EQ(value("SspArrGaranz").toDouble(), 1500.5);
-    EXPECT_EQ(value("SspCusSerie").toString(), "CU");
-    EXPECT_EQ(value("SspWkCSerie0").toString(), "DAU") << "mirrored from ARRIVI";
-    EXPECT_EQ(value("SspCusCron").toInt(), 9);
-    EXPECT_EQ(value("SspDepSerie").toString(), "D");
-    EXPECT_EQ(value("SspDepCron").toInt(), 123456);
-    EXPECT_EQ(value("SspUltimoCarico").toInt(), 11);
-    EXPECT_EQ(value("SspUltimoScarico").toInt(), 22);
-    EXPECT_EQ(value("SspMagNum").toString(), "123456");
-    EXPECT_EQ(value("SspMagCin").toString(), "Q");
-    EXPECT_EQ(value("SspSiglUC").toString(), "DDT");
-    EXPECT_EQ(value("SspSiglUD").toString(), "EX1");
-    EXPECT_EQ(value("SspMeccanogNum").toInt(), 654321);
-    EXPECT_EQ(value("SspMeccanogCin").toString(), "Z");
-    EXPECT_EQ(value("SspArrPeriodo").toInt(), 12);
-    EXPECT_EQ(value("SspArrData").toInt(), int(QDate(1899, 12, 30).daysTo(QDate(2024, 3, 15))));
+    // SspWkCSerie0 is mirrored from ARRIVI; the date is a day number.
+    const std::pair<const char*, QVariant> stored[] = {
+        {"SspDescrizione", "DEPOSITO DI PROVA"}, {"SspArrSerie", "AB"},     {"SspArrCron", 42},
+        {"SspWkASerie0", "DAU"},                 {"SspWkACron0", 7},        {"SspWkASerie1", "T1"},
+        {"SspArrRiga", 3},                       {"SspArrGaranz", 1500.5},  {"SspCusSerie", "CU"},
+        {"SspWkCSerie0", "DAU"},                 {"SspCusCron", 9},         {"SspDepSerie", "D"},
+        {"SspDepCron", 123456},                  {"SspUltimoCarico", 11},   {"SspUltimoScarico", 22},
+        {"SspMagNum", "123456"},                 {"SspMagCin", "Q"},        {"SspSiglUC", "DDT"},
+        {"SspSiglUD", "EX1"},                    {"SspMeccanogNum", 654321}, {"SspMeccanogCin", "Z"},
+        {"SspArrPeriodo", 12},
+        {"SspArrData", QDate(1899, 12, 30).daysTo(QDate(2024, 3, 15))},
+    };
+    for (const auto& [name, value] : stored)
+        EXPECT_EQ(column(name, "NEW").toString(), value.toString()) << name;
 }
 
 }  // namespace screen_tests

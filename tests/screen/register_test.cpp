@@ -39,31 +39,6 @@ TEST_F(StartupFixture, DatesShowInThePickersAndSaveAsDayNumbers)
     EXPECT_EQ(column("SspArrPeriodo", "AB01").toInt(), 1);
 }
 
-TEST_F(StartupFixture, AmountsShowAndReadBackUnderTheUsersLocale)
-{
-    Start();
-    lookUp("R1");
-    EXPECT_EQ(text(35), "150.000,00");
-    EXPECT_EQ(text(63), "98.000,50");
-    form->runtime().SetFocus(form->c.Txt[35]);
-    type("1234,5");
-    key(Qt::Key_Tab);
-    EXPECT_EQ(text(35), "1.234,50");
-    click(form->c.cmdD[screen::CmdD::Conferma]);
-    EXPECT_EQ(column("SspArrGaranz", "R1").toDouble(), 1234.5);
-}
-
-TEST_F(StartupFixture, AmountsInEnglishUseTheEnglishSeparators)
-{
-    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-    Start();
-    lookUp("R1");
-    EXPECT_EQ(text(35), "150,000.00");
-    form->runtime().SetText(form->c.Txt[49], "2,500.75");
-    click(form->c.cmdD[screen::CmdD::Conferma]);
-    EXPECT_EQ(column("SspCusGaranz", "R1").toDouble(), 2500.75);
-}
-
 TEST_F(StartupFixture, FixedTextsHeaderLinesAndWorkPositionsShowAsStored)
 {
     company.exec("UPDATE TabellaSerieSemplificata SET SspMagNum = '12', SspMagCin = NULL, "

@@ -51,7 +51,7 @@ TEST_F(FocusTest, TabAndShiftTabMoveAlongTheOrderWithLostBeforeGot)
         EXPECT_EQ(code, 16);
 }
 
-TEST_F(FocusTest, TabSkipsControlsHiddenOrDisabledByThemselvesOrTheirPanel)
+TEST_F(FocusTest, ControlsHiddenOrDisabledByThemselvesOrTheirPanelAreSkippedAndRefuseSetFocus)
 {
     w.second->setEnabled(false);
     w.third->hide();
@@ -66,14 +66,7 @@ TEST_F(FocusTest, TabSkipsControlsHiddenOrDisabledByThemselvesOrTheirPanel)
     EXPECT_EQ(w.take(), (Log{"Lost first", "Got list"}));
     tab(Qt::ShiftModifier);
     EXPECT_EQ(w.take(), (Log{"Lost list", "Got first"}));
-}
 
-TEST_F(FocusTest, ControlsThatCannotTakeTheFocusRefuseSetFocus)
-{
-    w.second->setEnabled(false);
-    w.third->hide();
-    w.panelA->hide();
-    w.panelB->setEnabled(false);
     for (QWidget* control : std::vector<QWidget*>{w.second, w.third, w.fieldA, w.confermaA, w.fieldB, w.uscitaB}) {
         SCOPED_TRACE(control->objectName().toStdString());
         EXPECT_FALSE(w.runtime->CanTakeFocus(control));
@@ -82,7 +75,6 @@ TEST_F(FocusTest, ControlsThatCannotTakeTheFocusRefuseSetFocus)
     EXPECT_TRUE(w.take().empty());
     EXPECT_EQ(w.runtime->ActiveControl(), w.first);
     EXPECT_EQ(RuntimeWindow::focused(), w.first);
-
     EXPECT_TRUE(w.runtime->CanTakeFocus(w.list));
     EXPECT_FALSE(w.runtime->CanTakeFocus(w.panelB));  // a panel is no control
     EXPECT_FALSE(w.runtime->CanTakeFocus(nullptr));
@@ -107,10 +99,11 @@ TEST_F(FocusTest, SetFocusAndClickRaiseTheSamePair)
 TEST_F(FocusTest, SetFocusInsideLostFocusRedirectsTheMoveWithoutRecursion)
 {
     int lost = 0;
+    QWidget* redirect = w.third;
     w.runtime->onLostFocus(w.first, [&] {
         ++lost;
         w.log.push_back("Lost first");
-        EXPECT_TRUE(w.runtime->SetFocus(w.third));
+        EXPECT_TRUE(w.runtime->SetFocus(redirect));
         w.log.push_back("after SetFocus");
     });
     tab();
@@ -125,16 +118,13 @@ TEST_F(FocusTest, SetFocusInsideLostFocusRedirectsTheMoveWithoutRecursion)
     QTest::mouseClick(w.second, Qt::LeftButton);
     EXPECT_EQ(w.take(), (Log{"Lost first", "after SetFocus", "Got third"}));
     EXPECT_EQ(RuntimeWindow::focused(), w.third);
-}
 
-TEST_F(FocusTest, RedirectingToTheControlJustLeftRaisesItsGotFocusAgain)
-{
-    w.runtime->onLostFocus(w.first, [&] {
-        w.log.push_back("Lost first");
-        w.runtime->SetFocus(w.first);
-    });
+    // Sent back to the control just left, that control gets its GotFocus again.
+    redirect = w.first;
+    w.runtime->SetFocus(w.first);
+    w.take();
     QTest::mouseClick(w.second, Qt::LeftButton);
-    EXPECT_EQ(w.take(), (Log{"Lost first", "Got first"}));
+    EXPECT_EQ(w.take(), (Log{"Lost first", "after SetFocus", "Got first"}));
     EXPECT_EQ(RuntimeWindow::focused(), w.first);
     EXPECT_EQ(w.runtime->ActiveControl(), w.first);
 }

@@ -71,21 +71,17 @@ TEST(MessageBoxBuild, EachCodeGivesItsButtonsIconAndDefault)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.code);
-        auto box = screen::BuildMessageBox(QStringLiteral("Domanda"), c.code, QStringLiteral("Titolo"), nullptr);
+        auto box = screen::BuildMessageBox(QStringLiteral("Codice <b>\r\nriga"), c.code, QStringLiteral("Titolo"), nullptr);
         EXPECT_EQ(buttonTexts(*box), c.buttons);
         EXPECT_EQ(box->icon(), c.icon);
         ASSERT_NE(box->defaultButton(), nullptr);
         EXPECT_EQ(box->defaultButton()->text().toStdString(), c.defaultButton);
         EXPECT_EQ(box->windowTitle(), QStringLiteral("Titolo"));
+        // The prompt is plain text, with its line breaks.
+        EXPECT_EQ(box->textFormat(), Qt::PlainText);
+        EXPECT_EQ(box->text(), QStringLiteral("Codice <b>\nriga"));
         EXPECT_EQ(screen::MessageBoxAnswer(*box), c.escapeAnswer);  // closed with nothing pressed
     }
-}
-
-TEST(MessageBoxBuild, APromptIsShownAsPlainTextWithItsLineBreaks)
-{
-    auto box = screen::BuildMessageBox(QStringLiteral("Codice <b>\r\nriga"), 0, QString(), nullptr);
-    EXPECT_EQ(box->textFormat(), Qt::PlainText);
-    EXPECT_EQ(box->text(), QStringLiteral("Codice <b>\nriga"));
 }
 
 class MessageBoxTest : public ::testing::Test {

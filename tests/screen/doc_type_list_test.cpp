@@ -177,7 +177,7 @@ TEST_F(DocTypeList, OpeningTheListDoesNotCheckTheField)
     EXPECT_TRUE(boxes->seen().empty());
 }
 
-TEST_F(DocTypeList, ClickingElsewhereHidesTheList)
+TEST_F(DocTypeList, ClickingElsewhereHidesTheListAndExitWithAnUnknownCodeEndsWithoutTheBox)
 {
     enter(24);
     key(Qt::Key_F4);
@@ -185,11 +185,8 @@ TEST_F(DocTypeList, ClickingElsewhereHidesTheList)
     click(form->c.Txt[1]);
     EXPECT_FALSE(list()->isVisible());
     EXPECT_EQ(focused(), form->c.Txt[1]);
-}
 
-TEST_F(DocTypeList, ExitWithAnUnknownCodeEndsWithoutTheBox)
-{
-    enter(24);
+    form->runtime().SetFocus(form->c.Txt[24]);
     setText(24, "ZZ");
     click(form->c.cmdD[screen::CmdD::Uscita]);
     EXPECT_EQ(endings, 1);

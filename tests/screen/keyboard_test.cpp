@@ -79,7 +79,9 @@ std::vector<int> RegisterRing()
 
 }  // namespace
 
-TEST_F(KeyboardTest, DownAndUpFromTheCodeField)
+// Up, Down and Enter move by field index, Enter on the code field and on the
+// last field by the tab order.
+TEST_F(KeyboardTest, UpDownAndEnterFromTheCodeFieldAndTheFieldsAtTheEndsOfTheOrder)
 {
     Start();
     key(Qt::Key_Down);
@@ -98,11 +100,8 @@ TEST_F(KeyboardTest, DownAndUpFromTheCodeField)
     EXPECT_EQ(form->ScreenMode, screen::Mode::Variazione);
     EXPECT_EQ(text(1), "MAGAZZINO NORD");
     EXPECT_EQ(at(), 71);
-}
 
-TEST_F(KeyboardTest, EnterMovesByTabOrderOnTheCodeAndLastFieldAndAsDownElsewhere)
-{
-    Start();
+    click(form->c.cmdD[screen::CmdD::Annulla]);
     lookUp("R1");
     EXPECT_EQ(at(), 1);
     EXPECT_EQ(text(0), "R1") << "Enter was typed into the code field";
@@ -129,7 +128,7 @@ TEST_F(KeyboardTest, EnterMovesByTabOrderOnTheCodeAndLastFieldAndAsDownElsewhere
     }
 }
 
-TEST_F(KeyboardTest, UpAndDownPassOverTheHeaderLinesAndTheDisabledCustodySeries)
+TEST_F(KeyboardTest, UpAndDownPassOverTheHeaderLinesAndTheDisabledCustodySeriesAndKeepToTheHeaderPanel)
 {
     Start();
     lookUp("R1");
@@ -143,12 +142,8 @@ TEST_F(KeyboardTest, UpAndDownPassOverTheHeaderLinesAndTheDisabledCustodySeries)
     // Leaving the fields on the way formatted the amounts and kept the data.
     EXPECT_EQ(text(35), "150.000,00");
     EXPECT_EQ(text(22), "A");
-}
 
-TEST_F(KeyboardTest, UpAndDownVisitOnlyTheHeaderLinesOnTheHeaderPanel)
-{
-    Start();
-    lookUp("R1");
+    // On the header panel they visit only its lines.
     click(form->c.cmdD[screen::CmdD::Testate]);
     ASSERT_TRUE(form->c.Pict[2]->isVisible());
     ASSERT_EQ(at(), 2);

@@ -26,25 +26,23 @@ QVariant header(const testing_support::TempCompany& company, const QString& fiel
 
 }  // namespace
 
-TEST_F(StartupFixture, DatesShowInThePickersAndSaveAsDayNumbers)
-{
-    Start();
-    lookUp("AB01");  // ARRIVI date 15/09/2003, the others 0
-    EXPECT_EQ(form->c.lbData[0]->date(), QDate(2003, 9, 15));
-    EXPECT_EQ(form->c.lbData[1]->date(), QDate(2000, 1, 1));
-    EXPECT_EQ(form->c.Combo1[0]->currentText(), " 1");
-    click(form->c.cmdD[screen::CmdD::Conferma]);
-    EXPECT_EQ(column("SspArrData", "AB01").toInt(), 37879);
-    EXPECT_EQ(column("SspCusData", "AB01").toInt(), 36526);  // the picker's minimum
-    EXPECT_EQ(column("SspArrPeriodo", "AB01").toInt(), 1);
-}
-
-TEST_F(StartupFixture, FixedTextsHeaderLinesAndWorkPositionsShowAsStored)
+TEST_F(StartupFixture, ALookupShowsTheRegisterAsStoredAndConfirmSavesDatesAsDayNumbers)
 {
     company.exec("UPDATE TabellaSerieSemplificata SET SspMagNum = '12', SspMagCin = NULL, "
                  "SspWkDSerie4 = 'BL', SspWkDCron4 = 44 WHERE SspCodice = 'R1'");
     company.exec("UPDATE TestataRegistriPS SET TpsRigC2 = NULL WHERE TpsCodice = 'R1'");
     Start();
+    // A code with blanks around it is sought and shown without them.
+    lookUp(" r2 ");
+    EXPECT_EQ(form->ScreenMode, screen::Mode::Variazione);
+    EXPECT_EQ(text(0), "R2");
+    EXPECT_FALSE(form->c.DicKod->isEnabled());
+    EXPECT_EQ(form->c.Label1->text(), "VARIAZIONE PROC. SEMPLIFICATA IMPORT");
+    for (int i : {0, 1, 3, 4})
+        EXPECT_TRUE(form->c.cmdD[i]->isVisible()) << i;
+    click(form->c.cmdD[screen::CmdD::Annulla]);
+
+    // Fixed texts, header lines and work positions.
     lookUp("R1");
     EXPECT_EQ(text(66), "12    ");
     EXPECT_EQ(text(67), " ");
@@ -55,18 +53,16 @@ TEST_F(StartupFixture, FixedTextsHeaderLinesAndWorkPositionsShowAsStored)
     EXPECT_EQ(text(13), " ");    // the Null header line
     EXPECT_EQ(text(2), "INTESTAZIONE A RIGA 1 ");
     EXPECT_EQ(text(21), "INTESTAZIONE P RIGA 5 ");
-}
+    click(form->c.cmdD[screen::CmdD::Annulla]);
 
-TEST_F(StartupFixture, ACodeWithBlanksAroundItIsSoughtAndShownWithoutThem)
-{
-    Start();
-    lookUp(" r2 ");
-    EXPECT_EQ(form->ScreenMode, screen::Mode::Variazione);
-    EXPECT_EQ(text(0), "R2");
-    EXPECT_FALSE(form->c.DicKod->isEnabled());
-    EXPECT_EQ(form->c.Label1->text(), "VARIAZIONE PROC. SEMPLIFICATA IMPORT");
-    for (int i : {0, 1, 3, 4})
-        EXPECT_TRUE(form->c.cmdD[i]->isVisible()) << i;
+    lookUp("AB01");  // ARRIVI date 15/09/2003, the others 0
+    EXPECT_EQ(form->c.lbData[0]->date(), QDate(2003, 9, 15));
+    EXPECT_EQ(form->c.lbData[1]->date(), QDate(2000, 1, 1));
+    EXPECT_EQ(form->c.Combo1[0]->currentText(), " 1");
+    click(form->c.cmdD[screen::CmdD::Conferma]);
+    EXPECT_EQ(column("SspArrData", "AB01").toInt(), 37879);
+    EXPECT_EQ(column("SspCusData", "AB01").toInt(), 36526);  // the picker's minimum
+    EXPECT_EQ(column("SspArrPeriodo", "AB01").toInt(), 1);
 }
 
 TEST_F(StartupFixture, RefusingTheInsertWritesNothingAndWaitsForTheNextCode)
@@ -170,9 +166,11 @@ TEST_F(StartupFixture, DeleteAskedNoKeepsTheRowAndYesDeletesItWithItsHeaderRow)
     EXPECT_TRUE(column("SspCodice", "R2").isNull());
 }
 
-TEST_F(StartupFixture, AFailedWriteKeepsTheEditsOnScreenAndASecondConfirmWritesThem)
+TEST_F(StartupFixture, AFailedWriteOrDeleteKeepsTheRowsAndTheEditsAndASecondConfirmWrites)
 {
     company.exec("CREATE TRIGGER refuse BEFORE UPDATE ON TabellaSerieSemplificata "
+                 "BEGIN SELECT RAISE(ABORT, 'rifiutato'); END");
+    company.exec("CREATE TRIGGER keep BEFORE DELETE ON TestataRegistriPS "
                  "BEGIN SELECT RAISE(ABORT, 'rifiutato'); END");
     Start();
     lookUp("R1");
@@ -187,18 +185,7 @@ TEST_F(StartupFixture, AFailedWriteKeepsTheEditsOnScreenAndASecondConfirmWritesT
     EXPECT_EQ(text(1), "NUOVA DESCRIZIONE");
     EXPECT_EQ(text(0), "R1");
 
-    company.exec("DROP TRIGGER refuse");
-    click(form->c.cmdD[screen::CmdD::Conferma]);
-    EXPECT_EQ(column("SspDescrizione", "R1").toString(), "NUOVA DESCRIZIONE");
-    EXPECT_EQ(focused(), form->c.DicKod);
-}
-
-TEST_F(StartupFixture, AFailedDeleteKeepsBothRowsAndTheRegister)
-{
-    company.exec("CREATE TRIGGER keep BEFORE DELETE ON TestataRegistriPS "
-                 "BEGIN SELECT RAISE(ABORT, 'rifiutato'); END");
-    Start();
-    lookUp("R1");
+    // The header row refuses to go: the register row stays with it.
     boxes->expect(BoxAnswer::Yes);
     boxes->expect(BoxAnswer::Ok);
     click(form->c.cmdD[screen::CmdD::Elimina]);
@@ -207,6 +194,12 @@ TEST_F(StartupFixture, AFailedDeleteKeepsBothRowsAndTheRegister)
     EXPECT_EQ(company.count("TestataRegistriPS"), 1);
     EXPECT_EQ(form->ScreenMode, screen::Mode::Variazione);
     EXPECT_EQ(text(0), "R1");
+    EXPECT_EQ(text(1), "NUOVA DESCRIZIONE");
+
+    company.exec("DROP TRIGGER refuse");
+    click(form->c.cmdD[screen::CmdD::Conferma]);
+    EXPECT_EQ(column("SspDescrizione", "R1").toString(), "NUOVA DESCRIZIONE");
+    EXPECT_EQ(focused(), form->c.DicKod);
 }
 
 TEST_F(StartupFixture, HeaderLinesAreStoredWithOneTrailingBlankAndCancelRestoresTheCopy)

@@ -185,7 +185,7 @@ TEST_F(SearchPanel, LeavingAnEmptyFilterSwitchesToTheOtherAndBackAndAFilledOneSt
     EXPECT_NE(focused(), form->c.DescTab);
 }
 
-TEST_F(SearchPanel, ClickingTheListOrAPanelButtonKeepsTheFilter)
+TEST_F(SearchPanel, ClickingTheListOrAPanelButtonKeepsTheFilterAnEmptyListSendsTheFocusBack)
 {
     open();
     ASSERT_EQ(focused(), form->c.CodTab);
@@ -206,11 +206,12 @@ TEST_F(SearchPanel, ClickingTheListOrAPanelButtonKeepsTheFilter)
     click(form->c.Lista->viewport());
     EXPECT_TRUE(descriptionMode());
     EXPECT_EQ(focused(), form->c.Lista);
-}
 
-TEST_F(SearchPanel, AnEmptyListGivenTheFocusSendsItBackToTheFilter)
-{
-    open("qq");
+    // An empty list given the focus sends it back to the filter.
+    click(form->c.DescTab);
+    key(Qt::Key_Return);
+    ASSERT_TRUE(codeMode());
+    type("qq");
     ASSERT_TRUE(lines().isEmpty());
     click(form->c.Lista->viewport());
     EXPECT_EQ(focused(), form->c.CodTab);
@@ -218,7 +219,7 @@ TEST_F(SearchPanel, AnEmptyListGivenTheFocusSendsItBackToTheFilter)
     EXPECT_TRUE(codeMode());
 }
 
-TEST_F(SearchPanel, KeysWhileOpenUpperCaseAndUpDownF4DoNothing)
+TEST_F(SearchPanel, KeysWhileOpenUpperCaseUpDownF4DoNothingAndUscitaEndsTheProgram)
 {
     open();
     type("ab");
@@ -231,12 +232,7 @@ TEST_F(SearchPanel, KeysWhileOpenUpperCaseAndUpDownF4DoNothing)
     EXPECT_EQ(form->c.CodTab->text(), "AB");
     EXPECT_FALSE(form->c.List1->isVisible());
     EXPECT_EQ(codes(), QStringList({"AB01", "AB02"}));
-    EXPECT_EQ(form->CurField, 0);
-}
-
-TEST_F(SearchPanel, UsciraEndsTheProgramFromThePanel)
-{
-    open("r");
+    EXPECT_EQ(endings, 0);
     click(form->c.cmd_r[1]);
     EXPECT_EQ(endings, 1);
 }

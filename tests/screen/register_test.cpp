@@ -65,9 +65,12 @@ TEST_F(StartupFixture, ALookupShowsTheRegisterAsStoredAndConfirmSavesDatesAsDayN
     EXPECT_EQ(column("SspArrPeriodo", "AB01").toInt(), 1);
 }
 
-TEST_F(StartupFixture, RefusingTheInsertWritesNothingAndWaitsForTheNextCode)
+TEST_F(StartupFixture, RefusingTheInsertWritesNothingAndAcceptingItAfterAnotherRegisterShowsABlankRecord)
 {
     Start();
+    lookUp("R1");
+    click(form->c.cmdD[screen::CmdD::Annulla]);  // "&ANNULLA"
+    EXPECT_EQ(focused(), form->c.DicKod);
     const int before = company.count("TabellaSerieSemplificata");
     lookUp("NUOVO", BoxAnswer::No);
     ASSERT_EQ(boxes->seen().size(), 1u);
@@ -82,17 +85,10 @@ TEST_F(StartupFixture, RefusingTheInsertWritesNothingAndWaitsForTheNextCode)
     for (int i : {0, 1, 3, 4})
         EXPECT_FALSE(form->c.cmdD[i]->isVisible()) << i;
     EXPECT_TRUE(form->c.cmdD[screen::CmdD::Uscita]->isVisible());
-}
 
-TEST_F(StartupFixture, ANewCodeAfterAnotherRegisterShowsABlankRecord)
-{
-    Start();
-    lookUp("R1");
-    click(form->c.cmdD[screen::CmdD::Annulla]);  // "&ANNULLA"
-    EXPECT_EQ(focused(), form->c.DicKod);
     lookUp("NEW", BoxAnswer::Yes);
     EXPECT_EQ(form->ScreenMode, screen::Mode::Inserimento);
-    EXPECT_EQ(form->CurField, 1);
+    EXPECT_EQ(focused(), form->c.Txt[1]);
     EXPECT_EQ(form->c.Label1->text(), "INSERIMENTO PROC. SEMPLIFICATA IMPORT");
     EXPECT_FALSE(form->c.cmdD[screen::CmdD::Elimina]->isVisible());
     EXPECT_TRUE(form->c.cmdD[screen::CmdD::Conferma]->isVisible());

@@ -128,6 +128,13 @@ TEST_F(SearchPanel, NewRefusedReturnsToTheCodeField)
 TEST_F(SearchPanel, SelectMovesToTheListWhichSelectsItsFirstLineAndEnterPicks)
 {
     open("r");
+    // A double-click with no line selected does nothing.
+    form->c.Lista->selectionModel()->clearSelection();
+    form->searchPanel().Lista_DblClick();
+    settle();
+    EXPECT_TRUE(panelOpen());
+    EXPECT_EQ(form->ScreenMode, screen::Mode::Gestione);
+
     ASSERT_EQ(action()->text(), "&X SELEZIONA");
     click(action());
     EXPECT_EQ(focused(), form->c.Lista);
@@ -267,17 +274,6 @@ TEST_F(SearchPanel, TheLineOfR1InBothModesIsPickedBackAsR1)
     EXPECT_EQ(form->ScreenMode, screen::Mode::Variazione);
 }
 
-TEST_F(SearchPanel, DoubleClickWithNoLineSelectedDoesNothing)
-{
-    open("r");
-    ASSERT_EQ(lines().size(), 2);
-    form->c.Lista->selectionModel()->clearSelection();
-    form->searchPanel().Lista_DblClick();
-    settle();
-    EXPECT_TRUE(panelOpen());
-    EXPECT_EQ(form->ScreenMode, screen::Mode::Gestione);
-}
-
 TEST_F(SearchPanel, QuotesAndWildcardsInTheFilterAreText)
 {
     company.exec("INSERT INTO TabellaSerieSemplificata (SspCodice, SspDescrizione) VALUES"
@@ -367,7 +363,7 @@ TEST_F(SearchPanel, ALongListComesWholeAndInOrderAndEndReachesItsLastLine)
 
 // --- The line layout, without a window -----------------------------------------
 
-TEST(SearchListLine, PadsAndCutsEachColumn)
+TEST(SearchListLine, PadsAndCutsEachColumnAndShowsNullsAsBlanks)
 {
     lookups::SearchListModel::Row row;
     row.code = QStringLiteral("ABCDEFGHIJK");                  // 11: cut to 10
@@ -388,18 +384,15 @@ TEST(SearchListLine, PadsAndCutsEachColumn)
               QStringLiteral("ABCDEFGHIJ ") + QString(29, QLatin1Char('D')) + ' ' + rest);
     EXPECT_EQ(lookups::SearchListModel::BuildLine(row, false),
               QString(29, QLatin1Char('D')) + QStringLiteral(" ABCDEFGHIJ ") + rest);
-}
 
-TEST(SearchListLine, NullValuesShowAsBlanks)
-{
-    lookups::SearchListModel::Row row;
-    row.code = QStringLiteral("N");
-    const QString line = lookups::SearchListModel::BuildLine(row, true);
-    // Code, blank, description, then 50 columns of blanks up to the warehouse.
+    // Null values show as blanks: code, blank, description, then 50 columns
+    // of blanks up to the warehouse. A blank number shows like a Null one.
+    lookups::SearchListModel::Row nulls;
+    nulls.code = QStringLiteral("N");
+    const QString line = lookups::SearchListModel::BuildLine(nulls, true);
     EXPECT_EQ(line, QStringLiteral("N") + QString(89, QLatin1Char(' ')));
-    // A blank number shows like a Null one.
-    row.cron[0] = QStringLiteral("  ");
-    EXPECT_EQ(lookups::SearchListModel::BuildLine(row, true), line);
+    nulls.cron[0] = QStringLiteral("  ");
+    EXPECT_EQ(lookups::SearchListModel::BuildLine(nulls, true), line);
 }
 
 // --- The model's packed rows, filled from a snapshot of given rows ---------------

@@ -79,7 +79,7 @@ TEST_F(DocTypeList, F4OpensTheListUnderTheFieldInsideTheWindow)
     EXPECT_EQ(list()->pos(), QPoint(field->x(), field->y() - list()->height()));
 }
 
-TEST_F(DocTypeList, APickWritesTheCodeCutToTheFieldCopiesItToCustodyAndMovesOn)
+TEST_F(DocTypeList, APickWritesTheCodeCutToTheFieldCopiesItToCustodyAndMovesOnNoPickOnlyMovesOn)
 {
     company.exec("INSERT INTO TabellaDocScorta (Codice, Descrizione, tipo) VALUES ('ABCD', 'QUATTRO', 'X')");
     enter(26);
@@ -107,18 +107,16 @@ TEST_F(DocTypeList, APickWritesTheCodeCutToTheFieldCopiesItToCustodyAndMovesOn)
     key(Qt::Key_F4);
     doubleClickLine(list(), rowOf("ABCD"));
     EXPECT_EQ(text(24), "ABC");
-}
 
-TEST_F(DocTypeList, DoubleClickWithNoLineSelectedOnlyMovesOn)
-{
-    enter(24);
-    const QString before = text(24);
+    // A double-click with no line selected only moves on.
+    form->runtime().SetFocus(form->c.Txt[24]);
+    settle();
     key(Qt::Key_F4);
     list()->selectionModel()->clearSelection();
     list()->setCurrentIndex(QModelIndex());
     form->docTypeList().List1_DblClick();
     settle();
-    EXPECT_EQ(text(24), before);
+    EXPECT_EQ(text(24), "ABC");
     EXPECT_EQ(focused(), form->c.Txt[25]);
     EXPECT_FALSE(list()->isVisible());
 }
@@ -156,28 +154,7 @@ TEST_F(DocTypeList, AnUnknownCodeIsReportedAndTheFocusStaysAnEmptyOrBlankOneIsAl
     EXPECT_EQ(focused(), form->c.Txt[25]);
 }
 
-TEST_F(DocTypeList, OpeningTheListDoesNotCheckTheField)
-{
-    enter(24);
-    setText(24, "ZZ");
-    key(Qt::Key_F4);
-    EXPECT_TRUE(list()->isVisible());
-    EXPECT_EQ(focused(), list());
-
-    // F2 goes back to the field, and neither checks it nor leaves the program.
-    key(Qt::Key_F2);
-    EXPECT_FALSE(list()->isVisible());
-    EXPECT_EQ(focused(), form->c.Txt[24]);
-    EXPECT_EQ(endings, 0);
-
-    // A double-click on the field opens the list without a check too.
-    doubleClick(form->c.Txt[24]);
-    EXPECT_TRUE(list()->isVisible());
-    EXPECT_EQ(focused(), list());
-    EXPECT_TRUE(boxes->seen().empty());
-}
-
-TEST_F(DocTypeList, ClickingElsewhereHidesTheListAndExitWithAnUnknownCodeEndsWithoutTheBox)
+TEST_F(DocTypeList, ClickingElsewhereHidesTheList)
 {
     enter(24);
     key(Qt::Key_F4);
@@ -185,9 +162,31 @@ TEST_F(DocTypeList, ClickingElsewhereHidesTheListAndExitWithAnUnknownCodeEndsWit
     click(form->c.Txt[1]);
     EXPECT_FALSE(list()->isVisible());
     EXPECT_EQ(focused(), form->c.Txt[1]);
+}
 
-    form->runtime().SetFocus(form->c.Txt[24]);
+// Only leaving the field for another checks it: not opening the list (by F4
+// or a double-click), not F2 back from it, not the exit, which ends the
+// program without the box.
+TEST_F(DocTypeList, OpeningTheListClosingItAndExitingDoNotCheckTheField)
+{
+    enter(24);
     setText(24, "ZZ");
+    key(Qt::Key_F4);
+    EXPECT_TRUE(list()->isVisible());
+    EXPECT_EQ(focused(), list());
+
+    // F2 goes back to the field, and does not leave the program.
+    key(Qt::Key_F2);
+    EXPECT_FALSE(list()->isVisible());
+    EXPECT_EQ(focused(), form->c.Txt[24]);
+    EXPECT_EQ(endings, 0);
+
+    doubleClick(form->c.Txt[24]);
+    EXPECT_TRUE(list()->isVisible());
+    EXPECT_EQ(focused(), list());
+    key(Qt::Key_F2);
+    ASSERT_EQ(focused(), form->c.Txt[24]);
+
     click(form->c.cmdD[screen::CmdD::Uscita]);
     EXPECT_EQ(endings, 1);
     EXPECT_TRUE(boxes->seen().empty());

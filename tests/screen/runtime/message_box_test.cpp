@@ -96,71 +96,53 @@ protected:
     RuntimeWindow w;
 };
 
-TEST_F(MessageBoxTest, AShownBoxReturnsTheButtonPressedAndGivesTheFocusBack)
+// A shown box returns the button pressed, by a click or by a key, and gives
+// the focus back to the control that had it, raising no focus events.
+TEST_F(MessageBoxTest, EachButtonAnswersByClickOrByItsLetterAndTheFocusComesBack)
 {
     struct Case {
         int code;
         QString title;
-        const char* press;  // nullptr: Escape
-        int answer;
-        QString shownTitle;
-    };
-    const Case cases[] = {
-        {0, QString(), "OK", 1, ProgramTitle},
-        {21, QStringLiteral("Errore"), "&Riprova", 4, QStringLiteral("Errore")},
-        {53, QString(), "&Annulla", 2, ProgramTitle},
-        {292, QString(), "&S\u00ec", 6, ProgramTitle},
-        {308, QString(), "&No", 7, ProgramTitle},
-        {292, QString(), nullptr, 7, ProgramTitle},
-        {21, QString(), nullptr, 2, ProgramTitle},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.code);
-        QString title;
-        onNextBox([&](QMessageBox* box) {
-            title = box->windowTitle();
-            if (c.press)
-                buttonNamed(*box, QString::fromUtf8(c.press))->click();
-            else
-                QTest::keyClick(box, Qt::Key_Escape);
-        });
-        EXPECT_EQ(w.runtime->MsgBox(QStringLiteral("Messaggio"), c.code, c.title), c.answer);
-        EXPECT_EQ(title, c.shownTitle);
-        EXPECT_EQ(RuntimeWindow::focused(), w.second);
-        deliverPosted();
-        EXPECT_EQ(RuntimeWindow::focused(), w.second);
-        EXPECT_TRUE(w.take().empty());
-    }
-}
-
-TEST_F(MessageBoxTest, EachButtonAnswersItsLetterWithOrWithoutAltAndOkAnswersEnter)
-{
-    struct Case {
-        int code;
+        const char* press;  // the button clicked; nullptr: the key is typed
         Qt::Key key;
         Qt::KeyboardModifiers modifiers;
         int answer;
     };
     const Case cases[] = {
-        {292, Qt::Key_S, Qt::NoModifier, 6},
-        {292, Qt::Key_S, Qt::AltModifier, 6},
-        {308, Qt::Key_N, Qt::NoModifier, 7},
-        {292, Qt::Key_N, Qt::AltModifier, 7},
-        {4, Qt::Key_S, Qt::ShiftModifier, 6},
-        {21, Qt::Key_R, Qt::NoModifier, 4},
-        {53, Qt::Key_A, Qt::AltModifier, 2},
-        {2, Qt::Key_T, Qt::NoModifier, 3},
-        {2, Qt::Key_R, Qt::NoModifier, 4},
-        {2, Qt::Key_I, Qt::AltModifier, 5},
-        {3, Qt::Key_A, Qt::NoModifier, 2},
-        {0, Qt::Key_Return, Qt::NoModifier, 1},
-        {0, Qt::Key_Escape, Qt::NoModifier, 1},
-        {1, Qt::Key_Return, Qt::NoModifier, 1},
-        {292, Qt::Key_Return, Qt::NoModifier, 7},  // the default stays "No"
+        {0, {}, "OK", {}, {}, 1},
+        {21, QStringLiteral("Errore"), "&Riprova", {}, {}, 4},
+        {53, {}, "&Annulla", {}, {}, 2},
+        {292, {}, "&S\u00ec", {}, {}, 6},
+        {308, {}, "&No", {}, {}, 7},
+        // A letter with or without Alt; OK answers Enter; Escape answers the default.
+        {292, {}, nullptr, Qt::Key_S, Qt::NoModifier, 6},
+        {292, {}, nullptr, Qt::Key_S, Qt::AltModifier, 6},
+        {308, {}, nullptr, Qt::Key_N, Qt::NoModifier, 7},
+        {292, {}, nullptr, Qt::Key_N, Qt::AltModifier, 7},
+        {4, {}, nullptr, Qt::Key_S, Qt::ShiftModifier, 6},
+        {21, {}, nullptr, Qt::Key_R, Qt::NoModifier, 4},
+        {53, {}, nullptr, Qt::Key_A, Qt::AltModifier, 2},
+        {2, {}, nullptr, Qt::Key_T, Qt::NoModifier, 3},
+        {2, {}, nullptr, Qt::Key_R, Qt::NoModifier, 4},
+        {2, {}, nullptr, Qt::Key_I, Qt::AltModifier, 5},
+        {3, {}, nullptr, Qt::Key_A, Qt::NoModifier, 2},
+        {0, {}, nullptr, Qt::Key_Return, Qt::NoModifier, 1},
+        {0, {}, nullptr, Qt::Key_Escape, Qt::NoModifier, 1},
+        {1, {}, nullptr, Qt::Key_Return, Qt::NoModifier, 1},
+        {292, {}, nullptr, Qt::Key_Return, Qt::NoModifier, 7},  // the default stays "No"
+        {292, {}, nullptr, Qt::Key_Escape, Qt::NoModifier, 7},
+        {21, {}, nullptr, Qt::Key_Escape, Qt::NoModifier, 2},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.code << " key " << c.key << " modifiers " << c.modifiers.toInt());
+        SCOPED_TRACE(testing::Message() << c.code << " " << (c.press ? c.press : "key") << " " << c.key << " "
+                                        << c.modifiers.toInt());
+        QString title;
         onNextBox([&](QMessageBox* box) {
+            title = box->windowTitle();
+            if (c.press) {
+                buttonNamed(*box, QString::fromUtf8(c.press))->click();
+                return;
+            }
             // A letter no button has does nothing; then the key, where a
             // person's key goes: the focused button of the box.
             QWidget* target = box->focusWidget() ? box->focusWidget() : box;
@@ -169,8 +151,12 @@ TEST_F(MessageBoxTest, EachButtonAnswersItsLetterWithOrWithoutAltAndOkAnswersEnt
             ASSERT_TRUE(box->isVisible());
             QTest::keyClick(target, c.key, c.modifiers);
         });
-        EXPECT_EQ(w.runtime->MsgBox(QStringLiteral("Messaggio"), c.code), c.answer);
+        EXPECT_EQ(w.runtime->MsgBox(QStringLiteral("Messaggio"), c.code, c.title), c.answer);
+        EXPECT_EQ(title, c.title.isEmpty() ? ProgramTitle : c.title);
         EXPECT_EQ(RuntimeWindow::focused(), w.second);
+        deliverPosted();
+        EXPECT_EQ(RuntimeWindow::focused(), w.second);
+        EXPECT_TRUE(w.take().empty());
     }
 }
 

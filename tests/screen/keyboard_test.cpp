@@ -143,6 +143,16 @@ TEST_F(KeyboardTest, UpAndDownPassOverTheHeaderLinesAndTheDisabledCustodySeriesA
     EXPECT_EQ(text(35), "150.000,00");
     EXPECT_EQ(text(22), "A");
 
+    // With both panels that hold fields out of use a full turn of the ring
+    // finds nothing, and the field index stays where it was.
+    focusField(22);
+    form->c.Pict[1]->setEnabled(false);
+    form->NextField();
+    EXPECT_EQ(form->CurField, 22);
+    form->PreviousField();
+    EXPECT_EQ(form->CurField, 22);
+    form->c.Pict[1]->setEnabled(true);
+
     // On the header panel they visit only its lines.
     click(form->c.cmdD[screen::CmdD::Testate]);
     ASSERT_TRUE(form->c.Pict[2]->isVisible());
@@ -235,36 +245,17 @@ TEST_F(KeyboardTest, FieldsMoveOnWhenFullAndNotBefore)
     EXPECT_EQ(QApplication::clipboard()->text(), " ") << "Ctrl+C still copies";
     key(Qt::Key_Backspace);
     EXPECT_EQ(at(), 71);
-}
 
-TEST_F(KeyboardTest, OnlyTheFieldBeingTypedIntoMovesOnWhenFull)
-{
-    Start();
-    lookUp("R1");
-    // From Txt(71) Tab goes to the first button; what is typed there keeps
-    // the one-character field's filter but does not move the focus.
-    focusField(71);
+    // Only the field being typed into moves on: from Txt(71) Tab goes to the
+    // first button, and what is typed there keeps the one-character field's
+    // filter but neither moves the focus nor presses the button.
     key(Qt::Key_Tab);
     ASSERT_EQ(focused(), form->c.cmdD[screen::CmdD::Conferma]);
+    const QString kept = text(71);
     type("x");
     EXPECT_EQ(focused(), form->c.cmdD[screen::CmdD::Conferma]);
-    EXPECT_EQ(text(71), "K");
-    EXPECT_EQ(form->ScreenMode, screen::Mode::Variazione) << "the button was pressed";
-}
-
-TEST_F(KeyboardTest, UpAndDownStopWhenNoFieldCanTakeTheFocus)
-{
-    Start();
-    lookUp("R1");
-    focusField(22);
-    // Both panels that hold fields out of use: a full turn of the ring finds
-    // nothing, and the field index stays where it was.
-    form->c.Pict[1]->setEnabled(false);
-    form->NextField();
-    EXPECT_EQ(form->CurField, 22);
-    form->PreviousField();
-    EXPECT_EQ(form->CurField, 22);
-    form->c.Pict[1]->setEnabled(true);
+    EXPECT_EQ(text(71), kept);
+    EXPECT_EQ(form->ScreenMode, screen::Mode::Inserimento) << "the button was pressed";
 }
 
 TEST_F(KeyboardTest, DigitsFieldsSwallowLettersAndLetEditingKeysThrough)

@@ -211,6 +211,11 @@ TEST_F(StartupFixture, HeaderLinesAreStoredWithOneTrailingBlankAndCancelRestores
     EXPECT_FALSE(form->runtime().CanTakeFocus(form->c.Txt[1]));
     EXPECT_FALSE(form->runtime().CanTakeFocus(form->c.cmdD[screen::CmdD::Conferma]));
     EXPECT_FALSE(form->runtime().SetFocus(form->c.Txt[22]));
+    // It has no exit button: F2 does nothing there.
+    key(Qt::Key_F2);
+    EXPECT_EQ(endings, 0);
+    EXPECT_TRUE(form->c.Pict[2]->isVisible());
+    EXPECT_EQ(focused(), form->c.Txt[2]);
 
     form->runtime().SetText(form->c.Txt[2], "ABC   ");
     click(form->c.cmdD[screen::CmdD::ConfermaTestata]);  // the panel's "&CONFERMA"

@@ -192,6 +192,7 @@ TEST_F(StartupFixture, EachWayOutEndsTheProgramAndRecordsItsFolder)
         EXPECT_EQ(endings, 1);
         EXPECT_EQ(recordedExePath(), programFolder.path());
         EXPECT_FALSE(form->company.RegisterCursor) << "the tables stay open";
+        EXPECT_FALSE(form->company.DocTypeCursor);
         EXPECT_EQ(column("SspDescrizione", "R2").toString(), "MAGAZZINO SUD");
     }
 }

@@ -12,11 +12,11 @@ using store_tests::Session;
 
 namespace {
 
-class TwoOperators : public testing::TestWithParam<store_tests::EngineUnderTest> {
+class TwoOperators : public testing::TestWithParam<testing_support::Engine> {
 protected:
     void SetUp() override
     {
-        company = GetParam().makeCompany();
+        company = testing_support::MakeTestCompany(GetParam());
         if (!company)
             GTEST_SKIP() << testing_support::NoTestServer;
         probe = std::make_unique<Session>(*company, 0);
@@ -45,7 +45,7 @@ protected:
         EXPECT_TRUE(a->confirm(onA)) << "A's own confirm";
         return onB;
     }
-    std::unique_ptr<store_tests::CompanyUnderTest> company;
+    std::unique_ptr<testing_support::TestCompany> company;
     std::unique_ptr<Session> probe;
     std::unique_ptr<Session> a, b;
 };
@@ -169,8 +169,8 @@ TEST_P(TwoOperators, AFailedWriteIsRolledBackBeforeItsBoxAndTheBoxGivesTheEngine
     EXPECT_FALSE(probe->storedRow("R9"));
 }
 
-const auto engineName = [](const testing::TestParamInfo<store_tests::EngineUnderTest>& info) {
-    return info.param.name;
+const auto engineName = [](const testing::TestParamInfo<testing_support::Engine>& info) {
+    return testing_support::EngineName(info.param);
 };
-INSTANTIATE_TEST_SUITE_P(File, TwoOperators, testing::Values(store_tests::FileEngine()), engineName);
-INSTANTIATE_TEST_SUITE_P(Server, TwoOperators, testing::Values(store_tests::ServerEngine()), engineName);
+INSTANTIATE_TEST_SUITE_P(File, TwoOperators, testing::Values(testing_support::Engine::File), engineName);
+INSTANTIATE_TEST_SUITE_P(Server, TwoOperators, testing::Values(testing_support::Engine::Server), engineName);

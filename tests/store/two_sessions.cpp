@@ -1,31 +1,11 @@
-// Sessions on one company database and the engines they run on.
+// Sessions on one company database.
 #include "two_sessions.h"
-
 
 #include <gtest/gtest.h>
 
 namespace store_tests {
 
-std::unique_ptr<store::Database> SqliteCompany::connect(int busyTimeoutMs)
-{
-    return store::openDatabase(file_.databasePath(), busyTimeoutMs);
-}
-
-EngineUnderTest FileEngine()
-{
-    return {"SQLite", [] { return std::unique_ptr<CompanyUnderTest>(std::make_unique<SqliteCompany>()); }};
-}
-
-EngineUnderTest ServerEngine()
-{
-    return {"Server", [] {
-                auto company = testing_support::MakeTestCompany(testing_support::Engine::Server);
-                return company ? std::unique_ptr<CompanyUnderTest>(std::make_unique<ServerCompany>(std::move(company)))
-                               : nullptr;
-            }};
-}
-
-Session::Session(CompanyUnderTest& company, int busyTimeoutMs) : db(company.connect(busyTimeoutMs))
+Session::Session(const testing_support::TestCompany& company, int busyTimeoutMs) : db(company.open(busyTimeoutMs))
 {
     store::OpenRegisterTable(db, boxes);
     store::OpenHeaderTable(db, boxes);
@@ -75,7 +55,7 @@ std::optional<store::HeaderLines> Session::storedHeader(const QString& wanted)
     return store::StoredHeader(*db.HeaderCursor, wanted);
 }
 
-void Seed(CompanyUnderTest& company, const QString& code, const QString& description,
+void Seed(const testing_support::TestCompany& company, const QString& code, const QString& description,
           const QString& header)
 {
     Session seeder(company);

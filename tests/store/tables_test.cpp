@@ -4,8 +4,7 @@
 #include "store/tables.h"
 #include "support/scripted_boxes.h"
 #include "support/temp_company.h"
-
-#include <sqlite3.h>
+#include "support/test_company.h"
 
 #include <gtest/gtest.h>
 
@@ -48,27 +47,21 @@ TEST(Tables, AMissingHeaderTableShowsItsBoxAndCancelLeavesTheFlagFalse)
 
 TEST(Tables, ALockedRegisterTableShowsTheEngineTextAndRetryAfterReleaseOpensIt)
 {
-    TempCompany company;
-    CompanyDatabase db{openDatabase(company.databasePath(), 50)};
-
-    sqlite3* other = nullptr;
-    sqlite3_open_v2(company.databasePath().toUtf8().constData(), &other, SQLITE_OPEN_READWRITE, nullptr);
-    ASSERT_EQ(sqlite3_exec(other, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+    const auto company = testing_support::MakeTestCompany(testing_support::Engine::File);
+    CompanyDatabase db{company->open(50)};
 
     // The box is answered by a script that releases the lock before Retry.
     struct ReleasingBoxes : ScriptedBoxes {
-        sqlite3* other = nullptr;
+        std::unique_ptr<testing_support::Held> lock;
         int MsgBox(const QString& prompt, int code, const QString& title) override
         {
-            ScriptedBoxes::MsgBox(prompt, code, title);
-            sqlite3_exec(other, "ROLLBACK", nullptr, nullptr, nullptr);
-            return BoxAnswer::Retry;
+            lock.reset();
+            return ScriptedBoxes::MsgBox(prompt, code, title);
         }
     } boxes;
-    boxes.other = other;
+    boxes.lock = company->lockTable(RegisterTable);
     boxes.expect(BoxAnswer::Retry);
     OpenRegisterTable(db, boxes);
-    sqlite3_close_v2(other);
 
     EXPECT_TRUE(db.RegisterTableOpen);
     ASSERT_EQ(boxes.seen().size(), 1u);

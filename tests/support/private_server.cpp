@@ -19,16 +19,6 @@ PrivateServer::~PrivateServer()
     script(QStringLiteral("stop"));
 }
 
-bool PrivateServer::down()
-{
-    return script(QStringLiteral("down"));
-}
-
-bool PrivateServer::up()
-{
-    return script(QStringLiteral("up"));
-}
-
 bool PrivateServer::script(const QString& command, QString* output)
 {
     QProcess process;

@@ -18,8 +18,8 @@ public:
     // Its connection URI; empty when it could not start (the test has failed).
     const QString& conninfo() const { return conninfo_; }
     // Stops it, keeping its data; starts it again.
-    bool down();
-    bool up();
+    bool down() { return script(QStringLiteral("down")); }
+    bool up() { return script(QStringLiteral("up")); }
 
 private:
     bool script(const QString& command, QString* output = nullptr);

@@ -200,18 +200,12 @@ int ErrorNumberOf(const std::function<void()>& action)
     return 0;
 }
 
-void AddDocType(store::TableCursor& cursor, const QString& code)
+void AddDocType(store::TableCursor& cursor, const QString& code, const std::optional<QVariant>& description)
 {
     cursor.addNew();
     cursor.setField("Codice", code);
-    cursor.update();
-}
-
-void AddDocType(store::TableCursor& cursor, const QString& code, const QVariant& description)
-{
-    cursor.addNew();
-    cursor.setField("Codice", code);
-    cursor.setField("Descrizione", description);
+    if (description)
+        cursor.setField("Descrizione", *description);
     cursor.update();
 }
 

@@ -10,6 +10,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <ostream>
 #include <string>
 
@@ -68,7 +69,7 @@ int ErrorNumberOf(const std::function<void()>& action);
 
 // A document type added through the cursor, as the program adds one; without
 // a description, the column is left as the engine makes it.
-void AddDocType(store::TableCursor& cursor, const QString& code);
-void AddDocType(store::TableCursor& cursor, const QString& code, const QVariant& description);
+void AddDocType(store::TableCursor& cursor, const QString& code,
+                const std::optional<QVariant>& description = std::nullopt);
 
 }  // namespace testing_support

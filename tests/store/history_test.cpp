@@ -16,11 +16,12 @@ using store_tests::BlankRegister;
 
 namespace {
 
-bool seek(CompanyDatabase& db, const QString& code)
+// What is stored for `code`, as the lookup shows it.
+RegisterRecord stored(Opened& o, const QString& code)
 {
-    db.RegisterCursor->setIndex(PrimaryIndex);
-    db.RegisterCursor->seek("=", code);
-    return !db.RegisterCursor->noMatch();
+    o.show(code);
+    EXPECT_TRUE(o.shown.row) << code.toStdString();
+    return o.shown.row.value_or(RegisterRecord());
 }
 
 // Each write below starts from what is stored, as after a lookup.
@@ -94,9 +95,7 @@ TEST(History, NullIsToldApartFromBlank)
     TempCompany company;
     company.exec("INSERT INTO TabellaSerieSemplificata (SspCodice) VALUES ('N2')");
     Opened o(company);
-    ASSERT_TRUE(seek(o.db, "N2"));
-    RegisterRecord record;
-    LoadRegister(*o.db.RegisterCursor, record);
+    RegisterRecord record = stored(o, "N2");
     record.SspDescrizione = "";
     ASSERT_TRUE(write(o, record));
     EXPECT_EQ(historyRows(company, "StoColonna = 'SspDescrizione' AND StoPrima IS NULL AND StoDopo = ''"), 1);
@@ -130,7 +129,6 @@ TEST(History, DeleteRecordsBothRowsAsOneChange)
 {
     TempCompany company(true);  // R1 has a header row
     Opened o(company);
-    ASSERT_TRUE(seek(o.db, "R1"));
     ASSERT_TRUE(remove(o, "R1"));
     const QString deleted = "StoAzione = 'cancellazione' AND StoDopo IS NULL AND StoCodice = 'R1'";
     EXPECT_EQ(historyRows(company, deleted + " AND StoColonna = 'SspDescrizione' AND StoPrima = 'MAGAZZINO NORD'"), 1);
@@ -146,9 +144,7 @@ TEST(History, ARolledBackWriteLeavesNoHistoryAndAFailedHistoryRowFailsTheWrite)
     company.exec("CREATE TRIGGER refuse BEFORE UPDATE ON TabellaSerieSemplificata "
                  "BEGIN SELECT RAISE(ABORT, 'rifiutato'); END");
     Opened o(company);
-    ASSERT_TRUE(seek(o.db, "R1"));
-    RegisterRecord record;
-    LoadRegister(*o.db.RegisterCursor, record);
+    RegisterRecord record = stored(o, "R1");
     record.SspDescrizione = "CAMBIATA";
     o.boxes.expect(BoxAnswer::Ok);
     EXPECT_FALSE(write(o, record));
@@ -196,7 +192,6 @@ TEST(History, ACompanyWithoutTheTableWorksAsBeforeAndRecordsNothing)
     EXPECT_TRUE(o.boxes.seen().empty());
     RegisterRecord record = BlankRegister("N4", "SENZA STORICO");
     EXPECT_TRUE(write(o, record));
-    ASSERT_TRUE(seek(o.db, "R1"));
     EXPECT_TRUE(remove(o, "R1"));
     EXPECT_TRUE(o.boxes.seen().empty());
 }

@@ -101,21 +101,12 @@ TEST(FieldMap, RecordShowsInItsFieldsAndReadsBackUnchanged)
     record.SspSiglUD = "T1";
 
     ScreenValues screen = RegisterToScreen(record);
-    EXPECT_EQ(screen.Txt[22], "S0");
-    EXPECT_EQ(screen.Txt[23], "100");
-    // Work positions 0 and 4 of each register.
-    EXPECT_EQ(screen.Txt[24], "A0");
-    EXPECT_EQ(screen.Txt[25], "0");
-    EXPECT_EQ(screen.Txt[32], "A4");
-    EXPECT_EQ(screen.Txt[33], "4");
-    EXPECT_EQ(screen.Txt[38], "B0");
-    EXPECT_EQ(screen.Txt[47], "14");
-    EXPECT_EQ(screen.Txt[52], "C0");
-    EXPECT_EQ(screen.Txt[61], "24");
-    EXPECT_EQ(screen.Txt[34], "7");
-    EXPECT_EQ(screen.Txt[35], "1.234,50");
-    EXPECT_EQ(screen.Txt[63], "3.703,50");
-    EXPECT_EQ(screen.Txt[66], "12    ");
+    // The first, the serie and the work positions 0 and 4 of each register, an amount, a fixed text.
+    const std::pair<int, const char*> shown[] = {{22, "S0"}, {23, "100"}, {24, "A0"}, {25, "0"}, {32, "A4"},
+                                                 {33, "4"},  {38, "B0"},  {47, "14"}, {52, "C0"}, {61, "24"},
+                                                 {34, "7"},  {35, "1.234,50"}, {63, "3.703,50"}, {66, "12    "}};
+    for (const auto& [index, text] : shown)
+        EXPECT_EQ(screen.Txt[index], text) << "Txt " << index;
     EXPECT_EQ(screen.comboIndex[2], 2);
     EXPECT_EQ(screen.pickerDate[0], QDate(2003, 9, 15));
 

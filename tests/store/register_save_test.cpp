@@ -4,8 +4,6 @@
 
 #include "store/table_description.h"
 
-#include <QLocale>
-
 #include <gtest/gtest.h>
 
 using namespace store;
@@ -52,18 +50,6 @@ TEST(RegisterSave, AFailedWriteIsShownOnceAndRolledBack)
     company.exec("DROP TRIGGER refuse");
     EXPECT_TRUE(o.write(screenFor("R1", "CAMBIATA")));
     EXPECT_EQ(company.scalar("SELECT SspDescrizione FROM TabellaSerieSemplificata").toString(), "CAMBIATA");
-}
-
-TEST(RegisterSave, AValueThatCannotBeConvertedFailsTheWrite)
-{
-    QLocale::setDefault(QLocale(QLocale::Italian, QLocale::Italy));
-    TempCompany company;
-    Opened o(company);
-    ScreenValues screen = screenFor("R9", "X");
-    screen.Txt[23] = "99999999999";  // beyond a 32-bit number
-    o.boxes.expect(BoxAnswer::Ok);
-    EXPECT_FALSE(o.write(screen));
-    EXPECT_EQ(company.count(RegisterTable), 0);
 }
 
 TEST(RegisterSave, DeleteRemovesTheRowAndItsHeaderRowOrTheRowAlone)

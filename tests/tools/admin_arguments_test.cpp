@@ -1,6 +1,10 @@
 // The arguments every quenvol-admin command reads alike: a wrong one gives the
-// command's usage and status 2 before anything is touched; --help its help.
+// command's usage and status 2 before anything is touched; --help its help; a
+// company code that would lead out of the data folder is refused.
 #include "admin_run.h"
+
+#include <QDir>
+#include <QTemporaryDir>
 
 TEST(AdminArguments, WrongArgumentsGiveTheUsageAndHelpIsAnsweredFirst)
 {
@@ -22,4 +26,16 @@ TEST(AdminArguments, WrongArgumentsGiveTheUsageAndHelpIsAnsweredFirst)
     const AdminRun help = Admin({"import", "x", "--help"});
     EXPECT_EQ(help.status, 0);
     EXPECT_TRUE(help.out.startsWith("uso: quenvol-admin import")) << help.out.toStdString();
+}
+
+TEST(AdminInit, ACompanyCodeLeadingOutOfTheDataFolderIsRefusedBeforeAnyFileIsCreated)
+{
+    QTemporaryDir top;
+    for (const QString code : {".", "..", "../x", "A/B"}) {
+        SCOPED_TRACE(code.toStdString());
+        const AdminRun run = Admin({"init", top.filePath("dati"), code});
+        EXPECT_EQ(run.status, 1);
+        EXPECT_TRUE(run.err.contains("CODICE SOCIETA' NON VALIDO")) << run.err.toStdString();
+        EXPECT_EQ(QDir(top.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList());
+    }
 }

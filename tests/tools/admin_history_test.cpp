@@ -3,10 +3,8 @@
 // prints what the program recorded, and CSV a spreadsheet reads whole.
 #include "admin_run.h"
 
-#include "store/register_save.h"
+#include "store/opened_company.h"
 #include "store/table_description.h"
-#include "support/scripted_boxes.h"
-#include "support/temp_company.h"
 
 #include <QCoreApplication>
 
@@ -46,23 +44,12 @@ TEST(AdminHistory, PrintsTheRecordedChangesAndCsvQuotesCommasAndQuotes)
 {
     TempCompany company(true);
     {
-        testing_support::ScriptedBoxes boxes;
-        store::CompanyDatabase db(store::openDatabase(company.databasePath()));
-        store::OpenRegisterTable(db, boxes);
-        store::OpenHeaderTable(db, boxes);
-        store::OpenDocTypeTable(db, boxes);
-        store::OpenHistoryTable(db, boxes);
+        store_tests::OpenedCompany o(company);
         for (const QString& code : {QString("R1"), QString("R2")}) {
-            store::RegisterRecord record;
-            db.RegisterCursor->setIndex(store::PrimaryIndex);
-            db.RegisterCursor->seek("=", code);
-            store::LoadRegister(*db.RegisterCursor, record);
-            store::ShownVersion shown;
-            shown.row = store::StoredRegister(*db.RegisterCursor, code);
-            shown.header = store::StoredHeader(*db.HeaderCursor, code);
+            o.show(code);
+            store::RegisterRecord record = *o.shown.row;
             record.SspDescrizione = "MAG, \"NORD\"";
-            ASSERT_TRUE(store::WriteRegister(db, store::RegisterToScreen(record), record, shown,
-                                             store::BlankHeaderLines(), boxes));
+            ASSERT_TRUE(o.write(store::RegisterToScreen(record)));
         }
     }
     AdminRun run = Admin({"history", company.folder(), company.company(), "r1"});

@@ -26,44 +26,26 @@ struct Field {
 // ended by a line feed outside quotes.
 std::vector<std::vector<Field>> ParseCsv(const QString& csv)
 {
-    std::vector<std::vector<Field>> rows;
-    std::vector<Field> row;
-    Field field;
+    std::vector<std::vector<Field>> rows(1, std::vector<Field>(1));
     bool inQuotes = false;
-    bool any = false;
     for (qsizetype i = 0; i < csv.size(); ++i) {
         const QChar c = csv[i];
-        if (inQuotes) {
-            if (c == QLatin1Char('"') && i + 1 < csv.size() && csv[i + 1] == QLatin1Char('"')) {
-                field.text += c;
-                ++i;
-            } else if (c == QLatin1Char('"')) {
-                inQuotes = false;
-            } else {
-                field.text += c;
-            }
-        } else if (c == QLatin1Char('"')) {
-            inQuotes = true;
+        Field& field = rows.back().back();
+        if (c == u'"' && inQuotes && i + 1 < csv.size() && csv[i + 1] == u'"') {
+            field.text += csv[++i];
+        } else if (c == u'"') {
+            inQuotes = !inQuotes;
             field.quoted = true;
-            any = true;
-        } else if (c == QLatin1Char(',')) {
-            row.push_back(field);
-            field = {};
-        } else if (c == QLatin1Char('\n')) {
-            row.push_back(field);
-            rows.push_back(row);
-            row.clear();
-            field = {};
-            any = false;
-        } else {
+        } else if (inQuotes || (c != u',' && c != u'\n')) {
             field.text += c;
-            any = true;
+        } else if (c == u',') {
+            rows.back().emplace_back();
+        } else {
+            rows.emplace_back(1);
         }
     }
-    if (any || !row.empty()) {
-        row.push_back(field);
-        rows.push_back(row);
-    }
+    if (rows.back().size() == 1 && rows.back()[0].text.isEmpty() && !rows.back()[0].quoted)
+        rows.pop_back();  // nothing after the last line feed
     return rows;
 }
 
@@ -158,7 +140,7 @@ TEST_F(JetReaderTest, EveryTableOfBothFilesReadsAsMdbExportPrintsIt)
         EXPECT_TRUE(types.count(type) == 1) << jet::TypeName(type).toStdString();
 }
 
-TEST_F(JetReaderTest, VersionsTableNamesAndAccentedTextsComeWhole)
+TEST_F(JetReaderTest, VersionsAndTableNamesWithAccentsFoundWithoutRegardToCase)
 {
     const std::unique_ptr<jet::Database> jet3 = jet::OpenJetFile(JetSample(QStringLiteral("nwind.mdb")));
     EXPECT_EQ(jet3->version(), "Jet 3");
@@ -166,17 +148,8 @@ TEST_F(JetReaderTest, VersionsTableNamesAndAccentedTextsComeWhole)
     const std::unique_ptr<jet::Table> sales = jet3->openTable(QStringLiteral("UMSÄTZE"));
     ASSERT_TRUE(sales);
     EXPECT_EQ(sales->name(), QStringLiteral("Umsätze"));
-    QStringList texts;
     jet::Row row;
-    bool nullRegion = false;
-    while (sales->next(row)) {
-        if (row[0].integer == 10332)
-            texts << row[8].text << row[10].text << row[11].text;
-        if (row[0].integer == 10331)
-            nullRegion = row[11].isNull() && row[12].text == QLatin1String("13008");
-    }
-    EXPECT_EQ(texts, (QStringList{"Mère Paillarde", "Montréal", "Québec"}));
-    EXPECT_TRUE(nullRegion);
+    ASSERT_TRUE(sales->next(row));  // the texts themselves are compared with mdb-export's above
 
     const std::unique_ptr<jet::Database> jet4 = jet::OpenJetFile(JetSample(QStringLiteral("DateTestDatabase.mdb")));
     EXPECT_EQ(jet4->version(), "Jet 4");

@@ -127,15 +127,6 @@ TEST_F(ProfileTest, WriteChangesOneLineAndKeepsEveryOtherByte)
     EXPECT_EQ(get(), expected);
 }
 
-TEST_F(ProfileTest, WriteHandlesAFileWithoutFinalLineBreak)
-{
-    put("[A]\nx=1");
-    WriteIni(path(), "A", "y", "2");
-    EXPECT_EQ(get(), "[A]\nx=1\ny=2");
-    WriteIni(path(), "B", "z", "3");
-    EXPECT_EQ(get(), "[A]\nx=1\ny=2\n[B]\nz=3\n");
-}
-
 TEST_F(ProfileTest, ALastLineEndedByABareCarriageReturnKeepsEveryKeyReadable)
 {
     put("[BASE]\r\nDITTA=CO1\r");
@@ -148,19 +139,25 @@ TEST_F(ProfileTest, ALastLineEndedByABareCarriageReturnKeepsEveryKeyReadable)
     EXPECT_EQ(ReadIni(path(), "ALTRA", "K"), "V");
 }
 
-TEST_F(ProfileTest, AByteOrderMarkIsSkippedOnReadingAndKeptOnWriting)
+TEST_F(ProfileTest, WriteKeepsTheFilesLineBreaksAndByteOrderMarkOrCreatesTheFile)
 {
-    put("\xEF\xBB\xBF[BASE]\r\nDITTA=CO1\r\n");
-    EXPECT_EQ(ReadIni(path(), "BASE", "DITTA"), "CO1");
-    WriteIni(path(), "BASE", "DITTA", "CO2");
-    EXPECT_EQ(get(), "\xEF\xBB\xBF[BASE]\r\nDITTA=CO2\r\n");
-}
-
-TEST_F(ProfileTest, WriteCreatesFileAndSection)
-{
-    WriteIni(path(), "Pavoxa", "HANDLE", "4242");
-    EXPECT_EQ(get(), "[Pavoxa]\nHANDLE=4242\n");
-    EXPECT_EQ(ReadIni(path(), "PAVOXA", "handle"), "4242");
+    struct Case { const char* name; QByteArray before /* null: no file */; const char *section, *key; QByteArray after; };
+    const Case cases[] = {
+        {"no file", {}, "Pavoxa", "HANDLE", "[Pavoxa]\nHANDLE=V\n"},
+        {"no final line break", "[A]\nx=1", "A", "y", "[A]\nx=1\ny=V"},
+        {"no final line break, new section", "[A]\nx=1", "B", "z", "[A]\nx=1\n[B]\nz=V\n"},
+        {"byte order mark", "\xEF\xBB\xBF[BASE]\r\nDITTA=CO1\r\n", "BASE", "DITTA",
+         "\xEF\xBB\xBF[BASE]\r\nDITTA=V\r\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QFile::remove(path());
+        if (!c.before.isNull())
+            put(c.before);
+        WriteIni(path(), c.section, c.key, "V");
+        EXPECT_EQ(get(), c.after);
+        EXPECT_EQ(ReadIni(path(), QString(c.section).toLower(), c.key), "V");
+    }
 
     // No folder, no file: the write fails and creates nothing.
     const QString nowhere = path("no/such/folder/x.ini");

@@ -23,6 +23,38 @@ inline store::RegisterRecord BlankRegister(const QString& code, const QString& d
     return record;
 }
 
+// A register set with a different value in every member: register k has the
+// series "S<k>", number 100+k, line 7+k, amount 1234.5*(k+1), period k+1, the
+// date 15/09/2003 plus k days, and work positions "<A+k><n>", 1000+10k+n.
+inline store::RegisterRecord FullRegister(const QString& code, const QString& description)
+{
+    store::RegisterRecord record;
+    record.SspCodice = code;
+    record.SspDescrizione = description;
+    for (int k = 0; k < 3; ++k) {
+        auto& reg = record.Registers[k];
+        reg.Serie = QStringLiteral("S%1").arg(k);
+        reg.Cron = 100 + k;
+        reg.Riga = 7 + k;
+        reg.Garanz = 1234.5 * (k + 1);
+        reg.Periodo = std::int16_t(k + 1);
+        reg.Data = 37879 + k;
+        for (int n = 0; n < 5; ++n) {
+            reg.WkSerie[n] = QStringLiteral("%1%2").arg(QChar('A' + k)).arg(n);
+            reg.WkCron[n] = 1000 + 10 * k + n;
+        }
+    }
+    record.SspUltimoCarico = 11;
+    record.SspUltimoScarico = 12;
+    record.SspMagNum = "12    ";
+    record.SspMagCin = "X";
+    record.SspMeccanogNum = 999;
+    record.SspMeccanogCin = "K";
+    record.SspSiglUC = "DAU";
+    record.SspSiglUD = "T1";
+    return record;
+}
+
 struct OpenedCompany {
     explicit OpenedCompany(const testing_support::TempCompany& company)
         : db{store::openDatabase(company.databasePath())}

@@ -1,5 +1,7 @@
 // RegisterRecord and the field map: conversions both ways under the Italian and
 // the English locale, day numbers, fixed-width texts, and the field positions.
+#include "opened_company.h"
+
 #include "store/null_conversions.h"
 #include "store/screen_values.h"
 
@@ -75,36 +77,12 @@ TEST(Conversions, AmountsFollowTheLocaleBothWays)
 TEST(FieldMap, RecordShowsInItsFieldsAndReadsBackUnchanged)
 {
     LocaleScope italian(QLocale::Italian, QLocale::Italy);
-    RegisterRecord record;
-    record.SspCodice = "R1";
-    record.SspDescrizione = "MAGAZZINO NORD";
-    for (int k = 0; k < 3; ++k) {
-        auto& reg = record.Registers[k];
-        reg.Serie = QString("S%1").arg(k);
-        reg.Cron = 100 + k;
-        reg.Riga = 7 + k;
-        reg.Garanz = 1234.5 * (k + 1);
-        reg.Periodo = std::int16_t(k + 1);
-        reg.Data = 37879 + k;
-        for (int n = 0; n < 5; ++n) {
-            reg.WkSerie[n] = QString("%1%2").arg(QChar('A' + k)).arg(n);
-            reg.WkCron[n] = 10 * k + n;
-        }
-    }
-    record.SspUltimoCarico = 11;
-    record.SspUltimoScarico = 12;
-    record.SspMagNum = "12    ";
-    record.SspMagCin = "X";
-    record.SspMeccanogNum = 999;
-    record.SspMeccanogCin = "K";
-    record.SspSiglUC = "DAU";
-    record.SspSiglUD = "T1";
-
+    const RegisterRecord record = store_tests::FullRegister("R1", "MAGAZZINO NORD");
     ScreenValues screen = RegisterToScreen(record);
-    // The first, the serie and the work positions 0 and 4 of each register, an amount, a fixed text.
-    const std::pair<int, const char*> shown[] = {{22, "S0"}, {23, "100"}, {24, "A0"}, {25, "0"}, {32, "A4"},
-                                                 {33, "4"},  {38, "B0"},  {47, "14"}, {52, "C0"}, {61, "24"},
-                                                 {34, "7"},  {35, "1.234,50"}, {63, "3.703,50"}, {66, "12    "}};
+    // Each register's series and work positions 0 and 4, a line, two amounts, a fixed-width text.
+    const std::pair<int, const char*> shown[] = {
+        {22, "S0"}, {23, "100"}, {24, "A0"}, {25, "1000"}, {32, "A4"}, {33, "1004"}, {38, "B0"},
+        {47, "1014"}, {52, "C0"}, {61, "1024"}, {34, "7"}, {35, "1.234,50"}, {63, "3.703,50"}, {66, "12    "}};
     for (const auto& [index, text] : shown)
         EXPECT_EQ(screen.Txt[index], text) << "Txt " << index;
     EXPECT_EQ(screen.comboIndex[2], 2);

@@ -82,17 +82,13 @@ TEST_F(JetImportTest, TheThreeTablesComeOverByColumnNameInTheirStoredTypes)
     ASSERT_EQ(outcome.error.toStdString(), "");
     EXPECT_TRUE(outcome.badRows.empty());
     const QString R = store::RegisterTable;
-    EXPECT_EQ(stored(R, "R1", "SspCodice"), QVariant("R1"));
-    EXPECT_EQ(stored(R, "R1", "SspDescrizione"), QVariant("MAGAZZINO CITTÀ Ø€"));
-    EXPECT_EQ(stored(R, "R1", "SspArrCron"), QVariant(qlonglong(123456)));
-    EXPECT_EQ(stored(R, "R1", "SspArrPeriodo"), QVariant(qlonglong(12)));
-    EXPECT_EQ(stored(R, "R1", "SspArrGaranz"), QVariant(1234.5678));
-    EXPECT_EQ(stored(R, "R1", "SspCusGaranz"), QVariant(0.1));
-    EXPECT_EQ(stored(R, "R1", "SspDepGaranz"), QVariant(2.5));
-    EXPECT_EQ(stored(R, "R1", "SspArrData"), QVariant(qlonglong(37879)));  // 15/09/2003, the time dropped
-    EXPECT_EQ(stored(R, "R1", "SspCusData"), QVariant(qlonglong(45292)));
-    EXPECT_EQ(stored(R, "R1", "SspMagNum"), QVariant("12    "));
-    EXPECT_EQ(stored(R, "R1", "SspMeccanogNum"), QVariant(qlonglong(255)));
+    const std::pair<const char*, QVariant> r1[] = {
+        {"SspCodice", "R1"}, {"SspDescrizione", "MAGAZZINO CITTÀ Ø€"}, {"SspArrCron", qlonglong(123456)},
+        {"SspArrPeriodo", qlonglong(12)}, {"SspArrGaranz", 1234.5678}, {"SspCusGaranz", 0.1}, {"SspDepGaranz", 2.5},
+        {"SspArrData", qlonglong(37879)},  // 15/09/2003, the time dropped
+        {"SspCusData", qlonglong(45292)}, {"SspMagNum", "12    "}, {"SspMeccanogNum", qlonglong(255)}};
+    for (const auto& [column, value] : r1)
+        EXPECT_EQ(stored(R, "R1", column), value) << column;
     // Null stays Null; a column the file lacks is left Null.
     EXPECT_TRUE(stored(R, "AB01", "SspDescrizione").isNull());
     EXPECT_TRUE(stored(R, "AB01", "SspArrData").isNull());

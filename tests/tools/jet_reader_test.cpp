@@ -59,13 +59,9 @@ QString Exported(const jet::Value& value)
     case Kind::Null: return QStringLiteral("N");
     case Kind::Boolean:
     case Kind::Integer: return QString::number(value.integer);
-    case Kind::Currency: {
-        const qint64 v = value.integer;
-        const quint64 magnitude = v < 0 ? quint64(0) - quint64(v) : quint64(v);
-        return QStringLiteral("%1%2.%3")
-            .arg(v < 0 ? "-" : "")
-            .arg(magnitude / 10000)
-            .arg(magnitude % 10000, 4, 10, QLatin1Char('0'));
+    case Kind::Currency: {  // ten-thousandths
+        const quint64 magnitude = value.integer < 0 ? quint64(0) - quint64(value.integer) : quint64(value.integer);
+        return QString::asprintf("%s%llu.%04llu", value.integer < 0 ? "-" : "", magnitude / 10000, magnitude % 10000);
     }
     case Kind::Real: return QString::asprintf("%.8g", value.real);
     case Kind::Date: {

@@ -181,52 +181,36 @@ TEST_F(HandoffTest, AnInstanceStillStartingIsWaitedForNotStartedTwice)
     EXPECT_EQ(started[0].pid, *starting) << "a second instance was started";
 }
 
-TEST_F(HandoffTest, AnotherCompanyStartsANewInstance)
+TEST_F(HandoffTest, AnInstanceOfAnotherCompanyGoneOrUnreadableIsNotUsedAndANewOneStarts)
 {
     configure();
     const long long running = startInstance();
     ASSERT_GT(running, 0);
     WriteIni(IniFile, "Pavoxa", "HANDLE", QString::number(running));
     WriteIni(IniFile, "Pavoxa", "DITTA", "ALTRA");
-    WriteIni(IniFile, "BASE", "DITTA", "beta");
-
+    WriteIni(IniFile, "BASE", "DITTA", "acme");
     LaunchModule("Pavoxa", session_, boxes_);
+    ASSERT_EQ(waitForInstances(2).size(), 2);
+    EXPECT_NE(recorded()[1].pid, running);
+    EXPECT_EQ(handle(), QString::number(recorded()[1].pid));
+    EXPECT_EQ(ReadIni(IniFile, "Pavoxa", "DITTA"), "ACME");
 
-    const QList<Started> started = waitForInstances(2);
-    ASSERT_EQ(started.size(), 2);
-    EXPECT_NE(started[1].pid, running);
-    EXPECT_EQ(handle(), QString::number(started[1].pid));
-    EXPECT_EQ(ReadIni(IniFile, "Pavoxa", "DITTA"), "BETA");
-    EXPECT_TRUE(boxes_.seen().empty());
-}
-
-TEST_F(HandoffTest, InstanceThatIsGoneOrUnreadableIsStartedAnew)
-{
-    configure();
-    WriteIni(IniFile, "BASE", "DITTA", "ACME");
-    WriteIni(IniFile, "Pavoxa", "DITTA", "ACME");
-
-    // A process that has ended (and been reaped).
+    // Now the same company: a process that has ended (and been reaped), and
+    // values that are no process id, including ones that would address
+    // process groups, start anew too.
     QProcess ended;
     ended.start("true", {});
     ASSERT_TRUE(ended.waitForFinished());
     const long long gone = ended.processId() > 0 ? ended.processId() : 999999;
     EXPECT_FALSE(ActivateProgram(gone));
-    WriteIni(IniFile, "Pavoxa", "HANDLE", QString::number(gone));
-    LaunchModule("Pavoxa", session_, boxes_);
-    ASSERT_EQ(waitForInstances(1).size(), 1);
-    EXPECT_EQ(handle(), QString::number(recorded()[0].pid));
-
-    // Values that are no process id, including ones that would address
-    // process groups, start anew too.
-    int expected = 1;
-    for (const char* value : {"abc", "12abc", "0", "-1", "99999999999"}) {
+    int expected = 2;
+    for (const QString& value : {QString::number(gone), QString("abc"), QString("12abc"), QString("0"), QString("-1"),
+                                 QString("99999999999")}) {
         WriteIni(IniFile, "Pavoxa", "HANDLE", value);
         LaunchModule("Pavoxa", session_, boxes_);
-        ++expected;
-        const QList<Started> started = waitForInstances(expected);
-        ASSERT_EQ(started.size(), expected) << value;
-        EXPECT_EQ(handle(), QString::number(started.last().pid)) << value;
+        const QList<Started> started = waitForInstances(++expected);
+        ASSERT_EQ(started.size(), expected) << value.toStdString();
+        EXPECT_EQ(handle(), QString::number(started.last().pid)) << value.toStdString();
     }
     EXPECT_TRUE(boxes_.seen().empty());
 }

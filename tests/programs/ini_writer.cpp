@@ -1,7 +1,10 @@
 // Test helper: writes many values to one INI file through the profile service,
 // so a test can run several writers as separate processes at once.
-// Usage: ini_writer FILE SECTION TAG COUNT
+// Usage: ini_writer FILE SECTION TAG COUNT [--pause-halfway]
 // For i = 0..COUNT-1 it writes TAG_i=v and then TAG_count=i (three digits).
+// With --pause-halfway it prints "half" after COUNT/2 values and waits for a
+// line on its standard input before it goes on, so a test can look at the
+// file while both writers are known to be midway.
 #include "shell/profile.h"
 
 #include <QByteArray>
@@ -9,11 +12,13 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 
 int main(int argc, char** argv)
 {
-    if (argc != 5) {
-        std::fprintf(stderr, "usage: ini_writer FILE SECTION TAG COUNT\n");
+    const bool pauseHalfway = argc == 6 && std::string(argv[5]) == "--pause-halfway";
+    if (argc != 5 && !pauseHalfway) {
+        std::fprintf(stderr, "usage: ini_writer FILE SECTION TAG COUNT [--pause-halfway]\n");
         return 2;
     }
     const QString file = QString::fromLocal8Bit(argv[1]);
@@ -22,6 +27,13 @@ int main(int argc, char** argv)
     const int count = std::atoi(argv[4]);
     int failures = 0;
     for (int i = 0; i < count; ++i) {
+        if (pauseHalfway && i == count / 2) {
+            std::printf("half\n");
+            std::fflush(stdout);
+            char line[16];
+            if (!std::fgets(line, sizeof line, stdin))
+                return 1;  // the test went away
+        }
         if (!shell::WriteProfileValue(file, section, tag + '_' + QByteArray::number(i), "v"))
             ++failures;
         if (!shell::WriteProfileValue(file, section, tag + "_count",

@@ -41,18 +41,27 @@ TEST(ProfileConcurrencyTest, TwoWriterProcessesLoseNothingAndReadersSeeWholeFile
     QProcess a;
     QProcess b;
     const QString count = QString::number(WritesPerProcess);
-    a.start(writer, {file, "Data", "alpha", count});
-    b.start(writer, {file, "data", "beta", count});
+    a.start(writer, {file, "Data", "alpha", count, "--pause-halfway"});
+    b.start(writer, {file, "data", "beta", count, "--pause-halfway"});
     ASSERT_TRUE(a.waitForStarted());
     ASSERT_TRUE(b.waitForStarted());
 
     // Read while they write: the file only grows, both sentinels are always
-    // there, and the keys each writer has made never go back.
-    int reads = 0;
+    // there, and the keys each writer has made never go back. Once both are
+    // midway (and waiting), a read sees exactly half of each writer's keys.
+    const auto waitingMidway = [](QProcess& writer) {
+        writer.waitForReadyRead(1);
+        return writer.canReadLine();
+    };
+    bool aMidway = false;
+    bool bMidway = false;
+    bool released = false;
+    bool sawBothMidway = false;
     qsizetype lastSize = 0;
     int lastAlpha = 0;
     int lastBeta = 0;
     while (a.state() != QProcess::NotRunning || b.state() != QProcess::NotRunning) {
+        const bool bothMidway = aMidway && bMidway && !released;
         QFile reader(file);
         ASSERT_TRUE(reader.open(QIODevice::ReadOnly));
         const QByteArray content = reader.readAll();
@@ -67,15 +76,30 @@ TEST(ProfileConcurrencyTest, TwoWriterProcessesLoseNothingAndReadersSeeWholeFile
         lastSize = content.size();
         lastAlpha = alpha;
         lastBeta = beta;
-        ++reads;
+        if (bothMidway) {
+            EXPECT_EQ(alpha, WritesPerProcess / 2);
+            EXPECT_EQ(beta, WritesPerProcess / 2);
+            sawBothMidway = true;
+        }
+        // A writer that ended early must not leave the other waiting.
+        const auto done = [](QProcess& p) { return p.state() == QProcess::NotRunning; };
+        if (!released && (aMidway || done(a)) && (bMidway || done(b))) {
+            a.write("go\n");
+            b.write("go\n");
+            a.waitForBytesWritten();
+            b.waitForBytesWritten();
+            released = true;
+        }
+        aMidway = aMidway || waitingMidway(a);
+        bMidway = bMidway || waitingMidway(b);
         a.waitForFinished(1);
         b.waitForFinished(1);
     }
+    EXPECT_TRUE(sawBothMidway);
     EXPECT_EQ(a.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(b.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(a.exitCode(), 0) << a.readAllStandardError().data();
     EXPECT_EQ(b.exitCode(), 0) << b.readAllStandardError().data();
-    EXPECT_GT(reads, 10);
 
     QFile result(file);
     ASSERT_TRUE(result.open(QIODevice::ReadOnly));

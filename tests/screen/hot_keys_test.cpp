@@ -8,11 +8,9 @@
 #include "shell/test_programs.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QLineEdit>
 #include <QTest>
-#include <QThread>
 
 #include <signal.h>
 
@@ -83,14 +81,11 @@ TEST_F(HotKeysTest, CtrlShiftLStartsTheConfiguredProgramAndRecordsItsProcess)
     // The program writes its line in one append once it runs: the file may be
     // there, still empty, for a moment before the line is.
     QByteArray line;
-    QElapsedTimer timer;
-    timer.start();
-    while (!line.endsWith('\n') && timer.elapsed() < 10000) {
-        QThread::msleep(20);
+    ASSERT_TRUE(QTest::qWaitFor([&] {
         if (QFile file(record); file.open(QIODevice::ReadOnly))
             line = file.readAll();
-    }
-    ASSERT_TRUE(line.endsWith('\n')) << "the program was not started";
+        return line.endsWith('\n');
+    }, 10000)) << "the program was not started";
     const QStringList fields = QString::fromUtf8(line).trimmed().split('\t');
     const long long pid = fields.value(0).toLongLong();
     ASSERT_GT(pid, 0);

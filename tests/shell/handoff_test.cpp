@@ -9,12 +9,11 @@
 #include "test_programs.h"
 #include "x11_probe.h"
 
-#include <QElapsedTimer>
 #include <QFile>
 #include <QGuiApplication>
 #include <QProcess>
 #include <QTemporaryDir>
-#include <QThread>
+#include <QtCore/qtestsupport_core.h>
 
 #include <gtest/gtest.h>
 
@@ -83,10 +82,8 @@ protected:
     // Waits until `count` instances have recorded themselves.
     QList<Started> waitForInstances(int count) const
     {
-        QElapsedTimer timer;
-        timer.start();
-        while (recorded().size() < count && timer.elapsed() < 10000)
-            QThread::msleep(20);
+        // The callers check how many came.
+        static_cast<void>(QTest::qWaitFor([&] { return recorded().size() >= count; }, 10000));
         return recorded();
     }
 

@@ -85,6 +85,22 @@ void SearchListModel::resolveColumns(const store::Snapshot& snapshot)
 
 void SearchListModel::refill(store::Snapshot& snapshot, bool codeFirst, const QString& mustBeginWith)
 {
+    fill(snapshot, codeFirst, mustBeginWith, -1);
+}
+
+void SearchListModel::startRefill(std::unique_ptr<store::Snapshot> snapshot, bool codeFirst,
+                                  const QString& mustBeginWith, int firstRows)
+{
+    fill(*snapshot, codeFirst, mustBeginWith, firstRows);
+    if (snapshot->atEnd())
+        snapshot->close();
+    else
+        snapshot_ = std::move(snapshot);
+}
+
+void SearchListModel::fill(store::Snapshot& snapshot, bool codeFirst, const QString& mustBeginWith,
+                           int rows)
+{
     stopReading();
     // Resolved before the list is touched: a missing column leaves it as it was.
     resolveColumns(snapshot);
@@ -93,37 +109,13 @@ void SearchListModel::refill(store::Snapshot& snapshot, bool codeFirst, const QS
     codeFirst_ = codeFirst;
     mustBeginWith_ = mustBeginWith;
     try {
-        readRows(snapshot, -1);
+        readRows(snapshot, rows);
     } catch (...) {
         drop();
         endResetModel();
         throw;
     }
     shown_ = rows_.size();
-    endResetModel();
-}
-
-void SearchListModel::startRefill(std::unique_ptr<store::Snapshot> snapshot, bool codeFirst,
-                                  const QString& mustBeginWith, int firstRows)
-{
-    stopReading();
-    resolveColumns(*snapshot);
-    beginResetModel();
-    drop();
-    codeFirst_ = codeFirst;
-    mustBeginWith_ = mustBeginWith;
-    try {
-        readRows(*snapshot, firstRows);
-    } catch (...) {
-        drop();
-        endResetModel();
-        throw;
-    }
-    shown_ = rows_.size();
-    if (snapshot->atEnd())
-        snapshot->close();
-    else
-        snapshot_ = std::move(snapshot);
     endResetModel();
 }
 

@@ -77,6 +77,9 @@ private:
 
     bool append(const store::Snapshot& snapshot, const int (&columns)[PieceCount],
                 const QString& mustBeginWith);
+    // Empties the list and reads up to `rows` rows of `snapshot` into it (all
+    // when negative); on an engine error the list is left empty.
+    void fill(store::Snapshot& snapshot, bool codeFirst, const QString& mustBeginWith, int rows);
     // Where the pieces stand in the snapshot (an engine error when one is missing).
     void resolveColumns(const store::Snapshot& snapshot);
     // Reads up to `rows` rows (all when negative) of `snapshot` into rows_.

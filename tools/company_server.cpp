@@ -124,19 +124,35 @@ bool run(PGconn* conn, const QString& sql, const QStringList& params, QString* e
 }
 
 // Runs the statements in one transaction: all or none.
+QString runAll(PGconn* conn, const QStringList& statements)
+{
+    QString error;
+    if (!run(conn, QStringLiteral("BEGIN"), {}, &error))
+        return error;
+    for (const QString& statement : statements)
+        if (!run(conn, statement, {}, &error)) {
+            QString ignored;  // the statement's failure is the one to tell
+            run(conn, QStringLiteral("ROLLBACK"), {}, &ignored);
+            return error;
+        }
+    run(conn, QStringLiteral("COMMIT"), {}, &error);
+    return error;
+}
+
 QString runAll(const QString& conninfo, const QStringList& statements)
 {
     QString error;
     Conn conn = connect(conninfo, &error);
-    if (!error.isEmpty())
-        return error;
-    if (!run(conn.get(), QStringLiteral("BEGIN"), {}, &error))
-        return error;
-    for (const QString& statement : statements)
-        if (!run(conn.get(), statement, {}, &error))
-            return error;  // the connection ends with the transaction rolled back
-    run(conn.get(), QStringLiteral("COMMIT"), {}, &error);
-    return error;
+    return error.isEmpty() ? runAll(conn.get(), statements) : error;
+}
+
+bool schemaExists(PGconn* conn, const QString& company, QString* error)
+{
+    Res result(nullptr, &PQclear);
+    if (!run(conn, QStringLiteral("SELECT 1 FROM pg_catalog.pg_namespace WHERE nspname = $1"), {company},
+             error, &result))
+        return false;
+    return PQntuples(result.get()) > 0;
 }
 
 }  // namespace
@@ -158,13 +174,7 @@ QStringList CreateSchemaStatements(const QString& company)
 bool SchemaExists(const QString& conninfo, const QString& company, QString* error)
 {
     Conn conn = connect(conninfo, error);
-    if (!error->isEmpty())
-        return false;
-    Res result(nullptr, &PQclear);
-    if (!run(conn.get(), QStringLiteral("SELECT 1 FROM pg_catalog.pg_namespace WHERE nspname = $1"), {company},
-             error, &result))
-        return false;
-    return PQntuples(result.get()) > 0;
+    return error->isEmpty() && schemaExists(conn.get(), company, error);
 }
 
 QString CreateCompanySchema(const QString& conninfo, const QString& company)
@@ -172,22 +182,25 @@ QString CreateCompanySchema(const QString& conninfo, const QString& company)
     if (company.trimmed().isEmpty())
         return QStringLiteral("il codice della società è vuoto");
     QString error;
-    if (SchemaExists(conninfo, company, &error))
+    Conn conn = connect(conninfo, &error);
+    if (!error.isEmpty())
+        return error;
+    if (schemaExists(conn.get(), company, &error))
         return QStringLiteral("la società %1 esiste già sul server: non viene sovrascritta").arg(company);
     if (!error.isEmpty())
         return error;
-    return runAll(conninfo, CreateSchemaStatements(company));
+    return runAll(conn.get(), CreateSchemaStatements(company));
 }
 
 QString AddHistoryTable(const QString& conninfo, const QString& company, bool* added)
 {
     *added = false;
     QString error;
-    if (!SchemaExists(conninfo, company, &error))
-        return error.isEmpty() ? QStringLiteral("la società %1 non esiste sul server").arg(company) : error;
     Conn conn = connect(conninfo, &error);
     if (!error.isEmpty())
         return error;
+    if (!schemaExists(conn.get(), company, &error))
+        return error.isEmpty() ? QStringLiteral("la società %1 non esiste sul server").arg(company) : error;
     const store::TableDescription& history = store::HistoryTableDescription();
     Res result(nullptr, &PQclear);
     if (!run(conn.get(),
@@ -197,7 +210,7 @@ QString AddHistoryTable(const QString& conninfo, const QString& company, bool* a
         return error;
     if (PQntuples(result.get()) > 0)
         return QString();
-    error = runAll(conninfo, tableStatements(company, history));
+    error = runAll(conn.get(), tableStatements(company, history));
     *added = error.isEmpty();
     return error;
 }

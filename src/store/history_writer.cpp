@@ -82,7 +82,6 @@ void ChangeRecord::add(const TableDescription& table, const Row& before, const R
 {
     if (!history_)
         return;
-    namespace H = HistoryColumns;
     for (std::size_t i = 0; i < table.columns.size(); ++i) {
         if (int(i) == table.keyColumn)
             continue;  // the code is the row's own StoCodice
@@ -90,20 +89,32 @@ void ChangeRecord::add(const TableDescription& table, const Row& before, const R
         const Value is = i < after.size() ? HistoryText(after[i]) : Value();
         if (was.isNull() == is.isNull() && (was.isNull() || was.toString() == is.toString()))
             continue;
-        history_->addNew();
-        history_->setField(HistoryColumn(H::Modifica), change_);
-        history_->setField(HistoryColumn(H::Quando), when_);
-        history_->setField(HistoryColumn(H::Utente), by_.user);
-        history_->setField(HistoryColumn(H::Postazione), by_.host);
-        history_->setField(HistoryColumn(H::Versione), by_.version);
-        history_->setField(HistoryColumn(H::Codice), code_);
-        history_->setField(HistoryColumn(H::Azione), action_);
-        history_->setField(HistoryColumn(H::Colonna), table.columns[i].name);
-        history_->setField(HistoryColumn(H::Prima), was);
-        history_->setField(HistoryColumn(H::Dopo), is);
-        history_->update();
-        ++rows_;
+        addRow(table.columns[i].name, was, is);
     }
+}
+
+void ChangeRecord::addEvent(const QString& column, const Value& before, const Value& after)
+{
+    if (history_)
+        addRow(column, HistoryText(before), HistoryText(after));
+}
+
+void ChangeRecord::addRow(const QString& column, const Value& before, const Value& after)
+{
+    namespace H = HistoryColumns;
+    history_->addNew();
+    history_->setField(HistoryColumn(H::Modifica), change_);
+    history_->setField(HistoryColumn(H::Quando), when_);
+    history_->setField(HistoryColumn(H::Utente), by_.user);
+    history_->setField(HistoryColumn(H::Postazione), by_.host);
+    history_->setField(HistoryColumn(H::Versione), by_.version);
+    history_->setField(HistoryColumn(H::Codice), code_);
+    history_->setField(HistoryColumn(H::Azione), action_);
+    history_->setField(HistoryColumn(H::Colonna), column);
+    history_->setField(HistoryColumn(H::Prima), before);
+    history_->setField(HistoryColumn(H::Dopo), after);
+    history_->update();
+    ++rows_;
 }
 
 }  // namespace store

@@ -54,11 +54,16 @@ public:
     // differs between `before` and `after` (an empty row: no row, every value
     // Null). Throws the engine's error when a row cannot be written.
     void add(const TableDescription& table, const Row& before, const Row& after);
+    // Adds one history row that records an event rather than a column's
+    // change: `column` and the two values are kept as given.
+    void addEvent(const QString& column, const Value& before, const Value& after);
 
     int rowsWritten() const { return rows_; }
     bool kept() const { return history_ != nullptr; }
 
 private:
+    void addRow(const QString& column, const Value& before, const Value& after);
+
     TableCursor* history_;
     QString code_;
     QString action_;

@@ -69,13 +69,22 @@ QByteArray TrimBlanks(const QByteArray& text)
     return text.mid(begin, end - begin);
 }
 
+// A value written between double quotes reads without them, as Windows
+// programs read it (DIRINI="/dati/" names /dati/).
+QByteArray Unquoted(const QByteArray& value)
+{
+    if (value.size() >= 2 && value.startsWith('"') && value.endsWith('"'))
+        return value.mid(1, value.size() - 2);
+    return value;
+}
+
 bool SameName(const QByteArray& a, const QByteArray& b)
 {
     return FromAnsi(a).compare(FromAnsi(b), Qt::CaseInsensitive) == 0;
 }
 
 // One line of the file, by byte offsets: [begin, end) is its text without the
-// line break, [end, next) the break itself ("\n", "\r\n" or nothing at EOF).
+// line break, [end, next) the break itself ("\r\n", "\n", "\r" or nothing at EOF).
 struct Line {
     enum Kind { Other, Section, Entry } kind = Other;
     qsizetype begin = 0;
@@ -93,11 +102,17 @@ std::vector<Line> ParseLines(const QByteArray& content)
     while (pos < content.size()) {
         Line line;
         line.begin = pos;
-        qsizetype nl = content.indexOf('\n', pos);
-        line.next = nl < 0 ? content.size() : nl + 1;
-        line.end = nl < 0 ? content.size() : nl;
-        if (line.end > line.begin && content[line.end - 1] == '\r')
-            --line.end;
+        // CRLF, LF and a lone CR each end a line, as Windows reads them.
+        qsizetype end = pos;
+        while (end < content.size() && content[end] != '\n' && content[end] != '\r')
+            ++end;
+        line.end = end;
+        if (end < content.size())
+            line.next = content[end] == '\r' && end + 1 < content.size() && content[end + 1] == '\n'
+                            ? end + 2
+                            : end + 1;
+        else
+            line.next = end;
         pos = line.next;
 
         qsizetype start = line.begin;
@@ -117,7 +132,7 @@ std::vector<Line> ParseLines(const QByteArray& content)
             if (!key.isEmpty()) {
                 line.kind = Line::Entry;
                 line.name = key;
-                line.value = TrimBlanks(text.mid(eq + 1));
+                line.value = Unquoted(TrimBlanks(text.mid(eq + 1)));
                 line.keyEnd = start + text.left(eq).indexOf(key) + key.size();
             }
         }
@@ -325,21 +340,18 @@ bool WriteProfileValue(const QString& file, const QByteArray& section,
     const std::optional<QByteArray> read = ReadWholeFile(path, &missing);
     if (!read)
         return false;  // never replace a file we could not read
-    QByteArray content = *read;
-    // A last line ended by a bare CR: complete its break, or a key added after
-    // it would be glued onto it (and neither could be read back).
-    if (content.endsWith('\r'))
-        content += '\n';
-
-    const qsizetype firstBreak = content.indexOf('\n');
-    const QByteArray eol = firstBreak > 0 && content[firstBreak - 1] == '\r' ? "\r\n" : "\n";
+    const QByteArray& content = *read;
+    // Lines the write adds end as Windows ends them, whatever the file's own
+    // lines end with; those are kept as they are.
+    const QByteArray eol = "\r\n";
     const std::vector<Line> lines = ParseLines(content);
 
     QByteArray updated;
     qsizetype s = FindSection(lines, sectionName);
     if (s < 0) {
         updated = content;
-        if (updated.size() > ContentStart(updated) && !updated.endsWith('\n'))
+        if (updated.size() > ContentStart(updated) && !updated.endsWith('\n')
+            && !updated.endsWith('\r'))
             updated += eol;
         updated += '[' + sectionName + ']' + eol + keyName + '=' + value + eol;
     } else {

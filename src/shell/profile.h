@@ -10,13 +10,15 @@ namespace shell {
 
 // --- The profile service --------------------------------------------------
 // Sections and keys compare case-insensitively, blanks around keys and values
-// are ignored, the first match wins. Returns the raw 8-bit value, or nullopt
+// are ignored, double quotes around a value are dropped, a line ends at CRLF,
+// LF or a lone CR, the first match wins. Returns the raw 8-bit value, or nullopt
 // semantics through `found`.
 QByteArray GetProfileValue(const QString& file, const QByteArray& section,
                            const QByteArray& key, bool* found = nullptr);
 
 // Writes one value: replaces the key's line, or adds it to the section, or adds
-// the section at the end; every other byte of the file is kept. The file is
+// the section at the end; every other byte of the file is kept. The lines it
+// adds, and a new file, end in CRLF. The file is
 // created when missing and replaced atomically; concurrent writers from several
 // processes are serialised, so none loses its write. Returns false on failure.
 bool WriteProfileValue(const QString& file, const QByteArray& section,

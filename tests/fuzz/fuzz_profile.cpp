@@ -31,7 +31,8 @@ QList<std::pair<QByteArray, QByteArray>> NamedValues(const QByteArray& content)
 {
     QList<std::pair<QByteArray, QByteArray>> names;
     QByteArray section;
-    for (const QByteArray& raw : content.split('\n')) {
+    // CRLF, LF and a lone CR each end a line.
+    for (const QByteArray& raw : QByteArray(content).replace("\r\n", "\n").replace('\r', '\n').split('\n')) {
         const QByteArray line = TrimBlanks(raw);
         if (line.startsWith('[')) {
             const qsizetype close = line.lastIndexOf(']');
@@ -41,6 +42,14 @@ QList<std::pair<QByteArray, QByteArray>> NamedValues(const QByteArray& content)
         }
     }
     return names;
+}
+
+// Double quotes around a value are not part of it.
+QByteArray Unquoted(const QByteArray& value)
+{
+    if (value.size() >= 2 && value.startsWith('"') && value.endsWith('"'))
+        return value.mid(1, value.size() - 2);
+    return value;
 }
 
 QByteArray ReadFile(const QString& path)
@@ -99,7 +108,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         return 0;
     }
     bool found = false;
-    if (shell::GetProfileValue(path, section, key, &found) != TrimBlanks(value) || !found)
+    if (shell::GetProfileValue(path, section, key, &found) != Unquoted(TrimBlanks(value)) || !found)
         std::abort();  // the value written does not read back
     for (qsizetype i = 0; i < names.size(); ++i) {
         const auto& [s, k] = names[i];

@@ -15,12 +15,12 @@ namespace {
 
 constexpr int WritesPerProcess = 200;
 
-// Keys "TAG_i" present in the section's text.
+// Keys "TAG_i" present in the section's text (added lines end in CRLF).
 int CountKeys(const QByteArray& content, const QByteArray& tag)
 {
     int count = 0;
     for (int i = 0; i < WritesPerProcess; ++i) {
-        if (content.contains("\n" + tag + '_' + QByteArray::number(i) + "=v\n"))
+        if (content.contains("\n" + tag + '_' + QByteArray::number(i) + "=v\r\n"))
             ++count;
     }
     return count;

@@ -88,7 +88,7 @@ TEST_F(ProfileTest, Windows1252ValuesReadAndWriteBack)
     EXPECT_EQ(ReadIni(path(), "SEZIONE", "CITTÀ"), QString::fromUtf8("Forlì"));
 
     WriteIni(path(), "Sezione", "Altro", QString::fromUtf8("Perché"));
-    EXPECT_EQ(get(), original + "Altro=Perch\xE9\n");
+    EXPECT_EQ(get(), original + "Altro=Perch\xE9\r\n");
 
     // Every byte converts to a character and back unchanged.
     QByteArray all;
@@ -143,9 +143,9 @@ TEST_F(ProfileTest, WriteKeepsTheFilesLineBreaksAndByteOrderMarkOrCreatesTheFile
 {
     struct Case { const char* name; QByteArray before /* null: no file */; const char *section, *key; QByteArray after; };
     const Case cases[] = {
-        {"no file", {}, "Pavoxa", "HANDLE", "[Pavoxa]\nHANDLE=V\n"},
-        {"no final line break", "[A]\nx=1", "A", "y", "[A]\nx=1\ny=V"},
-        {"no final line break, new section", "[A]\nx=1", "B", "z", "[A]\nx=1\n[B]\nz=V\n"},
+        {"no file", {}, "Pavoxa", "HANDLE", "[Pavoxa]\r\nHANDLE=V\r\n"},
+        {"no final line break", "[A]\nx=1", "A", "y", "[A]\nx=1\r\ny=V"},
+        {"no final line break, new section", "[A]\nx=1", "B", "z", "[A]\nx=1\r\n[B]\r\nz=V\r\n"},
         {"byte order mark", "\xEF\xBB\xBF[BASE]\r\nDITTA=CO1\r\n", "BASE", "DITTA",
          "\xEF\xBB\xBF[BASE]\r\nDITTA=V\r\n"},
     };
@@ -163,6 +163,44 @@ TEST_F(ProfileTest, WriteKeepsTheFilesLineBreaksAndByteOrderMarkOrCreatesTheFile
     const QString nowhere = path("no/such/folder/x.ini");
     EXPECT_FALSE(WriteProfileValue(nowhere, "A", "b", "c"));
     EXPECT_FALSE(QFile::exists(nowhere));
+}
+
+// A value between double quotes reads without them; the file is not changed.
+TEST_F(ProfileTest, DoubleQuotesAroundAValueAreNotPartOfIt)
+{
+    const QByteArray before = "[PATH]\r\nDIRINI = \"/dati/\" \r\nMEZZO=a\"b\"\r\nSOLO=\"\r\nVUOTO=\"\"\r\n";
+    put(before);
+    EXPECT_EQ(ReadIni(path(), "PATH", "DIRINI"), "/dati/");
+    EXPECT_EQ(ReadIni(path(), "PATH", "MEZZO"), "a\"b\"");
+    EXPECT_EQ(ReadIni(path(), "PATH", "SOLO"), "\"");
+    EXPECT_EQ(ReadIni(path(), "PATH", "VUOTO"), "");
+    EXPECT_EQ(get(), before);
+}
+
+// A file whose lines end in a lone CR reads like any other, and a write
+// replaces the value where it stands instead of adding a second section.
+TEST_F(ProfileTest, ALoneCarriageReturnEndsALineInReadingAndWriting)
+{
+    put("[BASE]\rDITTA=CO1\rUTENTE=MARIO\r[PATH]\rDIRINI=/dati/\r");
+    EXPECT_EQ(ReadIni(path(), "BASE", "DITTA"), "CO1");
+    EXPECT_EQ(ReadIni(path(), "PATH", "DIRINI"), "/dati/");
+    ASSERT_TRUE(WriteProfileValue(path(), "BASE", "DITTA", "CO2"));
+    EXPECT_EQ(get(), "[BASE]\rDITTA=CO2\rUTENTE=MARIO\r[PATH]\rDIRINI=/dati/\r");
+    ASSERT_TRUE(WriteProfileValue(path(), "BASE", "NUOVA", "X"));
+    EXPECT_EQ(get(), "[BASE]\rDITTA=CO2\rUTENTE=MARIO\rNUOVA=X\r\n[PATH]\rDIRINI=/dati/\r");
+    EXPECT_EQ(ReadIni(path(), "PATH", "DIRINI"), "/dati/");
+}
+
+// New files and added lines end in CRLF, as Windows writes them; the file's
+// own line ends stay as they are.
+TEST_F(ProfileTest, NewFilesAndAddedLinesEndInCrLf)
+{
+    ASSERT_TRUE(WriteProfileValue(path(), "BASE", "DITTA", "CO1"));
+    EXPECT_EQ(get(), "[BASE]\r\nDITTA=CO1\r\n");
+    put("[BASE]\nDITTA=CO1\n");
+    ASSERT_TRUE(WriteProfileValue(path(), "BASE", "UTENTE", "MARIO"));
+    ASSERT_TRUE(WriteProfileValue(path(), "PATH", "DIRINI", "/dati/"));
+    EXPECT_EQ(get(), "[BASE]\nDITTA=CO1\nUTENTE=MARIO\r\n[PATH]\r\nDIRINI=/dati/\r\n");
 }
 
 TEST_F(ProfileTest, WriteRefusesTextThatWouldForgeLines)

@@ -21,7 +21,29 @@ QString FindIniFile()
             return suite;
     }
 
-    return WindowsFolder() + "Morvanex.ini";
+    const QString personal = WindowsFolder() + "Morvanex.ini";
+    if (IniFileExists(personal))
+        return personal;
+    // The office's file for every user, where an administrator puts it.
+    for (const QString& folder : SystemConfigFolders()) {
+        const QString office = folder + "/Morvanex.ini";
+        if (IniFileExists(office))
+            return office;
+    }
+    return personal;
+}
+
+QStringList SystemConfigFolders()
+{
+    // Relative entries are ignored, as the XDG rules ask.
+    QStringList folders;
+    const QString list = qEnvironmentVariable("XDG_CONFIG_DIRS");
+    for (const QString& folder : list.split(QLatin1Char(':'), Qt::SkipEmptyParts))
+        if (folder.startsWith(QLatin1Char('/')))
+            folders << (folder.size() > 1 && folder.endsWith(QLatin1Char('/')) ? folder.chopped(1) : folder);
+    if (folders.isEmpty())
+        folders << QStringLiteral("/etc/xdg");
+    return folders;
 }
 
 }  // namespace shell

@@ -2,13 +2,19 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 namespace shell {
 
 // The INI file in use, first match wins: "Morvanex.ini" in the program's
 // folder; else "Torlaven.ini" in the folder of the per-user setting "ExePath"
-// of application "MORVANEX"; else "Morvanex.ini" in WindowsFolder(), whether
-// or not that one exists.
+// of application "MORVANEX"; else "Morvanex.ini" in WindowsFolder() when it
+// exists; else the first "Morvanex.ini" of SystemConfigFolders() (the office's
+// file for every user); else "Morvanex.ini" in WindowsFolder() all the same.
 QString FindIniFile();
+
+// The system configuration folders: $XDG_CONFIG_DIRS (absolute entries, in
+// order, without a trailing "/"), by default /etc/xdg.
+QStringList SystemConfigFolders();
 
 }  // namespace shell

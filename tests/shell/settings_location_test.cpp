@@ -139,4 +139,26 @@ TEST_F(ConfigFolderTest, FindIniFileTriesProgramFolderThenExePathThenWindowsFold
     EXPECT_EQ(FindIniFile(), "Morvanex.ini");
 }
 
+// With no per-user file, the office's file in $XDG_CONFIG_DIRS is read; a
+// per-user file, once there, comes first.
+TEST_F(ConfigFolderTest, WithoutAPersonalIniTheOfficeIniOfTheSystemFoldersIsUsed)
+{
+    const QByteArray oldDirs = qgetenv("XDG_CONFIG_DIRS");
+    SetProgramFolderForTesting(home_.path() + "/bin");
+    const QString first = home_.path() + "/etc1";
+    const QString second = home_.path() + "/etc2";
+    qputenv("XDG_CONFIG_DIRS", ("relativa:" + first + ":" + second + "/").toLocal8Bit());
+    EXPECT_EQ(SystemConfigFolders(), QStringList({first, second}));
+    EXPECT_EQ(FindIniFile(), config() + "/Morvanex.ini");
+    touch(second + "/Morvanex.ini");
+    EXPECT_EQ(FindIniFile(), second + "/Morvanex.ini");
+    touch(first + "/Morvanex.ini");
+    EXPECT_EQ(FindIniFile(), first + "/Morvanex.ini");
+    touch(config() + "/Morvanex.ini");
+    EXPECT_EQ(FindIniFile(), config() + "/Morvanex.ini");
+    qunsetenv("XDG_CONFIG_DIRS");
+    EXPECT_EQ(SystemConfigFolders(), QStringList({"/etc/xdg"}));
+    qputenv("XDG_CONFIG_DIRS", oldDirs);
+}
+
 }  // namespace

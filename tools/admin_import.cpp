@@ -5,7 +5,11 @@
 #include "company_copy.h"
 #include "company_import.h"
 #include "company_server.h"
+#include "jet_bounded.h"
+#include "pending_file.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <cstdio>
@@ -13,6 +17,8 @@
 namespace {
 
 int RunImport(const QStringList& arguments);
+int ImportFile(const QString& jetPath, const QString& destination, const QString& folder, const QString& company,
+               const company_import::Options& options, bool toServer);
 
 const admin::Command Import{
     "import",
@@ -73,6 +79,24 @@ int RunImport(const QStringList& arguments)
     if (const QString error = company_import::CheckTarget(folder, company, options); !error.isEmpty())
         return admin::Fail(error);
 
+    // A damaged file can send the Jet library into a loop that allocates
+    // without end: the reading and the writing run bounded in a child
+    // process. One stopped leaves its unfinished file, removed here.
+    const QString companyFolder = QFileInfo(company_copy::CompanyFilePath(folder, company)).absolutePath();
+    const bool folderExisted = QFileInfo::exists(companyFolder);
+    const int status = jet::RunBounded(jetPath, jet::LimitsFromEnvironment(),
+                                       QStringLiteral("nessuna società creata"), [&] {
+                                           return ImportFile(jetPath, destination, folder, company, options, toServer);
+                                       });
+    pending_file::RemoveStale(companyFolder);
+    if (!folderExisted)
+        QDir().rmdir(companyFolder);
+    return status;
+}
+
+int ImportFile(const QString& jetPath, const QString& destination, const QString& folder, const QString& company,
+           const company_import::Options& options, bool toServer)
+{
     company_import::Outcome outcome;
     try {
         std::unique_ptr<jet::Database> source = jet::OpenJetFile(jetPath);

@@ -73,9 +73,7 @@ int RunInit(const QStringList& arguments)
     if (const QString problem = store::CompanyCodeProblem(rest[1]); !problem.isEmpty())
         return admin::Fail(problem);
     const QString path = QDir(rest[0]).filePath(rest[1] + QStringLiteral("/quelda.mdb"));
-    QString error = company_file::CreateCompanyDatabase(path);
-    if (error.isEmpty() && demo)
-        error = company_file::AddDemonstrationData(path);
+    const QString error = company_file::CreateCompany(path, demo);
     if (!error.isEmpty())
         return admin::Fail(error);
     std::printf("creato %s\n", path.toLocal8Bit().constData());

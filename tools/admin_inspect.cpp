@@ -1,6 +1,7 @@
 // quenvol-admin inspect: what a Jet database holds, and whether it can be
 // imported, without reading its rows.
 #include "admin_command.h"
+#include "jet_bounded.h"
 #include "jet_import.h"
 
 #include <cstdio>
@@ -8,6 +9,7 @@
 namespace {
 
 int RunInspect(const QStringList& arguments);
+int InspectFile(const QString& file);
 
 const admin::Command Inspect{
     "inspect",
@@ -31,6 +33,14 @@ int RunInspect(const QStringList& arguments)
     if (const auto status = admin::ReadArguments(Inspect, arguments, {{}, {}, 1, 1}, given))
         return *status;
     const QString& file = given.operands[0];
+    // A damaged file can send the Jet library into a loop that allocates
+    // without end: the reading runs bounded in a child process.
+    return jet::RunBounded(file, jet::LimitsFromEnvironment(), QStringLiteral("il file non è stato modificato"),
+                           [&] { return InspectFile(file); });
+}
+
+int InspectFile(const QString& file)
+{
     try {
         std::unique_ptr<jet::Database> source = jet::OpenJetFile(file);
         Print(QStringLiteral("file: %1").arg(file));

@@ -3,6 +3,7 @@
 
 #include "company_file.h"
 #include "company_server.h"
+#include "pending_file.h"
 #include "store/company_code.h"
 #include "store/table_description.h"
 
@@ -91,15 +92,26 @@ QString CopyCompany(const QString& from, const QString& to, const QString& compa
         return QStringLiteral("origine: %1").arg(describe(error));
     }
     const QString targetFile = CompanyFilePath(to, company);
-    const bool folderExisted = QFileInfo(targetFile).absoluteDir().exists();
-    QString error = toServer ? company_server::CreateCompanySchema(to, company)
-                             : company_file::CreateCompanyDatabase(targetFile);
+    // A file target is built beside its place and moved there when complete:
+    // a failure, a full disk or a kill leaves no company behind.
+    std::unique_ptr<pending_file::PendingFile> pending;
+    QString error;
+    if (toServer) {
+        error = company_server::CreateCompanySchema(to, company);
+    } else if (QFileInfo::exists(targetFile)) {
+        error = QStringLiteral("il file %1 esiste già: non viene sovrascritto").arg(targetFile);
+    } else {
+        pending = std::make_unique<pending_file::PendingFile>(targetFile);
+        error = pending->error();
+        if (error.isEmpty())
+            error = company_file::CreateCompanyDatabase(pending->path());
+    }
     if (!error.isEmpty())
         return QStringLiteral("destinazione: %1").arg(error);
     {
         std::unique_ptr<store::Database> target;
         try {
-            target = toServer ? store::openServerDatabase(to, company) : store::openDatabase(targetFile);
+            target = toServer ? store::openServerDatabase(to, company) : store::openDatabase(pending->path());
             error = CopyTables(*source, *target, copied);
             if (error.isEmpty() && toServer)
                 error = company_server::AdvanceCounters(to, company);
@@ -107,16 +119,13 @@ QString CopyCompany(const QString& from, const QString& to, const QString& compa
             error = QStringLiteral("destinazione: %1").arg(describe(failure));
         }
     }
+    if (error.isEmpty() && pending)
+        error = pending->commit();
     if (error.isEmpty())
         return QString();
-    // All or nothing: the target made above goes again.
-    if (toServer) {
+    // All or nothing: the schema made above goes again (a pending file goes by itself).
+    if (toServer)
         company_server::DropCompanySchema(to, company);
-    } else {
-        QFile::remove(targetFile);
-        if (!folderExisted)
-            QDir().rmdir(QFileInfo(targetFile).absolutePath());
-    }
     return error;
 }
 

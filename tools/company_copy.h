@@ -23,9 +23,10 @@ QString CopyTables(store::Database& from, store::Database& to, std::vector<Copie
 QString CompanyFilePath(const QString& folder, const QString& company);
 
 // Copies company `company` from `from` to `to`; each is a data folder or a
-// server's connection string or URI (company_server::IsServer). The target is
-// created first and removed again when the copy fails; an existing target is
-// refused. Returns an empty text on success, else the reason.
+// server's connection string or URI (company_server::IsServer). A file target
+// is built under a temporary name beside its place and moved there when
+// complete; a schema is created first and dropped again when the copy fails.
+// An existing target is refused. Returns an empty text on success, else the reason.
 QString CopyCompany(const QString& from, const QString& to, const QString& company,
                     std::vector<CopiedTable>* copied);
 

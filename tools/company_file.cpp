@@ -1,6 +1,8 @@
 // Creating and seeding company database files.
 #include "company_file.h"
 
+#include "pending_file.h"
+
 #include "store/schema.h"
 
 #include <sqlite3.h>
@@ -60,6 +62,21 @@ QString CreateCompanyDatabase(const QString& path)
     if (!connection.exec(QStringLiteral("COMMIT")))
         return connection.error();
     return QString();
+}
+
+QString CreateCompany(const QString& path, bool demo)
+{
+    if (QFileInfo::exists(path))
+        return QStringLiteral("il file %1 esiste già: non viene sovrascritto").arg(path);
+    pending_file::PendingFile pending(path);
+    if (!pending.error().isEmpty())
+        return pending.error();
+    QString error = CreateCompanyDatabase(pending.path());
+    if (error.isEmpty() && demo)
+        error = AddDemonstrationData(pending.path());
+    if (error.isEmpty())
+        error = pending.commit();
+    return error;
 }
 
 QString AddHistoryTable(const QString& path, bool* added)

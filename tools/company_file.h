@@ -12,6 +12,12 @@ namespace company_file {
 // file. Returns an empty text on success, else the reason.
 QString CreateCompanyDatabase(const QString& path);
 
+// Creates the company file `path` (with the demonstration data when `demo`)
+// under a temporary name beside it, moved into place only when complete: a
+// failure leaves no file, and a later run succeeds once the cause is gone.
+// Refuses an existing file. Returns an empty text on success, else the reason.
+QString CreateCompany(const QString& path, bool demo);
+
 // Adds the change history table to an existing company database made
 // before it, and nothing else. Sets *added to false (and changes nothing) when
 // the table is already there. Returns an empty text on success, else the reason.

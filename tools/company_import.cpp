@@ -2,6 +2,7 @@
 #include "company_import.h"
 
 #include "company_file.h"
+#include "pending_file.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -14,36 +15,6 @@
 namespace company_import {
 
 namespace {
-
-// The new file while it is written: removed, with the folder made for it,
-// unless it is moved into place.
-class PendingFile {
-public:
-    PendingFile(const QString& folder, bool folderIsNew)
-        : folder_(folder),
-          path_(QDir(folder).filePath(QStringLiteral(".quelda.mdb.import-%1")
-                                          .arg(QCoreApplication::applicationPid()))),
-          folderIsNew_(folderIsNew)
-    {
-    }
-    ~PendingFile()
-    {
-        if (kept_)
-            return;
-        QFile::remove(path_);
-        QFile::remove(path_ + QStringLiteral("-journal"));
-        if (folderIsNew_)
-            QDir().rmdir(folder_);
-    }
-    const QString& path() const { return path_; }
-    void keep() { kept_ = true; }
-
-private:
-    QString folder_;
-    QString path_;
-    bool folderIsNew_;
-    bool kept_ = false;
-};
 
 QString targetOf(const QString& dataDir, const QString& company)
 {
@@ -89,13 +60,9 @@ Outcome ImportIntoFolder(jet::Database& source, const QString& dataDir, const QS
         return outcome;
     }
 
-    const QString folder = QFileInfo(outcome.target).absolutePath();
-    const bool folderIsNew = !QFileInfo::exists(folder);
-    if (!QDir().mkpath(folder)) {
-        outcome.error = QStringLiteral("impossibile creare la cartella %1").arg(folder);
+    pending_file::PendingFile pending(outcome.target);
+    if (outcome.error = pending.error(); !outcome.error.isEmpty())
         return outcome;
-    }
-    PendingFile pending(folder, folderIsNew);
     if (outcome.error = company_file::CreateCompanyDatabase(pending.path()); !outcome.error.isEmpty())
         return outcome;
     try {
@@ -117,17 +84,12 @@ Outcome ImportIntoFolder(jet::Database& source, const QString& dataDir, const QS
             return outcome;
         }
         outcome.backup = backup;
-        // rename() puts the new file in place in one step: no reader finds it missing.
-        if (std::rename(QFile::encodeName(pending.path()).constData(),
-                        QFile::encodeName(outcome.target).constData()) != 0) {
-            outcome.error = QStringLiteral("impossibile sostituire %1").arg(outcome.target);
-            return outcome;
-        }
-    } else if (!QFile::rename(pending.path(), outcome.target)) {
-        outcome.error = QStringLiteral("impossibile creare %1").arg(outcome.target);
+    }
+    // rename() puts the new file in place in one step: no reader finds it missing.
+    if (const QString error = pending.commit(options.replace); !error.isEmpty()) {
+        outcome.error = error;
         return outcome;
     }
-    pending.keep();
     return outcome;
 }
 

@@ -4,6 +4,7 @@
 
 #include "support/jet_samples.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
 
@@ -43,6 +44,43 @@ TEST_F(AdminJetTest, ImportingAFileWithoutTheThreeTablesSaysSoAndWritesNothing)
                        "TestataRegistriPS, TabellaDocScorta: non è un archivio dei registri delle procedure "
                        "semplificate: nessuna società creata\n");
     EXPECT_FALSE(QFileInfo::exists(data.path() + "/ROSSI"));
+}
+
+// The sample file with its page 842 zeroed sends the Jet library into a loop
+// that allocates without end: both commands stop within seconds, name the file
+// as damaged, and leave nothing behind.
+TEST_F(AdminJetTest, ADamagedFileEndsSoonAsDamagedAndLeavesNothing)
+{
+    QTemporaryDir scratch;
+    const QString damaged = scratch.filePath("rovinato.mdb");
+    {
+        QFile source(JetSample("nwind.mdb"));
+        ASSERT_TRUE(source.open(QIODevice::ReadOnly));
+        QByteArray bytes = source.readAll();
+        constexpr qsizetype PageSize = 2048;  // Jet 3
+        ASSERT_GT(bytes.size(), 843 * PageSize);
+        bytes.replace(842 * PageSize, PageSize, QByteArray(PageSize, '\0'));
+        QFile file(damaged);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        ASSERT_EQ(file.write(bytes), bytes.size());
+    }
+    // A small limit keeps the test quick; the bound works the same at any size.
+    qputenv("QUENVOL_JET_MEMORY_MB", "200");
+    const QString expected = "quenvol-admin: il file " + damaged + " è danneggiato: ";
+
+    const AdminRun inspect = Admin({"inspect", damaged});
+    EXPECT_EQ(inspect.status, 1);
+    EXPECT_TRUE(inspect.err.contains(expected + "la lettura ha superato 200 MB di memoria; "
+                                                "il file non è stato modificato\n"))
+        << inspect.err.toStdString();
+
+    const QString data = scratch.filePath("dati");
+    const AdminRun import = Admin({"import", damaged, data, "ROSSI"});
+    qunsetenv("QUENVOL_JET_MEMORY_MB");
+    EXPECT_EQ(import.status, 1);
+    EXPECT_TRUE(import.err.contains(expected)) << import.err.toStdString();
+    EXPECT_TRUE(import.err.endsWith("; nessuna società creata\n")) << import.err.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(data + "/ROSSI"));
 }
 
 }  // namespace

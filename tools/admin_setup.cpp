@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include <cstdio>
@@ -40,8 +41,8 @@ const admin::Registration registration(Setup);
 // The INI file that names the company and its data folder.
 QByteArray IniContent(const QString& company, const QString& dataDir)
 {
-    return "[BASE]\nDITTA=" + shell::ToAnsi(company) + "\n[PATH]\nDIRINI=" +
-           shell::ToAnsi(dataDir) + "\n";
+    return "[BASE]\r\nDITTA=" + shell::ToAnsi(company) + "\r\n[PATH]\r\nDIRINI=" +
+           shell::ToAnsi(dataDir) + "\r\n";
 }
 
 // Whether the program, reading such a file, gets both values back unchanged:
@@ -59,6 +60,21 @@ bool ReadsBackUnchanged(const QString& company, const QString& dataDir)
     file.close();
     return shell::ReadIni(path, "BASE", "DITTA") == company &&
            shell::ReadIni(path, "PATH", "DIRINI") == dataDir;
+}
+
+// A connection string or URI as it may be shown: any password left out.
+QString WithoutPassword(QString server)
+{
+    static const QRegularExpression keyword(QStringLiteral("password\\s*=\\s*('([^'\\\\]|\\\\.)*'|\\S*)"),
+                                            QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression uri(QStringLiteral("^(postgres(?:ql)?://[^:/@]*):[^@/]*@"),
+                                        QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression parameter(QStringLiteral("([?&]password=)[^&]*"),
+                                              QRegularExpression::CaseInsensitiveOption);
+    server.replace(keyword, QStringLiteral("password=***"));
+    server.replace(uri, QStringLiteral("\\1:***@"));
+    server.replace(parameter, QStringLiteral("\\1***"));
+    return server;
 }
 
 // Creates the INI file; fails rather than replace one that appears meanwhile.
@@ -109,14 +125,26 @@ int RunSetup(const QStringList& arguments)
             "cartella da cui viene avviato")
                                .arg(iniFile));
 
+    // An INI file that names a server sends the program there, whatever the
+    // data folder: a company file made here would never be read.
+    if (iniExists) {
+        const QString server = shell::FromAnsi(shell::GetProfileValue(iniFile, "DATABASE", "SERVER")).trimmed();
+        if (!server.isEmpty())
+            return admin::Fail(QStringLiteral(
+                "il file INI %1, che il programma userà, indica il server %2 ([DATABASE] SERVER) "
+                "con la società %3: il programma apre le società su quel server, non nella cartella "
+                "dati, e nulla è stato creato. Per creare la società sul server: "
+                "quenvol-admin init --server '<connessione>' %4")
+                                   .arg(iniFile, WithoutPassword(server),
+                                        shell::ReadIni(iniFile, "BASE", "DITTA"), company));
+    }
+
     const QString database = dataDir + company + QStringLiteral("/quelda.mdb");
     if (QFileInfo::exists(database)) {
         std::printf("la società %s esiste già (%s): resta com'è%s\n", qPrintable(company), qPrintable(database),
                     demo ? ", senza dati dimostrativi aggiunti" : "");
     } else {
-        QString error = company_file::CreateCompanyDatabase(database);
-        if (error.isEmpty() && demo)
-            error = company_file::AddDemonstrationData(database);
+        const QString error = company_file::CreateCompany(database, demo);
         if (!error.isEmpty())
             return admin::Fail(error);
         std::printf("creato %s\n", qPrintable(database));

@@ -2,6 +2,7 @@
 #include "company_server.h"
 
 #include "store/libpq_on_demand.h"
+#include "store/pg_conninfo.h"
 #include "store/sql_text.h"
 #include "store/table_description.h"
 
@@ -96,9 +97,14 @@ Conn connect(const QString& conninfo, QString* error)
         *error = missing;
         return Conn(nullptr, &PQfinish);
     }
+    if (const QString problem = store::ConninfoProblem(conninfo); !problem.isEmpty()) {
+        *error = problem;
+        return Conn(nullptr, &PQfinish);
+    }
     Conn conn(PQconnectdb(conninfo.toUtf8().constData()), &PQfinish);
     if (PQstatus(conn.get()) != CONNECTION_OK)
-        *error = QString::fromUtf8(PQerrorMessage(conn.get())).trimmed();
+        *error = store::WithoutPassword(QString::fromUtf8(PQerrorMessage(conn.get())).trimmed(),
+                                        store::ConninfoPassword(conninfo));
     return conn;
 }
 

@@ -93,6 +93,17 @@ QUENVOL_FORWARD(PGresult*, PQexecParams,
                  int resultFormat),
                 (conn, command, nParams, paramTypes, paramValues, paramLengths, paramFormats,
                  resultFormat))
+QUENVOL_FORWARD(int, PQsendQueryParams,
+                (PGconn * conn, const char* command, int nParams, const Oid* paramTypes,
+                 const char* const* paramValues, const int* paramLengths, const int* paramFormats,
+                 int resultFormat),
+                (conn, command, nParams, paramTypes, paramValues, paramLengths, paramFormats,
+                 resultFormat))
+QUENVOL_FORWARD(PGresult*, PQgetResult, (PGconn * conn), (conn))
+QUENVOL_FORWARD(int, PQenterPipelineMode, (PGconn * conn), (conn))
+QUENVOL_FORWARD(int, PQexitPipelineMode, (PGconn * conn), (conn))
+QUENVOL_FORWARD(int, PQpipelineSync, (PGconn * conn), (conn))
+QUENVOL_FORWARD(PGpipelineStatus, PQpipelineStatus, (const PGconn* conn), (conn))
 QUENVOL_FORWARD(ExecStatusType, PQresultStatus, (const PGresult* res), (res))
 QUENVOL_FORWARD(char*, PQresultErrorMessage, (const PGresult* res), (res))
 QUENVOL_FORWARD(char*, PQresultErrorField, (const PGresult* res, int fieldcode), (res, fieldcode))

@@ -1,6 +1,8 @@
 // Statements, table shapes, values and error mapping for the PostgreSQL engine.
 #include "store/pg_connection.h"
 
+#include "store/pg_conninfo.h"
+
 #include <QDate>
 
 namespace store::pg {
@@ -65,9 +67,7 @@ Connection::Connection(PGconn* conn, QString schema, QString secret, QByteArray 
 
 QString Connection::withoutSecret(QString text) const
 {
-    if (!secret_.isEmpty())
-        text.replace(secret_, QStringLiteral("********"));
-    return text;
+    return WithoutPassword(std::move(text), secret_);
 }
 
 EngineError Connection::error(const PGresult* result) const
@@ -83,6 +83,16 @@ void Connection::applySettings()
         throw error(result.get());
 }
 
+bool Connection::lost(const PGresult* result) const
+{
+    if (PQstatus(conn_) == CONNECTION_BAD || !result)
+        return true;
+    // A server shutting down, or a fail-over, ends the session with an error
+    // before libpq sees the socket close: the session is gone all the same.
+    const QByteArray state = PQresultErrorField(result, PG_DIAG_SQLSTATE);
+    return state.startsWith("08") || state == "57P01" || state == "57P02" || state == "57P03";
+}
+
 Result Connection::run(const QByteArray& sql, const std::vector<QByteArray>& params)
 {
     std::vector<const char*> values;
@@ -96,9 +106,90 @@ Result Connection::run(const QByteArray& sql, const std::vector<QByteArray>& par
         const ExecStatusType status = result ? PQresultStatus(result.get()) : PGRES_FATAL_ERROR;
         if (status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK)
             return result;
-        if (PQstatus(conn_) != CONNECTION_BAD)
+        if (!lost(result.get()))
             throw error(result.get());
         reconnect(error(result.get()).description());
+    }
+}
+
+bool Connection::sendBatch(const std::vector<Statement>& batch, std::vector<Result>& results,
+                           QString* lostText)
+{
+    results.clear();
+    *lostText = withoutSecret(trimmedText(PQerrorMessage(conn_)));
+    if (PQstatus(conn_) != CONNECTION_OK || PQenterPipelineMode(conn_) != 1)
+        return false;
+    bool sent = true;
+    for (const Statement& statement : batch) {
+        std::vector<const char*> values;
+        for (const QByteArray& p : statement.params)
+            values.push_back(p.isNull() ? nullptr : p.constData());
+        if (PQsendQueryParams(conn_, statement.sql.constData(), int(values.size()), nullptr, values.data(),
+                              nullptr, nullptr, 0) != 1) {
+            sent = false;
+            break;
+        }
+    }
+    if (sent && PQpipelineSync(conn_) != 1)
+        sent = false;
+    bool arrived = sent;
+    // Each statement's result is followed by a null; the sync's result ends the batch.
+    while (arrived && results.size() < batch.size()) {
+        Result result(PQgetResult(conn_), &PQclear);
+        const ExecStatusType status = result ? PQresultStatus(result.get()) : PGRES_FATAL_ERROR;
+        if (status == PGRES_FATAL_ERROR && lost(result.get())) {
+            *lostText = error(result.get()).description();
+            arrived = false;
+            break;
+        }
+        results.push_back(std::move(result));
+        while (PGresult* rest = PQgetResult(conn_))
+            PQclear(rest);
+    }
+    if (arrived) {
+        Result sync(PQgetResult(conn_), &PQclear);
+        arrived = sync && PQresultStatus(sync.get()) == PGRES_PIPELINE_SYNC;
+    }
+    if (PQstatus(conn_) == CONNECTION_OK)
+        PQexitPipelineMode(conn_);
+    if (!arrived && lostText->isEmpty())
+        *lostText = withoutSecret(trimmedText(PQerrorMessage(conn_)));
+    return arrived && PQstatus(conn_) == CONNECTION_OK;
+}
+
+Result Connection::step(const QByteArray& sql, const std::vector<QByteArray>& params)
+{
+    for (;;) {
+        const bool withBegin = !begun_;
+        std::vector<Statement> batch;
+        if (withBegin)
+            batch.push_back({"BEGIN", {}});
+        batch.push_back({"SAVEPOINT quenvol_step", {}});
+        batch.push_back({sql, params});
+        batch.push_back({"RELEASE SAVEPOINT quenvol_step", {}});
+        std::vector<Result> results;
+        QString lostText;
+        if (!sendBatch(batch, results, &lostText)) {
+            // Lost before this transaction's first answer: nothing of the write
+            // is on the server, so it goes on quietly on a new connection.
+            // Later, the transaction went with the connection (reconnect throws).
+            reconnect(lostText);
+            continue;
+        }
+        const size_t at = withBegin ? 2 : 1;  // the statement's result
+        if (withBegin && PQresultStatus(results[0].get()) != PGRES_COMMAND_OK)
+            throw error(results[0].get());
+        begun_ = true;
+        if (PQresultStatus(results[at - 1].get()) != PGRES_COMMAND_OK)
+            throw error(results[at - 1].get());
+        const ExecStatusType status = PQresultStatus(results[at].get());
+        if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK) {
+            Result(PQexec(conn_, "ROLLBACK TO SAVEPOINT quenvol_step"), &PQclear);
+            throw error(results[at].get());
+        }
+        if (PQresultStatus(results[at + 1].get()) != PGRES_COMMAND_OK)
+            throw error(results[at + 1].get());
+        return std::move(results[at]);
     }
 }
 
@@ -109,6 +200,8 @@ bool Connection::resetQuietly(QString* text)
         *text = withoutSecret(trimmedText(PQerrorMessage(conn_)));
         return false;
     }
+    if (PQpipelineStatus(conn_) != PQ_PIPELINE_OFF)
+        PQexitPipelineMode(conn_);
     try {
         applySettings();
         return true;
@@ -120,13 +213,16 @@ bool Connection::resetQuietly(QString* text)
 
 void Connection::reconnect(QString text)
 {
-    const bool lostWrite = transaction_;
-    // A server that has come back is simply connected to again; otherwise the
-    // user is asked, as often as they choose Retry.
+    // A write whose statements have had an answer lost its transaction with
+    // the connection; one that has sent nothing yet has lost nothing.
+    const bool lostWrite = transaction_ && begun_;
+    // A server that has come back (or, with several hosts named, the one that
+    // now accepts writes) is simply connected to again; otherwise the user is
+    // asked, as often as they choose Retry.
     bool connected = resetQuietly(&text);
     while (!connected) {
         if (!lostHandler_ || !lostHandler_(text)) {
-            broken_ = lostWrite;
+            broken_ = transaction_;
             throw EngineError(ServerUnreachable, text);
         }
         connected = resetQuietly(&text);
@@ -142,18 +238,7 @@ Result Connection::exec(const QString& sql, const std::vector<QByteArray>& param
     if (broken_)
         throw EngineError(ServerUnreachable, LostWriteText);
     const QByteArray utf8 = sql.toUtf8();
-    if (!transaction_)
-        return run(utf8, params);
-    run("SAVEPOINT quenvol_step", {});
-    try {
-        Result result = run(utf8, params);
-        run("RELEASE SAVEPOINT quenvol_step", {});
-        return result;
-    } catch (const EngineError&) {
-        if (!broken_ && PQstatus(conn_) == CONNECTION_OK)
-            Result(PQexec(conn_, "ROLLBACK TO SAVEPOINT quenvol_step"), &PQclear);
-        throw;
-    }
+    return transaction_ ? step(utf8, params) : run(utf8, params);
 }
 
 bool Connection::inTransaction() const
@@ -165,18 +250,10 @@ void Connection::beginTrans()
 {
     if (transaction_)
         throw EngineError(WriteFailed, QStringLiteral("Una transazione è già in corso."));
-    try {
-        run("BEGIN", {});
-    } catch (const EngineError& error) {
-        // Given up for a lost connection: the write under way fails whole,
-        // step by step, rather than writing its steps one by one.
-        if (error.number() == ServerUnreachable) {
-            transaction_ = true;
-            broken_ = true;
-        }
-        throw;
-    }
+    // BEGIN goes with the first statement: a connection lost since the last
+    // operation is then made again before anything of the write is sent.
     transaction_ = true;
+    begun_ = false;
 }
 
 void Connection::commitTrans()
@@ -184,17 +261,21 @@ void Connection::commitTrans()
     if (!transaction_)
         throw EngineError(WriteFailed, QStringLiteral("Nessuna transazione in corso."));
     if (broken_) {
-        transaction_ = broken_ = false;
+        transaction_ = broken_ = begun_ = false;
         throw EngineError(ServerUnreachable, LostWriteText);
+    }
+    if (!begun_) {  // nothing was sent: nothing to commit
+        transaction_ = false;
+        return;
     }
     Result result(nullptr, &PQclear);
     try {
         result = run("COMMIT", {});
     } catch (const EngineError&) {
-        transaction_ = broken_ = false;
+        transaction_ = broken_ = begun_ = false;
         throw;
     }
-    transaction_ = false;
+    transaction_ = begun_ = false;
     // A COMMIT of a transaction that had failed ends it with ROLLBACK, not an error.
     if (QByteArray(PQcmdStatus(result.get())) == "ROLLBACK")
         throw EngineError(WriteFailed, QStringLiteral("La transazione è stata annullata dal server."));
@@ -202,7 +283,7 @@ void Connection::commitTrans()
 
 void Connection::rollback()
 {
-    transaction_ = broken_ = false;
+    transaction_ = broken_ = begun_ = false;
     // A lost connection has already undone everything on the server.
     if (PQstatus(conn_) == CONNECTION_OK && PQtransactionStatus(conn_) != PQTRANS_IDLE)
         Result(PQexec(conn_, "ROLLBACK"), &PQclear);

@@ -54,9 +54,12 @@ public:
     Connection& operator=(const Connection&) = delete;
 
     // Runs one statement with its parameters bound as text (a null QByteArray
-    // is Null). Inside a transaction the statement runs under a savepoint, so
-    // a failing statement is undone alone and the transaction goes on, as a
-    // failed write does in the file. Throws the engine error on failure.
+    // is Null), in one round trip. Inside a transaction the statement runs
+    // under a savepoint, so a failing statement is undone alone and the
+    // transaction goes on, as a failed write does in the file; savepoint,
+    // statement and release go to the server together (libpq's pipeline), and
+    // the transaction's BEGIN goes with its first statement. Throws the engine
+    // error on failure.
     Result exec(const QString& sql, const std::vector<QByteArray>& params = {});
 
     bool inTransaction() const;
@@ -78,7 +81,18 @@ public:
     void applySettings();
 
 private:
+    struct Statement {
+        QByteArray sql;
+        std::vector<QByteArray> params;
+    };
     Result run(const QByteArray& sql, const std::vector<QByteArray>& params);
+    Result step(const QByteArray& sql, const std::vector<QByteArray>& params);
+    // Sends `batch` in one round trip and collects one result per statement
+    // (an aborted one as PGRES_PIPELINE_ABORTED). False when the connection
+    // was lost on the way, with the server's text in `lostText`.
+    bool sendBatch(const std::vector<Statement>& batch, std::vector<Result>& results, QString* lostText);
+    // True when `result` (or the connection) tells that the connection is gone.
+    bool lost(const PGresult* result) const;
     // After a lost connection: connects again, asking the handler while that
     // fails. Returns once connected outside a write; throws 3151 when the
     // handler gives up, or when a write's transaction went with the old
@@ -92,6 +106,7 @@ private:
     QString secret_;
     QByteArray settings_;
     bool transaction_ = false;  // a write is under way: beginTrans, not yet ended
+    bool begun_ = false;        // its BEGIN has reached the server
     bool broken_ = false;       // that write lost its transaction with the connection
     Database::ConnectionLostHandler lostHandler_;
     QHash<QString, TableShape> shapes_;  // by lower-case name

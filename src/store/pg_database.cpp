@@ -3,6 +3,7 @@
 #include "store/libpq_on_demand.h"
 #include "store/like_pattern.h"
 #include "store/pg_connection.h"
+#include "store/pg_conninfo.h"
 
 namespace store {
 
@@ -69,20 +70,6 @@ private:
     std::shared_ptr<Connection> connection_;
 };
 
-// The password the connection string holds, if any.
-QString passwordOf(const QByteArray& conninfo)
-{
-    char* error = nullptr;
-    PQconninfoOption* options = PQconninfoParse(conninfo.constData(), &error);
-    PQfreemem(error);
-    QString password;
-    for (PQconninfoOption* o = options; o && o->keyword; ++o)
-        if (qstrcmp(o->keyword, "password") == 0 && o->val)
-            password = QString::fromUtf8(o->val);
-    PQconninfoFree(options);
-    return password;
-}
-
 }  // namespace
 
 std::unique_ptr<Database> openServerDatabase(const QString& conninfo, const QString& company,
@@ -90,8 +77,12 @@ std::unique_ptr<Database> openServerDatabase(const QString& conninfo, const QStr
 {
     if (const QString missing = LoadLibpq(); !missing.isEmpty())
         throw EngineError(ServerUnreachable, missing);
+    // A string libpq cannot read is told without its values: libpq's own
+    // text would quote them, a password among them.
+    if (const QString problem = ConninfoProblem(conninfo); !problem.isEmpty())
+        throw EngineError(ServerUnreachable, problem);
     const QByteArray info = conninfo.toUtf8();
-    const QString secret = passwordOf(info);
+    const QString secret = ConninfoPassword(conninfo);
     // A server that does not answer is given up after a while rather than
     // waited for without end; a connect_timeout in the string itself wins.
     const char* const keywords[] = {"connect_timeout", "application_name", "dbname", nullptr};

@@ -1,6 +1,7 @@
 // The office server's connection lost and found again: outside a write the
 // operation runs again once connected; inside one the write fails whole, and
-// nothing of it reaches the server.
+// nothing of it reaches the server. A connection string that cannot be read
+// is told without its values.
 #include "company_server.h"
 #include "store/table_description.h"
 #include "support/private_server.h"
@@ -63,4 +64,22 @@ TEST(ServerConnection, ALostConnectionAsksAndRetryConnectsAgainWithoutHalfAWrite
     cursor->seek("=", "T1");
     EXPECT_FALSE(cursor->noMatch());
     EXPECT_EQ(asked.size(), 4);
+}
+
+TEST(ServerConnection, AConnectionStringThatCannotBeReadIsToldWithoutItsValues)
+{
+    // An unquoted blank in the password: libpq's own text would quote its second half.
+    for (const QString conninfo : {"host=/nonexistent dbname=quenvol password=S3CRET PART2",
+                                   "postgresql://operatore:S3CRET@/quenvol?host=/nonexistent&PART2"}) {
+        SCOPED_TRACE(conninfo.toStdString());
+        try {
+            openServerDatabase(conninfo, "DEMO");
+            FAIL() << "opened";
+        } catch (const EngineError& error) {
+            EXPECT_EQ(error.number(), EngineErrorNumber::ServerUnreachable);
+            EXPECT_FALSE(error.description().contains("S3CRET")) << error.description().toStdString();
+            EXPECT_FALSE(error.description().contains("PART2")) << error.description().toStdString();
+            EXPECT_FALSE(error.description().isEmpty());
+        }
+    }
 }

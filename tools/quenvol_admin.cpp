@@ -3,9 +3,12 @@
 #include "admin_command.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
+#include <memory>
 
 namespace admin {
 
@@ -82,8 +85,16 @@ std::optional<int> ReadArguments(const Command& command, const QStringList& argu
 
 int main(int argc, char** argv)
 {
-    QCoreApplication app(argc, argv);
-    const QStringList args = app.arguments().mid(1);
+    // Printing lays text out in Qt's fonts, which need the GUI application; on
+    // the offscreen platform it needs no display.
+    std::unique_ptr<QCoreApplication> app;
+    if (argc > 1 && std::strcmp(argv[1], "print") == 0) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        app = std::make_unique<QGuiApplication>(argc, argv);
+    } else {
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    }
+    const QStringList args = app->arguments().mid(1);
     if (args.isEmpty()) {
         admin::PrintUsage(stderr);
         return admin::ExitUsage;

@@ -75,7 +75,7 @@ TableDescription describeHistoryTable()
                         {QStringLiteral("StoPostazione"), K::Text, 64},
                         {QStringLiteral("StoVersione"), K::Text, 16},
                         {QStringLiteral("StoCodice"), K::Text, 10},
-                        {QStringLiteral("StoAzione"), K::Text, 13},
+                        {QStringLiteral("StoAzione"), K::Text, 15},  // "ristampa pagine"
                         {QStringLiteral("StoColonna"), K::Text, 32},
                         {QStringLiteral("StoPrima"), K::Text, 255},
                         {QStringLiteral("StoDopo"), K::Text, 255}},

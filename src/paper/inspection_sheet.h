@@ -1,0 +1,46 @@
+// The inspection sheet of a register set: the set as the screen shows it
+// (every field under its screen label, the three registers side by side, the
+// twenty header lines), its change history as the history panel lists it,
+// then the company, when it was printed and the history's anchor (its last
+// row and fingerprint), so that the paper vouches for the history.
+#pragma once
+
+#include "paper/pdf_file.h"
+#include "store/engine.h"
+#include "store/header_lines.h"
+#include "store/history_event.h"
+#include "store/history_reader.h"
+#include "store/register_record.h"
+
+#include <QDateTime>
+#include <QString>
+
+#include <optional>
+#include <vector>
+
+class QPagedPaintDevice;
+
+namespace paper {
+
+struct InspectionSheet {
+    QString company;
+    QDateTime printed;  // local time
+    store::RegisterRecord record;
+    store::HeaderLines header;
+    bool historyKept = true;  // false for a company without the history table
+    std::vector<store::Change> history;
+    std::optional<store::HistoryAnchor> anchor;
+};
+
+// The sheet of register set `code`; nothing when there is no such register
+// set. Throws the engine's error when the tables cannot be read.
+std::optional<InspectionSheet> ReadInspectionSheet(store::Database& database, const QString& company,
+                                                   const QString& code);
+
+void PaintInspectionSheet(QPagedPaintDevice& device, const InspectionSheet& sheet);
+DocumentInfo SheetInfo(const InspectionSheet& sheet);
+
+// The closing lines: the company, when printed, the history's anchor.
+QStringList ClosingLines(const InspectionSheet& sheet);
+
+}  // namespace paper

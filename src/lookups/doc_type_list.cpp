@@ -95,6 +95,14 @@ void DocTypeList::List1_DblClick()
         runtime_.SetFocus(Txt_[current + 1]);
 }
 
+void DocTypeList::HideDocTypeList()
+{
+    const int current = listWindow_.currentField();
+    List1_->hide();
+    if (current >= Field::First && current <= Field::Last)
+        runtime_.SetFocus(Txt_[current]);
+}
+
 void DocTypeList::List1_LostFocus()
 {
     List1_->hide();

@@ -42,6 +42,8 @@ public:
     void FillDocTypeList();
     void ShowDocTypeList();
     void List1_DblClick();
+    // Escape: the list goes away and the field keeps its code and the focus.
+    void HideDocTypeList();
     void List1_LostFocus();
     void CheckDocType(int Index);
 

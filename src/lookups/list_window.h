@@ -31,6 +31,9 @@ public:
     // Looks up the code picked or typed in the panel and gives the focus back
     // to the register panel.
     virtual void lookUpRegister(const QString& code) = 0;
+    // Gives the focus back to the register-code field holding `code`, with
+    // nothing looked up (the panel was put away).
+    virtual void returnToCodeField(const QString& code) = 0;
     // Leaves the program.
     virtual void unload() = 0;
 

@@ -110,8 +110,9 @@ void SearchPanel::OpenSearchPanel()
     c.DescTab->hide();
     c.cmd_r[0]->hide();
     c.IETab->setText(QStringLiteral("Registri IMPORT"));
+    codeWhenOpened_ = window_.typedCode();
     runtime_.SetText(c.DescTab, QString());
-    runtime_.SetText(c.CodTab, window_.typedCode());
+    runtime_.SetText(c.CodTab, codeWhenOpened_);
     FocusSearchField();
 }
 
@@ -126,6 +127,20 @@ void SearchPanel::CloseSearchPanel()
     window_.setSkipExitCheck(false);
     // Trimmed like every typed code: a key never ends in a blank.
     window_.lookUpRegister(c.CodTab->text().trimmed());
+}
+
+void SearchPanel::CancelSearchPanel()
+{
+    stopReading();
+    ListHasFocus = false;
+    window_.setEnterMode(2);
+    // The filter fields lose the focus on purpose: no switch of filter.
+    window_.setSkipExitCheck(true);
+    c.registerPanel->setEnabled(true);
+    window_.returnToCodeField(codeWhenOpened_);
+    c.panel->hide();
+    c.panel->setEnabled(false);
+    window_.setSkipExitCheck(false);
 }
 
 void SearchPanel::FillSearchList(const QString& filter)

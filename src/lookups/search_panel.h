@@ -57,6 +57,9 @@ public:
 
     void OpenSearchPanel();
     void CloseSearchPanel();
+    // Escape: puts the panel away with nothing looked up, back in the code
+    // field as it was when the panel opened.
+    void CancelSearchPanel();
     void FillSearchList(const QString& filter);
     void FocusSearchField();
     void CodTab_GotFocus();
@@ -89,6 +92,7 @@ private:
     store::CompanyDatabase& company_;
     ListWindow& window_;
     SearchListModel* model_ = nullptr;
+    QString codeWhenOpened_;
     // Takes the rows of a long fill in steps between the operator's events.
     QTimer readTimer_;
     // Reads the rest of a fill before a key, click or wheel reaches the list.

@@ -1,6 +1,7 @@
 // Keyboard navigation of the entry screen: the window's key handlers, moving
 // between fields by index, the filters by field class, advancing out of full
 // fields, and what happens when a field is entered or left.
+#include "screen/help_window.h"
 #include "screen/key_filters.h"
 #include "screen/startup.h"
 
@@ -16,6 +17,12 @@ namespace Field = store::Field;
 
 void Startup::Form_KeyDown(int& KeyCode, int Shift)
 {
+    // F1 shows the keys wherever the operator is.
+    if (KeyCode == Vk::F1 && Shift == 0) {
+        KeyCode = 0;
+        ShowHelpWindow();
+        return;
+    }
     // The history panel is read-only: Escape closes it, the hot keys work
     // (F2 and F9 press its "&USCITA"), every other key stays in its list.
     if (c.PictStorico->isVisible()) {
@@ -23,6 +30,18 @@ void Startup::Form_KeyDown(int& KeyCode, int Shift)
             CloseHistoryPanel();
         else
             GlobalHotKeys(KeyCode, Shift);
+        return;
+    }
+    // Escape puts away the search panel or the document-type list with
+    // nothing picked, back where it was opened.
+    if (KeyCode == Vk::Escape && c.Pict[0]->isVisible()) {
+        KeyCode = 0;
+        searchPanel().CancelSearchPanel();
+        return;
+    }
+    if (KeyCode == Vk::Escape && c.List1->isVisible()) {
+        KeyCode = 0;
+        docTypeList_->HideDocTypeList();
         return;
     }
     if (KeyCode == Vk::F7 && c.Pict[1]->isEnabled()) {
@@ -175,6 +194,20 @@ void Startup::MirrorCustodySeries(int Index)
         runtime_->SetText(c.Txt[Field::CustodyMirror(Index)], c.Txt[Index]->text());
     else
         runtime_->SetText(c.Txt[Field::CustodyMirror(Index)], QString());
+}
+
+void Startup::ShowHelpWindow()
+{
+    if (!helpWindow_)
+        helpWindow_ = new HelpWindow(window_);
+    helpWindow_->showFor(session);
+}
+
+void Startup::returnToCodeField(const QString& code)
+{
+    ReturnToCodeField();
+    runtime_->SetText(c.DicKod, code);
+    SelectAllText(c.DicKod);
 }
 
 void Startup::Txt_DblClick(int /*Index*/)

@@ -25,6 +25,7 @@
 
 namespace screen {
 
+class HelpWindow;
 class HistoryListModel;
 
 // Screen modes: what the register screen holds.
@@ -91,6 +92,9 @@ public:
     void AdvanceWhenFull(QLineEdit* field, int key);
     void EnterAsTab(int code);
     void SelectAllText(QLineEdit* control);
+    // F1: the help window with every key, the version and the session.
+    void ShowHelpWindow();
+    HelpWindow* helpWindow() const { return helpWindow_; }
 
     // --- The look-up lists (src/lookups) --------------------------------------
     lookups::SearchPanel& searchPanel();
@@ -129,6 +133,7 @@ private:
     QString typedCode() const override;
     void clearRegister() override { ClearRegister(); }
     void lookUpRegister(const QString& code) override;
+    void returnToCodeField(const QString& code) override;
     void unload() override { Unload(); }
     int currentField() const override { return CurField; }
     void fieldFilled(int index) override { MirrorCustodySeries(index); }
@@ -138,6 +143,7 @@ private:
     std::unique_ptr<lookups::SearchPanel> searchPanel_;
     std::unique_ptr<lookups::DocTypeList> docTypeList_;
     HistoryListModel* historyModel_ = nullptr;
+    HelpWindow* helpWindow_ = nullptr;  // made at the first F1, owned by the window
     QWidget* historyReturn_ = nullptr;
     int headerReturnField_ = 1;
     bool ended_ = false;

@@ -55,6 +55,35 @@ QString JetFileMessage(const shell::Session& session)
         .arg(ShellWord(session.DatabasePath), ShellWord(session.DataDir), ShellWord(session.CompanyCode));
 }
 
+// Where the start-up looked, for the boxes that refuse to start: the INI file
+// read (or sought), the company and its data folder or server.
+QString WhereLooked(const shell::Session& session)
+{
+    QString text = shell::IniFileExists(session.IniFile)
+                       ? QStringLiteral("FILE INI LETTO: %1").arg(session.IniFile)
+                       : QStringLiteral("FILE INI: %1 (NON ESISTE)").arg(session.IniFile);
+    text += QStringLiteral("\nSOCIETA' ([BASE] DITTA): %1")
+                .arg(session.CompanyCode.isEmpty() ? QStringLiteral("(NESSUNA)") : session.CompanyCode);
+    if (!session.Server.trimmed().isEmpty())
+        text += QStringLiteral("\nSERVER: QUELLO INDICATO IN [DATABASE] SERVER DEL FILE INI");
+    else
+        text += QStringLiteral("\nCARTELLA DATI ([PATH] DIRINI): %1\nFILE CERCATO: %2")
+                    .arg(session.DataDir, session.DatabasePath);
+    return text;
+}
+
+// The command that creates the company the INI file names.
+QString CreateCommand(const shell::Session& session)
+{
+    const QString company =
+        session.CompanyCode.isEmpty() ? QStringLiteral("<societa>") : ShellWord(session.CompanyCode);
+    if (!session.Server.trimmed().isEmpty())
+        return QStringLiteral("quenvol-admin init --server '<connessione>' %1").arg(company);
+    const bool folderNamed = !session.CompanyCode.isEmpty() && session.DataDir != QLatin1String("/");
+    return QStringLiteral("quenvol-admin setup %1 %2")
+        .arg(folderNamed ? ShellWord(session.DataDir) : QStringLiteral("<cartella>"), company);
+}
+
 }  // namespace
 
 void Startup::Form_Load()
@@ -77,7 +106,8 @@ void Startup::Form_Load()
     // A code that would lead outside the data folder is refused before any
     // folder is created or file opened; activation then ends the program.
     if (const QString problem = store::CompanyCodeProblem(session.CompanyCode); !problem.isEmpty()) {
-        runtime_->MsgBox(problem, store::BoxCode::OkCritical, QStringLiteral("MORVANEX - ERRORE"));
+        runtime_->MsgBox(problem + QStringLiteral("\n\n") + WhereLooked(session), store::BoxCode::OkCritical,
+                         QStringLiteral("MORVANEX - ERRORE"));
         return;
     }
 
@@ -95,7 +125,11 @@ void Startup::Form_Load()
             Unload();
             return;
         }
-        const QString message = QStringLiteral("SOCIETA' INESISTENTE");
+        // The first start after installing comes here: say where the program
+        // looked and how the company is created.
+        const QString message = QStringLiteral("SOCIETA' INESISTENTE\n\n") + WhereLooked(session) +
+                                QStringLiteral("\n\nPER CREARE LA SOCIETA' (DA UN TERMINALE):\n") +
+                                CreateCommand(session);
         const int answer = runtime_->MsgBox(message, store::BoxCode::RetryCancelCritical,
                                             QStringLiteral("MORVANEX - ERRORE"));
         if (answer == store::BoxAnswer::Cancel)

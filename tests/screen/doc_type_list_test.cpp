@@ -121,6 +121,22 @@ TEST_F(DocTypeList, APickWritesTheCodeCutToTheFieldCopiesItToCustodyAndMovesOnNo
     EXPECT_FALSE(list()->isVisible());
 }
 
+// Escape puts the list away: the field keeps its code and the focus, nothing checked.
+TEST_F(DocTypeList, EscapeClosesTheListLeavingTheFieldAsItWas)
+{
+    enter(24);
+    const QString before = form->c.Txt[24]->text();
+    key(Qt::Key_F4);
+    ASSERT_TRUE(list()->isVisible());
+    ASSERT_EQ(focused(), list());
+    key(Qt::Key_Escape);
+    EXPECT_FALSE(list()->isVisible());
+    EXPECT_EQ(focused(), form->c.Txt[24]);
+    EXPECT_EQ(form->c.Txt[24]->text(), before);
+    EXPECT_TRUE(boxes->seen().empty());
+    EXPECT_EQ(endings, 0);
+}
+
 TEST_F(DocTypeList, AnUnknownCodeIsReportedAndTheFocusStaysAnEmptyOrBlankOneIsAllowed)
 {
     enter(24);

@@ -244,6 +244,43 @@ TEST_F(SearchPanel, KeysWhileOpenUpperCaseUpDownF4DoNothingAndUscitaEndsTheProgr
     EXPECT_EQ(endings, 1);
 }
 
+// Escape puts the panel away from the filter (empty or not) and from the list:
+// nothing is looked up, no box, the code field holds what it held.
+TEST_F(SearchPanel, EscapeClosesItWithNothingLookedUpBackInTheCodeField)
+{
+    open("ab");
+    type("0");
+    key(Qt::Key_Escape);
+    EXPECT_FALSE(panelOpen());
+    EXPECT_TRUE(form->c.Pict[1]->isEnabled());
+    EXPECT_EQ(focused(), form->c.DicKod);
+    EXPECT_EQ(text(0), "AB");
+    EXPECT_EQ(form->ScreenMode, screen::Mode::Gestione);
+    EXPECT_TRUE(boxes->seen().empty());
+
+    // From the list, and with an empty filter (Escape used to do nothing there).
+    key(Qt::Key_F4);
+    ASSERT_TRUE(panelOpen());
+    click(action());
+    ASSERT_EQ(focused(), form->c.Lista);
+    key(Qt::Key_Escape);
+    EXPECT_FALSE(panelOpen());
+    EXPECT_EQ(focused(), form->c.DicKod);
+    form->runtime().SetText(form->c.DicKod, QString());
+    key(Qt::Key_F4);
+    ASSERT_TRUE(panelOpen());
+    key(Qt::Key_Escape);
+    EXPECT_FALSE(panelOpen());
+    EXPECT_EQ(focused(), form->c.DicKod);
+    EXPECT_EQ(endings, 0);
+    EXPECT_TRUE(boxes->seen().empty());
+
+    // Enter then looks up the code as usual.
+    type("r1");
+    key(Qt::Key_Return);
+    EXPECT_EQ(form->ScreenMode, screen::Mode::Variazione);
+}
+
 TEST_F(SearchPanel, TheLineOfR1InBothModesIsPickedBackAsR1)
 {
     open("r1");

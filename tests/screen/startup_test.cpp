@@ -7,6 +7,7 @@
 #include "shell/user_settings.h"
 #include "support/jet_samples.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QDate>
 #include <QDir>
@@ -14,7 +15,10 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QLocale>
+#include <QMessageBox>
 #include <QProcess>
+#include <QTest>
+#include <QTimer>
 #include <QPushButton>
 
 #include <functional>
@@ -42,7 +46,12 @@ TEST_F(StartupFixture, WithNoIniFileOrABlankDataFolderTheDatabaseIsSoughtAtTheRo
     EXPECT_EQ(form->session.DatabasePath, "//quelda.mdb");
     EXPECT_EQ(form->session.IniFile, shell::WindowsFolder() + "Morvanex.ini");
     ASSERT_EQ(boxes->seen().size(), 1u);
-    EXPECT_EQ(boxes->seen()[0].prompt, "SOCIETA' INESISTENTE");
+    // The first start after installing: where the program looked and what to run.
+    EXPECT_EQ(boxes->seen()[0].prompt, "SOCIETA' INESISTENTE\n\nFILE INI: " + shell::WindowsFolder() +
+                                           "Morvanex.ini (NON ESISTE)\nSOCIETA' ([BASE] DITTA): (NESSUNA)\n"
+                                           "CARTELLA DATI ([PATH] DIRINI): /\nFILE CERCATO: //quelda.mdb\n\n"
+                                           "PER CREARE LA SOCIETA' (DA UN TERMINALE):\n"
+                                           "quenvol-admin setup <cartella> <societa>");
     EXPECT_EQ(boxes->seen()[0].code, 21);
     EXPECT_EQ(boxes->seen()[0].title, "MORVANEX - ERRORE");
 
@@ -67,9 +76,40 @@ TEST_F(StartupFixture, AMissingCompanyFolderIsCreatedAndCancelRecordsTheProgramF
     boxes->expect(BoxAnswer::Cancel);
     Load();
     EXPECT_TRUE(QDir(dataDir).exists());
-    EXPECT_EQ(boxes->prompts(), QStringList{"SOCIETA' INESISTENTE"});
+    EXPECT_EQ(boxes->prompts(),
+              QStringList{"SOCIETA' INESISTENTE\n\nFILE INI LETTO: " + programFolder.path() +
+                          "/Morvanex.ini\nSOCIETA' ([BASE] DITTA): NESSUNA\nCARTELLA DATI ([PATH] DIRINI): " +
+                          dataDir + "\nFILE CERCATO: " + dataDir + "NESSUNA/quelda.mdb\n\n"
+                          "PER CREARE LA SOCIETA' (DA UN TERMINALE):\nquenvol-admin setup " + dataDir + " NESSUNA"});
     EXPECT_EQ(endings, 1);
     EXPECT_EQ(recordedExePath(), programFolder.path());
+}
+
+// The real box, answered by its letter: it names the INI file and the
+// command, and "A" (Annulla) ends the program.
+TEST_F(StartupFixture, TheFirstStartBoxSaysWhatToDoAndItsLetterAnswersIt)
+{
+    const QString dataDir = company.folder() + "/";
+    WriteIni("NUOVA", dataDir);
+    boxes.reset();  // real boxes from here on
+    QString shown;
+    QTimer answer;
+    answer.setInterval(5);
+    QObject::connect(&answer, &QTimer::timeout, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box || !box->isVisible())
+            return;
+        answer.stop();
+        shown = box->text();
+        QTest::keyClick(box, Qt::Key_A);
+    });
+    answer.start();
+    Load();
+    boxes = std::make_unique<testing_support::RuntimeBoxes>();
+    EXPECT_TRUE(shown.startsWith("SOCIETA' INESISTENTE\n")) << shown.toStdString();
+    EXPECT_TRUE(shown.contains("FILE INI LETTO: " + programFolder.path() + "/Morvanex.ini\n"));
+    EXPECT_TRUE(shown.endsWith("\nquenvol-admin setup " + dataDir + " NUOVA")) << shown.toStdString();
+    EXPECT_EQ(endings, 1);
 }
 
 TEST_F(StartupFixture, AJetFileNamesTheImportCommandAndIsLeftAsItIs)

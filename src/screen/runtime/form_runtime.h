@@ -36,6 +36,7 @@ constexpr int Return = 13;
 constexpr int Escape = 27;
 constexpr int Up = 38;
 constexpr int Down = 40;
+constexpr int F1 = 112;
 constexpr int F2 = 113;
 constexpr int F4 = 115;
 constexpr int F7 = 118;

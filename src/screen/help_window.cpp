@@ -1,0 +1,126 @@
+// The help window: its text, made from the keys the window answers and the
+// session it runs in, and the read-only window that shows it.
+#include "screen/help_window.h"
+
+#include "version.h"
+
+#include <QFontDatabase>
+#include <QKeyEvent>
+#include <QPlainTextEdit>
+#include <QVBoxLayout>
+
+namespace screen {
+
+namespace {
+
+// One key and what it does, the key in a column of its own.
+QString Line(const QString& keys, const QString& what)
+{
+    return QStringLiteral("  %1 %2\n").arg(keys.leftJustified(22), what);
+}
+
+QString WhereDataLives(const shell::Session& session)
+{
+    if (!session.Server.trimmed().isEmpty())
+        return QStringLiteral("sul server indicato in [DATABASE] SERVER del file INI (schema \"%1\")")
+            .arg(session.CompanyCode);
+    return session.DatabasePath;
+}
+
+}  // namespace
+
+QString HelpText(const shell::Session& session)
+{
+    QString t;
+    t += QStringLiteral("QUENVOL - TASTI\n\n");
+    t += QStringLiteral("SCHERMATA DEI REGISTRI\n");
+    t += Line(QStringLiteral("Invio"), QStringLiteral("nel campo Codice cerca il registro; negli altri campi passa al successivo"));
+    t += Line(QStringLiteral("Freccia su / giù"), QStringLiteral("campo precedente / successivo"));
+    t += Line(QStringLiteral("Tab / Maiusc+Tab"), QStringLiteral("campo successivo / precedente nell'ordine di tabulazione"));
+    t += Line(QStringLiteral("F4 o doppio clic"), QStringLiteral("nel campo Codice apre il pannello di ricerca;"));
+    t += Line(QString(), QStringLiteral("su un campo giallo apre l'elenco dei tipi documento"));
+    t += Line(QStringLiteral("F7"), QStringLiteral("storico delle modifiche del registro (dal campo Codice: del codice scritto)"));
+    t += Line(QStringLiteral("F8"), QStringLiteral("stampa la scheda del registro"));
+    t += Line(QStringLiteral("F2 o F9"), QStringLiteral("USCITA: chiude il programma"));
+    t += Line(QStringLiteral("Alt+C"), QStringLiteral("CONFERMA: scrive il registro"));
+    t += Line(QStringLiteral("Alt+A"), QStringLiteral("ANNULLA: lascia le modifiche e torna al campo Codice"));
+    t += Line(QStringLiteral("Alt+E"), QStringLiteral("ELIMINA: cancella il registro (chiede conferma)"));
+    t += Line(QStringLiteral("Alt+T"), QStringLiteral("TESTATE: apre il pannello delle testate"));
+    t += Line(QStringLiteral("Alt+U"), QStringLiteral("USCITA: chiude il programma"));
+    t += Line(QStringLiteral("Ctrl+Maiusc+L"), QStringLiteral("avvia Pavoxa o lo porta in primo piano"));
+    t += Line(QStringLiteral("Ctrl+Maiusc+S"), QStringLiteral("avvia Rimbelo o lo porta in primo piano"));
+    t += Line(QStringLiteral("F1"), QStringLiteral("questa guida (Esc o F1 la chiude)"));
+    t += QStringLiteral("\nPANNELLO DI RICERCA DEI REGISTRI\n");
+    t += Line(QStringLiteral("lettere e cifre"), QStringLiteral("l'elenco mostra i codici (o le descrizioni) che iniziano così"));
+    t += Line(QStringLiteral("Invio o Tab"), QStringLiteral("lasciando vuoto un filtro si passa all'altro (codice / descrizione)"));
+    t += Line(QStringLiteral("Alt+X"), QStringLiteral("SELEZIONA: passa all'elenco; RICERCA: torna al filtro"));
+    t += Line(QStringLiteral("Invio nell'elenco"), QStringLiteral("sceglie il registro (anche il doppio clic)"));
+    t += Line(QStringLiteral("Alt+N"), QStringLiteral("NUOVO: inserisce il codice scritto, se non esiste"));
+    t += Line(QStringLiteral("Esc"), QStringLiteral("chiude il pannello senza scegliere e torna al campo Codice"));
+    t += Line(QStringLiteral("Alt+U, F2 o F9"), QStringLiteral("USCITA: chiude il programma"));
+    t += QStringLiteral("\nELENCO DEI TIPI DOCUMENTO\n");
+    t += Line(QStringLiteral("doppio clic"), QStringLiteral("scrive il tipo scelto nel campo e passa al successivo"));
+    t += Line(QStringLiteral("Esc o F2"), QStringLiteral("chiude l'elenco e torna al campo com'era"));
+    t += QStringLiteral("\nPANNELLO DELLE TESTATE\n");
+    t += Line(QStringLiteral("Frecce, Invio"), QStringLiteral("riga precedente / successiva"));
+    t += Line(QStringLiteral("Alt+C"), QStringLiteral("CONFERMA: scrive le righe"));
+    t += Line(QStringLiteral("Alt+A"), QStringLiteral("ANNULLA: rimette le righe com'erano"));
+    t += Line(QStringLiteral("F8"), QStringLiteral("stampa le pagine di un registro"));
+    t += QStringLiteral("\nPANNELLO DELLO STORICO\n");
+    t += Line(QStringLiteral("Freccia su / giù"), QStringLiteral("scorre le modifiche"));
+    t += Line(QStringLiteral("Esc, Alt+U, F2 o F9"), QStringLiteral("chiude il pannello"));
+    t += QStringLiteral("\nFINESTRE DI MESSAGGIO (la lettera da sola o con Alt)\n");
+    t += Line(QStringLiteral("S / N"), QStringLiteral("Sì / No"));
+    t += Line(QStringLiteral("A / R / I / T"), QStringLiteral("Annulla / Riprova / Ignora / Interrompi"));
+    t += Line(QStringLiteral("Invio"), QStringLiteral("il pulsante evidenziato (anche OK)"));
+    t += Line(QStringLiteral("Esc"), QStringLiteral("la risposta di annullamento (OK se è l'unico pulsante)"));
+    t += QStringLiteral("\nPROGRAMMA\n");
+    t += Line(QStringLiteral("Versione"), QStringLiteral("%1.%2.%3")
+                                              .arg(QUENVOL_VERSION_MAJOR)
+                                              .arg(QUENVOL_VERSION_MINOR)
+                                              .arg(QUENVOL_VERSION_PATCH));
+    t += Line(QStringLiteral("File INI"), session.IniFile);
+    t += Line(QStringLiteral("Società"), session.CompanyCode);
+    t += Line(QStringLiteral("Dati"), WhereDataLives(session));
+    t += QStringLiteral("\nIl manuale: man quenvol; la preparazione dell'ufficio: man quenvol-ufficio.\n");
+    return t;
+}
+
+HelpWindow::HelpWindow(QWidget* parent) : QDialog(parent)
+{
+    setWindowTitle(QStringLiteral("QUENVOL - GUIDA AI TASTI"));
+    setWindowModality(Qt::ApplicationModal);
+    view_ = new QPlainTextEdit(this);
+    view_->setReadOnly(true);
+    view_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    view_->setLineWrapMode(QPlainTextEdit::NoWrap);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(view_);
+    resize(860, 620);
+}
+
+void HelpWindow::showFor(const shell::Session& session)
+{
+    view_->setPlainText(HelpText(session));
+    show();
+    raise();
+    activateWindow();
+    view_->setFocus();
+}
+
+QString HelpWindow::text() const
+{
+    return view_->toPlainText();
+}
+
+void HelpWindow::keyPressEvent(QKeyEvent* event)
+{
+    // Escape closes the dialog by itself; F1 closes it too, as it opened it.
+    if (event->key() == Qt::Key_F1 && event->modifiers() == Qt::NoModifier) {
+        reject();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+}  // namespace screen

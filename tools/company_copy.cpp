@@ -80,8 +80,10 @@ QString CompanyFilePath(const QString& folder, const QString& company)
 QString CopyCompany(const QString& from, const QString& to, const QString& company,
                     std::vector<CopiedTable>* copied)
 {
-    if (company.trimmed().isEmpty() || !store::CompanyCodeProblem(company).isEmpty())
+    if (company.trimmed().isEmpty())
         return QStringLiteral("codice società non valido: '%1'").arg(company);
+    if (const QString problem = store::CompanyCodeProblem(company); !problem.isEmpty())
+        return problem;
     const bool fromServer = company_server::IsServer(from);
     const bool toServer = company_server::IsServer(to);
     std::unique_ptr<store::Database> source;

@@ -3,6 +3,7 @@
 
 #include "company_file.h"
 #include "pending_file.h"
+#include "store/company_code.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -25,9 +26,10 @@ QString targetOf(const QString& dataDir, const QString& company)
 
 QString CheckTarget(const QString& dataDir, const QString& company, const Options& options)
 {
-    if (company.isEmpty() || company.contains(QLatin1Char('/')) || company == QLatin1String(".") ||
-        company == QLatin1String(".."))
+    if (company.isEmpty())
         return QStringLiteral("codice società non valido: '%1'").arg(company);
+    if (const QString problem = store::CompanyCodeProblem(company); !problem.isEmpty())
+        return problem;
     const QString target = targetOf(dataDir, company);
     if (QFileInfo::exists(target) && !options.replace)
         return QStringLiteral("la società %1 esiste già (%2): non viene sovrascritta; "

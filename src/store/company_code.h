@@ -1,13 +1,24 @@
-// The company code names the company's folder inside the data folder: it must
-// stay a single folder name there, so that no code reaches outside.
+// The one rule for a company code, checked before any file or schema is
+// touched: the code names the company's folder inside the data folder and its
+// schema on the office server, and is read back from the suite's INI file, so
+// it must be a name all three hold alike.
 #pragma once
 
 #include <QString>
 
 namespace store {
 
-// The box or error text for a code that cannot name a company folder ("."
-// "..", or a code holding "/"); empty text when the code is usable.
+// The server keeps a schema name of at most this many bytes (UTF-8) and cuts
+// a longer one silently, so two long codes would share one schema.
+constexpr int CompanyCodeMaxBytes = 63;
+
+// The box or error text for a code that cannot name a company; empty text
+// when the code is usable. Refused: "." and "..", a code holding "/" (it would
+// lead outside the data folder); blanks at either end (the INI file's reader
+// drops them, so the company could never be opened); a character the INI
+// file, written in Windows-1252, cannot hold, or a control character; more
+// than 63 bytes in UTF-8. Letters outside ASCII are kept as they are: the
+// folder and the schema both take the code in UTF-8.
 QString CompanyCodeProblem(const QString& code);
 
 }  // namespace store

@@ -149,4 +149,22 @@ TEST_F(ServerWindow, AServerStoppedWhileTheWindowIsOpenKeepsTheEditsAndASecondCo
     EXPECT_EQ(cursor->field("SspDescrizione").toString(), "SCRITTA DOPO");
 }
 
+TEST_F(ServerWindow, ACompanyCodeWithAccentedLettersOpensAsInTheFile)
+{
+    // The suite's INI file is Windows-1252; the schema takes the code in UTF-8,
+    // as the company's folder does.
+    const QString code = QStringLiteral("CAFF\u00C8 %1").arg(QCoreApplication::applicationPid());
+    ASSERT_EQ(company_server::CreateCompanySchema(testing_support::TestServer(), code), "");
+    QFile ini(programFolder.path() + QStringLiteral("/Morvanex.ini"));
+    ASSERT_TRUE(ini.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    ini.write("[BASE]\nDITTA=CAFF\xC8 " + QByteArray::number(QCoreApplication::applicationPid()) +
+              "\n[DATABASE]\nSERVER=" + testing_support::TestServer().toUtf8() + "\n");
+    ini.close();
+    Start();
+    EXPECT_TRUE(boxes->seen().empty()) << boxes->prompts().join('|').toStdString();
+    EXPECT_TRUE(form->company.RegisterTableOpen);
+    form.reset();
+    EXPECT_EQ(company_server::DropCompanySchema(testing_support::TestServer(), code), "");
+}
+
 }  // namespace screen_tests

@@ -138,9 +138,9 @@ TEST_F(StartupFixture, AJetFileNamesTheImportCommandAndIsLeftAsItIs)
     EXPECT_EQ(file.readAll(), before);
 }
 
-TEST_F(StartupFixture, ACompanyCodeLeadingOutOfTheDataFolderIsRefusedBeforeAnyFileIsTouched)
+TEST_F(StartupFixture, ACompanyCodeLeadingOutOfTheDataFolderOrTooLongForTheServerIsRefusedBeforeAnyFileIsTouched)
 {
-    for (const QString code : {"..", ".", "../../x", "A/B"}) {
+    for (const QString& code : QStringList{"..", ".", "../../x", "A/B", QString(64, 'D')}) {
         const QString dataDir = company.folder() + "/nuova/";
         WriteIni(code, dataDir);
         boxes->expect(BoxAnswer::Ok);

@@ -14,15 +14,22 @@ PrivateServer::PrivateServer()
         conninfo_ = output.trimmed();
 }
 
+PrivateServer::PrivateServer(StandbyOf standby)
+{
+    QString output;
+    if (script(QStringLiteral("standby"), &output, {standby.primary.folder()}))
+        conninfo_ = output.trimmed();
+}
+
 PrivateServer::~PrivateServer()
 {
     script(QStringLiteral("stop"));
 }
 
-bool PrivateServer::script(const QString& command, QString* output)
+bool PrivateServer::script(const QString& command, QString* output, const QStringList& more)
 {
     QProcess process;
-    process.start(QStringLiteral(QUENVOL_PG_SCRIPT), {command, dir_.path()});
+    process.start(QStringLiteral(QUENVOL_PG_SCRIPT), QStringList{command, dir_.path()} + more);
     const bool finished = process.waitForFinished(120000);
     if (output)
         *output = QString::fromUtf8(process.readAllStandardOutput());

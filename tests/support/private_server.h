@@ -11,6 +11,11 @@ namespace testing_support {
 class PrivateServer {
 public:
     PrivateServer();
+    // A streaming standby of `primary`, in a folder of its own.
+    struct StandbyOf {
+        const PrivateServer& primary;
+    };
+    explicit PrivateServer(StandbyOf standby);
     ~PrivateServer();
     PrivateServer(const PrivateServer&) = delete;
     PrivateServer& operator=(const PrivateServer&) = delete;
@@ -20,9 +25,13 @@ public:
     // Stops it, keeping its data; starts it again.
     bool down() { return script(QStringLiteral("down")); }
     bool up() { return script(QStringLiteral("up")); }
+    // A standby made the primary; returns once it accepts writes.
+    bool promote() { return script(QStringLiteral("promote")); }
+    // The folder of its socket, as a libpq "host".
+    QString folder() const { return dir_.path(); }
 
 private:
-    bool script(const QString& command, QString* output = nullptr);
+    bool script(const QString& command, QString* output = nullptr, const QStringList& more = {});
 
     QTemporaryDir dir_;
     QString conninfo_;

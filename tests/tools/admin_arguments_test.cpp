@@ -28,10 +28,10 @@ TEST(AdminArguments, WrongArgumentsGiveTheUsageAndHelpIsAnsweredFirst)
     EXPECT_TRUE(help.out.startsWith("uso: quenvol-admin import")) << help.out.toStdString();
 }
 
-TEST(AdminInit, ACompanyCodeLeadingOutOfTheDataFolderIsRefusedBeforeAnyFileIsCreated)
+TEST(AdminInit, ACompanyCodeNoFolderSchemaOrIniFileCanHoldIsRefusedBeforeAnyFileIsCreated)
 {
     QTemporaryDir top;
-    for (const QString code : {".", "..", "../x", "A/B"}) {
+    for (const QString& code : QStringList{".", "..", "../x", "A/B", " X", "X ", QString(63, 'D') + "1", "\u0141ODZ"}) {
         SCOPED_TRACE(code.toStdString());
         const AdminRun run = Admin({"init", top.filePath("dati"), code});
         EXPECT_EQ(run.status, 1);

@@ -101,7 +101,21 @@ void Startup::PrintRegisterPages()
         return;
     try {
         paper::RecordPagePrint(*company.database, pages->code, request->reg, request->first, request->last,
-                               !pages->reprinted.empty());
+                               !pages->reprinted.empty(), prints);
+    } catch (const paper::PrintedMeanwhile& meanwhile) {
+        // The paper is out: the history says so, as a reprint of pages another
+        // workstation printed while the preview was open.
+        try {
+            paper::RecordPagePrint(*company.database, pages->code, request->reg, request->first, request->last,
+                                   true, paper::EarlierPrints(*company.database, pages->code, request->reg));
+            runtime_->MsgBox(QStringLiteral("NEL FRATTEMPO UN'ALTRA POSTAZIONE HA STAMPATO:\n") + meanwhile.text +
+                                 QStringLiteral("\nLA STAMPA E' REGISTRATA COME RISTAMPA"),
+                             store::BoxCode::OkOnly);
+        } catch (const store::EngineError& error) {
+            runtime_->MsgBox(RecordFailed + QLatin1Char('\n') + error.description(), store::BoxCode::OkOnly);
+        } catch (const paper::PrintedMeanwhile& again) {
+            runtime_->MsgBox(RecordFailed + QLatin1Char('\n') + again.text, store::BoxCode::OkOnly);
+        }
     } catch (const store::EngineError& error) {
         runtime_->MsgBox(RecordFailed + QLatin1Char('\n') + error.description(), store::BoxCode::OkOnly);
     }

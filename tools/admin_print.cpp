@@ -88,12 +88,14 @@ int PrintPages(const admin::Arguments& given)
         const QString failed = paper::WritePdf(
             given.value("--output"), paper::PagesInfo(*pages),
             [&](QPagedPaintDevice& device) { paper::PaintRegisterPages(device, *pages); },
-            [&] { paper::RecordPagePrint(*database, pages->code, *reg, first, last, again); });
+            [&] { paper::RecordPagePrint(*database, pages->code, *reg, first, last, again, earlier); });
         if (!failed.isEmpty())
             return admin::Fail(failed);
         std::printf("%s: %d %s del registro %s di %s%s\n", given.value("--output").toLocal8Bit().constData(),
                     last - first + 1, last == first ? "pagina" : "pagine", qPrintable(paper::RegisterName(*reg)),
                     pages->code.toLocal8Bit().constData(), again ? " (ristampa)" : "");
+    } catch (const paper::PrintedMeanwhile& refused) {
+        return admin::Fail(QStringLiteral("stampa non registrata, file non scritto: ") + refused.text);
     } catch (const store::EngineError& error) {
         return admin::Fail(QStringLiteral("%1: %2").arg(path, error.description()));
     }

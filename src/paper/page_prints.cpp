@@ -115,8 +115,14 @@ QString RangeProblem(int first, int last)
 }
 
 void RecordPagePrint(store::Database& database, const QString& code, PageRegister reg, int first, int last,
-                     bool reprint)
+                     bool reprint, const std::vector<PagePrint>& known)
 {
+    std::vector<PagePrint> meanwhile;
+    for (const PagePrint& print : Overlapping(EarlierPrints(database, code, reg), first, last))
+        if (std::none_of(known.begin(), known.end(), [&](const PagePrint& k) { return k.number == print.number; }))
+            meanwhile.push_back(print);
+    if (!meanwhile.empty())
+        throw PrintedMeanwhile{OverlapText(meanwhile, reg, first, last)};
     store::RecordHistoryEvent(database, {code, reprint ? ReprintAction : PrintAction, RegisterName(reg),
                                          store::Value(first), store::Value(last)});
 }

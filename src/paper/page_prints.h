@@ -59,10 +59,19 @@ QString OverlapText(const std::vector<PagePrint>& prints, PageRegister reg, int 
 // What is wrong with a page range for the operator; empty when it is sound.
 QString RangeProblem(int first, int last);
 
+// Thrown by RecordPagePrint when pages of the range were printed elsewhere
+// after the operator was shown the earlier prints: nothing is recorded.
+struct PrintedMeanwhile {
+    QString text;  // names that print, as OverlapText does
+};
+
 // Records the print of `first` to `last` of `reg` in the change history
-// ("stampa pagine", or "ristampa pagine" when `reprint`). Throws the engine's
-// error when it cannot be written.
+// ("stampa pagine", or "ristampa pagine" when `reprint`). The history is read
+// again first: a print of any of these pages that is not among `known` (the
+// prints the decision was taken on; another workstation printed meanwhile)
+// throws PrintedMeanwhile. Throws the engine's error when the history cannot
+// be read or written.
 void RecordPagePrint(store::Database& database, const QString& code, PageRegister reg, int first, int last,
-                     bool reprint);
+                     bool reprint, const std::vector<PagePrint>& known = {});
 
 }  // namespace paper

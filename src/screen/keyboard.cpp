@@ -48,6 +48,10 @@ void Startup::Form_KeyDown(int& KeyCode, int Shift)
         OpenHistoryPanel();
         return;
     }
+    if (KeyCode == Vk::F8) {
+        PrintKey();
+        return;
+    }
     if (KeyCode == Vk::F2 && c.List1->isVisible()) {
         runtime_->SetFocus(c.Txt[CurField]);
         return;

@@ -79,6 +79,11 @@ public:
     void CloseHistoryPanel();
     void cmdStorico_Click();
 
+    // --- Printing (print_key.cpp) -----------------------------------------------
+    void PrintKey();
+    void PrintRegisterSheet();
+    void PrintRegisterPages();
+
     // --- Keyboard (keyboard.cpp) ------------------------------------------------
     void Form_KeyDown(int& KeyCode, int Shift);
     void Form_KeyPress(int& KeyAscii);

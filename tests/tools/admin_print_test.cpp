@@ -4,6 +4,7 @@
 #include "admin_run.h"
 #include "pdf_reader.h"
 
+#include "paper/page_prints.h"
 #include "store/null_conversions.h"
 #include "store/opened_company.h"
 #include "store/table_description.h"
@@ -118,6 +119,19 @@ TEST(AdminPrint, PagesCarryTheirNumberAndHeaderAndAnOverlapIsRefusedUnlessReprin
     EXPECT_FALSE(PdfText(out, 2).contains("RISTAMPA"));  // page 10, new
     EXPECT_EQ(PrintRows(company), (QStringList{"stampa pagine DEPOSITO 7 9", "stampa pagine PREAVVISO 9 9",
                                                "ristampa pagine DEPOSITO 9 10"}));
+}
+
+TEST(AdminPrint, PagesPrintedElsewhereWhileTheyWereBeingPrintedAreNotRecordedOver)
+{
+    TempCompany company(true);
+    const auto database = store::openDatabase(company.databasePath());
+    const auto known = paper::EarlierPrints(*database, "R1", paper::PageRegister::Arrivi);
+    paper::RecordPagePrint(*database, "R1", paper::PageRegister::Arrivi, 1, 5, false);  // another workstation
+    EXPECT_THROW(paper::RecordPagePrint(*database, "R1", paper::PageRegister::Arrivi, 5, 6, false, known),
+                 paper::PrintedMeanwhile);
+    EXPECT_EQ(PrintRows(company), QStringList{"stampa pagine ARRIVI 1 5"});
+    paper::RecordPagePrint(*database, "R1", paper::PageRegister::Arrivi, 6, 7, false, known);
+    EXPECT_EQ(PrintRows(company).size(), 2);
 }
 
 TEST(AdminPrint, TheSheetShowsEveryFieldTheHeaderTheHistoryAndItsAnchor)

@@ -40,6 +40,7 @@ constexpr int F1 = 112;
 constexpr int F2 = 113;
 constexpr int F4 = 115;
 constexpr int F7 = 118;
+constexpr int F8 = 119;
 constexpr int F9 = 120;
 }  // namespace Vk
 namespace ShiftMask {

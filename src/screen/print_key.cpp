@@ -1,0 +1,124 @@
+// F8: printing from the window. On the register panel it prints the register
+// set on screen (its inspection sheet); in the header panel, numbered pages of
+// a register to be stamped, asked for in a small dialog. Both go through the
+// print preview; pages are recorded in the change history once printed.
+#include "screen/print_preview.h"
+#include "screen/startup.h"
+
+#include "paper/inspection_sheet.h"
+#include "paper/page_prints.h"
+#include "paper/paper_fonts.h"
+#include "paper/register_pages.h"
+
+namespace screen {
+
+namespace {
+
+const QString ReadFailed = QStringLiteral("ERRORE NELLA LETTURA DEL REGISTRO");
+const QString RecordFailed = QStringLiteral("ERRORE NELLA REGISTRAZIONE DELLA STAMPA NELLO STORICO");
+
+}  // namespace
+
+void Startup::PrintKey()
+{
+    if (const QString missing = paper::LoadLiberationFonts(); !missing.isEmpty()) {
+        runtime_->MsgBox(missing.toUpper(), store::BoxCode::OkOnly);
+        return;
+    }
+    if (c.Pict[2]->isVisible())
+        PrintRegisterPages();
+    else if (c.Pict[1]->isEnabled() && ScreenMode == Mode::Variazione)
+        PrintRegisterSheet();
+}
+
+void Startup::PrintRegisterSheet()
+{
+    std::optional<paper::InspectionSheet> sheet;
+    try {
+        sheet = paper::ReadInspectionSheet(*company.database, session.CompanyCode, RegisterRecord.SspCodice);
+    } catch (const store::EngineError& error) {
+        runtime_->MsgBox(ReadFailed + QLatin1Char('\n') + error.description(), store::BoxCode::OkOnly);
+        return;
+    }
+    if (!sheet) {
+        runtime_->MsgBox(QStringLiteral("REGISTRO INESISTENTE"), store::BoxCode::OkOnly);
+        return;
+    }
+    ShowPrintPreview(c.window, paper::SheetInfo(*sheet),
+                     [&sheet](QPagedPaintDevice& device) { paper::PaintInspectionSheet(device, *sheet); });
+}
+
+void Startup::PrintRegisterPages()
+{
+    const QString code = RegisterRecord.SspCodice;
+    if (!company.HistoryTableOpen) {
+        runtime_->MsgBox(QStringLiteral("LA SOCIETA' NON HA LO STORICO DELLE MODIFICHE: "
+                                        "LA STAMPA DELLE PAGINE NON PUO' ESSERE REGISTRATA"),
+                         store::BoxCode::OkOnly);
+        return;
+    }
+    std::vector<std::vector<paper::PagePrint>> earlier(paper::PageRegisterCount);
+    std::vector<int> next;
+    try {
+        for (int r = 0; r < paper::PageRegisterCount; ++r) {
+            earlier[std::size_t(r)] = paper::EarlierPrints(*company.database, code, paper::PageRegister(r));
+            next.push_back(paper::NextPage(earlier[std::size_t(r)]));
+        }
+    } catch (const store::EngineError& error) {
+        runtime_->MsgBox(QStringLiteral("ERRORE NELLA LETTURA DELLO STORICO") + QLatin1Char('\n') +
+                             error.description(),
+                         store::BoxCode::OkOnly);
+        return;
+    }
+    const std::optional<PagesRequest> request = AskPages(c.window, next);
+    if (!request)
+        return;
+    if (const QString problem = paper::RangeProblem(request->first, request->last); !problem.isEmpty()) {
+        runtime_->MsgBox(problem.toUpper(), store::BoxCode::OkOnly);
+        return;
+    }
+    const auto& prints = earlier[std::size_t(request->reg)];
+    if (const QString overlap = paper::OverlapText(prints, request->reg, request->first, request->last);
+        !overlap.isEmpty()
+        && runtime_->MsgBox(overlap + QStringLiteral("\nRISTAMPO LE PAGINE?"), store::BoxCode::YesNoExclaimNoDefault)
+               != store::BoxAnswer::Yes)
+        return;
+    std::optional<paper::RegisterPages> pages;
+    try {
+        pages = paper::ReadRegisterPages(*company.database, session.CompanyCode, code, request->reg,
+                                         request->first, request->last);
+    } catch (const store::EngineError& error) {
+        runtime_->MsgBox(ReadFailed + QLatin1Char('\n') + error.description(), store::BoxCode::OkOnly);
+        return;
+    }
+    if (!pages) {
+        runtime_->MsgBox(QStringLiteral("REGISTRO INESISTENTE"), store::BoxCode::OkOnly);
+        return;
+    }
+    pages->reprinted = paper::PrintedBefore(prints, request->first, request->last);
+    if (!ShowPrintPreview(c.window, paper::PagesInfo(*pages),
+                          [&pages](QPagedPaintDevice& device) { paper::PaintRegisterPages(device, *pages); }))
+        return;
+    try {
+        paper::RecordPagePrint(*company.database, pages->code, request->reg, request->first, request->last,
+                               !pages->reprinted.empty(), prints);
+    } catch (const paper::PrintedMeanwhile& meanwhile) {
+        // The paper is out: the history says so, as a reprint of pages another
+        // workstation printed while the preview was open.
+        try {
+            paper::RecordPagePrint(*company.database, pages->code, request->reg, request->first, request->last,
+                                   true, paper::EarlierPrints(*company.database, pages->code, request->reg));
+            runtime_->MsgBox(QStringLiteral("NEL FRATTEMPO UN'ALTRA POSTAZIONE HA STAMPATO:\n") + meanwhile.text +
+                                 QStringLiteral("\nLA STAMPA E' REGISTRATA COME RISTAMPA"),
+                             store::BoxCode::OkOnly);
+        } catch (const store::EngineError& error) {
+            runtime_->MsgBox(RecordFailed + QLatin1Char('\n') + error.description(), store::BoxCode::OkOnly);
+        } catch (const paper::PrintedMeanwhile& again) {
+            runtime_->MsgBox(RecordFailed + QLatin1Char('\n') + again.text, store::BoxCode::OkOnly);
+        }
+    } catch (const store::EngineError& error) {
+        runtime_->MsgBox(RecordFailed + QLatin1Char('\n') + error.description(), store::BoxCode::OkOnly);
+    }
+}
+
+}  // namespace screen

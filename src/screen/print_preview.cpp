@@ -1,0 +1,95 @@
+// The print preview dialog and the request for register pages.
+#include "screen/print_preview.h"
+
+#include "paper/page_canvas.h"
+
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QLibraryInfo>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTranslator>
+
+namespace screen {
+
+namespace {
+
+// Qt's own dialogs speak Italian once its Italian texts are loaded (package
+// qt6-translations-l10n); without them they stay in English.
+void LoadItalianTexts()
+{
+    static bool loaded = false;
+    if (loaded)
+        return;
+    loaded = true;
+    auto* texts = new QTranslator(QCoreApplication::instance());
+    if (texts->load(QStringLiteral("qtbase_it"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(texts);
+    else
+        delete texts;
+}
+
+}  // namespace
+
+bool ShowPrintPreview(QWidget* parent, const paper::DocumentInfo& info,
+                      const std::function<void(QPagedPaintDevice&)>& paint)
+{
+    LoadItalianTexts();
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setPageLayout(paper::DocumentPageLayout());
+    printer.setPdfVersion(QPagedPaintDevice::PdfVersion_A1b);
+    printer.setDocName(info.title);
+    printer.setCreator(paper::CreatorText(info.company));
+    QPrintPreviewDialog dialog(&printer, parent);
+    dialog.setObjectName(QStringLiteral("AnteprimaStampa"));
+    dialog.setWindowTitle(QStringLiteral("Anteprima di stampa - %1").arg(info.title));
+    // Large enough to read a whole landscape page.
+    dialog.resize(1000, 760);
+    QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog,
+                     [&paint](QPrinter* device) { paint(*device); });
+    return dialog.exec() == QDialog::Accepted;
+}
+
+std::optional<PagesRequest> AskPages(QWidget* parent, const std::vector<int>& next)
+{
+    QDialog dialog(parent);
+    dialog.setObjectName(QStringLiteral("StampaPagine"));
+    dialog.setWindowTitle(QStringLiteral("Stampa delle pagine da vidimare"));
+    auto* registers = new QComboBox(&dialog);
+    registers->setObjectName(QStringLiteral("Registro"));
+    registers->addItems(paper::RegisterNames());
+    auto* first = new QSpinBox(&dialog);
+    first->setObjectName(QStringLiteral("DaPagina"));
+    auto* last = new QSpinBox(&dialog);
+    last->setObjectName(QStringLiteral("APagina"));
+    for (QSpinBox* box : {first, last})
+        box->setRange(1, 999999);
+    auto propose = [&](int index) {
+        const int page = index >= 0 && std::size_t(index) < next.size() ? next[std::size_t(index)] : 1;
+        first->setValue(page);
+        last->setValue(page);
+    };
+    QObject::connect(registers, &QComboBox::currentIndexChanged, &dialog, propose);
+    propose(0);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+    buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("Anteprima"));
+    buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("Annulla"));
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    auto* form = new QFormLayout(&dialog);
+    form->addRow(QStringLiteral("Registro"), registers);
+    form->addRow(QStringLiteral("Dalla pagina"), first);
+    form->addRow(QStringLiteral("Alla pagina"), last);
+    form->addRow(buttons);
+    registers->setFocus();
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return PagesRequest{paper::PageRegister(registers->currentIndex()), first->value(), last->value()};
+}
+
+}  // namespace screen

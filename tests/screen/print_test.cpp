@@ -1,0 +1,100 @@
+// F8 through the real window and real keys: on a register set it opens the
+// print preview of its sheet, in the header panel it asks which pages of which
+// register (proposing the page after the last printed) and previews them;
+// Escape closes each, and a preview closed without printing records nothing.
+#include "startup_fixture.h"
+
+#include "paper/page_prints.h"
+#include "store/engine.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPrintPreviewDialog>
+#include <QSpinBox>
+#include <QTest>
+#include <QTimer>
+
+#include <functional>
+
+using screen_tests::StartupFixture;
+
+namespace {
+
+// Once a modal window of type T shows and is active (looked for at every turn of the event
+// loop the window's own loop runs), hands it to `act`.
+template <typename T>
+void WhenShown(std::function<void(T*)> act)
+{
+    auto* timer = new QTimer(qApp);
+    QObject::connect(timer, &QTimer::timeout, timer, [timer, act] {
+        auto* window = qobject_cast<T*>(QApplication::activeModalWidget());
+        if (!window || !window->isVisible() || !window->isActiveWindow())
+            return;
+        timer->stop();
+        timer->deleteLater();
+        act(window);
+    });
+    timer->start(5);
+}
+
+// A key as the operator types it: to the control that has the focus inside `window`.
+void Press(QWidget* window, Qt::Key key)
+{
+    QWidget* focus = window->focusWidget();
+    QTest::keyClick(focus ? focus : window, key);
+}
+
+}  // namespace
+
+TEST_F(StartupFixture, F8PreviewsTheSheetOfTheRegisterOnScreenAndEscapeClosesIt)
+{
+    Start();
+    lookUp("R1");
+    form->runtime().SetFocus(form->c.Txt[23]);
+    QString title;
+    WhenShown<QPrintPreviewDialog>([&title](QPrintPreviewDialog* preview) {
+        title = preview->windowTitle();
+        Press(preview, Qt::Key_Escape);
+    });
+    key(Qt::Key_F8);
+    EXPECT_EQ(title, QString::fromUtf8("Anteprima di stampa - Scheda del registro R1 - società DEMO"));
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    EXPECT_EQ(focused(), form->c.Txt[23]);
+    EXPECT_TRUE(boxes->allAnswered());
+}
+
+TEST_F(StartupFixture, F8InTheHeaderPanelAsksThePagesProposingTheNextAndRecordsNothingWhenNotPrinted)
+{
+    {
+        const auto database = store::openDatabase(company.databasePath());
+        paper::RecordPagePrint(*database, "R1", paper::PageRegister::Deposito, 1, 4, false);
+    }
+    const int rows = company.count("StoricoSerieSemplificata");
+    Start();
+    lookUp("R1");
+    key(Qt::Key_T, Qt::AltModifier);  // "&TESTATE"
+    ASSERT_TRUE(form->c.Pict[2]->isVisible());
+
+    int proposedArrivi = 0;
+    int proposedDeposito = 0;
+    QString title;
+    WhenShown<QDialog>([&](QDialog* ask) {
+        auto* first = ask->findChild<QSpinBox*>("DaPagina");
+        proposedArrivi = first->value();
+        Press(ask, Qt::Key_Down);  // the register list: ARRIVI, then DEPOSITO
+        proposedDeposito = first->value();
+        WhenShown<QPrintPreviewDialog>([&title](QPrintPreviewDialog* preview) {
+            title = preview->windowTitle();
+            Press(preview, Qt::Key_Escape);
+        });
+        Press(ask, Qt::Key_Return);
+    });
+    key(Qt::Key_F8);
+    EXPECT_EQ(proposedArrivi, 1);
+    EXPECT_EQ(proposedDeposito, 5);
+    EXPECT_EQ(title, QString::fromUtf8("Anteprima di stampa - Pagina 5 del registro DEPOSITO di R1 - società DEMO"));
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    EXPECT_TRUE(form->c.Pict[2]->isVisible());
+    EXPECT_EQ(company.count("StoricoSerieSemplificata"), rows);
+}

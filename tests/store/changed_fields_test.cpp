@@ -92,6 +92,24 @@ TEST_P(ChangedFields, AFieldTypedOverIsWrittenAndTheOthersStayAsStored)
     EXPECT_TRUE(company->scalar(QStringLiteral("SELECT \"SspMagNum\" FROM \"%1\"").arg(RegisterTable)).isNull());
 }
 
+TEST_P(ChangedFields, WritingOverAChangeMadeElsewherePutsBackWhatTheScreenShows)
+{
+    store_tests::Seed(*company, "R1", "VECCHIA");
+    Session a(*company), b(*company);
+    ScreenValues onA = a.open("R1");
+    a.shown.screen = onA;
+    ScreenValues onB = b.open("R1");
+    b.shown.screen = onB;
+    onA.Txt[Field::Description] = "DI A";
+    ASSERT_TRUE(a.confirm(onA));
+
+    onB.Txt[Field::Cron(Arrivi)] = "5";  // B changes only a number, then writes over A's change
+    b.boxes.expect(BoxAnswer::Yes);
+    ASSERT_TRUE(b.confirm(onB));
+    EXPECT_EQ(b.storedRow("R1")->SspDescrizione, "VECCHIA");
+    EXPECT_EQ(b.storedRow("R1")->Registers[Arrivi].Cron, 5);
+}
+
 INSTANTIATE_TEST_SUITE_P(File, ChangedFields, testing::Values(testing_support::Engine::File),
                          [](const auto& info) { return testing_support::EngineName(info.param); });
 INSTANTIATE_TEST_SUITE_P(Server, ChangedFields, testing::Values(testing_support::Engine::Server),

@@ -1,8 +1,8 @@
-// The key filters of the entry screen and the class rule on the field index.
+// The key filters of the entry screen and the class of a field by its index.
 #include "screen/key_filters.h"
 
 #include "store/null_conversions.h"
-#include "store/screen_fields.h"
+#include "store/register_fields.h"
 
 namespace screen {
 
@@ -40,12 +40,9 @@ int DecimalOnly(int& key)
 
 int FieldClass(int i)
 {
-    namespace Field = store::Field;
-    // Even indices up to DEPOSITO's last work series are series fields, but
-    // for the row numbers of ARRIVI and CUSTODIA.
-    const bool series = i % 2 == 0 && i <= Field::WorkSerie(2, Field::WorkPositions - 1) &&
-                        i != Field::Riga(0) && i != Field::Riga(1);
-    if (series || i > Field::UltimoScarico)
+    // The register-field table says which fields take any key in upper case.
+    const store::RegisterFieldRow* field = store::FieldOfText(i);
+    if (field && field->keys == store::KeyClass::UpperCase)
         return UpperCaseClass;
     return i;
 }

@@ -18,9 +18,9 @@ int DigitsOnly(int& key);
 int DecimalOnly(int& key);
 
 // The filter class of field index i (only asked for the register blocks and
-// the fields after them): UpperCaseClass for the series and the store's codes,
-// the index itself otherwise, which is decimal for an amount field and digits
-// for any other.
+// the fields after them): UpperCaseClass for a field whose keys the
+// register-field table gives as upper case, the index itself otherwise, which
+// is decimal for an amount field and digits for any other.
 constexpr int UpperCaseClass = 1;
 int FieldClass(int i);
 

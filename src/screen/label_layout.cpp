@@ -4,6 +4,8 @@
 
 #include <QLabel>
 
+#include <iterator>
+
 namespace screen::layout {
 
 namespace {
@@ -19,7 +21,7 @@ struct Caption {
 };
 
 // Indexed by the Label4 index.
-constexpr Caption Captions[38] = {
+constexpr Caption Captions[] = {
     {"Ult. Scarico", 1, 7965, 5445, false},
     {"DEPOSITO", 1, 9090, 1035, true},
     {"Descrizione", 1, 3225, 585, false},
@@ -60,6 +62,8 @@ constexpr Caption Captions[38] = {
     {"mesi", 1, 10125, 6885, false},
 };
 
+static_assert(std::size(Captions) == std::tuple_size_v<decltype(StartupControls::Label4)>);
+
 // The block headings of the header panel are centred over 1425 twips.
 constexpr int BlockHeadingWidth = 1425;
 // "Autorizzazione Cod. meccanogr." is written on two lines in this width.
@@ -70,7 +74,7 @@ constexpr int TwoLineWidth = 1605;
 
 void BuildLabels(StartupControls& c)
 {
-    for (int i = 0; i < 38; ++i) {
+    for (int i = 0; i < int(std::size(Captions)); ++i) {
         const Caption& caption = Captions[i];
         const bool blockHeading = i == 7 || i == 9 || i == 10;
         const int width = blockHeading ? BlockHeadingWidth : 0;

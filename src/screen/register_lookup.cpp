@@ -3,6 +3,7 @@
 #include "screen/startup.h"
 
 #include "store/engine_error_box.h"
+#include "store/register_save.h"
 #include "store/table_description.h"
 
 #include <QLabel>
@@ -46,8 +47,11 @@ void Startup::FindRegister()
         cursor.setIndex(store::PrimaryIndex);
         cursor.seek(QStringLiteral("="), RegisterRecord.SspCodice);
         found = !cursor.noMatch();
-        if (found)
+        Shown.unshowable.clear();
+        if (found) {
             store::LoadRegister(cursor, RegisterRecord);
+            Shown.unshowable = store::UnshowableValues(cursor);
+        }
     } catch (const store::EngineError& error) {
         // Another program holds the file locked beyond the wait, or the file
         // is damaged: the operator reads why, nothing of the register is
@@ -81,6 +85,9 @@ void Startup::FindRegister()
     ShowButtonsForMode();
     c.Label1->setText(ModeCaption[ScreenMode]);
     SelectAllText(c.Txt[store::Field::Description]);
+    if (ScreenMode == Mode::Variazione && !Shown.unshowable.isEmpty())
+        runtime_->MsgBox(store::UnshowableText(RegisterRecord.SspCodice, Shown.unshowable),
+                         store::BoxCode::OkOnly);
 }
 
 void Startup::ShowButtonsForMode()

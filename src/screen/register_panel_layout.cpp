@@ -4,7 +4,7 @@
 // list and the rules that frame the columns.
 #include "screen/startup_layout.h"
 
-#include "store/register_record.h"
+#include "store/register_fields.h"
 
 #include <QComboBox>
 #include <QDate>
@@ -40,11 +40,11 @@ void SetBase(QLineEdit* field, const QColor& colour)
     field->setPalette(palette);
 }
 
-void MakeTxt(StartupControls& c, int index, int left, int top, int width, int maxLength,
-             Qt::Alignment alignment)
+// A field of the register table: its length is the register-field table's.
+void MakeTxt(StartupControls& c, int index, int left, int top, int width, Qt::Alignment alignment)
 {
     c.Txt[index] = MakeField(c.Pict[1], Indexed("Txt", index), left, top, width, FieldHeight,
-                             maxLength, alignment, FixedFont(FieldPoints));
+                             store::FieldOfText(index)->length, alignment, FixedFont(FieldPoints));
 }
 
 void BuildTopBand(StartupControls& c)
@@ -67,11 +67,12 @@ void BuildTopBand(StartupControls& c)
     version.setColor(QPalette::WindowText, TitleText);
     c.lbVer->setPalette(version);
 
-    c.DicKod = MakeField(panel, QStringLiteral("DicKod"), 1215, 495, 1635, FieldHeight, 10,
+    c.DicKod = MakeField(panel, QStringLiteral("DicKod"), 1215, 495, 1635, FieldHeight,
+                         store::FieldOfColumn(store::RegisterColumns::Code)->length,
                          Qt::AlignLeft, FixedFont(FieldPoints, true));
     SetBase(c.DicKod, DocTypeColour);
 
-    MakeTxt(c, Field::Description, 4410, 495, 4470, 30, Qt::AlignLeft);
+    MakeTxt(c, Field::Description, 4410, 495, 4470, Qt::AlignLeft);
     SetBase(c.Txt[Field::Description], Qt::white);
 }
 
@@ -79,16 +80,16 @@ void BuildTopBand(StartupControls& c)
 // document type and number, row and guarantee amount.
 void BuildColumn(StartupControls& c, int k, int left, int numberLeft)
 {
-    MakeTxt(c, Field::Serie(k), left, 1620, 465, 2, Qt::AlignLeft);
-    MakeTxt(c, Field::Cron(k), numberLeft, 1620, 1000, 6, Qt::AlignRight);
+    MakeTxt(c, Field::Serie(k), left, 1620, 465, Qt::AlignLeft);
+    MakeTxt(c, Field::Cron(k), numberLeft, 1620, 1000, Qt::AlignRight);
     for (int n = 0; n < Field::WorkPositions; ++n) {
         const int top = 2025 + 405 * n;
-        MakeTxt(c, Field::WorkSerie(k, n), left, top, 600, 3, Qt::AlignLeft);
+        MakeTxt(c, Field::WorkSerie(k, n), left, top, 600, Qt::AlignLeft);
         SetBase(c.Txt[Field::WorkSerie(k, n)], DocTypeColour);
-        MakeTxt(c, Field::WorkCron(k, n), numberLeft, top, 1000, 6, Qt::AlignRight);
+        MakeTxt(c, Field::WorkCron(k, n), numberLeft, top, 1000, Qt::AlignRight);
     }
-    MakeTxt(c, Field::Riga(k), left, 4095, 1000, 6, Qt::AlignRight);
-    MakeTxt(c, Field::Garanz(k), left, 4545, 2310, 16, Qt::AlignRight);
+    MakeTxt(c, Field::Riga(k), left, 4095, 1000, Qt::AlignRight);
+    MakeTxt(c, Field::Garanz(k), left, 4545, 2310, Qt::AlignRight);
 }
 
 void BuildColumns(StartupControls& c)
@@ -105,14 +106,14 @@ void BuildColumns(StartupControls& c)
 
 void BuildSingleFields(StartupControls& c)
 {
-    MakeTxt(c, Field::UltimoCarico, 9075, 4965, 1000, 6, Qt::AlignRight);   // last load number
-    MakeTxt(c, Field::UltimoScarico, 9075, 5370, 1000, 6, Qt::AlignRight);   // last unload number
-    MakeTxt(c, Field::MagNum, 9075, 5805, 1005, 6, Qt::AlignRight);   // warehouse number
-    MakeTxt(c, Field::MagCin, 10080, 5805, 340, 1, Qt::AlignHCenter); // its check character
-    MakeTxt(c, Field::SiglUC, 5535, 6255, 600, 3, Qt::AlignLeft);     // exit abbreviation, CUSTODIA
-    MakeTxt(c, Field::SiglUD, 9480, 6255, 600, 3, Qt::AlignLeft);     // exit abbreviation, DEPOSITO
-    MakeTxt(c, Field::MeccanogNum, 1815, 7560, 940, 6, Qt::AlignRight);    // authorisation number
-    MakeTxt(c, Field::MeccanogCin, 2745, 7560, 330, 1, Qt::AlignHCenter);  // its check character
+    MakeTxt(c, Field::UltimoCarico, 9075, 4965, 1000, Qt::AlignRight);   // last load number
+    MakeTxt(c, Field::UltimoScarico, 9075, 5370, 1000, Qt::AlignRight);   // last unload number
+    MakeTxt(c, Field::MagNum, 9075, 5805, 1005, Qt::AlignRight);   // warehouse number
+    MakeTxt(c, Field::MagCin, 10080, 5805, 340, Qt::AlignHCenter); // its check character
+    MakeTxt(c, Field::SiglUC, 5535, 6255, 600, Qt::AlignLeft);     // exit abbreviation, CUSTODIA
+    MakeTxt(c, Field::SiglUD, 9480, 6255, 600, Qt::AlignLeft);     // exit abbreviation, DEPOSITO
+    MakeTxt(c, Field::MeccanogNum, 1815, 7560, 940, Qt::AlignRight);    // authorisation number
+    MakeTxt(c, Field::MeccanogCin, 2745, 7560, 330, Qt::AlignHCenter);  // its check character
     SetBase(c.Txt[Field::SiglUC], DocTypeColour);
     SetBase(c.Txt[Field::SiglUD], DocTypeColour);
 }

@@ -38,6 +38,11 @@ void Startup::ShowRegister()
         Shown.header = lines;
     for (int i = Field::FirstHeaderLine; i <= Field::LastHeaderLine; ++i)
         runtime_->SetText(c.Txt[i], lines[i]);
+    // What the fields show now is what the operator starts from: a save
+    // writes only the fields whose values differ from it.
+    Shown.screen.reset();
+    if (Shown.row)
+        Shown.screen = ReadScreen();
 }
 
 store::ScreenValues Startup::ReadScreen() const

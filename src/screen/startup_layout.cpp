@@ -44,8 +44,8 @@ std::vector<QWidget*> TabOrder(const StartupControls& c)
         order.push_back(c.lbData[i]);
         order.push_back(c.Combo1[i]);
     }
-    order.push_back(c.Txt[Field::MeccanogNum]);
-    order.push_back(c.Txt[Field::MeccanogCin]);
+    for (int i = Field::MeccanogNum; i <= Field::Last; ++i)  // and any field added after them
+        order.push_back(c.Txt[i]);
     for (int i : {CmdD::Conferma, CmdD::Annulla, CmdD::Elimina, CmdD::Testate, CmdD::Uscita})
         order.push_back(c.cmdD[i]);
     for (int i = Field::FirstHeaderLine; i <= Field::LastHeaderLine; ++i)

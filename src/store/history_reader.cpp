@@ -2,6 +2,7 @@
 #include "store/history_reader.h"
 
 #include "store/null_conversions.h"
+#include "store/register_fields.h"
 #include "store/table_description.h"
 
 #include <QHash>
@@ -159,7 +160,7 @@ QString ChangeLine(const Change& change)
 
 QString ColumnLine(const ColumnChange& column)
 {
-    return QLatin1String("           ") + column.column.leftJustified(16) + QLatin1String(": ") +
+    return QLatin1String("           ") + ColumnOperatorName(column.column).leftJustified(24) + QLatin1String(": ") +
            ShownValue(column.column, column.before) + QLatin1String(" -> ") +
            ShownValue(column.column, column.after);
 }
@@ -178,7 +179,7 @@ QStringList HistoryLines(const std::vector<Change>& changes)
 QString HistoryCsv(const std::vector<Change>& changes)
 {
     static const char* const heading[] = {"numero", "quando", "quando (UTC)", "utente", "postazione",
-                                          "versione", "codice", "azione", "colonna", "prima", "dopo"};
+                                          "versione", "codice", "azione", "campo", "colonna", "prima", "dopo"};
     QStringList fields;
     for (const char* name : heading)
         fields << CsvField(QString::fromLatin1(name));
@@ -193,6 +194,7 @@ QString HistoryCsv(const std::vector<Change>& changes)
                       CsvField(change.version),
                       CsvField(change.code),
                       CsvField(change.action),
+                      CsvField(ColumnOperatorName(column.column)),
                       CsvField(column.column),
                       CsvField(ShownValue(column.column, column.before)),
                       CsvField(ShownValue(column.column, column.after))};

@@ -44,13 +44,15 @@ QString ShownTime(const QDateTime& when);
 
 // The line of a change: number, local time, action, user@host, version, code.
 QString ChangeLine(const Change& change);
-// The line of one column change, indented under its change's line.
+// The line of one column change, indented under its change's line: the
+// column named as the screen names its field (ColumnOperatorName).
 QString ColumnLine(const ColumnChange& column);
 // One line per change, its column changes beneath it.
 QStringList HistoryLines(const std::vector<Change>& changes);
 
 // The changes as CSV for a spreadsheet: a heading line, then one line per
-// column change; every field quoted, quotes doubled, lines ended by CRLF.
+// column change, its field's name ("campo") beside the table's column name
+// ("colonna"); every field quoted, quotes doubled, lines ended by CRLF.
 QString HistoryCsv(const std::vector<Change>& changes);
 
 }  // namespace store

@@ -1,62 +1,87 @@
-// Copies between RegisterRecord and the register table's current row: one list
-// pairs each member with its column, and the column's description says how the
-// value is converted on the way in and out.
+// Copies between RegisterRecord and the register table's current row: the
+// register-field table pairs each member with its column, and the column's
+// description says how the value is converted on the way in and out.
 #include "store/register_record.h"
 
 #include "store/null_conversions.h"
+#include "store/register_fields.h"
 
+#include <cmath>
+#include <limits>
 #include <variant>
-#include <vector>
 
 namespace store {
 
 namespace {
 
-namespace R = RegisterColumns;
+// The pickers' range: a date outside it cannot be shown.
+const QDate FirstShownDate(2000, 1, 1);
+const QDate LastShownDate(2099, 12, 31);
 
-template <class Record>
-struct Member {
-    template <class T>
-    using Ptr = std::conditional_t<std::is_const_v<Record>, const T*, T*>;
-    int column;
-    std::variant<Ptr<QString>, Ptr<std::int32_t>, Ptr<std::int16_t>, Ptr<double>> target;
-    bool verbatim = false;  // text kept as stored, blanks and all
-};
-
-// Every member with its column, in the order the copies visit them (the work
-// positions by position, registers in the order Arrivi, Deposito, Custodia).
-template <class Record>
-std::vector<Member<Record>> members(Record& r)
+bool IsNumberValue(const Value& value)
 {
-    std::vector<Member<Record>> m;
-    m.reserve(R::Count);
-    m.push_back({R::Code, &r.SspCodice, true});
-    m.push_back({R::Description, &r.SspDescrizione, true});
-    for (int k = 0; k < 3; ++k) {
-        auto& reg = r.Registers[std::size_t(k)];
-        m.push_back({R::Of(k, R::Serie), &reg.Serie});
-        m.push_back({R::Of(k, R::Cron), &reg.Cron});
-        m.push_back({R::Of(k, R::Riga), &reg.Riga});
-        m.push_back({R::Of(k, R::Garanz), &reg.Garanz});
-        m.push_back({R::Of(k, R::Periodo), &reg.Periodo});
-        m.push_back({R::Of(k, R::Data), &reg.Data});
+    const int type = value.typeId();
+    return type == QMetaType::LongLong || type == QMetaType::Int || type == QMetaType::Double ||
+           type == QMetaType::UInt || type == QMetaType::ULongLong;
+}
+
+// Whether a stored value cannot be shown on its field as it is.
+bool Unshowable(const ColumnDescription& column, const Value& value)
+{
+    if (value.isNull())
+        return false;
+    switch (column.kind) {
+    case ColumnKind::Text:
+    case ColumnKind::FixedText:
+        return value.toString().size() > column.length;  // the field would cut it
+    case ColumnKind::Counter:
+        return false;
+    default:
+        break;
     }
-    m.push_back({R::UltimoCarico, &r.SspUltimoCarico});
-    m.push_back({R::UltimoScarico, &r.SspUltimoScarico});
-    for (int n = 0; n < R::WorkPositions; ++n) {
-        for (int k : {Arrivi, Deposito, Custodia}) {
-            auto& reg = r.Registers[std::size_t(k)];
-            m.push_back({R::WorkSerie(k, n), &reg.WkSerie[std::size_t(n)]});
-            m.push_back({R::WorkCron(k, n), &reg.WkCron[std::size_t(n)]});
-        }
+    // A number column: text in it, a fraction in a whole-number column, a
+    // whole number outside its type, a date outside the pickers, a period
+    // outside 0-12.
+    if (!IsNumberValue(value))
+        return !value.toString().trimmed().isEmpty();  // blank reads as 0, as Null does
+    const double number = value.toDouble();
+    switch (column.kind) {
+    case ColumnKind::Long:
+        return number != std::trunc(number) || number < std::numeric_limits<std::int32_t>::min() ||
+               number > std::numeric_limits<std::int32_t>::max();
+    case ColumnKind::Integer:  // the periods, in months
+        return number != std::trunc(number) || number < 0 || number > 12;
+    case ColumnKind::Date: {
+        if (number == 0)
+            return false;  // no date
+        if (number != std::trunc(number) || number < DayNumber(FirstShownDate) ||
+            number > DayNumber(LastShownDate))
+            return true;
+        return false;
     }
-    m.push_back({R::MagNum, &r.SspMagNum});
-    m.push_back({R::MagCin, &r.SspMagCin});
-    m.push_back({R::MeccanogNum, &r.SspMeccanogNum});
-    m.push_back({R::MeccanogCin, &r.SspMeccanogCin});
-    m.push_back({R::SiglUC, &r.SspSiglUC});
-    m.push_back({R::SiglUD, &r.SspSiglUD});
-    return m;
+    default:
+        return !std::isfinite(number);
+    }
+}
+
+// A number column's value as the record keeps it; 0 when it cannot be read.
+double ReadNumber(const Value& value)
+{
+    try {
+        return NullToNumber(value);
+    } catch (const EngineError&) {
+        return 0;
+    }
+}
+
+template <class Whole>
+Whole ReadWhole(const Value& value)
+{
+    try {
+        return ToWhole<Whole>(ReadNumber(value));
+    } catch (const EngineError&) {
+        return 0;
+    }
 }
 
 }  // namespace
@@ -72,7 +97,7 @@ void ClearRegister(RegisterRecord& record)
 void LoadRegister(const TableCursor& cursor, RegisterRecord& record)
 {
     const TableDescription& table = RegisterTableDescription();
-    for (const auto& member : members(record)) {
+    for (const RegisterFieldRow& member : RegisterFields()) {
         const ColumnDescription& column = table.columns[std::size_t(member.column)];
         const Value value = cursor.field(column.name);
         std::visit(
@@ -86,22 +111,25 @@ void LoadRegister(const TableCursor& cursor, RegisterRecord& record)
                     else
                         *target = NullToText(value);
                 } else if constexpr (std::is_same_v<T, double>) {
-                    *target = NullToNumber(value);
+                    *target = ReadNumber(value);
                 } else {
-                    *target = ToWhole<T>(NullToNumber(value));
+                    *target = ReadWhole<T>(value);
                 }
             },
-            member.target);
+            member.member(record));
     }
 }
 
-void StoreRegister(const RegisterRecord& record, TableCursor& cursor)
+void StoreRegister(const RegisterRecord& record, TableCursor& cursor, const std::vector<bool>* columns)
 {
     const TableDescription& table = RegisterTableDescription();
-    for (const auto& member : members(record)) {
+    auto& source = const_cast<RegisterRecord&>(record);  // only read
+    for (const RegisterFieldRow& member : RegisterFields()) {
+        if (columns && !(*columns)[std::size_t(member.column)])
+            continue;
         const ColumnDescription& column = table.columns[std::size_t(member.column)];
         std::visit(
-            [&](const auto* target) {
+            [&](auto* target) {
                 using T = std::remove_cv_t<std::remove_pointer_t<decltype(target)>>;
                 if constexpr (std::is_same_v<T, QString>)
                     cursor.setField(column.name, column.kind == ColumnKind::FixedText
@@ -112,8 +140,25 @@ void StoreRegister(const RegisterRecord& record, TableCursor& cursor)
                 else
                     cursor.setField(column.name, *target);
             },
-            member.target);
+            member.member(source));
     }
+}
+
+}  // namespace store
+
+namespace store {
+
+QStringList UnshowableValues(const TableCursor& cursor)
+{
+    const TableDescription& table = RegisterTableDescription();
+    QStringList lines;
+    for (const RegisterFieldRow& field : RegisterFields()) {
+        const ColumnDescription& column = table.columns[std::size_t(field.column)];
+        const Value value = cursor.field(column.name);
+        if (Unshowable(column, value))
+            lines << field.name + QStringLiteral(": \"") + value.toString() + QLatin1Char('"');
+    }
+    return lines;
 }
 
 }  // namespace store

@@ -7,9 +7,11 @@
 #include "store/table_description.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <array>
 #include <cstdint>
+#include <vector>
 
 namespace store {
 
@@ -48,9 +50,18 @@ struct RegisterRecord {
 
 // Every field but SspCodice to its blank state.
 void ClearRegister(RegisterRecord& record);
-// The cursor's current row into the record.
+// The cursor's current row into the record. A number column's value that
+// cannot be read as one (text, a whole number out of its type's range) is 0.
 void LoadRegister(const TableCursor& cursor, RegisterRecord& record);
-// The record into the row being added or edited (the caller updates it).
-void StoreRegister(const RegisterRecord& record, TableCursor& cursor);
+// The record into the row being added or edited (the caller updates it):
+// every column, or those marked in `columns` (indexed by column position).
+void StoreRegister(const RegisterRecord& record, TableCursor& cursor,
+                   const std::vector<bool>* columns = nullptr);
+// The fields of the cursor's current row whose stored values the screen
+// cannot show as they are (text in a number column, a fraction or an
+// overflow in a whole-number column, a date outside the pickers' 01/01/2000 -
+// 31/12/2099, a period outside 0-12, a text longer than its field), one line
+// each: the field's name and the value as stored, `ARRIVI RIGA: "abc"`.
+QStringList UnshowableValues(const TableCursor& cursor);
 
 }  // namespace store

@@ -32,7 +32,18 @@ Attempt TryWriteRegister(CompanyDatabase& company, const ScreenValues& screen,
     Database& database = *company.database;
     TableCursor& cursor = *company.RegisterCursor;
     a.failures.run([&] { database.beginTrans(); });
-    a.failures.run([&] { ScreenToRegister(screen, record); });
+    // A register set shown for change: the fields the operator changed (and
+    // those written over a change made elsewhere), every other column keeps
+    // its stored value exactly. A new one: every field.
+    std::optional<std::vector<bool>> changed;
+    if (shown.row && shown.screen) {
+        changed = ChangedColumns(*shown.screen, screen);
+        for (std::size_t i = 0; i < shown.overwrite.size() && i < changed->size(); ++i)
+            if (shown.overwrite[i])
+                (*changed)[i] = true;
+    }
+    const std::vector<bool>* columns = changed ? &*changed : nullptr;
+    a.failures.run([&] { ScreenToRegister(screen, record, columns); });
     a.failures.run([&] { a.storedRow = StoredRegister(cursor, record.SspCodice); });
     if (a.failures.lastError() != 0) {
         AbandonWrite(database);
@@ -57,7 +68,7 @@ Attempt TryWriteRegister(CompanyDatabase& company, const ScreenValues& screen,
             cursor.edit();
         }
     });
-    a.failures.run([&] { StoreRegister(record, cursor); });
+    a.failures.run([&] { StoreRegister(record, cursor, adding ? nullptr : columns); });
     a.failures.run([&] { after = ReadRow(cursor, table); });
     a.failures.run([&] { cursor.update(); });
     if (a.failures.lastError() == 0)
@@ -121,6 +132,17 @@ Attempt TryDeleteRegister(CompanyDatabase& company, const QString& code, const S
     return a;
 }
 
+// The columns whose values differ between two versions, to be written from
+// the screen whatever the operator typed.
+void MarkDifferences(ShownVersion& shown, const RegisterRecord& before, const RegisterRecord& after)
+{
+    const std::vector<bool> differing = DifferingColumns(before, after);
+    shown.overwrite.resize(differing.size(), false);
+    for (std::size_t i = 0; i < differing.size(); ++i)
+        if (differing[i])
+            shown.overwrite[i] = true;
+}
+
 QStringList Differences(const ShownVersion& shown, const Attempt& a)
 {
     QStringList lines;
@@ -160,6 +182,14 @@ QString RegisterInsertedText(const QString& code)
         .arg(Code(code));
 }
 
+QString UnshowableText(const QString& code, const QStringList& fields)
+{
+    return QStringLiteral("IL REGISTRO %1 CONTIENE VALORI CHE LO SCHERMO NON PUO' MOSTRARE COSI' COME SONO:\n")
+               .arg(Code(code)) +
+           DifferenceLines(fields) +
+           QStringLiteral("RESTANO COME SONO SALVO CHE SI SCRIVA SOPRA IL CAMPO.");
+}
+
 QString RegisterAlreadyDeletedText(const QString& code)
 {
     return QStringLiteral("IL REGISTRO %1 E' GIA' STATO CANCELLATO DA UN'ALTRA POSTAZIONE.").arg(Code(code));
@@ -175,6 +205,9 @@ bool WriteRegister(CompanyDatabase& company, const ScreenValues& screen, Registe
         // The transaction is over: the boxes below hold nothing in the file.
         if (a.done) {
             shown.row = a.storedRow;
+            if (shown.screen)
+                shown.screen = screen;  // what the stored row now stands for
+            shown.overwrite.clear();
             if (restoreHeader && !a.storedHeader)
                 shown.header = StoredForm(headerOnScreen);
             return true;
@@ -190,7 +223,10 @@ bool WriteRegister(CompanyDatabase& company, const ScreenValues& screen, Registe
                                                  OverwriteQuestion + QLatin1Char('\n') + NothingWrittenNote),
                              BoxCode::YesNoExclaimNoDefault, ConfirmTitle) != BoxAnswer::Yes)
                 return false;
-            shown.row = a.storedRow;  // the operator has seen this version
+            // The operator has seen this version and chose the screen's
+            // values for the fields that differ.
+            MarkDifferences(shown, *shown.row, *a.storedRow);
+            shown.row = a.storedRow;
             break;
         case Found::DeletedElsewhere:
             if (boxes.MsgBox(RegisterDeletedText(record.SspCodice), BoxCode::YesNoExclaimNoDefault,

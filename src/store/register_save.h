@@ -18,15 +18,20 @@ QString RegisterChangedText(const QString& code, const QStringList& differences,
 QString RegisterDeletedText(const QString& code);
 QString RegisterInsertedText(const QString& code);
 QString RegisterAlreadyDeletedText(const QString& code);
+// The box that tells, at the lookup, the stored values the screen cannot show.
+QString UnshowableText(const QString& code, const QStringList& fields);
 inline const QString OverwriteQuestion = QStringLiteral("SCRIVO I DATI A VIDEO AL LORO POSTO?");
 inline const QString DeleteAnywayQuestion = QStringLiteral("LO CANCELLO LO STESSO?");
 inline const QString NothingWrittenNote =
     QStringLiteral("(NO: I DATI RESTANO A VIDEO E NULLA VIENE SCRITTO)");
 
 // Reads the screen into the record and writes its row, inside one transaction:
-// 1. begin; 2. the screen into the record; 3. seek the code; 4. compare the
-// stored row with `shown.row` (stop, roll back, when it differs); 5. add or
-// edit the row, store the record, update; 6. a set deleted elsewhere and
+// 1. begin; 2. the screen into the record (for a set shown for change with
+// `shown.screen`, only the fields whose screen values the operator changed);
+// 3. seek the code; 4. compare the stored row with `shown.row` (stop, roll
+// back, when it differs); 5. add the row with every field, or edit it with
+// the fields of step 2 alone (every other column keeps its stored value
+// exactly: Null stays Null, text in a number column stays), update; 6. a set deleted elsewhere and
 // written again gets its header row back from `headerOnScreen`; 7. commit.
 // A failure rolls back, then shows "ERRORE NELLA SCRITTURA DEL RECORD" with the
 // engine's text. A row changed or deleted elsewhere is told (the fields that

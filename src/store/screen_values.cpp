@@ -1,7 +1,11 @@
-// The field map between RegisterRecord and the entry screen's values.
+// The field map between RegisterRecord and the entry screen's values, a loop
+// over the register-field table, and which fields the operator changed.
 #include "store/screen_values.h"
 
 #include "store/null_conversions.h"
+#include "store/register_fields.h"
+
+#include <variant>
 
 namespace store {
 
@@ -13,58 +17,106 @@ QString Decimal(std::int32_t number)
 ScreenValues RegisterToScreen(const RegisterRecord& record)
 {
     ScreenValues screen;
-    screen.DicKod = record.SspCodice;
-    screen.Txt[Field::Description] = record.SspDescrizione;
-    for (int k = 0; k < 3; ++k) {
-        const auto& reg = record.Registers[k];
-        screen.comboIndex[k] = reg.Periodo >= 1 && reg.Periodo <= 12 ? reg.Periodo - 1 : -1;
-        screen.pickerDate[k] = reg.Data > 0 ? DateOfDay(reg.Data) : QDate();
-        screen.Txt[Field::Serie(k)] = reg.Serie;
-        screen.Txt[Field::Cron(k)] = Decimal(reg.Cron);
-        for (int n = 0; n < Field::WorkPositions; ++n) {
-            screen.Txt[Field::WorkSerie(k, n)] = reg.WkSerie[n];
-            screen.Txt[Field::WorkCron(k, n)] = Decimal(reg.WkCron[n]);
+    auto& source = const_cast<RegisterRecord&>(record);  // only read
+    for (const RegisterFieldRow& field : RegisterFields()) {
+        const MemberTarget member = field.member(source);
+        switch (field.control) {
+        case FieldControl::Code:
+            screen.DicKod = *std::get<QString*>(member);
+            break;
+        case FieldControl::Months: {
+            const int months = *std::get<std::int16_t*>(member);
+            screen.comboIndex[field.index] = months >= 1 && months <= 12 ? months - 1 : -1;
+            break;
         }
-        screen.Txt[Field::Riga(k)] = Decimal(reg.Riga);
-        screen.Txt[Field::Garanz(k)] = FormatAmount(reg.Garanz);
+        case FieldControl::Picker: {
+            const std::int32_t day = *std::get<std::int32_t*>(member);
+            screen.pickerDate[field.index] = day > 0 ? DateOfDay(day) : QDate();
+            break;
+        }
+        case FieldControl::Text:
+            std::visit(
+                [&](auto* value) {
+                    using T = std::remove_pointer_t<decltype(value)>;
+                    if constexpr (std::is_same_v<T, QString>)
+                        screen.Txt[field.index] = *value;
+                    else if constexpr (std::is_same_v<T, double>)
+                        screen.Txt[field.index] = FormatAmount(*value);
+                    else
+                        screen.Txt[field.index] = Decimal(*value);
+                },
+                member);
+            break;
+        }
     }
-    screen.Txt[Field::UltimoCarico] = Decimal(record.SspUltimoCarico);
-    screen.Txt[Field::UltimoScarico] = Decimal(record.SspUltimoScarico);
-    screen.Txt[Field::MagNum] = record.SspMagNum;
-    screen.Txt[Field::MagCin] = record.SspMagCin;
-    screen.Txt[Field::SiglUC] = record.SspSiglUC;
-    screen.Txt[Field::SiglUD] = record.SspSiglUD;
-    screen.Txt[Field::MeccanogNum] = Decimal(record.SspMeccanogNum);
-    screen.Txt[Field::MeccanogCin] = record.SspMeccanogCin;
     return screen;
 }
 
-void ScreenToRegister(const ScreenValues& screen, RegisterRecord& record)
+void ScreenToRegister(const ScreenValues& screen, RegisterRecord& record, const std::vector<bool>* columns)
 {
-    record.SspCodice = screen.DicKod;
-    record.SspDescrizione = screen.Txt[Field::Description];
-    for (int k = 0; k < 3; ++k) {
-        auto& reg = record.Registers[k];
-        reg.Periodo = ToInteger(NullToNumber(screen.comboText[k]));
-        if (!screen.pickerText[k].trimmed().isEmpty() && screen.pickerDate[k].isValid())
-            reg.Data = DayNumber(screen.pickerDate[k]);
-        reg.Serie = screen.Txt[Field::Serie(k)];
-        reg.Cron = ToLong(NullToNumber(screen.Txt[Field::Cron(k)]));
-        for (int n = 0; n < Field::WorkPositions; ++n) {
-            reg.WkSerie[n] = screen.Txt[Field::WorkSerie(k, n)];
-            reg.WkCron[n] = ToLong(NullToNumber(screen.Txt[Field::WorkCron(k, n)]));
+    const TableDescription& table = RegisterTableDescription();
+    for (const RegisterFieldRow& field : RegisterFields()) {
+        if (columns && !(*columns)[std::size_t(field.column)])
+            continue;
+        const MemberTarget member = field.member(record);
+        switch (field.control) {
+        case FieldControl::Code:
+            *std::get<QString*>(member) = screen.DicKod;
+            break;
+        case FieldControl::Months:
+            *std::get<std::int16_t*>(member) = ToInteger(NullToNumber(screen.comboText[field.index]));
+            break;
+        case FieldControl::Picker:
+            if (!screen.pickerText[field.index].trimmed().isEmpty() && screen.pickerDate[field.index].isValid())
+                *std::get<std::int32_t*>(member) = DayNumber(screen.pickerDate[field.index]);
+            break;
+        case FieldControl::Text: {
+            const QString& text = screen.Txt[field.index];
+            const ColumnDescription& column = table.columns[std::size_t(field.column)];
+            std::visit(
+                [&](auto* value) {
+                    using T = std::remove_pointer_t<decltype(value)>;
+                    if constexpr (std::is_same_v<T, QString>)
+                        *value = column.kind == ColumnKind::FixedText ? Fixed(text, column.length) : text;
+                    else if constexpr (std::is_same_v<T, double>)
+                        *value = NullToNumber(text);
+                    else
+                        *value = ToWhole<T>(NullToNumber(text));
+                },
+                member);
+            break;
         }
-        reg.Riga = ToLong(NullToNumber(screen.Txt[Field::Riga(k)]));
-        reg.Garanz = NullToNumber(screen.Txt[Field::Garanz(k)]);
+        }
     }
-    record.SspUltimoCarico = ToLong(NullToNumber(screen.Txt[Field::UltimoCarico]));
-    record.SspUltimoScarico = ToLong(NullToNumber(screen.Txt[Field::UltimoScarico]));
-    record.SspMeccanogNum = ToLong(NullToNumber(screen.Txt[Field::MeccanogNum]));
-    record.SspMagNum = Fixed(screen.Txt[Field::MagNum], 6);
-    record.SspMagCin = Fixed(screen.Txt[Field::MagCin], 1);
-    record.SspMeccanogCin = Fixed(screen.Txt[Field::MeccanogCin], 1);
-    record.SspSiglUC = screen.Txt[Field::SiglUC];
-    record.SspSiglUD = screen.Txt[Field::SiglUD];
+}
+
+namespace {
+
+bool FieldChanged(const RegisterFieldRow& field, const ScreenValues& shown, const ScreenValues& now)
+{
+    switch (field.control) {
+    case FieldControl::Code:
+        return now.DicKod.trimmed().compare(shown.DicKod.trimmed(), Qt::CaseInsensitive) != 0;
+    case FieldControl::Months:
+        return now.comboIndex[field.index] != shown.comboIndex[field.index];
+    case FieldControl::Picker:
+        return now.pickerDate[field.index] != shown.pickerDate[field.index] ||
+               now.pickerText[field.index].trimmed().isEmpty() != shown.pickerText[field.index].trimmed().isEmpty();
+    case FieldControl::Text:
+        return now.Txt[field.index] != shown.Txt[field.index];
+    }
+    return true;
+}
+
+}  // namespace
+
+std::vector<bool> ChangedColumns(const ScreenValues& shown, const ScreenValues& now)
+{
+    std::vector<bool> columns(std::size_t(RegisterColumns::Count), false);
+    for (const RegisterFieldRow& field : RegisterFields())
+        if (FieldChanged(field, shown, now))
+            columns[std::size_t(field.column)] = true;
+    return columns;
 }
 
 }  // namespace store

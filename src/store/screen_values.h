@@ -11,6 +11,7 @@
 #include <QString>
 
 #include <array>
+#include <vector>
 
 namespace store {
 
@@ -26,9 +27,17 @@ struct ScreenValues {
 // Record to screen: DicKod, Txt(1), the three register blocks, Txt(64) to
 // Txt(71), periods and dates.
 ScreenValues RegisterToScreen(const RegisterRecord& record);
-// Screen to record. A value that cannot be converted raises the engine error;
-// the fields before it are already assigned, as the routine it stands for did.
-void ScreenToRegister(const ScreenValues& screen, RegisterRecord& record);
+// Screen to record: every field, or those whose columns `columns` marks
+// (indexed by column position). A value that cannot be converted raises the
+// engine error; the fields before it are already assigned.
+void ScreenToRegister(const ScreenValues& screen, RegisterRecord& record,
+                      const std::vector<bool>* columns = nullptr);
+
+// The register columns whose fields differ between the screen as the lookup
+// left it and the screen now (indexed by column position): what the operator
+// changed. A period's start date counts by its date; its list by the month
+// selected; a text field by its text exactly.
+std::vector<bool> ChangedColumns(const ScreenValues& shown, const ScreenValues& now);
 
 // The decimal text of a whole number.
 QString Decimal(std::int32_t number);

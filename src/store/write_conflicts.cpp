@@ -3,7 +3,10 @@
 #include "store/write_conflicts.h"
 
 #include "store/null_conversions.h"
+#include "store/register_fields.h"
 #include "store/table_description.h"
+
+#include <variant>
 
 namespace store {
 
@@ -12,8 +15,19 @@ namespace {
 // A box lists this many differing fields, then says how many more there are.
 constexpr int ListedDifferences = 12;
 
-const char* const RegisterNames[3] = {"ARRIVI", "CUSTODIA", "DEPOSITO"};
-const char* const HeaderBlockNames[4] = {"ARRIVI", "DEPOSITO", "CUSTODIA", "PREAVVISO"};
+// A member's value as plain text: a text as it is, a number in figures.
+QString PlainText(const MemberTarget& member)
+{
+    return std::visit(
+        [](auto* value) -> QString {
+            using T = std::remove_pointer_t<decltype(value)>;
+            if constexpr (std::is_same_v<T, QString>)
+                return *value;
+            else
+                return QString::number(*value);
+        },
+        member);
+}
 
 QString Quoted(const QString& text)
 {
@@ -79,33 +93,52 @@ std::optional<HeaderLines> StoredHeader(TableCursor& header, const QString& code
 QStringList RegisterDifferences(const RegisterRecord& shown, const RegisterRecord& stored)
 {
     Differences d;
-    d.text(QStringLiteral("DESCRIZIONE"), shown.SspDescrizione, stored.SspDescrizione);
-    for (int k = 0; k < 3; ++k) {
-        const auto& a = shown.Registers[k];
-        const auto& b = stored.Registers[k];
-        const QString reg = QString::fromLatin1(RegisterNames[k]) + QLatin1Char(' ');
-        d.text(reg + QStringLiteral("SERIE"), a.Serie, b.Serie);
-        d.number(reg + QStringLiteral("ULT. CRONOL."), a.Cron, b.Cron);
-        for (int n = 0; n < 5; ++n) {
-            const QString doc = reg + QStringLiteral("DOCUM. %1").arg(n + 1);
-            d.text(doc, a.WkSerie[n], b.WkSerie[n]);
-            d.number(doc + QStringLiteral(" NUMERO"), a.WkCron[n], b.WkCron[n]);
+    const std::vector<RegisterFieldRow>& fields = RegisterFields();
+    auto& a = const_cast<RegisterRecord&>(shown);  // only read
+    auto& b = const_cast<RegisterRecord&>(stored);
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        const RegisterFieldRow& field = fields[i];
+        if (field.control == FieldControl::Code)
+            continue;  // the set's key: the same on both
+        if (i + 1 < fields.size() && fields[i + 1].joinsPrevious) {
+            // A value and its check character, told as one text.
+            d.text(field.name, PlainText(field.member(a)) + PlainText(fields[i + 1].member(a)),
+                   PlainText(field.member(b)) + PlainText(fields[i + 1].member(b)));
+            ++i;
+            continue;
         }
-        d.number(reg + QStringLiteral("RIGA"), a.Riga, b.Riga);
-        d.amount(reg + QStringLiteral("GARANZIA"), a.Garanz, b.Garanz);
-        d.number(reg + QStringLiteral("PERIODO MESI"), a.Periodo, b.Periodo);
-        d.date(reg + QStringLiteral("PERIODO DAL"), a.Data, b.Data);
+        const bool date = RegisterTableDescription().columns[std::size_t(field.column)].kind == ColumnKind::Date;
+        std::visit(
+            [&](auto* shownValue) {
+                using T = std::remove_pointer_t<decltype(shownValue)>;
+                const T& storedValue = *std::get<T*>(field.member(b));
+                if constexpr (std::is_same_v<T, QString>)
+                    d.text(field.name, *shownValue, storedValue);
+                else if constexpr (std::is_same_v<T, double>)
+                    d.amount(field.name, *shownValue, storedValue);
+                else if (date)
+                    d.date(field.name, *shownValue, storedValue);
+                else
+                    d.number(field.name, *shownValue, storedValue);
+            },
+            field.member(a));
     }
-    d.number(QStringLiteral("ULT. CARICO"), shown.SspUltimoCarico, stored.SspUltimoCarico);
-    d.number(QStringLiteral("ULT. SCARICO"), shown.SspUltimoScarico, stored.SspUltimoScarico);
-    d.text(QStringLiteral("MAGAZZINO"), shown.SspMagNum + shown.SspMagCin,
-           stored.SspMagNum + stored.SspMagCin);
-    d.text(QStringLiteral("SIGLA PER USCITA C"), shown.SspSiglUC, stored.SspSiglUC);
-    d.text(QStringLiteral("SIGLA PER USCITA D"), shown.SspSiglUD, stored.SspSiglUD);
-    d.text(QStringLiteral("AUTORIZZAZIONE COD. MECCANOGR."),
-           QString::number(shown.SspMeccanogNum) + shown.SspMeccanogCin,
-           QString::number(stored.SspMeccanogNum) + stored.SspMeccanogCin);
     return d.lines();
+}
+
+std::vector<bool> DifferingColumns(const RegisterRecord& shown, const RegisterRecord& stored)
+{
+    std::vector<bool> columns(std::size_t(RegisterColumns::Count), false);
+    auto& a = const_cast<RegisterRecord&>(shown);  // only read
+    auto& b = const_cast<RegisterRecord&>(stored);
+    for (const RegisterFieldRow& field : RegisterFields())
+        columns[std::size_t(field.column)] = std::visit(
+            [&](auto* shownValue) {
+                using T = std::remove_pointer_t<decltype(shownValue)>;
+                return !(*shownValue == *std::get<T*>(field.member(b)));
+            },
+            field.member(a));
+    return columns;
 }
 
 QStringList HeaderDifferences(const HeaderLines& shown, const HeaderLines& stored)
@@ -114,8 +147,7 @@ QStringList HeaderDifferences(const HeaderLines& shown, const HeaderLines& store
     for (int block = 0; block < HeaderColumns::Blocks; ++block)
         for (int line = 1; line <= HeaderColumns::LinesPerBlock; ++line) {
             const int i = HeaderLineIndex(block, line);
-            d.text(QStringLiteral("TESTATA %1 RIGA %2").arg(QLatin1String(HeaderBlockNames[block])).arg(line),
-                   shown[i], stored[i]);
+            d.text(HeaderLineName(block, line), shown[i], stored[i]);
         }
     return d.lines();
 }

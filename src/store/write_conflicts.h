@@ -6,6 +6,7 @@
 
 #include "store/header_lines.h"
 #include "store/register_record.h"
+#include "store/screen_values.h"
 
 #include <QStringList>
 
@@ -18,6 +19,15 @@ namespace store {
 struct ShownVersion {
     std::optional<RegisterRecord> row;
     std::optional<HeaderLines> header;
+    // The screen as the lookup left it, when the window keeps it: a write then
+    // stores only the fields whose screen values differ from it (and those
+    // the operator chose to write over a change made elsewhere); without it,
+    // every field.
+    std::optional<ScreenValues> screen;
+    std::vector<bool> overwrite;  // by column position: written whatever the screen
+    // The fields whose stored values the screen could not show (see
+    // UnshowableValues), for the box that tells them at the lookup.
+    QStringList unshowable;
 };
 
 // What a write transaction found when it compared.
@@ -49,6 +59,8 @@ Found Compare(const std::optional<Version>& shown, const std::optional<Version>&
 // example `DESCRIZIONE: "NUOVA"`.
 QStringList RegisterDifferences(const RegisterRecord& shown, const RegisterRecord& stored);
 QStringList HeaderDifferences(const HeaderLines& shown, const HeaderLines& stored);
+// The register columns whose values differ, by column position.
+std::vector<bool> DifferingColumns(const RegisterRecord& shown, const RegisterRecord& stored);
 
 // The lines of a difference list for a box: at most a dozen, then how many more.
 QString DifferenceLines(const QStringList& differences);

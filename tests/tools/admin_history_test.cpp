@@ -56,7 +56,8 @@ TEST(AdminHistory, PrintsTheRecordedChangesAndCsvQuotesCommasAndQuotes)
     AdminRun run = Admin({"history", company.folder(), company.company(), "r1"});
     ASSERT_EQ(run.status, 0) << run.err.toStdString();
     EXPECT_TRUE(run.out.contains("VARIAZIONE")) << run.out.toStdString();
-    EXPECT_TRUE(run.out.contains("SspDescrizione  : \"MAGAZZINO NORD\" -> \"MAG, \"NORD\"\""))
+    // The column named as the screen names its field.
+    EXPECT_TRUE(run.out.contains(" DESCRIZIONE             : \"MAGAZZINO NORD\" -> \"MAG, \"NORD\"\""))
         << run.out.toStdString();
     EXPECT_FALSE(run.out.contains("MAGAZZINO SUD"));
 
@@ -64,10 +65,11 @@ TEST(AdminHistory, PrintsTheRecordedChangesAndCsvQuotesCommasAndQuotes)
     ASSERT_EQ(run.status, 0) << run.err.toStdString();
     const QStringList lines = run.out.split("\r\n");
     EXPECT_TRUE(lines[0].startsWith("\xEF\xBB\xBF\"numero\",") || lines[0].startsWith(QChar(0xFEFF)));
-    // Newest first: R2's change before R1's; each field quoted, quotes doubled.
+    // Newest first: R2's change before R1's; each field quoted, quotes doubled;
+    // the field's name beside the table's column name.
     const QStringList descriptions = lines.filter("\"SspDescrizione\"");
     ASSERT_EQ(descriptions.size(), 2) << run.out.toStdString();
-    EXPECT_TRUE(descriptions[0].endsWith(",\"R2\",\"variazione\",\"SspDescrizione\","
+    EXPECT_TRUE(descriptions[0].endsWith(",\"R2\",\"variazione\",\"DESCRIZIONE\",\"SspDescrizione\","
                                          "\"\"\"MAGAZZINO SUD\"\"\",\"\"\"MAG, \"\"NORD\"\"\"\"\""))
         << descriptions[0].toStdString();
     EXPECT_TRUE(descriptions[1].contains(",\"R1\","));

@@ -1,0 +1,78 @@
+// The window writes only what the operator changed, by real keys: a
+// description typed over in a demonstration register set leaves every other
+// column as stored; stored values the screen cannot show are told once, when
+// the set is opened, and stay as they are unless typed over.
+#include "startup_fixture.h"
+
+#include "store/table_description.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+
+using screen_tests::StartupFixture;
+
+namespace {
+
+QVariantList StoredRow(const testing_support::TempCompany& company, const QString& code)
+{
+    QVariantList row;
+    for (const store::ColumnDescription& column : store::RegisterTableDescription().columns)
+        row << company.scalar(QStringLiteral("SELECT \"%1\" FROM TabellaSerieSemplificata WHERE SspCodice = '%2'")
+                                  .arg(column.name, code));
+    return row;
+}
+
+}  // namespace
+
+TEST_F(StartupFixture, UnshowableStoredValuesAreToldOnceAndKeptUnlessTypedOver)
+{
+    company.exec("UPDATE TabellaSerieSemplificata SET SspCusCron = 'N/D', SspArrData = 1000, "
+                 "SspDepPeriodo = 40 WHERE SspCodice = 'R2'");
+    Start();
+    boxes->expect(store::BoxAnswer::Ok);
+    lookUp("R2");
+    ASSERT_EQ(boxes->seen().size(), 1u);
+    const QString told = boxes->seen().front().prompt;
+    EXPECT_TRUE(told.contains("R2")) << told.toStdString();
+    EXPECT_TRUE(told.contains("CUSTODIA ULT. CRONOL.: \"N/D\"")) << told.toStdString();
+    EXPECT_TRUE(told.contains("ARRIVI PERIODO DAL: \"1000\"")) << told.toStdString();
+    EXPECT_TRUE(told.contains("DEPOSITO PERIODO MESI: \"40\"")) << told.toStdString();
+    EXPECT_EQ(told.count('\n'), 4) << told.toStdString();  // those three fields, no other
+    EXPECT_EQ(focused(), form->c.Txt[1]);
+
+    // The description typed over, the period of DEPOSITO too: the text in
+    // CUSTODIA's number and ARRIVI's old date stay.
+    type("NUOVA");
+    form->c.Combo1[2]->setCurrentIndex(5);
+    key(Qt::Key_C, Qt::AltModifier);  // "&CONFERMA"
+    ASSERT_EQ(focused(), form->c.DicKod);
+    EXPECT_EQ(column("SspDescrizione", "R2"), "NUOVA");
+    EXPECT_EQ(column("SspCusCron", "R2"), "N/D");
+    EXPECT_EQ(column("SspArrData", "R2").toInt(), 1000);
+    EXPECT_EQ(column("SspDepPeriodo", "R2").toInt(), 6);
+    EXPECT_EQ(boxes->seen().size(), 1u);
+}
+
+TEST_F(StartupFixture, ChangingOnlyTheDescriptionOfAB01LeavesEveryOtherColumnAndWritesOneHistoryRow)
+{
+    const QVariantList before = StoredRow(company, "AB01");
+    const int historyBefore = company.count("StoricoSerieSemplificata");
+    Start();
+    lookUp("AB01");
+    type("DEPOSITO PORTO NUOVO");
+    key(Qt::Key_C, Qt::AltModifier);  // "&CONFERMA"
+    ASSERT_EQ(focused(), form->c.DicKod);
+
+    const QVariantList after = StoredRow(company, "AB01");
+    for (int i = 0; i < after.size(); ++i) {
+        if (i == store::RegisterColumns::Description) {
+            EXPECT_EQ(after[i].toString(), "DEPOSITO PORTO NUOVO");
+            continue;
+        }
+        EXPECT_TRUE(after[i].isNull() == before[i].isNull() && after[i] == before[i])
+            << store::RegisterTableDescription().columnName(i).toStdString() << ": "
+            << before[i].toString().toStdString() << " -> " << after[i].toString().toStdString();
+    }
+    EXPECT_EQ(company.count("StoricoSerieSemplificata"), historyBefore + 1);
+    EXPECT_TRUE(boxes->seen().empty());
+}

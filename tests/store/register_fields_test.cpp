@@ -1,0 +1,67 @@
+// The register-field table: every column and every screen control exactly
+// once, lengths that let a column's whole value be typed, and the history's
+// names for the operator.
+#include "store/register_fields.h"
+#include "store/screen_fields.h"
+#include "store/table_description.h"
+
+#include <QSet>
+
+#include <gtest/gtest.h>
+
+using namespace store;
+
+TEST(RegisterFields, EveryColumnAndEveryScreenControlExactlyOnce)
+{
+    QSet<int> columns, texts, months, pickers;
+    int codes = 0;
+    for (const RegisterFieldRow& field : RegisterFields()) {
+        EXPECT_FALSE(columns.contains(field.column)) << field.column;
+        columns.insert(field.column);
+        QSet<int>* controls = field.control == FieldControl::Text     ? &texts
+                              : field.control == FieldControl::Months ? &months
+                              : field.control == FieldControl::Picker ? &pickers
+                                                                      : nullptr;
+        if (!controls) {
+            ++codes;
+            continue;
+        }
+        EXPECT_FALSE(controls->contains(field.index)) << field.name.toStdString();
+        controls->insert(field.index);
+        EXPECT_FALSE(field.name.isEmpty());
+        EXPECT_FALSE(field.caption.isEmpty());
+    }
+    EXPECT_EQ(codes, 1);
+    EXPECT_EQ(columns.size(), RegisterColumns::Count);
+    EXPECT_EQ(months, (QSet<int>{0, 1, 2}));
+    EXPECT_EQ(pickers, (QSet<int>{0, 1, 2}));
+    // Txt(1) and Txt(22) to Txt(71); Txt(2) to Txt(21) are the header lines.
+    QSet<int> expected{Field::Description};
+    for (int i = Field::LastHeaderLine + 1; i <= Field::Last; ++i)
+        expected.insert(i);
+    EXPECT_EQ(texts, expected);
+}
+
+TEST(RegisterFields, TextFieldsTakeTheirColumnsWholeLength)
+{
+    const TableDescription& table = RegisterTableDescription();
+    for (const RegisterFieldRow& field : RegisterFields()) {
+        const ColumnDescription& column = table.columns[std::size_t(field.column)];
+        if (column.kind == ColumnKind::Text || column.kind == ColumnKind::FixedText) {
+            EXPECT_EQ(field.length, column.length) << column.name.toStdString();
+        } else if (field.control == FieldControl::Text) {
+            EXPECT_GT(field.length, 0) << column.name.toStdString();
+        }
+    }
+}
+
+TEST(RegisterFields, HistoryNamesColumnsAsTheScreenDoes)
+{
+    EXPECT_EQ(ColumnOperatorName("SspWkACron2"), "ARRIVI DOCUM. 3 NUMERO");
+    EXPECT_EQ(ColumnOperatorName("SspArrGaranz"), "ARRIVI GARANZIA");
+    EXPECT_EQ(ColumnOperatorName("sspdescrizione"), "DESCRIZIONE");
+    EXPECT_EQ(ColumnOperatorName("TpsRigP5"), "TESTATA PREAVVISO RIGA 5");
+    EXPECT_EQ(ColumnOperatorName("TpsCodice"), "TESTATA CODICE");
+    EXPECT_EQ(ColumnOperatorName("AltraColonna"), "AltraColonna");
+    EXPECT_EQ(FieldOfText(Field::Garanz(1))->screenLabel(), "CUSTODIA Garanzia");
+}

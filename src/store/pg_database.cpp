@@ -84,9 +84,11 @@ std::unique_ptr<Database> openServerDatabase(const QString& conninfo, const QStr
     const QByteArray info = conninfo.toUtf8();
     const QString secret = ConninfoPassword(conninfo);
     // A server that does not answer is given up after a while rather than
-    // waited for without end; a connect_timeout in the string itself wins.
-    const char* const keywords[] = {"connect_timeout", "application_name", "dbname", nullptr};
-    const char* const values[] = {"10", "quenvol", info.constData(), nullptr};
+    // waited for without end; of several hosts named (a primary and its
+    // standby) the one that accepts writes is taken. The string's own
+    // connect_timeout or target_session_attrs wins.
+    const char* const keywords[] = {"connect_timeout", "target_session_attrs", "application_name", "dbname", nullptr};
+    const char* const values[] = {"10", "read-write", "quenvol", info.constData(), nullptr};
     PGconn* conn = PQconnectdbParams(keywords, values, 1);
     const QByteArray settings = QStringLiteral("SET lock_timeout = %1; SET DateStyle = ISO; "
                                                "SET client_encoding = 'UTF8'")

@@ -77,8 +77,10 @@ TEST_F(ServerFailover, AStandbyPromotedUnderAnOpenWindowTakesTheConfirmComparedW
     ASSERT_EQ(company_server::CreateCompanySchema(primary.conninfo(), "DEMO"), "");
     testing_support::PrivateServer standby(testing_support::PrivateServer::StandbyOf{primary});
     ASSERT_FALSE(standby.conninfo().isEmpty());
-    WriteServerIni(QStringLiteral("host=%1,%2 dbname=postgres user=postgres target_session_attrs=read-write")
-                       .arg(primary.folder(), standby.folder()));
+    // The standby named first: the server that accepts writes is taken all
+    // the same, without target_session_attrs in the string.
+    WriteServerIni(QStringLiteral("host=%1,%2 dbname=postgres user=postgres")
+                       .arg(standby.folder(), primary.folder()));
     Start();
     lookUp("R1", BoxAnswer::Yes);
     type("SUL PRIMARIO");

@@ -38,7 +38,7 @@ void Startup::Form_KeyDown(int& KeyCode, int Shift)
         searchPanel().Lista_DblClick();
         return;
     }
-    if (EnterMode == 1) {
+    if (EnterMode == lookups::EnterMode::LikeTab) {
         EnterAsTab(KeyCode);
         return;
     }

@@ -83,7 +83,7 @@ void Startup::wireEvents()
     rt.onGotFocus(c.DicKod, [this] { DicKod_GotFocus(); });
     rt.onLostFocus(c.DicKod, [this] { DicKod_LostFocus(); });
     rt.onDblClick(c.DicKod, [this] { DicKod_DblClick(); });
-    for (int i = 0; i <= 6; ++i) {
+    for (int i = 0; i < CmdD::Count; ++i) {
         rt.onClick(c.cmdD[i], [this, i] { cmdD_Click(i); });
         rt.onMouseDown(c.cmdD[i], [this, i] { cmdD_MouseDown(i); });
     }

@@ -7,7 +7,7 @@
 // rows. Usage: crash_harness [kills, default 1000] [folder, default a temporary one]
 #include "company_file.h"
 #include "store/header_lines.h"
-#include "store/register_save.h"
+#include "store/register_set.h"
 #include "store/write_conflicts.h"
 
 #include <sqlite3.h>
@@ -121,14 +121,13 @@ struct Session {
 // One register set written whole at generation g, and its header lines.
 bool Save(Session& s, const QString& code, int g, bool header)
 {
-    store::ShownVersion shown;
-    shown.row = store::StoredRegister(*s.db.RegisterCursor, code);
-    shown.header = store::StoredHeader(*s.db.HeaderCursor, code);
+    store::RegisterSet set(s.db);
+    if (set.lookUp(code, s.boxes) == store::LookupResult::Failed)
+        return false;
     if (header)
-        return store::WriteHeader(s.db, code, HeaderOf(g), shown.header, s.boxes);
-    store::RegisterRecord record = RecordOf(code, 0);
-    return store::WriteRegister(s.db, ScreenOf(RecordOf(code, g)), record, shown,
-                                store::BlankHeaderLines(), s.boxes);
+        return set.writeHeader(HeaderOf(g), s.boxes);
+    set.record = RecordOf(code, 0);
+    return set.write(ScreenOf(RecordOf(code, g)), store::BlankHeaderLines(), s.boxes);
 }
 
 [[noreturn]] void RunChild(const QString& path, Shared* shared, unsigned seed)

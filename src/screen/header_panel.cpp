@@ -4,6 +4,7 @@
 #include "screen/startup.h"
 
 #include "store/header_lines.h"
+#include "store/register_set.h"
 #include "store/screen_fields.h"
 
 #include <QLineEdit>
@@ -27,7 +28,7 @@ void Startup::OpenHeaderPanel()
 void Startup::ConfirmHeaderPanel()
 {
     const store::HeaderLines lines = HeaderLinesOnScreen();
-    store::WriteHeader(company, RegisterRecord.SspCodice, lines, Shown.header, *runtime_);
+    Set.writeHeader(lines, *runtime_);
     closeHeaderPanel();
 }
 

@@ -2,7 +2,7 @@
 // exit; and the return to the code field that ends the work on a register.
 #include "screen/startup.h"
 
-#include "store/register_save.h"
+#include "store/register_set.h"
 
 #include <QLineEdit>
 
@@ -21,8 +21,7 @@ void Startup::cmdD_Click(int Index)
         // the operator can confirm again once the cause is gone, or abandon.
         // A change made meanwhile by another workstation is told first (see
         // store::WriteRegister); the edits stay on the screen unless written.
-        if (store::WriteRegister(company, ReadScreen(), RegisterRecord, Shown, HeaderLinesOnScreen(),
-                                 *runtime_))
+        if (Set.write(ReadScreen(), HeaderLinesOnScreen(), *runtime_))
             ReturnToCodeField();
         break;
     case CmdD::Uscita:
@@ -74,8 +73,7 @@ void Startup::DeleteRegisterAsked()
     }
     // A failed delete keeps both rows and the register on the screen, and so
     // does a register set that the operator keeps after a change made elsewhere.
-    if (store::DeleteRegister(company, RegisterRecord.SspCodice, Shown, *runtime_) !=
-        store::DeleteResult::NotDeleted)
+    if (Set.remove(*runtime_) != store::DeleteResult::NotDeleted)
         ReturnToCodeField();
 }
 

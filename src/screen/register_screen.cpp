@@ -30,12 +30,7 @@ void Startup::ShowRegister()
         runtime_->SetText(c.Txt[i], values.Txt[i]);
     for (int i = Field::FirstHeaderLine; i <= Field::LastHeaderLine; ++i)
         runtime_->SetText(c.Txt[i], QStringLiteral(" "));
-    bool headerFound = false;
-    const store::HeaderLines lines =
-        store::ReadHeaderLines(*company.HeaderCursor, RegisterRecord.SspCodice, &headerFound);
-    Shown.header.reset();
-    if (headerFound)
-        Shown.header = lines;
+    const store::HeaderLines lines = Set.headerLines();
     for (int i = Field::FirstHeaderLine; i <= Field::LastHeaderLine; ++i)
         runtime_->SetText(c.Txt[i], lines[i]);
 }

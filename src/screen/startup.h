@@ -12,6 +12,7 @@
 #include "shell/session.h"
 #include "store/header_lines.h"
 #include "store/register_record.h"
+#include "store/register_set.h"
 #include "store/screen_values.h"
 #include "store/tables.h"
 #include "store/write_conflicts.h"
@@ -101,14 +102,15 @@ public:
     FormRuntime& runtime() { return *runtime_; }
     shell::Session session;  // made by Form_Load
     store::CompanyDatabase company;
-    store::RegisterRecord RegisterRecord;
-    // The register row and header row as they were read for the screen: the
-    // writes compare them with the file so no change made elsewhere is lost.
-    store::ShownVersion Shown;
+    // The register set on the screen: its record, and the register row and
+    // header row as they were read for the screen, which the writes compare
+    // with the file so no change made elsewhere is lost.
+    store::RegisterSet Set{company};
+    store::RegisterRecord& RegisterRecord = Set.record;
 
     bool SkipExitCheck = false;
     int CurField = 1;
-    int EnterMode = 2;
+    int EnterMode = lookups::EnterMode::DownTheFields;
     int ScreenMode = Mode::Gestione;
     std::array<QString, 3> ModeCaption;
     store::HeaderLines HeaderBackup;

@@ -20,13 +20,13 @@ void Startup::Form_KeyDown(int& KeyCode, int Shift)
     // (F2 and F9 press its "&USCITA"), every other key stays in its list.
     if (c.PictStorico->isVisible()) {
         if (KeyCode == Vk::Escape)
-            CloseHistoryPanel();
+            historyPanel().CloseHistoryPanel();
         else
             GlobalHotKeys(KeyCode, Shift);
         return;
     }
     if (KeyCode == Vk::F7 && c.Pict[1]->isEnabled()) {
-        OpenHistoryPanel();
+        historyPanel().OpenHistoryPanel();
         return;
     }
     if (KeyCode == Vk::F2 && c.List1->isVisible()) {

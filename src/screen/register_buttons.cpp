@@ -21,7 +21,7 @@ void Startup::cmdD_Click(int Index)
         // the operator can confirm again once the cause is gone, or abandon.
         // A change made meanwhile by another workstation is told first (see
         // store::WriteRegister); the edits stay on the screen unless written.
-        if (Set.write(ReadScreen(), HeaderLinesOnScreen(), *runtime_))
+        if (Set.write(ReadScreen(), headerPanel().HeaderLinesOnScreen(), *runtime_))
             ReturnToCodeField();
         break;
     case CmdD::Uscita:
@@ -31,13 +31,13 @@ void Startup::cmdD_Click(int Index)
         ReturnToCodeField();
         break;
     case CmdD::Testate:
-        OpenHeaderPanel();
+        headerPanel().OpenHeaderPanel();
         break;
     case CmdD::ConfermaTestata:
-        ConfirmHeaderPanel();
+        headerPanel().ConfirmHeaderPanel();
         break;
     case CmdD::AnnullaTestata:
-        CancelHeaderPanel();
+        headerPanel().CancelHeaderPanel();
         break;
     default:
         ReturnToCodeField();
@@ -75,14 +75,6 @@ void Startup::DeleteRegisterAsked()
     // does a register set that the operator keeps after a change made elsewhere.
     if (Set.remove(*runtime_) != store::DeleteResult::NotDeleted)
         ReturnToCodeField();
-}
-
-store::HeaderLines Startup::HeaderLinesOnScreen() const
-{
-    store::HeaderLines lines;
-    for (int i = store::Field::FirstHeaderLine; i <= store::Field::LastHeaderLine; ++i)
-        lines[i] = c.Txt[i]->text();
-    return lines;
 }
 
 }  // namespace screen

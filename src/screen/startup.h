@@ -7,6 +7,9 @@
 #include "lookups/doc_type_list.h"
 #include "lookups/list_window.h"
 #include "lookups/search_panel.h"
+#include "screen/header_panel.h"
+#include "screen/history_panel.h"
+#include "screen/panel_window.h"
 #include "screen/runtime/form_runtime.h"
 #include "screen/startup_layout.h"
 #include "shell/session.h"
@@ -26,8 +29,6 @@
 
 namespace screen {
 
-class HistoryListModel;
-
 // Screen modes: what the register screen holds.
 namespace Mode {
 constexpr int Gestione = 0;     // no register, waiting for a code
@@ -35,7 +36,7 @@ constexpr int Variazione = 1;   // an existing register is being changed
 constexpr int Inserimento = 2;  // a new register is being inserted
 }  // namespace Mode
 
-class Startup : public QObject, private lookups::ListWindow {
+class Startup : public QObject, private lookups::ListWindow, private PanelWindow {
 public:
     Startup();
     ~Startup() override;
@@ -61,23 +62,13 @@ public:
     void ClearRegister();
     void ShowRegister();
     store::ScreenValues ReadScreen() const;
-    store::HeaderLines HeaderLinesOnScreen() const;
     void ShowButtonsForMode();
 
-    // --- Buttons (register_buttons.cpp, header_panel.cpp) ---------------------
+    // --- Buttons (register_buttons.cpp) -----------------------------------------
     void cmdD_Click(int Index);
     void cmdD_MouseDown(int Index);
     void ReturnToCodeField();
     void DeleteRegisterAsked();
-    void OpenHeaderPanel();
-    void ConfirmHeaderPanel();
-    void CancelHeaderPanel();
-
-    // --- History panel (history_panel.cpp) --------------------------------------
-    QString HistoryCode() const;
-    void OpenHistoryPanel();
-    void CloseHistoryPanel();
-    void cmdStorico_Click();
 
     // --- Keyboard (keyboard.cpp) ------------------------------------------------
     void Form_KeyDown(int& KeyCode, int Shift);
@@ -97,6 +88,10 @@ public:
     lookups::SearchPanel& searchPanel();
     lookups::DocTypeList& docTypeList() { return *docTypeList_; }
 
+    // --- The header and history panels (header_panel.cpp, history_panel.cpp) --
+    HeaderPanel& headerPanel() { return *headerPanel_; }
+    HistoryPanel& historyPanel();
+
     // --- What the routines work on ---------------------------------------------
     StartupControls c;
     FormRuntime& runtime() { return *runtime_; }
@@ -113,14 +108,12 @@ public:
     int EnterMode = lookups::EnterMode::DownTheFields;
     int ScreenMode = Mode::Gestione;
     std::array<QString, 3> ModeCaption;
-    store::HeaderLines HeaderBackup;
 
 private:
     void wireEvents();
     // Makes the hidden search and history panels with their handlers (once).
     void buildHiddenPanels();
     void focusAfterSearch();
-    void closeHeaderPanel();
     void endProcess(int code);
 
     // What the look-up lists ask of the window.
@@ -139,9 +132,8 @@ private:
     std::unique_ptr<FormRuntime> runtime_;
     std::unique_ptr<lookups::SearchPanel> searchPanel_;
     std::unique_ptr<lookups::DocTypeList> docTypeList_;
-    HistoryListModel* historyModel_ = nullptr;
-    QWidget* historyReturn_ = nullptr;
-    int headerReturnField_ = 1;
+    std::unique_ptr<HeaderPanel> headerPanel_;
+    std::unique_ptr<HistoryPanel> historyPanel_;
     bool ended_ = false;
 };
 

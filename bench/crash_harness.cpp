@@ -2,9 +2,10 @@
 // moments, and checks the company file after each kill: the file passes
 // SQLite's integrity check, and every register row and header row is wholly
 // the version committed last or wholly the one being written, never a mix.
-// The child saves through the program's own routines (WriteRegister,
-// WriteHeader). Prints kills, kills inside a write, damaged files and torn
-// rows. Usage: crash_harness [kills, default 1000] [folder, default a temporary one]
+// The child saves through the register set as the window does
+// (store::RegisterSet: its lookup, then WriteRegister or WriteHeader). Prints
+// kills, kills inside a write, damaged files and torn rows.
+// Usage: crash_harness [kills, default 1000] [folder, default a temporary one]
 #include "company_file.h"
 #include "store/header_lines.h"
 #include "store/register_set.h"

@@ -1,7 +1,8 @@
 // The window Startup: the program's one window. Its state and its event
 // handlers; the routines live in the files of this folder named after what
-// they do (start-up, register lookup, buttons, header panel, keyboard); the
-// look-up lists are classes of their own in src/lookups.
+// they do (start-up, register lookup, buttons, keyboard); the header and
+// history panels are components of their own here (PanelWindow), the look-up
+// lists in src/lookups (ListWindow).
 #pragma once
 
 #include "lookups/doc_type_list.h"

@@ -2,12 +2,13 @@
 // moments, and checks the company file after each kill: the file passes
 // SQLite's integrity check, and every register row and header row is wholly
 // the version committed last or wholly the one being written, never a mix.
-// The child saves through the program's own routines (WriteRegister,
-// WriteHeader). Prints kills, kills inside a write, damaged files and torn
-// rows. Usage: crash_harness [kills, default 1000] [folder, default a temporary one]
+// The child saves through the register set as the window does
+// (store::RegisterSet: its lookup, then WriteRegister or WriteHeader). Prints
+// kills, kills inside a write, damaged files and torn rows.
+// Usage: crash_harness [kills, default 1000] [folder, default a temporary one]
 #include "company_file.h"
 #include "store/header_lines.h"
-#include "store/register_save.h"
+#include "store/register_set.h"
 #include "store/write_conflicts.h"
 
 #include <sqlite3.h>
@@ -121,14 +122,13 @@ struct Session {
 // One register set written whole at generation g, and its header lines.
 bool Save(Session& s, const QString& code, int g, bool header)
 {
-    store::ShownVersion shown;
-    shown.row = store::StoredRegister(*s.db.RegisterCursor, code);
-    shown.header = store::StoredHeader(*s.db.HeaderCursor, code);
+    store::RegisterSet set(s.db);
+    if (set.lookUp(code, s.boxes) == store::LookupResult::Failed)
+        return false;
     if (header)
-        return store::WriteHeader(s.db, code, HeaderOf(g), shown.header, s.boxes);
-    store::RegisterRecord record = RecordOf(code, 0);
-    return store::WriteRegister(s.db, ScreenOf(RecordOf(code, g)), record, shown,
-                                store::BlankHeaderLines(), s.boxes);
+        return set.writeHeader(HeaderOf(g), s.boxes);
+    set.record = RecordOf(code, 0);
+    return set.write(ScreenOf(RecordOf(code, g)), store::BlankHeaderLines(), s.boxes);
 }
 
 [[noreturn]] void RunChild(const QString& path, Shared* shared, unsigned seed)

@@ -6,7 +6,7 @@
 #include "company_file.h"
 #include "screen/history_list_model.h"
 #include "store/history_reader.h"
-#include "store/register_save.h"
+#include "store/register_set.h"
 #include "store/table_description.h"
 
 #include <QApplication>
@@ -86,20 +86,16 @@ int main(int argc, char** argv)
     for (int i = 0; i < runs + 10; ++i) {
         int k = 0;
         for (Company* company : {&a, &b}) {
-            store::RegisterRecord record;
-            company->db.RegisterCursor->setIndex(store::PrimaryIndex);
-            company->db.RegisterCursor->seek("=", code);
-            store::LoadRegister(*company->db.RegisterCursor, record);
-            store::ShownVersion shown;
-            shown.row = store::StoredRegister(*company->db.RegisterCursor, code);
-            shown.header = store::StoredHeader(*company->db.HeaderCursor, code);
+            store::RegisterSet set(company->db);
+            if (set.lookUp(code, company->boxes) != store::LookupResult::Found)
+                fail("lookup failed");
+            store::RegisterRecord record = set.record;
             record.SspDescrizione = QStringLiteral("DESCRIZIONE %1").arg(i);
             record.SspUltimoCarico = i;
             const store::ScreenValues screen = store::RegisterToScreen(record);
             QElapsedTimer timer;
             timer.start();
-            if (!store::WriteRegister(company->db, screen, record, shown, store::BlankHeaderLines(),
-                                      company->boxes))
+            if (!set.write(screen, store::BlankHeaderLines(), company->boxes))
                 fail("write failed");
             if (i >= 10)
                 times[k].push_back(double(timer.nsecsElapsed()) / 1e6);

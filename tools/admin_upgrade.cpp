@@ -1,9 +1,7 @@
 // quenvol-admin upgrade: brings a company made by an earlier version up to
 // date by adding the change history table, and nothing else.
 #include "admin_command.h"
-#include "company_file.h"
 #include "company_location.h"
-#include "company_server.h"
 
 #include <QDir>
 
@@ -35,9 +33,7 @@ int RunUpgrade(const QStringList& arguments)
         return admin::UsageError(Upgrade);
     const QString path = company_location::PlaceName(operands[0], operands[1]);
     bool added = false;
-    const QString error = company_server::IsServer(operands[0])
-        ? company_server::AddHistoryTable(operands[0], operands[1], &added)
-        : company_file::AddHistoryTable(path, &added);
+    const QString error = company_location::AddHistoryTable(operands[0], operands[1], &added);
     if (!error.isEmpty())
         return admin::Fail(error);
     if (added)

@@ -14,6 +14,11 @@ namespace company_location {
 // store::EngineError as the engine does.
 std::unique_ptr<store::Database> OpenCompany(const QString& location, const QString& company);
 
+// Adds the change history table to a company made before it existed, on the
+// file or the server alike; *added tells whether it was missing. Returns an
+// empty text on success, else the reason.
+QString AddHistoryTable(const QString& location, const QString& company, bool* added);
+
 // How messages name the company: its file, or "società C sul server" (never
 // the connection string, which may hold a password).
 QString PlaceName(const QString& location, const QString& company);

@@ -3,14 +3,16 @@
 // tests and the benchmarks; the program itself never creates a table.
 #pragma once
 
+#include "store/company_open.h"
+
 #include <QString>
 #include <QStringList>
 
 namespace company_server {
 
-// True when `location` names a server rather than a data folder: a libpq
-// connection string holds "=", a URI begins with postgresql:// or postgres://.
-bool IsServer(const QString& location);
+// True when `location` names a server rather than a data folder
+// (store::NamesServer).
+inline bool IsServer(const QString& location) { return store::NamesServer(location); }
 
 // The statements that create schema `company` with the three tables, each
 // keyed on its first column, and the index "primaria" of each, which ignores

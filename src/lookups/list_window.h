@@ -10,6 +10,12 @@ class QLineEdit;
 
 namespace lookups {
 
+// What Enter does in the window (setEnterMode).
+namespace EnterMode {
+constexpr int LikeTab = 1;        // moves on like Tab (while the search panel is open)
+constexpr int DownTheFields = 2;  // moves down the register fields
+}  // namespace EnterMode
+
 class ListWindow {
 public:
     virtual ~ListWindow() = default;
@@ -18,8 +24,7 @@ public:
     // runs when it is left are skipped.
     virtual bool skipExitCheck() const = 0;
     virtual void setSkipExitCheck(bool skip) = 0;
-    // What Enter does: 1 moves on like Tab (while the search panel is open),
-    // 2 moves down the register fields.
+    // What Enter does: one of EnterMode.
     virtual void setEnterMode(int mode) = 0;
     virtual void selectAllText(QLineEdit* field) = 0;
 

@@ -56,8 +56,8 @@ bool isNumber(const store::Value& value)
 
 QString SearchListModel::BuildLine(const Row& row, bool codeFirst)
 {
-    const QString code = store::Fixed(store::ValueText(row.code), 10);
-    const QString description = store::Fixed(store::ValueText(row.description), 29);
+    const QString code = store::Fixed(store::ValueText(row.code), CodeWidth);
+    const QString description = store::Fixed(store::ValueText(row.description), DescriptionWidth);
     QString line;
     line.reserve(100);
     line += codeFirst ? code + QLatin1Char(' ') + description : description + QLatin1Char(' ') + code;
@@ -264,7 +264,11 @@ int SearchListModel::rowCount(const QModelIndex& parent) const
 
 QVariant SearchListModel::data(const QModelIndex& index, int role) const
 {
-    if (role != Qt::DisplayRole || !index.isValid() || index.row() >= int(shown_))
+    if (!index.isValid() || index.row() >= int(shown_))
+        return {};
+    if (role == CodeRole)
+        return store::Fixed(store::ValueText(unpack(rows_[std::size_t(index.row())]).code), CodeWidth).trimmed();
+    if (role != Qt::DisplayRole)
         return {};
     return line(index.row());
 }

@@ -51,12 +51,19 @@ public:
     void stopReading();
     void clear();
 
+    // What data() gives besides the line (Qt::DisplayRole): the register
+    // code of the row, as the line shows it without its blanks.
+    static constexpr int CodeRole = Qt::UserRole;
+
     int rowCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
 
     // The line of row `row`, column by column as the headings expect it.
     QString line(int row) const;
     static QString BuildLine(const Row& row, bool codeFirst);
+    // The widths of the code and the description in a line.
+    static constexpr int CodeWidth = 10;
+    static constexpr int DescriptionWidth = 29;
 
 private:
     // Pieces of a row in the order they are stored: the texts, then the numbers.

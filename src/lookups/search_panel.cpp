@@ -19,10 +19,6 @@ namespace lookups {
 
 namespace {
 
-// Where the code stands in a line of description mode (column 31).
-constexpr int CodeColumnInDescriptionMode = 30;
-constexpr int CodeWidth = 10;
-
 // A fill reads this many rows at once, more than the list shows, and the rest
 // in steps of StepRows while the operator goes on typing; a step costs a few
 // milliseconds, so no key waits behind it for long.
@@ -98,7 +94,7 @@ void SearchPanel::wireEvents()
 
 void SearchPanel::OpenSearchPanel()
 {
-    window_.setEnterMode(1);
+    window_.setEnterMode(EnterMode::LikeTab);
     window_.clearRegister();
     c.panel->show();
     c.panel->setEnabled(true);
@@ -120,7 +116,7 @@ void SearchPanel::CloseSearchPanel()
 {
     stopReading();
     ListHasFocus = false;
-    window_.setEnterMode(2);
+    window_.setEnterMode(EnterMode::DownTheFields);
     c.panel->hide();
     c.panel->setEnabled(false);
     c.registerPanel->setEnabled(true);
@@ -291,12 +287,7 @@ void SearchPanel::Lista_LostFocus()
 
 void SearchPanel::Lista_DblClick()
 {
-    const QString line = SelectedLine(c.Lista);
-    if (line.trimmed().isEmpty())
-        return;
-    const QString code = (SearchField == SearchBy::Code ? line.left(CodeWidth)
-                                                        : line.mid(CodeColumnInDescriptionMode, CodeWidth))
-                             .trimmed();
+    const QString code = SelectedLine(c.Lista, SearchListModel::CodeRole);
     if (code.isEmpty())
         return;
     c.Ldesc->hide();

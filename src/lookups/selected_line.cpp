@@ -6,12 +6,12 @@
 
 namespace lookups {
 
-QString SelectedLine(const QListView* list)
+QString SelectedLine(const QListView* list, int role)
 {
     const QModelIndexList selected = list->selectionModel()->selectedIndexes();
     if (selected.isEmpty())
         return QString();
-    return selected.first().data().toString();
+    return selected.first().data(role).toString();
 }
 
 }  // namespace lookups

@@ -2,12 +2,14 @@
 #pragma once
 
 #include <QString>
+#include <Qt>
 
 class QListView;
 
 namespace lookups {
 
-// The selected line's text; empty when nothing is selected.
-QString SelectedLine(const QListView* list);
+// The selected line's text (or what the model gives for `role`); empty when
+// nothing is selected.
+QString SelectedLine(const QListView* list, int role = Qt::DisplayRole);
 
 }  // namespace lookups

@@ -1,10 +1,7 @@
 // The header panel: the twenty header lines of the register on the screen,
 // opened over the register panel, written in their own transaction or
 // restored from the copy taken when the panel opened.
-#include "screen/startup.h"
-
-#include "store/header_lines.h"
-#include "store/screen_fields.h"
+#include "screen/header_panel.h"
 
 #include <QLineEdit>
 
@@ -12,42 +9,55 @@ namespace screen {
 
 namespace Field = store::Field;
 
-void Startup::OpenHeaderPanel()
+HeaderPanel::HeaderPanel(const HeaderPanelControls& controls, FormRuntime& runtime, store::RegisterSet& set,
+                         PanelWindow& window)
+    : c(controls), runtime_(runtime), set_(set), window_(window)
+{
+}
+
+void HeaderPanel::OpenHeaderPanel()
 {
     for (int i = Field::FirstHeaderLine; i <= Field::LastHeaderLine; ++i)
         HeaderBackup[i] = store::WithoutTrailingBlanks(c.Txt[i]->text());
-    headerReturnField_ = CurField;
-    c.Pict[1]->setEnabled(false);
-    c.Pict[2]->show();
-    c.Pict[2]->setEnabled(true);
-    c.Pict[2]->raise();
-    runtime_->SetFocus(c.Txt[Field::FirstHeaderLine]);
+    headerReturnField_ = window_.currentField();
+    c.registerPanel->setEnabled(false);
+    c.panel->show();
+    c.panel->setEnabled(true);
+    c.panel->raise();
+    runtime_.SetFocus(c.Txt[Field::FirstHeaderLine]);
 }
 
-void Startup::ConfirmHeaderPanel()
+void HeaderPanel::ConfirmHeaderPanel()
 {
-    const store::HeaderLines lines = HeaderLinesOnScreen();
-    store::WriteHeader(company, RegisterRecord.SspCodice, lines, Shown.header, *runtime_);
+    set_.writeHeader(HeaderLinesOnScreen(), runtime_);
     closeHeaderPanel();
 }
 
-void Startup::CancelHeaderPanel()
+void HeaderPanel::CancelHeaderPanel()
 {
     for (int i = Field::FirstHeaderLine; i <= Field::LastHeaderLine; ++i)
-        runtime_->SetText(c.Txt[i], HeaderBackup[i]);
+        runtime_.SetText(c.Txt[i], HeaderBackup[i]);
     closeHeaderPanel();
 }
 
-void Startup::closeHeaderPanel()
+store::HeaderLines HeaderPanel::HeaderLinesOnScreen() const
 {
-    c.Pict[1]->setEnabled(true);
-    c.Pict[2]->hide();
-    c.Pict[2]->setEnabled(false);
+    store::HeaderLines lines;
+    for (int i = Field::FirstHeaderLine; i <= Field::LastHeaderLine; ++i)
+        lines[i] = c.Txt[i]->text();
+    return lines;
+}
+
+void HeaderPanel::closeHeaderPanel()
+{
+    c.registerPanel->setEnabled(true);
+    c.panel->hide();
+    c.panel->setEnabled(false);
     // Back to the register field that had the focus before the panel opened.
     QWidget* back = headerReturnField_ >= Field::First && headerReturnField_ <= Field::Last
                          ? c.Txt[headerReturnField_] : nullptr;
-    if (!back || !runtime_->SetFocus(back))
-        runtime_->SetFocus(c.Txt[Field::Description]);
+    if (!back || !runtime_.SetFocus(back))
+        runtime_.SetFocus(c.Txt[Field::Description]);
 }
 
 }  // namespace screen

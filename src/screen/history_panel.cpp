@@ -1,10 +1,11 @@
 // The history panel: F7 shows, read-only and newest first, the confirmed
 // changes of the register set on the screen (or of the code typed in the code
 // field); Escape or "&USCITA" closes it and gives the focus back.
-#include "screen/startup.h"
+#include "screen/history_panel.h"
 
 #include "screen/history_list_model.h"
 #include "store/history_reader.h"
+#include "store/screen_fields.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -13,56 +14,75 @@
 
 namespace screen {
 
-QString Startup::HistoryCode() const
+HistoryPanel::HistoryPanel(const HistoryPanelControls& controls, FormRuntime& runtime,
+                           store::CompanyDatabase& company, const store::RegisterSet& set, PanelWindow& window)
+    : c(controls), runtime_(runtime), company_(company), set_(set), window_(window),
+      historyModel_(new HistoryListModel(controls.panel))
 {
-    // The code field is enabled exactly while no register set is open.
-    return (c.DicKod->isEnabled() ? c.DicKod->text() : RegisterRecord.SspCodice).trimmed();
 }
 
-void Startup::OpenHistoryPanel()
+HistoryPanel::~HistoryPanel() = default;
+
+void HistoryPanel::wireEvents()
+{
+    c.ListaStorico->setModel(historyModel_);
+    runtime_.onClick(c.cmdStorico, [this] { cmdStorico_Click(); });
+}
+
+bool HistoryPanel::isOpen() const
+{
+    return c.panel->isVisible();
+}
+
+QString HistoryPanel::HistoryCode() const
+{
+    // The code field is enabled exactly while no register set is open.
+    return (c.DicKod->isEnabled() ? c.DicKod->text() : set_.record.SspCodice).trimmed();
+}
+
+void HistoryPanel::OpenHistoryPanel()
 {
     const QString code = HistoryCode();
-    if (!company.HistoryTableOpen || code.isEmpty())
+    if (!company_.HistoryTableOpen || code.isEmpty())
         return;
     std::vector<store::Change> changes;
     try {
-        changes = store::ReadHistory(*company.database, code);
+        changes = store::ReadHistory(*company_.database, code);
     } catch (const store::EngineError& error) {
-        runtime_->MsgBox(QStringLiteral("ERRORE NELLA LETTURA DELLO STORICO") + QLatin1Char('\n') +
-                             error.description(),
-                         store::BoxCode::OkOnly);
+        runtime_.MsgBox(QStringLiteral("ERRORE NELLA LETTURA DELLO STORICO") + QLatin1Char('\n') +
+                            error.description(),
+                        store::BoxCode::OkOnly);
         return;
     }
-    buildHiddenPanels();
     historyModel_->reset(std::move(changes), QStringLiteral("Nessuna modifica registrata."));
     c.IEStorico->setText(QStringLiteral("Storico modifiche del registro %1").arg(code));
 
     // The field left for the panel keeps its edits and skips its exit checks.
-    historyReturn_ = runtime_->ActiveControl();
-    SkipExitCheck = true;
-    c.Pict[1]->setEnabled(false);
-    c.PictStorico->show();
-    c.PictStorico->setEnabled(true);
-    c.PictStorico->raise();
+    historyReturn_ = runtime_.ActiveControl();
+    window_.setSkipExitCheck(true);
+    c.registerPanel->setEnabled(false);
+    c.panel->show();
+    c.panel->setEnabled(true);
+    c.panel->raise();
     c.ListaStorico->setCurrentIndex(historyModel_->index(0, 0));
-    runtime_->SetFocus(c.ListaStorico);
+    runtime_.SetFocus(c.ListaStorico);
 }
 
-void Startup::CloseHistoryPanel()
+void HistoryPanel::CloseHistoryPanel()
 {
-    c.PictStorico->hide();
-    c.PictStorico->setEnabled(false);
-    c.Pict[1]->setEnabled(true);
+    c.panel->hide();
+    c.panel->setEnabled(false);
+    c.registerPanel->setEnabled(true);
     historyModel_->clear();
-    SkipExitCheck = false;
+    window_.setSkipExitCheck(false);
     QWidget* back = historyReturn_;
     historyReturn_ = nullptr;
-    if (back && runtime_->SetFocus(back))
+    if (back && runtime_.SetFocus(back))
         return;
-    runtime_->SetFocus(c.DicKod->isEnabled() ? static_cast<QWidget*>(c.DicKod) : c.Txt[store::Field::Description]);
+    runtime_.SetFocus(c.DicKod->isEnabled() ? static_cast<QWidget*>(c.DicKod) : c.description);
 }
 
-void Startup::cmdStorico_Click()
+void HistoryPanel::cmdStorico_Click()
 {
     CloseHistoryPanel();
 }

@@ -27,7 +27,7 @@ void Startup::Form_KeyDown(int& KeyCode, int Shift)
     // (F2 and F9 press its "&USCITA"), every other key stays in its list.
     if (c.PictStorico->isVisible()) {
         if (KeyCode == Vk::Escape)
-            CloseHistoryPanel();
+            historyPanel().CloseHistoryPanel();
         else
             GlobalHotKeys(KeyCode, Shift);
         return;
@@ -45,7 +45,7 @@ void Startup::Form_KeyDown(int& KeyCode, int Shift)
         return;
     }
     if (KeyCode == Vk::F7 && c.Pict[1]->isEnabled()) {
-        OpenHistoryPanel();
+        historyPanel().OpenHistoryPanel();
         return;
     }
     if (KeyCode == Vk::F8) {
@@ -61,7 +61,7 @@ void Startup::Form_KeyDown(int& KeyCode, int Shift)
         searchPanel().Lista_DblClick();
         return;
     }
-    if (EnterMode == 1) {
+    if (EnterMode == lookups::EnterMode::LikeTab) {
         EnterAsTab(KeyCode);
         return;
     }

@@ -2,7 +2,7 @@
 // exit; and the return to the code field that ends the work on a register.
 #include "screen/startup.h"
 
-#include "store/register_save.h"
+#include "store/register_set.h"
 
 #include <QLineEdit>
 
@@ -21,8 +21,7 @@ void Startup::cmdD_Click(int Index)
         // the operator can confirm again once the cause is gone, or abandon.
         // A change made meanwhile by another workstation is told first (see
         // store::WriteRegister); the edits stay on the screen unless written.
-        if (store::WriteRegister(company, ReadScreen(), RegisterRecord, Shown, HeaderLinesOnScreen(),
-                                 *runtime_))
+        if (Set.write(ReadScreen(), headerPanel().HeaderLinesOnScreen(), *runtime_))
             ReturnToCodeField();
         break;
     case CmdD::Uscita:
@@ -32,13 +31,13 @@ void Startup::cmdD_Click(int Index)
         ReturnToCodeField();
         break;
     case CmdD::Testate:
-        OpenHeaderPanel();
+        headerPanel().OpenHeaderPanel();
         break;
     case CmdD::ConfermaTestata:
-        ConfirmHeaderPanel();
+        headerPanel().ConfirmHeaderPanel();
         break;
     case CmdD::AnnullaTestata:
-        CancelHeaderPanel();
+        headerPanel().CancelHeaderPanel();
         break;
     default:
         ReturnToCodeField();
@@ -74,17 +73,8 @@ void Startup::DeleteRegisterAsked()
     }
     // A failed delete keeps both rows and the register on the screen, and so
     // does a register set that the operator keeps after a change made elsewhere.
-    if (store::DeleteRegister(company, RegisterRecord.SspCodice, Shown, *runtime_) !=
-        store::DeleteResult::NotDeleted)
+    if (Set.remove(*runtime_) != store::DeleteResult::NotDeleted)
         ReturnToCodeField();
-}
-
-store::HeaderLines Startup::HeaderLinesOnScreen() const
-{
-    store::HeaderLines lines;
-    for (int i = store::Field::FirstHeaderLine; i <= store::Field::LastHeaderLine; ++i)
-        lines[i] = c.Txt[i]->text();
-    return lines;
 }
 
 }  // namespace screen

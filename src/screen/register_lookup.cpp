@@ -2,8 +2,7 @@
 // register shown for change, or offered for insertion.
 #include "screen/startup.h"
 
-#include "store/engine_error_box.h"
-#include "store/register_save.h"
+#include "store/register_set.h"
 #include "store/table_description.h"
 
 #include <QLabel>
@@ -40,29 +39,18 @@ void Startup::DicKod_DblClick()
 void Startup::FindRegister()
 {
     ScreenMode = Mode::Gestione;
-    ClearRegister();
-    bool found = false;
-    try {
-        store::TableCursor& cursor = *company.RegisterCursor;
-        cursor.setIndex(store::PrimaryIndex);
-        cursor.seek(QStringLiteral("="), RegisterRecord.SspCodice);
-        found = !cursor.noMatch();
-        Shown.unshowable.clear();
-        if (found) {
-            store::LoadRegister(cursor, RegisterRecord);
-            Shown.unshowable = store::UnshowableValues(cursor);
-        }
-    } catch (const store::EngineError& error) {
-        // Another program holds the file locked beyond the wait, or the file
-        // is damaged: the operator reads why, nothing of the register is
-        // shown, and the caller goes back to the code field.
-        store::ShowEngineError(*runtime_, error);
-        ClearRegister();
+    // The register row and the header row are read together: a failure of
+    // either (a lock held beyond the wait, a damaged file, a table gone, the
+    // connection lost between the two) is told, nothing of the register is
+    // shown, and the caller goes back to the code field.
+    const store::LookupResult result = Set.lookUp(RegisterRecord.SspCodice, *runtime_);
+    if (result == store::LookupResult::Failed) {
         c.DicKod->setEnabled(true);
         ShowButtonsForMode();
         c.Label1->setText(ModeCaption[ScreenMode]);
         return;
     }
+    const bool found = result == store::LookupResult::Found;
     if (!found) {
         const int answer = runtime_->MsgBox(QStringLiteral("REGISTRO INESISTENTE: INSERISCO"),
                                             store::BoxCode::YesNoQuestionNoDefault,
@@ -78,15 +66,12 @@ void Startup::FindRegister()
         c.DicKod->setEnabled(false);
         ScreenMode = Mode::Variazione;
     }
-    Shown.row.reset();
-    if (ScreenMode == Mode::Variazione)
-        Shown.row = RegisterRecord;
     ShowRegister();
     ShowButtonsForMode();
     c.Label1->setText(ModeCaption[ScreenMode]);
     SelectAllText(c.Txt[store::Field::Description]);
-    if (ScreenMode == Mode::Variazione && !Shown.unshowable.isEmpty())
-        runtime_->MsgBox(store::UnshowableText(RegisterRecord.SspCodice, Shown.unshowable),
+    if (ScreenMode == Mode::Variazione && !Set.shown.unshowable.isEmpty())
+        runtime_->MsgBox(store::UnshowableText(RegisterRecord.SspCodice, Set.shown.unshowable),
                          store::BoxCode::OkOnly);
 }
 

@@ -155,8 +155,9 @@ void BuildButtons(StartupControls& c)
         int left;
     };
     static constexpr Button Buttons[] = {
-        {1, "&CONFERMA", 3510}, {3, "&ANNULLA", 5040}, {0, "&ELIMINA", 6570},
-        {4, "&TESTATE", 8100},  {2, "&USCITA", 9630},
+        {CmdD::Conferma, "&CONFERMA", 3510}, {CmdD::Annulla, "&ANNULLA", 5040},
+        {CmdD::Elimina, "&ELIMINA", 6570},   {CmdD::Testate, "&TESTATE", 8100},
+        {CmdD::Uscita, "&USCITA", 9630},
     };
     for (const Button& b : Buttons) {
         c.cmdD[b.index] = MakeButton(c.Pict[1], Indexed("cmdD", b.index),

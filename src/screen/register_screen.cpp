@@ -30,19 +30,14 @@ void Startup::ShowRegister()
         runtime_->SetText(c.Txt[i], values.Txt[i]);
     for (int i = Field::FirstHeaderLine; i <= Field::LastHeaderLine; ++i)
         runtime_->SetText(c.Txt[i], QStringLiteral(" "));
-    bool headerFound = false;
-    const store::HeaderLines lines =
-        store::ReadHeaderLines(*company.HeaderCursor, RegisterRecord.SspCodice, &headerFound);
-    Shown.header.reset();
-    if (headerFound)
-        Shown.header = lines;
+    const store::HeaderLines lines = Set.headerLines();
     for (int i = Field::FirstHeaderLine; i <= Field::LastHeaderLine; ++i)
         runtime_->SetText(c.Txt[i], lines[i]);
     // What the fields show now is what the operator starts from: a save
     // writes only the fields whose values differ from it.
-    Shown.screen.reset();
-    if (Shown.row)
-        Shown.screen = ReadScreen();
+    Set.shown.screen.reset();
+    if (Set.shown.row)
+        Set.shown.screen = ReadScreen();
 }
 
 store::ScreenValues Startup::ReadScreen() const

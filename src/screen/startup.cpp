@@ -2,8 +2,6 @@
 // control's events to the handler that bears its name.
 #include "screen/startup.h"
 
-#include "screen/history_list_model.h"
-
 #include <QAbstractButton>
 #include <QCloseEvent>
 #include <QLineEdit>
@@ -52,7 +50,9 @@ Startup::Startup()
 
     lookups::ListWindow& self = *this;
     docTypeList_ = std::make_unique<lookups::DocTypeList>(c.List1, c.Txt, window, *runtime_, company, self);
-    historyModel_ = new HistoryListModel(this);
+    PanelWindow& panelWindow = *this;
+    headerPanel_ = std::make_unique<HeaderPanel>(HeaderPanelControls{c.Pict[2], c.Pict[1], c.Txt}, *runtime_,
+                                                 Set, panelWindow);
 
     window->onClose = [this] {
         if (!ended_)
@@ -64,6 +64,8 @@ Startup::Startup()
 Startup::~Startup()
 {
     searchPanel_.reset();
+    historyPanel_.reset();
+    headerPanel_.reset();
     docTypeList_.reset();
     runtime_.reset();
     delete window_;
@@ -83,7 +85,7 @@ void Startup::wireEvents()
     rt.onGotFocus(c.DicKod, [this] { DicKod_GotFocus(); });
     rt.onLostFocus(c.DicKod, [this] { DicKod_LostFocus(); });
     rt.onDblClick(c.DicKod, [this] { DicKod_DblClick(); });
-    for (int i = 0; i <= 6; ++i) {
+    for (int i = 0; i < CmdD::Count; ++i) {
         rt.onClick(c.cmdD[i], [this, i] { cmdD_Click(i); });
         rt.onMouseDown(c.cmdD[i], [this, i] { cmdD_MouseDown(i); });
     }
@@ -111,8 +113,23 @@ void Startup::buildHiddenPanels()
     lookups::ListWindow& self = *this;
     searchPanel_ = std::make_unique<lookups::SearchPanel>(search, *runtime_, company, self);
     searchPanel_->wireEvents();
-    c.ListaStorico->setModel(historyModel_);
-    runtime_->onClick(c.cmdStorico, [this] { cmdStorico_Click(); });
+    HistoryPanelControls history;
+    history.panel = c.PictStorico;
+    history.registerPanel = c.Pict[1];
+    history.DicKod = c.DicKod;
+    history.description = c.Txt[store::Field::Description];
+    history.IEStorico = c.IEStorico;
+    history.ListaStorico = c.ListaStorico;
+    history.cmdStorico = c.cmdStorico;
+    PanelWindow& panelWindow = *this;
+    historyPanel_ = std::make_unique<HistoryPanel>(history, *runtime_, company, Set, panelWindow);
+    historyPanel_->wireEvents();
+}
+
+HistoryPanel& Startup::historyPanel()
+{
+    buildHiddenPanels();
+    return *historyPanel_;
 }
 
 lookups::SearchPanel& Startup::searchPanel()

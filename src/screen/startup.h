@@ -1,17 +1,22 @@
 // The window Startup: the program's one window. Its state and its event
 // handlers; the routines live in the files of this folder named after what
-// they do (start-up, register lookup, buttons, header panel, keyboard); the
-// look-up lists are classes of their own in src/lookups.
+// they do (start-up, register lookup, buttons, keyboard); the header and
+// history panels are components of their own here (PanelWindow), the look-up
+// lists in src/lookups (ListWindow).
 #pragma once
 
 #include "lookups/doc_type_list.h"
 #include "lookups/list_window.h"
 #include "lookups/search_panel.h"
+#include "screen/header_panel.h"
+#include "screen/history_panel.h"
+#include "screen/panel_window.h"
 #include "screen/runtime/form_runtime.h"
 #include "screen/startup_layout.h"
 #include "shell/session.h"
 #include "store/header_lines.h"
 #include "store/register_record.h"
+#include "store/register_set.h"
 #include "store/screen_values.h"
 #include "store/tables.h"
 #include "store/write_conflicts.h"
@@ -26,7 +31,6 @@
 namespace screen {
 
 class HelpWindow;
-class HistoryListModel;
 
 // Screen modes: what the register screen holds.
 namespace Mode {
@@ -35,7 +39,7 @@ constexpr int Variazione = 1;   // an existing register is being changed
 constexpr int Inserimento = 2;  // a new register is being inserted
 }  // namespace Mode
 
-class Startup : public QObject, private lookups::ListWindow {
+class Startup : public QObject, private lookups::ListWindow, private PanelWindow {
 public:
     Startup();
     ~Startup() override;
@@ -61,23 +65,13 @@ public:
     void ClearRegister();
     void ShowRegister();
     store::ScreenValues ReadScreen() const;
-    store::HeaderLines HeaderLinesOnScreen() const;
     void ShowButtonsForMode();
 
-    // --- Buttons (register_buttons.cpp, header_panel.cpp) ---------------------
+    // --- Buttons (register_buttons.cpp) -----------------------------------------
     void cmdD_Click(int Index);
     void cmdD_MouseDown(int Index);
     void ReturnToCodeField();
     void DeleteRegisterAsked();
-    void OpenHeaderPanel();
-    void ConfirmHeaderPanel();
-    void CancelHeaderPanel();
-
-    // --- History panel (history_panel.cpp) --------------------------------------
-    QString HistoryCode() const;
-    void OpenHistoryPanel();
-    void CloseHistoryPanel();
-    void cmdStorico_Click();
 
     // --- Printing (print_key.cpp) -----------------------------------------------
     void PrintKey();
@@ -105,29 +99,32 @@ public:
     lookups::SearchPanel& searchPanel();
     lookups::DocTypeList& docTypeList() { return *docTypeList_; }
 
+    // --- The header and history panels (header_panel.cpp, history_panel.cpp) --
+    HeaderPanel& headerPanel() { return *headerPanel_; }
+    HistoryPanel& historyPanel();
+
     // --- What the routines work on ---------------------------------------------
     StartupControls c;
     FormRuntime& runtime() { return *runtime_; }
     shell::Session session;  // made by Form_Load
     store::CompanyDatabase company;
-    store::RegisterRecord RegisterRecord;
-    // The register row and header row as they were read for the screen: the
-    // writes compare them with the file so no change made elsewhere is lost.
-    store::ShownVersion Shown;
+    // The register set on the screen: its record, and the register row and
+    // header row as they were read for the screen, which the writes compare
+    // with the file so no change made elsewhere is lost.
+    store::RegisterSet Set{company};
+    store::RegisterRecord& RegisterRecord = Set.record;
 
     bool SkipExitCheck = false;
     int CurField = 1;
-    int EnterMode = 2;
+    int EnterMode = lookups::EnterMode::DownTheFields;
     int ScreenMode = Mode::Gestione;
     std::array<QString, 3> ModeCaption;
-    store::HeaderLines HeaderBackup;
 
 private:
     void wireEvents();
     // Makes the hidden search and history panels with their handlers (once).
     void buildHiddenPanels();
     void focusAfterSearch();
-    void closeHeaderPanel();
     void endProcess(int code);
 
     // What the look-up lists ask of the window.
@@ -147,10 +144,9 @@ private:
     std::unique_ptr<FormRuntime> runtime_;
     std::unique_ptr<lookups::SearchPanel> searchPanel_;
     std::unique_ptr<lookups::DocTypeList> docTypeList_;
-    HistoryListModel* historyModel_ = nullptr;
+    std::unique_ptr<HeaderPanel> headerPanel_;
+    std::unique_ptr<HistoryPanel> historyPanel_;
     HelpWindow* helpWindow_ = nullptr;  // made at the first F1, owned by the window
-    QWidget* historyReturn_ = nullptr;
-    int headerReturnField_ = 1;
     bool ended_ = false;
 };
 

@@ -164,7 +164,7 @@ void Startup::Form_Load()
         months->setCurrentIndex(-1);
     }
     docTypeList_->FillDocTypeList();
-    EnterMode = 2;
+    EnterMode = lookups::EnterMode::DownTheFields;
     c.Pict[0]->hide();
     c.Pict[0]->setEnabled(false);
     c.Pict[1]->setEnabled(true);

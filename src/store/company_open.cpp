@@ -3,6 +3,12 @@
 
 namespace store {
 
+bool NamesServer(const QString& location)
+{
+    return location.contains(QLatin1Char('=')) || location.startsWith(QLatin1String("postgresql://")) ||
+           location.startsWith(QLatin1String("postgres://"));
+}
+
 std::unique_ptr<Database> OpenCompanyDatabase(const QString& server, const QString& company,
                                               const QString& path, MessageBoxes& boxes)
 {

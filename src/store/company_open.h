@@ -11,6 +11,11 @@
 
 namespace store {
 
+// Where the admin tool is told a company lives: true when `location` names a
+// server rather than a data folder (a libpq connection string holds "=", a URI
+// begins with postgresql:// or postgres://). The one place that tells them apart.
+bool NamesServer(const QString& location);
+
 // Opens the company: the file at `path` when `server` is blank, else the
 // schema `company` on the server `server` names (a libpq connection string or
 // URI). A server that cannot be reached shows its text in a box with Retry and

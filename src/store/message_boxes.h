@@ -7,8 +7,29 @@
 
 namespace store {
 
-// Button-and-icon codes in use, as the suite's toolkit numbered them.
+// Button-and-icon codes, as the suite's toolkit numbered them: a code is the
+// sum of its buttons, its icon and its default button.
 namespace BoxCode {
+// The buttons (code & ButtonsMask).
+constexpr int ButtonsMask = 7;
+constexpr int OkButton = 0;
+constexpr int OkCancelButtons = 1;
+constexpr int AbortRetryIgnoreButtons = 2;
+constexpr int YesNoCancelButtons = 3;
+constexpr int YesNoButtons = 4;
+constexpr int RetryCancelButtons = 5;
+// The icon (code & IconMask).
+constexpr int IconMask = 0x70;
+constexpr int CriticalIcon = 16;
+constexpr int QuestionIcon = 32;
+constexpr int ExclamationIcon = 48;
+constexpr int InformationIcon = 64;
+// The default button: 0 the first, 1 the second, 2 the third
+// ((code >> DefaultButtonShift) & DefaultButtonMask).
+constexpr int DefaultButtonShift = 8;
+constexpr int DefaultButtonMask = 3;
+
+// The codes in use.
 constexpr int OkOnly = 0;                 // OK alone, no icon
 constexpr int OkCritical = 16;            // OK alone, stop icon
 constexpr int RetryCancelCritical = 21;   // Retry, Cancel, stop icon

@@ -121,5 +121,33 @@ TEST_F(DatabaseErrors, ADamagedFileIsReportedOnTheFirstLookup)
     EXPECT_EQ(endings, 0);
 }
 
+// The register row is read, then the header row cannot be (its table renamed
+// by another program): the lookup fails whole and the window is back at the
+// code field, usable, with nothing of the register shown.
+TEST_F(DatabaseErrors, AHeaderReadThatFailsAfterTheRegisterRowReturnsToTheCodeField)
+{
+    Start();
+    company.exec(QStringLiteral("ALTER TABLE TestataRegistriPS RENAME TO TestataAltrove"));
+    type(QStringLiteral("R1"));
+    key(Qt::Key_Return);
+
+    ASSERT_EQ(seen.size(), 1u);
+    EXPECT_TRUE(seen[0].prompt.startsWith(QStringLiteral("ERRORE "))) << seen[0].prompt.toStdString();
+    EXPECT_EQ(seen[0].code, store::BoxCode::OkCritical);
+    EXPECT_EQ(focused(), form->c.DicKod);
+    EXPECT_TRUE(form->c.DicKod->isEnabled());
+    EXPECT_EQ(form->ScreenMode, screen::Mode::Gestione);
+    EXPECT_EQ(text(1).trimmed(), QString());
+    EXPECT_FALSE(form->c.cmdD[1]->isVisible());
+    EXPECT_EQ(endings, 0);
+
+    // Once the table is back, the same code is shown for change.
+    company.exec(QStringLiteral("ALTER TABLE TestataAltrove RENAME TO TestataRegistriPS"));
+    type(QStringLiteral("R1"));
+    key(Qt::Key_Return);
+    EXPECT_EQ(form->ScreenMode, screen::Mode::Variazione);
+    EXPECT_EQ(seen.size(), 1u);
+}
+
 }  // namespace
 }  // namespace screen_tests

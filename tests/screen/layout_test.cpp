@@ -228,6 +228,7 @@ TEST_F(LayoutTest, FieldsRefuseCharactersPastTheirMaximumLengthAndAlignByClass)
         {c.Txt[1], 30, Qt::AlignLeft},    {c.Txt[16], 160, Qt::AlignLeft},   {c.Txt[17], 80, Qt::AlignLeft},
         {c.Txt[35], 16, Qt::AlignRight},  {c.Txt[24], 3, Qt::AlignLeft},     {c.Txt[50], 2, Qt::AlignLeft},
         {c.Txt[51], 6, Qt::AlignRight},   {c.Txt[66], 6, Qt::AlignRight},    {c.Txt[68], 3, Qt::AlignLeft},
+        {c.CodTab, 10, Qt::AlignLeft},    {c.DescTab, 30, Qt::AlignLeft},
     };
     for (const auto& [field, length, alignment] : cases) {
         SCOPED_TRACE(field->objectName().toStdString());

@@ -316,7 +316,8 @@ TEST_F(SearchPanel, QuotesAndWildcardsInTheFilterAreText)
     company.exec("INSERT INTO TabellaSerieSemplificata (SspCodice, SspDescrizione) VALUES"
                  " ('O''K1', 'APICE'), ('O''K2', 'APICE'), ('OK3', 'NO'),"
                  " ('50%A', 'PERCENTO'), ('50XA', 'NO'), ('5_B', 'SOTTOLINEATO'), ('5XB', 'NO'),"
-                 " ('AB\\1', 'BARRA'), ('Q*1', 'STELLA'), ('q*2', 'STELLA'), ('QX1', 'NO')");
+                 " ('AB\\1', 'BARRA'), ('Q*1', 'STELLA'), ('q*2', 'STELLA'), ('QX1', 'NO'),"
+                 " ('D1', '5* STELLE'), ('D2', '5X STELLE'), ('5*X', '55 STELLE')");
     open();
     type("o'");
     EXPECT_EQ(codes(), QStringList({"O'K1", "O'K2"}));
@@ -343,6 +344,13 @@ TEST_F(SearchPanel, QuotesAndWildcardsInTheFilterAreText)
     type("*");
     EXPECT_TRUE(codes().isEmpty());
     EXPECT_EQ(action()->text(), "&NUOVO");
+    // By description the same: the description, not the code, begins with
+    // the literal text.
+    key(Qt::Key_Backspace);
+    key(Qt::Key_Tab);
+    ASSERT_TRUE(descriptionMode());
+    type("5*");
+    EXPECT_EQ(codes(), QStringList({"D1"}));
 }
 
 TEST_F(SearchPanel, AFailingQueryIsShownAndThePanelStaysUsable)

@@ -5,7 +5,8 @@
 
 #include "store/header_lines.h"
 #include "store/register_record.h"
-#include "store/register_save.h"
+#include "store/register_set.h"
+#include <gtest/gtest.h>
 #include "store/tables.h"
 #include "store/write_conflicts.h"
 #include "support/scripted_boxes.h"
@@ -64,22 +65,24 @@ struct OpenedCompany {
         store::OpenDocTypeTable(db, boxes);
         store::OpenHistoryTable(db, boxes);
     }
-    // The lookup: what is stored for `code` becomes what the screen shows.
+    OpenedCompany(const OpenedCompany&) = delete;
+    OpenedCompany& operator=(const OpenedCompany&) = delete;
+    // The window's lookup: what is stored for `code` becomes what the screen shows.
     void show(const QString& code)
     {
-        shown.row = store::StoredRegister(*db.RegisterCursor, code);
-        shown.header = store::StoredHeader(*db.HeaderCursor, code);
+        EXPECT_NE(set.lookUp(code, boxes), store::LookupResult::Failed);
     }
     // Confirm: the screen written over what the lookup showed.
     bool write(const store::ScreenValues& screen)
     {
-        return store::WriteRegister(db, screen, record, shown, store::BlankHeaderLines(), boxes);
+        return set.write(screen, store::BlankHeaderLines(), boxes);
     }
 
     testing_support::ScriptedBoxes boxes;
     store::CompanyDatabase db;
-    store::ShownVersion shown;
-    store::RegisterRecord record;
+    store::RegisterSet set{db};
+    store::ShownVersion& shown = set.shown;
+    store::RegisterRecord& record = set.record;
 };
 
 }  // namespace store_tests

@@ -15,34 +15,25 @@ Session::Session(const testing_support::TestCompany& company, int busyTimeoutMs)
 store::ScreenValues Session::open(const QString& wanted)
 {
     code = wanted;
-    record = store::RegisterRecord();
-    record.SspCodice = wanted;
-    store::ClearRegister(record);
-    shown.row = store::StoredRegister(*db.RegisterCursor, wanted);
-    if (shown.row)
-        record = *shown.row;
-    bool found = false;
-    headerOnScreen = store::ReadHeaderLines(*db.HeaderCursor, wanted, &found);
-    shown.header.reset();
-    if (found)
-        shown.header = headerOnScreen;
+    EXPECT_NE(set.lookUp(wanted, boxes), store::LookupResult::Failed);
+    headerOnScreen = set.headerLines();
     return store::RegisterToScreen(record);
 }
 
 bool Session::confirm(const store::ScreenValues& screen)
 {
-    return store::WriteRegister(db, screen, record, shown, headerOnScreen, boxes);
+    return set.write(screen, headerOnScreen, boxes);
 }
 
 bool Session::confirmHeader(const store::HeaderLines& lines)
 {
     headerOnScreen = lines;
-    return store::WriteHeader(db, code, lines, shown.header, boxes);
+    return set.writeHeader(lines, boxes);
 }
 
 store::DeleteResult Session::remove()
 {
-    return store::DeleteRegister(db, code, shown, boxes);
+    return set.remove(boxes);
 }
 
 std::optional<store::RegisterRecord> Session::storedRow(const QString& wanted)

@@ -3,7 +3,7 @@
 // versions it was shown. The company is a test company on either engine.
 #pragma once
 
-#include "store/register_save.h"
+#include "store/register_set.h"
 #include "support/scripted_boxes.h"
 #include "support/test_company.h"
 
@@ -15,9 +15,12 @@ namespace store_tests {
 class Session {
 public:
     explicit Session(const testing_support::TestCompany& company, int busyTimeoutMs = 3000);
+    Session(const Session&) = delete;
+    Session& operator=(const Session&) = delete;
 
-    // What the lookup does: the register row and header lines of `code` are
-    // read for the screen (insert mode when there is no row).
+    // The window's lookup (store::RegisterSet::lookUp): the register row and
+    // header lines of `code` are read for the screen (insert mode when there
+    // is no row).
     store::ScreenValues open(const QString& code);
     // "&CONFERMA", the header panel's "&CONFERMA" and "&ELIMINA" on what is shown.
     bool confirm(const store::ScreenValues& screen);
@@ -30,8 +33,9 @@ public:
 
     testing_support::ScriptedBoxes boxes;
     store::CompanyDatabase db;
-    store::ShownVersion shown;
-    store::RegisterRecord record;
+    store::RegisterSet set{db};
+    store::ShownVersion& shown = set.shown;
+    store::RegisterRecord& record = set.record;
     store::HeaderLines headerOnScreen = store::BlankHeaderLines();
     QString code;
 };

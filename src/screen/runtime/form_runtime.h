@@ -28,27 +28,6 @@ class QLineEdit;
 
 namespace screen {
 
-// Virtual key codes and shift-mask bits delivered to KeyDown.
-namespace Vk {
-constexpr int Back = 8;
-constexpr int Tab = 9;
-constexpr int Return = 13;
-constexpr int Escape = 27;
-constexpr int Up = 38;
-constexpr int Down = 40;
-constexpr int F1 = 112;
-constexpr int F2 = 113;
-constexpr int F4 = 115;
-constexpr int F7 = 118;
-constexpr int F8 = 119;
-constexpr int F9 = 120;
-}  // namespace Vk
-namespace ShiftMask {
-constexpr int Shift = 1;
-constexpr int Ctrl = 2;
-constexpr int Alt = 4;
-}  // namespace ShiftMask
-
 // A request for a box, as tests see it through the answer hook.
 struct BoxRequest {
     QString prompt;

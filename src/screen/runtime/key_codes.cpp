@@ -150,11 +150,11 @@ int ShiftMaskOf(Qt::KeyboardModifiers modifiers)
 {
     int mask = 0;
     if (modifiers & Qt::ShiftModifier)
-        mask |= 1;
+        mask |= ShiftMask::Shift;
     if (modifiers & Qt::ControlModifier)
-        mask |= 2;
+        mask |= ShiftMask::Ctrl;
     if (modifiers & Qt::AltModifier)
-        mask |= 4;
+        mask |= ShiftMask::Alt;
     return mask;
 }
 

@@ -18,11 +18,32 @@ struct KeyStroke {
     QString text;
 };
 
+// Virtual key codes and shift-mask bits delivered to KeyDown.
+namespace Vk {
+constexpr int Back = 8;
+constexpr int Tab = 9;
+constexpr int Return = 13;
+constexpr int Escape = 27;
+constexpr int Up = 38;
+constexpr int Down = 40;
+constexpr int F1 = 112;
+constexpr int F2 = 113;
+constexpr int F4 = 115;
+constexpr int F7 = 118;
+constexpr int F8 = 119;
+constexpr int F9 = 120;
+}  // namespace Vk
+namespace ShiftMask {
+constexpr int Shift = 1;
+constexpr int Ctrl = 2;
+constexpr int Alt = 4;
+}  // namespace ShiftMask
+
 // The virtual key code of a Qt key (65-90 letters, 48-57 digits, 112-123
 // F1-F12, 13 Enter, 37-40 arrows, ...); 0 for a key with no code.
 int VirtualKeyCode(int qtKey, Qt::KeyboardModifiers modifiers);
 
-// The KeyDown shift mask: 1 Shift, 2 Ctrl, 4 Alt.
+// The KeyDown shift mask: the ShiftMask bits of the modifiers held.
 int ShiftMaskOf(Qt::KeyboardModifiers modifiers);
 
 // The character code a key types (KeyAscii), or 0 when it types none: Alt

@@ -21,6 +21,7 @@ namespace {
 constexpr const char* AnswerProperty = "boxAnswer";
 
 namespace Answer = store::BoxAnswer;
+namespace BoxCode = store::BoxCode;
 
 struct ButtonSpec {
     const char* text;  // UTF-8
@@ -44,23 +45,23 @@ ButtonSet buttonSet(int code)
     const ButtonSpec ignore{"&Ignora", Answer::Ignore};
     const ButtonSpec yes{"&S\u00ec", Answer::Yes};
     const ButtonSpec no{"&No", Answer::No};
-    switch (code & 7) {
-    case 1: return {{ok, cancel}, Answer::Cancel};
-    case 2: return {{abort, retry, ignore}, Answer::Abort};
-    case 3: return {{yes, no, cancel}, Answer::Cancel};
-    case 4: return {{yes, no}, Answer::No};
-    case 5: return {{retry, cancel}, Answer::Cancel};
+    switch (code & BoxCode::ButtonsMask) {
+    case BoxCode::OkCancelButtons: return {{ok, cancel}, Answer::Cancel};
+    case BoxCode::AbortRetryIgnoreButtons: return {{abort, retry, ignore}, Answer::Abort};
+    case BoxCode::YesNoCancelButtons: return {{yes, no, cancel}, Answer::Cancel};
+    case BoxCode::YesNoButtons: return {{yes, no}, Answer::No};
+    case BoxCode::RetryCancelButtons: return {{retry, cancel}, Answer::Cancel};
     default: return {{ok}, Answer::Ok};
     }
 }
 
 QMessageBox::Icon iconOf(int code)
 {
-    switch (code & 0x70) {
-    case 16: return QMessageBox::Critical;
-    case 32: return QMessageBox::Question;
-    case 48: return QMessageBox::Warning;
-    case 64: return QMessageBox::Information;
+    switch (code & BoxCode::IconMask) {
+    case BoxCode::CriticalIcon: return QMessageBox::Critical;
+    case BoxCode::QuestionIcon: return QMessageBox::Question;
+    case BoxCode::ExclamationIcon: return QMessageBox::Warning;
+    case BoxCode::InformationIcon: return QMessageBox::Information;
     default: return QMessageBox::NoIcon;
     }
 }
@@ -125,7 +126,7 @@ std::unique_ptr<QMessageBox> BuildMessageBox(const QString& prompt, int code, co
         buttons.push_back(button);
     }
     const std::size_t defaultIndex =
-        std::min<std::size_t>(static_cast<std::size_t>((code >> 8) & 3), buttons.size() - 1);
+        std::min<std::size_t>(static_cast<std::size_t>((code >> BoxCode::DefaultButtonShift) & BoxCode::DefaultButtonMask), buttons.size() - 1);
     box->setDefaultButton(buttons[defaultIndex]);
     box->setEscapeButton(escape);
     return box;

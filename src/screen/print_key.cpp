@@ -95,6 +95,18 @@ void Startup::PrintRegisterPages()
         runtime_->MsgBox(QStringLiteral("REGISTRO INESISTENTE"), store::BoxCode::OkOnly);
         return;
     }
+    // The pages carry the header lines as stored: lines changed in the panel
+    // and not yet confirmed are not what the office will stamp.
+    const store::HeaderLines onScreen = HeaderLinesOnScreen();
+    for (int line = 1; line <= 5; ++line) {
+        if (store::WithoutTrailingBlanks(onScreen[store::HeaderLineIndex(int(request->reg), line)]) !=
+            pages->lines[std::size_t(line - 1)]) {
+            runtime_->MsgBox(QStringLiteral("LE RIGHE DI TESTATA A VIDEO NON SONO CONFERMATE: "
+                                            "LE PAGINE PORTANO QUELLE MEMORIZZATE"),
+                             store::BoxCode::OkOnly);
+            break;
+        }
+    }
     pages->reprinted = paper::PrintedBefore(prints, request->first, request->last);
     if (!ShowPrintPreview(c.window, paper::PagesInfo(*pages),
                           [&pages](QPagedPaintDevice& device) { paper::PaintRegisterPages(device, *pages); }))

@@ -1,11 +1,13 @@
 // F8 through the real window and real keys: on a register set it opens the
 // print preview of its sheet, in the header panel it asks which pages of which
-// register (proposing the page after the last printed) and previews them;
+// register (proposing the page after the last printed, pointing out header
+// lines not yet confirmed) and previews them;
 // Escape closes each, and a preview closed without printing records nothing.
 #include "startup_fixture.h"
 
 #include "paper/page_prints.h"
 #include "store/engine.h"
+#include "store/screen_fields.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -75,6 +77,10 @@ TEST_F(StartupFixture, F8InTheHeaderPanelAsksThePagesProposingTheNextAndRecordsN
     lookUp("R1");
     key(Qt::Key_T, Qt::AltModifier);  // "&TESTATE"
     ASSERT_TRUE(form->c.Pict[2]->isVisible());
+    // DEPOSITO's first line changed and not confirmed: the pages carry the stored one, and say so.
+    form->runtime().SetFocus(form->c.Txt[store::Field::HeaderLine(1, 1)]);
+    type("NUOVA");
+    boxes->expect(store::BoxAnswer::Ok);
 
     int proposedArrivi = 0;
     int proposedDeposito = 0;
@@ -97,4 +103,6 @@ TEST_F(StartupFixture, F8InTheHeaderPanelAsksThePagesProposingTheNextAndRecordsN
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
     EXPECT_TRUE(form->c.Pict[2]->isVisible());
     EXPECT_EQ(company.count("StoricoSerieSemplificata"), rows);
+    EXPECT_TRUE(boxes->allAnswered());
+    EXPECT_TRUE(boxes->prompts().join("|").contains("NON SONO CONFERMATE")) << boxes->prompts().join("|").toStdString();
 }

@@ -7,9 +7,10 @@ set -euo pipefail
 
 PACKAGES=(cmake ninja-build g++ qt6-base-dev libgl-dev libsqlite3-dev sqlite3 libx11-dev
           libgtest-dev fonts-liberation xvfb xauth pkg-config mdbtools-dev mdbtools
-          libpq-dev postgresql clang libfuzzer-14-dev poppler-utils qt6-translations-l10n)
+          libpq-dev postgresql clang libfuzzer-14-dev poppler-utils qt6-translations-l10n dpkg-dev)
+# dpkg-dev: dpkg-buildflags gives the build Debian's hardening flags.
 if [ "${1:-}" = packaging ]; then
-  PACKAGES+=(dpkg-dev file lintian man-db desktop-file-utils appstream)
+  PACKAGES+=(file lintian man-db desktop-file-utils appstream)
 fi
 
 missing=()

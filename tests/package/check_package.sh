@@ -29,6 +29,7 @@ expected+=(
   ./usr/share/icons/hicolor/scalable/apps/quenvol.svg
   ./usr/share/man/man1/quenvol-admin.1.gz
   ./usr/share/man/man1/quenvol.1.gz
+  ./usr/share/man/man7/quenvol-ufficio.7.gz
   ./usr/share/metainfo/it.quenvol.Quenvol.metainfo.xml
 )
 dpkg-deb -c "$deb" | awk '$1 !~ /^d/ {print $6}' | sort > "$work/files"
@@ -116,17 +117,25 @@ for option in $(run "$bin/quenvol" --help | grep -o -- '--[a-z-]*' | sort -u); d
   man_source quenvol | grep -qF -- "$(sed 's/-/\\-/g' <<<"$option")" ||
     fail "l'opzione $option di quenvol manca nella pagina di manuale"
 done
-for page in quenvol quenvol-admin; do
-  LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l "$root/usr/share/man/man1/$page.1.gz" \
+for page in man1/quenvol.1 man1/quenvol-admin.1 man7/quenvol-ufficio.7; do
+  LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l "$root/usr/share/man/$page.gz" \
     > /dev/null 2> "$work/err" || fail "man $page: stato $?"
   [ -s "$work/err" ] && fail "man $page: $(cat "$work/err")"
+done
+# Every key of the window's help (F1) is in the manual page.
+for key in F1 F2 F4 F7 F8 F9 Esc Alt+X Alt+N Ctrl+Maiusc+L Ctrl+Maiusc+S; do
+  man_source quenvol | grep -qF -- "$key" || fail "il tasto $key manca nella pagina di manuale di quenvol"
 done
 
 # --- Validators and lintian ---------------------------------------------
 desktop-file-validate "$root/usr/share/applications/quenvol.desktop" || fail "desktop-file-validate"
 appstreamcli validate --no-net "$root/usr/share/metainfo/it.quenvol.Quenvol.metainfo.xml" \
   > "$work/out" || fail "appstreamcli validate: $(cat "$work/out")"
-lintian --fail-on error,warning "$deb" || fail "lintian"
+lintian --fail-on error,warning --display-info "$deb" > "$work/lintian" || fail "lintian: $(cat "$work/lintian")"
+# The programs are built with Debian's hardening flags.
+if grep -F "hardening-" "$work/lintian"; then
+  fail "lintian: programmi senza le opzioni di irrobustimento di Debian"
+fi
 
 if [ "$failures" -ne 0 ]; then
   echo "$deb: $failures controlli falliti" >&2

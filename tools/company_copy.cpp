@@ -44,13 +44,22 @@ QString CopyTables(store::Database& from, store::Database& to, std::vector<Copie
             }
             auto target = to.openTable(name);
             std::vector<int> positions;
-            for (const store::ColumnDescription& column : columns)
-                positions.push_back(source->fieldIndex(column.name));
+            for (const store::ColumnDescription& column : columns) {
+                try {
+                    positions.push_back(source->fieldIndex(column.name));
+                } catch (const store::EngineError& missing) {
+                    // A history made before its later columns: they stay Null.
+                    if (!description->appendOnly || missing.number() != store::EngineErrorNumber::ItemNotFound)
+                        throw;
+                    positions.push_back(-1);
+                }
+            }
             int rows = 0;
             for (; !source->atEnd(); source->moveNext()) {
                 target->addNew();
                 for (size_t i = 0; i < columns.size(); ++i)
-                    target->setField(columns[i].name, source->field(positions[i]));
+                    if (positions[i] >= 0)
+                        target->setField(columns[i].name, source->field(positions[i]));
                 target->update();
                 ++rows;
             }
@@ -92,7 +101,7 @@ QString CopyCompany(const QString& from, const QString& to, const QString& compa
     }
     const QString targetFile = CompanyFilePath(to, company);
     const bool folderExisted = QFileInfo(targetFile).absoluteDir().exists();
-    QString error = toServer ? company_server::CreateCompanySchema(to, company)
+    QString error = toServer ? company_server::CreateCompanySchema(to, company, false)
                              : company_file::CreateCompanyDatabase(targetFile);
     if (!error.isEmpty())
         return QStringLiteral("destinazione: %1").arg(error);
@@ -103,6 +112,10 @@ QString CopyCompany(const QString& from, const QString& to, const QString& compa
             error = CopyTables(*source, *target, copied);
             if (error.isEmpty() && toServer)
                 error = company_server::AdvanceCounters(to, company);
+            // The server writes the history from here on, chained to the
+            // last row brought over; the rows copied stay exactly as they were.
+            if (error.isEmpty() && toServer)
+                error = company_server::InstallServerHistory(to, company);
         } catch (const store::EngineError& failure) {
             error = QStringLiteral("destinazione: %1").arg(describe(failure));
         }

@@ -162,3 +162,17 @@ TEST(ServerHistory, TheProgramsConfirmAndEventsAreWrittenByTheServerWithTheDecla
     EXPECT_EQ(anchor->fingerprint, historyValue(*company, "StoImpronta", "\"StoAzione\" = 'stampa pagine'"));
     EXPECT_TRUE(VerifyHistoryChain(*session.db.database).whole);
 }
+
+TEST(HistoryChain, TheCanonicalLineIsTheOneAnybodyRecomputesWithSha256sum)
+{
+    // The worked example of the README, recomputed there with printf | sha256sum.
+    Row row{qlonglong(1), "3f2c9a0e5b7d4e1f8a6b2c4d9e0f1a2b", "2026-12-09T17:30:00.000Z", "mario", "ufficio1",
+            "1.0.0", "AB01", "variazione", "SspDescrizione", "MAGAZZINO NORD", "MAGAZZINO SUD", Value(), Value()};
+    const QString first = HistoryFingerprint(QString(), row);
+    EXPECT_EQ(first, "a4a90805a9a8dadf38a3be3b864d6dbb95bef09e9734627362b46add7af4e0bb");
+    row[HistoryColumns::Id] = qlonglong(2);
+    row[HistoryColumns::Colonna] = "SspUltimoCarico";
+    row[HistoryColumns::Prima] = "41";
+    row[HistoryColumns::Dopo] = "42";
+    EXPECT_EQ(HistoryFingerprint(first, row), "57342dba250a8ff4c488da1da8f1eabeb23db0c0f55fd028c33ca3bff0cd0247");
+}

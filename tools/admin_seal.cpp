@@ -63,7 +63,7 @@ int RunSeal(const QStringList& arguments)
     if (file.write(text) != text.size() || !file.flush())
         return admin::Fail(QStringLiteral("impossibile scrivere il sigillo %1: %2").arg(file.fileName(), file.errorString()));
     std::printf("sigillo scritto in %s: riga %lld, impronta %s\n", file.fileName().toLocal8Bit().constData(),
-                seal.lastRow, seal.fingerprint.toLatin1().constData());
+                seal.lastRow, seal.fingerprint.isEmpty() ? "nessuna" : seal.fingerprint.toLatin1().constData());
     return admin::ExitOk;
 }
 

@@ -16,6 +16,7 @@ const QString LastRowKey = QStringLiteral("ultima riga");
 const QString RowsKey = QStringLiteral("righe");
 const QString FingerprintKey = QStringLiteral("impronta");
 const QString MadeKey = QStringLiteral("data e ora (UTC)");
+const QString NoFingerprint = QStringLiteral("nessuna");  // an empty history
 
 }  // namespace
 
@@ -23,7 +24,8 @@ QString Write(const Seal& seal)
 {
     return QStringLiteral("%1\n%2: %3\n%4: %5\n%6: %7\n%8: %9\n")
                .arg(Title, CompanyKey, seal.company, LastRowKey, QString::number(seal.lastRow), RowsKey,
-                    QString::number(seal.rows), FingerprintKey, seal.fingerprint) +
+                    QString::number(seal.rows), FingerprintKey,
+                    seal.fingerprint.isEmpty() ? NoFingerprint : seal.fingerprint) +
         QStringLiteral("%1: %2\n").arg(MadeKey, seal.made.toUTC().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")));
 }
 
@@ -54,8 +56,8 @@ bool Read(const QString& text, Seal* seal, QString* reason)
         } else if (key == RowsKey) {
             seal->rows = value.toLongLong(&ok);
         } else if (key == FingerprintKey) {
-            seal->fingerprint = value.toLower();
-            fingerprint = seal->lastRow == 0 || value.size() == 64;
+            seal->fingerprint = value == NoFingerprint ? QString() : value.toLower();
+            fingerprint = true;
         } else if (key == MadeKey) {
             seal->made = QDateTime::fromString(value, QStringLiteral("yyyy-MM-dd HH:mm:ss"));
             seal->made.setTimeZone(QTimeZone::utc());

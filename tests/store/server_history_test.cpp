@@ -3,6 +3,7 @@
 // that role, a history row cannot be forged, the program's own confirm leaves
 // the rows the triggers write (with the workstation it declares), and the
 // server's fingerprints are the ones the program computes.
+#include "opened_company.h"
 #include "two_sessions.h"
 
 #include "store/history_chain.h"
@@ -175,4 +176,26 @@ TEST(HistoryChain, TheCanonicalLineIsTheOneAnybodyRecomputesWithSha256sum)
     row[HistoryColumns::Prima] = "41";
     row[HistoryColumns::Dopo] = "42";
     EXPECT_EQ(HistoryFingerprint(first, row), "57342dba250a8ff4c488da1da8f1eabeb23db0c0f55fd028c33ca3bff0cd0247");
+}
+
+TEST(HistoryChain, TheProgramsWritesOnTheFileAreChainedAndAnEditedRowBreaksTheChain)
+{
+    testing_support::TempCompany company(true);
+    {
+        store_tests::OpenedCompany o(company);
+        for (const char* description : {"PRIMA", "SECONDA"}) {
+            o.show("R1");
+            RegisterRecord record = *o.shown.row;
+            record.SspDescrizione = description;
+            ASSERT_TRUE(o.write(RegisterToScreen(record)));
+        }
+        const ChainCheck check = VerifyHistoryChain(*o.db.database);
+        EXPECT_TRUE(check.whole) << check.problem.toStdString();
+        EXPECT_EQ(check.rows, company.count(HistoryTable));
+        EXPECT_EQ(check.lastFingerprint, LastHistoryAnchor(*o.db.database)->fingerprint);
+    }
+    company.exec("DROP TRIGGER StoricoSerieSemplificata_no_update; "
+                 "UPDATE StoricoSerieSemplificata SET StoDopo = 'TERZA' WHERE StoDopo = 'SECONDA'");
+    auto db = openDatabase(company.databasePath());
+    EXPECT_FALSE(VerifyHistoryChain(*db).whole);
 }

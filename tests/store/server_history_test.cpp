@@ -14,8 +14,12 @@
 #include <libpq-fe.h>
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QThread>
 
 #include <gtest/gtest.h>
+
+#include <thread>
 
 using namespace store;
 using testing_support::Engine;
@@ -198,4 +202,55 @@ TEST(HistoryChain, TheProgramsWritesOnTheFileAreChainedAndAnEditedRowBreaksTheCh
                  "UPDATE StoricoSerieSemplificata SET StoDopo = 'TERZA' WHERE StoDopo = 'SECONDA'");
     auto db = openDatabase(company.databasePath());
     EXPECT_FALSE(VerifyHistoryChain(*db).whole);
+}
+
+TEST(ServerHistory, TwoWritersAtOnceAreChainedInTheOrderOfTheRowNumbers)
+{
+    auto company = MakeTestCompany(Engine::Server, true);
+    if (!company)
+        GTEST_SKIP() << testing_support::NoTestServer;
+    const auto connect = [&] {
+        PGconn* conn = PQconnectdb(company->location().toUtf8().constData());
+        EXPECT_EQ(PQstatus(conn), CONNECTION_OK) << PQerrorMessage(conn);
+        PQclear(PQexec(conn, QStringLiteral("SET search_path TO \"%1\"").arg(company->company()).toUtf8().constData()));
+        return conn;
+    };
+    const auto ok = [](PGresult* result) {
+        const bool done = PQresultStatus(result) == PGRES_COMMAND_OK || PQresultStatus(result) == PGRES_TUPLES_OK;
+        EXPECT_TRUE(done) << PQresultErrorMessage(result);
+        PQclear(result);
+    };
+    PGconn* first = connect();
+    PGconn* second = connect();
+    ok(PQexec(first, "BEGIN; UPDATE \"TabellaSerieSemplificata\" SET \"SspDescrizione\" = 'PRIMO' "
+                     "WHERE \"SspCodice\" = 'R1'"));
+    // The second began its change later and waits for the first's history.
+    PGresult* pid = PQexec(second, "SELECT pg_backend_pid()");
+    const QByteArray secondPid = PQgetvalue(pid, 0, 0);
+    PQclear(pid);
+    PGresult* secondResult = nullptr;
+    std::thread secondWriter([&] {
+        secondResult = PQexec(second, "BEGIN; UPDATE \"TabellaSerieSemplificata\" SET \"SspDescrizione\" = "
+                                      "'SECONDO' WHERE \"SspCodice\" = 'R2'; COMMIT");
+    });
+    const auto waiting = [&] {
+        return company->scalar(QStringLiteral("SELECT count(*) FROM pg_locks WHERE pid = %1 AND NOT granted")
+                                   .arg(QString::fromLatin1(secondPid)))
+                   .toInt() > 0;
+    };
+    QElapsedTimer waited;
+    waited.start();
+    while (!waiting() && waited.elapsed() < 30000)
+        QThread::yieldCurrentThread();
+    EXPECT_TRUE(waiting());
+    ok(PQexec(first, "COMMIT"));
+    secondWriter.join();
+    ok(secondResult);
+    PQfinish(first);
+    PQfinish(second);
+    EXPECT_LT(company->scalar("SELECT \"StoId\" FROM \"StoricoSerieSemplificata\" WHERE \"StoDopo\" = 'PRIMO'").toInt(),
+              company->scalar("SELECT \"StoId\" FROM \"StoricoSerieSemplificata\" WHERE \"StoDopo\" = 'SECONDO'").toInt());
+    auto db = company->open();
+    const ChainCheck check = VerifyHistoryChain(*db);
+    EXPECT_TRUE(check.whole) << check.problem.toStdString();
 }

@@ -45,13 +45,22 @@ QString CopyTables(store::Database& from, store::Database& to, std::vector<Copie
             }
             auto target = to.openTable(name);
             std::vector<int> positions;
-            for (const store::ColumnDescription& column : columns)
-                positions.push_back(source->fieldIndex(column.name));
+            for (const store::ColumnDescription& column : columns) {
+                try {
+                    positions.push_back(source->fieldIndex(column.name));
+                } catch (const store::EngineError& missing) {
+                    // A history made before its later columns: they stay Null.
+                    if (!description->appendOnly || missing.number() != store::EngineErrorNumber::ItemNotFound)
+                        throw;
+                    positions.push_back(-1);
+                }
+            }
             int rows = 0;
             for (; !source->atEnd(); source->moveNext()) {
                 target->addNew();
                 for (size_t i = 0; i < columns.size(); ++i)
-                    target->setField(columns[i].name, source->field(positions[i]));
+                    if (positions[i] >= 0)
+                        target->setField(columns[i].name, source->field(positions[i]));
                 target->update();
                 ++rows;
             }
@@ -99,7 +108,7 @@ QString CopyCompany(const QString& from, const QString& to, const QString& compa
     std::unique_ptr<pending_file::PendingFile> pending;
     QString error;
     if (toServer) {
-        error = company_server::CreateCompanySchema(to, company);
+        error = company_server::CreateCompanySchema(to, company, false);
     } else if (QFileInfo::exists(targetFile)) {
         error = QStringLiteral("il file %1 esiste già: non viene sovrascritto").arg(targetFile);
     } else {
@@ -117,6 +126,10 @@ QString CopyCompany(const QString& from, const QString& to, const QString& compa
             error = CopyTables(*source, *target, copied);
             if (error.isEmpty() && toServer)
                 error = company_server::AdvanceCounters(to, company);
+            // The server writes the history from here on, chained to the
+            // last row brought over; the rows copied stay exactly as they were.
+            if (error.isEmpty() && toServer)
+                error = company_server::InstallServerHistory(to, company);
         } catch (const store::EngineError& failure) {
             error = QStringLiteral("destinazione: %1").arg(describe(failure));
         }

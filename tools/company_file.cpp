@@ -2,8 +2,10 @@
 #include "company_file.h"
 
 #include "pending_file.h"
-
+#include "store/history_chain.h"
 #include "store/schema.h"
+#include "store/sql_text.h"
+#include "store/table_description.h"
 
 #include <sqlite3.h>
 
@@ -81,48 +83,132 @@ QString CreateCompany(const QString& path, bool demo)
 
 QString AddHistoryTable(const QString& path, bool* added)
 {
-    *added = false;
+    HistoryUpgrade done;
+    const QString error = UpgradeHistory(path, &done);
+    *added = done.tableAdded;
+    return error;
+}
+
+QString UpgradeHistory(const QString& path, HistoryUpgrade* done)
+{
+    namespace H = store::HistoryColumns;
+    *done = HistoryUpgrade();
     if (!QFileInfo(path).isFile())
         return QStringLiteral("il file %1 non esiste").arg(path);
     Connection connection(path, false);
     if (!connection.error().isEmpty())
         return connection.error();
-    // Immediate: the check and the creation see one state of the file.
+    // Immediate: the check and the changes see one state of the file.
     if (!connection.exec(QStringLiteral("BEGIN IMMEDIATE")))
         return connection.error();
-    sqlite3_stmt* stmt = nullptr;
-    bool present = false;
-    if (sqlite3_prepare_v2(connection.handle(),
-                           "SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = ?1 COLLATE NOCASE", -1,
-                           &stmt, nullptr) != SQLITE_OK) {
-        const QString error = QString::fromUtf8(sqlite3_errmsg(connection.handle()));
+    sqlite3* db = connection.handle();
+    const auto failed = [&](const QString& reason) {
         connection.exec(QStringLiteral("ROLLBACK"));
-        return error;
+        return reason;
+    };
+    const auto sqliteError = [&] { return failed(QString::fromUtf8(sqlite3_errmsg(db))); };
+    const store::TableDescription& history = store::HistoryTableDescription();
+    HistoryUpgrade found;
+    QStringList present;
+    {
+        sqlite3_stmt* stmt = nullptr;
+        const QByteArray sql = QStringLiteral("SELECT name FROM pragma_table_info(%1)")
+                                   .arg(QStringLiteral("'%1'").arg(history.name))
+                                   .toUtf8();
+        if (sqlite3_prepare_v2(db, sql.constData(), -1, &stmt, nullptr) != SQLITE_OK)
+            return sqliteError();
+        int rc;
+        while ((rc = sqlite3_step(stmt)) == SQLITE_ROW)
+            present << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0))).toLower();
+        sqlite3_finalize(stmt);
+        if (rc != SQLITE_DONE)
+            return sqliteError();
     }
-    const QByteArray name = store::HistoryTable.toUtf8();
-    sqlite3_bind_text(stmt, 1, name.constData(), int(name.size()), SQLITE_TRANSIENT);
-    const int rc = sqlite3_step(stmt);
-    present = rc == SQLITE_ROW;
-    sqlite3_finalize(stmt);
-    if (rc != SQLITE_ROW && rc != SQLITE_DONE) {
-        const QString error = QString::fromUtf8(sqlite3_errmsg(connection.handle()));
-        connection.exec(QStringLiteral("ROLLBACK"));
-        return error;
+    QStringList statements;
+    if (present.isEmpty()) {
+        found.tableAdded = true;
+        statements << store::CreateStatements(history);
+    } else {
+        for (const store::ColumnDescription& column : history.columns)
+            if (!present.contains(column.name.toLower())) {
+                found.columnsAdded << column.name;
+                statements << QStringLiteral("ALTER TABLE %1 ADD COLUMN \"%2\" %3")
+                                  .arg(store::quoted(history.name), column.name, store::SqliteType(column));
+            }
     }
-    if (present) {
-        connection.exec(QStringLiteral("ROLLBACK"));
-        return QString();
-    }
-    for (const QString& statement : store::CreateStatements(store::HistoryTableDescription())) {
-        if (!connection.exec(statement)) {
-            const QString error = connection.error();
-            connection.exec(QStringLiteral("ROLLBACK"));
-            return error;
+    for (const QString& statement : statements)
+        if (!connection.exec(statement))
+            return failed(connection.error());
+    // The chain of the rows written before the fingerprints, in number
+    // order; the trigger that refuses to change a history row is set aside
+    // for this alone, inside this transaction.
+    std::vector<std::pair<qlonglong, QString>> chained;
+    // Once, when the fingerprints arrive: a row added later without one is
+    // left for verify to find, never blessed by a later upgrade.
+    if (found.columnsAdded.contains(history.columnName(H::Impronta))) {
+        sqlite3_stmt* stmt = nullptr;
+        QStringList names;
+        for (int column = 0; column <= H::Impronta; ++column)
+            names << store::quoted(history.columnName(column));
+        const QByteArray sql = QStringLiteral("SELECT %1 FROM %2 ORDER BY %3")
+                                   .arg(names.join(QStringLiteral(", ")), store::quoted(history.name),
+                                        store::quoted(history.columnName(H::Id)))
+                                   .toUtf8();
+        if (sqlite3_prepare_v2(db, sql.constData(), -1, &stmt, nullptr) != SQLITE_OK)
+            return sqliteError();
+        QString previous;
+        int rc;
+        while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+            store::Row row;
+            for (int column = 0; column < H::Impronta; ++column) {
+                if (sqlite3_column_type(stmt, column) == SQLITE_NULL)
+                    row.push_back(store::Value());
+                else if (sqlite3_column_type(stmt, column) == SQLITE_INTEGER)
+                    row.push_back(qlonglong(sqlite3_column_int64(stmt, column)));
+                else
+                    row.push_back(QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, column))));
+            }
+            if (sqlite3_column_type(stmt, H::Impronta) == SQLITE_NULL) {
+                previous = store::HistoryFingerprint(previous, row);
+                chained.emplace_back(row[H::Id].toLongLong(), previous);
+            } else {
+                previous = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, H::Impronta)));
+            }
         }
+        sqlite3_finalize(stmt);
+        if (rc != SQLITE_DONE)
+            return sqliteError();
+    }
+    if (!chained.empty()) {
+        const QString trigger = store::quoted(history.name + QStringLiteral("_no_update"));
+        if (!connection.exec(QStringLiteral("DROP TRIGGER IF EXISTS %1").arg(trigger)))
+            return failed(connection.error());
+        sqlite3_stmt* stmt = nullptr;
+        const QByteArray sql = QStringLiteral("UPDATE %1 SET %2 = ?1 WHERE %3 = ?2")
+                                   .arg(store::quoted(history.name), store::quoted(history.columnName(H::Impronta)),
+                                        store::quoted(history.columnName(H::Id)))
+                                   .toUtf8();
+        if (sqlite3_prepare_v2(db, sql.constData(), -1, &stmt, nullptr) != SQLITE_OK)
+            return sqliteError();
+        for (const auto& [id, fingerprint] : chained) {
+            const QByteArray text = fingerprint.toUtf8();
+            sqlite3_bind_text(stmt, 1, text.constData(), int(text.size()), SQLITE_TRANSIENT);
+            sqlite3_bind_int64(stmt, 2, id);
+            if (sqlite3_step(stmt) != SQLITE_DONE) {
+                sqlite3_finalize(stmt);
+                return sqliteError();
+            }
+            sqlite3_reset(stmt);
+        }
+        sqlite3_finalize(stmt);
+        for (const QString& statement : store::CreateStatements(history))
+            if (statement.contains(QStringLiteral("_no_update")) && !connection.exec(statement))
+                return failed(connection.error());
+        found.rowsChained = qlonglong(chained.size());
     }
     if (!connection.exec(QStringLiteral("COMMIT")))
-        return connection.error();
-    *added = true;
+        return failed(connection.error());
+    *done = found;
     return QString();
 }
 

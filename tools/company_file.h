@@ -19,9 +19,21 @@ QString CreateCompanyDatabase(const QString& path);
 QString CreateCompany(const QString& path, bool demo);
 
 // Adds the change history table to an existing company database made
-// before it, and nothing else. Sets *added to false (and changes nothing) when
-// the table is already there. Returns an empty text on success, else the reason.
+// before it, or brings an existing one up to date (UpgradeHistory); *added
+// tells whether the table was missing. Returns an empty text on success,
+// else the reason.
 QString AddHistoryTable(const QString& path, bool* added);
+
+// What bringing a file's history up to date did.
+struct HistoryUpgrade {
+    bool tableAdded = false;   // the history table was missing
+    QStringList columnsAdded;  // the columns added to an existing table
+    qlonglong rowsChained = 0; // existing rows given their fingerprint
+};
+// Adds the history table when missing, or its later columns, and computes
+// the chain of the existing rows when the fingerprints arrive; in one
+// transaction, which changes nothing when all is there already.
+QString UpgradeHistory(const QString& path, HistoryUpgrade* done);
 
 // Runs statements with bound values on an existing database file; for seeding.
 QString Execute(const QString& path, const QStringList& statements);

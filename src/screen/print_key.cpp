@@ -97,7 +97,7 @@ void Startup::PrintRegisterPages()
     }
     // The pages carry the header lines as stored: lines changed in the panel
     // and not yet confirmed are not what the office will stamp.
-    const store::HeaderLines onScreen = HeaderLinesOnScreen();
+    const store::HeaderLines onScreen = headerPanel().HeaderLinesOnScreen();
     for (int line = 1; line <= 5; ++line) {
         if (store::WithoutTrailingBlanks(onScreen[store::HeaderLineIndex(int(request->reg), line)]) !=
             pages->lines[std::size_t(line - 1)]) {

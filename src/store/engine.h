@@ -128,6 +128,15 @@ public:
     // connection. A file never loses its connection.
     using ConnectionLostHandler = std::function<bool(const QString& serverText)>;
     virtual void setConnectionLostHandler(ConnectionLostHandler) {}
+
+    // The row of `table` with the highest key, as a snapshot of that row alone
+    // (at its end when the table is empty); for a table numbered by the engine.
+    virtual std::unique_ptr<Snapshot> openLastRow(const QString& table);
+
+    // A function of the company on the server, called with its arguments
+    // bound as text: the first value of its result. A file has no functions
+    // (error 3078), nor does a company made before the function.
+    virtual Value callFunction(const QString& function, const std::vector<Value>& arguments);
 };
 
 // Open a database file by path, shared, read and write. Never creates a file:

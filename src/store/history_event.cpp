@@ -1,6 +1,7 @@
 // Recording an event in the change history, and reading the history's anchor.
 #include "store/history_event.h"
 
+#include "store/history_chain.h"
 #include "store/history_writer.h"
 #include "store/table_description.h"
 
@@ -10,7 +11,16 @@ namespace store {
 
 void RecordHistoryEvent(Database& database, const HistoryEvent& event)
 {
-    const std::unique_ptr<TableCursor> history = database.openTable(HistoryTable);
+    if (ServerWritesHistory(database)) {
+        // The workstations may only read the history there: the server's own
+        // function writes the event, with who, when and the chain.
+        database.callFunction(HistoryTable + QStringLiteral("_evento"),
+                              {event.code, event.action, event.column, HistoryText(event.before),
+                               HistoryText(event.after)});
+        return;
+    }
+    const std::unique_ptr<TableCursor> history =
+        ChainedHistoryCursor(database, database.openTable(HistoryTable));
     database.beginTrans();
     try {
         ChangeRecord(history.get(), event.code, event.action).addEvent(event.column, event.before, event.after);
@@ -27,10 +37,21 @@ std::optional<HistoryAnchor> LastHistoryAnchor(Database& database)
     const TableDescription& table = HistoryTableDescription();
     const std::unique_ptr<Snapshot> rows = database.openSnapshot(HistoryTable);
     const int id = rows->fieldIndex(table.columnName(H::Id));
+    int fingerprint = -1;
+    try {
+        fingerprint = rows->fieldIndex(table.columnName(H::Impronta));
+    } catch (const EngineError& error) {
+        if (error.number() != EngineErrorNumber::ItemNotFound)
+            throw;  // made before the fingerprints: none to give
+    }
     HistoryAnchor anchor;
     for (; !rows->atEnd(); rows->moveNext()) {
         ++anchor.rows;
-        anchor.lastRow = std::max(anchor.lastRow, rows->field(id).toLongLong());
+        const qlonglong number = rows->field(id).toLongLong();
+        if (number >= anchor.lastRow) {
+            anchor.lastRow = number;
+            anchor.fingerprint = fingerprint < 0 ? QString() : rows->field(fingerprint).toString();
+        }
     }
     if (anchor.rows == 0)
         return std::nullopt;

@@ -74,7 +74,7 @@ std::vector<Change> ReadHistory(Database& database, const QString& code, const Q
         ? database.openSnapshot(table.name)
         : database.openSnapshot(table.name, table.columnName(H::Codice), code);
     int index[H::Count];
-    for (int i = 0; i < H::Count; ++i)
+    for (int i = 0; i <= H::Dopo; ++i)  // the later columns: a history made before has none
         index[i] = snapshot->fieldIndex(table.columnName(i));
 
     struct Line {

@@ -1,5 +1,6 @@
 // The database over PostgreSQL: the company is a schema of the office's server.
 // Opens the connection, runs transactions, opens cursors and snapshots.
+#include "store/history_writer.h"
 #include "store/libpq_on_demand.h"
 #include "store/like_pattern.h"
 #include "store/pg_connection.h"
@@ -66,9 +67,45 @@ public:
         connection_->setLostHandler(std::move(handler));
     }
 
+    std::unique_ptr<Snapshot> openLastRow(const QString& table) override
+    {
+        const pg::TableShape& shape = connection_->shape(table);
+        return makeSnapshot(connection_->exec(QStringLiteral("SELECT * FROM %1 ORDER BY %2 DESC LIMIT 1")
+                                                  .arg(shape.qualifiedName(), quoted(shape.columns[shape.keyColumn]))));
+    }
+
+    Value callFunction(const QString& function, const std::vector<Value>& arguments) override
+    {
+        QStringList placeholders;
+        std::vector<QByteArray> params;
+        for (const Value& argument : arguments) {
+            params.push_back(argument.isNull() ? QByteArray() : argument.toString().toUtf8());
+            placeholders << QStringLiteral("$%1::text").arg(params.size());
+        }
+        const Result result = connection_->exec(QStringLiteral("SELECT %1.%2(%3)")
+                                                    .arg(quoted(connection_->schema()), quoted(function),
+                                                         placeholders.join(QStringLiteral(", "))),
+                                                params);
+        return PQntuples(result.get()) > 0 ? valueOf(result.get(), 0, 0) : Value();
+    }
+
 private:
     std::shared_ptr<Connection> connection_;
 };
+
+// The session settings that declare this workstation's name and the
+// program's version (quenvol.postazione, quenvol.versione), as libpq's
+// "options": blanks and backslashes escaped with a backslash.
+QByteArray DeclaredWorkstation()
+{
+    const auto escaped = [](QString text) {
+        return text.replace(QLatin1Char('\\'), QStringLiteral("\\\\")).replace(QLatin1Char(' '), QStringLiteral("\\ "));
+    };
+    const Workstation& here = ThisWorkstation();
+    return QStringLiteral("-c quenvol.postazione=%1 -c quenvol.versione=%2")
+        .arg(escaped(here.host), escaped(here.version))
+        .toUtf8();
+}
 
 }  // namespace
 
@@ -86,9 +123,12 @@ std::unique_ptr<Database> openServerDatabase(const QString& conninfo, const QStr
     // A server that does not answer is given up after a while rather than
     // waited for without end; of several hosts named (a primary and its
     // standby) the one that accepts writes is taken. The string's own
-    // connect_timeout or target_session_attrs wins.
-    const char* const keywords[] = {"connect_timeout", "target_session_attrs", "application_name", "dbname", nullptr};
-    const char* const values[] = {"10", "read-write", "quenvol", info.constData(), nullptr};
+    // connect_timeout or target_session_attrs wins. The workstation and the
+    // version are declared to the server, which keeps them in the change
+    // history as declared (the server itself says who).
+    const QByteArray declared = DeclaredWorkstation();
+    const char* const keywords[] = {"connect_timeout", "target_session_attrs", "application_name", "options", "dbname", nullptr};
+    const char* const values[] = {"10", "read-write", "quenvol", declared.constData(), info.constData(), nullptr};
     PGconn* conn = PQconnectdbParams(keywords, values, 1);
     const QByteArray settings = QStringLiteral("SET lock_timeout = %1; SET DateStyle = ISO; "
                                                "SET client_encoding = 'UTF8'")

@@ -81,6 +81,15 @@ public:
         return makeSnapshot(db_, sql, like);
     }
 
+    std::unique_ptr<Snapshot> openLastRow(const QString& table) override
+    {
+        const TableShape shape = readShape(db_, table);
+        return makeSnapshot(db_,
+                            QStringLiteral("SELECT * FROM %1 ORDER BY %2 DESC LIMIT 1")
+                                .arg(quoted(shape.name), quoted(shape.columns[shape.keyColumn])),
+                            QString());
+    }
+
 private:
     void exec(const char* sql)
     {

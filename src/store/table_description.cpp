@@ -78,7 +78,10 @@ TableDescription describeHistoryTable()
                         {QStringLiteral("StoAzione"), K::Text, 15},  // "ristampa pagine"
                         {QStringLiteral("StoColonna"), K::Text, 32},
                         {QStringLiteral("StoPrima"), K::Text, 255},
-                        {QStringLiteral("StoDopo"), K::Text, 255}},
+                        {QStringLiteral("StoDopo"), K::Text, 255},
+                        {QStringLiteral("StoRuolo"), K::Text, 64},
+                        {QStringLiteral("StoIndirizzo"), K::Text, 64},
+                        {QStringLiteral("StoImpronta"), K::Text, 64}},
                        HistoryColumns::Id};
     t.searchColumn = HistoryColumns::Codice;
     t.appendOnly = true;

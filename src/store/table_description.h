@@ -110,7 +110,11 @@ constexpr int Azione = 7;      // inserimento, variazione, cancellazione, testat
 constexpr int Colonna = 8;     // the changed column
 constexpr int Prima = 9;       // its value before, as text; Null when it was Null or absent
 constexpr int Dopo = 10;       // its value after, as text; Null when Null or deleted
-constexpr int Count = 11;
+// Added later (a company made before gets them from quenvol-admin upgrade):
+constexpr int Ruolo = 11;      // on a server, the role the server authenticated; Null on a file
+constexpr int Indirizzo = 12;  // on a server, the connection's address or "socket locale"
+constexpr int Impronta = 13;   // SHA-256 of the previous row's fingerprint and this row
+constexpr int Count = 14;
 }  // namespace HistoryColumns
 
 const TableDescription& RegisterTableDescription();

@@ -1,6 +1,7 @@
 // Opening the three tables after the database, with the box of each table.
 #include "store/tables.h"
 
+#include "store/history_chain.h"
 #include "store/table_description.h"
 
 namespace store {
@@ -68,9 +69,17 @@ void OpenTable(CompanyDatabase& company, CompanyTable table, MessageBoxes& boxes
         company.RegisterTableName = RegisterTable;
     bool missing = false;
     company.*what.cursor = openWithRetry(*company.database, what, boxes, &missing);
-    if (table == CompanyTable::History)
-        company.HistoryTableMissing = missing;
     company.*what.open = company.*what.cursor != nullptr;
+    if (table == CompanyTable::History) {
+        company.HistoryTableMissing = missing;
+        // On a server whose triggers write the history the program writes
+        // none (no cursor: the writes record nothing); on the file each row
+        // it adds is chained to the last one.
+        if (company.HistoryCursor && ServerWritesHistory(*company.database))
+            company.HistoryCursor.reset();
+        else if (company.HistoryCursor)
+            company.HistoryCursor = ChainedHistoryCursor(*company.database, std::move(company.HistoryCursor));
+    }
 }
 
 void CloseTables(CompanyDatabase& company)

@@ -23,7 +23,8 @@ struct CompanyDatabase {
     bool DocTypeTableOpen = false;
     QString RegisterTableName;
     // The change history: a company made before it has none, and then works
-    // as it always did, recording nothing (HistoryTableMissing).
+    // as it always did, recording nothing (HistoryTableMissing). Open without
+    // a cursor: the server's triggers write it, the program records nothing.
     std::unique_ptr<TableCursor> HistoryCursor;
     bool HistoryTableOpen = false;
     bool HistoryTableMissing = false;

@@ -1,0 +1,27 @@
+// The change history written by the server itself: the functions and
+// triggers of a company's schema that record every insert, change and delete
+// of the three tables in the change's own transaction, whoever makes it and
+// through whatever client, each row chained to the last by its fingerprint
+// (the same canonical line as history_chain.h). Used by quenvol-admin (init,
+// copy, upgrade) and the tests; the program only calls the event function.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace store {
+
+// Creates or replaces the functions and the triggers; run by the schema's
+// owner, whom the functions run as. The workstations' role needs EXECUTE on
+// the event function alone (HistoryTable + "_evento").
+QStringList ServerHistoryStatements(const QString& schema);
+
+// Gives every history row without a fingerprint its one, in number order,
+// chained to the row before; the statement's one value is how many it gave.
+// Run inside the owner's transaction, between the two of RefusalTriggers.
+QString ChainExistingRowsStatement(const QString& schema);
+// The statements that set aside, and then put back, the trigger that refuses
+// changes of history rows, around ChainExistingRowsStatement.
+QStringList RefusalTriggers(const QString& schema, bool enable);
+
+}  // namespace store

@@ -2,7 +2,7 @@
 // alternately, and a window kept away from the user's own files.
 #pragma once
 
-#include "screen/runtime/form_runtime.h"
+#include "runtime/form_runtime.h"
 #include "screen/startup.h"
 
 #include <QElapsedTimer>

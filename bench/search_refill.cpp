@@ -8,7 +8,7 @@
 #include "bench_timing.h"
 #include "company_file.h"
 #include "lookups/search_list_model.h"
-#include "screen/runtime/form_runtime.h"
+#include "runtime/form_runtime.h"
 #include "screen/startup.h"
 #include "shell/platform.h"
 

@@ -4,7 +4,7 @@
 // target. It starts a server of its own; run it on an idle machine.
 #include "bench_timing.h"
 #include "bench_server.h"
-#include "screen/runtime/form_runtime.h"
+#include "runtime/form_runtime.h"
 #include "screen/startup.h"
 #include "screen/startup_layout.h"
 #include "shell/platform.h"

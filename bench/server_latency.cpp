@@ -12,7 +12,7 @@
 #include "bench_server.h"
 #include "bench_timing.h"
 #include "wire_relay.h"
-#include "screen/runtime/form_runtime.h"
+#include "runtime/form_runtime.h"
 #include "screen/startup.h"
 #include "shell/platform.h"
 

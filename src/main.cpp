@@ -1,7 +1,7 @@
 // The program's entry point: answers --version and refuses other arguments,
 // makes sure there is a display to show the window on, then loads the window
 // Startup, whose Form_Load carries the start-up.
-#include "screen/runtime/form_runtime.h"
+#include "runtime/form_runtime.h"
 #include "screen/startup.h"
 #include "shell/command_line.h"
 

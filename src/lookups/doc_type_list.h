@@ -4,7 +4,7 @@
 #pragma once
 
 #include "lookups/list_window.h"
-#include "screen/runtime/form_runtime.h"
+#include "runtime/form_runtime.h"
 #include "store/screen_fields.h"
 #include "store/tables.h"
 

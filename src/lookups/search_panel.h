@@ -5,7 +5,7 @@
 #pragma once
 
 #include "lookups/list_window.h"
-#include "screen/runtime/form_runtime.h"
+#include "runtime/form_runtime.h"
 #include "store/tables.h"
 
 #include <QString>

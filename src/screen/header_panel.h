@@ -4,7 +4,7 @@
 #pragma once
 
 #include "screen/panel_window.h"
-#include "screen/runtime/form_runtime.h"
+#include "runtime/form_runtime.h"
 #include "store/header_lines.h"
 #include "store/register_set.h"
 #include "store/screen_fields.h"

@@ -11,7 +11,7 @@
 #include "screen/header_panel.h"
 #include "screen/history_panel.h"
 #include "screen/panel_window.h"
-#include "screen/runtime/form_runtime.h"
+#include "runtime/form_runtime.h"
 #include "screen/startup_layout.h"
 #include "shell/session.h"
 #include "store/header_lines.h"

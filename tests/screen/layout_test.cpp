@@ -1,7 +1,7 @@
 // The window Startup as BuildStartupLayout leaves it: no control covering or
 // cutting another, captions and longest texts shown whole, the yellow
 // document-type fields, input lengths, the date ranges and the tab order.
-#include "screen/runtime/form_runtime.h"
+#include "runtime/form_runtime.h"
 #include "screen/startup_layout.h"
 
 #include <QComboBox>

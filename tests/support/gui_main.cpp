@@ -1,5 +1,5 @@
 // Entry point of the window tests: the runtime's application object.
-#include "screen/runtime/form_runtime.h"
+#include "runtime/form_runtime.h"
 #include "support/test_main.h"
 
 int main(int argc, char** argv)

@@ -1,7 +1,7 @@
 // Routes the window runtime's boxes to a script while the object lives.
 #include "runtime_boxes.h"
 
-#include "screen/runtime/form_runtime.h"
+#include "runtime/form_runtime.h"
 
 namespace testing_support {
 

@@ -3,7 +3,7 @@
 // the control that had it, and boxes routed to a test script.
 #include "runtime_window.h"
 
-#include "screen/runtime/message_box.h"
+#include "runtime/message_box.h"
 
 #include <QMessageBox>
 #include <QPushButton>

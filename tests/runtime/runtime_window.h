@@ -4,7 +4,7 @@
 // fixture that shows it with the focus on the first field.
 #pragma once
 
-#include "screen/runtime/form_runtime.h"
+#include "runtime/form_runtime.h"
 #include "support/runtime_boxes.h"
 
 #include <QComboBox>

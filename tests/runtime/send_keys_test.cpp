@@ -3,7 +3,7 @@
 // as typed keys.
 #include "runtime_window.h"
 
-#include "screen/runtime/key_codes.h"
+#include "runtime/key_codes.h"
 
 #include <QTest>
 

@@ -168,6 +168,12 @@ QString UpgradeHistory(const QString& conninfo, const QString& company, HistoryU
                 found.columnsAdded << column.name;
                 statements << QStringLiteral("ALTER TABLE %1 ADD COLUMN %2 %3")
                                   .arg(table, quoted(column.name), store::ServerType(column));
+            } else if (column.kind == store::ColumnKind::Text) {
+                // A text column made shorter by an earlier version (the action
+                // took 13 characters before "ristampa pagine") takes today's
+                // length; at the same length this changes nothing.
+                statements << QStringLiteral("ALTER TABLE %1 ALTER COLUMN %2 TYPE %3")
+                                  .arg(table, quoted(column.name), store::ServerType(column));
             }
     }
     if (!run(conn.get(),

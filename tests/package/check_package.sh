@@ -86,8 +86,9 @@ run "$bin/quenvol-admin" setup "$work/dati" DEMO --demo > "$work/out" 2>&1 ||
   fail "setup: stato $?: $(cat "$work/out")"
 ini="$work/home/.config/Morvanex.ini"
 [ -s "$work/dati/DEMO/quelda.mdb" ] || fail "setup non ha creato la società"
-grep -qx 'DITTA=DEMO' "$ini" 2>/dev/null || fail "setup: Morvanex.ini senza DITTA=DEMO"
-grep -qx "DIRINI=$work/dati/" "$ini" 2>/dev/null || fail "setup: Morvanex.ini senza DIRINI=$work/dati/"
+# The INI file is written with CRLF line ends, as the suite's Windows programs write it.
+grep -qx $'DITTA=DEMO\r' "$ini" 2>/dev/null || fail "setup: Morvanex.ini senza DITTA=DEMO"
+grep -qx "DIRINI=$work/dati/"$'\r' "$ini" 2>/dev/null || fail "setup: Morvanex.ini senza DIRINI=$work/dati/"
 cp "$ini" "$work/ini.before"
 set +e
 run "$bin/quenvol-admin" setup "$work/dati" ALTRA > "$work/out" 2> "$work/err"

@@ -57,6 +57,13 @@ int main(int argc, char** argv)
         XStoreName(display, window, "fake_sibling");
         XSelectInput(display, window, StructureNotifyMask);
         XSync(display, False);
+        // The window exists, still unmapped: a test that asked to know waits
+        // for this file, so only the delay below stands between it and the map.
+        if (const char* created = std::getenv("FAKE_SIBLING_CREATED_FILE")) {
+            const int fd = ::open(created, O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+            if (fd >= 0)
+                ::close(fd);
+        }
         if (const char* delay = std::getenv("FAKE_SIBLING_MAP_DELAY_MS"))
             std::this_thread::sleep_for(std::chrono::milliseconds(std::atoi(delay)));
         XMapWindow(display, window);

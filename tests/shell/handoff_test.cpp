@@ -10,6 +10,7 @@
 #include "x11_probe.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -139,10 +140,18 @@ TEST_F(HandoffTest, TheSameCompanysInstanceIsWaitedForWhileStartingThenBroughtFo
     WriteIni(IniFile, "Pavoxa", "DITTA", "acme");
     // The first hand-off has just started the program; it maps its window a
     // moment later, while the second hand-off looks for it.
+    // The hand-off waits a bounded time for the window: the test goes on once
+    // the program has made its window (the file below), however slowly the
+    // machine started it, so only the map delay is left to wait for.
+    const QString created = dir_.filePath(QStringLiteral("window-created"));
     qputenv("FAKE_SIBLING_MAP_DELAY_MS", "300");
+    qputenv("FAKE_SIBLING_CREATED_FILE", created.toLocal8Bit());
     const std::optional<long long> starting = StartProgram(command_);
     qunsetenv("FAKE_SIBLING_MAP_DELAY_MS");
+    qunsetenv("FAKE_SIBLING_CREATED_FILE");
     ASSERT_TRUE(starting.has_value());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return QFileInfo::exists(created); }, 60000))
+        << "the program never made its window";
     pids_.insert(*starting);
     WriteIni(IniFile, "Pavoxa", "HANDLE", QString::number(*starting));
 

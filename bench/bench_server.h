@@ -3,8 +3,8 @@
 // seeded on it with generated register sets.
 #pragma once
 
-#include "company_copy.h"
-#include "company_file.h"
+#include "company/company_copy.h"
+#include "company/company_file.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -28,12 +28,12 @@ public:
     // file and on the server as a copy of it.
     void seed(const QString& folder, const QString& company, int count) const
     {
-        const QString path = company_copy::CompanyFilePath(folder, company);
-        QString error = company_file::CreateCompanyDatabase(path);
+        const QString path = company::copy::CompanyFilePath(folder, company);
+        QString error = company::file::CreateCompanyDatabase(path);
         if (error.isEmpty())
-            error = company_file::AddGeneratedRegisters(path, count, QStringLiteral("R"));
+            error = company::file::AddGeneratedRegisters(path, count, QStringLiteral("R"));
         if (error.isEmpty())
-            error = company_copy::CopyCompany(folder, conninfo_, company, nullptr);
+            error = company::copy::CopyCompany(folder, conninfo_, company, nullptr);
         if (!error.isEmpty()) {
             std::fprintf(stderr, "seeding: %s\n", qPrintable(error));
             std::exit(1);

@@ -54,7 +54,7 @@ inline void PrepareWindowBench(const QTemporaryDir& home)
     qputenv("HOME", home.path().toLocal8Bit());
     qputenv("XDG_CONFIG_HOME", (home.path() + QStringLiteral("/.config")).toLocal8Bit());
     screen::Startup::EndProcess = [](int) {};
-    screen::FormRuntime::SetBoxAnswerer([](const screen::BoxRequest& box) {
+    runtime::FormRuntime::SetBoxAnswerer([](const runtime::BoxRequest& box) {
         std::fprintf(stderr, "box: %s\n", qPrintable(box.prompt));
         return 1;
     });

@@ -6,10 +6,10 @@
 // (store::RegisterSet: its lookup, then WriteRegister or WriteHeader). Prints
 // kills, kills inside a write, damaged files and torn rows.
 // Usage: crash_harness [kills, default 1000] [folder, default a temporary one]
-#include "company_file.h"
-#include "store/header_lines.h"
-#include "store/register_set.h"
-#include "store/write_conflicts.h"
+#include "company/company_file.h"
+#include "store/registers/header_lines.h"
+#include "store/registers/register_set.h"
+#include "store/registers/write_conflicts.h"
 
 #include <sqlite3.h>
 
@@ -207,7 +207,7 @@ int main(int argc, char** argv)
     const int kills = argc > 1 ? std::atoi(argv[1]) : 1000;
     QTemporaryDir temp(argc > 2 ? QString::fromLocal8Bit(argv[2]) + "/crash-XXXXXX" : QString());
     const QString path = temp.filePath(QStringLiteral("CRASH/quelda.mdb"));
-    if (const QString error = company_file::CreateCompanyDatabase(path); !error.isEmpty()) {
+    if (const QString error = company::file::CreateCompanyDatabase(path); !error.isEmpty()) {
         std::fprintf(stderr, "%s\n", qPrintable(error));
         return 1;
     }

@@ -6,12 +6,12 @@
 // history of a register set that has 10,000 history rows among 60,000 (read,
 // lines made, list filled). Prints figures and targets; asserts nothing.
 #include "bench_server.h"
-#include "company_file.h"
-#include "company_server.h"
-#include "screen/history_list_model.h"
-#include "store/history_reader.h"
-#include "store/register_set.h"
-#include "store/table_description.h"
+#include "company/company_file.h"
+#include "company/company_server.h"
+#include "lookups/history_list_model.h"
+#include "store/history/history_reader.h"
+#include "store/registers/register_set.h"
+#include "store/schema/table_description.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -75,12 +75,12 @@ int main(int argc, char** argv)
     const QString with = dir.filePath("CON/quelda.mdb");
     const QString without = dir.filePath("SENZA/quelda.mdb");
     for (const QString& path : {with, without}) {
-        if (QString error = company_file::CreateCompanyDatabase(path); !error.isEmpty())
+        if (QString error = company::file::CreateCompanyDatabase(path); !error.isEmpty())
             fail(error);
-        if (QString error = company_file::AddGeneratedRegisters(path, 1000); !error.isEmpty())
+        if (QString error = company::file::AddGeneratedRegisters(path, 1000); !error.isEmpty())
             fail(error);
     }
-    if (QString error = company_file::Execute(without, {"DROP TABLE StoricoSerieSemplificata"}); !error.isEmpty())
+    if (QString error = company::file::Execute(without, {"DROP TABLE StoricoSerieSemplificata"}); !error.isEmpty())
         fail(error);
 
     // A confirm of a register set shown on the screen, two columns changed:
@@ -125,16 +125,16 @@ int main(int argc, char** argv)
         BenchServer server;
         server.seed(dir.filePath("pg-con"), QStringLiteral("CON"), 1000);
         server.seed(dir.filePath("pg-senza"), QStringLiteral("SENZA"), 1000);
-        if (QString error = company_server::DropCompanySchema(server.conninfo(), QStringLiteral("SENZA"));
+        if (QString error = company::server::DropCompanySchema(server.conninfo(), QStringLiteral("SENZA"));
             !error.isEmpty())
             fail(error);
-        if (QString error = company_server::CreateCompanySchema(server.conninfo(), QStringLiteral("SENZA"), false);
+        if (QString error = company::server::CreateCompanySchema(server.conninfo(), QStringLiteral("SENZA"), false);
             !error.isEmpty())
             fail(error);
         std::unique_ptr<store::Database> plain = store::openServerDatabase(server.conninfo(), QStringLiteral("SENZA"));
         {
-            auto source = store::openDatabase(company_copy::CompanyFilePath(dir.filePath("pg-senza"), "SENZA"));
-            if (QString error = company_copy::CopyTables(*source, *plain, nullptr); !error.isEmpty())
+            auto source = store::openDatabase(company::copy::CompanyFilePath(dir.filePath("pg-senza"), "SENZA"));
+            if (QString error = company::copy::CopyTables(*source, *plain, nullptr); !error.isEmpty())
                 fail(error);
         }
         Company a(store::openServerDatabase(server.conninfo(), QStringLiteral("CON"))), b(std::move(plain), false);
@@ -143,7 +143,7 @@ int main(int argc, char** argv)
 
     // 10,000 history rows for one register set among 60,000.
     const QString many = dir.filePath("MOLTI/quelda.mdb");
-    if (QString error = company_file::CreateCompanyDatabase(many); !error.isEmpty())
+    if (QString error = company::file::CreateCompanyDatabase(many); !error.isEmpty())
         fail(error);
     const QString fill = QStringLiteral(
         "WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE i < 59999) "
@@ -153,11 +153,11 @@ int main(int argc, char** argv)
         "'operatore', 'postazione1', '1.0.0', CASE WHEN (i / 2) % 6 = 0 THEN 'R1' ELSE printf('X%d', (i / 2) % 97) END, "
         "'variazione', CASE WHEN i % 2 = 0 THEN 'SspDescrizione' ELSE 'SspArrCron' END, "
         "printf('VALORE %d', i), printf('VALORE %d', i + 1) FROM n");
-    if (QString error = company_file::Execute(many, {fill}); !error.isEmpty())
+    if (QString error = company::file::Execute(many, {fill}); !error.isEmpty())
         fail(error);
     Company m(many);
     QListView list;
-    auto* model = new screen::HistoryListModel(&list);
+    auto* model = new lookups::HistoryListModel(&list);
     list.setModel(model);
     list.setUniformItemSizes(true);
     list.resize(800, 500);

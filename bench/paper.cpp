@@ -2,7 +2,7 @@
 // 1,000 history rows, and 100 numbered register pages, each read from the
 // company and written as a PDF/A file (median of five). Prints the figures
 // and the targets; asserts nothing.
-#include "company_file.h"
+#include "company/company_file.h"
 #include "paper/inspection_sheet.h"
 #include "paper/paper_fonts.h"
 #include "paper/register_pages.h"
@@ -52,9 +52,9 @@ int main(int argc, char** argv)
         Fail(missing);
     QTemporaryDir dir;
     const QString path = dir.filePath("DEMO/quelda.mdb");
-    if (QString error = company_file::CreateCompanyDatabase(path); !error.isEmpty())
+    if (QString error = company::file::CreateCompanyDatabase(path); !error.isEmpty())
         Fail(error);
-    if (QString error = company_file::AddDemonstrationData(path); !error.isEmpty())
+    if (QString error = company::file::AddDemonstrationData(path); !error.isEmpty())
         Fail(error);
     // 1,000 history rows of R1: 500 changes of two columns each.
     const QString fill = QStringLiteral(
@@ -65,7 +65,7 @@ int main(int argc, char** argv)
         "'operatore', 'postazione1', '1.0.0', 'R1', 'variazione', "
         "CASE WHEN i % 2 = 0 THEN 'SspDescrizione' ELSE 'SspArrCron' END, "
         "printf('VALORE %d', i), printf('VALORE %d', i + 1) FROM n");
-    if (QString error = company_file::Execute(path, {fill}); !error.isEmpty())
+    if (QString error = company::file::Execute(path, {fill}); !error.isEmpty())
         Fail(error);
     const auto database = store::openDatabase(path);
 

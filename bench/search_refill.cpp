@@ -6,7 +6,7 @@
 // and the time until every row is in the list is printed beside it.
 // Run it on an idle machine; it prints figures and asserts nothing.
 #include "bench_timing.h"
-#include "company_file.h"
+#include "company/company_file.h"
 #include "lookups/search_list_model.h"
 #include "runtime/form_runtime.h"
 #include "screen/startup.h"
@@ -88,9 +88,9 @@ std::vector<Figures> measure(int count, int runs)
     QTemporaryDir data;
     QTemporaryDir programFolder;
     const QString path = data.path() + QStringLiteral("/DEMO/quelda.mdb");
-    QString error = company_file::CreateCompanyDatabase(path);
+    QString error = company::file::CreateCompanyDatabase(path);
     if (error.isEmpty())
-        error = company_file::AddGeneratedRegisters(path, count, QStringLiteral("R"));
+        error = company::file::AddGeneratedRegisters(path, count, QStringLiteral("R"));
     if (!error.isEmpty()) {
         std::fprintf(stderr, "seeding: %s\n", qPrintable(error));
         std::exit(1);
@@ -174,7 +174,7 @@ int main(int argc, char** argv)
 {
     QTemporaryDir home;
     PrepareWindowBench(home);
-    screen::RuntimeApplication app(argc, argv);
+    runtime::RuntimeApplication app(argc, argv);
 
     std::printf("Search list refill: FillSearchList plus the list laid out and painted,\n"
                 "against the bare SQLite query (prepare, bind, step every row, read the\n"

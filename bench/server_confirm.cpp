@@ -8,7 +8,7 @@
 #include "screen/startup.h"
 #include "screen/startup_layout.h"
 #include "shell/platform.h"
-#include "store/engine.h"
+#include "store/engine/engine.h"
 
 #include <libpq-fe.h>
 
@@ -110,7 +110,7 @@ int main(int argc, char** argv)
 {
     QTemporaryDir home;
     PrepareWindowBench(home);
-    screen::RuntimeApplication app(argc, argv);
+    runtime::RuntimeApplication app(argc, argv);
 
     BenchServer server;
     QTemporaryDir data;
@@ -121,7 +121,7 @@ int main(int argc, char** argv)
         programFolder.path(), fileIni + QStringLiteral("[DATABASE]\nSERVER=%1\n").arg(server.conninfo()),
         [&] { return store::openServerDatabase(server.conninfo(), QStringLiteral("DEMO")); });
     const double fileMs = confirmMedianMs(programFolder.path(), fileIni, [&] {
-        return store::openDatabase(company_copy::CompanyFilePath(data.path(), QStringLiteral("DEMO")));
+        return store::openDatabase(company::copy::CompanyFilePath(data.path(), QStringLiteral("DEMO")));
     });
     const double bareMs = bareCommitMedianMs(server.conninfo());
     if (serverMs < 0 || fileMs < 0 || bareMs < 0) {

@@ -77,7 +77,7 @@ int Measurements(bool netem, const QString& why)
     int argc = 1;
     char name[] = "server_latency";
     char* argv[] = {name, nullptr};
-    screen::RuntimeApplication app(argc, argv);
+    runtime::RuntimeApplication app(argc, argv);
 
     if (netem) {
         qputenv("PG_TEST_LISTEN", "127.0.0.1");

@@ -11,10 +11,10 @@
 //   server_load [workstations] [seconds]
 #include "bench_server.h"
 #include "bench_timing.h"
-#include "store/company_open.h"
-#include "store/register_save.h"
-#include "store/screen_values.h"
-#include "store/tables.h"
+#include "store/tables/company_open.h"
+#include "store/registers/register_save.h"
+#include "store/record/screen_values.h"
+#include "store/tables/tables.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -66,7 +66,7 @@ int main(int argc, char** argv)
 {
     QTemporaryDir home;
     PrepareWindowBench(home);
-    screen::RuntimeApplication app(argc, argv);
+    runtime::RuntimeApplication app(argc, argv);
 
     BenchServer server;
     QTemporaryDir data;

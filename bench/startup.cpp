@@ -4,7 +4,7 @@
 // elsewhere on the machine falls on both alike; prints the medians and their
 // ratio. Needs an X display (run it under xvfb-run); it asserts nothing.
 // Usage: startup [RUNS]
-#include "company_file.h"
+#include "company/company_file.h"
 #include "screen/startup_layout.h"
 
 #include <QApplication>
@@ -162,9 +162,9 @@ int main(int argc, char** argv)
         return 1;
     }
     const QString database = work.filePath(QStringLiteral("data/DEMO/quelda.mdb"));
-    QString error = company_file::CreateCompanyDatabase(database);
+    QString error = company::file::CreateCompanyDatabase(database);
     if (error.isEmpty())
-        error = company_file::AddDemonstrationData(database);
+        error = company::file::AddDemonstrationData(database);
     if (!error.isEmpty()) {
         std::fprintf(stderr, "startup: %s\n", qPrintable(error));
         return 1;

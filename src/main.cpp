@@ -38,7 +38,7 @@ int main(int argc, char** argv)
                              "raggiungibile): impossibile mostrare la finestra.\n");
         return 1;
     }
-    screen::RuntimeApplication app(argc, argv);
+    runtime::RuntimeApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("Quenvol"));
     screen::Startup form;
     form.Form_Load();

@@ -3,9 +3,9 @@
 #include "lookups/doc_type_list.h"
 
 #include "lookups/selected_line.h"
-#include "store/engine_error_box.h"
-#include "store/null_conversions.h"
-#include "store/table_description.h"
+#include "store/engine/engine_error_box.h"
+#include "store/engine/null_conversions.h"
+#include "store/schema/table_description.h"
 
 #include <QLineEdit>
 #include <QListView>
@@ -21,7 +21,7 @@ QColor BackColor(const QLineEdit* field)
 }
 
 DocTypeList::DocTypeList(QListView* list, const std::array<QLineEdit*, Field::Count>& fields,
-                         QWidget* window, screen::FormRuntime& runtime,
+                         QWidget* window, runtime::FormRuntime& runtime,
                          store::CompanyDatabase& company, ListWindow& listWindow)
     : List1_(list), Txt_(fields), window_(window), runtime_(runtime), company_(company),
       listWindow_(listWindow), model_(new QStringListModel(list))

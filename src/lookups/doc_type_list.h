@@ -5,8 +5,8 @@
 
 #include "lookups/list_window.h"
 #include "runtime/form_runtime.h"
-#include "store/screen_fields.h"
-#include "store/tables.h"
+#include "store/record/screen_fields.h"
+#include "store/tables/tables.h"
 
 #include <QColor>
 
@@ -31,7 +31,7 @@ public:
     // `fields`: the window's Txt fields by index; `window`: the window the list
     // must stay inside.
     DocTypeList(QListView* list, const std::array<QLineEdit*, store::Field::Count>& fields,
-                QWidget* window, screen::FormRuntime& runtime, store::CompanyDatabase& company,
+                QWidget* window, runtime::FormRuntime& runtime, store::CompanyDatabase& company,
                 ListWindow& listWindow);
     DocTypeList(const DocTypeList&) = delete;
     DocTypeList& operator=(const DocTypeList&) = delete;
@@ -51,7 +51,7 @@ private:
     QListView* List1_;
     const std::array<QLineEdit*, store::Field::Count>& Txt_;
     QWidget* window_;
-    screen::FormRuntime& runtime_;
+    runtime::FormRuntime& runtime_;
     store::CompanyDatabase& company_;
     ListWindow& listWindow_;
     QStringListModel* model_ = nullptr;

@@ -2,8 +2,8 @@
 #include "lookups/search_list_model.h"
 
 #include "shell/sub_routines.h"
-#include "store/null_conversions.h"
-#include "store/table_description.h"
+#include "store/engine/null_conversions.h"
+#include "store/schema/table_description.h"
 
 #include <QLocale>
 

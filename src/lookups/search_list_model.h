@@ -5,7 +5,7 @@
 // large company does not wait for the whole query.
 #pragma once
 
-#include "store/engine.h"
+#include "store/engine/engine.h"
 
 #include <QAbstractListModel>
 #include <QString>

@@ -4,7 +4,7 @@
 
 #include "lookups/search_list_model.h"
 #include "lookups/selected_line.h"
-#include "store/table_description.h"
+#include "store/schema/table_description.h"
 
 #include <QEvent>
 #include <QLabel>
@@ -53,7 +53,7 @@ private:
 
 }  // namespace
 
-SearchPanel::SearchPanel(const SearchPanelControls& controls, screen::FormRuntime& runtime,
+SearchPanel::SearchPanel(const SearchPanelControls& controls, runtime::FormRuntime& runtime,
                          store::CompanyDatabase& company, ListWindow& window)
     : c(controls), runtime_(runtime), company_(company), window_(window),
       model_(new SearchListModel(controls.Lista))
@@ -75,7 +75,7 @@ SearchPanel::~SearchPanel()
 
 void SearchPanel::wireEvents()
 {
-    screen::FormRuntime& rt = runtime_;
+    runtime::FormRuntime& rt = runtime_;
     rt.onGotFocus(c.CodTab, [this] { CodTab_GotFocus(); });
     rt.onChange(c.CodTab, [this] { CodTab_Change(); });
     rt.onLostFocus(c.CodTab, [this] { CodTab_LostFocus(); });

@@ -6,7 +6,7 @@
 
 #include "lookups/list_window.h"
 #include "runtime/form_runtime.h"
-#include "store/tables.h"
+#include "store/tables/tables.h"
 
 #include <QString>
 #include <QTimer>
@@ -46,7 +46,7 @@ constexpr int Description = 2;
 
 class SearchPanel {
 public:
-    SearchPanel(const SearchPanelControls& controls, screen::FormRuntime& runtime,
+    SearchPanel(const SearchPanelControls& controls, runtime::FormRuntime& runtime,
                 store::CompanyDatabase& company, ListWindow& window);
     ~SearchPanel();
     SearchPanel(const SearchPanel&) = delete;
@@ -88,7 +88,7 @@ private:
     void setActionButton();
 
     SearchPanelControls c;
-    screen::FormRuntime& runtime_;
+    runtime::FormRuntime& runtime_;
     store::CompanyDatabase& company_;
     ListWindow& window_;
     SearchListModel* model_ = nullptr;

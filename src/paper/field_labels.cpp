@@ -1,7 +1,7 @@
 // The screen's labels by field index.
 #include "paper/field_labels.h"
 
-#include "store/register_fields.h"
+#include "store/record/register_fields.h"
 
 namespace paper {
 

@@ -4,9 +4,9 @@
 #include "paper/field_labels.h"
 #include "paper/page_canvas.h"
 #include "paper/paper_fonts.h"
-#include "store/screen_fields.h"
-#include "store/screen_values.h"
-#include "store/table_description.h"
+#include "store/record/screen_fields.h"
+#include "store/record/screen_values.h"
+#include "store/schema/table_description.h"
 
 #include <algorithm>
 

@@ -6,11 +6,11 @@
 #pragma once
 
 #include "paper/pdf_file.h"
-#include "store/engine.h"
-#include "store/header_lines.h"
-#include "store/history_event.h"
-#include "store/history_reader.h"
-#include "store/register_record.h"
+#include "store/engine/engine.h"
+#include "store/registers/header_lines.h"
+#include "store/history/history_event.h"
+#include "store/history/history_reader.h"
+#include "store/record/register_record.h"
 
 #include <QDateTime>
 #include <QString>

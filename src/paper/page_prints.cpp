@@ -2,8 +2,8 @@
 // history.
 #include "paper/page_prints.h"
 
-#include "store/history_event.h"
-#include "store/history_reader.h"
+#include "store/history/history_event.h"
+#include "store/history/history_reader.h"
 
 #include <algorithm>
 

@@ -3,7 +3,7 @@
 // page, who and when; a page printed again is a reprint.
 #pragma once
 
-#include "store/engine.h"
+#include "store/engine/engine.h"
 
 #include <QDateTime>
 #include <QString>

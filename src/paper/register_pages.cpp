@@ -3,9 +3,9 @@
 
 #include "paper/page_canvas.h"
 #include "paper/paper_fonts.h"
-#include "store/header_lines.h"
-#include "store/register_record.h"
-#include "store/table_description.h"
+#include "store/registers/header_lines.h"
+#include "store/record/register_record.h"
+#include "store/schema/table_description.h"
 
 #include <algorithm>
 

@@ -6,7 +6,7 @@
 
 #include "paper/page_prints.h"
 #include "paper/pdf_file.h"
-#include "store/engine.h"
+#include "store/engine/engine.h"
 
 #include <QString>
 

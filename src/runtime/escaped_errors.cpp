@@ -4,14 +4,14 @@
 #include "form_runtime.h"
 
 #include "message_box.h"
-#include "store/engine_error_box.h"
+#include "store/engine/engine_error_box.h"
 
 #include <QMessageBox>
 
 #include <cstdio>
 #include <exception>
 
-namespace screen {
+namespace runtime {
 
 namespace {
 
@@ -60,4 +60,4 @@ void FormRuntime::ShowEscaped()
     BuildMessageBox(text, store::BoxCode::OkCritical, QCoreApplication::applicationName(), nullptr)->exec();
 }
 
-}  // namespace screen
+}  // namespace runtime

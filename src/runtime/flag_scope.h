@@ -2,7 +2,7 @@
 // focus moves and boxes keep their own state.
 #pragma once
 
-namespace screen {
+namespace runtime {
 
 class FlagScope {
 public:
@@ -16,4 +16,4 @@ private:
     bool saved_;
 };
 
-}  // namespace screen
+}  // namespace runtime

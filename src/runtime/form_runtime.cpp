@@ -14,7 +14,7 @@
 
 #include <algorithm>
 
-namespace screen {
+namespace runtime {
 
 namespace {
 
@@ -294,4 +294,4 @@ bool FormRuntime::preview(QObject* receiver, QEvent* event)
     }
 }
 
-}  // namespace screen
+}  // namespace runtime

@@ -6,7 +6,7 @@
 #pragma once
 
 #include "key_codes.h"
-#include "store/message_boxes.h"
+#include "store/engine/message_boxes.h"
 
 #include <QApplication>
 #include <QObject>
@@ -26,7 +26,7 @@ class QKeyEvent;
 class QMouseEvent;
 class QLineEdit;
 
-namespace screen {
+namespace runtime {
 
 // A request for a box, as tests see it through the answer hook.
 struct BoxRequest {
@@ -169,4 +169,4 @@ private:
     bool dispatch(QObject* receiver, QEvent* event);
 };
 
-}  // namespace screen
+}  // namespace runtime

@@ -5,7 +5,7 @@
 
 #include <QHash>
 
-namespace screen {
+namespace runtime {
 
 namespace {
 
@@ -272,4 +272,4 @@ QChar MnemonicOf(const QString& caption)
     return {};
 }
 
-}  // namespace screen
+}  // namespace runtime

@@ -9,7 +9,7 @@
 
 #include <vector>
 
-namespace screen {
+namespace runtime {
 
 // One keystroke as a Qt key event carries it.
 struct KeyStroke {
@@ -64,4 +64,4 @@ std::vector<KeyStroke> ParseSendKeys(const QString& keys);
 // first single "&" ("&&" is a literal ampersand); null when there is none.
 QChar MnemonicOf(const QString& caption);
 
-}  // namespace screen
+}  // namespace runtime

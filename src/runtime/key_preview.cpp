@@ -7,7 +7,7 @@
 #include <QKeyEvent>
 #include <QPointer>
 
-namespace screen {
+namespace runtime {
 
 namespace {
 
@@ -163,4 +163,4 @@ void FormRuntime::tabFrom(QWidget* control, bool backwards)
     }
 }
 
-}  // namespace screen
+}  // namespace runtime

@@ -13,7 +13,7 @@
 #include <array>
 #include <vector>
 
-namespace screen {
+namespace runtime {
 
 namespace {
 
@@ -184,4 +184,4 @@ int FormRuntime::MsgBox(const QString& prompt, int code, const QString& title)
     return answer;
 }
 
-}  // namespace screen
+}  // namespace runtime

@@ -10,7 +10,7 @@
 class QMessageBox;
 class QWidget;
 
-namespace screen {
+namespace runtime {
 
 // Codes (store::BoxCode): the buttons (OK, OK/Cancel, Abort/Retry/Ignore,
 // Yes/No/Cancel, Yes/No, Retry/Cancel), the icon (critical, question,
@@ -24,4 +24,4 @@ std::unique_ptr<QMessageBox> BuildMessageBox(const QString& prompt, int code, co
 // answer when none was.
 int MessageBoxAnswer(const QMessageBox& box);
 
-}  // namespace screen
+}  // namespace runtime

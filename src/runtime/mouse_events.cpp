@@ -8,7 +8,7 @@
 #include <QMouseEvent>
 #include <QPointer>
 
-namespace screen {
+namespace runtime {
 
 bool FormRuntime::handleMousePress(QWidget* receiver, QMouseEvent* event)
 {
@@ -49,4 +49,4 @@ bool FormRuntime::handleDoubleClick(QWidget* receiver, QMouseEvent* event)
     return true;
 }
 
-}  // namespace screen
+}  // namespace runtime

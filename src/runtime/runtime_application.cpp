@@ -3,14 +3,14 @@
 // gives the focus to the control under the mouse).
 #include "form_runtime.h"
 
-#include "store/lock_wait.h"
+#include "store/engine/lock_wait.h"
 
 #include <QKeyEvent>
 #include <QTimer>
 
 #include <algorithm>
 
-namespace screen {
+namespace runtime {
 
 namespace {
 
@@ -103,4 +103,4 @@ bool RuntimeApplication::deliver(QObject* receiver, QEvent* event)
     return app ? app->QApplication::notify(receiver, event) : false;
 }
 
-}  // namespace screen
+}  // namespace runtime

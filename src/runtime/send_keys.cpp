@@ -7,7 +7,7 @@
 #include <QPointer>
 #include <QTimer>
 
-namespace screen {
+namespace runtime {
 
 void FormRuntime::SendKeys(const QString& keys)
 {
@@ -64,4 +64,4 @@ void FormRuntime::runQueuedKeys()
         scheduleKeys();
 }
 
-}  // namespace screen
+}  // namespace runtime

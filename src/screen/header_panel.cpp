@@ -9,8 +9,8 @@ namespace screen {
 
 namespace Field = store::Field;
 
-HeaderPanel::HeaderPanel(const HeaderPanelControls& controls, FormRuntime& runtime, store::RegisterSet& set,
-                         PanelWindow& window)
+HeaderPanel::HeaderPanel(const HeaderPanelControls& controls, runtime::FormRuntime& runtime, store::RegisterSet& set,
+                         lookups::PanelWindow& window)
     : c(controls), runtime_(runtime), set_(set), window_(window)
 {
 }

@@ -3,11 +3,11 @@
 // restored from the copy taken when the panel opened.
 #pragma once
 
-#include "screen/panel_window.h"
+#include "lookups/panel_window.h"
 #include "runtime/form_runtime.h"
-#include "store/header_lines.h"
-#include "store/register_set.h"
-#include "store/screen_fields.h"
+#include "store/registers/header_lines.h"
+#include "store/registers/register_set.h"
+#include "store/record/screen_fields.h"
 
 #include <array>
 
@@ -27,8 +27,8 @@ struct HeaderPanelControls {
 
 class HeaderPanel {
 public:
-    HeaderPanel(const HeaderPanelControls& controls, FormRuntime& runtime, store::RegisterSet& set,
-                PanelWindow& window);
+    HeaderPanel(const HeaderPanelControls& controls, runtime::FormRuntime& runtime, store::RegisterSet& set,
+                lookups::PanelWindow& window);
     HeaderPanel(const HeaderPanel&) = delete;
     HeaderPanel& operator=(const HeaderPanel&) = delete;
 
@@ -46,9 +46,9 @@ private:
     void closeHeaderPanel();
 
     HeaderPanelControls c;
-    FormRuntime& runtime_;
+    runtime::FormRuntime& runtime_;
     store::RegisterSet& set_;
-    PanelWindow& window_;
+    lookups::PanelWindow& window_;
     store::HeaderLines HeaderBackup;
     int headerReturnField_ = store::Field::Description;
 };

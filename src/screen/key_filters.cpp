@@ -1,8 +1,8 @@
 // The key filters of the entry screen and the class of a field by its index.
 #include "screen/key_filters.h"
 
-#include "store/null_conversions.h"
-#include "store/register_fields.h"
+#include "store/engine/null_conversions.h"
+#include "store/record/register_fields.h"
 
 namespace screen {
 

@@ -5,8 +5,8 @@
 #include "screen/key_filters.h"
 #include "screen/startup.h"
 
-#include "store/null_conversions.h"
-#include "store/screen_fields.h"
+#include "store/engine/null_conversions.h"
+#include "store/record/screen_fields.h"
 
 #include <QLineEdit>
 #include <QListView>
@@ -18,7 +18,7 @@ namespace Field = store::Field;
 void Startup::Form_KeyDown(int& KeyCode, int Shift)
 {
     // F1 shows the keys wherever the operator is.
-    if (KeyCode == Vk::F1 && Shift == 0) {
+    if (KeyCode == runtime::Vk::F1 && Shift == 0) {
         KeyCode = 0;
         ShowHelpWindow();
         return;
@@ -26,7 +26,7 @@ void Startup::Form_KeyDown(int& KeyCode, int Shift)
     // The history panel is read-only: Escape closes it, the hot keys work
     // (F2 and F9 press its "&USCITA"), every other key stays in its list.
     if (c.PictStorico->isVisible()) {
-        if (KeyCode == Vk::Escape)
+        if (KeyCode == runtime::Vk::Escape)
             historyPanel().CloseHistoryPanel();
         else
             GlobalHotKeys(KeyCode, Shift);
@@ -34,30 +34,30 @@ void Startup::Form_KeyDown(int& KeyCode, int Shift)
     }
     // Escape puts away the search panel or the document-type list with
     // nothing picked, back where it was opened.
-    if (KeyCode == Vk::Escape && c.Pict[0]->isVisible()) {
+    if (KeyCode == runtime::Vk::Escape && c.Pict[0]->isVisible()) {
         KeyCode = 0;
         searchPanel().CancelSearchPanel();
         return;
     }
-    if (KeyCode == Vk::Escape && c.List1->isVisible()) {
+    if (KeyCode == runtime::Vk::Escape && c.List1->isVisible()) {
         KeyCode = 0;
         docTypeList_->HideDocTypeList();
         return;
     }
-    if (KeyCode == Vk::F7 && c.Pict[1]->isEnabled()) {
+    if (KeyCode == runtime::Vk::F7 && c.Pict[1]->isEnabled()) {
         historyPanel().OpenHistoryPanel();
         return;
     }
-    if (KeyCode == Vk::F8) {
+    if (KeyCode == runtime::Vk::F8) {
         PrintKey();
         return;
     }
-    if (KeyCode == Vk::F2 && c.List1->isVisible()) {
+    if (KeyCode == runtime::Vk::F2 && c.List1->isVisible()) {
         runtime_->SetFocus(c.Txt[CurField]);
         return;
     }
     GlobalHotKeys(KeyCode, Shift);
-    if (KeyCode == Vk::Return && searchPanel().ListHasFocus) {
+    if (KeyCode == runtime::Vk::Return && searchPanel().ListHasFocus) {
         searchPanel().Lista_DblClick();
         return;
     }
@@ -65,7 +65,7 @@ void Startup::Form_KeyDown(int& KeyCode, int Shift)
         EnterAsTab(KeyCode);
         return;
     }
-    if (KeyCode == Vk::F4) {
+    if (KeyCode == runtime::Vk::F4) {
         if (CurField == 0) {
             SkipExitCheck = true;
             searchPanel().OpenSearchPanel();
@@ -74,16 +74,16 @@ void Startup::Form_KeyDown(int& KeyCode, int Shift)
         }
         return;
     }
-    if (KeyCode == Vk::Return) {
+    if (KeyCode == runtime::Vk::Return) {
         if (CurField == 0 || CurField == Field::Last) {
             runtime_->SendKeys(QStringLiteral("{TAB}"));
             return;
         }
-        KeyCode = Vk::Down;
+        KeyCode = runtime::Vk::Down;
     }
-    if (KeyCode != Vk::Up && KeyCode != Vk::Down)
+    if (KeyCode != runtime::Vk::Up && KeyCode != runtime::Vk::Down)
         return;
-    if (KeyCode == Vk::Up)
+    if (KeyCode == runtime::Vk::Up)
         PreviousField();
     else
         NextField();
@@ -167,7 +167,7 @@ void Startup::AdvanceWhenFull(QLineEdit* field, int key)
 
 void Startup::EnterAsTab(int code)
 {
-    if (code == Vk::Return)
+    if (code == runtime::Vk::Return)
         runtime_->SendKeys(QStringLiteral("{TAB}"));
 }
 

@@ -2,7 +2,7 @@
 // exit; and the return to the code field that ends the work on a register.
 #include "screen/startup.h"
 
-#include "store/register_set.h"
+#include "store/registers/register_set.h"
 
 #include <QLineEdit>
 

@@ -2,8 +2,8 @@
 // register shown for change, or offered for insertion.
 #include "screen/startup.h"
 
-#include "store/register_set.h"
-#include "store/table_description.h"
+#include "store/registers/register_set.h"
+#include "store/schema/table_description.h"
 
 #include <QLabel>
 #include <QLineEdit>

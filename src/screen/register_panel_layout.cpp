@@ -4,7 +4,7 @@
 // list and the rules that frame the columns.
 #include "screen/startup_layout.h"
 
-#include "store/register_fields.h"
+#include "store/record/register_fields.h"
 
 #include <QComboBox>
 #include <QDate>

@@ -2,8 +2,8 @@
 // reading the screen back, and blanking screen and record.
 #include "screen/startup.h"
 
-#include "store/screen_fields.h"
-#include "store/screen_values.h"
+#include "store/record/screen_fields.h"
+#include "store/record/screen_values.h"
 
 #include <QComboBox>
 #include <QDateEdit>

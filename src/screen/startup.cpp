@@ -45,12 +45,12 @@ Startup::Startup()
     auto* window = new StartupWindow;
     window_ = window;
     c = BuildStartupLayout(window);
-    runtime_ = std::make_unique<FormRuntime>(window, ProgramTitle);
+    runtime_ = std::make_unique<runtime::FormRuntime>(window, ProgramTitle);
     runtime_->setTabOrder(c.tabOrder);
 
     lookups::ListWindow& self = *this;
     docTypeList_ = std::make_unique<lookups::DocTypeList>(c.List1, c.Txt, window, *runtime_, company, self);
-    PanelWindow& panelWindow = *this;
+    lookups::PanelWindow& panelWindow = *this;
     headerPanel_ = std::make_unique<HeaderPanel>(HeaderPanelControls{c.Pict[2], c.Pict[1], c.Txt}, *runtime_,
                                                  Set, panelWindow);
 
@@ -73,7 +73,7 @@ Startup::~Startup()
 
 void Startup::wireEvents()
 {
-    FormRuntime& rt = *runtime_;
+    runtime::FormRuntime& rt = *runtime_;
     rt.keyDown = [this](int& KeyCode, int Shift) { Form_KeyDown(KeyCode, Shift); };
     rt.keyPress = [this](int& KeyAscii) { Form_KeyPress(KeyAscii); };
 
@@ -113,7 +113,7 @@ void Startup::buildHiddenPanels()
     lookups::ListWindow& self = *this;
     searchPanel_ = std::make_unique<lookups::SearchPanel>(search, *runtime_, company, self);
     searchPanel_->wireEvents();
-    HistoryPanelControls history;
+    lookups::HistoryPanelControls history;
     history.panel = c.PictStorico;
     history.registerPanel = c.Pict[1];
     history.DicKod = c.DicKod;
@@ -121,12 +121,12 @@ void Startup::buildHiddenPanels()
     history.IEStorico = c.IEStorico;
     history.ListaStorico = c.ListaStorico;
     history.cmdStorico = c.cmdStorico;
-    PanelWindow& panelWindow = *this;
-    historyPanel_ = std::make_unique<HistoryPanel>(history, *runtime_, company, Set, panelWindow);
+    lookups::PanelWindow& panelWindow = *this;
+    historyPanel_ = std::make_unique<lookups::HistoryPanel>(history, *runtime_, company, Set, panelWindow);
     historyPanel_->wireEvents();
 }
 
-HistoryPanel& Startup::historyPanel()
+lookups::HistoryPanel& Startup::historyPanel()
 {
     buildHiddenPanels();
     return *historyPanel_;

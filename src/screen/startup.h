@@ -9,17 +9,17 @@
 #include "lookups/list_window.h"
 #include "lookups/search_panel.h"
 #include "screen/header_panel.h"
-#include "screen/history_panel.h"
-#include "screen/panel_window.h"
+#include "lookups/history_panel.h"
+#include "lookups/panel_window.h"
 #include "runtime/form_runtime.h"
 #include "screen/startup_layout.h"
 #include "shell/session.h"
-#include "store/header_lines.h"
-#include "store/register_record.h"
-#include "store/register_set.h"
-#include "store/screen_values.h"
-#include "store/tables.h"
-#include "store/write_conflicts.h"
+#include "store/registers/header_lines.h"
+#include "store/record/register_record.h"
+#include "store/registers/register_set.h"
+#include "store/record/screen_values.h"
+#include "store/tables/tables.h"
+#include "store/registers/write_conflicts.h"
 
 #include <QObject>
 #include <QString>
@@ -39,7 +39,7 @@ constexpr int Variazione = 1;   // an existing register is being changed
 constexpr int Inserimento = 2;  // a new register is being inserted
 }  // namespace Mode
 
-class Startup : public QObject, private lookups::ListWindow, private PanelWindow {
+class Startup : public QObject, private lookups::ListWindow, private lookups::PanelWindow {
 public:
     Startup();
     ~Startup() override;
@@ -101,11 +101,11 @@ public:
 
     // --- The header and history panels (header_panel.cpp, history_panel.cpp) --
     HeaderPanel& headerPanel() { return *headerPanel_; }
-    HistoryPanel& historyPanel();
+    lookups::HistoryPanel& historyPanel();
 
     // --- What the routines work on ---------------------------------------------
     StartupControls c;
-    FormRuntime& runtime() { return *runtime_; }
+    runtime::FormRuntime& runtime() { return *runtime_; }
     shell::Session session;  // made by Form_Load
     store::CompanyDatabase company;
     // The register set on the screen: its record, and the register row and
@@ -141,11 +141,11 @@ private:
     void fieldFilled(int index) override { MirrorCustodySeries(index); }
 
     QWidget* window_ = nullptr;
-    std::unique_ptr<FormRuntime> runtime_;
+    std::unique_ptr<runtime::FormRuntime> runtime_;
     std::unique_ptr<lookups::SearchPanel> searchPanel_;
     std::unique_ptr<lookups::DocTypeList> docTypeList_;
     std::unique_ptr<HeaderPanel> headerPanel_;
-    std::unique_ptr<HistoryPanel> historyPanel_;
+    std::unique_ptr<lookups::HistoryPanel> historyPanel_;
     HelpWindow* helpWindow_ = nullptr;  // made at the first F1, owned by the window
     bool ended_ = false;
 };

@@ -16,13 +16,13 @@ constexpr int KeyS = 83;
 
 void Startup::GlobalHotKeys(int KeyCode, int Shift)
 {
-    const bool shiftHeld = (Shift & ShiftMask::Shift) != 0;
-    const bool ctrlHeld = (Shift & ShiftMask::Ctrl) != 0;
-    if (KeyCode == Vk::F2) {
+    const bool shiftHeld = (Shift & runtime::ShiftMask::Shift) != 0;
+    const bool ctrlHeld = (Shift & runtime::ShiftMask::Ctrl) != 0;
+    if (KeyCode == runtime::Vk::F2) {
         runtime_->SendKeys(QStringLiteral("%U"));
         return;
     }
-    if (KeyCode == Vk::F9)
+    if (KeyCode == runtime::Vk::F9)
         runtime_->SendKeys(QStringLiteral("%U"));
     if (KeyCode == KeyL && shiftHeld && ctrlHeld)
         shell::LaunchModule(QStringLiteral("Pavoxa"), session, *runtime_);

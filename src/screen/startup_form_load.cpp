@@ -7,9 +7,9 @@
 #include "shell/session.h"
 #include "shell/sub_routines.h"
 #include "shell/user_settings.h"
-#include "store/company_code.h"
-#include "store/company_open.h"
-#include "store/jet_signature.h"
+#include "store/tables/company_code.h"
+#include "store/tables/company_open.h"
+#include "store/tables/jet_signature.h"
 #include "version.h"
 
 #include <QComboBox>

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "lookups/doc_type_list.h"
-#include "store/screen_fields.h"
+#include "store/record/screen_fields.h"
 
 #include <QColor>
 #include <QString>

@@ -6,7 +6,7 @@
 #include "shell/platform.h"
 #include "shell/profile.h"
 #include "shell/session.h"
-#include "store/message_boxes.h"
+#include "store/engine/message_boxes.h"
 
 #include <QCursor>
 #include <QGuiApplication>

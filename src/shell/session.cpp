@@ -4,7 +4,7 @@
 #include "shell/ini_location.h"
 #include "shell/platform.h"
 #include "shell/profile.h"
-#include "store/company_code.h"
+#include "store/tables/company_code.h"
 
 namespace shell {
 

@@ -3,7 +3,7 @@
 // or fails with error 13; an amount shown comes back as itself to the cent;
 // formatting a field's amount twice gives what formatting it once gave; a day
 // number written as a date comes back as itself.
-#include "store/null_conversions.h"
+#include "store/engine/null_conversions.h"
 
 #include <QLocale>
 

@@ -3,7 +3,7 @@
 // the program's title, and the window goes on working.
 #include "runtime_window.h"
 
-#include "store/engine.h"
+#include "store/engine/engine.h"
 
 #include <QTest>
 
@@ -18,16 +18,16 @@ class DispatchGuard : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        screen::FormRuntime::SetBoxAnswerer([this](const screen::BoxRequest& request) {
+        runtime::FormRuntime::SetBoxAnswerer([this](const runtime::BoxRequest& request) {
             seen.push_back(request);
             return store::BoxAnswer::Ok;
         });
         w.showActive();
     }
-    void TearDown() override { screen::FormRuntime::SetBoxAnswerer(nullptr); }
+    void TearDown() override { runtime::FormRuntime::SetBoxAnswerer(nullptr); }
 
     RuntimeWindow w;
-    std::vector<screen::BoxRequest> seen;
+    std::vector<runtime::BoxRequest> seen;
 };
 
 TEST_F(DispatchGuard, AnEngineErrorFromAClickIsShownWithItsNumberAndTheWindowGoesOn)

@@ -71,7 +71,7 @@ TEST(MessageBoxBuild, EachCodeGivesItsButtonsIconAndDefault)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.code);
-        auto box = screen::BuildMessageBox(QStringLiteral("Codice <b>\r\nriga"), c.code, QStringLiteral("Titolo"), nullptr);
+        auto box = runtime::BuildMessageBox(QStringLiteral("Codice <b>\r\nriga"), c.code, QStringLiteral("Titolo"), nullptr);
         EXPECT_EQ(buttonTexts(*box), c.buttons);
         EXPECT_EQ(box->icon(), c.icon);
         ASSERT_NE(box->defaultButton(), nullptr);
@@ -80,7 +80,7 @@ TEST(MessageBoxBuild, EachCodeGivesItsButtonsIconAndDefault)
         // The prompt is plain text, with its line breaks.
         EXPECT_EQ(box->textFormat(), Qt::PlainText);
         EXPECT_EQ(box->text(), QStringLiteral("Codice <b>\nriga"));
-        EXPECT_EQ(screen::MessageBoxAnswer(*box), c.escapeAnswer);  // closed with nothing pressed
+        EXPECT_EQ(runtime::MessageBoxAnswer(*box), c.escapeAnswer);  // closed with nothing pressed
     }
 }
 
@@ -185,14 +185,14 @@ TEST_F(MessageBoxTest, KeysSentBeforeABoxWaitUntilItIsClosedAndTheHandlerEnds)
 
 TEST_F(MessageBoxTest, TheHookAnswersWithTheTitleAsShownAndAnUnexpectedBoxFails)
 {
-    std::vector<screen::BoxRequest> seen;
-    screen::FormRuntime::SetBoxAnswerer([&](const screen::BoxRequest& request) {
+    std::vector<runtime::BoxRequest> seen;
+    runtime::FormRuntime::SetBoxAnswerer([&](const runtime::BoxRequest& request) {
         seen.push_back(request);
         return store::BoxAnswer::Retry;
     });
     EXPECT_EQ(w.runtime->MsgBox(QStringLiteral("Tabella bloccata"), 53), 4);
     EXPECT_EQ(w.runtime->MsgBox(QStringLiteral("Errore"), 21, QStringLiteral("Archivio")), 4);
-    screen::FormRuntime::SetBoxAnswerer(nullptr);
+    runtime::FormRuntime::SetBoxAnswerer(nullptr);
     ASSERT_EQ(seen.size(), 2u);
     EXPECT_EQ(seen[0].prompt, QStringLiteral("Tabella bloccata"));
     EXPECT_EQ(seen[0].code, 53);

@@ -71,7 +71,7 @@ RuntimeWindow::RuntimeWindow() : window(std::make_unique<QWidget>())
     layout->addWidget(combo);
     layout->addWidget(date);
 
-    runtime = std::make_unique<screen::FormRuntime>(window.get(), ProgramTitle);
+    runtime = std::make_unique<runtime::FormRuntime>(window.get(), ProgramTitle);
     std::vector<QWidget*> order{first, second, third, fieldA, confermaA, uscitaA,
                                 fieldB, confermaB, uscitaB, list, combo, date};
     runtime->setTabOrder(order);

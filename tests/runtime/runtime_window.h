@@ -67,7 +67,7 @@ struct RuntimeWindow {
     QStringListModel listModel;
     QComboBox* combo = nullptr;
     QDateEdit* date = nullptr;
-    std::unique_ptr<screen::FormRuntime> runtime;
+    std::unique_ptr<runtime::FormRuntime> runtime;
     std::vector<std::string> log;
 };
 

@@ -81,10 +81,10 @@ TEST_F(SendKeysTest, SeveralQueuedKeysKeepTheirOrder)
 
 TEST(SendKeysParse, NamesPrefixesAndCounts)
 {
-    using screen::ParseSendKeys;
+    using runtime::ParseSendKeys;
     auto keys = [](const char* text) {
         std::vector<std::string> out;
-        for (const auto& s : ParseSendKeys(QString::fromLatin1(text)))
+        for (const auto& s : runtime::ParseSendKeys(QString::fromLatin1(text)))
             out.push_back(std::to_string(s.key) + "/" + std::to_string(s.modifiers.toInt()) + "/"
                           + std::to_string(s.text.isEmpty() ? 0 : s.text.at(0).unicode()));
         return out;

@@ -4,7 +4,7 @@
 // the set is opened, and stay as they are unless typed over.
 #include "startup_fixture.h"
 
-#include "store/table_description.h"
+#include "store/schema/table_description.h"
 
 #include <QComboBox>
 #include <QLineEdit>

@@ -22,7 +22,7 @@ protected:
     {
         StartupFixture::SetUp();
         // Every box is answered OK; the pointer it would open over is noted.
-        screen::FormRuntime::SetBoxAnswerer([this](const screen::BoxRequest& request) {
+        runtime::FormRuntime::SetBoxAnswerer([this](const runtime::BoxRequest& request) {
             seen.push_back(request);
             const QCursor* cursor = QGuiApplication::overrideCursor();
             pointers.push_back(cursor ? cursor->shape() : Qt::ArrowCursor);
@@ -46,7 +46,7 @@ protected:
     }
 
     QProcess holder;
-    std::vector<screen::BoxRequest> seen;
+    std::vector<runtime::BoxRequest> seen;
     std::vector<Qt::CursorShape> pointers;
 };
 

@@ -311,7 +311,7 @@ TEST_F(LayoutTest, TabVisitsEveryUsableControlOnceInTheWindowsOrder)
         EXPECT_EQ(next, order[i + 1]) << order[i]->objectName().toStdString();
     }
 
-    screen::FormRuntime runtime(window.get(), QStringLiteral("Quenvol"));
+    runtime::FormRuntime runtime(window.get(), QStringLiteral("Quenvol"));
     runtime.setTabOrder(order);
     StartUpState();
     ShowActive();

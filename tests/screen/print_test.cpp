@@ -6,8 +6,8 @@
 #include "startup_fixture.h"
 
 #include "paper/page_prints.h"
-#include "store/engine.h"
-#include "store/screen_fields.h"
+#include "store/engine/engine.h"
+#include "store/record/screen_fields.h"
 
 #include <QApplication>
 #include <QComboBox>

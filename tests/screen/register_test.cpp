@@ -3,7 +3,7 @@
 // and the header panel; every row read back from the file.
 #include "startup_fixture.h"
 
-#include "store/null_conversions.h"
+#include "store/engine/null_conversions.h"
 
 #include <QComboBox>
 #include <QDateEdit>

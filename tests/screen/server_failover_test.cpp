@@ -7,7 +7,7 @@
 
 #include "screen/startup_layout.h"
 
-#include "company_server.h"
+#include "company/company_server.h"
 #include "support/private_server.h"
 #include "support/test_company.h"
 
@@ -54,7 +54,7 @@ TEST_F(ServerFailover, TheFirstConfirmAfterAServerRestartWritesWithoutAQuestion)
 {
     testing_support::PrivateServer server;
     ASSERT_FALSE(server.conninfo().isEmpty());
-    ASSERT_EQ(company_server::CreateCompanySchema(server.conninfo(), "DEMO"), "");
+    ASSERT_EQ(company::server::CreateCompanySchema(server.conninfo(), "DEMO"), "");
     WriteServerIni(server.conninfo());
     Start();
     lookUp("R9", BoxAnswer::Yes);
@@ -74,7 +74,7 @@ TEST_F(ServerFailover, AStandbyPromotedUnderAnOpenWindowTakesTheConfirmComparedW
 {
     testing_support::PrivateServer primary;
     ASSERT_FALSE(primary.conninfo().isEmpty());
-    ASSERT_EQ(company_server::CreateCompanySchema(primary.conninfo(), "DEMO"), "");
+    ASSERT_EQ(company::server::CreateCompanySchema(primary.conninfo(), "DEMO"), "");
     testing_support::PrivateServer standby(testing_support::PrivateServer::StandbyOf{primary});
     ASSERT_FALSE(standby.conninfo().isEmpty());
     // The standby named first: the server that accepts writes is taken all

@@ -6,9 +6,9 @@
 
 #include "screen/startup_layout.h"
 
-#include "company_server.h"
-#include "store/company_open.h"
-#include "store/history_reader.h"
+#include "company/company_server.h"
+#include "store/tables/company_open.h"
+#include "store/history/history_reader.h"
 #include "support/private_server.h"
 #include "support/test_company.h"
 
@@ -121,7 +121,7 @@ TEST_F(ServerWindow, AServerStoppedWhileTheWindowIsOpenKeepsTheEditsAndASecondCo
 {
     testing_support::PrivateServer server;
     ASSERT_FALSE(server.conninfo().isEmpty());
-    ASSERT_EQ(company_server::CreateCompanySchema(server.conninfo(), "DEMO"), "");
+    ASSERT_EQ(company::server::CreateCompanySchema(server.conninfo(), "DEMO"), "");
     WriteServerIni(server.conninfo(), "DEMO");
     Start();
     lookUp("R9", BoxAnswer::Yes);
@@ -154,7 +154,7 @@ TEST_F(ServerWindow, ACompanyCodeWithAccentedLettersOpensAsInTheFile)
     // The suite's INI file is Windows-1252; the schema takes the code in UTF-8,
     // as the company's folder does.
     const QString code = QStringLiteral("CAFF\u00C8 %1").arg(QCoreApplication::applicationPid());
-    ASSERT_EQ(company_server::CreateCompanySchema(testing_support::TestServer(), code), "");
+    ASSERT_EQ(company::server::CreateCompanySchema(testing_support::TestServer(), code), "");
     QFile ini(programFolder.path() + QStringLiteral("/Morvanex.ini"));
     ASSERT_TRUE(ini.open(QIODevice::WriteOnly | QIODevice::Truncate));
     ini.write("[BASE]\nDITTA=CAFF\xC8 " + QByteArray::number(QCoreApplication::applicationPid()) +
@@ -164,7 +164,7 @@ TEST_F(ServerWindow, ACompanyCodeWithAccentedLettersOpensAsInTheFile)
     EXPECT_TRUE(boxes->seen().empty()) << boxes->prompts().join('|').toStdString();
     EXPECT_TRUE(form->company.RegisterTableOpen);
     form.reset();
-    EXPECT_EQ(company_server::DropCompanySchema(testing_support::TestServer(), code), "");
+    EXPECT_EQ(company::server::DropCompanySchema(testing_support::TestServer(), code), "");
 }
 
 }  // namespace screen_tests

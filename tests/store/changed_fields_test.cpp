@@ -3,7 +3,7 @@
 // a number column), and the history gets one row for one changed field.
 #include "two_sessions.h"
 
-#include "store/table_description.h"
+#include "store/schema/table_description.h"
 
 #include <gtest/gtest.h>
 

@@ -2,9 +2,9 @@
 // office server): keyed seek, row changes, transactions, snapshots with prefix
 // filters, and the errors callers rely on. Then what only the server has:
 // connections, passwords, the least privilege.
-#include "company_server.h"
-#include "store/engine.h"
-#include "store/table_description.h"
+#include "company/company_server.h"
+#include "store/engine/engine.h"
+#include "store/schema/table_description.h"
 #include "support/test_company.h"
 
 #include <QSet>
@@ -343,6 +343,6 @@ TEST(ServerEngine, TheProgramWorksWithOnlyReadAndWriteRightsAndCannotAlterTheHis
         // The server's own rows of the role's change and delete, and the one it added.
         EXPECT_EQ(company->count(HistoryTable), 3);
     }
-    company_server::DropCompanySchema(company->location(), company->company());
+    company::server::DropCompanySchema(company->location(), company->company());
     company->exec(QStringLiteral("DROP ROLE %1").arg(role));
 }

@@ -3,9 +3,9 @@
 // a company without the history table working as before.
 #include "opened_company.h"
 
-#include "store/history_reader.h"
-#include "store/history_writer.h"
-#include "store/table_description.h"
+#include "store/history/history_reader.h"
+#include "store/history/history_writer.h"
+#include "store/schema/table_description.h"
 
 #include <gtest/gtest.h>
 

@@ -3,12 +3,12 @@
 // lookup and the confirm as the window makes them.
 #pragma once
 
-#include "store/header_lines.h"
-#include "store/register_record.h"
-#include "store/register_set.h"
+#include "store/registers/header_lines.h"
+#include "store/record/register_record.h"
+#include "store/registers/register_set.h"
 #include <gtest/gtest.h>
-#include "store/tables.h"
-#include "store/write_conflicts.h"
+#include "store/tables/tables.h"
+#include "store/registers/write_conflicts.h"
 #include "support/scripted_boxes.h"
 #include "support/temp_company.h"
 

@@ -2,8 +2,8 @@
 // the English locale, day numbers, fixed-width texts, and the field positions.
 #include "opened_company.h"
 
-#include "store/null_conversions.h"
-#include "store/screen_values.h"
+#include "store/engine/null_conversions.h"
+#include "store/record/screen_values.h"
 
 #include <QLocale>
 

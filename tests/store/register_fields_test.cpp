@@ -1,9 +1,9 @@
 // The register-field table: every column and every screen control exactly
 // once, lengths that let a column's whole value be typed, and the history's
 // names for the operator.
-#include "store/register_fields.h"
-#include "store/screen_fields.h"
-#include "store/table_description.h"
+#include "store/record/register_fields.h"
+#include "store/record/screen_fields.h"
+#include "store/schema/table_description.h"
 
 #include <QSet>
 

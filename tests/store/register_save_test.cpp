@@ -2,7 +2,7 @@
 // edits, failures rolled back and shown once, the delete of both rows.
 #include "opened_company.h"
 
-#include "store/table_description.h"
+#include "store/schema/table_description.h"
 
 #include <gtest/gtest.h>
 

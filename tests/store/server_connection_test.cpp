@@ -2,8 +2,8 @@
 // operation runs again once connected; inside one the write fails whole, and
 // nothing of it reaches the server. A connection string that cannot be read
 // is told without its values.
-#include "company_server.h"
-#include "store/table_description.h"
+#include "company/company_server.h"
+#include "store/schema/table_description.h"
 #include "support/private_server.h"
 #include "support/test_company.h"
 
@@ -19,7 +19,7 @@ TEST(ServerConnection, ALostConnectionAsksAndRetryConnectsAgainWithoutHalfAWrite
         GTEST_SKIP() << testing_support::NoTestServer;
     testing_support::PrivateServer server;
     ASSERT_FALSE(server.conninfo().isEmpty());
-    ASSERT_EQ(company_server::CreateCompanySchema(server.conninfo(), "DEMO"), "");
+    ASSERT_EQ(company::server::CreateCompanySchema(server.conninfo(), "DEMO"), "");
     auto db = openServerDatabase(server.conninfo(), "DEMO");
     auto cursor = db->openTable(DocTypeTable);
     cursor->setIndex(PrimaryIndex);

@@ -6,10 +6,10 @@
 #include "opened_company.h"
 #include "two_sessions.h"
 
-#include "store/history_chain.h"
-#include "store/history_event.h"
-#include "store/history_writer.h"
-#include "store/table_description.h"
+#include "store/history/history_chain.h"
+#include "store/history/history_event.h"
+#include "store/history/history_writer.h"
+#include "store/schema/table_description.h"
 
 #include <libpq-fe.h>
 

@@ -2,8 +2,8 @@
 // and comes back unchanged, fixed texts padded to their column's length.
 #include "opened_company.h"
 
-#include "store/register_record.h"
-#include "store/table_description.h"
+#include "store/record/register_record.h"
+#include "store/schema/table_description.h"
 #include "support/temp_company.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 // Opening the three tables at start-up: the box of each table, Retry without
 // limit, Cancel leaving the flag False, the engine's text for a locked table.
-#include "store/table_description.h"
-#include "store/tables.h"
+#include "store/schema/table_description.h"
+#include "store/tables/tables.h"
 #include "support/scripted_boxes.h"
 #include "support/temp_company.h"
 #include "support/test_company.h"

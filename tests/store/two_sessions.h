@@ -3,7 +3,7 @@
 // versions it was shown. The company is a test company on either engine.
 #pragma once
 
-#include "store/register_set.h"
+#include "store/registers/register_set.h"
 #include "support/scripted_boxes.h"
 #include "support/test_company.h"
 

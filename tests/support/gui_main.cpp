@@ -4,5 +4,5 @@
 
 int main(int argc, char** argv)
 {
-    return RunTests<screen::RuntimeApplication>(argc, argv);
+    return RunTests<runtime::RuntimeApplication>(argc, argv);
 }

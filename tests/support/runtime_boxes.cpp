@@ -7,14 +7,14 @@ namespace testing_support {
 
 RuntimeBoxes::RuntimeBoxes()
 {
-    screen::FormRuntime::SetBoxAnswerer([this](const screen::BoxRequest& request) {
+    runtime::FormRuntime::SetBoxAnswerer([this](const runtime::BoxRequest& request) {
         return MsgBox(request.prompt, request.code, request.title);
     });
 }
 
 RuntimeBoxes::~RuntimeBoxes()
 {
-    screen::FormRuntime::SetBoxAnswerer(nullptr);
+    runtime::FormRuntime::SetBoxAnswerer(nullptr);
 }
 
 }  // namespace testing_support

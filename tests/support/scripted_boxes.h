@@ -2,7 +2,7 @@
 // answer to give; a box it did not expect fails the test instead of hanging it.
 #pragma once
 
-#include "store/message_boxes.h"
+#include "store/engine/message_boxes.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,7 +1,7 @@
 // A company database in a temporary folder for the tests.
 #include "temp_company.h"
 
-#include "company_file.h"
+#include "company/company_file.h"
 
 #include <sqlite3.h>
 
@@ -11,15 +11,15 @@ namespace testing_support {
 
 TempCompany::TempCompany(bool demo)
 {
-    QString error = company_file::CreateCompanyDatabase(databasePath());
+    QString error = company::file::CreateCompanyDatabase(databasePath());
     if (error.isEmpty() && demo)
-        error = company_file::AddDemonstrationData(databasePath());
+        error = company::file::AddDemonstrationData(databasePath());
     EXPECT_TRUE(error.isEmpty()) << error.toStdString();
 }
 
 void TempCompany::exec(const QString& sql) const
 {
-    const QString error = company_file::Execute(databasePath(), {sql});
+    const QString error = company::file::Execute(databasePath(), {sql});
     EXPECT_TRUE(error.isEmpty()) << sql.toStdString() << ": " << error.toStdString();
 }
 

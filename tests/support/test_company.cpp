@@ -1,10 +1,10 @@
 // The test company on the file engine and on the server engine.
 #include "support/test_company.h"
 
-#include "company_copy.h"
-#include "company_file.h"
-#include "company_server.h"
-#include "store/pg_connection.h"
+#include "company/company_copy.h"
+#include "company/company_file.h"
+#include "company/company_server.h"
+#include "store/postgres/pg_connection.h"
 #include "support/temp_company.h"
 
 #include <libpq-fe.h>
@@ -96,22 +96,22 @@ public:
     {
         static std::atomic<int> serial{0};
         schema_ = QStringLiteral("T%1_%2").arg(QCoreApplication::applicationPid()).arg(++serial);
-        company_server::DropCompanySchema(conninfo_, schema_);  // left by an earlier process of that id
+        company::server::DropCompanySchema(conninfo_, schema_);  // left by an earlier process of that id
         QString error;
         if (!demo) {
-            error = company_server::CreateCompanySchema(conninfo_, schema_);
+            error = company::server::CreateCompanySchema(conninfo_, schema_);
         } else {
             QTemporaryDir scratch;
-            const QString path = company_copy::CompanyFilePath(scratch.path(), schema_);
-            error = company_file::CreateCompanyDatabase(path);
+            const QString path = company::copy::CompanyFilePath(scratch.path(), schema_);
+            error = company::file::CreateCompanyDatabase(path);
             if (error.isEmpty())
-                error = company_file::AddDemonstrationData(path);
+                error = company::file::AddDemonstrationData(path);
             if (error.isEmpty())
-                error = company_copy::CopyCompany(scratch.path(), conninfo_, schema_, nullptr);
+                error = company::copy::CopyCompany(scratch.path(), conninfo_, schema_, nullptr);
         }
         EXPECT_TRUE(error.isEmpty()) << error.toStdString();
     }
-    ~ServerCompany() override { company_server::DropCompanySchema(conninfo_, schema_); }
+    ~ServerCompany() override { company::server::DropCompanySchema(conninfo_, schema_); }
 
     std::unique_ptr<store::Database> open(int waitMs) const override
     {

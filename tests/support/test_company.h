@@ -3,7 +3,7 @@
 // dropped at the end). Both answer the same SQL, identifiers double-quoted.
 #pragma once
 
-#include "store/engine.h"
+#include "store/engine/engine.h"
 
 #include <QString>
 #include <QVariant>

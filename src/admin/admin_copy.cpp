@@ -1,0 +1,40 @@
+// quenvol-admin copy: a company from a data folder to a PostgreSQL server or
+// back, all or nothing, never over an existing company.
+#include "admin/admin_command.h"
+#include "company/company_copy.h"
+
+#include <cstdio>
+
+namespace {
+
+int RunCopy(const QStringList& arguments);
+
+const admin::Command Copy{
+    "copy",
+    "copy <da> <a> <societa>",
+    "Copia la societa' <societa> da <da> ad <a>. Ciascuno dei due e' una cartella\n"
+    "dati (che contiene <societa>/quelda.mdb) oppure un server PostgreSQL: una\n"
+    "stringa di connessione libpq (contiene '=') o un URI postgresql://...\n"
+    "La copia e' tutta o niente; una societa' gia' presente nella destinazione non\n"
+    "viene sovrascritta. Stampa le righe copiate per tabella.\n"
+    "Esempi: quenvol-admin copy ~/quenvol 'host=server dbname=quenvol' DEMO\n"
+    "        quenvol-admin copy postgresql://server/quenvol ~/copia DEMO\n",
+    RunCopy};
+const admin::Registration registration(Copy);
+
+int RunCopy(const QStringList& arguments)
+{
+    admin::Arguments given;
+    if (const auto status = admin::ReadArguments(Copy, arguments, {{}, {}, 3, 3}, given))
+        return *status;
+    const QStringList& operands = given.operands;
+    std::vector<company::copy::CopiedTable> copied;
+    const QString error = company::copy::CopyCompany(operands[0], operands[1], operands[2], &copied);
+    if (!error.isEmpty())
+        return admin::Fail(error);
+    for (const auto& table : copied)
+        std::printf("%s: %d righe copiate\n", table.table.toLocal8Bit().constData(), table.rows);
+    return admin::ExitOk;
+}
+
+}  // namespace

@@ -1,0 +1,70 @@
+// quenvol-admin seal: writes the seal of a company's change history (its
+// last row and fingerprint), to be kept apart from the database.
+#include "admin/admin_command.h"
+#include "company/company_location.h"
+#include "company/history_seal.h"
+
+#include <QFile>
+
+#include <cstdio>
+
+namespace {
+
+int RunSeal(const QStringList& arguments);
+
+const admin::Command Seal{
+    "seal",
+    "seal <cartella dati o server> <societa> [--output FILE]",
+    "Scrive il sigillo dello storico delle modifiche della societa': societa',\n"
+    "ultima riga, numero delle righe, impronta dell'ultima riga, data e ora. Il\n"
+    "sigillo va tenuto lontano dal database (stampato, spedito per posta\n"
+    "elettronica, archiviato): quenvol-admin verify --seal trova poi uno storico\n"
+    "accorciato o rifatto dopo di esso. Prima di scriverlo verifica la catena:\n"
+    "uno storico alterato non si sigilla (esce con 1).\n"
+    "--output FILE  scrive il sigillo in FILE (che non deve esistere) invece che\n"
+    "               sull'uscita standard\n"
+    "Esempio: quenvol-admin seal ~/quenvol DEMO --output sigillo-2026-12.txt\n",
+    RunSeal};
+const admin::Registration registration(Seal);
+
+int RunSeal(const QStringList& arguments)
+{
+    admin::Arguments given;
+    if (const auto status = admin::ReadArguments(Seal, arguments, {{}, {"--output"}, 2, 2}, given))
+        return *status;
+    const QStringList& operands = given.operands;
+    if (operands[1].contains(QLatin1Char('/')))
+        return admin::UsageError(Seal);
+    const QString path = company::location::PlaceName(operands[0], operands[1]);
+    company::seal::Seal seal;
+    try {
+        auto database = company::location::OpenCompany(operands[0], operands[1]);
+        const company::seal::Verdict verdict = company::seal::Verify(*database, operands[1]);
+        if (!verdict.whole)
+            return admin::Fail(QStringLiteral("%1: %2: non si sigilla").arg(path, verdict.message));
+        seal.company = operands[1];
+        seal.lastRow = verdict.lastRow;
+        seal.rows = verdict.rows;
+        seal.fingerprint = verdict.fingerprint;
+        seal.made = QDateTime::currentDateTimeUtc();
+    } catch (const store::EngineError& error) {
+        return admin::Fail(QStringLiteral("%1: %2").arg(path, error.description()));
+    }
+    const QByteArray text = company::seal::Write(seal).toUtf8();
+    if (!given.values.contains("--output")) {
+        std::fwrite(text.constData(), 1, std::size_t(text.size()), stdout);
+        return admin::ExitOk;
+    }
+    QFile file(given.value("--output"));
+    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+        return admin::Fail(QStringLiteral("impossibile scrivere il sigillo %1: %2")
+                               .arg(file.fileName(), file.exists() ? QStringLiteral("il file esiste già")
+                                                                   : file.errorString()));
+    if (file.write(text) != text.size() || !file.flush())
+        return admin::Fail(QStringLiteral("impossibile scrivere il sigillo %1: %2").arg(file.fileName(), file.errorString()));
+    std::printf("sigillo scritto in %s: riga %lld, impronta %s\n", file.fileName().toLocal8Bit().constData(),
+                seal.lastRow, seal.fingerprint.isEmpty() ? "nessuna" : seal.fingerprint.toLatin1().constData());
+    return admin::ExitOk;
+}
+
+}  // namespace

@@ -1,0 +1,177 @@
+// quenvol-admin setup: the first run after installing. Creates the company and,
+// when the program would find no INI file yet, writes the per-user Morvanex.ini
+// naming that company and its data folder. An existing INI file is never
+// touched: the command says which one the program will use and what it holds.
+#include "admin/admin_command.h"
+#include "company/company_file.h"
+
+#include "shell/ini_location.h"
+#include "shell/platform.h"
+#include "shell/profile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+
+#include <cstdio>
+
+namespace {
+
+int RunSetup(const QStringList& arguments);
+
+const admin::Command Setup{
+    "setup",
+    "setup <cartella dati> <societa> [--demo]",
+    "Prima configurazione dopo l'installazione. Crea la società come init\n"
+    "(<cartella dati>/<societa>/quelda.mdb; una società che esiste già resta\n"
+    "com'è) e, se il programma non trova ancora alcun file INI, scrive quello\n"
+    "personale $XDG_CONFIG_HOME/Morvanex.ini (di solito ~/.config/Morvanex.ini)\n"
+    "con [BASE] DITTA=<societa> e [PATH] DIRINI=<cartella dati>/ (percorso\n"
+    "assoluto). Un file INI esistente non viene mai sovrascritto: il comando\n"
+    "dice quale file userà il programma e che cosa contiene, ed esce con stato 1\n"
+    "se quel file non indica già questa società e questa cartella.\n"
+    "--demo aggiunge alcuni tipi documento e alcuni registri di esempio a una\n"
+    "società nuova.\n"
+    "Esempio: quenvol-admin setup ~/quenvol DEMO --demo\n",
+    RunSetup};
+const admin::Registration registration(Setup);
+
+// The INI file that names the company and its data folder.
+QByteArray IniContent(const QString& company, const QString& dataDir)
+{
+    return "[BASE]\r\nDITTA=" + shell::ToAnsi(company) + "\r\n[PATH]\r\nDIRINI=" +
+           shell::ToAnsi(dataDir) + "\r\n";
+}
+
+// Whether the program, reading such a file, gets both values back unchanged:
+// the INI values are 8-bit text of at most 99 characters without surrounding
+// blanks, so a longer or foreign-script value would name another place.
+bool ReadsBackUnchanged(const QString& company, const QString& dataDir)
+{
+    QTemporaryDir folder;
+    if (!folder.isValid())
+        return false;
+    const QString path = folder.filePath(QStringLiteral("Morvanex.ini"));
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(IniContent(company, dataDir)) < 0)
+        return false;
+    file.close();
+    return shell::ReadIni(path, "BASE", "DITTA") == company &&
+           shell::ReadIni(path, "PATH", "DIRINI") == dataDir;
+}
+
+// A connection string or URI as it may be shown: any password left out.
+QString WithoutPassword(QString server)
+{
+    static const QRegularExpression keyword(QStringLiteral("password\\s*=\\s*('([^'\\\\]|\\\\.)*'|\\S*)"),
+                                            QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression uri(QStringLiteral("^(postgres(?:ql)?://[^:/@]*):[^@/]*@"),
+                                        QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression parameter(QStringLiteral("([?&]password=)[^&]*"),
+                                              QRegularExpression::CaseInsensitiveOption);
+    server.replace(keyword, QStringLiteral("password=***"));
+    server.replace(uri, QStringLiteral("\\1:***@"));
+    server.replace(parameter, QStringLiteral("\\1***"));
+    return server;
+}
+
+// Creates the INI file; fails rather than replace one that appears meanwhile.
+QString WriteNewIni(const QString& path, const QString& company, const QString& dataDir)
+{
+    if (!QDir().mkpath(QFileInfo(path).absolutePath()))
+        return QStringLiteral("impossibile creare la cartella %1").arg(QFileInfo(path).absolutePath());
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+        return QStringLiteral("impossibile creare %1: %2").arg(path, file.errorString());
+    const QByteArray content = IniContent(company, dataDir);
+    if (file.write(content) != content.size() || !file.flush()) {
+        const QString error = QStringLiteral("impossibile scrivere %1: %2").arg(path, file.errorString());
+        file.remove();
+        return error;
+    }
+    return QString();
+}
+
+int RunSetup(const QStringList& arguments)
+{
+    admin::Arguments given;
+    if (const auto status = admin::ReadArguments(Setup, arguments, {{"--demo"}, {}, 2, 2}, given))
+        return *status;
+    const QStringList& rest = given.operands;
+    const bool demo = given.has("--demo");
+    const QString company = rest[1];
+    if (company.contains(QLatin1Char('/')) || company == QLatin1String(".") || company == QLatin1String(".."))
+        return admin::UsageError(Setup);
+
+    // The program joins DIRINI and the company with nothing in between.
+    QString dataDir = QDir::cleanPath(QFileInfo(rest[0]).absoluteFilePath());
+    if (!dataDir.endsWith(QLatin1Char('/')))
+        dataDir += QLatin1Char('/');
+    if (!ReadsBackUnchanged(company, dataDir))
+        return admin::Fail(QStringLiteral(
+            "la società \"%1\" o la cartella dati \"%2\" non si possono scrivere nel file INI "
+            "così che il programma le rilegga uguali (al massimo 99 caratteri, niente spazi "
+            "iniziali o finali, solo caratteri dell'alfabeto latino)")
+                               .arg(company, dataDir));
+
+    const QString iniFile = shell::FindIniFile();
+    const bool iniExists = shell::IniFileExists(iniFile);
+    if (!iniExists && !QFileInfo(iniFile).isAbsolute())
+        return admin::Fail(QStringLiteral(
+            "la cartella delle impostazioni personali non è determinata (HOME non impostata, "
+            "o XDG_CONFIG_HOME che termina con \"/\"): il programma cercherebbe %1 nella "
+            "cartella da cui viene avviato")
+                               .arg(iniFile));
+
+    // An INI file that names a server sends the program there, whatever the
+    // data folder: a company file made here would never be read.
+    if (iniExists) {
+        const QString server = shell::FromAnsi(shell::GetProfileValue(iniFile, "DATABASE", "SERVER")).trimmed();
+        if (!server.isEmpty())
+            return admin::Fail(QStringLiteral(
+                "il file INI %1, che il programma userà, indica il server %2 ([DATABASE] SERVER) "
+                "con la società %3: il programma apre le società su quel server, non nella cartella "
+                "dati, e nulla è stato creato. Per creare la società sul server: "
+                "quenvol-admin init --server '<connessione>' %4")
+                                   .arg(iniFile, WithoutPassword(server),
+                                        shell::ReadIni(iniFile, "BASE", "DITTA"), company));
+    }
+
+    const QString database = dataDir + company + QStringLiteral("/quelda.mdb");
+    if (QFileInfo::exists(database)) {
+        std::printf("la società %s esiste già (%s): resta com'è%s\n", qPrintable(company), qPrintable(database),
+                    demo ? ", senza dati dimostrativi aggiunti" : "");
+    } else {
+        const QString error = company::file::CreateCompany(database, demo);
+        if (!error.isEmpty())
+            return admin::Fail(error);
+        std::printf("creato %s\n", qPrintable(database));
+    }
+
+    if (iniExists) {
+        const QString usedCompany = shell::ReadIni(iniFile, "BASE", "DITTA");
+        const QString usedDataDir = shell::ReadIni(iniFile, "PATH", "DIRINI");
+        if (usedCompany == company && usedDataDir == dataDir) {
+            std::printf("il programma userà %s, che indica già la società %s nella cartella %s\n",
+                        qPrintable(iniFile), qPrintable(company), qPrintable(dataDir));
+            return admin::ExitOk;
+        }
+        return admin::Fail(QStringLiteral(
+            "il file INI %1 esiste già e non viene modificato: il programma userà quello, che "
+            "indica [BASE] DITTA=%2 e [PATH] DIRINI=%3. Per aprire la società %4, scrivere "
+            "in quel file DITTA=%4 e DIRINI=%5.")
+                               .arg(iniFile, usedCompany, usedDataDir, company, dataDir));
+    }
+
+    const QString error = WriteNewIni(iniFile, company, dataDir);
+    if (!error.isEmpty())
+        return admin::Fail(error);
+    std::printf("scritto %s: società %s, cartella dati %s\n"
+                "Avviare il programma con: quenvol\n",
+                qPrintable(iniFile), qPrintable(company), qPrintable(dataDir));
+    return admin::ExitOk;
+}
+
+}  // namespace

@@ -1,0 +1,84 @@
+// quenvol-admin upgrade: brings the change history of a company made by an
+// earlier version up to date (table, columns, the server's triggers, the
+// chain of existing rows), and nothing else.
+#include "admin/admin_command.h"
+#include "company/company_file.h"
+#include "company/company_location.h"
+#include "company/company_server.h"
+
+#include <QDir>
+
+#include <cstdio>
+
+namespace {
+
+int RunUpgrade(const QStringList& arguments);
+
+const admin::Command Upgrade{
+    "upgrade",
+    "upgrade <cartella dati o server> <societa>",
+    "Porta lo storico delle modifiche di <cartella dati>/<societa>/quelda.mdb, o\n"
+    "della societa' sul server PostgreSQL indicato da una stringa di connessione o\n"
+    "da un URI postgresql://, alla forma attuale: aggiunge la tabella dello storico\n"
+    "(StoricoSerieSemplificata) se manca, o le colonne che le mancano (StoRuolo,\n"
+    "StoIndirizzo, StoImpronta), e calcola una volta l'impronta delle righe che\n"
+    "non l'hanno, in ordine di numero. Sul server fa scrivere lo storico al server\n"
+    "stesso (funzioni e trigger), toglie INSERT sullo storico ai ruoli che l'avevano\n"
+    "e da' loro EXECUTE sulla funzione degli eventi. Le altre tabelle e i loro dati\n"
+    "restano come sono. Dice che cosa ha fatto; su una societa' gia' aggiornata non\n"
+    "fa nulla.\n"
+    "Esempio: quenvol-admin upgrade ~/quenvol DEMO\n",
+    RunUpgrade};
+const admin::Registration registration(Upgrade);
+
+void Say(const QString& line)
+{
+    std::printf("%s\n", line.toLocal8Bit().constData());
+}
+
+int RunUpgrade(const QStringList& arguments)
+{
+    admin::Arguments given;
+    if (const auto status = admin::ReadArguments(Upgrade, arguments, {{}, {}, 2, 2}, given))
+        return *status;
+    const QStringList& operands = given.operands;
+    if (operands[1].contains(QLatin1Char('/')))
+        return admin::UsageError(Upgrade);
+    const QString path = company::location::PlaceName(operands[0], operands[1]);
+    bool tableAdded = false, serverWrites = false;
+    QStringList columns, roles;
+    qlonglong chained = 0;
+    if (company::server::IsServer(operands[0])) {
+        company::server::HistoryUpgrade done;
+        if (const QString error = company::server::UpgradeHistory(operands[0], operands[1], &done); !error.isEmpty())
+            return admin::Fail(error);
+        tableAdded = done.tableAdded;
+        columns = done.columnsAdded;
+        serverWrites = done.serverWrites;
+        roles = done.rolesMoved;
+        chained = done.rowsChained;
+    } else {
+        company::file::HistoryUpgrade done;
+        if (const QString error = company::file::UpgradeHistory(path, &done); !error.isEmpty())
+            return admin::Fail(error);
+        tableAdded = done.tableAdded;
+        columns = done.columnsAdded;
+        chained = done.rowsChained;
+    }
+    if (tableAdded)
+        Say(QStringLiteral("aggiunto lo storico delle modifiche a %1").arg(path));
+    if (!columns.isEmpty())
+        Say(QStringLiteral("aggiunte allo storico di %1 le colonne %2").arg(path, columns.join(QStringLiteral(", "))));
+    if (serverWrites)
+        Say(QStringLiteral("lo storico di %1 ora lo scrive il server").arg(path));
+    if (!roles.isEmpty())
+        Say(QStringLiteral("tolto INSERT sullo storico a %1 (ora SELECT e la funzione degli eventi)")
+                .arg(roles.join(QStringLiteral(", "))));
+    if (chained > 0)
+        Say(QStringLiteral("calcolata l'impronta di %1 righe dello storico").arg(chained));
+    if (!tableAdded && columns.isEmpty() && !serverWrites && roles.isEmpty() && chained == 0)
+        Say(QStringLiteral("%1 ha gia' lo storico delle modifiche: nulla da fare").arg(path));
+    return admin::ExitOk;
+}
+
+}  // namespace

@@ -1,0 +1,112 @@
+// quenvol-admin: creates and looks after company databases. The commands
+// live in tools/admin_*.cpp and register themselves (admin_command.h).
+#include "admin/admin_command.h"
+
+#include <QCoreApplication>
+#include <QGuiApplication>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+
+namespace admin {
+
+namespace {
+
+std::vector<Command>& Table()
+{
+    static std::vector<Command> table;
+    return table;
+}
+
+void PrintUsage(std::FILE* out)
+{
+    std::fputs("uso: quenvol-admin COMANDO ...\n\nComandi:\n", out);
+    for (const Command& command : Commands())
+        std::fprintf(out, "  %s\n", command.synopsis);
+    std::fputs("  --help\n"
+               "      Mostra questo aiuto; quenvol-admin COMANDO --help mostra quello del comando.\n",
+               out);
+}
+
+}  // namespace
+
+Registration::Registration(const Command& command) { Table().push_back(command); }
+
+std::vector<Command> Commands()
+{
+    std::vector<Command> commands = Table();
+    std::sort(commands.begin(), commands.end(),
+              [](const Command& a, const Command& b) { return std::string_view(a.name) < b.name; });
+    return commands;
+}
+
+int Fail(const QString& message)
+{
+    std::fprintf(stderr, "quenvol-admin: %s\n", message.toLocal8Bit().constData());
+    return ExitFailed;
+}
+
+int UsageError(const Command& command)
+{
+    std::fprintf(stderr, "uso: quenvol-admin %s\n\n%s", command.synopsis, command.help);
+    return ExitUsage;
+}
+
+std::optional<int> ReadArguments(const Command& command, const QStringList& arguments,
+                                 const Accepted& accepted, Arguments& parsed)
+{
+    if (arguments.contains(QStringLiteral("--help")) || arguments.contains(QStringLiteral("-h"))) {
+        std::printf("uso: quenvol-admin %s\n\n%s", command.synopsis, command.help);
+        return ExitOk;
+    }
+    parsed = Arguments();
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString& argument = arguments[i];
+        if (accepted.switches.contains(argument)) {
+            parsed.switches << argument;
+        } else if (accepted.options.contains(argument)) {
+            if (i + 1 >= arguments.size() || arguments[i + 1].trimmed().isEmpty())
+                return UsageError(command);
+            parsed.values[argument] = arguments[++i];
+        } else if (argument.startsWith(QLatin1String("--")) || argument.trimmed().isEmpty()) {
+            return UsageError(command);
+        } else {
+            parsed.operands << argument;
+        }
+    }
+    if (parsed.operands.size() < accepted.least || parsed.operands.size() > accepted.most)
+        return UsageError(command);
+    return std::nullopt;
+}
+
+}  // namespace admin
+
+int main(int argc, char** argv)
+{
+    // Printing lays text out in Qt's fonts, which need the GUI application; on
+    // the offscreen platform it needs no display.
+    std::unique_ptr<QCoreApplication> app;
+    if (argc > 1 && std::strcmp(argv[1], "print") == 0) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        app = std::make_unique<QGuiApplication>(argc, argv);
+    } else {
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    }
+    const QStringList args = app->arguments().mid(1);
+    if (args.isEmpty()) {
+        admin::PrintUsage(stderr);
+        return admin::ExitUsage;
+    }
+    if (args.first() == QLatin1String("--help") || args.first() == QLatin1String("-h")) {
+        admin::PrintUsage(stdout);
+        return admin::ExitOk;
+    }
+    for (const admin::Command& command : admin::Commands())
+        if (args.first() == QLatin1String(command.name))
+            return command.run(args.mid(1));
+    std::fprintf(stderr, "quenvol-admin: comando sconosciuto: %s\n\n", args.first().toLocal8Bit().constData());
+    admin::PrintUsage(stderr);
+    return admin::ExitUsage;
+}

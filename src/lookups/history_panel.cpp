@@ -1,0 +1,90 @@
+// The history panel: F7 shows, read-only and newest first, the confirmed
+// changes of the register set on the screen (or of the code typed in the code
+// field); Escape or "&USCITA" closes it and gives the focus back.
+#include "lookups/history_panel.h"
+
+#include "lookups/history_list_model.h"
+#include "store/history/history_reader.h"
+#include "store/record/screen_fields.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QPushButton>
+
+namespace lookups {
+
+HistoryPanel::HistoryPanel(const HistoryPanelControls& controls, runtime::FormRuntime& runtime,
+                           store::CompanyDatabase& company, const store::RegisterSet& set, PanelWindow& window)
+    : c(controls), runtime_(runtime), company_(company), set_(set), window_(window),
+      historyModel_(new HistoryListModel(controls.panel))
+{
+}
+
+HistoryPanel::~HistoryPanel() = default;
+
+void HistoryPanel::wireEvents()
+{
+    c.ListaStorico->setModel(historyModel_);
+    runtime_.onClick(c.cmdStorico, [this] { cmdStorico_Click(); });
+}
+
+bool HistoryPanel::isOpen() const
+{
+    return c.panel->isVisible();
+}
+
+QString HistoryPanel::HistoryCode() const
+{
+    // The code field is enabled exactly while no register set is open.
+    return (c.DicKod->isEnabled() ? c.DicKod->text() : set_.record.SspCodice).trimmed();
+}
+
+void HistoryPanel::OpenHistoryPanel()
+{
+    const QString code = HistoryCode();
+    if (!company_.HistoryTableOpen || code.isEmpty())
+        return;
+    std::vector<store::Change> changes;
+    try {
+        changes = store::ReadHistory(*company_.database, code);
+    } catch (const store::EngineError& error) {
+        runtime_.MsgBox(QStringLiteral("ERRORE NELLA LETTURA DELLO STORICO") + QLatin1Char('\n') +
+                            error.description(),
+                        store::BoxCode::OkOnly);
+        return;
+    }
+    historyModel_->reset(std::move(changes), QStringLiteral("Nessuna modifica registrata."));
+    c.IEStorico->setText(QStringLiteral("Storico modifiche del registro %1").arg(code));
+
+    // The field left for the panel keeps its edits and skips its exit checks.
+    historyReturn_ = runtime_.ActiveControl();
+    window_.setSkipExitCheck(true);
+    c.registerPanel->setEnabled(false);
+    c.panel->show();
+    c.panel->setEnabled(true);
+    c.panel->raise();
+    c.ListaStorico->setCurrentIndex(historyModel_->index(0, 0));
+    runtime_.SetFocus(c.ListaStorico);
+}
+
+void HistoryPanel::CloseHistoryPanel()
+{
+    c.panel->hide();
+    c.panel->setEnabled(false);
+    c.registerPanel->setEnabled(true);
+    historyModel_->clear();
+    window_.setSkipExitCheck(false);
+    QWidget* back = historyReturn_;
+    historyReturn_ = nullptr;
+    if (back && runtime_.SetFocus(back))
+        return;
+    runtime_.SetFocus(c.DicKod->isEnabled() ? static_cast<QWidget*>(c.DicKod) : c.description);
+}
+
+void HistoryPanel::cmdStorico_Click()
+{
+    CloseHistoryPanel();
+}
+
+}  // namespace lookups

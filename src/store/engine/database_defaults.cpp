@@ -1,0 +1,19 @@
+// What an engine that has no such thing answers for the optional operations
+// of a database: the last row of a table and a function of the company.
+#include "store/engine/engine.h"
+
+namespace store {
+
+std::unique_ptr<Snapshot> Database::openLastRow(const QString& table)
+{
+    throw EngineError(EngineErrorNumber::TableNotFound,
+                      QStringLiteral("Il motore non legge l'ultima riga di '%1'.").arg(table));
+}
+
+Value Database::callFunction(const QString& function, const std::vector<Value>&)
+{
+    throw EngineError(EngineErrorNumber::TableNotFound,
+                      QStringLiteral("La funzione '%1' non esiste in questo database.").arg(function));
+}
+
+}  // namespace store

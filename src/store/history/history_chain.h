@@ -1,0 +1,53 @@
+// The sealed chain of the change history: every row carries a fingerprint,
+// the SHA-256 of the previous row's fingerprint and the row's own values in
+// one canonical line, so that a row changed, removed, reordered or added
+// afterwards breaks the chain from that row on. The file's rows are chained
+// here as they are written; the server's by its own trigger, to the same line.
+#pragma once
+
+#include "store/engine/engine.h"
+#include "store/history/history_writer.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <memory>
+
+namespace store {
+
+// The canonical line of a history row: the previous row's fingerprint (empty
+// for the first row), then the row's columns in stored order from StoId to
+// StoIndirizzo, separated by a tab and ended by a newline, in UTF-8. Null is
+// \N; a backslash, tab, newline and carriage return in a value are written
+// \\, \t, \n and \r. `row` holds the history columns by their position.
+QByteArray HistoryCanonicalLine(const QString& previous, const Row& row);
+// The lower-case hexadecimal SHA-256 of that line.
+QString HistoryFingerprint(const QString& previous, const Row& row);
+
+// The history cursor of a company file, wrapped so that each row it adds gets
+// the number after the last row and its fingerprint, read inside the write's
+// transaction. A history made before the fingerprints (no StoImpronta
+// column) is given back as it is.
+std::unique_ptr<TableCursor> ChainedHistoryCursor(Database& database, std::unique_ptr<TableCursor> history);
+
+// True when the company is on a server whose triggers write the history: the
+// program then writes no history row itself.
+bool ServerWritesHistory(Database& database);
+
+// The outcome of walking the chain from the first row.
+struct ChainCheck {
+    bool whole = true;
+    qlonglong rows = 0;
+    qlonglong lastRow = 0;
+    QString lastFingerprint;
+    qlonglong firstBadRow = 0;  // the first row found changed, removed, reordered or added
+    QString problem;            // what was found there, in Italian
+};
+// Reads every history row in number order and checks each fingerprint.
+// Throws the engine's error when the history cannot be read.
+ChainCheck VerifyHistoryChain(Database& database);
+
+// The fingerprint of row `row`, or nothing when there is no such row.
+std::optional<QString> HistoryRowFingerprint(Database& database, qlonglong row);
+
+}  // namespace store

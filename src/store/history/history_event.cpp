@@ -1,0 +1,61 @@
+// Recording an event in the change history, and reading the history's anchor.
+#include "store/history/history_event.h"
+
+#include "store/history/history_chain.h"
+#include "store/history/history_writer.h"
+#include "store/schema/table_description.h"
+
+#include <algorithm>
+
+namespace store {
+
+void RecordHistoryEvent(Database& database, const HistoryEvent& event)
+{
+    if (ServerWritesHistory(database)) {
+        // The workstations may only read the history there: the server's own
+        // function writes the event, with who, when and the chain.
+        database.callFunction(HistoryTable + QStringLiteral("_evento"),
+                              {event.code, event.action, event.column, HistoryText(event.before),
+                               HistoryText(event.after)});
+        return;
+    }
+    const std::unique_ptr<TableCursor> history =
+        ChainedHistoryCursor(database, database.openTable(HistoryTable));
+    database.beginTrans();
+    try {
+        ChangeRecord(history.get(), event.code, event.action).addEvent(event.column, event.before, event.after);
+        database.commitTrans();
+    } catch (...) {
+        database.rollback();
+        throw;
+    }
+}
+
+std::optional<HistoryAnchor> LastHistoryAnchor(Database& database)
+{
+    namespace H = HistoryColumns;
+    const TableDescription& table = HistoryTableDescription();
+    const std::unique_ptr<Snapshot> rows = database.openSnapshot(HistoryTable);
+    const int id = rows->fieldIndex(table.columnName(H::Id));
+    int fingerprint = -1;
+    try {
+        fingerprint = rows->fieldIndex(table.columnName(H::Impronta));
+    } catch (const EngineError& error) {
+        if (error.number() != EngineErrorNumber::ItemNotFound)
+            throw;  // made before the fingerprints: none to give
+    }
+    HistoryAnchor anchor;
+    for (; !rows->atEnd(); rows->moveNext()) {
+        ++anchor.rows;
+        const qlonglong number = rows->field(id).toLongLong();
+        if (number >= anchor.lastRow) {
+            anchor.lastRow = number;
+            anchor.fingerprint = fingerprint < 0 ? QString() : rows->field(fingerprint).toString();
+        }
+    }
+    if (anchor.rows == 0)
+        return std::nullopt;
+    return anchor;
+}
+
+}  // namespace store

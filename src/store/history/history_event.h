@@ -1,0 +1,43 @@
+// Events that belong in the change history without being a change of a row:
+// the print of numbered register pages, recorded with who and when like any
+// change. And the anchor of the history (its last row), which printed papers
+// carry so that the paper itself vouches for the history it was made from.
+#pragma once
+
+#include "store/engine/engine.h"
+
+#include <QString>
+
+#include <optional>
+
+namespace store {
+
+// One event of one register set: its action (for example "stampa pagine"),
+// the column it concerns (for a print, the register: ARRIVI ...), and two
+// values kept as the history keeps every value (for a print, the first and
+// the last page).
+struct HistoryEvent {
+    QString code;
+    QString action;
+    QString column;
+    Value before;
+    Value after;
+};
+
+// Records `event` in the company's change history, in a transaction of its
+// own. Throws the engine's error when it cannot be written (a company without
+// the history table is error 3078).
+void RecordHistoryEvent(Database& database, const HistoryEvent& event);
+
+// The history's last row: its number, how many rows there are, and its
+// fingerprint (empty where the history keeps none).
+struct HistoryAnchor {
+    qlonglong lastRow = 0;
+    qlonglong rows = 0;
+    QString fingerprint;
+};
+// Nothing when the history is empty; throws the engine's error when it
+// cannot be read (a company without the history table is error 3078).
+std::optional<HistoryAnchor> LastHistoryAnchor(Database& database);
+
+}  // namespace store

@@ -1,0 +1,207 @@
+// Reading and showing the change history.
+#include "store/history/history_reader.h"
+
+#include "store/engine/null_conversions.h"
+#include "store/record/register_fields.h"
+#include "store/schema/table_description.h"
+
+#include <QHash>
+#include <QSet>
+
+#include <algorithm>
+
+namespace store {
+
+namespace {
+
+namespace H = HistoryColumns;
+
+// Date columns of the register table: their day numbers are shown as dates.
+// The history names columns as the description spells them.
+bool IsDateColumn(const QString& column)
+{
+    static const QSet<QString> dates = [] {
+        QSet<QString> names;
+        for (const ColumnDescription& c : RegisterTableDescription().columns)
+            if (c.kind == ColumnKind::Date)
+                names.insert(c.name);
+        return names;
+    }();
+    return dates.contains(column);
+}
+
+// "yyyy-MM-ddTHH:mm:ss.zzzZ", as the writer stores it, read without the
+// general parser (one per change: the panel reads thousands); any other form
+// goes through Qt's ISO parser.
+QDateTime ParseInstant(const QString& text)
+{
+    auto number = [&](int from, int length) {
+        int value = 0;
+        for (int i = from; i < from + length; ++i) {
+            const QChar c = text.at(i);
+            if (!c.isDigit())
+                return -1;
+            value = value * 10 + c.digitValue();
+        }
+        return value;
+    };
+    if (text.size() == 24 && text.at(23) == QLatin1Char('Z')) {
+        const QDate date(number(0, 4), number(5, 2), number(8, 2));
+        const QTime time(number(11, 2), number(14, 2), number(17, 2), number(20, 3));
+        if (date.isValid() && time.isValid())
+            return QDateTime(date, time, Qt::UTC);
+    }
+    QDateTime when = QDateTime::fromString(text, Qt::ISODateWithMs);
+    return when.toUTC();
+}
+
+QString CsvField(const QString& text)
+{
+    QString field = text;
+    // A cell that begins like a formula is taken as text by a spreadsheet.
+    if (!field.isEmpty() && QStringLiteral("=+-@").contains(field.front()))
+        field.prepend(QLatin1Char('\''));
+    field.replace(QLatin1Char('"'), QStringLiteral("\"\""));
+    return QLatin1Char('"') + field + QLatin1Char('"');
+}
+
+}  // namespace
+
+std::vector<Change> ReadHistory(Database& database, const QString& code, const QDateTime& since)
+{
+    const TableDescription& table = HistoryTableDescription();
+    auto snapshot = code.isEmpty()
+        ? database.openSnapshot(table.name)
+        : database.openSnapshot(table.name, table.columnName(H::Codice), code);
+    int index[H::Count];
+    for (int i = 0; i <= H::Dopo; ++i)  // the later columns: a history made before has none
+        index[i] = snapshot->fieldIndex(table.columnName(i));
+
+    struct Line {
+        qlonglong id;
+        int change;
+        ColumnChange column;
+    };
+    std::vector<Line> lines;
+    std::vector<Change> changes;
+    QHash<QString, int> changeOf;  // StoModifica -> position in `changes`
+    for (; !snapshot->atEnd(); snapshot->moveNext()) {
+        const QString rowCode = snapshot->field(index[H::Codice]).toString();
+        // The pattern's "*" is a wildcard to the engine: keep the code itself only.
+        if (!code.isEmpty() && rowCode.compare(code, Qt::CaseInsensitive) != 0)
+            continue;
+        const QString key = snapshot->field(index[H::Modifica]).toString();
+        auto found = changeOf.constFind(key);
+        int position;
+        if (found == changeOf.cend()) {
+            Change change;
+            change.when = ParseInstant(snapshot->field(index[H::Quando]).toString());
+            if (since.isValid() && change.when < since)
+                continue;
+            change.user = snapshot->field(index[H::Utente]).toString();
+            change.host = snapshot->field(index[H::Postazione]).toString();
+            change.version = snapshot->field(index[H::Versione]).toString();
+            change.code = rowCode;
+            change.action = snapshot->field(index[H::Azione]).toString();
+            position = int(changes.size());
+            changes.push_back(std::move(change));
+            changeOf.insert(key, position);
+        } else {
+            position = *found;
+        }
+        lines.push_back({snapshot->field(index[H::Id]).toLongLong(), position,
+                         {snapshot->field(index[H::Colonna]).toString(), snapshot->field(index[H::Prima]),
+                          snapshot->field(index[H::Dopo])}});
+    }
+    snapshot->close();
+
+    std::sort(lines.begin(), lines.end(), [](const Line& a, const Line& b) { return a.id < b.id; });
+    for (Line& line : lines) {
+        Change& change = changes[std::size_t(line.change)];
+        if (change.columns.empty())
+            change.number = line.id;
+        change.columns.push_back(std::move(line.column));
+    }
+    std::sort(changes.begin(), changes.end(),
+              [](const Change& a, const Change& b) { return a.number > b.number; });
+    return changes;
+}
+
+QString ShownValue(const QString& column, const Value& value)
+{
+    if (value.isNull())
+        return QStringLiteral("Null");
+    const QString text = value.toString();
+    if (IsDateColumn(column)) {
+        bool whole = false;
+        const int day = text.toInt(&whole);
+        if (whole && day > 0)
+            return DateOfDay(day).toString(QStringLiteral("dd/MM/yyyy"));
+    }
+    return QLatin1Char('"') + text + QLatin1Char('"');
+}
+
+QString ShownTime(const QDateTime& when)
+{
+    const QDateTime local = when.toLocalTime();
+    const QDate d = local.date();
+    const QTime t = local.time();
+    return QString::asprintf("%02d/%02d/%04d %02d:%02d:%02d", d.day(), d.month(), d.year(), t.hour(),
+                             t.minute(), t.second());
+}
+
+QString ChangeLine(const Change& change)
+{
+    return QString::number(change.number).rightJustified(7) + QLatin1String("  ") + ShownTime(change.when) +
+           QLatin1String("  ") + change.action.toUpper().leftJustified(13) + QLatin1String("  ") + change.user +
+           QLatin1Char('@') + change.host + QLatin1String("  vers. ") + change.version + QLatin1String("  ") +
+           change.code;
+}
+
+QString ColumnLine(const ColumnChange& column)
+{
+    return QLatin1String("           ") + ColumnOperatorName(column.column).leftJustified(24) + QLatin1String(": ") +
+           ShownValue(column.column, column.before) + QLatin1String(" -> ") +
+           ShownValue(column.column, column.after);
+}
+
+QStringList HistoryLines(const std::vector<Change>& changes)
+{
+    QStringList lines;
+    for (const Change& change : changes) {
+        lines << ChangeLine(change);
+        for (const ColumnChange& column : change.columns)
+            lines << ColumnLine(column);
+    }
+    return lines;
+}
+
+QString HistoryCsv(const std::vector<Change>& changes)
+{
+    static const char* const heading[] = {"numero", "quando", "quando (UTC)", "utente", "postazione",
+                                          "versione", "codice", "azione", "campo", "colonna", "prima", "dopo"};
+    QStringList fields;
+    for (const char* name : heading)
+        fields << CsvField(QString::fromLatin1(name));
+    QString out = fields.join(QLatin1Char(',')) + QStringLiteral("\r\n");
+    for (const Change& change : changes) {
+        for (const ColumnChange& column : change.columns) {
+            fields = {CsvField(QString::number(change.number)),
+                      CsvField(ShownTime(change.when)),
+                      CsvField(change.when.toString(Qt::ISODateWithMs)),
+                      CsvField(change.user),
+                      CsvField(change.host),
+                      CsvField(change.version),
+                      CsvField(change.code),
+                      CsvField(change.action),
+                      CsvField(ColumnOperatorName(column.column)),
+                      CsvField(column.column),
+                      CsvField(ShownValue(column.column, column.before)),
+                      CsvField(ShownValue(column.column, column.after))};
+            out += fields.join(QLatin1Char(',')) + QStringLiteral("\r\n");
+        }
+    }
+    return out;
+}
+
+}  // namespace store

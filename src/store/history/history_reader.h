@@ -1,0 +1,58 @@
+// Reading the change history back: the changes of one register set (or of
+// all), newest first, each with its column changes, and their forms for the
+// window's panel, the admin tool's listing and a spreadsheet (CSV).
+#pragma once
+
+#include "store/engine/engine.h"
+
+#include <QDateTime>
+#include <QString>
+#include <QStringList>
+
+#include <vector>
+
+namespace store {
+
+struct ColumnChange {
+    QString column;
+    Value before;  // Null when Null, or when there was no row
+    Value after;   // Null when Null, or when the row was deleted
+};
+
+struct Change {
+    qlonglong number = 0;  // the number of its first history row
+    QDateTime when;        // UTC
+    QString user;
+    QString host;
+    QString version;
+    QString code;
+    QString action;
+    std::vector<ColumnChange> columns;  // in the order they were written
+};
+
+// The changes recorded for `code` (compared without regard to case; every
+// code when it is empty) from `since` on (every change when it is not valid),
+// newest first. Throws the engine's error when the history cannot be read.
+std::vector<Change> ReadHistory(Database& database, const QString& code = {},
+                                const QDateTime& since = {});
+
+// A value as the operator reads it: a text between double quotes (so blanks
+// show), a date column's day number as its date, Null as the word Null.
+QString ShownValue(const QString& column, const Value& value);
+// The instant in local time, "dd/MM/yyyy HH:mm:ss".
+QString ShownTime(const QDateTime& when);
+
+// The line of a change: number, local time, action, user@host, version, code.
+QString ChangeLine(const Change& change);
+// The line of one column change, indented under its change's line: the
+// column named as the screen names its field (ColumnOperatorName).
+QString ColumnLine(const ColumnChange& column);
+// One line per change, its column changes beneath it.
+QStringList HistoryLines(const std::vector<Change>& changes);
+
+// The changes as CSV for a spreadsheet: a heading line, then one line per
+// column change, its field's name ("campo") beside the table's column name
+// ("colonna"); every field quoted, quotes doubled, lines ended by CRLF.
+QString HistoryCsv(const std::vector<Change>& changes);
+
+}  // namespace store

@@ -1,0 +1,382 @@
+// Statements, table shapes, values and error mapping for the PostgreSQL engine.
+#include "store/postgres/pg_connection.h"
+
+#include "store/postgres/pg_conninfo.h"
+
+#include <QDate>
+
+namespace store::pg {
+
+namespace {
+
+using namespace EngineErrorNumber;
+
+const QString LostWriteText = QStringLiteral(
+    "La connessione al server si è interrotta durante la scrittura: la scrittura non è stata eseguita.");
+
+// Day 0 of the day numbers the program writes for dates.
+const QDate DayZero(1899, 12, 30);
+
+// The file engine's number for a failure the server reports with `state`
+// (its five-character SQLSTATE).
+int numberForState(const QByteArray& state)
+{
+    if (state == "55P03" || state == "40P01" || state == "40001")
+        return TableLocked;  // lock_timeout ran out, deadlock, serialization failure
+    if (state == "42P01")
+        return TableNotFound;
+    if (state == "42703")
+        return ItemNotFound;
+    if (state == "22P02" || state == "22007" || state == "22008" || state == "42804")
+        return TypeMismatch;
+    if (state == "22003")
+        return Overflow;
+    if (state.startsWith("08") || state == "57P01" || state == "57P02" || state == "57P03")
+        return ServerUnreachable;  // connection failures and server shut-downs
+    return WriteFailed;
+}
+
+QString trimmedText(const char* text)
+{
+    return QString::fromUtf8(text ? text : "").trimmed();
+}
+
+}  // namespace
+
+EngineError errorFor(PGconn* conn, const PGresult* result)
+{
+    if (PQstatus(conn) == CONNECTION_BAD)
+        return EngineError(ServerUnreachable, trimmedText(PQerrorMessage(conn)));
+    if (!result)
+        return EngineError(ServerUnreachable, trimmedText(PQerrorMessage(conn)));
+    const QByteArray state = PQresultErrorField(result, PG_DIAG_SQLSTATE);
+    const char* primary = PQresultErrorField(result, PG_DIAG_MESSAGE_PRIMARY);
+    const QString text = primary ? trimmedText(primary) : trimmedText(PQresultErrorMessage(result));
+    return EngineError(numberForState(state), text);
+}
+
+QString TableShape::qualifiedName() const
+{
+    return quoted(schema) + QLatin1Char('.') + quoted(name);
+}
+
+Connection::Connection(PGconn* conn, QString schema, QString secret, QByteArray settings)
+    : conn_(conn), schema_(std::move(schema)), secret_(std::move(secret)), settings_(std::move(settings))
+{
+}
+
+QString Connection::withoutSecret(QString text) const
+{
+    return WithoutPassword(std::move(text), secret_);
+}
+
+EngineError Connection::error(const PGresult* result) const
+{
+    const EngineError raw = errorFor(conn_, result);
+    return EngineError(raw.number(), withoutSecret(raw.description()));
+}
+
+void Connection::applySettings()
+{
+    Result result(PQexec(conn_, settings_.constData()), &PQclear);
+    if (PQresultStatus(result.get()) != PGRES_COMMAND_OK && PQresultStatus(result.get()) != PGRES_TUPLES_OK)
+        throw error(result.get());
+}
+
+bool Connection::lost(const PGresult* result) const
+{
+    if (PQstatus(conn_) == CONNECTION_BAD || !result)
+        return true;
+    // A server shutting down, or a fail-over, ends the session with an error
+    // before libpq sees the socket close: the session is gone all the same.
+    const QByteArray state = PQresultErrorField(result, PG_DIAG_SQLSTATE);
+    return state.startsWith("08") || state == "57P01" || state == "57P02" || state == "57P03";
+}
+
+Result Connection::run(const QByteArray& sql, const std::vector<QByteArray>& params)
+{
+    std::vector<const char*> values;
+    values.reserve(params.size());
+    for (const QByteArray& p : params)
+        values.push_back(p.isNull() ? nullptr : p.constData());
+    for (;;) {
+        Result result(PQexecParams(conn_, sql.constData(), int(values.size()), nullptr, values.data(),
+                                   nullptr, nullptr, 0),
+                      &PQclear);
+        const ExecStatusType status = result ? PQresultStatus(result.get()) : PGRES_FATAL_ERROR;
+        if (status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK)
+            return result;
+        if (!lost(result.get()))
+            throw error(result.get());
+        reconnect(error(result.get()).description());
+    }
+}
+
+bool Connection::sendBatch(const std::vector<Statement>& batch, std::vector<Result>& results,
+                           QString* lostText)
+{
+    results.clear();
+    *lostText = withoutSecret(trimmedText(PQerrorMessage(conn_)));
+    if (PQstatus(conn_) != CONNECTION_OK || PQenterPipelineMode(conn_) != 1)
+        return false;
+    bool sent = true;
+    for (const Statement& statement : batch) {
+        std::vector<const char*> values;
+        for (const QByteArray& p : statement.params)
+            values.push_back(p.isNull() ? nullptr : p.constData());
+        if (PQsendQueryParams(conn_, statement.sql.constData(), int(values.size()), nullptr, values.data(),
+                              nullptr, nullptr, 0) != 1) {
+            sent = false;
+            break;
+        }
+    }
+    if (sent && PQpipelineSync(conn_) != 1)
+        sent = false;
+    bool arrived = sent;
+    // Each statement's result is followed by a null; the sync's result ends the batch.
+    while (arrived && results.size() < batch.size()) {
+        Result result(PQgetResult(conn_), &PQclear);
+        const ExecStatusType status = result ? PQresultStatus(result.get()) : PGRES_FATAL_ERROR;
+        if (status == PGRES_FATAL_ERROR && lost(result.get())) {
+            *lostText = error(result.get()).description();
+            arrived = false;
+            break;
+        }
+        results.push_back(std::move(result));
+        while (PGresult* rest = PQgetResult(conn_))
+            PQclear(rest);
+    }
+    if (arrived) {
+        Result sync(PQgetResult(conn_), &PQclear);
+        arrived = sync && PQresultStatus(sync.get()) == PGRES_PIPELINE_SYNC;
+    }
+    if (PQstatus(conn_) == CONNECTION_OK)
+        PQexitPipelineMode(conn_);
+    if (!arrived && lostText->isEmpty())
+        *lostText = withoutSecret(trimmedText(PQerrorMessage(conn_)));
+    return arrived && PQstatus(conn_) == CONNECTION_OK;
+}
+
+Result Connection::step(const QByteArray& sql, const std::vector<QByteArray>& params)
+{
+    for (;;) {
+        const bool withBegin = !begun_;
+        std::vector<Statement> batch;
+        if (withBegin)
+            batch.push_back({"BEGIN", {}});
+        batch.push_back({"SAVEPOINT quenvol_step", {}});
+        batch.push_back({sql, params});
+        batch.push_back({"RELEASE SAVEPOINT quenvol_step", {}});
+        std::vector<Result> results;
+        QString lostText;
+        if (!sendBatch(batch, results, &lostText)) {
+            // Lost before this transaction's first answer: nothing of the write
+            // is on the server, so it goes on quietly on a new connection.
+            // Later, the transaction went with the connection (reconnect throws).
+            reconnect(lostText);
+            continue;
+        }
+        const size_t at = withBegin ? 2 : 1;  // the statement's result
+        if (withBegin && PQresultStatus(results[0].get()) != PGRES_COMMAND_OK)
+            throw error(results[0].get());
+        begun_ = true;
+        if (PQresultStatus(results[at - 1].get()) != PGRES_COMMAND_OK)
+            throw error(results[at - 1].get());
+        const ExecStatusType status = PQresultStatus(results[at].get());
+        if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK) {
+            Result(PQexec(conn_, "ROLLBACK TO SAVEPOINT quenvol_step"), &PQclear);
+            throw error(results[at].get());
+        }
+        if (PQresultStatus(results[at + 1].get()) != PGRES_COMMAND_OK)
+            throw error(results[at + 1].get());
+        return std::move(results[at]);
+    }
+}
+
+bool Connection::resetQuietly(QString* text)
+{
+    PQreset(conn_);
+    if (PQstatus(conn_) != CONNECTION_OK) {
+        *text = withoutSecret(trimmedText(PQerrorMessage(conn_)));
+        return false;
+    }
+    if (PQpipelineStatus(conn_) != PQ_PIPELINE_OFF)
+        PQexitPipelineMode(conn_);
+    try {
+        applySettings();
+        return true;
+    } catch (const EngineError& failure) {
+        *text = failure.description();
+        return false;
+    }
+}
+
+void Connection::reconnect(QString text)
+{
+    // A write whose statements have had an answer lost its transaction with
+    // the connection; one that has sent nothing yet has lost nothing.
+    const bool lostWrite = transaction_ && begun_;
+    // A server that has come back (or, with several hosts named, the one that
+    // now accepts writes) is simply connected to again; otherwise the user is
+    // asked, as often as they choose Retry.
+    bool connected = resetQuietly(&text);
+    while (!connected) {
+        if (!lostHandler_ || !lostHandler_(text)) {
+            broken_ = transaction_;
+            throw EngineError(ServerUnreachable, text);
+        }
+        connected = resetQuietly(&text);
+    }
+    if (lostWrite) {
+        broken_ = true;
+        throw EngineError(ServerUnreachable, LostWriteText);
+    }
+}
+
+Result Connection::exec(const QString& sql, const std::vector<QByteArray>& params)
+{
+    if (broken_)
+        throw EngineError(ServerUnreachable, LostWriteText);
+    const QByteArray utf8 = sql.toUtf8();
+    return transaction_ ? step(utf8, params) : run(utf8, params);
+}
+
+bool Connection::inTransaction() const
+{
+    return transaction_;
+}
+
+void Connection::beginTrans()
+{
+    if (transaction_)
+        throw EngineError(WriteFailed, QStringLiteral("Una transazione è già in corso."));
+    // BEGIN goes with the first statement: a connection lost since the last
+    // operation is then made again before anything of the write is sent.
+    transaction_ = true;
+    begun_ = false;
+}
+
+void Connection::commitTrans()
+{
+    if (!transaction_)
+        throw EngineError(WriteFailed, QStringLiteral("Nessuna transazione in corso."));
+    if (broken_) {
+        transaction_ = broken_ = begun_ = false;
+        throw EngineError(ServerUnreachable, LostWriteText);
+    }
+    if (!begun_) {  // nothing was sent: nothing to commit
+        transaction_ = false;
+        return;
+    }
+    Result result(nullptr, &PQclear);
+    try {
+        result = run("COMMIT", {});
+    } catch (const EngineError&) {
+        transaction_ = broken_ = begun_ = false;
+        throw;
+    }
+    transaction_ = begun_ = false;
+    // A COMMIT of a transaction that had failed ends it with ROLLBACK, not an error.
+    if (QByteArray(PQcmdStatus(result.get())) == "ROLLBACK")
+        throw EngineError(WriteFailed, QStringLiteral("La transazione è stata annullata dal server."));
+}
+
+void Connection::rollback()
+{
+    transaction_ = broken_ = begun_ = false;
+    // A lost connection has already undone everything on the server.
+    if (PQstatus(conn_) == CONNECTION_OK && PQtransactionStatus(conn_) != PQTRANS_IDLE)
+        Result(PQexec(conn_, "ROLLBACK"), &PQclear);
+}
+
+const TableShape& Connection::shape(const QString& table)
+{
+    const QString key = table.toLower();
+    const auto found = shapes_.constFind(key);
+    if (found != shapes_.constEnd())
+        return *found;
+    // Tables of the company's schema; a name differing only in case still
+    // finds its table, as in the file.
+    Result tables = exec(QStringLiteral(
+        "SELECT c.oid, c.relname FROM pg_catalog.pg_class c "
+        "JOIN pg_catalog.pg_namespace n ON n.oid = c.relnamespace "
+        "WHERE n.nspname = $1 AND lower(c.relname) = lower($2) AND c.relkind IN ('r', 'p') "
+        "ORDER BY c.relname = $2 DESC LIMIT 1"),
+        {schema_.toUtf8(), table.toUtf8()});
+    if (PQntuples(tables.get()) == 0)
+        throw EngineError(TableNotFound, QStringLiteral("Impossibile trovare la tabella '%1'.").arg(table));
+    TableShape shape;
+    shape.schema = schema_;
+    shape.name = QString::fromUtf8(PQgetvalue(tables.get(), 0, 1));
+    const QByteArray oid = PQgetvalue(tables.get(), 0, 0);
+    Result columns = exec(QStringLiteral(
+        "SELECT a.attname, a.atttypid, "
+        "EXISTS (SELECT 1 FROM pg_catalog.pg_index i WHERE i.indrelid = a.attrelid AND i.indisprimary "
+        "AND i.indnatts = 1 AND i.indkey[0] = a.attnum) "
+        "FROM pg_catalog.pg_attribute a WHERE a.attrelid = $1 AND a.attnum > 0 AND NOT a.attisdropped "
+        "ORDER BY a.attnum"),
+        {oid});
+    for (int row = 0; row < PQntuples(columns.get()); ++row) {
+        if (PQgetvalue(columns.get(), row, 2)[0] == 't')
+            shape.keyColumn = int(shape.columns.size());
+        shape.columns << QString::fromUtf8(PQgetvalue(columns.get(), row, 0));
+        shape.types.push_back(Oid(QByteArray(PQgetvalue(columns.get(), row, 1)).toUInt()));
+    }
+    return *shapes_.insert(key, shape);
+}
+
+QByteArray parameterText(const Value& value, Oid type)
+{
+    if (value.isNull() || !value.isValid())
+        return QByteArray();
+    const int valueType = value.typeId();
+    const bool number = valueType == QMetaType::Int || valueType == QMetaType::LongLong ||
+                        valueType == QMetaType::Short || valueType == QMetaType::UShort ||
+                        valueType == QMetaType::UInt || valueType == QMetaType::Long ||
+                        valueType == QMetaType::ULongLong || valueType == QMetaType::Double ||
+                        valueType == QMetaType::Float;
+    if (type == TypeOid::Date) {
+        if (valueType == QMetaType::QDate)
+            return value.toDate().toString(Qt::ISODate).toLatin1();
+        bool ok = false;
+        const double days = value.toDouble(&ok);
+        if (number || ok)
+            return DayZero.addDays(qint64(days)).toString(Qt::ISODate).toLatin1();
+        return value.toString().toUtf8();  // the server tells what is wrong with it
+    }
+    if (valueType == QMetaType::Bool)
+        return value.toBool() ? "1" : "0";
+    if (valueType == QMetaType::Double || valueType == QMetaType::Float) {
+        const double d = value.toDouble();
+        // An integer column takes a whole-valued double as the file does.
+        if ((type == TypeOid::Int2 || type == TypeOid::Int4 || type == TypeOid::Int8) && d == qint64(d))
+            return QByteArray::number(qint64(d));
+        return QByteArray::number(d, 'g', 17);
+    }
+    return value.toString().toUtf8();
+}
+
+Value valueOf(const PGresult* result, int row, int column)
+{
+    if (PQgetisnull(result, row, column))
+        return Value();
+    const char* text = PQgetvalue(result, row, column);
+    switch (PQftype(result, column)) {
+    case TypeOid::Int2:
+    case TypeOid::Int4:
+    case TypeOid::Int8:
+        return Value(QByteArray(text).toLongLong());
+    case TypeOid::Float4:
+    case TypeOid::Float8:
+    case TypeOid::Numeric:
+        return Value(QByteArray(text).toDouble());
+    case TypeOid::Bool:
+        return Value(qlonglong(text[0] == 't' ? 1 : 0));
+    case TypeOid::Date:
+        return Value(qlonglong(DayZero.daysTo(QDate::fromString(QString::fromLatin1(text), Qt::ISODate))));
+    default:
+        return Value(QString::fromUtf8(text, PQgetlength(result, row, column)));
+    }
+}
+
+}  // namespace store::pg

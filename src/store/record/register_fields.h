@@ -1,0 +1,74 @@
+// The register-field table: one row per field of the entry screen that shows a
+// column of TabellaSerieSemplificata, with the control and index that show it,
+// the column, the RegisterRecord member, the name the operator reads in boxes,
+// the history and print, the screen's caption and the keys the field takes.
+// The record copies, the screen conversion, the conflict lists, the history's
+// names, the key filter and the fields' lengths are all loops over it.
+#pragma once
+
+#include "store/record/register_record.h"
+
+#include <QString>
+
+#include <cstdint>
+#include <functional>
+#include <variant>
+#include <vector>
+
+namespace store {
+
+// The control that shows a field.
+enum class FieldControl {
+    Code,    // DicKod, the register code
+    Text,    // Txt(index)
+    Months,  // Combo1(index), the period's length in months of register `index`
+    Picker,  // lbData(index), the period's start date of register `index`
+};
+
+// The keys a text field takes (see the key filters of the window).
+enum class KeyClass {
+    UpperCase,  // any character, letters in upper case
+    Digits,     // digits only
+    Decimal,    // digits, the decimal separator and the minus sign
+    None,       // a list or a picker: no typed text
+};
+
+// The RegisterRecord member a field reads and writes.
+using MemberTarget = std::variant<QString*, std::int32_t*, std::int16_t*, double*>;
+
+struct RegisterFieldRow {
+    FieldControl control = FieldControl::Text;
+    int index = 0;        // Txt index, register 0-2 for Months and Picker, 0 for Code
+    int column = 0;       // RegisterColumns position
+    QString name;         // for the operator: "ARRIVI ULT. CRONOL."
+    QString heading;      // the screen's heading above the field ("ARRIVI"), or ""
+    QString caption;      // the caption the screen draws beside it ("Ult. Cronol.")
+    KeyClass keys = KeyClass::None;
+    int length = 0;       // characters the field takes; for text columns the column's length
+    std::function<MemberTarget(RegisterRecord&)> member;
+    bool verbatim = false;  // text kept as stored, blanks and all
+    bool joinsPrevious = false;  // a check character: the conflict box shows it
+                                 // joined to the previous field's value
+
+    // The caption under which the screen shows the field: "ARRIVI Ult. Cronol.".
+    QString screenLabel() const { return heading.isEmpty() ? caption : heading + QLatin1Char(' ') + caption; }
+};
+
+// Every field, in the order of the screen: the code, the description, each
+// register's block (series, number, the five document types with their
+// numbers, row, guarantee, then the period's months and start date), then
+// the single fields Txt(64) to Txt(71).
+const std::vector<RegisterFieldRow>& RegisterFields();
+
+// The field that shows register column `column`, or of Txt(index); nullptr when none.
+const RegisterFieldRow* FieldOfColumn(int column);
+const RegisterFieldRow* FieldOfText(int index);
+
+// The name of a column of the change history for the operator: a register
+// field's name, a header line's ("TESTATA ARRIVI RIGA 1"), the header row's
+// code ("TESTATA CODICE"); any other column keeps its own name.
+QString ColumnOperatorName(const QString& column);
+// The name of header line `line` (1 to 5) of block b (0 A, 1 D, 2 C, 3 P).
+QString HeaderLineName(int block, int line);
+
+}  // namespace store

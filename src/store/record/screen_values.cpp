@@ -1,0 +1,122 @@
+// The field map between RegisterRecord and the entry screen's values, a loop
+// over the register-field table, and which fields the operator changed.
+#include "store/record/screen_values.h"
+
+#include "store/engine/null_conversions.h"
+#include "store/record/register_fields.h"
+
+#include <variant>
+
+namespace store {
+
+QString Decimal(std::int32_t number)
+{
+    return QString::number(number);
+}
+
+ScreenValues RegisterToScreen(const RegisterRecord& record)
+{
+    ScreenValues screen;
+    auto& source = const_cast<RegisterRecord&>(record);  // only read
+    for (const RegisterFieldRow& field : RegisterFields()) {
+        const MemberTarget member = field.member(source);
+        switch (field.control) {
+        case FieldControl::Code:
+            screen.DicKod = *std::get<QString*>(member);
+            break;
+        case FieldControl::Months: {
+            const int months = *std::get<std::int16_t*>(member);
+            screen.comboIndex[field.index] = months >= 1 && months <= 12 ? months - 1 : -1;
+            break;
+        }
+        case FieldControl::Picker: {
+            const std::int32_t day = *std::get<std::int32_t*>(member);
+            screen.pickerDate[field.index] = day > 0 ? DateOfDay(day) : QDate();
+            break;
+        }
+        case FieldControl::Text:
+            std::visit(
+                [&](auto* value) {
+                    using T = std::remove_pointer_t<decltype(value)>;
+                    if constexpr (std::is_same_v<T, QString>)
+                        screen.Txt[field.index] = *value;
+                    else if constexpr (std::is_same_v<T, double>)
+                        screen.Txt[field.index] = FormatAmount(*value);
+                    else
+                        screen.Txt[field.index] = Decimal(*value);
+                },
+                member);
+            break;
+        }
+    }
+    return screen;
+}
+
+void ScreenToRegister(const ScreenValues& screen, RegisterRecord& record, const std::vector<bool>* columns)
+{
+    const TableDescription& table = RegisterTableDescription();
+    for (const RegisterFieldRow& field : RegisterFields()) {
+        if (columns && !(*columns)[std::size_t(field.column)])
+            continue;
+        const MemberTarget member = field.member(record);
+        switch (field.control) {
+        case FieldControl::Code:
+            *std::get<QString*>(member) = screen.DicKod;
+            break;
+        case FieldControl::Months:
+            *std::get<std::int16_t*>(member) = ToInteger(NullToNumber(screen.comboText[field.index]));
+            break;
+        case FieldControl::Picker:
+            if (!screen.pickerText[field.index].trimmed().isEmpty() && screen.pickerDate[field.index].isValid())
+                *std::get<std::int32_t*>(member) = DayNumber(screen.pickerDate[field.index]);
+            break;
+        case FieldControl::Text: {
+            const QString& text = screen.Txt[field.index];
+            const ColumnDescription& column = table.columns[std::size_t(field.column)];
+            std::visit(
+                [&](auto* value) {
+                    using T = std::remove_pointer_t<decltype(value)>;
+                    if constexpr (std::is_same_v<T, QString>)
+                        *value = column.kind == ColumnKind::FixedText ? Fixed(text, column.length) : text;
+                    else if constexpr (std::is_same_v<T, double>)
+                        *value = NullToNumber(text);
+                    else
+                        *value = ToWhole<T>(NullToNumber(text));
+                },
+                member);
+            break;
+        }
+        }
+    }
+}
+
+namespace {
+
+bool FieldChanged(const RegisterFieldRow& field, const ScreenValues& shown, const ScreenValues& now)
+{
+    switch (field.control) {
+    case FieldControl::Code:
+        return now.DicKod.trimmed().compare(shown.DicKod.trimmed(), Qt::CaseInsensitive) != 0;
+    case FieldControl::Months:
+        return now.comboIndex[field.index] != shown.comboIndex[field.index];
+    case FieldControl::Picker:
+        return now.pickerDate[field.index] != shown.pickerDate[field.index] ||
+               now.pickerText[field.index].trimmed().isEmpty() != shown.pickerText[field.index].trimmed().isEmpty();
+    case FieldControl::Text:
+        return now.Txt[field.index] != shown.Txt[field.index];
+    }
+    return true;
+}
+
+}  // namespace
+
+std::vector<bool> ChangedColumns(const ScreenValues& shown, const ScreenValues& now)
+{
+    std::vector<bool> columns(std::size_t(RegisterColumns::Count), false);
+    for (const RegisterFieldRow& field : RegisterFields())
+        if (FieldChanged(field, shown, now))
+            columns[std::size_t(field.column)] = true;
+    return columns;
+}
+
+}  // namespace store

@@ -1,0 +1,165 @@
+// The stored versions of a register set and the differences named for the
+// operator.
+#include "store/registers/write_conflicts.h"
+
+#include "store/engine/null_conversions.h"
+#include "store/record/register_fields.h"
+#include "store/schema/table_description.h"
+
+#include <variant>
+
+namespace store {
+
+namespace {
+
+// A box lists this many differing fields, then says how many more there are.
+constexpr int ListedDifferences = 12;
+
+// A member's value as plain text: a text as it is, a number in figures.
+QString PlainText(const MemberTarget& member)
+{
+    return std::visit(
+        [](auto* value) -> QString {
+            using T = std::remove_pointer_t<decltype(value)>;
+            if constexpr (std::is_same_v<T, QString>)
+                return *value;
+            else
+                return QString::number(*value);
+        },
+        member);
+}
+
+QString Quoted(const QString& text)
+{
+    return QLatin1Char('"') + text.trimmed() + QLatin1Char('"');
+}
+
+QString DateText(std::int32_t day)
+{
+    return day > 0 ? DateOfDay(day).toString(QStringLiteral("dd/MM/yyyy")) : QStringLiteral("(nessuna)");
+}
+
+class Differences {
+public:
+    void text(const QString& name, const QString& shown, const QString& stored)
+    {
+        if (shown != stored)
+            lines_ << name + QStringLiteral(": ") + Quoted(stored);
+    }
+    template <typename Number>
+    void number(const QString& name, Number shown, Number stored)
+    {
+        if (shown != stored)
+            lines_ << name + QStringLiteral(": ") + QString::number(stored);
+    }
+    void amount(const QString& name, double shown, double stored)
+    {
+        if (shown != stored)
+            lines_ << name + QStringLiteral(": ") + FormatAmount(stored);
+    }
+    void date(const QString& name, std::int32_t shown, std::int32_t stored)
+    {
+        if (shown != stored)
+            lines_ << name + QStringLiteral(": ") + DateText(stored);
+    }
+    QStringList lines() const { return lines_; }
+
+private:
+    QStringList lines_;
+};
+
+}  // namespace
+
+std::optional<RegisterRecord> StoredRegister(TableCursor& registers, const QString& code)
+{
+    registers.setIndex(PrimaryIndex);
+    registers.seek(QStringLiteral("="), code);
+    if (registers.noMatch())
+        return std::nullopt;
+    RegisterRecord record;
+    LoadRegister(registers, record);
+    return record;
+}
+
+std::optional<HeaderLines> StoredHeader(TableCursor& header, const QString& code)
+{
+    bool found = false;
+    HeaderLines lines = ReadHeaderLines(header, code, &found);
+    if (!found)
+        return std::nullopt;
+    return lines;
+}
+
+QStringList RegisterDifferences(const RegisterRecord& shown, const RegisterRecord& stored)
+{
+    Differences d;
+    const std::vector<RegisterFieldRow>& fields = RegisterFields();
+    auto& a = const_cast<RegisterRecord&>(shown);  // only read
+    auto& b = const_cast<RegisterRecord&>(stored);
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        const RegisterFieldRow& field = fields[i];
+        if (field.control == FieldControl::Code)
+            continue;  // the set's key: the same on both
+        if (i + 1 < fields.size() && fields[i + 1].joinsPrevious) {
+            // A value and its check character, told as one text.
+            d.text(field.name, PlainText(field.member(a)) + PlainText(fields[i + 1].member(a)),
+                   PlainText(field.member(b)) + PlainText(fields[i + 1].member(b)));
+            ++i;
+            continue;
+        }
+        const bool date = RegisterTableDescription().columns[std::size_t(field.column)].kind == ColumnKind::Date;
+        std::visit(
+            [&](auto* shownValue) {
+                using T = std::remove_pointer_t<decltype(shownValue)>;
+                const T& storedValue = *std::get<T*>(field.member(b));
+                if constexpr (std::is_same_v<T, QString>)
+                    d.text(field.name, *shownValue, storedValue);
+                else if constexpr (std::is_same_v<T, double>)
+                    d.amount(field.name, *shownValue, storedValue);
+                else if (date)
+                    d.date(field.name, *shownValue, storedValue);
+                else
+                    d.number(field.name, *shownValue, storedValue);
+            },
+            field.member(a));
+    }
+    return d.lines();
+}
+
+std::vector<bool> DifferingColumns(const RegisterRecord& shown, const RegisterRecord& stored)
+{
+    std::vector<bool> columns(std::size_t(RegisterColumns::Count), false);
+    auto& a = const_cast<RegisterRecord&>(shown);  // only read
+    auto& b = const_cast<RegisterRecord&>(stored);
+    for (const RegisterFieldRow& field : RegisterFields())
+        columns[std::size_t(field.column)] = std::visit(
+            [&](auto* shownValue) {
+                using T = std::remove_pointer_t<decltype(shownValue)>;
+                return !(*shownValue == *std::get<T*>(field.member(b)));
+            },
+            field.member(a));
+    return columns;
+}
+
+QStringList HeaderDifferences(const HeaderLines& shown, const HeaderLines& stored)
+{
+    Differences d;
+    for (int block = 0; block < HeaderColumns::Blocks; ++block)
+        for (int line = 1; line <= HeaderColumns::LinesPerBlock; ++line) {
+            const int i = HeaderLineIndex(block, line);
+            d.text(HeaderLineName(block, line), shown[i], stored[i]);
+        }
+    return d.lines();
+}
+
+QString DifferenceLines(const QStringList& differences)
+{
+    QString text;
+    for (int i = 0; i < differences.size() && i < ListedDifferences; ++i)
+        text += QStringLiteral("  ") + differences[i] + QLatin1Char('\n');
+    if (differences.size() > ListedDifferences)
+        text += QStringLiteral("  ... E ALTRI %1 CAMPI\n").arg(differences.size() - ListedDifferences);
+    return text;
+}
+
+}  // namespace store

@@ -1,0 +1,24 @@
+// The PostgreSQL creation statements of a company's schema, made from the same
+// table descriptions as the file's (schema.h): a company on a server has the
+// tables, keys, indexes and refusals the file has. Used by the admin tool, the
+// tests and the benchmarks; the program itself never creates a table.
+#pragma once
+
+#include "store/schema/table_description.h"
+
+#include <QStringList>
+
+namespace store {
+
+// The server's type of a column: "varchar(10)", "integer", "date", ...
+QString ServerType(const ColumnDescription& column);
+// Everything one table of schema `schema` needs: the table keyed on its key
+// column, the index "primaria" that ignores the case of ASCII letters as the
+// file's key does, its second index, and for an append-only table the
+// triggers that refuse to change, delete or empty its rows.
+QStringList ServerTableStatements(const QString& schema, const TableDescription& table);
+// "CREATE SCHEMA" for `company` and the statements of every table, in
+// creation order.
+QStringList ServerSchemaStatements(const QString& company);
+
+}  // namespace store

@@ -1,0 +1,83 @@
+// The snapshot over SQLite: one SELECT stepped row by row. SQLite reads it in a
+// single read transaction, so the rows are the ones present when it opened.
+#include "store/sqlite/sqlite_connection.h"
+#include "store/engine/utf8_append.h"
+
+namespace store::sqlite {
+
+namespace {
+
+class SqliteSnapshot : public Snapshot {
+public:
+    SqliteSnapshot(sqlite3* db, const QString& sql, const QString& pattern)
+        : stmt_(std::make_unique<Statement>(db, sql))
+    {
+        if (!pattern.isNull())
+            stmt_->bind(1, pattern);
+        atEnd_ = !stmt_->step();
+    }
+
+    bool atEnd() const override { return atEnd_; }
+
+    void moveNext() override
+    {
+        if (atEnd_ || !stmt_)
+            throw EngineError(EngineErrorNumber::NoCurrentRecord, QStringLiteral("Nessun record corrente."));
+        atEnd_ = !stmt_->step();
+    }
+
+    int fieldIndex(const QString& name) const override
+    {
+        for (int i = 0; i < stmt_->columnCount(); ++i)
+            if (stmt_->columnName(i).compare(name, Qt::CaseInsensitive) == 0)
+                return i;
+        throw EngineError(EngineErrorNumber::ItemNotFound,
+                          QStringLiteral("Elemento '%1' non trovato nell'insieme.").arg(name));
+    }
+
+    Value field(int index) const override
+    {
+        if (atEnd_ || !stmt_)
+            throw EngineError(EngineErrorNumber::NoCurrentRecord, QStringLiteral("Nessun record corrente."));
+        return stmt_->column(index);
+    }
+
+    qsizetype appendText(int index, QString& out) const override
+    {
+        if (atEnd_ || !stmt_)
+            throw EngineError(EngineErrorNumber::NoCurrentRecord, QStringLiteral("Nessun record corrente."));
+        sqlite3_stmt* stmt = stmt_->handle();
+        const int type = sqlite3_column_type(stmt, index);
+        if (type == SQLITE_NULL)
+            return -1;
+        if (type != SQLITE_TEXT) {
+            const QString text = stmt_->column(index).toString();
+            out += text;
+            return text.size();
+        }
+        const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, index));
+        const int bytes = sqlite3_column_bytes(stmt, index);
+        return AppendUtf8(out, text, bytes);
+    }
+
+    Value field(const QString& name) const override { return field(fieldIndex(name)); }
+
+    void close() override
+    {
+        stmt_.reset();
+        atEnd_ = true;
+    }
+
+private:
+    std::unique_ptr<Statement> stmt_;
+    bool atEnd_ = true;
+};
+
+}  // namespace
+
+std::unique_ptr<Snapshot> makeSnapshot(sqlite3* db, const QString& sql, const QString& pattern)
+{
+    return std::make_unique<SqliteSnapshot>(db, sql, pattern);
+}
+
+}  // namespace store::sqlite

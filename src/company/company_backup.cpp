@@ -6,6 +6,7 @@
 #include "company/company_server.h"
 #include "company/history_seal.h"
 
+#include "store/engine/system_files.h"
 #include "store/postgres/libpq_on_demand.h"
 #include "store/schema/table_description.h"
 
@@ -18,7 +19,6 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include <unistd.h>
 
 namespace company::backup {
 
@@ -163,14 +163,10 @@ QString sha256Of(const QString& path, QString* error)
     return QString::fromLatin1(hash.result().toHex());
 }
 
-// Gives `temporary` the name `final` unless a file has it already (a hard
-// link refuses an existing name), then drops the temporary name.
+// Gives `temporary` the name `final` unless a file has it already.
 bool takeName(const QString& temporary, const QString& final)
 {
-    if (::link(QFile::encodeName(temporary).constData(), QFile::encodeName(final).constData()) != 0)
-        return false;
-    QFile::remove(temporary);
-    return true;
+    return store::system::MoveIntoPlace(temporary, final, false) == 0;
 }
 
 }  // namespace
@@ -239,7 +235,7 @@ QString BackUp(const QString& location, const QString& company, const QString& f
             QFile::remove(temporarySum);
             return failed(QStringLiteral("impossibile scrivere %1: %2").arg(temporarySum, out.errorString()));
         }
-        ::fsync(out.handle());
+        store::system::SyncFile(out.handle());
     }
     if (!takeName(temporary, final)) {
         QFile::remove(temporarySum);

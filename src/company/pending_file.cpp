@@ -1,6 +1,8 @@
 // Building a company file under a temporary name and moving it into place.
 #include "company/pending_file.h"
 
+#include "store/engine/system_files.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -10,38 +12,25 @@
 #include <cstdio>
 #include <cstring>
 
-#include <fcntl.h>
-#include <signal.h>
-#include <unistd.h>
-
 namespace company::pending {
 
 namespace {
 
 QString HostName()
 {
-    char name[256] = {};
-    if (::gethostname(name, sizeof name - 1) != 0)
-        return QStringLiteral("host");
     // The name goes into a file name: nothing but letters, digits, '.' and '-'.
-    return QString::fromLocal8Bit(name).replace(QRegularExpression(QStringLiteral("[^A-Za-z0-9.-]")),
+    return store::system::HostName().replace(QRegularExpression(QStringLiteral("[^A-Za-z0-9.-]")),
                                                 QStringLiteral("_"));
 }
 
 bool ProcessRunning(qint64 pid)
 {
-    if (pid <= 0 || pid > 0x3FFFFFFF)
-        return false;
-    return ::kill(pid_t(pid), 0) == 0 || errno == EPERM;
+    return pid <= 0x3FFFFFFF && store::system::ProcessRunning(pid);
 }
 
 void SyncFolder(const QString& folder)
 {
-    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
+    store::system::SyncFolder(folder);
 }
 
 void RemoveWithJournal(const QString& path)
@@ -89,7 +78,7 @@ PendingFile::PendingFile(const QString& target) : target_(target)
     RemoveStale(folder_);
     path_ = QDir(folder_).filePath(QStringLiteral(".%1.tmp-%2-%3")
                                        .arg(info.fileName(), HostName())
-                                       .arg(qint64(::getpid())));
+                                       .arg(store::system::ThisProcessId()));
     RemoveWithJournal(path_);
 }
 
@@ -105,23 +94,9 @@ PendingFile::~PendingFile()
 
 QString PendingFile::commit(bool replace)
 {
-    const QByteArray from = QFile::encodeName(path_);
-    const QByteArray to = QFile::encodeName(target_);
-    int rc = 0;
-    if (replace) {
-        rc = ::rename(from.constData(), to.constData());
-    } else {
-        // In one step, and never over a file that appeared meanwhile.
-        rc = ::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE);
-        if (rc != 0 && (errno == EINVAL || errno == ENOSYS)) {
-            // A file system without it: a hard link cannot replace a file either.
-            rc = ::link(from.constData(), to.constData());
-            if (rc == 0)
-                ::unlink(from.constData());
-        }
-    }
+    const int rc = store::system::MoveIntoPlace(path_, target_, replace);
     if (rc != 0) {
-        const int error = errno;
+        const int error = rc;
         RemoveWithJournal(path_);
         if (error == EEXIST)
             return QStringLiteral("il file %1 esiste già: non viene sovrascritto").arg(target_);

@@ -167,9 +167,13 @@ pdffonts "$drive_c/Dati/R1.pdf" | grep -q 'LiberationSans'
 # The window on an X display with the windows platform: R1 looked up, its
 # description changed and confirmed with the keys an operator types.
 step "the window on Xvfb"
-exec {xfd}< <(Xvfb -displayfd 1 -screen 0 1280x1024x24 -nolisten tcp 2>/dev/null & echo "pid $!"; wait)
-read -r _ xvfb_pid <&$xfd
-read -r display_number <&$xfd
+display_number=90
+while [ -e "/tmp/.X11-unix/X$display_number" ] || [ -e "/tmp/.X$display_number-lock" ]; do
+  display_number=$((display_number + 1))
+done
+Xvfb ":$display_number" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb_pid=$!
+wait_for 30 test -e "/tmp/.X11-unix/X$display_number"
 export DISPLAY=:$display_number
 wine 'C:\Program Files\Quenvol\quenvol.exe' &
 wait_for 60 xdotool search --name 'GESTIONE TABELLE'

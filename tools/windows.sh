@@ -70,7 +70,7 @@ stage_runtime "$build/tests"
 # One Wine prefix for the whole run, made once (Wine is slow to start).
 work=$(mktemp -d /tmp/quenvol-windows.XXXXXX)
 export WINEPREFIX="$work/wine" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-pg_dir="$work/pg"
+pg_dir="/tmp/quenvol-windows-pg-$$"  # the server's user must reach it: not inside $work
 xvfb_pid=
 cleanup() {
   wineserver -k 2>/dev/null || true
@@ -136,7 +136,10 @@ wait_for() {
   local seconds=$1; shift
   local end=$(($(date +%s) + seconds))
   until "$@" >/dev/null 2>&1; do
-    [ "$(date +%s)" -lt "$end" ] || return 1
+    if [ "$(date +%s)" -ge "$end" ]; then
+      echo "windows.sh: dopo $seconds s non è ancora vero: $*" >&2
+      return 1
+    fi
     sleep 0.5
   done
 }
@@ -175,7 +178,12 @@ Xvfb ":$display_number" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb_pid=$!
 wait_for 30 test -e "/tmp/.X11-unix/X$display_number"
 export DISPLAY=:$display_number
-wine 'C:\Program Files\Quenvol\quenvol.exe' &
+# Wine's desktop started so far has no display: a new one comes with the
+# wineserver started here.
+wineserver -k 2>/dev/null || true
+wineserver -w
+wine 'C:\Program Files\Quenvol\quenvol.exe' > "$work/window.log" 2>&1 &
+trap 'cat "$work/window.log" >&2 2>/dev/null || true; cleanup' EXIT
 wait_for 60 xdotool search --name 'GESTIONE TABELLE'
 window=$(xdotool search --name 'GESTIONE TABELLE' | head -n 1)
 xdotool windowfocus --sync "$window"

@@ -46,7 +46,7 @@ QString trimmedText(const char* text)
 EngineError errorFor(PGconn* conn, const PGresult* result)
 {
     if (PQstatus(conn) == CONNECTION_BAD)
-        return EngineError(ServerUnreachable, trimmedText(PQerrorMessage(conn)));
+        return EngineError(ServerUnreachable, ExplainedConnectionFailure(trimmedText(PQerrorMessage(conn))));
     if (!result)
         return EngineError(ServerUnreachable, trimmedText(PQerrorMessage(conn)));
     const QByteArray state = PQresultErrorField(result, PG_DIAG_SQLSTATE);

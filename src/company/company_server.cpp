@@ -242,10 +242,10 @@ QString AdvanceCounters(const QString& conninfo, const QString& company)
         // The next number follows the highest one copied; a table without
         // rows starts at 1.
         const QString qualified = quoted(company) + QLatin1Char('.') + quoted(table->name);
-        statements << QStringLiteral("SELECT setval(pg_get_serial_sequence('%1', '%2'), "
-                                     "coalesce((SELECT max(%3) FROM %1), 0) + 1, false)")
-                          .arg(QString(qualified).replace(QLatin1Char('\''), QStringLiteral("''")),
-                               table->key().name, quoted(table->key().name));
+        statements << QStringLiteral("SELECT setval(pg_get_serial_sequence(%1, %2), "
+                                     "coalesce((SELECT max(%3) FROM %4), 0) + 1, false)")
+                          .arg(store::literal(qualified), store::literal(table->key().name),
+                               quoted(table->key().name), qualified);
     }
     return runAll(conninfo, statements);
 }

@@ -20,12 +20,6 @@ QString function(const QString& schema, const QString& suffix)
     return qualified(schema, HistoryTable + suffix);
 }
 
-// A name as an SQL string literal, for the catalog functions that take one.
-QString literal(QString name)
-{
-    return QLatin1Char('\'') + name.replace(QLatin1Char('\''), QStringLiteral("''")) + QLatin1Char('\'');
-}
-
 // What runs as the owner: a search path of the catalog alone, so that no
 // object of the caller's can stand in for one of the server's.
 const QString Definer = QStringLiteral("SECURITY DEFINER SET search_path = pg_catalog, pg_temp");
@@ -53,7 +47,7 @@ QString triggerFunction(const QString& schema, const TableDescription& table)
     QStringList names, before, after;
     for (const ColumnDescription& column : table.columns) {
         const QString name = docType ? table.name + QLatin1Char('.') + column.name : column.name;
-        names << QStringLiteral("'%1'").arg(QString(name).replace(QLatin1Char('\''), QStringLiteral("''")));
+        names << literal(name);
         before << rendered(schema, QStringLiteral("OLD"), column);
         after << rendered(schema, QStringLiteral("NEW"), column);
     }

@@ -2,7 +2,6 @@
 // workstations keep writing, with its SHA-256 beside it.
 #include "admin/admin_command.h"
 #include "company/company_backup.h"
-#include "company/company_location.h"
 
 #include <cstdio>
 
@@ -20,7 +19,9 @@ const admin::Command Backup{
     "sovrascrivere. La copia e' scritta con un nome provvisorio e prende il suo\n"
     "nome solo quando e' completa e controllata (integrity_check di SQLite e la\n"
     "catena delle impronte dello storico). Accanto scrive <nome>.sha256, che\n"
-    "sha256sum -c accetta (dalla <cartella>).\n"
+    "sha256sum -c accetta (dalla <cartella>). La <cartella> viene creata se manca,\n"
+    "ma la cartella che la contiene deve esistere. I file provvisori lasciati da un\n"
+    "backup interrotto vengono tolti dal backup successivo nella stessa cartella.\n"
     "Esempio: quenvol-admin backup ~/quenvol DEMO /srv/copie\n",
     RunBackup};
 const admin::Registration registration(Backup);
@@ -36,7 +37,7 @@ int RunBackup(const QStringList& arguments)
     company::backup::Backup made;
     if (const QString error = company::backup::BackUp(operands[0], operands[1], operands[2], &made);
         !error.isEmpty())
-        return admin::Fail(QStringLiteral("%1: %2").arg(company::location::PlaceName(operands[0], operands[1]), error));
+        return admin::Fail(error);
     std::printf("copia fatta: %s\n", made.file.toLocal8Bit().constData());
     if (made.hasHistory)
         std::printf("storico integro: %lld righe, impronta %s\n", made.historyRows,

@@ -403,7 +403,15 @@ std::vector<ServerTrigger> ServerHistoryTriggers()
 
 QStringList ServerHistoryFunctions()
 {
-    return {functionName(QStringLiteral("_aggiungi")), functionName(QStringLiteral("_evento"))};
+    QStringList functions{functionName(QStringLiteral("_aggiungi")), functionName(QStringLiteral("_evento"))};
+    for (const TableDescription* shared : SharedTables())
+        functions << functionName(QLatin1Char('_') + shared->name);
+    return functions;
+}
+
+QString PinnedSettingMark()
+{
+    return QStringLiteral("extra_float_digits=1");
 }
 
 QStringList ServerTriggerRepairStatements(const QString& schema)

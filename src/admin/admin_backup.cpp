@@ -3,9 +3,8 @@
 #include "admin/admin_command.h"
 #include "company/backup_retention.h"
 #include "company/company_backup.h"
-#include "company/company_location.h"
 
-#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
 #include <unistd.h>
@@ -26,9 +25,11 @@ const admin::Command Backup{
     "sovrascrivere. La copia e' scritta con un nome provvisorio e prende il suo\n"
     "nome solo quando e' completa e controllata (integrity_check di SQLite e la\n"
     "catena delle impronte dello storico). Accanto scrive <nome>.sha256, che\n"
-    "sha256sum -c accetta (dalla <cartella>).\n"
-    "La <cartella> viene creata se manca; deve poterci scrivere chi esegue il\n"
-    "comando (per postgres: sudo install -d -o postgres -m 700 <cartella>).\n"
+    "sha256sum -c accetta (dalla <cartella>). La <cartella> viene creata se manca,\n"
+    "ma la cartella che la contiene deve esistere e chi esegue il comando deve\n"
+    "poterci scrivere (per postgres: sudo install -d -o postgres -m 700 <cartella>).\n"
+    "I file provvisori lasciati da un backup interrotto vengono tolti dal backup\n"
+    "successivo nella stessa cartella.\n"
     "--keep N   dopo una copia riuscita tiene nella <cartella> solo le N copie\n"
     "           piu' recenti della societa' (con i loro .sha256), ma mai tolta\n"
     "           la copia appena fatta ne' l'unica che corrisponde al suo SHA-256.\n"
@@ -51,19 +52,21 @@ int RunBackup(const QStringList& arguments)
         if (!read || keep < 1)
             return admin::Fail(QStringLiteral("--keep vuole un numero di copie da 1 in su: %1").arg(given.value("--keep")));
     }
-    // A folder under /var/backups cannot be made by postgres: say how it is.
+    // A folder under /var/backups cannot be made by postgres: say how it is made.
     const QString folder = operands[2];
-    if (!QFileInfo::exists(folder) && !QDir().mkpath(folder))
+    const QFileInfo place(folder);
+    if (!place.exists() && QFileInfo(place.absolutePath()).isDir() &&
+        ::access(QFile::encodeName(place.absolutePath()).constData(), W_OK) != 0)
         return admin::Fail(QStringLiteral("impossibile creare la cartella %1: chi esegue il comando non può scrivere "
                                           "in %2. Crearla una volta per questo utente con: "
                                           "sudo install -d -o %3 -m 700 %1")
-                               .arg(QFileInfo(folder).absoluteFilePath(), QFileInfo(folder).absolutePath(),
+                               .arg(place.absoluteFilePath(), place.absolutePath(),
                                     QString::fromLocal8Bit(qgetenv("USER").isEmpty() ? QByteArray::number(::getuid())
                                                                                      : qgetenv("USER"))));
     company::backup::Backup made;
     if (const QString error = company::backup::BackUp(operands[0], operands[1], operands[2], &made);
         !error.isEmpty())
-        return admin::Fail(QStringLiteral("%1: %2").arg(company::location::PlaceName(operands[0], operands[1]), error));
+        return admin::Fail(error);
     std::printf("copia fatta: %s\n", made.file.toLocal8Bit().constData());
     if (made.hasHistory)
         std::printf("storico integro: %lld righe, impronta %s\n", made.historyRows,

@@ -3,6 +3,7 @@
 #include "admin/admin_command.h"
 #include "company/company_location.h"
 #include "company/company_server.h"
+#include "company/pending_file.h"
 
 #include "paper/inspection_sheet.h"
 #include "paper/page_prints.h"
@@ -91,10 +92,12 @@ int PrintPages(const admin::Arguments& given)
             return admin::Fail(empty + QStringLiteral(" (per stamparle comunque: --senza-testata)"));
         pages->reprinted = paper::PrintedBefore(earlier, first, last);
         const bool again = !pages->reprinted.empty();
-        const QString failed = paper::WritePdf(
-            given.value("--output"), paper::PagesInfo(*pages),
-            [&](QPagedPaintDevice& device) { paper::PaintRegisterPages(device, *pages); },
-            [&] { paper::RecordPagePrint(*database, pages->code, *reg, first, last, again, earlier); });
+        const QByteArray pdf = paper::RenderPdf(
+            paper::PagesInfo(*pages), [&](QPagedPaintDevice& device) { paper::PaintRegisterPages(device, *pages); });
+        // The print is recorded once the file is written, before it takes its name.
+        const QString failed = company::pending::WriteWhole(given.value("--output"), pdf, true, [&] {
+            paper::RecordPagePrint(*database, pages->code, *reg, first, last, again, earlier);
+        });
         if (!failed.isEmpty())
             return admin::Fail(failed);
         std::printf("%s: %d %s del registro %s di %s%s\n", given.value("--output").toLocal8Bit().constData(),
@@ -122,9 +125,9 @@ int PrintSheet(const admin::Arguments& given)
         const auto sheet = paper::ReadInspectionSheet(*database, company, code);
         if (!sheet)
             return admin::Fail(QStringLiteral("%1: registro %2 inesistente").arg(path, code));
-        const QString failed =
-            paper::WritePdf(given.value("--output"), paper::SheetInfo(*sheet),
-                            [&](QPagedPaintDevice& device) { paper::PaintInspectionSheet(device, *sheet); });
+        const QByteArray pdf = paper::RenderPdf(
+            paper::SheetInfo(*sheet), [&](QPagedPaintDevice& device) { paper::PaintInspectionSheet(device, *sheet); });
+        const QString failed = company::pending::WriteWhole(given.value("--output"), pdf, true);
         if (!failed.isEmpty())
             return admin::Fail(failed);
         std::printf("%s: scheda del registro %s\n", given.value("--output").toLocal8Bit().constData(),

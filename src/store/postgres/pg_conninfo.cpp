@@ -74,10 +74,15 @@ QString DefaultPasswordFile()
 // others may use (as libpq checks), else -1.
 int OpenMode(const QString& path)
 {
+#ifdef _WIN32
+    Q_UNUSED(path);
+    return -1;  // libpq does not look at the file's permissions on Windows
+#else
     struct stat info {};
     if (path.isEmpty() || ::stat(QFile::encodeName(path).constData(), &info) != 0 || !S_ISREG(info.st_mode))
         return -1;
     return (info.st_mode & (S_IRWXG | S_IRWXO)) != 0 ? int(info.st_mode & 07777) : -1;
+#endif
 }
 
 QString OctalMode(int mode)

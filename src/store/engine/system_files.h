@@ -17,8 +17,16 @@ QString HostName();
 // The account this process runs under, or empty text.
 QString UserName();
 
-// Flushes an open file's data to the disk; false when the system refuses.
+// Opens a file for writing from its start, made when missing (not inherited
+// by child processes, binary on Windows); -1 with errno set on failure.
+int OpenForWriting(const QString& path);
+// Flushes an open file's data to the disk; false (errno set) when the system
+// refuses.
 bool SyncFile(int fd);
+// Makes one folder; 0 when done, else an errno value (EEXIST among them).
+int MakeFolder(const QString& path);
+// Whether the disk of `folder` has no room left.
+bool DiskFull(const QString& folder);
 // Makes the renames in `folder` durable (nothing to do where the system
 // journals them itself).
 void SyncFolder(const QString& folder);

@@ -11,6 +11,8 @@
 #include <pwd.h>
 #include <signal.h>
 #include <stdio.h>
+#include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 namespace store::system {
@@ -42,9 +44,25 @@ QString UserName()
     return qEnvironmentVariable("USER");
 }
 
+int OpenForWriting(const QString& path)
+{
+    return ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+}
+
 bool SyncFile(int fd)
 {
     return ::fsync(fd) == 0;
+}
+
+int MakeFolder(const QString& path)
+{
+    return ::mkdir(QFile::encodeName(path).constData(), 0777) == 0 ? 0 : errno;
+}
+
+bool DiskFull(const QString& folder)
+{
+    struct statvfs disk {};
+    return ::statvfs(QFile::encodeName(folder).constData(), &disk) == 0 && disk.f_bavail == 0;
 }
 
 void SyncFolder(const QString& folder)

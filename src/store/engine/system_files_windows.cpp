@@ -6,7 +6,10 @@
 
 #include <cerrno>
 
+#include <direct.h>
+#include <fcntl.h>
 #include <io.h>
+#include <sys/stat.h>
 #include <windows.h>
 
 namespace store::system {
@@ -47,9 +50,28 @@ QString UserName()
     return qEnvironmentVariable("USERNAME");
 }
 
+int OpenForWriting(const QString& path)
+{
+    return _wopen(QDir::toNativeSeparators(path).toStdWString().c_str(),
+                  _O_WRONLY | _O_CREAT | _O_TRUNC | _O_BINARY | _O_NOINHERIT, _S_IREAD | _S_IWRITE);
+}
+
 bool SyncFile(int fd)
 {
     return _commit(fd) == 0;
+}
+
+int MakeFolder(const QString& path)
+{
+    return _wmkdir(QDir::toNativeSeparators(path).toStdWString().c_str()) == 0 ? 0 : errno;
+}
+
+bool DiskFull(const QString& folder)
+{
+    ULARGE_INTEGER available{};
+    return GetDiskFreeSpaceExW(QDir::toNativeSeparators(folder).toStdWString().c_str(), &available, nullptr,
+                               nullptr)
+           && available.QuadPart == 0;
 }
 
 void SyncFolder(const QString&)

@@ -8,6 +8,8 @@
 #include "store/engine/sql_text.h"
 #include "store/schema/table_description.h"
 
+#include <QFile>
+
 #include <libpq-fe.h>
 
 #include <memory>
@@ -32,10 +34,19 @@ Conn connect(const QString& conninfo, QString* error)
         *error = problem;
         return Conn(nullptr, &PQfinish);
     }
-    Conn conn(PQconnectdb(conninfo.toUtf8().constData()), &PQfinish);
+    // As the program connects: a password file others may read is skipped
+    // without libpq's warning, and a refusal is said in Italian.
+    const QString openPasswordFile = store::OpenPasswordFile(conninfo);
+    const QByteArray passfile = QFile::encodeName(store::UnreadablePasswordFile(openPasswordFile));
+    const QByteArray info = conninfo.toUtf8();
+    const char* const keywords[] = {"passfile", "dbname", nullptr};
+    const char* const values[] = {passfile.constData(), info.constData(), nullptr};
+    Conn conn(openPasswordFile.isEmpty() ? PQconnectdb(info.constData()) : PQconnectdbParams(keywords, values, 1),
+              &PQfinish);
     if (PQstatus(conn.get()) != CONNECTION_OK) {
-        *error = store::WithoutPassword(QString::fromUtf8(PQerrorMessage(conn.get())).trimmed(),
-                                        store::ConninfoPassword(conninfo));
+        *error = store::WithoutPassword(
+            store::ExplainedConnectionFailure(QString::fromUtf8(PQerrorMessage(conn.get())).trimmed()),
+            store::ConninfoPassword(conninfo));
         return conn;
     }
     // The server's notices ("... does not exist, skipping") are not the
@@ -400,10 +411,10 @@ QString AdvanceCounters(const QString& conninfo, const QString& company)
         // The next number follows the highest one copied; a table without
         // rows starts at 1.
         const QString qualified = quoted(company) + QLatin1Char('.') + quoted(table->name);
-        statements << QStringLiteral("SELECT setval(pg_get_serial_sequence('%1', '%2'), "
-                                     "coalesce((SELECT max(%3) FROM %1), 0) + 1, false)")
-                          .arg(QString(qualified).replace(QLatin1Char('\''), QStringLiteral("''")),
-                               table->key().name, quoted(table->key().name));
+        statements << QStringLiteral("SELECT setval(pg_get_serial_sequence(%1, %2), "
+                                     "coalesce((SELECT max(%3) FROM %4), 0) + 1, false)")
+                          .arg(store::literal(qualified), store::literal(table->key().name),
+                               quoted(table->key().name), qualified);
     }
     return runAll(conninfo, statements);
 }

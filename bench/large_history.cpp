@@ -9,9 +9,11 @@
 #include "company/company_copy.h"
 #include "company/company_file.h"
 #include "company/company_server.h"
+#include "company/pending_file.h"
 #include "lookups/history_list_model.h"
 #include "paper/inspection_sheet.h"
 #include "paper/paper_fonts.h"
+#include "paper/pdf_file.h"
 #include "store/history/history_chain.h"
 #include "store/history/history_reader.h"
 #include "store/schema/table_description.h"
@@ -137,9 +139,10 @@ void PanelAndSheet(const QString& where, const QString& location, const QString&
         const auto sheet = paper::ReadInspectionSheet(*database, Company, Shown);
         if (!sheet)
             Fail(QStringLiteral("%1 missing").arg(Shown));
-        const QString failed = paper::WritePdf(file, paper::SheetInfo(*sheet), [&](QPagedPaintDevice& device) {
-            paper::PaintInspectionSheet(device, *sheet);
-        });
+        const QString failed = company::pending::WriteWhole(
+            file, paper::RenderPdf(paper::SheetInfo(*sheet),
+                                   [&](QPagedPaintDevice& device) { paper::PaintInspectionSheet(device, *sheet); }),
+            true);
         if (!failed.isEmpty())
             Fail(failed);
     });

@@ -93,5 +93,9 @@ TEST(ServerAdminRefusals, EachRefusalSaysWhatIsWrongAndWhatToDo)
     run = Admin({"history", QStringLiteral("postgresql:///postgres?host=%1&user=postgres").arg(home.path()), "DEMO"});
     EXPECT_TRUE(run.err.contains("Nessun server del database risponde su questo computer (socket " + home.path()))
         << run.err.toStdString();
+    // Over TCP, loopback only: a port where nothing listens is named with its address.
+    run = Admin({"history", "host=127.0.0.1 port=1 dbname=postgres user=postgres", "DEMO"});
+    EXPECT_TRUE(run.err.contains("Nessun server del database risponde a 127.0.0.1, porta 1:"))
+        << run.err.toStdString();
     qunsetenv("PGPASSFILE");
 }

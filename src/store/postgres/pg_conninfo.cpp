@@ -74,10 +74,15 @@ QString DefaultPasswordFile()
 // others may use (as libpq checks), else -1.
 int OpenMode(const QString& path)
 {
+#ifdef _WIN32
+    Q_UNUSED(path);
+    return -1;  // libpq does not look at the file's permissions on Windows
+#else
     struct stat info {};
     if (path.isEmpty() || ::stat(QFile::encodeName(path).constData(), &info) != 0 || !S_ISREG(info.st_mode))
         return -1;
     return (info.st_mode & (S_IRWXG | S_IRWXO)) != 0 ? int(info.st_mode & 07777) : -1;
+#endif
 }
 
 QString OctalMode(int mode)
@@ -111,7 +116,7 @@ QString ExplainedConnectionFailure(const QString& libpqText)
     static const QRegularExpression hba(QStringLiteral(
         "no pg_hba.conf entry for host \"([^\"]*)\", user \"([^\"]*)\", database \"([^\"]*)\""));
     static const QRegularExpression tcp(
-        QStringLiteral("connection to server at \"([^\"]*)\" \\(([^)]*)\\), port (\\d+) failed: (Connection refused|"
+        QStringLiteral("connection to server at \"([^\"]*)\"(?: \\(([^)]*)\\))?, port (\\d+) failed: (Connection refused|"
                        "No route to host|timeout expired|Network is unreachable)"));
     static const QRegularExpression socket(
         QStringLiteral("connection to server on socket \"([^\"]*)\" failed: (No such file or directory|"
@@ -161,11 +166,15 @@ QString ExplainedConnectionFailure(const QString& libpqText)
                                                                       : m.captured(1),
                             from);
     } else if ((m = tcp.match(libpqText)).hasMatch()) {
-        sentence = QStringLiteral("Nessun server del database risponde a %1 (%2), porta %3: controllare che il server "
+        // A name comes with the address it stands for; an address alone, without.
+        const QString where = m.captured(2).isEmpty() || m.captured(2) == m.captured(1)
+                                  ? m.captured(1)
+                                  : QStringLiteral("%1 (%2)").arg(m.captured(1), m.captured(2));
+        sentence = QStringLiteral("Nessun server del database risponde a %1, porta %2: controllare che il server "
                                   "sia acceso e PostgreSQL avviato (systemctl status postgresql), che ascolti "
                                   "sulla rete (listen_addresses in postgresql.conf) e che host= e port= nella "
                                   "riga SERVER del file INI siano giusti.")
-                       .arg(m.captured(1), m.captured(2), m.captured(3));
+                       .arg(where, m.captured(3));
     } else if ((m = socket.match(libpqText)).hasMatch()) {
         sentence = QStringLiteral("Nessun server del database risponde su questo computer (socket %1): controllare "
                                   "che PostgreSQL sia avviato (systemctl status postgresql), o indicare il server "

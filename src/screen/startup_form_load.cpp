@@ -6,6 +6,7 @@
 #include "shell/moduli_opzionali.h"
 #include "shell/platform.h"
 #include "shell/session.h"
+#include "shell/startup_marks.h"
 #include "shell/sub_routines.h"
 #include "shell/user_settings.h"
 #include "store/tables/company_code.h"
@@ -121,6 +122,7 @@ void Startup::Form_Load()
     // may have created it (or corrected the INI file) while the box was open.
     for (;;) {
         session = shell::StartSession();
+        shell::MarkStartup("ini");
         // A code that would lead outside the data folder is refused before any
         // folder is created or file opened; activation then ends the program.
         if (const QString problem = store::CompanyCodeProblem(session.CompanyCode); !problem.isEmpty()) {
@@ -173,6 +175,7 @@ void Startup::Form_Load()
     // A company made before the history keeps working; the window says quietly
     // that no history is kept there.
     c.lbStorico->setVisible(company.HistoryTableMissing);
+    shell::MarkStartup("company");
 
     c.List1->hide();
     c.List1->resize(c.List1->width(), Twips(DocTypeListHeightTwips));

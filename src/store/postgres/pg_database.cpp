@@ -24,6 +24,34 @@ bool isText(Oid type)
            type != TypeOid::Date && type != TypeOid::Bool;
 }
 
+// A value in COPY's text form: Null as \\N; a backslash, tab, newline and
+// carriage return escaped.
+void appendCopyText(QByteArray& out, const QByteArray& text)
+{
+    if (text.isNull()) {
+        out += "\\N";
+        return;
+    }
+    for (const char c : text) {
+        switch (c) {
+        case '\\':
+            out += "\\\\";
+            break;
+        case '\t':
+            out += "\\t";
+            break;
+        case '\n':
+            out += "\\n";
+            break;
+        case '\r':
+            out += "\\r";
+            break;
+        default:
+            out += c;
+        }
+    }
+}
+
 class PgDatabase : public Database {
 public:
     explicit PgDatabase(std::shared_ptr<Connection> connection) : connection_(std::move(connection)) {}
@@ -65,6 +93,43 @@ public:
             sql += QStringLiteral(" ORDER BY %1").arg(name);
         return makeSnapshot(connection_->exec(sql, {like.toUtf8()}));
     }
+
+    qlonglong appendRows(const QString& table, const QStringList& columns, const RowSource& next) override
+    {
+        const pg::TableShape& shape = connection_->shape(table);
+        QStringList names;
+        std::vector<Oid> types;
+        for (const QString& column : columns) {
+            const int index = shape.columnIndex(column);
+            if (index < 0)
+                throw EngineError(ItemNotFound, QStringLiteral("Elemento '%1' non trovato nell'insieme.").arg(column));
+            names << quoted(shape.columns[index]);
+            types.push_back(shape.types[size_t(index)]);
+        }
+        std::vector<Value> values(size_t(columns.size()));
+        qlonglong rows = 0;
+        bool more = true;
+        connection_->copyIn(QStringLiteral("COPY %1 (%2) FROM STDIN").arg(shape.qualifiedName(), names.join(QLatin1Char(','))),
+                            [&](QByteArray& data) {
+                                data.clear();
+                                while (more && data.size() < 256 * 1024) {
+                                    more = next(values);
+                                    if (!more)
+                                        break;
+                                    for (size_t i = 0; i < values.size(); ++i) {
+                                        if (i > 0)
+                                            data += '\t';
+                                        appendCopyText(data, parameterText(values[i], types[i]));
+                                    }
+                                    data += '\n';
+                                    ++rows;
+                                }
+                                return !data.isEmpty();
+                            });
+        return rows;
+    }
+
+    void readAhead(const std::vector<SeekAhead>& seeks) override { pg::readAhead(*connection_, seeks); }
 
     void setConnectionLostHandler(ConnectionLostHandler handler) override
     {

@@ -52,8 +52,9 @@ int RunBackup(const QStringList& arguments)
         if (!read || keep < 1)
             return admin::Fail(QStringLiteral("--keep vuole un numero di copie da 1 in su: %1").arg(given.value("--keep")));
     }
-    // A folder under /var/backups cannot be made by postgres: say how it is made.
     const QString folder = operands[2];
+#ifndef _WIN32
+    // A folder under /var/backups cannot be made by postgres: say how it is made.
     const QFileInfo place(folder);
     if (!place.exists() && QFileInfo(place.absolutePath()).isDir() &&
         ::access(QFile::encodeName(place.absolutePath()).constData(), W_OK) != 0)
@@ -63,6 +64,7 @@ int RunBackup(const QStringList& arguments)
                                .arg(place.absoluteFilePath(), place.absolutePath(),
                                     QString::fromLocal8Bit(qgetenv("USER").isEmpty() ? QByteArray::number(::getuid())
                                                                                      : qgetenv("USER"))));
+#endif
     company::backup::Backup made;
     if (const QString error = company::backup::BackUp(operands[0], operands[1], operands[2], &made);
         !error.isEmpty())

@@ -73,7 +73,10 @@ QString Cause(int error)
 {
     switch (error) {
     case ENOSPC:
-    case EDQUOT: return QStringLiteral("disco pieno");
+#ifdef EDQUOT  // no disk quotas on Windows
+    case EDQUOT:
+#endif
+        return QStringLiteral("disco pieno");
     case EROFS: return QStringLiteral("disco in sola lettura");
     case EACCES:
     case EPERM: return QStringLiteral("sola lettura (permesso negato)");

@@ -35,7 +35,10 @@ void RunAndKill(const QStringList& arguments, const QString& folder, int round)
         while (process.state() == QProcess::Running && Hidden(folder).isEmpty())
             process.waitForFinished(1);
     }
-    ::kill(pid_t(process.processId()), SIGKILL);
+    // A command that has already ended has no id left: kill(0) would take
+    // the whole process group, the test runner with it.
+    if (process.processId() > 0)
+        ::kill(pid_t(process.processId()), SIGKILL);
     process.waitForFinished(60000);
 }
 

@@ -22,19 +22,23 @@ const admin::Command Print{
     "print pages|sheet <cartella dati o server> <societa> <codice> [REGISTRO DA A] --output FILE.pdf [--reprint]",
     "Stampa in un file PDF/A-1b (A4, caratteri Liberation incorporati):\n"
     "print pages <cartella dati o server> <societa> <codice> <ARRIVI|CUSTODIA|DEPOSITO|PREAVVISO>\n"
-    "            <da> <a> --output FILE.pdf [--reprint]\n"
+    "            <da> <a> --output FILE.pdf [--reprint] [--senza-testata]\n"
     "    le pagine numerate \"Pag. n\" da <da> ad <a> del registro, da vidimare: in ognuna\n"
     "    le cinque righe di testata del registro, il codice, la serie (non per PREAVVISO)\n"
     "    e lo spazio per il timbro dell'ufficio. La stampa e' registrata nello storico\n"
     "    delle modifiche. Una pagina gia' stampata per quel registro e' rifiutata,\n"
     "    nominando la stampa precedente, se non si da' --reprint; le pagine ristampate\n"
-    "    portano la scritta RISTAMPA e sono registrate come ristampa.\n"
+    "    portano la scritta RISTAMPA e sono registrate come ristampa. Ogni pagina porta\n"
+    "    accanto al numero la societa' e la data di stampa. Un registro con le cinque\n"
+    "    righe di testata vuote e' rifiutato (le pagine non direbbero di chi sono),\n"
+    "    se non si da' --senza-testata.\n"
     "print sheet <cartella dati o server> <societa> <codice> --output FILE.pdf\n"
     "    la scheda del registro per l'ispezione: tutti i campi con le etichette del\n"
     "    video, le righe di testata, lo storico delle modifiche, la societa', data e\n"
     "    ora della stampa, l'ultima riga dello storico e la sua impronta.\n"
     "--output    il file PDF da scrivere (sostituito solo a stampa completata)\n"
     "--reprint   ristampa le pagine gia' stampate\n"
+    "--senza-testata  stampa anche con le righe di testata del registro vuote\n"
     "Esempio: quenvol-admin print pages ~/quenvol DEMO R1 ARRIVI 1 50 --output arrivi.pdf\n",
     RunPrint};
 const admin::Registration registration(Print);
@@ -84,6 +88,8 @@ int PrintPages(const admin::Arguments& given)
         auto pages = paper::ReadRegisterPages(*database, company, code, *reg, first, last);
         if (!pages)
             return admin::Fail(QStringLiteral("%1: registro %2 inesistente").arg(path, code));
+        if (const QString empty = paper::EmptyHeaderProblem(*pages); !empty.isEmpty() && !given.has("--senza-testata"))
+            return admin::Fail(empty + QStringLiteral(" (per stamparle comunque: --senza-testata)"));
         pages->reprinted = paper::PrintedBefore(earlier, first, last);
         const bool again = !pages->reprinted.empty();
         const QByteArray pdf = paper::RenderPdf(
@@ -108,7 +114,7 @@ int PrintPages(const admin::Arguments& given)
 int PrintSheet(const admin::Arguments& given)
 {
     const QStringList& rest = given.operands;
-    if (rest.size() != 4 || given.has("--reprint"))
+    if (rest.size() != 4 || given.has("--reprint") || given.has("--senza-testata"))
         return admin::UsageError(Print);
     const QString& location = rest[1];
     const QString& company = rest[2];
@@ -135,7 +141,7 @@ int PrintSheet(const admin::Arguments& given)
 int RunPrint(const QStringList& arguments)
 {
     admin::Arguments given;
-    if (const auto status = admin::ReadArguments(Print, arguments, {{"--reprint"}, {"--output"}, 4, 7}, given))
+    if (const auto status = admin::ReadArguments(Print, arguments, {{"--reprint", "--senza-testata"}, {"--output"}, 4, 7}, given))
         return *status;
     if (!given.values.contains("--output") || given.operands[2].contains(QLatin1Char('/')))
         return admin::UsageError(Print);

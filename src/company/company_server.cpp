@@ -8,6 +8,8 @@
 #include "store/engine/sql_text.h"
 #include "store/schema/table_description.h"
 
+#include <QFile>
+
 #include <libpq-fe.h>
 
 #include <memory>
@@ -32,10 +34,19 @@ Conn connect(const QString& conninfo, QString* error)
         *error = problem;
         return Conn(nullptr, &PQfinish);
     }
-    Conn conn(PQconnectdb(conninfo.toUtf8().constData()), &PQfinish);
+    // As the program connects: a password file others may read is skipped
+    // without libpq's warning, and a refusal is said in Italian.
+    const QString openPasswordFile = store::OpenPasswordFile(conninfo);
+    const QByteArray passfile = QFile::encodeName(store::UnreadablePasswordFile(openPasswordFile));
+    const QByteArray info = conninfo.toUtf8();
+    const char* const keywords[] = {"passfile", "dbname", nullptr};
+    const char* const values[] = {passfile.constData(), info.constData(), nullptr};
+    Conn conn(openPasswordFile.isEmpty() ? PQconnectdb(info.constData()) : PQconnectdbParams(keywords, values, 1),
+              &PQfinish);
     if (PQstatus(conn.get()) != CONNECTION_OK) {
-        *error = store::WithoutPassword(QString::fromUtf8(PQerrorMessage(conn.get())).trimmed(),
-                                        store::ConninfoPassword(conninfo));
+        *error = store::WithoutPassword(
+            store::ExplainedConnectionFailure(QString::fromUtf8(PQerrorMessage(conn.get())).trimmed()),
+            store::ConninfoPassword(conninfo));
         return conn;
     }
     // The server's notices ("... does not exist, skipping") are not the

@@ -55,7 +55,7 @@ QString connectionText(const PGconn* conn)
     if (text.contains(QLatin1String("too many clients")) || text.contains(QLatin1String("too many connections")) ||
         text.contains(QLatin1String("53300")))
         return TooManyClientsText;
-    return text;
+    return ExplainedConnectionFailure(text);  // a refusal said in Italian, with the cure
 }
 
 }  // namespace
@@ -129,6 +129,90 @@ Result Connection::run(const QByteArray& sql, const std::vector<QByteArray>& par
             throw error(result.get());
         reconnect(error(result.get()).description());
     }
+}
+
+std::vector<Result> Connection::readTogether(const std::vector<Statement>& batch)
+{
+    if (broken_)
+        throw EngineError(ServerUnreachable, LostWriteText);
+    for (;;) {
+        std::vector<Result> results;
+        QString lostText;
+        if (!sendBatch(batch, results, &lostText)) {
+            reconnect(lostText);  // reads: nothing lost by sending them again
+            continue;
+        }
+        for (const Result& result : results) {
+            const ExecStatusType status = PQresultStatus(result.get());
+            if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK)
+                throw error(result.get());
+        }
+        return results;
+    }
+}
+
+Result Connection::runOnce(const QString& sql, const std::vector<QByteArray>& params)
+{
+    if (broken_)
+        throw EngineError(ServerUnreachable, LostWriteText);
+    const QByteArray utf8 = sql.toUtf8();
+    std::vector<const char*> values;
+    values.reserve(params.size());
+    for (const QByteArray& p : params)
+        values.push_back(p.isNull() ? nullptr : p.constData());
+    Result result(PQexecParams(conn_, utf8.constData(), int(values.size()), nullptr, values.data(), nullptr,
+                               nullptr, 0),
+                  &PQclear);
+    const ExecStatusType status = result ? PQresultStatus(result.get()) : PGRES_FATAL_ERROR;
+    if (status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK)
+        return result;
+    if (!lost(result.get()))
+        throw error(result.get());
+    reconnect(error(result.get()).description());
+    return Result(nullptr, &PQclear);
+}
+
+void Connection::copyIn(const QString& sql, const std::function<bool(QByteArray&)>& chunk)
+{
+    if (broken_)
+        throw EngineError(ServerUnreachable, LostWriteText);
+    if (!transaction_)
+        throw EngineError(WriteFailed, QStringLiteral("Nessuna transazione in corso."));
+    if (!begun_) {
+        run("BEGIN", {});
+        begun_ = true;
+    }
+    Result start(PQexec(conn_, sql.toUtf8().constData()), &PQclear);
+    if (PQresultStatus(start.get()) != PGRES_COPY_IN) {
+        broken_ = lost(start.get());
+        throw error(start.get());
+    }
+    // Whatever stops the rows (a source that cannot be read, a connection
+    // gone) ends the COPY with an error, so the server keeps none of them.
+    QString failure;
+    try {
+        QByteArray data;
+        while (chunk(data))
+            if (!data.isEmpty() && PQputCopyData(conn_, data.constData(), int(data.size())) != 1) {
+                failure = withoutSecret(trimmedText(PQerrorMessage(conn_)));
+                break;
+            }
+    } catch (const EngineError&) {
+        PQputCopyEnd(conn_, "interrotto");
+        while (PGresult* rest = PQgetResult(conn_))
+            PQclear(rest);
+        throw;
+    }
+    PQputCopyEnd(conn_, failure.isEmpty() ? nullptr : "interrotto");
+    Result end(PQgetResult(conn_), &PQclear);
+    while (PGresult* rest = PQgetResult(conn_))
+        PQclear(rest);
+    if (!end || PQresultStatus(end.get()) != PGRES_COMMAND_OK) {
+        broken_ = lost(end.get());
+        throw error(end.get());
+    }
+    if (!failure.isEmpty())
+        throw EngineError(WriteFailed, failure);
 }
 
 bool Connection::sendBatch(const std::vector<Statement>& batch, std::vector<Result>& results,

@@ -4,31 +4,15 @@
 #include "runtime/form_runtime.h"
 #include "screen/startup.h"
 #include "shell/command_line.h"
+#include "shell/platform.h"
 #include "shell/startup_marks.h"
 
 #include <QEvent>
-
-#include <X11/Xlib.h>
 
 #include <cstdio>
 #include <cstdlib>
 
 namespace {
-
-// Qt aborts when its platform cannot start; say why in words first.
-bool displayAvailable()
-{
-    const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
-    if (!platform.isEmpty() && !platform.startsWith("xcb"))
-        return true;  // offscreen, wayland, ...: the platform reports for itself
-    if (qEnvironmentVariableIsEmpty("DISPLAY"))
-        return platform.isEmpty() && !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
-    Display* display = XOpenDisplay(nullptr);
-    if (!display)
-        return false;
-    XCloseDisplay(display);
-    return true;
-}
 
 // Marks the first paint of a window, for the start-up benchmark.
 class FirstPaint : public QObject {
@@ -50,7 +34,7 @@ int main(int argc, char** argv)
     shell::MarkStartup("main");
     if (const std::optional<int> status = shell::HandleCommandLine(argc, argv))
         return *status;
-    if (!displayAvailable()) {
+    if (!shell::DisplayAvailable()) {
         std::fprintf(stderr, "quenvol: nessun display disponibile (DISPLAY non impostato o non "
                              "raggiungibile): impossibile mostrare la finestra.\n");
         return 1;

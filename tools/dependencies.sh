@@ -2,7 +2,10 @@
 # Installs what building and testing the program needs, from Debian 12's
 # packages: as root with apt-get; otherwise prints the exact command and stops.
 # With the argument "packaging" also what building and checking the Debian
-# package needs (tools/package.sh, tests/package/check_package.sh).
+# package needs (tools/package.sh, tests/package/check_package.sh); with
+# "windows" what the Windows build and its trial under Wine need
+# (tools/windows.sh: the MinGW-w64 cross compiler with posix threads, Debian's
+# host Qt tools, GoogleTest's sources, Wine, NSIS, xdotool).
 set -euo pipefail
 
 PACKAGES=(cmake ninja-build g++ qt6-base-dev libgl-dev libsqlite3-dev sqlite3 libx11-dev
@@ -11,6 +14,10 @@ PACKAGES=(cmake ninja-build g++ qt6-base-dev libgl-dev libsqlite3-dev sqlite3 li
 # dpkg-dev: dpkg-buildflags gives the build Debian's hardening flags.
 if [ "${1:-}" = packaging ]; then
   PACKAGES+=(file lintian man-db desktop-file-utils appstream)
+fi
+if [ "${1:-}" = windows ]; then
+  PACKAGES+=(g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix qt6-base-dev-tools googletest
+             wine64 nsis xdotool)
 fi
 
 missing=()

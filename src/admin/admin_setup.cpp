@@ -8,6 +8,7 @@
 #include "store/engine/engine.h"
 #include "store/postgres/libpq_on_demand.h"
 #include "store/postgres/pg_conninfo.h"
+#include "store/tables/jet_signature.h"
 
 #include "shell/ini_location.h"
 #include "shell/platform.h"
@@ -210,13 +211,15 @@ int RunSetup(const QStringList& arguments)
         return admin::UsageError(Setup);
     const bool demo = given.has("--demo");
     const QString company = rest[1];
-    if (company.contains(QLatin1Char('/')) || company == QLatin1String(".") || company == QLatin1String(".."))
+    if (company.contains(QLatin1Char('/')) || company.contains(QDir::separator()) || company == QLatin1String(".")
+        || company == QLatin1String(".."))
         return admin::UsageError(Setup);
 
-    // The program joins DIRINI and the company with nothing in between.
-    QString dataDir = QDir::cleanPath(QFileInfo(rest[0]).absoluteFilePath());
-    if (!dataDir.endsWith(QLatin1Char('/')))
-        dataDir += QLatin1Char('/');
+    // The program joins DIRINI and the company with nothing in between. On
+    // Windows the folder is written with backslashes ("C:\\DATI\\").
+    QString dataDir = QDir::toNativeSeparators(QDir::cleanPath(QFileInfo(rest[0]).absoluteFilePath()));
+    if (!dataDir.endsWith(QDir::separator()))
+        dataDir += QDir::separator();
     if (!ReadsBackUnchanged(company, dataDir))
         return admin::Fail(QStringLiteral(
             "la società \"%1\" o la cartella dati \"%2\" non si possono scrivere nel file INI "
@@ -245,7 +248,15 @@ int RunSetup(const QStringList& arguments)
             return ReportCompanyOnServer(server, company, iniFile);
     }
 
-    const QString database = dataDir + company + QStringLiteral("/quelda.mdb");
+    const QString database = QDir::toNativeSeparators(dataDir + company + QStringLiteral("/quelda.mdb"));
+    if (store::IsJetFile(database)) {
+        // The suite's own company file, left as it is: it must be imported first.
+        return admin::Fail(QStringLiteral(
+            "%1 è il database Jet della suite, che Quenvol non modifica: va prima importato con "
+            "quenvol-admin import %1 <cartella dati> %2 (su una macchina Linux, o sul server "
+            "dell'ufficio)")
+                               .arg(database, company));
+    }
     if (QFileInfo::exists(database)) {
         std::printf("la società %s esiste già (%s): resta com'è%s\n", qPrintable(company), qPrintable(database),
                     demo ? ", senza dati dimostrativi aggiunti" : "");

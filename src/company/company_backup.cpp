@@ -8,6 +8,7 @@
 #include "company/history_seal.h"
 #include "company/pending_file.h"
 
+#include "store/engine/system_files.h"
 #include "store/postgres/libpq_on_demand.h"
 #include "store/postgres/pg_conninfo.h"
 #include "store/schema/table_description.h"
@@ -22,10 +23,6 @@
 #include <QFileInfo>
 
 #include <cerrno>
-
-#include <sys/stat.h>
-#include <sys/statvfs.h>
-#include <unistd.h>
 
 namespace company::backup {
 
@@ -95,8 +92,7 @@ Failure copyFile(const QString& source, const QString& target)
 // Whether the folder's disk has no room left (after a failed write).
 bool diskFull(const QString& folder)
 {
-    struct statvfs disk {};
-    return ::statvfs(QFile::encodeName(folder).constData(), &disk) == 0 && disk.f_bavail == 0;
+    return store::system::DiskFull(folder);
 }
 
 // The connection string with settings added that make every transaction of
@@ -220,9 +216,9 @@ QString BackUp(const QString& location, const QString& company, const QString& f
         const QString parent = place.absolutePath();
         if (!QFileInfo(parent).isDir())
             return QStringLiteral("la cartella %1 non esiste: la copia non viene fatta").arg(parent);
-        if (::mkdir(QFile::encodeName(place.absoluteFilePath()).constData(), 0777) != 0 && errno != EEXIST)
+        if (const int error = store::system::MakeFolder(place.absoluteFilePath()); error != 0 && error != EEXIST)
             return QStringLiteral("impossibile creare la cartella %1: %2")
-                .arg(place.absoluteFilePath(), company::pending::Cause(errno));
+                .arg(place.absoluteFilePath(), company::pending::Cause(error));
     } else if (!place.isDir()) {
         return QStringLiteral("%1 non è una cartella: la copia non viene fatta").arg(folder);
     }
@@ -280,7 +276,7 @@ QString BackUp(const QString& location, const QString& company, const QString& f
     {
         // The copy is flushed to the disk before it takes its name.
         QFile written(temporary);
-        if (written.open(QIODevice::ReadWrite) && ::fsync(written.handle()) != 0)
+        if (written.open(QIODevice::ReadWrite) && !store::system::SyncFile(written.handle()))
             return toDestination(company::pending::Cause(errno));
     }
     if (error = pending.commit(false); !error.isEmpty())

@@ -1,6 +1,8 @@
 // Building a file under a temporary name and moving it into place.
 #include "company/pending_file.h"
 
+#include "store/engine/system_files.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -10,9 +12,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include <fcntl.h>
-#include <signal.h>
-#include <unistd.h>
+#include <unistd.h>  // write, close (io.h on Windows, which MinGW's unistd.h includes)
 
 namespace company::pending {
 
@@ -20,28 +20,19 @@ namespace {
 
 QString HostName()
 {
-    char name[256] = {};
-    if (::gethostname(name, sizeof name - 1) != 0)
-        return QStringLiteral("host");
     // The name goes into a file name: nothing but letters, digits, '.' and '-'.
-    return QString::fromLocal8Bit(name).replace(QRegularExpression(QStringLiteral("[^A-Za-z0-9.-]")),
+    return store::system::HostName().replace(QRegularExpression(QStringLiteral("[^A-Za-z0-9.-]")),
                                                 QStringLiteral("_"));
 }
 
 bool ProcessRunning(qint64 pid)
 {
-    if (pid <= 0 || pid > 0x3FFFFFFF)
-        return false;
-    return ::kill(pid_t(pid), 0) == 0 || errno == EPERM;
+    return pid <= 0x3FFFFFFF && store::system::ProcessRunning(pid);
 }
 
 void SyncFolder(const QString& folder)
 {
-    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
+    store::system::SyncFolder(folder);
 }
 
 void RemoveWithJournal(const QString& path)
@@ -115,7 +106,7 @@ PendingFile::PendingFile(const QString& target, Folder folder) : target_(target)
     RemoveStale(folder_);
     path_ = QDir(folder_).filePath(QStringLiteral(".%1.tmp-%2-%3")
                                        .arg(info.fileName(), HostName())
-                                       .arg(qint64(::getpid())));
+                                       .arg(store::system::ThisProcessId()));
     RemoveWithJournal(path_);
 }
 
@@ -131,23 +122,9 @@ PendingFile::~PendingFile()
 
 QString PendingFile::commit(bool replace)
 {
-    const QByteArray from = QFile::encodeName(path_);
-    const QByteArray to = QFile::encodeName(target_);
-    int rc = 0;
-    if (replace) {
-        rc = ::rename(from.constData(), to.constData());
-    } else {
-        // In one step, and never over a file that appeared meanwhile.
-        rc = ::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE);
-        if (rc != 0 && (errno == EINVAL || errno == ENOSYS)) {
-            // A file system without it: a hard link cannot replace a file either.
-            rc = ::link(from.constData(), to.constData());
-            if (rc == 0)
-                ::unlink(from.constData());
-        }
-    }
+    const int rc = store::system::MoveIntoPlace(path_, target_, replace);
     if (rc != 0) {
-        const int error = errno;
+        const int error = rc;
         RemoveWithJournal(path_);
         if (error == EEXIST)
             return QStringLiteral("il file %1 esiste già: non viene sovrascritto").arg(target_);
@@ -170,8 +147,7 @@ QString WriteWhole(const QString& target, const QByteArray& bytes, bool replace,
     const auto failed = [&](int error) {
         return QStringLiteral("impossibile scrivere %1: %2").arg(target, Cause(error));
     };
-    const int fd = ::open(QFile::encodeName(pending.path()).constData(),
-                          O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    const int fd = store::system::OpenForWriting(pending.path());
     if (fd < 0)
         return failed(errno);
     qsizetype done = 0;
@@ -186,7 +162,7 @@ QString WriteWhole(const QString& target, const QByteArray& bytes, bool replace,
         }
         done += written;
     }
-    if (::fsync(fd) != 0 && errno != EINVAL) {
+    if (!store::system::SyncFile(fd) && errno != EINVAL) {
         const int error = errno;
         ::close(fd);
         return failed(error);

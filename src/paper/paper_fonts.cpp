@@ -1,6 +1,7 @@
 // Finding and making the Liberation faces of the printed documents.
 #include "paper/paper_fonts.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFontDatabase>
 
@@ -36,14 +37,21 @@ QString LoadLiberationFonts()
 {
     if (HasBoth())
         return {};
+#ifdef _WIN32
+    // The installer puts them in lib\fonts beside the program, where Qt's
+    // offscreen platform looks for its fonts too.
+    const QDir folder(QCoreApplication::applicationDirPath() + QStringLiteral("/lib/fonts"));
+    const QString missing = QStringLiteral("(cartella lib\\fonts accanto al programma: reinstallare Quenvol)");
+#else
     const QDir folder(QStringLiteral("/usr/share/fonts/truetype/liberation"));
+    const QString missing = QStringLiteral("(pacchetto fonts-liberation)");
+#endif
     for (const QString& name : folder.entryList({QStringLiteral("LiberationSans-*.ttf"),
                                                  QStringLiteral("LiberationMono-*.ttf")}))
         QFontDatabase::addApplicationFont(folder.filePath(name));
     if (HasBoth())
         return {};
-    return QStringLiteral("mancano i caratteri Liberation Sans e Liberation Mono "
-                          "(pacchetto fonts-liberation)");
+    return QStringLiteral("mancano i caratteri Liberation Sans e Liberation Mono ") + missing;
 }
 
 QFont Sans(double points, bool bold) { return Face(SansFamily, points, bold); }

@@ -4,11 +4,14 @@
 #include "shell/platform.h"
 #include "shell/user_settings.h"
 
+#include <QDir>
+
 namespace shell {
 
 QString FindIniFile()
 {
-    const QString local = ProgramFolder() + "/Morvanex.ini";
+    // On Windows the paths keep the system's separators ("C:\\Quenvol\\...").
+    const QString local = QDir::toNativeSeparators(ProgramFolder() + "/Morvanex.ini");
     if (IniFileExists(local))
         return local;
 
@@ -16,7 +19,7 @@ QString FindIniFile()
     // root of the file system, a place no user file should come from.
     const QString suiteFolder = GetSetting("MORVANEX", "Setting", "ExePath");
     if (!suiteFolder.trimmed().isEmpty()) {
-        const QString suite = suiteFolder + "/Torlaven.ini";
+        const QString suite = QDir::toNativeSeparators(suiteFolder + "/Torlaven.ini");
         if (IniFileExists(suite))
             return suite;
     }
@@ -35,6 +38,9 @@ QString FindIniFile()
 
 QStringList SystemConfigFolders()
 {
+#ifdef _WIN32
+    return {};  // Windows has no such folders: the Windows folder serves every user
+#endif
     // Relative entries are ignored, as the XDG rules ask.
     QStringList folders;
     const QString list = qEnvironmentVariable("XDG_CONFIG_DIRS");

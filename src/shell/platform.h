@@ -16,28 +16,38 @@ QString ProgramFolder();
 void SetProgramFolderForTesting(const QString& folder);  // empty restores
 // The program's executable name as the suite names it ("Quenvol").
 QString ExecutableName();
-// The folder that stands for the Windows folder: $XDG_CONFIG_HOME, default
-// $HOME/.config, as the system reports it (no trailing "/" guaranteed).
+// The Windows folder as the system reports it: on Windows GetWindowsDirectory
+// ("C:\Windows"); on Linux the folder that stands for it, $XDG_CONFIG_HOME,
+// default $HOME/.config (no trailing separator guaranteed).
 QString SystemWindowsFolder();
-// The suite's WindowsFolder(): that folder with one trailing "/" added; empty
-// when the folder is unknown or already ends in "/".
+// The suite's WindowsFolder(): that folder with one trailing separator ("\" on
+// Windows, "/" on Linux) added; empty when the folder is unknown or already
+// ends in one.
 QString WindowsFolder();
-// The first "three characters" of the current directory: its root, "/".
+// The first three characters of the current directory: its drive ("C:\") on
+// Windows, its root "/" on Linux.
 QString CurrentDriveRoot();
 // Whether a path names an existing ordinary, non-hidden file.
 bool IniFileExists(const QString& path);
 bool DirectoryExists(const QString& path);
 bool CreateDirectoryOneLevel(const QString& path);
 
-// --- Processes ----------------------------------------------------------------
+// --- Display and processes ---------------------------------------------------
+// Whether the window can be shown: on Linux an X display (or another platform
+// named in QT_QPA_PLATFORM) is reachable; on Windows always.
+bool DisplayAvailable();
 // Starts the command line detached, without a shell (split into program and
 // arguments, double quotes group). Returns the new process id, or nullopt when
 // the program cannot be started.
 std::optional<long long> StartProgram(const QString& commandLine);
-// Brings the top-level X11 window of the process forward (_NET_WM_PID).
-// A live process whose window is not there yet (a program still starting) is
-// given up to windowWaitMs to map it. False when the process is gone, its
-// window did not come, or there is no display.
+// Brings a running program forward from the value recorded under "HANDLE".
+// On Linux a process id: its top-level X11 window (_NET_WM_PID). On Windows
+// a window handle, as the suite's programs record their own (restored when
+// minimised, then SetForegroundWindow), or a process id recorded at its start:
+// its top-level window. A live process whose window is not there yet (a
+// program still starting) is given up to windowWaitMs to show it. False when
+// the process or window is gone, its window did not come, or (on Linux) there
+// is no display.
 bool ActivateProgram(long long processId, int windowWaitMs = 2000);
 long long CurrentProcessId();
 

@@ -11,10 +11,17 @@
 #include <cstring>
 #include <optional>
 
+#ifdef _WIN32
+#include <QDir>
+#include <QSaveFile>
+
+#include <windows.h>
+#else
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 namespace shell {
 
@@ -175,6 +182,53 @@ std::optional<QByteArray> ReadWholeFile(const QString& path, bool* missing)
     return content;
 }
 
+#ifdef _WIN32
+// Replaces `path` with `content`: a temporary file beside it, flushed to the
+// disk, then moved over the old one in one step (QSaveFile), so a reader sees
+// either the old file or the new one.
+bool ReplaceFile(const QString& path, const QByteArray& content)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    if (file.write(content) != content.size()) {
+        file.cancelWriting();
+        return false;
+    }
+    return file.commit();
+}
+
+// An exclusive lock on "<file>.lock", held while the object lives (LockFileEx
+// waits for it). The lock file is never removed.
+class WriterLock {
+public:
+    explicit WriterLock(const QString& path)
+    {
+        const std::wstring name = QDir::toNativeSeparators(path + ".lock").toStdWString();
+        handle_ = CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (handle_ == INVALID_HANDLE_VALUE)
+            return;
+        OVERLAPPED whole{};
+        if (!LockFileEx(handle_, LOCKFILE_EXCLUSIVE_LOCK, 0, MAXDWORD, MAXDWORD, &whole)) {
+            CloseHandle(handle_);
+            handle_ = INVALID_HANDLE_VALUE;
+        }
+    }
+    ~WriterLock()
+    {
+        if (handle_ != INVALID_HANDLE_VALUE)
+            CloseHandle(handle_);  // releases the lock
+    }
+    WriterLock(const WriterLock&) = delete;
+    WriterLock& operator=(const WriterLock&) = delete;
+    bool held() const { return handle_ != INVALID_HANDLE_VALUE; }
+
+private:
+    HANDLE handle_ = INVALID_HANDLE_VALUE;
+};
+#else
 bool WriteAll(int fd, const QByteArray& data)
 {
     const char* p = data.constData();
@@ -253,6 +307,7 @@ public:
 private:
     int fd_ = -1;
 };
+#endif
 
 bool HasLineBreakOrNul(const QByteArray& text)
 {

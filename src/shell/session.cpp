@@ -6,6 +6,8 @@
 #include "shell/profile.h"
 #include "store/tables/company_code.h"
 
+#include <QDir>
+
 namespace shell {
 
 Session StartSession()
@@ -22,7 +24,10 @@ Session StartSession()
         session.DataDir = CurrentDriveRoot();
     if (!DirectoryExists(session.DataDir))
         CreateDirectoryOneLevel(session.DataDir);
-    session.DatabasePath = session.DataDir + session.CompanyCode + QStringLiteral("/quelda.mdb");
+    // DIRINI may name a drive and use backslashes on Windows ("C:\\DATI\\"):
+    // the path is written with the system's own separators.
+    session.DatabasePath =
+        QDir::toNativeSeparators(session.DataDir + session.CompanyCode + QStringLiteral("/quelda.mdb"));
     // A non-blank [DATABASE] SERVER= puts the company on the office's server.
     // Read whole: a connection string may be longer than ReadIni returns.
     session.Server = FromAnsi(GetProfileValue(session.IniFile, "DATABASE", "SERVER"));

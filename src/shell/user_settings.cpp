@@ -7,9 +7,48 @@
 #include "shell/profile.h"
 
 #include <QDir>
+#ifdef _WIN32
+#include <QSettings>
+#endif
 
 namespace shell {
 
+#ifdef _WIN32
+QString SettingsFolder()
+{
+    return QStringLiteral("HKEY_CURRENT_USER\\Software\\VB and VBA Program Settings");
+}
+
+namespace {
+
+// The application's key; none for a name that is empty or would reach
+// another key.
+bool PlainName(const QString& name)
+{
+    return !name.trimmed().isEmpty() && !name.contains(u'\\') && !name.contains(u'/')
+           && !name.contains(QChar(u'\0'));
+}
+
+}  // namespace
+
+QString GetSetting(const QString& application, const QString& section, const QString& key)
+{
+    if (!PlainName(application) || !PlainName(section) || !PlainName(key))
+        return {};
+    QSettings settings(SettingsFolder() + u'\\' + application.trimmed(), QSettings::NativeFormat);
+    return settings.value(section + u'/' + key).toString();
+}
+
+void SaveSetting(const QString& application, const QString& section, const QString& key,
+                 const QString& value)
+{
+    if (!PlainName(application) || !PlainName(section) || !PlainName(key))
+        return;
+    QSettings settings(SettingsFolder() + u'\\' + application.trimmed(), QSettings::NativeFormat);
+    settings.setValue(section + u'/' + key, value);
+    settings.sync();
+}
+#else
 namespace {
 
 // The file of one application, or empty text when the name cannot be a plain
@@ -49,5 +88,7 @@ void SaveSetting(const QString& application, const QString& section, const QStri
         return;
     WriteProfileValue(file, section.toUtf8(), key.toUtf8(), value.toUtf8());
 }
+
+#endif
 
 }  // namespace shell

@@ -1,7 +1,8 @@
 // quenvol-admin setup with the office's INI file (in $XDG_CONFIG_DIRS) that
 // names a server: it says which file the program will use and which server,
 // asks the server for the company, and creates nothing; setup --server writes
-// the personal file naming the server, which then hides the office's.
+// the personal file naming the server, which then hides the office's. On the
+// suite's own Jet file it writes nothing.
 #include "admin_run.h"
 #include "company/company_server.h"
 #include "support/test_company.h"
@@ -14,6 +15,28 @@
 
 namespace {
 
+TEST(AdminSetup, TheSuitesJetFileInTheDataFolderIsLeftAsItIsAndNamedForImport)
+{
+    QTemporaryDir scratch;
+    const QString folder = scratch.filePath("dati/ACME");
+    ASSERT_TRUE(QDir().mkpath(folder));
+    const QByteArray jet = QByteArray("\0\1\0\0Standard Jet DB\0", 20) + QByteArray(2028, '\x5a');
+    {
+        QFile file(folder + "/quelda.mdb");
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(jet);
+    }
+    const AdminRun run = Admin({"setup", scratch.filePath("dati"), "ACME"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_TRUE(run.err.contains("database Jet della suite")) << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains("quenvol-admin import")) << run.err.toStdString();
+    QFile file(folder + "/quelda.mdb");
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), jet);
+    EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden), QStringList{"quelda.mdb"});
+}
+
+#ifndef _WIN32
 TEST(AdminSetup, AnOfficeIniNamingAServerIsReportedAndNothingIsCreated)
 {
     QTemporaryDir scratch;
@@ -46,6 +69,7 @@ TEST(AdminSetup, AnOfficeIniNamingAServerIsReportedAndNothingIsCreated)
     EXPECT_FALSE(QFileInfo::exists(scratch.filePath("dati")));
     EXPECT_FALSE(QFileInfo::exists(scratch.filePath("casa/.config/Morvanex.ini")));
 }
+#endif
 
 TEST(ServerAdminSetup, SetupServerWritesThePersonalFileAndFindsTheCompanyThatIsThere)
 {

@@ -11,7 +11,11 @@ inline QString TestProgram(const QString& name)
 {
     const QString bin = qEnvironmentVariable("QUENVOL_BIN_DIR");
     const QString folder = bin.isEmpty() ? QCoreApplication::applicationDirPath() : bin + "/tests";
+#ifdef _WIN32
+    return folder + '/' + name + ".exe";
+#else
     return folder + '/' + name;
+#endif
 }
 
 }  // namespace shell_tests

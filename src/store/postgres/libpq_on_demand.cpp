@@ -6,7 +6,11 @@
 
 #include <libpq-fe.h>
 
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <dlfcn.h>
+#endif
 
 #include <cstdio>
 #include <cstdlib>
@@ -16,8 +20,45 @@ namespace store {
 
 namespace {
 
+#ifdef _WIN32
+// Beside the program (the installer puts it there), else on the PATH.
+constexpr const char* LibraryName = "libpq.dll";
+
+void* OpenLibrary()
+{
+    return reinterpret_cast<void*>(LoadLibraryW(L"libpq.dll"));
+}
+
+QString OpenError()
+{
+    return QStringLiteral("il file libpq.dll non si trova accanto al programma né nel PATH "
+                          "(codice di errore Windows %1): reinstallare Quenvol")
+        .arg(GetLastError());
+}
+
+void* Symbol(void* handle, const char* name)
+{
+    return reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(handle), name));
+}
+#else
 // The library's name with its ABI version, as the package depends on it.
 constexpr const char* LibraryName = "libpq.so.5";
+
+void* OpenLibrary()
+{
+    return dlopen(LibraryName, RTLD_NOW | RTLD_LOCAL);
+}
+
+QString OpenError()
+{
+    return QString::fromLocal8Bit(dlerror());
+}
+
+void* Symbol(void* handle, const char* name)
+{
+    return dlsym(handle, name);
+}
+#endif
 
 struct Library {
     void* handle = nullptr;
@@ -28,10 +69,10 @@ const Library& Loaded()
 {
     static const Library library = [] {
         Library l;
-        l.handle = dlopen(LibraryName, RTLD_NOW | RTLD_LOCAL);
+        l.handle = OpenLibrary();
         if (!l.handle)
             l.error = QStringLiteral("Libreria del server non disponibile (%1): %2")
-                          .arg(QLatin1String(LibraryName), QString::fromLocal8Bit(dlerror()));
+                          .arg(QLatin1String(LibraryName), OpenError());
         return l;
     }();
     return library;
@@ -43,7 +84,7 @@ const Library& Loaded()
 void* Entry(const char* name)
 {
     const Library& library = Loaded();
-    void* entry = library.handle ? dlsym(library.handle, name) : nullptr;
+    void* entry = library.handle ? Symbol(library.handle, name) : nullptr;
     if (!entry) {
         std::fprintf(stderr, "quenvol: %s: %s\n", name,
                      library.handle ? "funzione assente nella libreria" : qPrintable(library.error));

@@ -30,6 +30,11 @@ QString CompanyCodeProblem(const QString& code)
 {
     if (code == QLatin1String(".") || code == QLatin1String("..") || code.contains(QLatin1Char('/')))
         return Refused(code, QStringLiteral("IL CODICE NON PUO' ESSERE \".\" O \"..\" NE' CONTENERE \"/\"."));
+#ifdef _WIN32
+    // On Windows "\" separates folders too, and "C:" names a drive.
+    if (code.contains(QLatin1Char('\\')) || code.contains(QLatin1Char(':')))
+        return Refused(code, QStringLiteral("IL CODICE NON PUO' CONTENERE \"\\\" NE' \":\"."));
+#endif
     if (!code.isEmpty() && (code.front().isSpace() || code.back().isSpace()))
         return Refused(code, QStringLiteral("IL CODICE NON PUO' INIZIARE O FINIRE CON UNO SPAZIO."));
     for (const QChar c : code)

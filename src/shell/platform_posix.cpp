@@ -1,0 +1,214 @@
+// Platform facilities on Linux: the folder that stands for the Windows folder,
+// and bringing a running program's X11 window forward.
+#ifndef _WIN32
+#include "shell/platform.h"
+
+#include <QDir>
+
+#include <cerrno>
+#include <chrono>
+#include <climits>
+#include <thread>
+#include <vector>
+
+#include <signal.h>
+#include <unistd.h>
+
+// Xlib last: its macros (None, Bool, Status...) would clash with Qt's names.
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+
+namespace shell {
+
+namespace {
+
+bool ProcessExists(long long processId)
+{
+    if (processId <= 0 || processId > INT_MAX)
+        return false;  // 0 and negative ids would address process groups
+    return ::kill(pid_t(processId), 0) == 0 || errno == EPERM;
+}
+
+// --- X11 -----------------------------------------------------------------
+// Windows can vanish while the tree is walked; their errors are noted, not fatal.
+bool g_xError = false;
+int NoteXError(Display*, XErrorEvent*)
+{
+    g_xError = true;
+    return 0;
+}
+
+// The first 32-bit item of a window property, or -1.
+long WindowCardinal(Display* display, Window window, Atom property, Atom type)
+{
+    Atom actualType = 0;
+    int format = 0;
+    unsigned long items = 0;
+    unsigned long after = 0;
+    unsigned char* data = nullptr;
+    long value = -1;
+    if (XGetWindowProperty(display, window, property, 0, 1, False, type, &actualType, &format,
+                           &items, &after, &data) == Success
+        && data && actualType == type && format == 32 && items >= 1)
+        value = reinterpret_cast<long*>(data)[0];
+    if (data)
+        XFree(data);
+    return value;
+}
+
+struct PidWindow {
+    Window window = 0;
+    Window topLevel = 0;  // the ancestor that is a child of the root
+    bool viewable = false;
+    bool iconic = false;
+};
+
+// Walks the window tree below `parent` collecting the windows whose
+// _NET_WM_PID is `pid`. A window manager puts client windows inside frames,
+// so the search goes below the top level (to a bounded depth).
+void CollectWindows(Display* display, Window parent, Window topLevel, int depth, long pid,
+                    Atom pidAtom, Atom stateAtom, std::vector<PidWindow>& found)
+{
+    Window root = 0;
+    Window parentOut = 0;
+    Window* children = nullptr;
+    unsigned int count = 0;
+    if (!XQueryTree(display, parent, &root, &parentOut, &children, &count))
+        return;
+    for (unsigned int i = 0; i < count; ++i) {
+        const Window child = children[i];
+        const Window top = topLevel ? topLevel : child;
+        if (WindowCardinal(display, child, pidAtom, XA_CARDINAL) == pid) {
+            XWindowAttributes attributes;
+            PidWindow match;
+            match.window = child;
+            match.topLevel = top;
+            match.viewable = XGetWindowAttributes(display, child, &attributes)
+                             && attributes.map_state == IsViewable;
+            match.iconic = stateAtom && WindowCardinal(display, child, stateAtom, stateAtom) == 3;
+            found.push_back(match);
+        }
+        if (depth > 0)
+            CollectWindows(display, child, top, depth - 1, pid, pidAtom, stateAtom, found);
+    }
+    if (children)
+        XFree(children);
+}
+
+}  // namespace
+
+// --- Folders ----------------------------------------------------------------
+QString SystemWindowsFolder()
+{
+    const QString config = qEnvironmentVariable("XDG_CONFIG_HOME");
+    if (!config.isEmpty() && QDir::isAbsolutePath(config))
+        return config;
+    const QString home = qEnvironmentVariable("HOME");
+    return home.isEmpty() ? QString() : home + "/.config";
+}
+
+QString WindowsFolder()
+{
+    QString folder = SystemWindowsFolder();
+    while (folder.endsWith(u' '))
+        folder.chop(1);
+    if (folder.isEmpty())
+        return {};
+    // A folder that already ends in "/" gives empty text, so the INI file name
+    // is then taken relative to the current directory: the suite relies on it.
+    return folder.endsWith(u'/') ? QString() : folder + '/';
+}
+
+QString CurrentDriveRoot()
+{
+    return QStringLiteral("/");
+}
+
+// --- Display and processes -------------------------------------------------
+bool DisplayAvailable()
+{
+    const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
+    if (!platform.isEmpty() && !platform.startsWith("xcb"))
+        return true;  // offscreen, wayland, ...: the platform reports for itself
+    if (qEnvironmentVariableIsEmpty("DISPLAY"))
+        return platform.isEmpty() && !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+    Display* display = XOpenDisplay(nullptr);
+    if (!display)
+        return false;
+    XCloseDisplay(display);
+    return true;
+}
+
+bool ActivateProgram(long long processId, int windowWaitMs)
+{
+    if (!ProcessExists(processId))
+        return false;
+    if (qEnvironmentVariableIsEmpty("DISPLAY"))
+        return false;
+    Display* display = XOpenDisplay(nullptr);
+    if (!display)
+        return false;
+    auto* previousHandler = XSetErrorHandler(NoteXError);
+    g_xError = false;
+
+    bool activated = false;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(windowWaitMs);
+    // A program that has just been started may not have mapped its window
+    // yet: while it lives, its window is looked for again until the deadline.
+    const Atom pidAtom = XInternAtom(display, "_NET_WM_PID", False);
+    for (;;) {
+        const Atom stateAtom = XInternAtom(display, "WM_STATE", True);
+        const Window root = DefaultRootWindow(display);
+        std::vector<PidWindow> found;
+        CollectWindows(display, root, 0, 3, long(processId), pidAtom, stateAtom, found);
+
+        const PidWindow* target = nullptr;
+        for (const PidWindow& w : found) {
+            if (w.viewable) {
+                target = &w;
+                break;
+            }
+        }
+        for (const PidWindow& w : found) {
+            if (!target && w.iconic)
+                target = &w;
+        }
+        if (target) {
+            // Ask the window manager, if any, to activate (and restore) it;
+            // source 2: the request comes from the user's own action.
+            XEvent event{};
+            event.xclient.type = ClientMessage;
+            event.xclient.window = target->window;
+            event.xclient.message_type = XInternAtom(display, "_NET_ACTIVE_WINDOW", False);
+            event.xclient.format = 32;
+            event.xclient.data.l[0] = 2;
+            event.xclient.data.l[1] = CurrentTime;
+            XSendEvent(display, root, False, SubstructureRedirectMask | SubstructureNotifyMask,
+                       &event);
+            if (target->viewable) {
+                // With no window manager (or one that ignores the request)
+                // raise and focus it ourselves.
+                XRaiseWindow(display, target->topLevel);
+                g_xError = false;
+                XSetInputFocus(display, target->window, RevertToParent, CurrentTime);
+            }
+            XSync(display, False);
+            activated = !g_xError;
+            break;
+        }
+        if (std::chrono::steady_clock::now() >= deadline || !ProcessExists(processId))
+            break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    XSetErrorHandler(previousHandler);
+    XCloseDisplay(display);
+    return activated;
+}
+
+long long CurrentProcessId()
+{
+    return ::getpid();
+}
+
+}  // namespace shell
+#endif

@@ -1,0 +1,124 @@
+// Platform facilities on Windows: the Windows folder, the current drive, and
+// bringing a running program's window forward as the suite's programs do.
+#ifdef _WIN32
+#include "shell/platform.h"
+
+#include <QDir>
+
+#include <chrono>
+#include <thread>
+
+#include <windows.h>
+
+namespace shell {
+
+namespace {
+
+struct WindowSearch {
+    DWORD processId = 0;
+    HWND found = nullptr;
+};
+
+// The first visible top-level window of the process, without an owner (its
+// main window rather than a box it shows).
+BOOL CALLBACK NoteProcessWindow(HWND window, LPARAM data)
+{
+    auto* search = reinterpret_cast<WindowSearch*>(data);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner != search->processId || !IsWindowVisible(window) || GetWindow(window, GW_OWNER))
+        return TRUE;
+    search->found = window;
+    return FALSE;
+}
+
+bool ProcessExists(DWORD processId)
+{
+    HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId);
+    if (!process)
+        return false;
+    DWORD code = 0;
+    const bool running = GetExitCodeProcess(process, &code) && code == STILL_ACTIVE;
+    CloseHandle(process);
+    return running;
+}
+
+}  // namespace
+
+// --- Folders ----------------------------------------------------------------
+QString SystemWindowsFolder()
+{
+    wchar_t folder[MAX_PATH + 1] = {};
+    const UINT length = GetWindowsDirectoryW(folder, MAX_PATH + 1);
+    if (length == 0 || length > MAX_PATH)
+        return {};
+    return QString::fromWCharArray(folder, int(length));
+}
+
+QString WindowsFolder()
+{
+    QString folder = SystemWindowsFolder();
+    while (folder.endsWith(u' '))
+        folder.chop(1);
+    if (folder.isEmpty())
+        return {};
+    // A folder that already ends in "\" (a drive's root) gives empty text, so
+    // the INI file name is then taken relative to the current directory.
+    return folder.endsWith(u'\\') ? QString() : folder + u'\\';
+}
+
+QString CurrentDriveRoot()
+{
+    return QDir::toNativeSeparators(QDir::currentPath()).left(3);
+}
+
+// --- Display and processes -------------------------------------------------
+bool DisplayAvailable()
+{
+    return true;
+}
+
+bool ActivateProgram(long long handle, int windowWaitMs)
+{
+    if (handle <= 0 || handle > 0xFFFFFFFFLL)
+        return false;
+    HWND window = reinterpret_cast<HWND>(static_cast<quintptr>(handle));
+    if (!IsWindow(window)) {
+        if (DWORD(handle) == GetCurrentProcessId())
+            return false;  // we are no sibling of our own
+        // A process id, as recorded when the program was started from here:
+        // its window, once it shows one.
+        WindowSearch search{DWORD(handle), nullptr};
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(windowWaitMs);
+        for (;;) {
+            EnumWindows(NoteProcessWindow, reinterpret_cast<LPARAM>(&search));
+            if (search.found || std::chrono::steady_clock::now() >= deadline
+                || !ProcessExists(search.processId))
+                break;
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+        if (!search.found)
+            return false;
+        window = search.found;
+    } else {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(window, &owner);
+        if (owner == GetCurrentProcessId())
+            return false;  // our own window names no sibling
+    }
+    if (IsIconic(window))
+        ShowWindow(window, SW_RESTORE);
+    // Windows hands the foreground on only from the foreground process: the
+    // operator's key press in our window makes us that process.
+    BringWindowToTop(window);
+    SetForegroundWindow(window);
+    return true;
+}
+
+long long CurrentProcessId()
+{
+    return qint64(GetCurrentProcessId());
+}
+
+}  // namespace shell
+#endif

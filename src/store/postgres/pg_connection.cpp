@@ -41,9 +41,9 @@ QString trimmedText(const char* text)
     return QString::fromUtf8(text ? text : "").trimmed();
 }
 
-// The server refused a connection because all of its connections are taken
-// (SQLSTATE 53300, which libpq gives only as the server's text when
-// connecting). Told in the operator's words; the caller retries it as a
+// The server refused a connection because all of its connections (or those
+// of the role) are taken (SQLSTATE 53300, which libpq gives only as the
+// server's text when connecting). Told in the operator's words; the caller retries it as a
 // lost connection.
 const QString TooManyClientsText = QStringLiteral(
     "Il server ha già tutte le connessioni occupate (troppe postazioni collegate): si può riprovare tra poco; "
@@ -52,7 +52,8 @@ const QString TooManyClientsText = QStringLiteral(
 QString connectionText(const PGconn* conn)
 {
     const QString text = trimmedText(PQerrorMessage(conn));
-    if (text.contains(QLatin1String("too many clients")) || text.contains(QLatin1String("53300")))
+    if (text.contains(QLatin1String("too many clients")) || text.contains(QLatin1String("too many connections")) ||
+        text.contains(QLatin1String("53300")))
         return TooManyClientsText;
     return ExplainedConnectionFailure(text);  // a refusal said in Italian, with the cure
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "store/engine/engine.h"
+#include "store/history/history_writer.h"
 
 #include <QDateTime>
 #include <QString>
@@ -24,8 +25,8 @@ QString RegisterName(PageRegister reg);  // "ARRIVI" ...
 std::optional<PageRegister> RegisterNamed(const QString& name);
 QStringList RegisterNames();
 
-inline const QString PrintAction = QStringLiteral("stampa pagine");
-inline const QString ReprintAction = QStringLiteral("ristampa pagine");
+inline const QString& PrintAction = store::HistoryAction::StampaPagine;
+inline const QString& ReprintAction = store::HistoryAction::RistampaPagine;
 
 // The most pages one print makes.
 inline constexpr int MostPagesAtOnce = 5000;

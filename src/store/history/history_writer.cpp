@@ -18,6 +18,17 @@ const QString& HistoryColumn(int column)
 
 }  // namespace
 
+bool HistoryAction::IsChangeAction(const QString& action)
+{
+    return action == Inserimento || action == Variazione || action == Cancellazione || action == Testata ||
+           action == StatoIniziale;
+}
+
+bool HistoryAction::IsEventAction(const QString& action)
+{
+    return action == StampaPagine || action == RistampaPagine;
+}
+
 Row ReadRow(const TableCursor& cursor, const TableDescription& table)
 {
     Row row;

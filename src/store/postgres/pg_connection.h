@@ -127,5 +127,7 @@ Value valueOf(const PGresult* result, int row, int column);
 
 std::unique_ptr<TableCursor> makeTableCursor(std::shared_ptr<Connection> connection, TableShape shape);
 std::unique_ptr<Snapshot> makeSnapshot(Result result);
+// The rows of a table in key order through a cursor, fetched in chunks.
+std::unique_ptr<Snapshot> makeKeyOrderWalk(std::shared_ptr<Connection> connection, const TableShape& shape);
 
 }  // namespace store::pg

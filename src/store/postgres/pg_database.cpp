@@ -74,6 +74,11 @@ public:
                                                   .arg(shape.qualifiedName(), quoted(shape.columns[shape.keyColumn]))));
     }
 
+    std::unique_ptr<Snapshot> openKeyOrderWalk(const QString& table) override
+    {
+        return makeKeyOrderWalk(connection_, connection_->shape(table));
+    }
+
     Value callFunction(const QString& function, const std::vector<Value>& arguments) override
     {
         QStringList placeholders;

@@ -4,6 +4,7 @@
 #include "opened_company.h"
 
 #include "store/history/history_reader.h"
+#include "store/history/history_replay.h"
 #include "store/history/history_writer.h"
 #include "store/schema/table_description.h"
 
@@ -262,4 +263,40 @@ TEST(History, OneTransactionIsListedByCodeAndItsEventApart)
         EXPECT_EQ(change.columns.size(), 1u) << change.code.toStdString();
     const QStringList csv = HistoryCsv(changes).split("\r\n");
     EXPECT_TRUE(csv.filter("\"CP02\",\"cancellazione\"").value(0).contains("SECONDO")) << csv.join('\n').toStdString();
+}
+
+TEST(History, WhatTheProgramRecordsReplaysToExactlyTheStoredRows)
+{
+    TempCompany company(true);
+    auto db = openDatabase(company.databasePath());
+    const auto differences = [&] {
+        HistoryReplay replay;
+        EXPECT_TRUE(VerifyHistoryChain(*db, [&](const HistoryRowText& row) { replay.add(row); },
+                                       [&] { replay.readStored(*db); })
+                        .whole);
+        qlonglong total = 0;
+        QStringList found;
+        for (const DataDifference& d : replay.differences(20, &total))
+            found << d.code + " " + d.column + ": " + d.stored.value_or("Null") + " / " + d.replayed.value_or("Null");
+        return found;
+    };
+    EXPECT_FALSE(differences().isEmpty());  // the demonstration rows, with no history of them
+    ASSERT_TRUE(RecordStartingState(*db).recorded);
+    EXPECT_EQ(differences(), QStringList());
+    EXPECT_FALSE(RecordStartingState(*db).needed);
+
+    Opened o(company);
+    RegisterRecord record = stored(o, "AB01");
+    record.SspDescrizione = "DEPOSITO \"NUOVO\"\t1";
+    record.Registers[Arrivi].Garanz = 987654.32;
+    record.Registers[Deposito].Data = 46000;
+    ASSERT_TRUE(write(o, record));
+    RegisterRecord added = BlankRegister("N9", "NUOVO");
+    added.Registers[Custodia].Garanz = 0.1;
+    ASSERT_TRUE(write(o, added));
+    HeaderLines lines = BlankHeaderLines();
+    lines[HeaderLineIndex(0, 1)] = "PRIMA RIGA";
+    ASSERT_TRUE(writeHeader(o, "N9", lines));
+    ASSERT_TRUE(remove(o, "R1"));
+    EXPECT_EQ(differences(), QStringList());
 }

@@ -272,7 +272,7 @@ QString HistoryCsv(const std::vector<Change>& changes)
 {
     static const char* const heading[] = {"numero", "quando", "quando (UTC)", "ruolo", "indirizzo",
                                           "utente (dichiarato)", "postazione (dichiarata)",
-                                          "versione (dichiarata)", "codice", "azione", "tipo", "campo",
+                                          "versione (dichiarata)", "tipo", "codice", "azione", "campo",
                                           "colonna", "prima", "dopo"};
     QStringList fields;
     for (const char* name : heading)
@@ -288,12 +288,12 @@ QString HistoryCsv(const std::vector<Change>& changes)
                       CsvField(change.user),
                       CsvField(change.host),
                       CsvField(change.version),
-                      CsvField(change.code),
-                      CsvField(change.action),
                       CsvField(HistoryAction::IsChangeAction(change.action)
                                    ? QStringLiteral("modifica")
                                    : HistoryAction::IsEventAction(change.action) ? QStringLiteral("evento")
                                                                                  : QStringLiteral("sconosciuta")),
+                      CsvField(change.code),
+                      CsvField(change.action),
                       CsvField(ColumnOperatorName(column.column)),
                       CsvField(column.column),
                       CsvField(ShownValue(column.column, column.before)),

@@ -243,11 +243,11 @@ QString ChangeLine(const Change& change)
 {
     QString line = QString::number(change.number).rightJustified(7) + QLatin1String("  ") +
                    ShownTime(change.when) + QLatin1String("  ") + ShownAction(change.action).leftJustified(13) +
-                   QLatin1String("  ") + Visible(change.code) + QLatin1String("  ");
+                   QLatin1String("  ");
     if (!change.role.isEmpty())
         line += QStringLiteral("ruolo %1 da %2  ").arg(Visible(change.role), Visible(change.address));
-    return line + QStringLiteral("dichiarati: %1@%2 vers. %3")
-                      .arg(Visible(change.user), Visible(change.host), Visible(change.version));
+    return line + QStringLiteral("dichiarati: %1@%2 vers. %3  %4")
+                      .arg(Visible(change.user), Visible(change.host), Visible(change.version), Visible(change.code));
 }
 
 QString ColumnLine(const ColumnChange& column)

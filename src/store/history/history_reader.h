@@ -53,9 +53,9 @@ QString ShownValue(const QString& column, const Value& value);
 QString ShownTime(const QDateTime& when);
 
 // The line of a change: number, local time, action (an event's marked as an
-// event, an action that is neither shown between quotes), code, the role and
-// address the server recorded, and the user@host and version the workstation
-// declared. Every stored text goes through Visible.
+// event, an action that is neither shown between quotes), the role and
+// address the server recorded, the user@host and version the workstation
+// declared, the code. Every stored text goes through Visible.
 QString ChangeLine(const Change& change);
 // The line of one column change, indented under its change's line: the
 // column named as the screen names its field (ColumnOperatorName).

@@ -25,7 +25,9 @@ const admin::Command Upgrade{
     "StoIndirizzo, StoImpronta), e calcola una volta l'impronta delle righe che\n"
     "non l'hanno, in ordine di numero. Sul server fa scrivere lo storico al server\n"
     "stesso (funzioni e trigger), toglie INSERT sullo storico ai ruoli che l'avevano\n"
-    "e da' loro EXECUTE sulla funzione degli eventi. Le altre tabelle e i loro dati\n"
+    "e da' loro EXECUTE sulla funzione degli eventi; rimette al loro posto, e\n"
+    "nomina, i trigger e le funzioni dello storico mancanti, disattivati o\n"
+    "cambiati (quelli che quenvol-admin verify segnala). Le altre tabelle e i loro dati\n"
     "restano come sono. Dice che cosa ha fatto; su una societa' gia' aggiornata non\n"
     "fa nulla.\n"
     "Esempio: quenvol-admin upgrade ~/quenvol DEMO\n",
@@ -35,6 +37,14 @@ const admin::Registration registration(Upgrade);
 void Say(const QString& line)
 {
     std::printf("%s\n", line.toLocal8Bit().constData());
+}
+
+// The server's triggers and functions put back; true when there were any.
+bool SayRepairs(const QString& path, const QStringList& repaired)
+{
+    for (const QString& repair : repaired)
+        Say(QStringLiteral("%1: %2").arg(path, repair));
+    return !repaired.isEmpty();
 }
 
 int RunUpgrade(const QStringList& arguments)
@@ -49,6 +59,7 @@ int RunUpgrade(const QStringList& arguments)
     bool tableAdded = false, serverWrites = false;
     QStringList columns, roles;
     qlonglong chained = 0;
+    bool repaired = false;
     if (company::server::IsServer(operands[0])) {
         company::server::HistoryUpgrade done;
         if (const QString error = company::server::UpgradeHistory(operands[0], operands[1], &done); !error.isEmpty())
@@ -58,6 +69,7 @@ int RunUpgrade(const QStringList& arguments)
         serverWrites = done.serverWrites;
         roles = done.rolesMoved;
         chained = done.rowsChained;
+        repaired = SayRepairs(path, done.repaired);
     } else {
         company::file::HistoryUpgrade done;
         if (const QString error = company::file::UpgradeHistory(path, &done); !error.isEmpty())
@@ -83,7 +95,8 @@ int RunUpgrade(const QStringList& arguments)
         return admin::Fail(error);
     if (!started.isEmpty())
         Say(started);
-    if (!tableAdded && columns.isEmpty() && !serverWrites && roles.isEmpty() && chained == 0 && started.isEmpty())
+    if (!tableAdded && columns.isEmpty() && !serverWrites && roles.isEmpty() && chained == 0 && !repaired &&
+        started.isEmpty())
         Say(QStringLiteral("%1 ha gia' lo storico delle modifiche: nulla da fare").arg(path));
     return admin::ExitOk;
 }

@@ -3,6 +3,7 @@
 // that the history still holds it and the seal's time stamp.
 #include "admin/admin_command.h"
 #include "company/company_location.h"
+#include "company/company_server.h"
 #include "company/history_seal.h"
 
 #include <QFile>
@@ -24,7 +25,9 @@ const admin::Command Verify{
     "delle righe, l'ultima riga e la sua impronta; esce con 1 nominando la prima\n"
     "riga (il suo numero) trovata cambiata, tolta, spostata o aggiunta, oppure\n"
     "elencando ogni differenza dei dati (tabella, codice, campo, valore\n"
-    "memorizzato, valore dato dallo storico).\n"
+    "memorizzato, valore dato dallo storico). Sul server esce con 1 anche quando\n"
+    "un trigger o una funzione dello storico manca, e' disattivato o e' stato\n"
+    "cambiato (quenvol-admin upgrade li rimette).\n"
     "--seal FILE    confronta anche con un sigillo (quenvol-admin seal): esce con 1\n"
     "               se lo storico non ha piu' quell'impronta o quel numero di righe\n"
     "               a quella riga (storico accorciato o rifatto dopo il sigillo).\n"
@@ -37,6 +40,22 @@ const admin::Command Verify{
     "Esempio: quenvol-admin verify ~/quenvol DEMO --seal sigillo-2026-12.txt --tsa-ca tsa-ca.pem\n",
     RunVerify};
 const admin::Registration registration(Verify);
+
+// On a server, the triggers and functions that record and guard the history:
+// each one missing, disabled or changed is a failure. 0 when all are in place.
+int CheckServerGuards(const QString& location, const QString& company, const QString& path)
+{
+    if (!company::server::IsServer(location))
+        return admin::ExitOk;
+    QStringList problems;
+    if (const QString error = company::server::HistoryGuardProblems(location, company, &problems); !error.isEmpty())
+        return admin::Fail(QStringLiteral("%1: %2").arg(path, error));
+    for (const QString& problem : problems)
+        admin::Fail(QStringLiteral("%1: storico non protetto: %2").arg(path, problem));
+    if (!problems.isEmpty())
+        return admin::Fail(QStringLiteral("%1: quenvol-admin upgrade rimette trigger e funzioni al loro posto").arg(path));
+    return admin::ExitOk;
+}
 
 int RunVerify(const QStringList& arguments)
 {
@@ -68,6 +87,8 @@ int RunVerify(const QStringList& arguments)
                 message += QStringLiteral("\n  ") + line;
             return admin::Fail(message);
         }
+        if (const int status = CheckServerGuards(operands[0], operands[1], path))
+            return status;
         std::printf("%s\n", verdict.message.toLocal8Bit().constData());
     } catch (const store::EngineError& error) {
         return admin::Fail(QStringLiteral("%1: %2").arg(path, error.description()));

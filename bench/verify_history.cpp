@@ -86,7 +86,7 @@ void Seed(const QString& location)
         Die(error);
     try {
         auto database = company::location::OpenCompany(location, CompanyCode);
-        store::RecordStartingState(*database);
+        store::RecordStartingState(*database, CompanyCode);
     } catch (const store::EngineError& error) {
         Die(error.description());
     }

@@ -19,7 +19,7 @@ QString Record(const QString& location, const QString& company, QString* said)
                 return QString();  // a company without the history
             throw;
         }
-        const store::StartingState state = store::RecordStartingState(*database);
+        const store::StartingState state = store::RecordStartingState(*database, company);
         if (state.recorded)
             *said = QStringLiteral("registrato nello storico lo stato iniziale di %1: %2 registri, %3 testate, "
                                    "%4 tipi di documento (%5 righe)")

@@ -325,7 +325,7 @@ TEST(ServerHistory, WhatTheTriggersRecordReplaysToExactlyTheStoredRows)
     if (!company)
         GTEST_SKIP() << testing_support::NoTestServer;
     auto db = company->open();
-    ASSERT_TRUE(RecordStartingState(*db).recorded);
+    ASSERT_TRUE(RecordStartingState(*db, company->company()).recorded);
     WorkstationRole role(*company);
     for (const char* sql :
          {"UPDATE \"TabellaSerieSemplificata\" SET \"SspDescrizione\" = E'A\\tB\\fC', \"SspArrGaranz\" = 987654.32, "

@@ -140,7 +140,7 @@ public:
     virtual std::unique_ptr<Snapshot> openKeyOrderWalk(const QString& table);
 
     // A function of the company on the server, called with its arguments
-    // bound as text: the first value of its result. A file has no functions
+    // bound as text (a QStringList as a text array, a null item Null): the first value of its result. A file has no functions
     // (error 3078), nor does a company made before the function.
     virtual Value callFunction(const QString& function, const std::vector<Value>& arguments);
 };

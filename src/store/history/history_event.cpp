@@ -11,7 +11,7 @@ namespace store {
 
 const QStringList& HistoryEventActions()
 {
-    static const QStringList actions{HistoryAction::StampaPagine, HistoryAction::RistampaPagine};
+    static const QStringList actions{QStringLiteral("stampa pagine"), QStringLiteral("ristampa pagine")};
     return actions;
 }
 

@@ -176,7 +176,7 @@ std::vector<DataDifference> HistoryReplay::differences(std::size_t limit, qlongl
     return found;
 }
 
-StartingState RecordStartingState(Database& database)
+StartingState RecordStartingState(Database& database, const QString& company)
 {
     StartingState state;
     HistoryReplay replay;
@@ -199,18 +199,24 @@ StartingState RecordStartingState(Database& database)
             for (; !rows->atEnd(); rows->moveNext()) {
                 const QString code = rows->field(table->key().name).toString();
                 ChangeRecord record(history.get(), code, HistoryAction::StatoIniziale);
+                QStringList names, before, after;
                 for (const ColumnDescription& column : table->columns) {
                     const std::optional<QString> value = HistoryValue(column, rows->field(column.name));
                     if (!value)
                         continue;
                     const QString name = HistoryName(*table, column);
-                    if (server)
-                        database.callFunction(HistoryTable + QStringLiteral("_aggiungi"),
-                                              {code, HistoryAction::StatoIniziale, name, Value(), *value});
-                    else
+                    if (server) {
+                        names << name;
+                        before << QString();
+                        after << *value;
+                    } else {
                         record.addEvent(name, Value(), *value);
+                    }
                     ++state.rows;
                 }
+                if (server && !names.isEmpty())
+                    database.callFunction(HistoryTable + QStringLiteral("_aggiungi"),
+                                          {company, code, HistoryAction::StatoIniziale, names, before, after});
                 ++(table->name == RegisterTable ? state.registers
                    : table->name == HeaderTable ? state.headers
                                                 : state.docTypes);

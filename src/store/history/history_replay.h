@@ -74,6 +74,7 @@ struct StartingState {
 // transaction: who and when as for any change. A history already holding a
 // starting state, or broken, is left alone (needed tells the caller). Throws
 // the engine's error when it cannot be read or written.
-StartingState RecordStartingState(Database& database);
+// `company`: the schema, on a server.
+StartingState RecordStartingState(Database& database, const QString& company = {});
 
 }  // namespace store

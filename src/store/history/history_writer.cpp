@@ -2,6 +2,7 @@
 #include "store/history/history_writer.h"
 
 #include "store/engine/null_conversions.h"
+#include "store/history/history_event.h"
 
 #include <QUuid>
 
@@ -62,7 +63,7 @@ bool HistoryAction::IsChangeAction(const QString& action)
 
 bool HistoryAction::IsEventAction(const QString& action)
 {
-    return action == StampaPagine || action == RistampaPagine;
+    return HistoryEventActions().contains(action);
 }
 
 Row ReadRow(const TableCursor& cursor, const TableDescription& table)

@@ -32,12 +32,9 @@ inline const QString Testata = QStringLiteral("testata");
 // import, setup, or by upgrade of a company whose data came before its
 // history): every column of every row, the key's too.
 inline const QString StatoIniziale = QStringLiteral("stato iniziale");
-// Events: recorded by the event function, never by a change of the data.
-inline const QString StampaPagine = QStringLiteral("stampa pagine");
-inline const QString RistampaPagine = QStringLiteral("ristampa pagine");
 // Exactly one of the actions of a change of the data (case and blanks count).
 bool IsChangeAction(const QString& action);
-// Exactly one of the actions of an event.
+// Exactly one of the actions of an event (HistoryEventActions).
 bool IsEventAction(const QString& action);
 }  // namespace HistoryAction
 

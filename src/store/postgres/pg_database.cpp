@@ -84,6 +84,19 @@ public:
         QStringList placeholders;
         std::vector<QByteArray> params;
         for (const Value& argument : arguments) {
+            if (argument.typeId() == QMetaType::QStringList) {
+                // A list is a text array; a null text in it is Null.
+                QStringList items;
+                for (QString item : argument.toStringList())
+                    items << (item.isNull() ? QStringLiteral("NULL")
+                                            : QLatin1Char('"') +
+                                                  item.replace(QLatin1Char('\\'), QStringLiteral("\\\\"))
+                                                      .replace(QLatin1Char('"'), QStringLiteral("\\\"")) +
+                                                  QLatin1Char('"'));
+                params.push_back((QLatin1Char('{') + items.join(QLatin1Char(',')) + QLatin1Char('}')).toUtf8());
+                placeholders << QStringLiteral("$%1::text[]").arg(params.size());
+                continue;
+            }
             params.push_back(argument.isNull() ? QByteArray() : argument.toString().toUtf8());
             placeholders << QStringLiteral("$%1::text").arg(params.size());
         }

@@ -1,7 +1,7 @@
-// The window on the office server behind a slow network: at 0, 5 and 20 ms
+// The window on the office server behind a slow network: at 0, 20 and 50 ms
 // round trip, the time and the round trips on the wire of a lookup, of the
 // first lines of a search keystroke and of "&CONFERMA" up to the committed
-// row, with the targets at 20 ms and whether each is met.
+// row, with the targets at 20 and 50 ms and whether each is met.
 //
 // The delay comes from a network namespace of the benchmark's own whose
 // loopback carries a netem delay, the server and the window both inside it on
@@ -31,7 +31,9 @@ namespace {
 constexpr int Registers = 1000;
 constexpr int Runs = 9;
 constexpr int ServerPort = 54329;  // inside the namespace only
-constexpr double ConfirmTargetMs = 150, LookupTargetMs = 80, KeystrokeTargetMs = 80;
+// At 20 ms round trip; at 50 ms the confirm alone.
+constexpr double ConfirmTargetMs = 45, LookupTargetMs = 30, KeystrokeTargetMs = 30;
+constexpr double SlowConfirmTargetMs = 110;
 
 bool Run(const QString& program, const QStringList& arguments, QString* error = nullptr)
 {
@@ -121,7 +123,8 @@ int Measurements(bool netem, const QString& why)
         form.SkipExitCheck = true;
         int changes = 0;
         QSet<QString> saved;
-        for (const double rtt : {0.0, 5.0, 20.0}) {
+        QString targets;
+        for (const double rtt : {0.0, 20.0, 50.0}) {
             if (netem) {
                 QString error;
                 if (!Run(QStringLiteral("tc"), {QStringLiteral("qdisc"), QStringLiteral("change"), QStringLiteral("dev"),
@@ -179,24 +182,27 @@ int Measurements(bool netem, const QString& why)
             std::printf("%7.0f ms %8.1f (%2ld rt) %8.1f (%2ld rt) %8.1f (%2ld rt)\n", rtt, lookup.ms,
                         lookup.roundTrips, keystroke.ms, keystroke.roundTrips, confirmOnly.ms,
                         confirmOnly.roundTrips);
+            std::fflush(stdout);
+            const auto target = [&](const char* what, double ms, double limit) {
+                const bool met = ms < limit;
+                allMet = allMet && met;
+                targets += QString::asprintf("  %4.0f ms  %-14s under %4.0f ms: %6.1f ms  %s\n", rtt, what, limit, ms,
+                                             met ? "met" : "NOT met");
+            };
             if (rtt == 20.0) {
-                std::printf("\nTargets at 20 ms round trip:\n");
-                const auto target = [&](const char* what, double ms, double limit) {
-                    const bool met = ms < limit;
-                    allMet = allMet && met;
-                    std::printf("  %-14s under %4.0f ms: %6.1f ms  %s\n", what, limit, ms, met ? "met" : "not met");
-                };
                 target("\"&CONFERMA\"", confirmOnly.ms, ConfirmTargetMs);
                 target("lookup", lookup.ms, LookupTargetMs);
                 target("keystroke", keystroke.ms, KeystrokeTargetMs);
+            } else if (rtt == 50.0) {
+                target("\"&CONFERMA\"", confirmOnly.ms, SlowConfirmTargetMs);
             }
         }
+        std::printf("\nTargets (round trip, action):\n%s", qPrintable(targets));
+        std::printf("All targets: %s\n", allMet ? "met" : "NOT met");
     }
     shell::SetProgramFolderForTesting(QString());
-    std::printf("\nThe confirm changes the description: one of its round trips writes the\n"
-                "change's history row (one more for each further changed column), which the\n"
-                "server's own triggers write where they do.\n");
-    Q_UNUSED(allMet);
+    std::printf("\nThe confirm changes the description; the server's triggers write its\n"
+                "history row in the same statement's transaction.\n");
     return 0;
 }
 

@@ -4,6 +4,9 @@
 #include "runtime/form_runtime.h"
 #include "screen/startup.h"
 #include "shell/command_line.h"
+#include "shell/startup_marks.h"
+
+#include <QEvent>
 
 #include <X11/Xlib.h>
 
@@ -27,10 +30,24 @@ bool displayAvailable()
     return true;
 }
 
+// Marks the first paint of a window, for the start-up benchmark.
+class FirstPaint : public QObject {
+public:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint) {
+            shell::MarkStartup("paint");
+            QCoreApplication::instance()->removeEventFilter(this);
+        }
+        return QObject::eventFilter(watched, event);
+    }
+};
+
 }  // namespace
 
 int main(int argc, char** argv)
 {
+    shell::MarkStartup("main");
     if (const std::optional<int> status = shell::HandleCommandLine(argc, argv))
         return *status;
     if (!displayAvailable()) {
@@ -40,11 +57,18 @@ int main(int argc, char** argv)
     }
     runtime::RuntimeApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("Quenvol"));
+    shell::MarkStartup("application");
+    FirstPaint firstPaint;
+    if (shell::StartupMarksOn())
+        app.installEventFilter(&firstPaint);
     screen::Startup form;
+    shell::MarkStartup("window");
     form.Form_Load();
+    shell::MarkStartup("loaded");
     if (form.ended())
         return 0;
     form.Show();
+    shell::MarkStartup("shown");
     if (form.ended())
         return 0;
     return app.exec();

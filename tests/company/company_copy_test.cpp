@@ -151,3 +151,18 @@ TEST_F(ServerCopy, UpgradeAddsTheHistoryToAnOlderServerCompanyOnly)
     EXPECT_TRUE(db->openSnapshot(HistoryTable)->atEnd());
     EXPECT_FALSE(company::server::AddHistoryTable(server, QStringLiteral("NESSUNA%1").arg(code), &added).isEmpty());
 }
+
+TEST_F(ServerCopy, TabsBackslashesAndLineBreaksInAValueComeBackExactly)
+{
+    // The rows reach the server as one stream in which these characters, and
+    // Null, have forms of their own.
+    ASSERT_EQ(company::file::Execute(company::copy::CompanyFilePath(folder.path(), code),
+                                    {QStringLiteral("INSERT INTO \"TabellaDocScorta\" VALUES "
+                                                    "('T9', 'A' || char(9) || 'B\\C' || char(10) || 'D' || char(13) || '\\N', NULL)")}),
+              "");
+    ASSERT_EQ(company::copy::CopyCompany(folder.path(), server, code, nullptr), "");
+    ASSERT_EQ(company::copy::CopyCompany(server, back.path(), code, nullptr), "");
+    const auto original = rowsOf(*openDatabase(company::copy::CompanyFilePath(folder.path(), code)));
+    EXPECT_EQ(rowsOf(*openServerDatabase(server, code)), original);
+    EXPECT_EQ(rowsOf(*openDatabase(company::copy::CompanyFilePath(back.path(), code))), original);
+}

@@ -42,6 +42,14 @@ void BufferedCursor::seek(const QString& comparison, const Value& key)
     hasCurrent_ = bool(found);
 }
 
+void BufferedCursor::standOn(std::vector<Value> row)
+{
+    mode_ = Mode::None;
+    row_ = std::move(row);
+    noMatch_ = false;
+    hasCurrent_ = true;
+}
+
 Value BufferedCursor::field(const QString& name) const
 {
     checkOpen();

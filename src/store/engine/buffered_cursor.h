@@ -41,6 +41,9 @@ protected:
     virtual void closing() {}
 
     const TableShape& shape() const { return shape_; }
+    // Makes `row` (every column in the stored order) the current row, as a
+    // seek that found it does.
+    void standOn(std::vector<Value> row);
 
 private:
     enum class Mode { None, AddNew, Edit };

@@ -1,6 +1,7 @@
 // What an engine that has no such thing answers for the optional operations
 // of a database: the last row of a table, a walk in key order and a
-// function of the company.
+// function of the company; and the rows appended one by one through a table
+// cursor.
 #include "store/engine/engine.h"
 
 namespace store {
@@ -21,6 +22,22 @@ Value Database::callFunction(const QString& function, const std::vector<Value>&)
 {
     throw EngineError(EngineErrorNumber::TableNotFound,
                       QStringLiteral("La funzione '%1' non esiste in questo database.").arg(function));
+}
+
+qlonglong Database::appendRows(const QString& table, const QStringList& columns, const RowSource& next)
+{
+    std::unique_ptr<TableCursor> target = openTable(table);
+    std::vector<Value> values(std::size_t(columns.size()));
+    qlonglong rows = 0;
+    while (next(values)) {
+        target->addNew();
+        for (qsizetype i = 0; i < columns.size(); ++i)
+            target->setField(columns[i], values[std::size_t(i)]);
+        target->update();
+        ++rows;
+    }
+    target->close();
+    return rows;
 }
 
 }  // namespace store

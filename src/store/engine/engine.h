@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 
 #include <functional>
@@ -71,6 +72,30 @@ public:
 
     virtual void close() = 0;
     virtual QString tableName() const = 0;
+
+    // A change written in one statement of its own, committed at once, where
+    // the engine pays a round trip for each statement (a server): the columns
+    // `names` set to `values` on the row whose columns `expectedNames` hold
+    // exactly `expected` as stored (Null matching Null), outside any
+    // transaction. The comparison and the write are one step on the server,
+    // so nothing can come between them.
+    enum class WriteIfUnchanged {
+        Written,     // the cursor stands on the row as stored now
+        NotMatched,  // no row holds those values any more: nothing written
+        Uncertain,   // the connection was lost (and made again) before the
+                     // answer came: the change may or may not have been written
+        NotOffered,  // the engine writes no such statement: nothing done
+    };
+    virtual WriteIfUnchanged updateIfUnchanged(const QStringList& names, const std::vector<Value>& values,
+                                               const QStringList& expectedNames,
+                                               const std::vector<Value>& expected)
+    {
+        Q_UNUSED(names);
+        Q_UNUSED(values);
+        Q_UNUSED(expectedNames);
+        Q_UNUSED(expected);
+        return WriteIfUnchanged::NotOffered;
+    }
 };
 
 // ---------------------------------------------------------------------------
@@ -143,6 +168,25 @@ public:
     // bound as text (a QStringList as a text array, a null item Null): the first value of its result. A file has no functions
     // (error 3078), nor does a company made before the function.
     virtual Value callFunction(const QString& function, const std::vector<Value>& arguments);
+
+    // Reads ahead, in one round trip, the rows that keyed seeks of several
+    // cursors will ask for, where the engine pays a round trip for each read
+    // (a server): each cursor's next seek of its key outside a transaction
+    // takes the row read ahead. A file reads nothing ahead.
+    // Appends rows to `table` inside the transaction under way: `next` fills
+    // the values of `columns` for the next row and returns false when there
+    // is none. Returns the number appended. For many rows at once (a copy of
+    // a company): a file prepares its statement once, a server receives the
+    // rows as one stream (COPY). A failure throws the engine's error and the
+    // caller rolls the transaction back.
+    using RowSource = std::function<bool(std::vector<Value>& values)>;
+    virtual qlonglong appendRows(const QString& table, const QStringList& columns, const RowSource& next);
+
+    struct SeekAhead {
+        TableCursor* cursor;
+        Value key;
+    };
+    virtual void readAhead(const std::vector<SeekAhead>& seeks) { Q_UNUSED(seeks); }
 };
 
 // Open a database file by path, shared, read and write. Never creates a file:

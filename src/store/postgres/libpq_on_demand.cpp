@@ -118,5 +118,7 @@ QUENVOL_FORWARD(int, PQgetlength, (const PGresult* res, int row, int field), (re
 QUENVOL_FORWARD(int, PQgetisnull, (const PGresult* res, int row, int field), (res, row, field))
 QUENVOL_FORWARD(void, PQclear, (PGresult * res), (res))
 QUENVOL_FORWARD(void, PQfreemem, (void* ptr), (ptr))
+QUENVOL_FORWARD(int, PQputCopyData, (PGconn * conn, const char* buffer, int nbytes), (conn, buffer, nbytes))
+QUENVOL_FORWARD(int, PQputCopyEnd, (PGconn * conn, const char* errormsg), (conn, errormsg))
 
 }  // extern "C"

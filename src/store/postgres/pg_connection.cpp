@@ -31,8 +31,8 @@ int numberForState(const QByteArray& state)
         return TypeMismatch;
     if (state == "22003")
         return Overflow;
-    if (state.startsWith("08") || state == "57P01" || state == "57P02" || state == "57P03")
-        return ServerUnreachable;  // connection failures and server shut-downs
+    if (state.startsWith("08") || state == "57P01" || state == "57P02" || state == "57P03" || state == "53300")
+        return ServerUnreachable;  // connection failures, server shut-downs, no free connection
     return WriteFailed;
 }
 
@@ -41,15 +41,33 @@ QString trimmedText(const char* text)
     return QString::fromUtf8(text ? text : "").trimmed();
 }
 
+// The server refused a connection because all of its connections are taken
+// (SQLSTATE 53300, which libpq gives only as the server's text when
+// connecting). Told in the operator's words; the caller retries it as a
+// lost connection.
+const QString TooManyClientsText = QStringLiteral(
+    "Il server ha già tutte le connessioni occupate (troppe postazioni collegate): si può riprovare tra poco; "
+    "se succede spesso, l'amministratore del server deve aumentare max_connections.");
+
+QString connectionText(const PGconn* conn)
+{
+    const QString text = trimmedText(PQerrorMessage(conn));
+    if (text.contains(QLatin1String("too many clients")) || text.contains(QLatin1String("53300")))
+        return TooManyClientsText;
+    return ExplainedConnectionFailure(text);  // a refusal said in Italian, with the cure
+}
+
 }  // namespace
 
 EngineError errorFor(PGconn* conn, const PGresult* result)
 {
     if (PQstatus(conn) == CONNECTION_BAD)
-        return EngineError(ServerUnreachable, trimmedText(PQerrorMessage(conn)));
+        return EngineError(ServerUnreachable, connectionText(conn));
     if (!result)
-        return EngineError(ServerUnreachable, trimmedText(PQerrorMessage(conn)));
+        return EngineError(ServerUnreachable, connectionText(conn));
     const QByteArray state = PQresultErrorField(result, PG_DIAG_SQLSTATE);
+    if (state == "53300")
+        return EngineError(ServerUnreachable, TooManyClientsText);
     const char* primary = PQresultErrorField(result, PG_DIAG_MESSAGE_PRIMARY);
     const QString text = primary ? trimmedText(primary) : trimmedText(PQresultErrorMessage(result));
     return EngineError(numberForState(state), text);
@@ -90,7 +108,7 @@ bool Connection::lost(const PGresult* result) const
     // A server shutting down, or a fail-over, ends the session with an error
     // before libpq sees the socket close: the session is gone all the same.
     const QByteArray state = PQresultErrorField(result, PG_DIAG_SQLSTATE);
-    return state.startsWith("08") || state == "57P01" || state == "57P02" || state == "57P03";
+    return state.startsWith("08") || state == "57P01" || state == "57P02" || state == "57P03" || state == "53300";
 }
 
 Result Connection::run(const QByteArray& sql, const std::vector<QByteArray>& params)
@@ -112,11 +130,95 @@ Result Connection::run(const QByteArray& sql, const std::vector<QByteArray>& par
     }
 }
 
+std::vector<Result> Connection::readTogether(const std::vector<Statement>& batch)
+{
+    if (broken_)
+        throw EngineError(ServerUnreachable, LostWriteText);
+    for (;;) {
+        std::vector<Result> results;
+        QString lostText;
+        if (!sendBatch(batch, results, &lostText)) {
+            reconnect(lostText);  // reads: nothing lost by sending them again
+            continue;
+        }
+        for (const Result& result : results) {
+            const ExecStatusType status = PQresultStatus(result.get());
+            if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK)
+                throw error(result.get());
+        }
+        return results;
+    }
+}
+
+Result Connection::runOnce(const QString& sql, const std::vector<QByteArray>& params)
+{
+    if (broken_)
+        throw EngineError(ServerUnreachable, LostWriteText);
+    const QByteArray utf8 = sql.toUtf8();
+    std::vector<const char*> values;
+    values.reserve(params.size());
+    for (const QByteArray& p : params)
+        values.push_back(p.isNull() ? nullptr : p.constData());
+    Result result(PQexecParams(conn_, utf8.constData(), int(values.size()), nullptr, values.data(), nullptr,
+                               nullptr, 0),
+                  &PQclear);
+    const ExecStatusType status = result ? PQresultStatus(result.get()) : PGRES_FATAL_ERROR;
+    if (status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK)
+        return result;
+    if (!lost(result.get()))
+        throw error(result.get());
+    reconnect(error(result.get()).description());
+    return Result(nullptr, &PQclear);
+}
+
+void Connection::copyIn(const QString& sql, const std::function<bool(QByteArray&)>& chunk)
+{
+    if (broken_)
+        throw EngineError(ServerUnreachable, LostWriteText);
+    if (!transaction_)
+        throw EngineError(WriteFailed, QStringLiteral("Nessuna transazione in corso."));
+    if (!begun_) {
+        run("BEGIN", {});
+        begun_ = true;
+    }
+    Result start(PQexec(conn_, sql.toUtf8().constData()), &PQclear);
+    if (PQresultStatus(start.get()) != PGRES_COPY_IN) {
+        broken_ = lost(start.get());
+        throw error(start.get());
+    }
+    // Whatever stops the rows (a source that cannot be read, a connection
+    // gone) ends the COPY with an error, so the server keeps none of them.
+    QString failure;
+    try {
+        QByteArray data;
+        while (chunk(data))
+            if (!data.isEmpty() && PQputCopyData(conn_, data.constData(), int(data.size())) != 1) {
+                failure = withoutSecret(trimmedText(PQerrorMessage(conn_)));
+                break;
+            }
+    } catch (const EngineError&) {
+        PQputCopyEnd(conn_, "interrotto");
+        while (PGresult* rest = PQgetResult(conn_))
+            PQclear(rest);
+        throw;
+    }
+    PQputCopyEnd(conn_, failure.isEmpty() ? nullptr : "interrotto");
+    Result end(PQgetResult(conn_), &PQclear);
+    while (PGresult* rest = PQgetResult(conn_))
+        PQclear(rest);
+    if (!end || PQresultStatus(end.get()) != PGRES_COMMAND_OK) {
+        broken_ = lost(end.get());
+        throw error(end.get());
+    }
+    if (!failure.isEmpty())
+        throw EngineError(WriteFailed, failure);
+}
+
 bool Connection::sendBatch(const std::vector<Statement>& batch, std::vector<Result>& results,
                            QString* lostText)
 {
     results.clear();
-    *lostText = withoutSecret(trimmedText(PQerrorMessage(conn_)));
+    *lostText = withoutSecret(connectionText(conn_));
     if (PQstatus(conn_) != CONNECTION_OK || PQenterPipelineMode(conn_) != 1)
         return false;
     bool sent = true;
@@ -153,7 +255,7 @@ bool Connection::sendBatch(const std::vector<Statement>& batch, std::vector<Resu
     if (PQstatus(conn_) == CONNECTION_OK)
         PQexitPipelineMode(conn_);
     if (!arrived && lostText->isEmpty())
-        *lostText = withoutSecret(trimmedText(PQerrorMessage(conn_)));
+        *lostText = withoutSecret(connectionText(conn_));
     return arrived && PQstatus(conn_) == CONNECTION_OK;
 }
 
@@ -197,7 +299,7 @@ bool Connection::resetQuietly(QString* text)
 {
     PQreset(conn_);
     if (PQstatus(conn_) != CONNECTION_OK) {
-        *text = withoutSecret(trimmedText(PQerrorMessage(conn_)));
+        *text = withoutSecret(connectionText(conn_));
         return false;
     }
     if (PQpipelineStatus(conn_) != PQ_PIPELINE_OFF)

@@ -13,6 +13,7 @@
 #include <QHash>
 #include <QStringList>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -62,6 +63,26 @@ public:
     // error on failure.
     Result exec(const QString& sql, const std::vector<QByteArray>& params = {});
 
+    struct Statement {
+        QByteArray sql;
+        std::vector<QByteArray> params;
+    };
+    // Reads outside a transaction: the statements go to the server together
+    // and their results come back in one round trip, in order. A connection
+    // lost on the way is made again and the reads sent again. Throws the
+    // engine error of the first statement that failed.
+    std::vector<Result> readTogether(const std::vector<Statement>& batch);
+    // One statement outside a transaction, committed on its own, that is not
+    // sent again after a lost connection (it may have been done): the
+    // connection is made again and a null result returned. Throws the
+    // engine error on failure.
+    Result runOnce(const QString& sql, const std::vector<QByteArray>& params);
+    // A COPY ... FROM STDIN inside the write under way (its BEGIN sent first
+    // when it has not been yet): `chunk` gives the next piece of the rows in
+    // COPY's text form and returns false after the last. Throws the engine
+    // error on failure; the write is then to be rolled back.
+    void copyIn(const QString& sql, const std::function<bool(QByteArray&)>& chunk);
+
     bool inTransaction() const;
     void beginTrans();
     void commitTrans();
@@ -81,10 +102,6 @@ public:
     void applySettings();
 
 private:
-    struct Statement {
-        QByteArray sql;
-        std::vector<QByteArray> params;
-    };
     Result run(const QByteArray& sql, const std::vector<QByteArray>& params);
     Result step(const QByteArray& sql, const std::vector<QByteArray>& params);
     // Sends `batch` in one round trip and collects one result per statement
@@ -126,6 +143,8 @@ QByteArray parameterText(const Value& value, Oid type);
 Value valueOf(const PGresult* result, int row, int column);
 
 std::unique_ptr<TableCursor> makeTableCursor(std::shared_ptr<Connection> connection, TableShape shape);
+// Reads ahead, together, the seeks of this engine's cursors (Database::readAhead).
+void readAhead(Connection& connection, const std::vector<Database::SeekAhead>& seeks);
 std::unique_ptr<Snapshot> makeSnapshot(Result result);
 // The rows of a table in key order through a cursor, fetched in chunks.
 std::unique_ptr<Snapshot> makeKeyOrderWalk(std::shared_ptr<Connection> connection, const TableShape& shape);

@@ -12,16 +12,22 @@ void RegisterSet::clear(QString code)
     record.SspCodice = std::move(code);
     ClearRegister(record);
     shown = ShownVersion();
+    read_.reset();
 }
 
 LookupResult RegisterSet::lookUp(QString code, MessageBoxes& boxes)
 {
     clear(code);
     ShownVersion read;
+    std::optional<ReadRegisterRow> row;
     try {
+        // Both rows in one round trip where the engine has them (a server).
+        company_.database->readAhead({{company_.RegisterCursor.get(), code}, {company_.HeaderCursor.get(), code}});
         read.row = StoredRegister(*company_.RegisterCursor, code);
-        if (read.row)
+        if (read.row) {
             read.unshowable = UnshowableValues(*company_.RegisterCursor);
+            row = ReadRegisterRow{ReadRow(*company_.RegisterCursor, RegisterTableDescription()), *read.row};
+        }
         read.header = StoredHeader(*company_.HeaderCursor, code);
     } catch (const EngineError& error) {
         // Another program holds the file locked beyond the wait, the file is
@@ -31,6 +37,7 @@ LookupResult RegisterSet::lookUp(QString code, MessageBoxes& boxes)
         return LookupResult::Failed;
     }
     shown = read;
+    read_ = std::move(row);
     if (shown.row)
         record = *shown.row;
     return shown.row ? LookupResult::Found : LookupResult::NotFound;
@@ -38,6 +45,15 @@ LookupResult RegisterSet::lookUp(QString code, MessageBoxes& boxes)
 
 bool RegisterSet::write(const ScreenValues& screen, const HeaderLines& headerOnScreen, MessageBoxes& boxes)
 {
+    switch (WriteInOneStep(company_, screen, record, shown, read_, boxes)) {
+    case OneStepWrite::Written:
+        return true;
+    case OneStepWrite::Failed:
+        return false;
+    case OneStepWrite::NotThisWay:
+        break;
+    }
+    read_.reset();  // what is stored from now on is read by the full write
     return WriteRegister(company_, screen, record, shown, headerOnScreen, boxes);
 }
 

@@ -9,6 +9,7 @@
 #include "store/registers/register_save.h"
 #include "store/tables/tables.h"
 #include "store/registers/write_conflicts.h"
+#include "store/registers/write_in_one_step.h"
 
 namespace store {
 
@@ -47,6 +48,9 @@ public:
 
 private:
     CompanyDatabase& company_;
+    // The register row as read at the lookup, for a change written in one
+    // statement on a server.
+    std::optional<ReadRegisterRow> read_;
 };
 
 }  // namespace store

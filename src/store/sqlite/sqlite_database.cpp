@@ -81,6 +81,30 @@ public:
         return makeSnapshot(db_, sql, like);
     }
 
+    qlonglong appendRows(const QString& table, const QStringList& columns, const RowSource& next) override
+    {
+        const TableShape shape = readShape(db_, table);
+        QStringList names;
+        for (const QString& column : columns) {
+            const int index = shape.columnIndex(column);
+            if (index < 0)
+                throw EngineError(EngineErrorNumber::ItemNotFound,
+                                  QStringLiteral("Elemento '%1' non trovato nell'insieme.").arg(column));
+            names << shape.columns[index];
+        }
+        Statement insert(db_, InsertStatement(quoted(shape.name), names, QLatin1Char('?')));
+        std::vector<Value> values(std::size_t(columns.size()));
+        qlonglong rows = 0;
+        while (next(values)) {
+            for (std::size_t i = 0; i < values.size(); ++i)
+                insert.bind(int(i) + 1, values[i]);
+            insert.step();
+            insert.reset();
+            ++rows;
+        }
+        return rows;
+    }
+
     std::unique_ptr<Snapshot> openLastRow(const QString& table) override
     {
         const TableShape shape = readShape(db_, table);

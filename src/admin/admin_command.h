@@ -65,4 +65,9 @@ struct Accepted {
 std::optional<int> ReadArguments(const Command& command, const QStringList& arguments,
                                  const Accepted& accepted, Arguments& parsed);
 
+// Records the starting state of the company just filled or upgraded
+// (company::starting_state) and says what it recorded; ExitOk, or the
+// failure told as Fail tells it.
+int RecordStartingState(const QString& location, const QString& company);
+
 }  // namespace admin

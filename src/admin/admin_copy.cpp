@@ -34,7 +34,7 @@ int RunCopy(const QStringList& arguments)
         return admin::Fail(error);
     for (const auto& table : copied)
         std::printf("%s: %d righe copiate\n", table.table.toLocal8Bit().constData(), table.rows);
-    return admin::ExitOk;
+    return admin::RecordStartingState(operands[1], operands[2]);
 }
 
 }  // namespace

@@ -21,9 +21,11 @@ const admin::Command History{
     "history",
     "history <cartella dati o server> <societa> [CODICE] [--since DATA] [--csv]",
     "Stampa lo storico delle modifiche confermate dei registri della societa',\n"
-    "dal piu' recente: quando (ora locale), chi (utente@postazione), versione,\n"
-    "codice, azione, e per ogni colonna cambiata il valore prima e dopo (i testi\n"
-    "tra virgolette, Null per un valore nullo).\n"
+    "dal piu' recente: quando (ora locale), azione (un evento, come una stampa,\n"
+    "segnato come tale), codice, sul server il ruolo e l'indirizzo registrati dal\n"
+    "server, utente@postazione e versione dichiarati dalla postazione, e per ogni\n"
+    "colonna cambiata il valore prima e dopo (i testi tra virgolette, Null per un\n"
+    "valore nullo; a capo e caratteri di controllo scritti come \\n, \\x1b ...).\n"
     "CODICE      solo il registro con quel codice\n"
     "--since     solo le modifiche da DATA in poi (gg/mm/aaaa o aaaa-mm-gg, ora locale)\n"
     "--csv       in CSV (UTF-8, separatore virgola, ogni campo tra virgolette)\n"

@@ -132,7 +132,7 @@ int ImportFile(const QString& jetPath, const QString& destination, const QString
         std::fprintf(jet::Out(), "creata la societa' %s sul server\n", company.toLocal8Bit().constData());
     else
         std::fprintf(jet::Out(), "creato %s\n", outcome.target.toLocal8Bit().constData());
-    return admin::ExitOk;
+    return admin::RecordStartingState(toServer ? destination : folder, company);
 }
 
 }  // namespace

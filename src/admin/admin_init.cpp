@@ -51,7 +51,7 @@ int InitOnServer(const QString& conninfo, const QString& company, bool demo)
             return admin::Fail(error);
     }
     std::printf("creata la societa' %s sul server\n", company.toLocal8Bit().constData());
-    return admin::ExitOk;
+    return admin::RecordStartingState(conninfo, company);
 }
 
 int RunInit(const QStringList& arguments)
@@ -77,7 +77,7 @@ int RunInit(const QStringList& arguments)
     if (!error.isEmpty())
         return admin::Fail(error);
     std::printf("creato %s\n", path.toLocal8Bit().constData());
-    return admin::ExitOk;
+    return admin::RecordStartingState(rest[0], rest[1]);
 }
 
 }  // namespace

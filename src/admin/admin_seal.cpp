@@ -1,9 +1,11 @@
 // quenvol-admin seal: writes the seal of a company's change history (its
-// last row and fingerprint), to be kept apart from the database.
+// last row and fingerprint), to be kept apart from the database; with a
+// time-stamping authority's token over it when asked.
 #include "admin/admin_command.h"
 #include "company/company_location.h"
 #include "company/history_seal.h"
 #include "company/pending_file.h"
+#include "company/seal_timestamp.h"
 
 #include <cstdio>
 
@@ -13,26 +15,32 @@ int RunSeal(const QStringList& arguments);
 
 const admin::Command Seal{
     "seal",
-    "seal <cartella dati o server> <societa> [--output FILE]",
+    "seal <cartella dati o server> <societa> [--output FILE] [--tsa URL [--tsa-ca FILE]]",
     "Scrive il sigillo dello storico delle modifiche della societa': societa',\n"
     "ultima riga, numero delle righe, impronta dell'ultima riga, data e ora. Il\n"
     "sigillo va tenuto lontano dal database (stampato, spedito per posta\n"
     "elettronica, archiviato): quenvol-admin verify --seal trova poi uno storico\n"
-    "accorciato o rifatto dopo di esso. Prima di scriverlo verifica la catena:\n"
-    "uno storico alterato non si sigilla (esce con 1).\n"
+    "accorciato o rifatto dopo di esso. Prima di scriverlo verifica la catena e\n"
+    "i dati: uno storico alterato non si sigilla (esce con 1).\n"
     "--output FILE  scrive il sigillo in FILE (che non deve esistere) invece che\n"
     "               sull'uscita standard\n"
-    "Esempio: quenvol-admin seal ~/quenvol DEMO --output sigillo-2026-12.txt\n",
+    "--tsa URL      chiede a un'autorita' di marca temporale (RFC 3161, http://)\n"
+    "               una marca sull'impronta del sigillo e la tiene nel sigillo:\n"
+    "               la data del sigillo e' allora quella dell'autorita', non\n"
+    "               quella dell'ufficio\n"
+    "--tsa-ca FILE  verifica subito la marca con il certificato (PEM) dell'autorita'\n"
+    "Esempio: quenvol-admin seal ~/quenvol DEMO --output sigillo-2026-12.txt \\\n"
+    "           --tsa http://tsa.esempio.it/tsr --tsa-ca tsa-ca.pem\n",
     RunSeal};
 const admin::Registration registration(Seal);
 
 int RunSeal(const QStringList& arguments)
 {
     admin::Arguments given;
-    if (const auto status = admin::ReadArguments(Seal, arguments, {{}, {"--output"}, 2, 2}, given))
+    if (const auto status = admin::ReadArguments(Seal, arguments, {{}, {"--output", "--tsa", "--tsa-ca"}, 2, 2}, given))
         return *status;
     const QStringList& operands = given.operands;
-    if (operands[1].contains(QLatin1Char('/')))
+    if (operands[1].contains(QLatin1Char('/')) || (given.values.contains("--tsa-ca") && !given.values.contains("--tsa")))
         return admin::UsageError(Seal);
     const QString path = company::location::PlaceName(operands[0], operands[1]);
     company::seal::Seal seal;
@@ -48,6 +56,19 @@ int RunSeal(const QStringList& arguments)
         seal.made = QDateTime::currentDateTimeUtc();
     } catch (const store::EngineError& error) {
         return admin::Fail(QStringLiteral("%1: %2").arg(path, error.description()));
+    }
+    if (given.values.contains("--tsa")) {
+        QString error;
+        seal.token = company::timestamp::Request(given.value("--tsa"), company::seal::Digest(seal), &error);
+        if (seal.token.isEmpty())
+            return admin::Fail(QStringLiteral("marca temporale da %1 non ottenuta: %2: nessun sigillo scritto")
+                                   .arg(given.value("--tsa"), error));
+        if (given.values.contains("--tsa-ca")) {
+            const company::timestamp::Check check =
+                company::timestamp::Verify(seal.token, company::seal::Digest(seal), given.value("--tsa-ca"));
+            if (!check.valid)
+                return admin::Fail(QStringLiteral("%1: nessun sigillo scritto").arg(check.problem));
+        }
     }
     const QByteArray text = company::seal::Write(seal).toUtf8();
     if (!given.values.contains("--output")) {

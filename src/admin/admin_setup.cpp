@@ -265,6 +265,8 @@ int RunSetup(const QStringList& arguments)
         if (!error.isEmpty())
             return admin::Fail(error);
         std::printf("creato %s\n", qPrintable(database));
+        if (const int status = admin::RecordStartingState(dataDir, company); status != admin::ExitOk)
+            return status;
     }
 
     if (iniExists) {

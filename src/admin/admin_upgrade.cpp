@@ -4,6 +4,7 @@
 #include "admin/admin_command.h"
 #include "company/company_file.h"
 #include "company/company_location.h"
+#include "company/starting_state.h"
 #include "company/company_server.h"
 
 #include <QDir>
@@ -88,7 +89,14 @@ int RunUpgrade(const QStringList& arguments)
                 .arg(roles.join(QStringLiteral(", "))));
     if (chained > 0)
         Say(QStringLiteral("calcolata l'impronta di %1 righe dello storico").arg(chained));
-    if (!tableAdded && columns.isEmpty() && !serverWrites && roles.isEmpty() && chained == 0 && !repaired)
+    // Rows from before the history: their state now is where the replay begins.
+    QString started;
+    if (const QString error = company::starting_state::Record(operands[0], operands[1], &started); !error.isEmpty())
+        return admin::Fail(error);
+    if (!started.isEmpty())
+        Say(started);
+    if (!tableAdded && columns.isEmpty() && !serverWrites && roles.isEmpty() && chained == 0 && !repaired &&
+        started.isEmpty())
         Say(QStringLiteral("%1 ha gia' lo storico delle modifiche: nulla da fare").arg(path));
     return admin::ExitOk;
 }

@@ -1,5 +1,6 @@
 // quenvol-admin verify: walks the fingerprint chain of a company's change
-// history and, given a seal, checks that the history still holds it.
+// history, replays it against the stored data and, given a seal, checks
+// that the history still holds it and the seal's time stamp.
 #include "admin/admin_command.h"
 #include "company/company_location.h"
 #include "company/company_server.h"
@@ -15,20 +16,28 @@ int RunVerify(const QStringList& arguments);
 
 const admin::Command Verify{
     "verify",
-    "verify <cartella dati o server> <societa> [--seal FILE]",
+    "verify <cartella dati o server> <societa> [--seal FILE [--tsa-ca FILE]]",
     "Ripercorre la catena delle impronte dello storico delle modifiche della\n"
     "societa': ogni riga deve avere l'impronta SHA-256 calcolata dalla riga prima\n"
-    "e dai propri valori. Esce con 0 e stampa il numero delle righe, l'ultima riga\n"
-    "e la sua impronta; esce con 1 nominando la prima riga (il suo numero) trovata\n"
-    "cambiata, tolta, spostata o aggiunta. Sul server esce con 1 anche quando un\n"
-    "trigger o una funzione dello storico manca, e' disattivato o e' stato cambiato\n"
-    "(quenvol-admin upgrade li rimette).\n"
-    "--seal FILE  confronta anche con un sigillo (quenvol-admin seal): esce con 1\n"
-    "             se lo storico non ha piu' quell'impronta a quella riga (storico\n"
-    "             accorciato o rifatto dopo il sigillo)\n"
+    "e dai propri valori, e i numeri delle righe devono seguirsi senza salti. Poi\n"
+    "rifa' lo storico da una societa' vuota: deve dare esattamente i registri, le\n"
+    "testate e i tipi di documento memorizzati. Esce con 0 e stampa il numero\n"
+    "delle righe, l'ultima riga e la sua impronta; esce con 1 nominando la prima\n"
+    "riga (il suo numero) trovata cambiata, tolta, spostata o aggiunta, oppure\n"
+    "elencando ogni differenza dei dati (tabella, codice, campo, valore\n"
+    "memorizzato, valore dato dallo storico). Sul server esce con 1 anche quando\n"
+    "un trigger o una funzione dello storico manca, e' disattivato o e' stato\n"
+    "cambiato (quenvol-admin upgrade li rimette).\n"
+    "--seal FILE    confronta anche con un sigillo (quenvol-admin seal): esce con 1\n"
+    "               se lo storico non ha piu' quell'impronta o quel numero di righe\n"
+    "               a quella riga (storico accorciato o rifatto dopo il sigillo).\n"
+    "               Un sigillo senza marca temporale ha la data dichiarata dal\n"
+    "               sigillo; con la marca, la data e' quella dell'autorita'\n"
+    "--tsa-ca FILE  il certificato (PEM) dell'autorita' di marca temporale: la\n"
+    "               firma della marca deve risalire ad esso, altrimenti esce con 1\n"
     "La societa' e' in <cartella dati>/<societa>/quelda.mdb, o sul server PostgreSQL\n"
     "indicato da una stringa di connessione o da un URI postgresql://.\n"
-    "Esempio: quenvol-admin verify ~/quenvol DEMO --seal sigillo-2026-12.txt\n",
+    "Esempio: quenvol-admin verify ~/quenvol DEMO --seal sigillo-2026-12.txt --tsa-ca tsa-ca.pem\n",
     RunVerify};
 const admin::Registration registration(Verify);
 
@@ -51,10 +60,10 @@ int CheckServerGuards(const QString& location, const QString& company, const QSt
 int RunVerify(const QStringList& arguments)
 {
     admin::Arguments given;
-    if (const auto status = admin::ReadArguments(Verify, arguments, {{}, {"--seal"}, 2, 2}, given))
+    if (const auto status = admin::ReadArguments(Verify, arguments, {{}, {"--seal", "--tsa-ca"}, 2, 2}, given))
         return *status;
     const QStringList& operands = given.operands;
-    if (operands[1].contains(QLatin1Char('/')))
+    if (operands[1].contains(QLatin1Char('/')) || (given.values.contains("--tsa-ca") && !given.values.contains("--seal")))
         return admin::UsageError(Verify);
     company::seal::Seal seal;
     const bool sealed = given.values.contains("--seal");
@@ -71,9 +80,13 @@ int RunVerify(const QStringList& arguments)
     try {
         auto database = company::location::OpenCompany(operands[0], operands[1]);
         const company::seal::Verdict verdict =
-            company::seal::Verify(*database, operands[1], sealed ? &seal : nullptr);
-        if (!verdict.whole)
-            return admin::Fail(QStringLiteral("%1: %2").arg(path, verdict.message));
+            company::seal::Verify(*database, operands[1], sealed ? &seal : nullptr, given.value("--tsa-ca"));
+        if (!verdict.whole) {
+            QString message = QStringLiteral("%1: %2").arg(path, verdict.message);
+            for (const QString& line : verdict.details)
+                message += QStringLiteral("\n  ") + line;
+            return admin::Fail(message);
+        }
         if (const int status = CheckServerGuards(operands[0], operands[1], path))
             return status;
         std::printf("%s\n", verdict.message.toLocal8Bit().constData());

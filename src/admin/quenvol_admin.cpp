@@ -1,6 +1,7 @@
 // quenvol-admin: creates and looks after company databases. The commands
 // live in tools/admin_*.cpp and register themselves (admin_command.h).
 #include "admin/admin_command.h"
+#include "company/starting_state.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -51,6 +52,16 @@ int Fail(const QString& message)
 {
     std::fprintf(stderr, "quenvol-admin: %s\n", message.toLocal8Bit().constData());
     return ExitFailed;
+}
+
+int RecordStartingState(const QString& location, const QString& company)
+{
+    QString said;
+    if (const QString error = company::starting_state::Record(location, company, &said); !error.isEmpty())
+        return Fail(error);
+    if (!said.isEmpty())
+        std::printf("%s\n", said.toLocal8Bit().constData());
+    return ExitOk;
 }
 
 int UsageError(const Command& command)

@@ -6,6 +6,7 @@
 #include "company/company_location.h"
 #include "company/company_server.h"
 #include "company/history_seal.h"
+#include "store/history/history_chain.h"
 #include "company/pending_file.h"
 
 #include "store/engine/system_files.h"
@@ -260,12 +261,15 @@ QString BackUp(const QString& location, const QString& company, const QString& f
             hasHistory = false;  // a company made before the history
         }
         if (hasHistory) {
-            const company::seal::Verdict verdict = company::seal::Verify(*copy, company);
-            if (!verdict.whole)
-                return fromSource(QStringLiteral("la copia ha lo %1").arg(verdict.message));
+            // The chain alone: a copy is taken whatever the data says.
+            const store::ChainCheck chain = store::VerifyHistoryChain(*copy);
+            if (!chain.whole)
+                return fromSource(QStringLiteral("la copia ha lo storico alterato alla riga %1: %2")
+                                  .arg(chain.firstBadRow)
+                                  .arg(chain.problem));
             backup.hasHistory = true;
-            backup.historyRows = verdict.rows;
-            backup.historyFingerprint = verdict.fingerprint;
+            backup.historyRows = chain.rows;
+            backup.historyFingerprint = chain.lastFingerprint;
         }
     } catch (const store::EngineError& failure) {
         return fromSource(QStringLiteral("%1 (errore %2)").arg(failure.description()).arg(failure.number()));

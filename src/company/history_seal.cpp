@@ -1,8 +1,12 @@
 // The seal's text and the verification of a history.
 #include "company/history_seal.h"
 
+#include "company/seal_timestamp.h"
 #include "store/history/history_chain.h"
+#include "store/history/history_reader.h"
+#include "store/history/history_replay.h"
 
+#include <QCryptographicHash>
 #include <QStringList>
 #include <QTimeZone>
 
@@ -16,17 +20,40 @@ const QString LastRowKey = QStringLiteral("ultima riga");
 const QString RowsKey = QStringLiteral("righe");
 const QString FingerprintKey = QStringLiteral("impronta");
 const QString MadeKey = QStringLiteral("data e ora (UTC)");
+const QString TokenKey = QStringLiteral("marca temporale");
 const QString NoFingerprint = QStringLiteral("nessuna");  // an empty history
+const QString Stamp = QStringLiteral("yyyy-MM-dd HH:mm:ss");
+constexpr std::size_t ShownDifferences = 100;
+
+// The lines the time stamp covers.
+QString Covered(const Seal& seal)
+{
+    return QStringLiteral("%1: %2\n%3: %4\n%5: %6\n%7: %8\n")
+        .arg(CompanyKey, seal.company, LastRowKey, QString::number(seal.lastRow), RowsKey,
+             QString::number(seal.rows), FingerprintKey, seal.fingerprint.isEmpty() ? NoFingerprint : seal.fingerprint);
+}
+
+QString Shown(const std::optional<QString>& value, bool row)
+{
+    if (!row)
+        return QStringLiteral("(nessuna riga)");
+    return value ? QLatin1Char('"') + store::Visible(*value) + QLatin1Char('"') : QStringLiteral("Null");
+}
 
 }  // namespace
 
 QString Write(const Seal& seal)
 {
-    return QStringLiteral("%1\n%2: %3\n%4: %5\n%6: %7\n%8: %9\n")
-               .arg(Title, CompanyKey, seal.company, LastRowKey, QString::number(seal.lastRow), RowsKey,
-                    QString::number(seal.rows), FingerprintKey,
-                    seal.fingerprint.isEmpty() ? NoFingerprint : seal.fingerprint) +
-        QStringLiteral("%1: %2\n").arg(MadeKey, seal.made.toUTC().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")));
+    QString text = Title + QLatin1Char('\n') + Covered(seal) +
+                   QStringLiteral("%1: %2\n").arg(MadeKey, seal.made.toUTC().toString(Stamp));
+    if (!seal.token.isEmpty())
+        text += QStringLiteral("%1: %2\n").arg(TokenKey, QString::fromLatin1(seal.token.toBase64()));
+    return text;
+}
+
+QByteArray Digest(const Seal& seal)
+{
+    return QCryptographicHash::hash(Covered(seal).toUtf8(), QCryptographicHash::Sha256);
 }
 
 bool Read(const QString& text, Seal* seal, QString* reason)
@@ -39,7 +66,7 @@ bool Read(const QString& text, Seal* seal, QString* reason)
         *reason = QStringLiteral("non è un sigillo dello storico");
         return false;
     }
-    bool lastRow = false, fingerprint = false, company = false;
+    bool lastRow = false, fingerprint = false, company = false, rows = false;
     for (const QString& line : lines) {
         const qsizetype colon = line.indexOf(QStringLiteral(": "));
         if (colon < 0)
@@ -55,25 +82,41 @@ bool Read(const QString& text, Seal* seal, QString* reason)
             lastRow = ok;
         } else if (key == RowsKey) {
             seal->rows = value.toLongLong(&ok);
+            rows = ok;
         } else if (key == FingerprintKey) {
             seal->fingerprint = value == NoFingerprint ? QString() : value.toLower();
             fingerprint = true;
         } else if (key == MadeKey) {
             seal->made = QDateTime::fromString(value, QStringLiteral("yyyy-MM-dd HH:mm:ss"));
             seal->made.setTimeZone(QTimeZone::utc());
+        } else if (key == TokenKey) {
+            seal->token = QByteArray::fromBase64(value.toLatin1());
         }
     }
-    if (!company || !lastRow || !fingerprint || (seal->lastRow > 0 && seal->fingerprint.size() != 64)) {
-        *reason = QStringLiteral("il sigillo è incompleto (servono società, ultima riga e impronta)");
+    if (!company || !lastRow || !rows || !fingerprint || (seal->lastRow > 0 && seal->fingerprint.size() != 64)) {
+        *reason = QStringLiteral("il sigillo è incompleto (servono società, ultima riga, righe e impronta)");
         return false;
     }
     return true;
 }
 
-Verdict Verify(store::Database& database, const QString& company, const Seal* seal)
+Verdict Verify(store::Database& database, const QString& company, const Seal* seal, const QString& caFile)
 {
     Verdict verdict;
-    const store::ChainCheck check = store::VerifyHistoryChain(database);
+    store::HistoryReplay replay;
+    qlonglong sealedRows = 0;  // rows up to the seal's row
+    std::optional<QString> sealedFingerprint;
+    const store::ChainCheck check = store::VerifyHistoryChain(
+        database,
+        [&](const store::HistoryRowText& row) {
+            replay.add(row);
+            if (seal && row.id <= seal->lastRow) {
+                ++sealedRows;
+                if (row.id == seal->lastRow)
+                    sealedFingerprint = row.text[store::HistoryColumns::Impronta];
+            }
+        },
+        [&] { replay.readStored(database); });
     verdict.rows = check.rows;
     verdict.lastRow = check.lastRow;
     verdict.fingerprint = check.lastFingerprint;
@@ -81,37 +124,71 @@ Verdict Verify(store::Database& database, const QString& company, const Seal* se
         verdict.message = QStringLiteral("storico alterato alla riga %1: %2").arg(check.firstBadRow).arg(check.problem);
         return verdict;
     }
+    qlonglong total = 0;
+    const std::vector<store::DataDifference> differences = replay.differences(ShownDifferences, &total);
+    if (total > 0) {
+        verdict.message = QStringLiteral("i dati non sono quelli che lo storico dà: %1 differenze "
+                                         "(tabella, codice, campo: valore memorizzato, valore dallo storico)")
+                              .arg(total);
+        for (const store::DataDifference& d : differences)
+            verdict.details << QStringLiteral("%1 %2 %3: %4, dallo storico %5")
+                                   .arg(d.table, QLatin1Char('"') + store::Visible(d.code) + QLatin1Char('"'), d.column,
+                                        Shown(d.stored, d.rowStored), Shown(d.replayed, d.rowReplayed));
+        if (total > qlonglong(differences.size()))
+            verdict.details << QStringLiteral("... e altre %1").arg(total - qlonglong(differences.size()));
+        return verdict;
+    }
+    QString sealNote;
     if (seal) {
         if (seal->company.compare(company, Qt::CaseInsensitive) != 0) {
             verdict.message = QStringLiteral("il sigillo è della società %1, non di %2").arg(seal->company, company);
             return verdict;
         }
+        // The token first: a seal edited since it was stamped is told as such.
+        if (seal->token.isEmpty()) {
+            sealNote = QStringLiteral("; il sigillo (riga %1) corrisponde allo storico, con la data dichiarata dal "
+                                      "sigillo: %2 UTC (nessuna marca temporale la conferma)")
+                           .arg(seal->lastRow)
+                           .arg(seal->made.toUTC().toString(Stamp));
+        } else {
+            const timestamp::Check stamp = timestamp::Verify(seal->token, Digest(*seal), caFile);
+            if (!stamp.valid) {
+                verdict.message = QStringLiteral("sigillo non confermato: %1").arg(stamp.problem);
+                return verdict;
+            }
+            sealNote = QStringLiteral("; il sigillo (riga %1) è confermato e datato dall'autorità di marca temporale: "
+                                      "%2 UTC (%3)")
+                           .arg(seal->lastRow)
+                           .arg(stamp.time.toString(Stamp), stamp.signer);
+        }
         if (seal->lastRow > 0) {
-            const std::optional<QString> held = store::HistoryRowFingerprint(database, seal->lastRow);
-            if (!held) {
+            if (!sealedFingerprint) {
                 verdict.message = QStringLiteral("storico alterato alla riga %1: lo storico non ha più la riga "
                                                  "del sigillo (accorciato dopo il sigillo)")
                                       .arg(seal->lastRow);
                 return verdict;
             }
-            if (*held != seal->fingerprint) {
+            if (*sealedFingerprint != seal->fingerprint) {
                 verdict.message = QStringLiteral("storico alterato alla riga %1: la riga non ha più l'impronta "
                                                  "del sigillo (storico riscritto dopo il sigillo)")
                                       .arg(seal->lastRow);
                 return verdict;
             }
         }
+        if (sealedRows != seal->rows) {
+            verdict.message = QStringLiteral("il sigillo conta %1 righe fino alla riga %2, lo storico ne ha %3")
+                                  .arg(seal->rows)
+                                  .arg(seal->lastRow)
+                                  .arg(sealedRows);
+            return verdict;
+        }
     }
     verdict.whole = true;
-    verdict.message = QStringLiteral("storico integro: %1 righe, ultima riga %2, impronta %3")
+    verdict.message = QStringLiteral("storico integro, e i dati sono quelli che dà: %1 righe, ultima riga %2, impronta %3")
                           .arg(check.rows)
                           .arg(check.lastRow)
-                          .arg(check.lastFingerprint.isEmpty() ? QStringLiteral("nessuna") : check.lastFingerprint);
-    if (seal)
-        verdict.message += QStringLiteral("; il sigillo del %1 (riga %2) è confermato")
-                               .arg(seal->made.toUTC().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")) +
-                                        QStringLiteral(" UTC"))
-                               .arg(seal->lastRow);
+                          .arg(check.lastFingerprint.isEmpty() ? QStringLiteral("nessuna") : check.lastFingerprint) +
+                      sealNote;
     return verdict;
 }
 

@@ -28,7 +28,10 @@ TEST(AdminHistory, UpgradeAddsTheHistoryToAnOldCompanyAndNothingElse)
 
     run = Admin({"upgrade", company.folder(), company.company()});
     ASSERT_EQ(run.status, 0) << run.err.toStdString();
-    EXPECT_EQ(company.count(store::HistoryTable), 0);
+    // The rows from before the history are its starting state, and nothing else is written.
+    EXPECT_TRUE(run.out.contains("stato iniziale")) << run.out.toStdString();
+    EXPECT_EQ(company.scalar("SELECT count(*) FROM StoricoSerieSemplificata WHERE StoAzione <> 'stato iniziale'"), 0);
+    EXPECT_EQ(Admin({"verify", company.folder(), company.company()}).status, 0);
     EXPECT_EQ(company.count(store::RegisterTable), registers);
     EXPECT_EQ(company.scalar(schema), schemaBefore);
     // Like a new company's, the added history takes rows and refuses to lose them.

@@ -5,6 +5,7 @@
 // saying so; grant gives the operators their rights and an abandoned
 // transaction no longer holds the others up.
 #include "admin_run.h"
+#include "company/starting_state.h"
 
 #include "store/schema/table_description.h"
 #include "support/test_company.h"
@@ -79,6 +80,8 @@ TEST(ServerAdminGuards, ARenamedSchemaRestoredByCopyKeepsRecordingIntoItsOwnHist
     auto company = MakeTestCompany(Engine::Server, true);
     if (!company)
         GTEST_SKIP() << testing_support::NoTestServer;
+    QString started;  // the demonstration rows, as init --demo records them
+    ASSERT_EQ(company::starting_state::Record(company->location(), company->company(), &started), "");
     const QString name = company->company(), old = name + QStringLiteral("_vecchia");
     QTemporaryDir copies;
     ASSERT_EQ(Admin({"copy", company->location(), copies.path(), name}).status, 0);
@@ -115,6 +118,8 @@ TEST(ServerAdminGuards, NoTruncateAndATriggerSetAsideIsFoundByVerifyAndPutBackBy
     auto company = MakeTestCompany(Engine::Server, true);
     if (!company)
         GTEST_SKIP() << testing_support::NoTestServer;
+    QString started;  // the demonstration rows, as init --demo records them
+    ASSERT_EQ(company::starting_state::Record(company->location(), company->company(), &started), "");
     Session owner(*company);
     for (const TableDescription* table : SharedTables())
         EXPECT_NE(owner.run(QStringLiteral("TRUNCATE \"%1\" CASCADE").arg(table->name)), "") << table->name.toStdString();

@@ -1,11 +1,16 @@
 // quenvol-admin verify, seal, backup and upgrade of the chain, run as an
 // office and an inspector run them, on the file and on the server: verify
 // names the first row changed or removed and a history cut after its seal;
-// a backup taken while a workstation writes is whole and sha256sum accepts it.
+// a backup taken while a workstation writes is whole and sha256sum accepts it;
+// the data replayed from the history; a seal dated by a time-stamping
+// authority run with openssl on loopback.
 #include "admin_run.h"
 
+#include "../shell/test_programs.h"
+#include "company/starting_state.h"
 #include "store/history/history_chain.h"
 #include "store/history/history_event.h"
+#include "store/history/history_writer.h"
 #include "store/schema/table_description.h"
 #include "support/test_company.h"
 
@@ -134,6 +139,71 @@ TEST_P(AdminChain, ABackupTakenWhileAWorkstationWritesIsWhole)
     EXPECT_LE(chain.rows, 2 + written);
 }
 
+TEST_P(AdminChain, VerifyListsWhereTheDataIsNotWhatTheHistoryGives)
+{
+    auto demo = MakeTestCompany(GetParam(), true);
+    // Rows put in with no history of them: verify says so until they are the starting state.
+    EXPECT_EQ(Admin({"verify", demo->location(), demo->company()}).status, 1);
+    QString said;
+    ASSERT_EQ(company::starting_state::Record(demo->location(), demo->company(), &said), "");
+    EXPECT_TRUE(said.contains("5 registri")) << said.toStdString();
+    AdminRun run = Admin({"verify", demo->location(), demo->company()});
+    ASSERT_EQ(run.status, 0) << run.err.toStdString();
+    const QString change = "UPDATE \"TabellaSerieSemplificata\" SET \"SspArrGaranz\" = 986999.99 WHERE \"SspCodice\" = 'AB01'; "
+                           "DELETE FROM \"TabellaSerieSemplificata\" WHERE \"SspCodice\" = 'DEP7'";
+    if (GetParam() == Engine::File)
+        demo->exec(change);
+    else  // the owner, with the triggers set aside
+        demo->exec("ALTER TABLE \"TabellaSerieSemplificata\" DISABLE TRIGGER USER; " + change +
+                   "; ALTER TABLE \"TabellaSerieSemplificata\" ENABLE TRIGGER USER");
+    run = Admin({"verify", demo->location(), demo->company()});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_TRUE(run.err.contains("\"AB01\" SspArrGaranz: \"986999.99\", dallo storico \"1234.5\"")) << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains("\"DEP7\" SspDescrizione: (nessuna riga), dallo storico \"INTERPORTO EST\""))
+        << run.err.toStdString();
+}
+
+TEST_P(AdminChain, VerifyFindsAGapThatTheRowsAfterItWereRechainedOver)
+{
+    record(3);
+    // Row 2 goes and row 3 is chained again to row 1: every fingerprint agrees, the numbers do not.
+    Row third;
+    {
+        auto rows = db->openSnapshot(HistoryTable);
+        for (; !rows->atEnd(); rows->moveNext())
+            if (rows->field("StoId").toLongLong() == 3)
+                for (int c = 0; c < HistoryColumns::Impronta; ++c)
+                    third.push_back(rows->field(HistoryTableDescription().columnName(c)));
+    }
+    const QString fingerprint = HistoryFingerprint(*HistoryRowFingerprint(*db, 1), third);
+    tamper("DELETE FROM \"StoricoSerieSemplificata\" WHERE \"StoId\" = 2; UPDATE \"StoricoSerieSemplificata\" "
+           "SET \"StoImpronta\" = '" + fingerprint + "' WHERE \"StoId\" = 3");
+    const AdminRun run = verify();
+    EXPECT_EQ(run.status, 1);
+    EXPECT_TRUE(run.err.contains("manca la riga 2")) << run.err.toStdString();
+}
+
+TEST_P(AdminChain, ASealWithoutATimeStampIsDatedByTheOfficeAloneAndItsRowCountIsChecked)
+{
+    record(2);
+    QTemporaryDir dir;
+    const QString seal = dir.filePath("sigillo.txt");
+    ASSERT_EQ(Admin({"seal", company->location(), company->company(), "--output", seal}).status, 0);
+    AdminRun run = verify({"--seal", seal});
+    ASSERT_EQ(run.status, 0) << run.err.toStdString();
+    EXPECT_TRUE(run.out.contains("data dichiarata dal sigillo")) << run.out.toStdString();
+    EXPECT_FALSE(run.out.contains("confermato")) << run.out.toStdString();
+    QFile file(seal);
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    const QByteArray edited = file.readAll().replace("righe: 2", "righe: 1");
+    file.resize(0);
+    file.write(edited);
+    file.close();
+    run = verify({"--seal", seal});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_TRUE(run.err.contains("il sigillo conta 1 righe")) << run.err.toStdString();
+}
+
 INSTANTIATE_TEST_SUITE_P(File, AdminChain, testing::Values(Engine::File), testing::PrintToStringParamName());
 INSTANTIATE_TEST_SUITE_P(ServerCases, AdminChain, testing::Values(Engine::Server),
                          testing::PrintToStringParamName());
@@ -180,4 +250,107 @@ TEST(ServerAdminUpgrade, AServerCompanyMadeBeforeIsHandedToTheServerAndChained)
                                                 "'INSERT')").arg(role, schema)).toBool());
     EXPECT_EQ(Admin({"verify", company->location(), company->company()}).status, 0);
     company->exec(QStringLiteral("DROP OWNED BY %1; DROP ROLE %1").arg(role));
+}
+
+namespace {
+
+// A CA and a time-stamping authority it certifies, made with openssl in
+// `folder`: ca.pem, and the configuration `openssl ts -reply` signs with.
+QString MakeAuthority(const QString& folder)
+{
+    QDir().mkpath(folder);
+    QFile extensions(folder + "/tsa.ext");
+    EXPECT_TRUE(extensions.open(QIODevice::WriteOnly));
+    extensions.write("extendedKeyUsage = critical,timeStamping\nkeyUsage = critical,digitalSignature\n");
+    extensions.close();
+    QFile config(folder + "/tsa.cnf");
+    EXPECT_TRUE(config.open(QIODevice::WriteOnly));
+    config.write(QStringLiteral("[ tsa ]\ndefault_tsa = prova\n[ prova ]\ndir = %1\nserial = $dir/tsaserial\n"
+                                "signer_cert = $dir/tsa.pem\ncerts = $dir/ca.pem\nsigner_key = $dir/tsa.key\n"
+                                "signer_digest = sha256\ndefault_policy = 1.2.3.4.1\ndigests = sha256\n"
+                                "accuracy = secs:1\ness_cert_id_alg = sha256\n")
+                     .arg(folder)
+                     .toUtf8());
+    config.close();
+    QProcess openssl;
+    openssl.setWorkingDirectory(folder);
+    const QString key = "-newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes";
+    openssl.start("sh", {"-c", "set -e; openssl req -x509 " + key + " -keyout ca.key -out ca.pem -days 2 "
+                               "-subj /CN=CA-di-prova -addext basicConstraints=critical,CA:TRUE "
+                               "-addext keyUsage=critical,keyCertSign; "
+                               "openssl req " + key + " -keyout tsa.key -out tsa.csr -subj /CN=TSA-di-prova; "
+                               "openssl x509 -req -in tsa.csr -CA ca.pem -CAkey ca.key -CAcreateserial "
+                               "-out tsa.pem -days 2 -extfile tsa.ext; echo 01 > tsaserial"});
+    EXPECT_TRUE(openssl.waitForFinished(60000));
+    EXPECT_EQ(openssl.exitCode(), 0) << openssl.readAllStandardError().toStdString();
+    return config.fileName();
+}
+
+// The authority of `config` behind tsa_responder on loopback, while it lives.
+class Authority {
+public:
+    explicit Authority(const QString& config)
+    {
+        responder_.start(shell_tests::TestProgram("tsa_responder"), {config});
+        while (!responder_.canReadLine() && responder_.waitForReadyRead(30000)) {
+        }
+        port_ = responder_.readLine().trimmed().toInt();
+        EXPECT_GT(port_, 0) << responder_.readAllStandardError().toStdString();
+    }
+    QString url() const { return QStringLiteral("http://127.0.0.1:%1/tsa").arg(port_); }
+
+private:
+    QProcess responder_;
+    int port_ = 0;
+};
+
+}  // namespace
+
+TEST(AdminSealTimeStamp, TheAuthoritysTimeDatesTheSealAndAnyOtherTokenIsRefused)
+{
+    auto company = MakeTestCompany(Engine::File);
+    auto db = company->open();
+    RecordHistoryEvent(*db, {"R1", "stampa pagine", "ARRIVI", 1, 2});
+    QTemporaryDir dir;
+    const QString ourCa = dir.filePath("nostra/ca.pem"), otherCa = dir.filePath("altra/ca.pem");
+    Authority ours(MakeAuthority(dir.filePath("nostra"))), other(MakeAuthority(dir.filePath("altra")));
+    const auto seal = [&](const QString& name, const QStringList& more) {
+        const QString file = dir.filePath(name);
+        const AdminRun run = Admin(QStringList{"seal", company->location(), company->company(), "--output", file} + more);
+        EXPECT_EQ(run.status, 0) << run.err.toStdString();
+        return file;
+    };
+    const auto verify = [&](const QString& file, const QString& ca) {
+        return Admin({"verify", company->location(), company->company(), "--seal", file, "--tsa-ca", ca});
+    };
+    const QString stamped = seal("sigillo.txt", {"--tsa", ours.url(), "--tsa-ca", ourCa});
+    AdminRun run = verify(stamped, ourCa);
+    ASSERT_EQ(run.status, 0) << run.err.toStdString();
+    EXPECT_TRUE(run.out.contains("datato dall'autorità di marca temporale")) << run.out.toStdString();
+
+    // Signed by an authority the CA file does not vouch for.
+    EXPECT_EQ(verify(stamped, otherCa).status, 1);
+    run = verify(seal("altra.txt", {"--tsa", other.url()}), ourCa);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_TRUE(run.err.contains("non è firmata")) << run.err.toStdString();
+
+    // The token of another seal, and a seal edited after it was stamped.
+    QFile first(stamped);
+    ASSERT_TRUE(first.open(QIODevice::ReadOnly));
+    const QByteArray text = first.readAll();
+    const QByteArray token = text.mid(text.indexOf("marca temporale: "));
+    RecordHistoryEvent(*db, {"R1", "stampa pagine", "ARRIVI", 3, 4});
+    const QString later = seal("dopo.txt", {});
+    QFile moved(later);
+    ASSERT_TRUE(moved.open(QIODevice::Append));
+    moved.write(token);
+    moved.close();
+    run = verify(later, ourCa);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_TRUE(run.err.contains("non è di questo sigillo")) << run.err.toStdString();
+    QFile edited(dir.filePath("modificato.txt"));
+    ASSERT_TRUE(edited.open(QIODevice::WriteOnly));
+    edited.write(QByteArray(text).replace("righe: 1", "righe: 2"));
+    edited.close();
+    EXPECT_EQ(verify(edited.fileName(), ourCa).status, 1);
 }

@@ -4,6 +4,7 @@
 #include "opened_company.h"
 
 #include "store/history/history_reader.h"
+#include "store/history/history_replay.h"
 #include "store/history/history_writer.h"
 #include "store/schema/table_description.h"
 
@@ -213,4 +214,89 @@ TEST(History, CsvQuotesEveryFieldForASpreadsheet)
     EXPECT_TRUE(lines[1].endsWith(",\"SspDescrizione\",\"\"\"MAG, \"\"NORD\"\"\"\"\",\"Null\""))
         << lines[1].toStdString();
     EXPECT_TRUE(lines[2].endsWith(",\"01/01/2024\",\"\"\"0\"\"\"")) << lines[2].toStdString();
+}
+
+TEST(History, StoredTextWithLineBreaksAndEscapesIsShownOnOneLineEach)
+{
+    Change change;
+    change.number = 3;
+    change.when = QDateTime(QDate(2026, 3, 1), QTime(10, 0), Qt::UTC);
+    change.user = "anna";
+    change.host = "DIRETTORE\n     99  01/12/2026 09:00:00  CANCELLAZIONE  mario@UFFICIO1";
+    change.version = "9.9.9";
+    change.role = "operatore1";
+    change.address = "10.0.0.5";
+    change.code = "AB01";
+    change.action = "variazione";
+    change.columns.push_back({"SspDescrizione", QString("X\"\r\n     99\x1b[2J\u200b\\n"), Value()});
+    const QStringList lines = HistoryLines({change});
+    ASSERT_EQ(lines.size(), 2);
+    for (const QString& line : lines)
+        for (const QChar c : line)
+            EXPECT_TRUE(c.isPrint() && c != QChar(0x200b)) << line.toStdString();
+    EXPECT_TRUE(lines[0].contains("ruolo operatore1 da 10.0.0.5")) << lines[0].toStdString();
+    EXPECT_TRUE(lines[0].contains("dichiarati: anna@DIRETTORE\\n     99")) << lines[0].toStdString();
+    EXPECT_TRUE(lines[1].endsWith("\"X\"\\r\\n     99\\x1b[2J\\u200b\\\\n\" -> Null")) << lines[1].toStdString();
+    const QStringList csv = HistoryCsv({change}).split("\r\n");
+    ASSERT_EQ(csv.size(), 3);  // heading, the one column change, the empty end
+    EXPECT_TRUE(csv[1].contains(",\"operatore1\",\"10.0.0.5\",\"anna\",")) << csv[1].toStdString();
+}
+
+TEST(History, OneTransactionIsListedByCodeAndItsEventApart)
+{
+    TempCompany company;
+    // One transaction of the server: a delete of two sets, a print, and a
+    // row whose action only looks like a change's.
+    company.exec("INSERT INTO StoricoSerieSemplificata (StoModifica, StoCodice, StoAzione, StoColonna, StoPrima) "
+                 "VALUES ('77', 'CP01', 'cancellazione', 'SspDescrizione', 'PRIMO'), "
+                 "('77', 'CP02', 'cancellazione', 'SspDescrizione', 'SECONDO'), "
+                 "('77', 'CP01', 'stampa pagine', 'ARRIVI', '1'), "
+                 "('77', 'CP01', 'Variazione ', 'SspDescrizione', 'FALSO')");
+    auto db = openDatabase(company.databasePath());
+    const std::vector<Change> changes = ReadHistory(*db);
+    ASSERT_EQ(changes.size(), 4);
+    QStringList lines = HistoryLines(changes);
+    EXPECT_EQ(lines.filter("CANCELLAZIONE  ").size(), 2) << lines.join('\n').toStdString();
+    EXPECT_EQ(lines.filter("STAMPA PAGINE (evento)").size(), 1) << lines.join('\n').toStdString();
+    EXPECT_EQ(lines.filter("azione sconosciuta \"Variazione \"").size(), 1) << lines.join('\n').toStdString();
+    for (const Change& change : changes)
+        EXPECT_EQ(change.columns.size(), 1u) << change.code.toStdString();
+    const QStringList csv = HistoryCsv(changes).split("\r\n");
+    EXPECT_TRUE(csv.filter("\"CP02\",\"cancellazione\"").value(0).contains("SECONDO")) << csv.join('\n').toStdString();
+}
+
+TEST(History, WhatTheProgramRecordsReplaysToExactlyTheStoredRows)
+{
+    TempCompany company(true);
+    auto db = openDatabase(company.databasePath());
+    const auto differences = [&] {
+        HistoryReplay replay;
+        EXPECT_TRUE(VerifyHistoryChain(*db, [&](const HistoryRowText& row) { replay.add(row); },
+                                       [&] { replay.readStored(*db); })
+                        .whole);
+        qlonglong total = 0;
+        QStringList found;
+        for (const DataDifference& d : replay.differences(20, &total))
+            found << d.code + " " + d.column + ": " + d.stored.value_or("Null") + " / " + d.replayed.value_or("Null");
+        return found;
+    };
+    EXPECT_FALSE(differences().isEmpty());  // the demonstration rows, with no history of them
+    ASSERT_TRUE(RecordStartingState(*db).recorded);
+    EXPECT_EQ(differences(), QStringList());
+    EXPECT_FALSE(RecordStartingState(*db).needed);
+
+    Opened o(company);
+    RegisterRecord record = stored(o, "AB01");
+    record.SspDescrizione = "DEPOSITO \"NUOVO\"\t1";
+    record.Registers[Arrivi].Garanz = 987654.32;
+    record.Registers[Deposito].Data = 46000;
+    ASSERT_TRUE(write(o, record));
+    RegisterRecord added = BlankRegister("N9", "NUOVO");
+    added.Registers[Custodia].Garanz = 0.1;
+    ASSERT_TRUE(write(o, added));
+    HeaderLines lines = BlankHeaderLines();
+    lines[HeaderLineIndex(0, 1)] = "PRIMA RIGA";
+    ASSERT_TRUE(writeHeader(o, "N9", lines));
+    ASSERT_TRUE(remove(o, "R1"));
+    EXPECT_EQ(differences(), QStringList());
 }

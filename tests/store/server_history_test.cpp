@@ -8,6 +8,7 @@
 
 #include "store/history/history_chain.h"
 #include "store/history/history_event.h"
+#include "store/history/history_replay.h"
 #include "store/history/history_writer.h"
 #include "store/schema/table_description.h"
 
@@ -316,4 +317,32 @@ TEST(ServerHistory, TheEventFunctionTakesTheExactEventActionsAndNothingElse)
     // The program refuses to record anything else as an event, on either engine.
     auto db = company->open();
     EXPECT_THROW(RecordHistoryEvent(*db, {"AB01", "variazione", "ARRIVI", 1, 2}), EngineError);
+}
+
+TEST(ServerHistory, WhatTheTriggersRecordReplaysToExactlyTheStoredRows)
+{
+    auto company = MakeTestCompany(Engine::Server, true);
+    if (!company)
+        GTEST_SKIP() << testing_support::NoTestServer;
+    auto db = company->open();
+    ASSERT_TRUE(RecordStartingState(*db, company->company()).recorded);
+    WorkstationRole role(*company);
+    for (const char* sql :
+         {"UPDATE \"TabellaSerieSemplificata\" SET \"SspDescrizione\" = E'A\\tB\\fC', \"SspArrGaranz\" = 987654.32, "
+          "\"SspDepData\" = DATE '2026-12-09', \"SspMagNum\" = 'X' WHERE \"SspCodice\" = 'AB01'",
+          "UPDATE \"TabellaSerieSemplificata\" SET \"SspCodice\" = 'AB09' WHERE \"SspCodice\" = 'AB02'",
+          "INSERT INTO \"TabellaSerieSemplificata\" (\"SspCodice\", \"SspCusGaranz\") VALUES ('N9', 0.1)",
+          "DELETE FROM \"TabellaSerieSemplificata\" WHERE \"SspCodice\" IN ('R1', 'R2')",
+          "UPDATE \"TestataRegistriPS\" SET \"TpsCodice\" = 'N9'",
+          "DELETE FROM \"TabellaDocScorta\" WHERE \"Codice\" = 'DAU'"})
+        ASSERT_EQ(role.run(sql), "") << sql;
+    HistoryReplay replay;
+    ASSERT_TRUE(VerifyHistoryChain(*db, [&](const HistoryRowText& row) { replay.add(row); },
+                                   [&] { replay.readStored(*db); })
+                    .whole);
+    qlonglong total = 0;
+    QStringList found;
+    for (const DataDifference& d : replay.differences(20, &total))
+        found << d.code + " " + d.column + ": " + d.stored.value_or("Null") + " / " + d.replayed.value_or("Null");
+    EXPECT_EQ(found, QStringList());
 }

@@ -1,6 +1,7 @@
 // What an engine that has no such thing answers for the optional operations
-// of a database: the last row of a table and a function of the company; and
-// the rows appended one by one through a table cursor.
+// of a database: the last row of a table, a walk in key order and a
+// function of the company; and the rows appended one by one through a table
+// cursor.
 #include "store/engine/engine.h"
 
 namespace store {
@@ -9,6 +10,12 @@ std::unique_ptr<Snapshot> Database::openLastRow(const QString& table)
 {
     throw EngineError(EngineErrorNumber::TableNotFound,
                       QStringLiteral("Il motore non legge l'ultima riga di '%1'.").arg(table));
+}
+
+std::unique_ptr<Snapshot> Database::openKeyOrderWalk(const QString& table)
+{
+    throw EngineError(EngineErrorNumber::TableNotFound,
+                      QStringLiteral("Il motore non legge in ordine la tabella '%1'.").arg(table));
 }
 
 Value Database::callFunction(const QString& function, const std::vector<Value>&)

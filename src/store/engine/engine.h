@@ -157,9 +157,15 @@ public:
     // The row of `table` with the highest key, as a snapshot of that row alone
     // (at its end when the table is empty); for a table numbered by the engine.
     virtual std::unique_ptr<Snapshot> openLastRow(const QString& table);
+    // Every row of `table` in the order of its key, read a few thousand at a
+    // time, so that memory stays the same however many rows there are: on a
+    // server a cursor in a read-only transaction of its own (one view of the
+    // data for every read until the walk is closed), on a file one stepped
+    // statement. One walk at a time; not inside a transaction.
+    virtual std::unique_ptr<Snapshot> openKeyOrderWalk(const QString& table);
 
     // A function of the company on the server, called with its arguments
-    // bound as text: the first value of its result. A file has no functions
+    // bound as text (a QStringList as a text array, a null item Null): the first value of its result. A file has no functions
     // (error 3078), nor does a company made before the function.
     virtual Value callFunction(const QString& function, const std::vector<Value>& arguments);
 

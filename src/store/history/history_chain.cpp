@@ -19,13 +19,8 @@ const QString& HistoryColumn(int column)
     return HistoryTableDescription().columnName(column);
 }
 
-void AppendField(QByteArray& line, const Value& value)
+void AppendEscaped(QByteArray& line, const QByteArray& text)
 {
-    if (value.isNull() || !value.isValid()) {
-        line += "\\N";
-        return;
-    }
-    const QByteArray text = value.toString().toUtf8();
     for (const char c : text) {
         switch (c) {
         case '\\': line += "\\\\"; break;
@@ -35,6 +30,42 @@ void AppendField(QByteArray& line, const Value& value)
         default: line += c;
         }
     }
+}
+
+// One field of the canonical line; the text as UTF-8, an ASCII text (the
+// usual one) without converting it first.
+void AppendField(QByteArray& line, QStringView text, bool null)
+{
+    if (null) {
+        line += "\\N";
+        return;
+    }
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u >= 0x80) {
+            AppendEscaped(line, text.toUtf8());
+            return;
+        }
+    }
+    const qsizetype from = line.size();
+    line.reserve(from + text.size() + 8);
+    for (const QChar c : text) {
+        switch (const char a = char(c.unicode())) {
+        case '\\': line += "\\\\"; break;
+        case '\t': line += "\\t"; break;
+        case '\n': line += "\\n"; break;
+        case '\r': line += "\\r"; break;
+        default: line += a;
+        }
+    }
+}
+
+void AppendField(QByteArray& line, const Value& value)
+{
+    if (value.isNull() || !value.isValid())
+        AppendField(line, QStringView(), true);
+    else
+        AppendField(line, value.toString(), false);
 }
 
 // Adds the number and the fingerprint to each row it adds; everything else
@@ -139,62 +170,72 @@ bool ServerWritesHistory(Database& database)
     }
 }
 
-ChainCheck VerifyHistoryChain(Database& database)
+ChainCheck VerifyHistoryChain(Database& database, const HistoryRowVisitor& visit,
+                              const std::function<void()>& opened)
 {
-    struct Stored {
-        qlonglong id;
-        Row row;
-        Value fingerprint;
-    };
-    std::vector<Stored> rows;
-    {
-        const std::unique_ptr<Snapshot> snapshot = database.openSnapshot(HistoryTable);
-        int index[H::Count];
-        for (int column = 0; column < H::Count; ++column)
-            index[column] = snapshot->fieldIndex(HistoryColumn(column));
-        for (; !snapshot->atEnd(); snapshot->moveNext()) {
-            Stored stored;
-            for (int column = 0; column < H::Impronta; ++column)
-                stored.row.push_back(snapshot->field(index[column]));
-            stored.id = stored.row[H::Id].toLongLong();
-            stored.fingerprint = snapshot->field(index[H::Impronta]);
-            rows.push_back(std::move(stored));
-        }
-    }
-    std::sort(rows.begin(), rows.end(), [](const Stored& a, const Stored& b) { return a.id < b.id; });
     ChainCheck check;
-    QString previous;
+    const std::unique_ptr<Snapshot> rows = database.openKeyOrderWalk(HistoryTable);
+    int index[H::Count];
+    for (int column = 0; column < H::Count; ++column)
+        index[column] = rows->fieldIndex(HistoryColumn(column));
+    if (opened)
+        opened();
+    HistoryRowText row;
+    QByteArray line;
+    QByteArray previous;  // the previous row's fingerprint, as hexadecimal text
+    QCryptographicHash hash(QCryptographicHash::Sha256);
     qlonglong previousId = 0;
-    for (const Stored& stored : rows) {
-        const QString expected = HistoryFingerprint(previous, stored.row);
-        if (stored.fingerprint.isNull()) {
-            check.whole = false;
-            check.firstBadRow = stored.id;
-            check.problem = QStringLiteral("la riga %1 non ha l'impronta (la calcola: quenvol-admin upgrade)")
-                                .arg(stored.id);
-            return check;
+    const auto fail = [&](qlonglong at, const QString& problem) {
+        check.whole = false;
+        check.firstBadRow = at;
+        check.problem = problem;
+        return check;
+    };
+    for (; !rows->atEnd(); rows->moveNext()) {
+        for (int column = 0; column < H::Count; ++column) {
+            QString& text = row.text[column];
+            text.resize(0);
+            row.null[column] = rows->appendText(index[column], text) < 0;
         }
-        if (stored.fingerprint.toString() != expected) {
-            check.whole = false;
-            if (stored.id != previousId + 1) {
-                check.firstBadRow = previousId + 1;
-                check.problem = stored.id == previousId + 2
-                    ? QStringLiteral("manca la riga %1 (tolta)").arg(previousId + 1)
-                    : QStringLiteral("mancano le righe da %1 a %2 (tolte)").arg(previousId + 1).arg(stored.id - 1);
-            } else {
-                check.firstBadRow = stored.id;
-                check.problem =
-                    QStringLiteral("la riga %1 non corrisponde alla catena (cambiata, spostata o aggiunta)")
-                        .arg(stored.id);
-            }
-            return check;
+        bool number = false;
+        row.id = row.text[H::Id].toLongLong(&number);
+        if (!number)
+            return fail(previousId + 1, QStringLiteral("la riga dopo la %1 non ha un numero").arg(previousId));
+        if (row.id != previousId + 1) {
+            // Numbers are given one after the other: a gap is a row taken away,
+            // even when the rows after it were rewritten to chain again.
+            return fail(previousId + 1, row.id == previousId + 2
+                                            ? QStringLiteral("manca la riga %1 (tolta)").arg(previousId + 1)
+                                            : QStringLiteral("mancano le righe da %1 a %2 (tolte)")
+                                                  .arg(previousId + 1)
+                                                  .arg(row.id - 1));
         }
+        if (row.null[H::Impronta])
+            return fail(row.id, QStringLiteral("la riga %1 non ha l'impronta: aggiunta fuori dal programma")
+                                    .arg(row.id));
+        line.resize(0);
+        line += previous;  // hexadecimal: nothing to escape; empty before the first row
+        for (int column = 0; column < H::Impronta; ++column) {
+            line += '\t';
+            AppendField(line, row.text[column], row.null[column]);
+        }
+        line += '\n';
+        hash.reset();
+        hash.addData(line);
+        const QByteArray expected = hash.result().toHex();
+        if (row.text[H::Impronta] != QLatin1String(expected))
+            return fail(row.id,
+                        QStringLiteral("la riga %1 non corrisponde alla catena (cambiata, spostata o aggiunta)")
+                            .arg(row.id));
         previous = expected;
-        previousId = stored.id;
+        previousId = row.id;
         ++check.rows;
+        if (visit)
+            visit(row);
     }
+    rows->close();
     check.lastRow = previousId;
-    check.lastFingerprint = previous;
+    check.lastFingerprint = QString::fromLatin1(previous);
     return check;
 }
 

@@ -7,10 +7,12 @@
 
 #include "store/engine/engine.h"
 #include "store/history/history_writer.h"
+#include "store/schema/table_description.h"
 
 #include <QByteArray>
 #include <QString>
 
+#include <functional>
 #include <memory>
 
 namespace store {
@@ -34,6 +36,15 @@ std::unique_ptr<TableCursor> ChainedHistoryCursor(Database& database, std::uniqu
 // program then writes no history row itself.
 bool ServerWritesHistory(Database& database);
 
+// One history row as the walk reads it: every column from StoId to
+// StoImpronta as text, and whether it is Null. The walk reuses it row after row.
+struct HistoryRowText {
+    QString text[HistoryColumns::Count];
+    bool null[HistoryColumns::Count] = {};
+    qlonglong id = 0;
+};
+using HistoryRowVisitor = std::function<void(const HistoryRowText&)>;
+
 // The outcome of walking the chain from the first row.
 struct ChainCheck {
     bool whole = true;
@@ -43,9 +54,14 @@ struct ChainCheck {
     qlonglong firstBadRow = 0;  // the first row found changed, removed, reordered or added
     QString problem;            // what was found there, in Italian
 };
-// Reads every history row in number order and checks each fingerprint.
+// Reads every history row in number order, a chunk at a time (memory stays
+// the same however long the history), and checks each fingerprint and that
+// the numbers follow each other from 1 without a gap. `visit`, when given,
+// sees each row found whole, in order; `opened`, when given, runs once the
+// walk is open, and reads what it reads in the walk's one view of the data.
 // Throws the engine's error when the history cannot be read.
-ChainCheck VerifyHistoryChain(Database& database);
+ChainCheck VerifyHistoryChain(Database& database, const HistoryRowVisitor& visit = {},
+                              const std::function<void()>& opened = {});
 
 // The fingerprint of row `row`, or nothing when there is no such row.
 std::optional<QString> HistoryRowFingerprint(Database& database, qlonglong row);

@@ -2,6 +2,7 @@
 #include "store/history/history_reader.h"
 
 #include "store/engine/null_conversions.h"
+#include "store/history/history_writer.h"
 #include "store/record/register_fields.h"
 #include "store/schema/table_description.h"
 
@@ -55,9 +56,48 @@ QDateTime ParseInstant(const QString& text)
     return when.toUTC();
 }
 
+// A code point that Visible writes as an escape.
+bool Hidden(char32_t c)
+{
+    if (c == U'\\' || c < 0x20 || (c >= 0x7F && c < 0xA0))
+        return true;
+    switch (QChar::category(c)) {
+    case QChar::Other_Format:         // zero-width and direction marks, which reorder or hide text
+    case QChar::Separator_Line:
+    case QChar::Separator_Paragraph:
+    case QChar::Other_Surrogate:      // a half of a pair, alone
+        return true;
+    default:
+        return false;
+    }
+}
+
+// The row's text in a column that a history made before may lack.
+int OptionalIndex(const Snapshot& snapshot, const QString& name)
+{
+    try {
+        return snapshot.fieldIndex(name);
+    } catch (const EngineError& error) {
+        if (error.number() != EngineErrorNumber::ItemNotFound)
+            throw;
+        return -1;
+    }
+}
+
+// The action as the lists show it: a change's in capitals, an event's in
+// capitals marked as an event, any other text as it was written, quoted.
+QString ShownAction(const QString& action)
+{
+    if (HistoryAction::IsChangeAction(action))
+        return action.toUpper();
+    if (HistoryAction::IsEventAction(action))
+        return action.toUpper() + QStringLiteral(" (evento)");
+    return QStringLiteral("azione sconosciuta \"%1\"").arg(Visible(action));
+}
+
 QString CsvField(const QString& text)
 {
-    QString field = text;
+    QString field = Visible(text);
     // A cell that begins like a formula is taken as text by a spreadsheet.
     if (!field.isEmpty() && QStringLiteral("=+-@").contains(field.front()))
         field.prepend(QLatin1Char('\''));
@@ -76,6 +116,11 @@ std::vector<Change> ReadHistory(Database& database, const QString& code, const Q
     int index[H::Count];
     for (int i = 0; i <= H::Dopo; ++i)  // the later columns: a history made before has none
         index[i] = snapshot->fieldIndex(table.columnName(i));
+    index[H::Ruolo] = OptionalIndex(*snapshot, table.columnName(H::Ruolo));
+    index[H::Indirizzo] = OptionalIndex(*snapshot, table.columnName(H::Indirizzo));
+    const auto optional = [&](int column) {
+        return index[column] < 0 ? QString() : snapshot->field(index[column]).toString();
+    };
 
     struct Line {
         qlonglong id;
@@ -84,13 +129,18 @@ std::vector<Change> ReadHistory(Database& database, const QString& code, const Q
     };
     std::vector<Line> lines;
     std::vector<Change> changes;
-    QHash<QString, int> changeOf;  // StoModifica -> position in `changes`
+    // A change is one transaction on one code; an event stands apart from
+    // the changes of its transaction.
+    QHash<QString, int> changeOf;  // StoModifica, code (and an event's action) -> position in `changes`
     for (; !snapshot->atEnd(); snapshot->moveNext()) {
         const QString rowCode = snapshot->field(index[H::Codice]).toString();
         // The pattern's "*" is a wildcard to the engine: keep the code itself only.
         if (!code.isEmpty() && rowCode.compare(code, Qt::CaseInsensitive) != 0)
             continue;
-        const QString key = snapshot->field(index[H::Modifica]).toString();
+        const QString action = snapshot->field(index[H::Azione]).toString();
+        QString key = snapshot->field(index[H::Modifica]).toString() + QChar(0) + rowCode;
+        if (!HistoryAction::IsChangeAction(action))
+            key += QChar(0) + action;
         auto found = changeOf.constFind(key);
         int position;
         if (found == changeOf.cend()) {
@@ -101,8 +151,10 @@ std::vector<Change> ReadHistory(Database& database, const QString& code, const Q
             change.user = snapshot->field(index[H::Utente]).toString();
             change.host = snapshot->field(index[H::Postazione]).toString();
             change.version = snapshot->field(index[H::Versione]).toString();
+            change.role = optional(H::Ruolo);
+            change.address = optional(H::Indirizzo);
             change.code = rowCode;
-            change.action = snapshot->field(index[H::Azione]).toString();
+            change.action = action;
             position = int(changes.size());
             changes.push_back(std::move(change));
             changeOf.insert(key, position);
@@ -138,7 +190,44 @@ QString ShownValue(const QString& column, const Value& value)
         if (whole && day > 0)
             return DateOfDay(day).toString(QStringLiteral("dd/MM/yyyy"));
     }
-    return QLatin1Char('"') + text + QLatin1Char('"');
+    return QLatin1Char('"') + Visible(text) + QLatin1Char('"');
+}
+
+QString Visible(const QString& text)
+{
+    qsizetype plain = 0;
+    while (plain < text.size() && !Hidden(text.at(plain).unicode()) && !text.at(plain).isSurrogate())
+        ++plain;
+    if (plain == text.size())
+        return text;
+    QString shown = text.left(plain);
+    for (qsizetype i = plain; i < text.size(); ++i) {
+        char32_t c = text.at(i).unicode();
+        qsizetype units = 1;
+        if (text.at(i).isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate()) {
+            c = QChar::surrogateToUcs4(text.at(i), text.at(i + 1));
+            units = 2;
+        }
+        if (!Hidden(c)) {
+            shown += text.mid(i, units);
+        } else if (c == U'\\') {
+            shown += QStringLiteral("\\\\");
+        } else if (c == U'\n') {
+            shown += QStringLiteral("\\n");
+        } else if (c == U'\r') {
+            shown += QStringLiteral("\\r");
+        } else if (c == U'\t') {
+            shown += QStringLiteral("\\t");
+        } else if (c < 0x100) {
+            shown += QString::asprintf("\\x%02x", unsigned(c));
+        } else if (c < 0x10000) {
+            shown += QString::asprintf("\\u%04x", unsigned(c));
+        } else {
+            shown += QString::asprintf("\\U%08x", unsigned(c));
+        }
+        i += units - 1;
+    }
+    return shown;
 }
 
 QString ShownTime(const QDateTime& when)
@@ -152,10 +241,13 @@ QString ShownTime(const QDateTime& when)
 
 QString ChangeLine(const Change& change)
 {
-    return QString::number(change.number).rightJustified(7) + QLatin1String("  ") + ShownTime(change.when) +
-           QLatin1String("  ") + change.action.toUpper().leftJustified(13) + QLatin1String("  ") + change.user +
-           QLatin1Char('@') + change.host + QLatin1String("  vers. ") + change.version + QLatin1String("  ") +
-           change.code;
+    QString line = QString::number(change.number).rightJustified(7) + QLatin1String("  ") +
+                   ShownTime(change.when) + QLatin1String("  ") + ShownAction(change.action).leftJustified(13) +
+                   QLatin1String("  ");
+    if (!change.role.isEmpty())
+        line += QStringLiteral("ruolo %1 da %2  ").arg(Visible(change.role), Visible(change.address));
+    return line + QStringLiteral("dichiarati: %1@%2 vers. %3  %4")
+                      .arg(Visible(change.user), Visible(change.host), Visible(change.version), Visible(change.code));
 }
 
 QString ColumnLine(const ColumnChange& column)
@@ -178,8 +270,10 @@ QStringList HistoryLines(const std::vector<Change>& changes)
 
 QString HistoryCsv(const std::vector<Change>& changes)
 {
-    static const char* const heading[] = {"numero", "quando", "quando (UTC)", "utente", "postazione",
-                                          "versione", "codice", "azione", "campo", "colonna", "prima", "dopo"};
+    static const char* const heading[] = {"numero", "quando", "quando (UTC)", "ruolo", "indirizzo",
+                                          "utente (dichiarato)", "postazione (dichiarata)",
+                                          "versione (dichiarata)", "tipo", "codice", "azione", "campo",
+                                          "colonna", "prima", "dopo"};
     QStringList fields;
     for (const char* name : heading)
         fields << CsvField(QString::fromLatin1(name));
@@ -189,9 +283,15 @@ QString HistoryCsv(const std::vector<Change>& changes)
             fields = {CsvField(QString::number(change.number)),
                       CsvField(ShownTime(change.when)),
                       CsvField(change.when.toString(Qt::ISODateWithMs)),
+                      CsvField(change.role),
+                      CsvField(change.address),
                       CsvField(change.user),
                       CsvField(change.host),
                       CsvField(change.version),
+                      CsvField(HistoryAction::IsChangeAction(change.action)
+                                   ? QStringLiteral("modifica")
+                                   : HistoryAction::IsEventAction(change.action) ? QStringLiteral("evento")
+                                                                                 : QStringLiteral("sconosciuta")),
                       CsvField(change.code),
                       CsvField(change.action),
                       CsvField(ColumnOperatorName(column.column)),

@@ -19,12 +19,16 @@ struct ColumnChange {
     Value after;   // Null when Null, or when the row was deleted
 };
 
+// One change: the rows of one transaction on one register set code; or one
+// event (a print), listed apart from the changes of its transaction.
 struct Change {
     qlonglong number = 0;  // the number of its first history row
     QDateTime when;        // UTC
-    QString user;
-    QString host;
-    QString version;
+    QString user;          // declared by the workstation
+    QString host;          // declared by the workstation
+    QString version;       // declared by the workstation
+    QString role;          // on a server, the role it authenticated; empty on a file
+    QString address;       // on a server, the address it saw
     QString code;
     QString action;
     std::vector<ColumnChange> columns;  // in the order they were written
@@ -36,13 +40,22 @@ struct Change {
 std::vector<Change> ReadHistory(Database& database, const QString& code = {},
                                 const QDateTime& since = {});
 
+// A text with every control character, line or paragraph separator and
+// invisible format character written as a visible escape (\n, \t, \x1b,
+// \u200b ...) and a backslash doubled: one stored text is one line, and
+// nothing in it reaches a terminal as a control sequence.
+QString Visible(const QString& text);
+
 // A value as the operator reads it: a text between double quotes (so blanks
 // show), a date column's day number as its date, Null as the word Null.
 QString ShownValue(const QString& column, const Value& value);
 // The instant in local time, "dd/MM/yyyy HH:mm:ss".
 QString ShownTime(const QDateTime& when);
 
-// The line of a change: number, local time, action, user@host, version, code.
+// The line of a change: number, local time, action (an event's marked as an
+// event, an action that is neither shown between quotes), the role and
+// address the server recorded, the user@host and version the workstation
+// declared, the code. Every stored text goes through Visible.
 QString ChangeLine(const Change& change);
 // The line of one column change, indented under its change's line: the
 // column named as the screen names its field (ColumnOperatorName).
@@ -52,7 +65,8 @@ QStringList HistoryLines(const std::vector<Change>& changes);
 
 // The changes as CSV for a spreadsheet: a heading line, then one line per
 // column change, its field's name ("campo") beside the table's column name
-// ("colonna"); every field quoted, quotes doubled, lines ended by CRLF.
+// ("colonna"); every field quoted, quotes doubled, lines ended by CRLF
+// (RFC 4180), the texts through Visible so that one record is one line.
 QString HistoryCsv(const std::vector<Change>& changes);
 
 }  // namespace store

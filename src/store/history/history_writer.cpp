@@ -2,6 +2,7 @@
 #include "store/history/history_writer.h"
 
 #include "store/engine/null_conversions.h"
+#include "store/history/history_event.h"
 
 #include <QUuid>
 
@@ -53,6 +54,17 @@ QString ShortestText(double number)
 }
 
 }  // namespace
+
+bool HistoryAction::IsChangeAction(const QString& action)
+{
+    return action == Inserimento || action == Variazione || action == Cancellazione || action == Testata ||
+           action == StatoIniziale;
+}
+
+bool HistoryAction::IsEventAction(const QString& action)
+{
+    return HistoryEventActions().contains(action);
+}
 
 Row ReadRow(const TableCursor& cursor, const TableDescription& table)
 {

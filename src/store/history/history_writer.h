@@ -28,6 +28,14 @@ inline const QString Inserimento = QStringLiteral("inserimento");
 inline const QString Variazione = QStringLiteral("variazione");
 inline const QString Cancellazione = QStringLiteral("cancellazione");
 inline const QString Testata = QStringLiteral("testata");
+// The rows a company held when its history began (made by init, copy,
+// import, setup, or by upgrade of a company whose data came before its
+// history): every column of every row, the key's too.
+inline const QString StatoIniziale = QStringLiteral("stato iniziale");
+// Exactly one of the actions of a change of the data (case and blanks count).
+bool IsChangeAction(const QString& action);
+// Exactly one of the actions of an event (HistoryEventActions).
+bool IsEventAction(const QString& action);
 }  // namespace HistoryAction
 
 // A value as the history keeps it: Null stays Null; a text as it stands; a

@@ -146,5 +146,7 @@ std::unique_ptr<TableCursor> makeTableCursor(std::shared_ptr<Connection> connect
 // Reads ahead, together, the seeks of this engine's cursors (Database::readAhead).
 void readAhead(Connection& connection, const std::vector<Database::SeekAhead>& seeks);
 std::unique_ptr<Snapshot> makeSnapshot(Result result);
+// The rows of a table in key order through a cursor, fetched in chunks.
+std::unique_ptr<Snapshot> makeKeyOrderWalk(std::shared_ptr<Connection> connection, const TableShape& shape);
 
 }  // namespace store::pg

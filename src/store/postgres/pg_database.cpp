@@ -143,11 +143,29 @@ public:
                                                   .arg(shape.qualifiedName(), quoted(shape.columns[shape.keyColumn]))));
     }
 
+    std::unique_ptr<Snapshot> openKeyOrderWalk(const QString& table) override
+    {
+        return makeKeyOrderWalk(connection_, connection_->shape(table));
+    }
+
     Value callFunction(const QString& function, const std::vector<Value>& arguments) override
     {
         QStringList placeholders;
         std::vector<QByteArray> params;
         for (const Value& argument : arguments) {
+            if (argument.typeId() == QMetaType::QStringList) {
+                // A list is a text array; a null text in it is Null.
+                QStringList items;
+                for (QString item : argument.toStringList())
+                    items << (item.isNull() ? QStringLiteral("NULL")
+                                            : QLatin1Char('"') +
+                                                  item.replace(QLatin1Char('\\'), QStringLiteral("\\\\"))
+                                                      .replace(QLatin1Char('"'), QStringLiteral("\\\"")) +
+                                                  QLatin1Char('"'));
+                params.push_back((QLatin1Char('{') + items.join(QLatin1Char(',')) + QLatin1Char('}')).toUtf8());
+                placeholders << QStringLiteral("$%1::text[]").arg(params.size());
+                continue;
+            }
             params.push_back(argument.isNull() ? QByteArray() : argument.toString().toUtf8());
             placeholders << QStringLiteral("$%1::text").arg(params.size());
         }

@@ -114,6 +114,16 @@ public:
                             QString());
     }
 
+    std::unique_ptr<Snapshot> openKeyOrderWalk(const QString& table) override
+    {
+        // A snapshot is already one statement stepped row by row.
+        const TableShape shape = readShape(db_, table);
+        return makeSnapshot(db_,
+                            QStringLiteral("SELECT * FROM %1 ORDER BY %2")
+                                .arg(quoted(shape.name), quoted(shape.columns[shape.keyColumn])),
+                            QString());
+    }
+
 private:
     void exec(const char* sql)
     {

@@ -1,6 +1,6 @@
-// quenvol-admin upgrade: brings the change history of a company made by an
-// earlier version up to date (table, columns, the server's triggers, the
-// chain of existing rows), and nothing else.
+// quenvol-admin upgrade: brings a company made by an earlier version up to
+// date: the columns its shared tables lack, then the change history (table,
+// columns, the server's triggers, the chain of existing rows).
 #include "admin/admin_command.h"
 #include "company/company_file.h"
 #include "company/company_location.h"
@@ -17,16 +17,18 @@ int RunUpgrade(const QStringList& arguments);
 const admin::Command Upgrade{
     "upgrade",
     "upgrade <cartella dati o server> <societa>",
-    "Porta lo storico delle modifiche di <cartella dati>/<societa>/quelda.mdb, o\n"
-    "della societa' sul server PostgreSQL indicato da una stringa di connessione o\n"
-    "da un URI postgresql://, alla forma attuale: aggiunge la tabella dello storico\n"
+    "Porta la societa' <cartella dati>/<societa>/quelda.mdb, o la societa' sul\n"
+    "server PostgreSQL indicato da una stringa di connessione o da un URI\n"
+    "postgresql://, alla forma attuale: aggiunge alle tre tabelle condivise le\n"
+    "colonne che mancano (una societa' creata da una versione precedente), poi\n"
+    "la tabella dello storico\n"
     "(StoricoSerieSemplificata) se manca, o le colonne che le mancano (StoRuolo,\n"
     "StoIndirizzo, StoImpronta), e calcola una volta l'impronta delle righe che\n"
     "non l'hanno, in ordine di numero. Sul server fa scrivere lo storico al server\n"
     "stesso (funzioni e trigger), toglie INSERT sullo storico ai ruoli che l'avevano\n"
-    "e da' loro EXECUTE sulla funzione degli eventi. Le altre tabelle e i loro dati\n"
-    "restano come sono. Dice che cosa ha fatto; su una societa' gia' aggiornata non\n"
-    "fa nulla.\n"
+    "e da' loro EXECUTE sulla funzione degli eventi. Tutto in una transazione; i\n"
+    "dati restano come sono. Dice che cosa ha fatto; su una societa' gia'\n"
+    "aggiornata non fa nulla.\n"
     "Esempio: quenvol-admin upgrade ~/quenvol DEMO\n",
     RunUpgrade};
 const admin::Registration registration(Upgrade);
@@ -46,7 +48,7 @@ int RunUpgrade(const QStringList& arguments)
         return admin::UsageError(Upgrade);
     const QString path = company::location::PlaceName(operands[0], operands[1]);
     bool tableAdded = false, serverWrites = false;
-    QStringList columns, roles;
+    QStringList columns, roles, shared;
     qlonglong chained = 0;
     if (company::server::IsServer(operands[0])) {
         company::server::HistoryUpgrade done;
@@ -57,6 +59,7 @@ int RunUpgrade(const QStringList& arguments)
         serverWrites = done.serverWrites;
         roles = done.rolesMoved;
         chained = done.rowsChained;
+        shared = done.sharedColumnsAdded;
     } else {
         company::file::HistoryUpgrade done;
         if (const QString error = company::file::UpgradeHistory(path, &done); !error.isEmpty())
@@ -64,7 +67,10 @@ int RunUpgrade(const QStringList& arguments)
         tableAdded = done.tableAdded;
         columns = done.columnsAdded;
         chained = done.rowsChained;
+        shared = done.sharedColumnsAdded;
     }
+    if (!shared.isEmpty())
+        Say(QStringLiteral("aggiunte a %1 le colonne %2").arg(path, shared.join(QStringLiteral(", "))));
     if (tableAdded)
         Say(QStringLiteral("aggiunto lo storico delle modifiche a %1").arg(path));
     if (!columns.isEmpty())
@@ -76,7 +82,7 @@ int RunUpgrade(const QStringList& arguments)
                 .arg(roles.join(QStringLiteral(", "))));
     if (chained > 0)
         Say(QStringLiteral("calcolata l'impronta di %1 righe dello storico").arg(chained));
-    if (!tableAdded && columns.isEmpty() && !serverWrites && roles.isEmpty() && chained == 0)
+    if (shared.isEmpty() && !tableAdded && columns.isEmpty() && !serverWrites && roles.isEmpty() && chained == 0)
         Say(QStringLiteral("%1 ha gia' lo storico delle modifiche: nulla da fare").arg(path));
     return admin::ExitOk;
 }

@@ -134,14 +134,20 @@ void PaintRegisters(SheetWriter& out, const InspectionSheet& sheet)
                : k == store::Deposito ? screen.Txt[Field::SiglUD] : QString();
     });
     out.space(2);
-    const std::pair<QString, QString> singles[] = {
-        {ScreenLabel(Field::UltimoCarico), screen.Txt[Field::UltimoCarico]},
-        {ScreenLabel(Field::UltimoScarico), screen.Txt[Field::UltimoScarico]},
-        {ScreenLabel(Field::MagNum), Joined(screen.Txt[Field::MagNum], screen.Txt[Field::MagCin])},
-        {ScreenLabel(Field::MeccanogNum), Joined(screen.Txt[Field::MeccanogNum], screen.Txt[Field::MeccanogCin])},
-    };
-    for (const auto& [caption, text] : singles)
-        out.row({{0, caption}, {left(0), text}}, value);
+    // The fields after the register columns, in the register-field table's
+    // order (so a field added there is printed too): a check character joined
+    // to its number; the exit abbreviations stand in the columns above.
+    const std::vector<store::RegisterFieldRow>& fields = store::RegisterFields();
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        const store::RegisterFieldRow& field = fields[i];
+        if (field.control != store::FieldControl::Text || field.index <= Field::Garanz(2) ||
+            field.index == Field::SiglUC || field.index == Field::SiglUD || field.joinsPrevious)
+            continue;
+        QString text = screen.Txt[field.index];
+        if (i + 1 < fields.size() && fields[i + 1].joinsPrevious)
+            text = Joined(text, screen.Txt[fields[i + 1].index]);
+        out.row({{0, ScreenLabel(field.index)}, {left(0), text}}, value);
+    }
 }
 
 void PaintHeaderLines(SheetWriter& out, PageCanvas& canvas, const InspectionSheet& sheet)

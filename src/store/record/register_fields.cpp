@@ -5,6 +5,7 @@
 #include "store/schema/table_description.h"
 
 #include <QHash>
+#include <QSet>
 
 namespace store {
 
@@ -104,6 +105,47 @@ std::vector<RegisterFieldRow> buildFields()
 }
 
 }  // namespace
+
+QString FieldTableProblem(const std::vector<RegisterFieldRow>& rows)
+{
+    QSet<int> columns, texts;
+    QSet<std::pair<int, int>> lists;
+    for (const RegisterFieldRow& row : rows) {
+        const QString which = QStringLiteral("the field \"%1\" (column %2, index %3)")
+                                  .arg(row.name).arg(row.column).arg(row.index);
+        if (row.name.isEmpty() || row.caption.isEmpty() || !row.member || !row.value)
+            return which + QStringLiteral(" lacks its name, caption or member");
+        if (row.column < 0 || row.column >= int(RegisterTableDescription().columns.size()))
+            return which + QStringLiteral(": no such column in the table description");
+        if (columns.contains(row.column))
+            return which + QStringLiteral(": its column is shown by another field too");
+        columns.insert(row.column);
+        if (row.control == FieldControl::Text) {
+            if (row.index < Field::First || row.index > Field::Last)
+                return which + QStringLiteral(": the index lies outside Txt(%1) to Txt(%2) "
+                                              "(raise Field::Last in screen_fields.h)")
+                                   .arg(Field::First)
+                                   .arg(Field::Last);
+            if (row.index >= Field::FirstHeaderLine && row.index <= Field::LastHeaderLine)
+                return which + QStringLiteral(": the index is a header line's");
+            if (texts.contains(row.index))
+                return which + QStringLiteral(": another field has this index");
+            texts.insert(row.index);
+        } else if (row.control != FieldControl::Code) {
+            if (row.index < 0 || row.index > 2 || lists.contains({int(row.control), row.index}))
+                return which + QStringLiteral(": a period control outside 0 to 2, or taken twice");
+            lists.insert({int(row.control), row.index});
+        }
+    }
+    if (columns.size() != qsizetype(RegisterTableDescription().columns.size()))
+        return QStringLiteral("a column of %1 is shown by no field").arg(RegisterTable);
+    for (int i = Field::First; i <= Field::Last; ++i)
+        if ((i < Field::FirstHeaderLine || i > Field::LastHeaderLine) && !texts.contains(i))
+            return QStringLiteral("Txt(%1) is shown by no field (lower Field::Last in screen_fields.h, "
+                                  "or add its row)")
+                .arg(i);
+    return QString();
+}
 
 const std::vector<RegisterFieldRow>& RegisterFields()
 {

@@ -62,6 +62,14 @@ struct RegisterFieldRow {
 // the single fields Txt(64) to Txt(71).
 const std::vector<RegisterFieldRow>& RegisterFields();
 
+// What is wrong with a register-field table, for the developer who changed
+// it: a Txt index outside Field::First to Field::Last or on a header line, a
+// control shown by two rows, a Txt index between them without a row, a column
+// named twice or not at all, a row without its name, caption or member. Empty
+// when the table is sound. The window checks its table before it makes a
+// control and stops on a problem, so no index ever lands on another control.
+QString FieldTableProblem(const std::vector<RegisterFieldRow>& rows);
+
 // The field that shows register column `column`, or of Txt(index); nullptr when none.
 const RegisterFieldRow* FieldOfColumn(int column);
 const RegisterFieldRow* FieldOfText(int index);

@@ -84,14 +84,19 @@ int main(int argc, char** argv)
         fail(error);
 
     // A confirm of a register set shown on the screen, two columns changed:
-    // each run alternates the description and the last load number.
+    // each run alternates the description and the last load number. The two
+    // companies take turns in either order, and what recording adds is the
+    // median of the differences of each pair, so that a busy moment of the
+    // machine weighs on both sides of one difference.
     const auto confirms = [](Company& a, Company& b, const char* where) {
         const QString code = QStringLiteral("R000500");
-        std::vector<double> times[2];
+        std::vector<double> times[2], added;
         const int runs = 400;
         for (int i = 0; i < runs + 10; ++i) {
-            int k = 0;
-            for (Company* company : {&a, &b}) {
+            double took[2] = {0, 0};
+            for (int turn = 0; turn < 2; ++turn) {
+                const int k = (i + turn) % 2;
+                Company* company = k == 0 ? &a : &b;
                 store::RegisterSet set(company->db);
                 if (set.lookUp(code, company->boxes) != store::LookupResult::Found)
                     fail("lookup failed");
@@ -103,16 +108,19 @@ int main(int argc, char** argv)
                 timer.start();
                 if (!set.write(screen, store::BlankHeaderLines(), company->boxes))
                     fail("write failed");
-                if (i >= 10)
-                    times[k].push_back(double(timer.nsecsElapsed()) / 1e6);
-                ++k;
+                took[k] = double(timer.nsecsElapsed()) / 1e6;
+            }
+            if (i >= 10) {
+                times[0].push_back(took[0]);
+                times[1].push_back(took[1]);
+                added.push_back(took[0] - took[1]);
             }
         }
-        const double withMs = median(times[0]), withoutMs = median(times[1]);
+        const double withMs = median(times[0]), withoutMs = median(times[1]), addedMs = median(added);
         std::printf("CONFERMA (2 columns changed), median of %d %s:\n", runs, where);
         std::printf("  without history %.3f ms, with history and fingerprint %.3f ms: recording adds %.3f ms "
-                    "(target <= %.1f ms)\n",
-                    withoutMs, withMs, withMs - withoutMs, RecordingTargetMs);
+                    "(median of the paired differences; target <= %.1f ms: %s)\n",
+                    withoutMs, withMs, addedMs, RecordingTargetMs, addedMs <= RecordingTargetMs ? "met" : "NOT met");
     };
     {
         Company a(with), b(without);

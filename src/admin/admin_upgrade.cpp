@@ -26,9 +26,11 @@ const admin::Command Upgrade{
     "StoIndirizzo, StoImpronta), e calcola una volta l'impronta delle righe che\n"
     "non l'hanno, in ordine di numero. Sul server fa scrivere lo storico al server\n"
     "stesso (funzioni e trigger), toglie INSERT sullo storico ai ruoli che l'avevano\n"
-    "e da' loro EXECUTE sulla funzione degli eventi. Tutto in una transazione; i\n"
-    "dati restano come sono. Dice che cosa ha fatto; su una societa' gia'\n"
-    "aggiornata non fa nulla.\n"
+    "e da' loro EXECUTE sulla funzione degli eventi; rimette al loro posto, e\n"
+    "nomina, i trigger e le funzioni dello storico mancanti, disattivati o\n"
+    "cambiati (quelli che quenvol-admin verify segnala). Tutto in una\n"
+    "transazione; i dati restano come sono. Dice che cosa ha fatto; su una\n"
+    "societa' gia' aggiornata non fa nulla.\n"
     "Esempio: quenvol-admin upgrade ~/quenvol DEMO\n",
     RunUpgrade};
 const admin::Registration registration(Upgrade);
@@ -36,6 +38,14 @@ const admin::Registration registration(Upgrade);
 void Say(const QString& line)
 {
     std::printf("%s\n", line.toLocal8Bit().constData());
+}
+
+// The server's triggers and functions put back; true when there were any.
+bool SayRepairs(const QString& path, const QStringList& repaired)
+{
+    for (const QString& repair : repaired)
+        Say(QStringLiteral("%1: %2").arg(path, repair));
+    return !repaired.isEmpty();
 }
 
 int RunUpgrade(const QStringList& arguments)
@@ -50,6 +60,7 @@ int RunUpgrade(const QStringList& arguments)
     bool tableAdded = false, serverWrites = false;
     QStringList columns, roles, shared;
     qlonglong chained = 0;
+    bool repaired = false;
     if (company::server::IsServer(operands[0])) {
         company::server::HistoryUpgrade done;
         if (const QString error = company::server::UpgradeHistory(operands[0], operands[1], &done); !error.isEmpty())
@@ -60,6 +71,7 @@ int RunUpgrade(const QStringList& arguments)
         roles = done.rolesMoved;
         chained = done.rowsChained;
         shared = done.sharedColumnsAdded;
+        repaired = SayRepairs(path, done.repaired);
     } else {
         company::file::HistoryUpgrade done;
         if (const QString error = company::file::UpgradeHistory(path, &done); !error.isEmpty())
@@ -82,7 +94,8 @@ int RunUpgrade(const QStringList& arguments)
                 .arg(roles.join(QStringLiteral(", "))));
     if (chained > 0)
         Say(QStringLiteral("calcolata l'impronta di %1 righe dello storico").arg(chained));
-    if (shared.isEmpty() && !tableAdded && columns.isEmpty() && !serverWrites && roles.isEmpty() && chained == 0)
+    if (shared.isEmpty() && !tableAdded && columns.isEmpty() && !serverWrites && roles.isEmpty() && chained == 0 &&
+        !repaired)
         Say(QStringLiteral("%1 ha gia' lo storico delle modifiche: nulla da fare").arg(path));
     return admin::ExitOk;
 }

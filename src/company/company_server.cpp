@@ -35,9 +35,14 @@ Conn connect(const QString& conninfo, QString* error)
         return Conn(nullptr, &PQfinish);
     }
     Conn conn(PQconnectdb(conninfo.toUtf8().constData()), &PQfinish);
-    if (PQstatus(conn.get()) != CONNECTION_OK)
+    if (PQstatus(conn.get()) != CONNECTION_OK) {
         *error = store::WithoutPassword(QString::fromUtf8(PQerrorMessage(conn.get())).trimmed(),
                                         store::ConninfoPassword(conninfo));
+        return conn;
+    }
+    // The server's notices ("... does not exist, skipping") are not the
+    // office's business; its errors are returned.
+    PQclear(PQexec(conn.get(), "SET client_min_messages = warning"));
     return conn;
 }
 
@@ -126,6 +131,74 @@ bool SharedColumnStatements(PGconn* conn, const QString& company, QStringList* s
     return true;
 }
 
+bool tableExists(PGconn* conn, const QString& company, const QString& table, QString* error)
+{
+    Res result(nullptr, &PQclear);
+    if (!run(conn,
+             QStringLiteral("SELECT 1 FROM pg_catalog.pg_class c JOIN pg_catalog.pg_namespace n "
+                            "ON n.oid = c.relnamespace WHERE n.nspname = $1 AND c.relname = $2"),
+             {company, table}, error, &result))
+        return false;
+    return PQntuples(result.get()) > 0;
+}
+
+// Each trigger of store::ServerHistoryTriggers as it stands on the server:
+// present, enabled (it fires in every session unless set to 'D', or to 'R',
+// replicas only), calling its function of the same schema on the same events;
+// and the functions the workstations and the triggers call.
+bool guardProblems(PGconn* conn, const QString& company, QStringList* problems, QStringList* repairs,
+                   QString* error)
+{
+    Res result(nullptr, &PQclear);
+    if (!run(conn,
+             QStringLiteral("SELECT c.relname, t.tgname, t.tgenabled, p.proname, pn.nspname = n.nspname, t.tgtype "
+                            "FROM pg_catalog.pg_trigger t JOIN pg_catalog.pg_class c ON c.oid = t.tgrelid "
+                            "JOIN pg_catalog.pg_namespace n ON n.oid = c.relnamespace "
+                            "JOIN pg_catalog.pg_proc p ON p.oid = t.tgfoid "
+                            "JOIN pg_catalog.pg_namespace pn ON pn.oid = p.pronamespace "
+                            "WHERE n.nspname = $1 AND NOT t.tgisinternal"),
+             {company}, error, &result))
+        return false;
+    const auto say = [&](const QString& problem, const QString& repair) {
+        *problems << problem;
+        if (repairs)
+            *repairs << repair;
+    };
+    for (const store::ServerTrigger& expected : store::ServerHistoryTriggers()) {
+        int found = -1;
+        for (int row = 0; row < PQntuples(result.get()); ++row)
+            if (QString::fromUtf8(PQgetvalue(result.get(), row, 0)) == expected.table &&
+                QString::fromUtf8(PQgetvalue(result.get(), row, 1)) == expected.name)
+                found = row;
+        const QString which = QStringLiteral("il trigger %1 della tabella %2").arg(expected.name, expected.table);
+        if (found < 0) {
+            say(QStringLiteral("manca %1").arg(which), QStringLiteral("ricreato %1, che mancava").arg(which));
+            continue;
+        }
+        const QByteArray enabled = PQgetvalue(result.get(), found, 2);
+        const bool sameFunction = QString::fromUtf8(PQgetvalue(result.get(), found, 3)) == expected.function &&
+            QByteArray(PQgetvalue(result.get(), found, 4)) == "t";
+        if (!sameFunction || QByteArray(PQgetvalue(result.get(), found, 5)).toInt() != expected.type)
+            say(QStringLiteral("%1 è stato cambiato").arg(which),
+                QStringLiteral("ricreato %1, che era stato cambiato").arg(which));
+        else if (enabled == "D" || enabled == "R")
+            say(QStringLiteral("%1 è disattivato").arg(which), QStringLiteral("riattivato %1").arg(which));
+    }
+    if (!run(conn,
+             QStringLiteral("SELECT p.proname FROM pg_catalog.pg_proc p JOIN pg_catalog.pg_namespace n "
+                            "ON n.oid = p.pronamespace WHERE n.nspname = $1 AND p.prosecdef"),
+             {company}, error, &result))
+        return false;
+    QStringList present;
+    for (int row = 0; row < PQntuples(result.get()); ++row)
+        present << QString::fromUtf8(PQgetvalue(result.get(), row, 0));
+    for (const QString& function : store::ServerHistoryFunctions())
+        if (!present.contains(function))
+            say(QStringLiteral("manca la funzione %1").arg(function),
+                QStringLiteral("ricreata la funzione %1, che mancava").arg(function));
+    return true;
+}
+
 }  // namespace
 
 QStringList CreateSchemaStatements(const QString& company)
@@ -160,6 +233,71 @@ QString CreateCompanySchema(const QString& conninfo, const QString& company, boo
 QString InstallServerHistory(const QString& conninfo, const QString& company)
 {
     return runAll(conninfo, store::ServerHistoryStatements(company));
+}
+
+QString HistoryGuardProblems(const QString& conninfo, const QString& company, QStringList* problems,
+                             QStringList* repairs)
+{
+    QString error;
+    Conn conn = connect(conninfo, &error);
+    if (error.isEmpty() && tableExists(conn.get(), company, store::HistoryTable, &error))
+        guardProblems(conn.get(), company, problems, repairs, &error);
+    return error;
+}
+
+QString GrantOperators(const QString& conninfo, const QString& company, const QString& group, QStringList* members)
+{
+    QString error;
+    Conn conn = connect(conninfo, &error);
+    if (!error.isEmpty())
+        return error;
+    if (!schemaExists(conn.get(), company, &error))
+        return error.isEmpty() ? QStringLiteral("la società %1 non esiste sul server").arg(company) : error;
+    if (!tableExists(conn.get(), company, store::HistoryTable, &error))
+        return error.isEmpty() ? QStringLiteral("la società %1 non ha lo storico delle modifiche: prima "
+                                                "quenvol-admin upgrade")
+                                     .arg(company)
+                               : error;
+    Res result(nullptr, &PQclear);
+    if (!run(conn.get(), QStringLiteral("SELECT 1 FROM pg_catalog.pg_roles WHERE rolname = $1"), {group}, &error,
+             &result))
+        return error;
+    if (PQntuples(result.get()) == 0)
+        return QStringLiteral("il ruolo %1 non esiste sul server: crearlo prima (CREATE ROLE %1 NOLOGIN)").arg(group);
+    // The group and every role in it, at any depth.
+    if (!run(conn.get(),
+             QStringLiteral("WITH RECURSIVE dentro(oid) AS (SELECT oid FROM pg_catalog.pg_roles WHERE rolname = $1 "
+                            "UNION SELECT m.member FROM pg_catalog.pg_auth_members m JOIN dentro d ON m.roleid = d.oid) "
+                            "SELECT r.rolname FROM pg_catalog.pg_roles r JOIN dentro d ON d.oid = r.oid "
+                            "ORDER BY r.rolname <> $1, r.rolname"),
+             {group}, &error, &result))
+        return error;
+    QStringList roles;
+    for (int row = 0; row < PQntuples(result.get()); ++row)
+        roles << QString::fromUtf8(PQgetvalue(result.get(), row, 0));
+    if (!run(conn.get(), QStringLiteral("SELECT current_database()"), {}, &error, &result))
+        return error;
+    const QString database = quoted(QString::fromUtf8(PQgetvalue(result.get(), 0, 0)));
+    const QString schema = quoted(company);
+    const auto table = [&](const QString& name) { return schema + QLatin1Char('.') + quoted(name); };
+    QStringList data;
+    for (const store::TableDescription* shared : store::SharedTables())
+        data << table(shared->name);
+    QStringList statements{
+        QStringLiteral("GRANT USAGE ON SCHEMA %1 TO %2").arg(schema, quoted(group)),
+        QStringLiteral("GRANT SELECT, INSERT, UPDATE, DELETE ON %1 TO %2").arg(data.join(QStringLiteral(", ")), quoted(group)),
+        QStringLiteral("GRANT SELECT ON %1 TO %2").arg(table(store::HistoryTable), quoted(group)),
+        QStringLiteral("GRANT EXECUTE ON FUNCTION %1(text, text, text, text, text) TO %2")
+            .arg(table(store::HistoryTable + QStringLiteral("_evento")), quoted(group))};
+    for (const QString& role : roles)
+        statements << QStringLiteral("ALTER ROLE %1 IN DATABASE %2 SET idle_in_transaction_session_timeout = '%3'")
+                          .arg(quoted(role), database, QLatin1String(OperatorIdleTimeout))
+                   << QStringLiteral("ALTER ROLE %1 IN DATABASE %2 SET lock_timeout = '%3'")
+                          .arg(quoted(role), database, QLatin1String(OperatorLockTimeout));
+    if (error = runAll(conn.get(), statements); !error.isEmpty())
+        return error;
+    *members = roles;
+    return QString();
 }
 
 QString AddHistoryTable(const QString& conninfo, const QString& company, bool* added)
@@ -219,7 +357,20 @@ QString UpgradeHistory(const QString& conninfo, const QString& company, HistoryU
              {company, history.name + QStringLiteral("_dal_server")}, &error, &result))
         return error;
     found.serverWrites = PQntuples(result.get()) == 0;
-    statements << store::ServerHistoryStatements(company) << store::ServerVersionStatements(company);
+    if (found.tableAdded) {
+        statements << store::ServerHistoryStatements(company);
+    } else {
+        // Everything is put back as it should be; what was missing, disabled
+        // or changed is told (for a history the server did not write yet,
+        // "now the server writes it" says it all).
+        QStringList problems, repairs;
+        if (!guardProblems(conn.get(), company, &problems, &repairs, &error))
+            return error;
+        if (!found.serverWrites)
+            found.repaired = repairs;
+        statements << store::ServerTriggerRepairStatements(company);
+    }
+    statements << store::ServerVersionStatements(company);
     // The roles that could add history rows themselves (the workstations')
     // keep reading it and may record events through the server's function.
     if (!found.tableAdded) {

@@ -36,6 +36,7 @@ struct HistoryUpgrade {
     bool serverWrites = false;     // the server's triggers now write it (they did not)
     QStringList rolesMoved;        // roles that could add history rows: now SELECT and the event function
     qlonglong rowsChained = 0;     // existing rows given their fingerprint
+    QStringList repaired;          // triggers and functions put back, one line each
     QStringList sharedColumnsAdded;  // "Table.Column" added to the three shared tables
 };
 // Adds the columns the three shared tables lack (a company made by an earlier
@@ -44,6 +45,28 @@ struct HistoryUpgrade {
 // had it (granting them the event function instead), and computes the chain
 // of the rows without a fingerprint; all in one transaction.
 QString UpgradeHistory(const QString& conninfo, const QString& company, HistoryUpgrade* done);
+
+// What is wrong with the triggers and functions the server's history relies
+// on: each one missing, disabled or changed, as a line for verify
+// (`problems`) and as what upgrade does about it (`repairs`). Nothing for a
+// company without the history table. Returns an empty text, else the server's
+// reason.
+QString HistoryGuardProblems(const QString& conninfo, const QString& company, QStringList* problems,
+                             QStringList* repairs = nullptr);
+
+// How long an operator's transaction may stay open doing nothing, and how
+// long an operator's statement waits for a lock, before the server gives up.
+inline constexpr const char* OperatorIdleTimeout = "30s";
+inline constexpr const char* OperatorLockTimeout = "10s";
+
+// Gives the group role `group` what the workstations need on a company and
+// nothing more: USAGE on the schema, SELECT, INSERT, UPDATE and DELETE on the
+// three tables, SELECT on the history and EXECUTE on its event function; and
+// sets, in this database, the two timeouts above for the group and for every
+// role in it (a group's own settings do not pass to its members), so that no
+// operator's abandoned transaction holds the others up. `members` gets the
+// roles the timeouts were set for. One transaction.
+QString GrantOperators(const QString& conninfo, const QString& company, const QString& group, QStringList* members);
 
 // Adds the change history table to a company made before it existed, and
 // brings an existing one up to date (UpgradeHistory); *added tells whether

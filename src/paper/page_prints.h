@@ -4,6 +4,7 @@
 #pragma once
 
 #include "store/engine/engine.h"
+#include "store/history/history_event.h"
 
 #include <QDateTime>
 #include <QString>
@@ -24,8 +25,8 @@ QString RegisterName(PageRegister reg);  // "ARRIVI" ...
 std::optional<PageRegister> RegisterNamed(const QString& name);
 QStringList RegisterNames();
 
-inline const QString PrintAction = QStringLiteral("stampa pagine");
-inline const QString ReprintAction = QStringLiteral("ristampa pagine");
+inline const QString PrintAction = store::HistoryEventActions().at(0);
+inline const QString ReprintAction = store::HistoryEventActions().at(1);
 
 // The most pages one print makes.
 inline constexpr int MostPagesAtOnce = 5000;

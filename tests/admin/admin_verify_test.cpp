@@ -37,14 +37,16 @@ protected:
         for (int i = 0; i < n; ++i)
             RecordHistoryEvent(*db, {"R1", "stampa pagine", "ARRIVI", ++pages, pages + 1});
     }
-    // The owner at work behind the program's back: the guards set aside.
+    // The owner at work behind the program's back: the guards set aside, and
+    // on the server put back (verify names a guard left disabled).
     void tamper(const QString& sql)
     {
         if (GetParam() == Engine::File)
             company->exec("DROP TRIGGER IF EXISTS StoricoSerieSemplificata_no_update; "
                           "DROP TRIGGER IF EXISTS StoricoSerieSemplificata_no_delete; " + sql);
         else
-            company->exec("ALTER TABLE \"StoricoSerieSemplificata\" DISABLE TRIGGER USER; " + sql);
+            company->exec("ALTER TABLE \"StoricoSerieSemplificata\" DISABLE TRIGGER USER; " + sql +
+                          "; ALTER TABLE \"StoricoSerieSemplificata\" ENABLE TRIGGER USER");
     }
     AdminRun verify(const QStringList& more = {})
     {

@@ -14,12 +14,14 @@
 #include <libpq-fe.h>
 
 #include <QCoreApplication>
+#include <QDate>
 #include <QElapsedTimer>
 #include <QThread>
 
 #include <gtest/gtest.h>
 
 #include <thread>
+#include <utility>
 
 using namespace store;
 using testing_support::Engine;
@@ -253,4 +255,65 @@ TEST(ServerHistory, TwoWritersAtOnceAreChainedInTheOrderOfTheRowNumbers)
     auto db = company->open();
     const ChainCheck check = VerifyHistoryChain(*db);
     EXPECT_TRUE(check.whole) << check.problem.toStdString();
+}
+
+TEST(ServerHistory, WhatAnOperatorsSessionSetsChangesNoRecordedValue)
+{
+    auto company = MakeTestCompany(Engine::Server, true);
+    if (!company)
+        GTEST_SKIP() << testing_support::NoTestServer;
+    const QString amount = RegisterColumn(0, RegisterColumns::Garanz);
+    const QString date = RegisterColumn(0, RegisterColumns::Data);
+    company->exec(QStringLiteral("UPDATE \"TabellaSerieSemplificata\" SET \"%1\" = 987000.01 WHERE \"SspCodice\" = 'AB01'")
+                      .arg(amount));
+    WorkstationRole role(*company);
+    const auto change = [&](const QString& column, const QString& value) {
+        EXPECT_EQ(role.run(QStringLiteral("UPDATE \"TabellaSerieSemplificata\" SET \"%1\" = %2 WHERE \"SspCodice\" = 'AB01'")
+                               .arg(column, value)),
+                  "");
+        const QString where = QStringLiteral("\"StoColonna\" = '%1'").arg(column);
+        return std::make_pair(historyValue(*company, "StoPrima", where), historyValue(*company, "StoDopo", where));
+    };
+    for (const char* setting : {"SET DateStyle = 'SQL, DMY'", "SET IntervalStyle = 'sql_standard'",
+                                "SET TimeZone = 'Pacific/Chatham'", "SET lc_numeric = 'C.utf8'",
+                                "SET bytea_output = 'escape'", "SET extra_float_digits = -12"})
+        ASSERT_EQ(role.run(setting), "") << setting;
+    const qlonglong rows = company->count(HistoryTable);
+    EXPECT_EQ(change(amount, "986999.99"), std::make_pair(QString("987000.01"), QString("986999.99")));
+    EXPECT_EQ(company->count(HistoryTable), rows + 1);
+    ASSERT_EQ(role.run("SET extra_float_digits = -14"), "");
+    change(amount, "1234.9");
+    EXPECT_EQ(change(amount, "987654.32"), std::make_pair(QString("1234.9"), QString("987654.32")));
+    EXPECT_EQ(change(date, "'2026-12-10'").second,
+              QString::number(QDate(1899, 12, 30).daysTo(QDate(2026, 12, 10))));
+    // Every double as the program records it: the shortest text that reads
+    // back to the same number, exponents where the server puts them.
+    for (const double value : {0.1, 1.0 / 3, 0.0001, 0.00001234, -2.5e-7, 123456789012.345, 1e15, 1e15 + 0.5,
+                               -1.5e300, 99999999999999.9, 0.30000000000000004})
+        EXPECT_EQ(change(amount, QString::number(value, 'g', 17)).second, HistoryText(value).toString())
+            << QString::number(value, 'g', 17).toStdString();
+}
+
+TEST(ServerHistory, TheEventFunctionTakesTheExactEventActionsAndNothingElse)
+{
+    auto company = MakeTestCompany(Engine::Server, true);
+    if (!company)
+        GTEST_SKIP() << testing_support::NoTestServer;
+    WorkstationRole role(*company);
+    const auto event = [&](const QString& action) {
+        return role.run(QStringLiteral("SELECT \"StoricoSerieSemplificata_evento\"('AB01', %1, 'ARRIVI', '1', '2')")
+                            .arg(action));
+    };
+    for (const QString& action : {QStringLiteral("'Variazione'"), QStringLiteral("'variazione '"),
+                                  QStringLiteral("E'variazione\\u200B'"), QStringLiteral("'cancellazione '"),
+                                  QStringLiteral("'inserimento'"), QStringLiteral("'Stampa pagine'"),
+                                  QStringLiteral("' stampa pagine'"), QStringLiteral("E'stampa\\u00A0pagine'"),
+                                  QStringLiteral("''"), QStringLiteral("NULL")})
+        EXPECT_NE(event(action), "") << action.toStdString();
+    EXPECT_EQ(company->count(HistoryTable), 0);
+    EXPECT_EQ(event("'ristampa pagine'"), "");
+    EXPECT_EQ(company->count(HistoryTable), 1);
+    // The program refuses to record anything else as an event, on either engine.
+    auto db = company->open();
+    EXPECT_THROW(RecordHistoryEvent(*db, {"AB01", "variazione", "ARRIVI", 1, 2}), EngineError);
 }

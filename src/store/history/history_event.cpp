@@ -9,8 +9,17 @@
 
 namespace store {
 
+const QStringList& HistoryEventActions()
+{
+    static const QStringList actions{QStringLiteral("stampa pagine"), QStringLiteral("ristampa pagine")};
+    return actions;
+}
+
 void RecordHistoryEvent(Database& database, const HistoryEvent& event)
 {
+    if (!HistoryEventActions().contains(event.action))
+        throw EngineError(EngineErrorNumber::WriteFailed,
+                          QStringLiteral("azione non ammessa per un evento: '%1'").arg(event.action));
     if (ServerWritesHistory(database)) {
         // The workstations may only read the history there: the server's own
         // function writes the event, with who, when and the chain.

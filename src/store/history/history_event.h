@@ -7,6 +7,7 @@
 #include "store/engine/engine.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -24,9 +25,15 @@ struct HistoryEvent {
     Value after;
 };
 
+// The actions an event is recorded under, exactly as written: the print and
+// the reprint of register pages. Nothing else is an event (the actions of a
+// change are the triggers' and the writer's alone).
+const QStringList& HistoryEventActions();
+
 // Records `event` in the company's change history, in a transaction of its
 // own. Throws the engine's error when it cannot be written (a company without
-// the history table is error 3078).
+// the history table is error 3078), and WriteFailed for an action that is not
+// one of HistoryEventActions.
 void RecordHistoryEvent(Database& database, const HistoryEvent& event);
 
 // The history's last row: its number, how many rows there are, and its

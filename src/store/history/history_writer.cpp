@@ -6,6 +6,7 @@
 #include <QUuid>
 
 #include <cmath>
+#include <cstdlib>
 
 namespace store {
 
@@ -14,6 +15,41 @@ namespace {
 const QString& HistoryColumn(int column)
 {
     return HistoryTableDescription().columnName(column);
+}
+
+// A double that is not whole (or not below 10^15) in the shortest decimal
+// that reads back to the same double, written as PostgreSQL writes a double:
+// plain when its exponent is from -4 to 14, else as d.ddde+XX; NaN, Infinity
+// and -Infinity by those names. The server's triggers record this same text.
+QString ShortestText(double number)
+{
+    if (std::isnan(number))
+        return QStringLiteral("NaN");
+    if (std::isinf(number))
+        return number > 0 ? QStringLiteral("Infinity") : QStringLiteral("-Infinity");
+    // "-d.ddde+XX": the significant digits and the exponent of the first.
+    const QString scientific = QString::number(number, 'e', QLocale::FloatingPointShortest);
+    const qsizetype e = scientific.indexOf(QLatin1Char('e'));
+    const bool negative = scientific.startsWith(QLatin1Char('-'));
+    QString digits = scientific.mid(negative ? 1 : 0, e - (negative ? 1 : 0));
+    digits.remove(QLatin1Char('.'));
+    const int exponent = scientific.mid(e + 1).toInt();
+    QString text;
+    if (exponent < -4 || exponent >= 15) {
+        text = digits.left(1);
+        if (digits.size() > 1)
+            text += QLatin1Char('.') + digits.mid(1);
+        text += QStringLiteral("e%1%2")
+                    .arg(exponent < 0 ? QLatin1Char('-') : QLatin1Char('+'))
+                    .arg(std::abs(exponent), 2, 10, QLatin1Char('0'));
+    } else if (exponent < 0) {
+        text = QStringLiteral("0.") + QString(-exponent - 1, QLatin1Char('0')) + digits;
+    } else if (digits.size() <= exponent + 1) {
+        text = digits + QString(exponent + 1 - digits.size(), QLatin1Char('0'));
+    } else {
+        text = digits.left(exponent + 1) + QLatin1Char('.') + digits.mid(exponent + 1);
+    }
+    return negative ? QLatin1Char('-') + text : text;
 }
 
 }  // namespace
@@ -37,7 +73,7 @@ Value HistoryText(const Value& value)
         const double number = value.toDouble();
         if (std::isfinite(number) && number == std::trunc(number) && std::fabs(number) < 1e15)
             return QString::number(qlonglong(number));
-        return QString::number(number, 'g', QLocale::FloatingPointShortest);
+        return ShortestText(number);
     }
     case QMetaType::QDate:
         return QString::number(DayNumber(value.toDate()));

@@ -31,8 +31,10 @@ inline const QString Testata = QStringLiteral("testata");
 }  // namespace HistoryAction
 
 // A value as the history keeps it: Null stays Null; a text as it stands; a
-// number in plain decimal with "." (a whole number without decimals); so one
-// value stored by either engine gives one text.
+// number with "." in the shortest decimal that reads back to the same double
+// (a whole number below 10^15 without decimals, an exponent only below 10^-4
+// or from 10^15 on), whatever the locale; so one value stored by either engine
+// gives one text, the same the server's triggers record.
 Value HistoryText(const Value& value);
 
 // One confirmed change of one register set. With no history cursor (a

@@ -2,7 +2,11 @@
 #include "store/history/server_history.h"
 
 #include "store/engine/sql_text.h"
+#include "store/history/history_event.h"
+#include "store/schema/server_schema.h"
 #include "store/schema/table_description.h"
+
+#include <utility>
 
 namespace store {
 
@@ -15,214 +19,369 @@ QString qualified(const QString& schema, const QString& name)
     return quoted(schema) + QLatin1Char('.') + quoted(name);
 }
 
+// The history's functions are named after it: "StoricoSerieSemplificata_aggiungi".
+QString functionName(const QString& suffix)
+{
+    return HistoryTable + suffix;
+}
+
 QString function(const QString& schema, const QString& suffix)
 {
-    return qualified(schema, HistoryTable + suffix);
+    return qualified(schema, functionName(suffix));
 }
 
-// A name as an SQL string literal, for the catalog functions that take one.
-QString literal(QString name)
+// A text as an SQL string literal (names and fixed words, never a value).
+QString literal(QString text)
 {
-    return QLatin1Char('\'') + name.replace(QLatin1Char('\''), QStringLiteral("''")) + QLatin1Char('\'');
+    return QLatin1Char('\'') + text.replace(QLatin1Char('\''), QStringLiteral("''")) + QLatin1Char('\'');
 }
 
-// What runs as the owner: a search path of the catalog alone, so that no
-// object of the caller's can stand in for one of the server's.
-const QString Definer = QStringLiteral("SECURITY DEFINER SET search_path = pg_catalog, pg_temp");
+// `text` with each {name} replaced by its value.
+QString fill(QString text, const std::vector<std::pair<QString, QString>>& values)
+{
+    for (const auto& [name, value] : values)
+        text.replace(QLatin1Char('{') + name + QLatin1Char('}'), value);
+    return text;
+}
+
+// Every setting that shapes the text a value becomes, pinned by each function
+// that makes such a text, so that nothing a session sets (extra_float_digits
+// of -14, another DateStyle or time zone, ...) changes what is recorded; and a
+// search path of the catalog alone, so that no object of the caller's can
+// stand in for one of the server's.
+const QString Pinned = QStringLiteral(
+    "SET search_path = pg_catalog, pg_temp SET extra_float_digits = 1 SET datestyle = 'ISO, YMD' "
+    "SET intervalstyle = 'postgres' SET timezone = 'UTC' SET lc_numeric = 'C' SET bytea_output = 'hex' "
+    "SET standard_conforming_strings = on");
+// What runs as the owner.
+const QString Definer = QStringLiteral("SECURITY DEFINER ") + Pinned;
+
+// The statement, for a function that runs with Pinned, that makes the schema
+// held in `schema` (a PL/pgSQL text) the one its unqualified names are found
+// in, until the function returns. The catalog comes first all the same.
+QString lookIn(const QString& schema)
+{
+    return QStringLiteral("PERFORM set_config('search_path', 'pg_catalog, ' || quote_ident(%1) || ', pg_temp', true);")
+        .arg(schema);
+}
+
+// One field of the canonical line: Null as \N, and \, tab, newline and
+// carriage return escaped (history_chain.h).
+QString canonical(const QString& text)
+{
+    return QStringLiteral(R"(coalesce(replace(replace(replace(replace(%1, E'\\', E'\\\\'), E'\t', E'\\t'), )"
+                          R"(E'\n', E'\\n'), E'\r', E'\\r'), E'\\N'))")
+        .arg(text);
+}
+
+// The fingerprint of a row whose columns from StoId to StoIndirizzo are the
+// texts `fields`, after the row whose fingerprint is `previous`.
+QString fingerprint(const QString& previous, const QStringList& fields)
+{
+    QStringList line{canonical(QStringLiteral("coalesce(%1, '')").arg(previous))};
+    for (const QString& field : fields)
+        line << canonical(field);
+    return QStringLiteral("encode(sha256(convert_to(concat_ws(E'\\t', %1) || E'\\n', 'UTF8')), 'hex')")
+        .arg(line.join(QStringLiteral(", ")));
+}
 
 // A column's value as the history keeps it, the same text the program makes
-// of it (HistoryText): numbers in plain decimal, a whole double without
-// decimals, dates as day numbers from 30/12/1899.
-QString rendered(const QString& schema, const QString& row, const ColumnDescription& column)
+// of it (HistoryText): numbers in the shortest decimal that reads back to the
+// same double (a whole one below 10^15 without decimals), dates as day numbers
+// from 30/12/1899. Written out here rather than called, so that it runs under
+// the trigger's own pinned settings.
+QString rendered(const QString& row, const ColumnDescription& column)
 {
     const QString value = row + QLatin1Char('.') + quoted(column.name);
     switch (column.kind) {
-    case ColumnKind::Double: return QStringLiteral("%1(%2)").arg(function(schema, QStringLiteral("_numero")), value);
+    case ColumnKind::Double:
+        return QStringLiteral("CASE WHEN %1 = trunc(%1) AND abs(%1) < 1e15 THEN trunc(%1)::bigint::text "
+                              "ELSE %1::text END")
+            .arg(value);
     case ColumnKind::Date: return QStringLiteral("(%1 - DATE '1899-12-30')::text").arg(value);
     default: return value + QStringLiteral("::text");
     }
 }
 
 // The trigger function of one table: a history row for each column whose
-// value an insert, change or delete made differ. The register set's code is
-// the row's own; a document type's columns carry the table's name.
+// value an insert, change or delete made differ, all written by one call.
+// The register set's code is the row's own; a document type's columns carry
+// the table's name. The history is the one beside the table.
 QString triggerFunction(const QString& schema, const TableDescription& table)
 {
     const bool docType = table.name == DocTypeTable;
     const bool header = table.name == HeaderTable;
     QStringList names, before, after;
     for (const ColumnDescription& column : table.columns) {
-        const QString name = docType ? table.name + QLatin1Char('.') + column.name : column.name;
-        names << QStringLiteral("'%1'").arg(QString(name).replace(QLatin1Char('\''), QStringLiteral("''")));
-        before << rendered(schema, QStringLiteral("OLD"), column);
-        after << rendered(schema, QStringLiteral("NEW"), column);
+        names << literal(docType ? table.name + QLatin1Char('.') + column.name : column.name);
+        before << rendered(QStringLiteral("OLD"), column);
+        after << rendered(QStringLiteral("NEW"), column);
     }
-    const QString key = quoted(table.key().name);
-    return QStringLiteral(
-               "CREATE OR REPLACE FUNCTION %1() RETURNS trigger LANGUAGE plpgsql %2 AS $body$\n"
-               "DECLARE\n"
-               "  nomi text[] := ARRAY[%3];\n"
-               "  prima text[] := array_fill(NULL::text, ARRAY[%4]);\n"
-               "  dopo text[] := array_fill(NULL::text, ARRAY[%4]);\n"
-               "  codice text;\n"
-               "  azione text;\n"
-               "BEGIN\n"
-               "  IF TG_OP <> 'INSERT' THEN prima := ARRAY[%5]; codice := OLD.%6::text; END IF;\n"
-               "  IF TG_OP <> 'DELETE' THEN dopo := ARRAY[%7]; codice := NEW.%6::text; END IF;\n"
-               "  azione := CASE WHEN TG_OP = 'DELETE' THEN 'cancellazione' WHEN %8 THEN 'testata'\n"
-               "                 WHEN TG_OP = 'INSERT' THEN 'inserimento' ELSE 'variazione' END;\n"
-               "  FOR i IN 1 .. %4 LOOP\n"
-               "    CONTINUE WHEN i = %9 AND TG_OP <> 'UPDATE';\n"
-               "    IF prima[i] IS DISTINCT FROM dopo[i] THEN\n"
-               "      PERFORM %10(codice, azione, nomi[i], prima[i], dopo[i]);\n"
-               "    END IF;\n"
-               "  END LOOP;\n"
-               "  RETURN NULL;\n"
-               "END $body$")
-        .arg(function(schema, QLatin1Char('_') + table.name), Definer, names.join(QStringLiteral(", ")))
-        .arg(table.columns.size())
-        .arg(before.join(QStringLiteral(", ")), key, after.join(QStringLiteral(", ")),
-             header ? QStringLiteral("true") : QStringLiteral("false"))
-        .arg(table.keyColumn + 1)
-        .arg(function(schema, QStringLiteral("_aggiungi")));
+    return fill(QStringLiteral("CREATE OR REPLACE FUNCTION {function}() RETURNS trigger LANGUAGE plpgsql {definer} "
+                               "AS $body$\n"
+                               "DECLARE\n"
+                               "  nomi text[] := ARRAY[{names}];\n"
+                               "  prima text[] := array_fill(NULL::text, ARRAY[{count}]);\n"
+                               "  dopo text[] := array_fill(NULL::text, ARRAY[{count}]);\n"
+                               "  colonne text[] := '{}';\n"
+                               "  vecchi text[] := '{}';\n"
+                               "  nuovi text[] := '{}';\n"
+                               "  codice text;\n"
+                               "  azione text;\n"
+                               "BEGIN\n"
+                               "  IF TG_OP <> 'INSERT' THEN prima := ARRAY[{before}]; codice := OLD.{key}::text; END IF;\n"
+                               "  IF TG_OP <> 'DELETE' THEN dopo := ARRAY[{after}]; codice := NEW.{key}::text; END IF;\n"
+                               "  azione := CASE WHEN TG_OP = 'DELETE' THEN 'cancellazione' WHEN {header} THEN 'testata'\n"
+                               "                 WHEN TG_OP = 'INSERT' THEN 'inserimento' ELSE 'variazione' END;\n"
+                               "  FOR i IN 1 .. {count} LOOP\n"
+                               "    CONTINUE WHEN i = {keyIndex} AND TG_OP <> 'UPDATE';\n"
+                               "    IF prima[i] IS DISTINCT FROM dopo[i] THEN\n"
+                               "      colonne := array_append(colonne, nomi[i]);\n"
+                               "      vecchi := array_append(vecchi, prima[i]);\n"
+                               "      nuovi := array_append(nuovi, dopo[i]);\n"
+                               "    END IF;\n"
+                               "  END LOOP;\n"
+                               "  IF cardinality(colonne) > 0 THEN\n"
+                               "    {lookIn}\n"
+                               "    PERFORM {add}(TG_TABLE_SCHEMA, codice, azione, colonne, vecchi, nuovi);\n"
+                               "  END IF;\n"
+                               "  RETURN NULL;\n"
+                               "END $body$"),
+                {{QStringLiteral("function"), function(schema, QLatin1Char('_') + table.name)},
+                 {QStringLiteral("definer"), Definer},
+                 {QStringLiteral("names"), names.join(QStringLiteral(", "))},
+                 {QStringLiteral("count"), QString::number(table.columns.size())},
+                 {QStringLiteral("before"), before.join(QStringLiteral(", "))},
+                 {QStringLiteral("after"), after.join(QStringLiteral(", "))},
+                 {QStringLiteral("key"), quoted(table.key().name)},
+                 {QStringLiteral("header"), header ? QStringLiteral("true") : QStringLiteral("false")},
+                 {QStringLiteral("keyIndex"), QString::number(table.keyColumn + 1)},
+                 {QStringLiteral("lookIn"), lookIn(QStringLiteral("TG_TABLE_SCHEMA"))},
+                 {QStringLiteral("add"), quoted(functionName(QStringLiteral("_aggiungi")))}});
 }
+
+// The one place a history row is written, in the schema `ditta`: the rows of
+// one change, each chained to the one before. The table lock (which readers
+// do not wait for) serialises the writers before the number is taken, so the
+// chain follows the numbers whatever the order the transactions began in; it
+// is held until the change commits. Who, when and where are taken once.
+QString addFunction(const QString& schema)
+{
+    const TableDescription& history = HistoryTableDescription();
+    const auto column = [&](int c) { return quoted(history.columnName(c)); };
+    // Each column's value, in stored order.
+    std::vector<QString> values(H::Count);
+    values[H::Id] = QStringLiteral("numero");
+    values[H::Modifica] = QStringLiteral("modifica");
+    values[H::Quando] = QStringLiteral("quando");
+    values[H::Utente] = QStringLiteral("utente");
+    values[H::Postazione] = QStringLiteral("postazione");
+    values[H::Versione] = QStringLiteral("versione");
+    values[H::Codice] = QStringLiteral("codice");
+    values[H::Azione] = QStringLiteral("azione");
+    values[H::Colonna] = QStringLiteral("colonne[i]");
+    values[H::Prima] = QStringLiteral("prima[i]");
+    values[H::Dopo] = QStringLiteral("dopo[i]");
+    values[H::Ruolo] = QStringLiteral("utente");
+    values[H::Indirizzo] = QStringLiteral("indirizzo");
+    values[H::Impronta] = QStringLiteral("impronta");
+    QStringList columns, row, fields;
+    for (int c = 0; c < H::Count; ++c) {
+        columns << column(c);
+        row << values[c];
+        if (c < H::Impronta)
+            fields << (c == H::Id ? QStringLiteral("numero::text") : values[c]);
+    }
+    return fill(
+        QStringLiteral(
+            "CREATE OR REPLACE FUNCTION {function}(ditta text, codice text, azione text, colonne text[], "
+            "prima text[], dopo text[]) RETURNS bigint LANGUAGE plpgsql {definer} AS $body$\n"
+            "DECLARE\n"
+            "  ultima bigint;\n"
+            "  precedente text;\n"
+            "  numero bigint;\n"
+            "  impronta text;\n"
+            "  modifica text := pg_current_xact_id()::text;\n"
+            "  quando text := to_char(clock_timestamp() AT TIME ZONE 'UTC', 'YYYY-MM-DD\"T\"HH24:MI:SS.MS\"Z\"');\n"
+            "  utente text := left(session_user, 64);\n"
+            "  postazione text := left(coalesce(nullif(current_setting('quenvol.postazione', true), ''), "
+            "current_setting('application_name')), 64);\n"
+            "  versione text := left(nullif(current_setting('quenvol.versione', true), ''), 16);\n"
+            "  indirizzo text := coalesce(host(inet_client_addr()), 'socket locale');\n"
+            "BEGIN\n"
+            "  {lookIn}\n"
+            "  LOCK TABLE {history} IN SHARE ROW EXCLUSIVE MODE;\n"
+            "  SELECT {id}, {print} INTO ultima, precedente FROM {history} ORDER BY {id} DESC LIMIT 1;\n"
+            "  numero := coalesce(ultima, 0);\n"
+            "  FOR i IN 1 .. coalesce(array_length(colonne, 1), 0) LOOP\n"
+            "    numero := numero + 1;\n"
+            "    impronta := {fingerprint};\n"
+            "    INSERT INTO {history} ({columns}) VALUES ({row});\n"
+            "    precedente := impronta;\n"
+            "  END LOOP;\n"
+            // A row added without a number (a role that kept INSERT from
+            // before) takes the number after these.
+            "  IF numero > coalesce(ultima, 0) THEN\n"
+            "    PERFORM setval(pg_get_serial_sequence(quote_ident(ditta) || '.' || quote_ident({historyName}), "
+            "{idName}), numero);\n"
+            "  END IF;\n"
+            "  RETURN numero;\n"
+            "END $body$"),
+        {{QStringLiteral("function"), function(schema, QStringLiteral("_aggiungi"))},
+         {QStringLiteral("definer"), Definer},
+         {QStringLiteral("lookIn"), lookIn(QStringLiteral("ditta"))},
+         {QStringLiteral("history"), quoted(history.name)},
+         {QStringLiteral("id"), column(H::Id)},
+         {QStringLiteral("print"), column(H::Impronta)},
+         {QStringLiteral("fingerprint"), fingerprint(QStringLiteral("precedente"), fields)},
+         {QStringLiteral("columns"), columns.join(QStringLiteral(", "))},
+         {QStringLiteral("row"), row.join(QStringLiteral(", "))},
+         {QStringLiteral("historyName"), literal(history.name)},
+         {QStringLiteral("idName"), literal(history.columnName(H::Id))}});
+}
+
+// An event a workstation records (the print of register pages): exactly one
+// of the event actions, nothing else. It writes into the history of its own
+// schema, which it reads from its own qualified name in the call's context
+// (shown qualified, since the pinned search path does not hold the schema).
+QString eventFunction(const QString& schema)
+{
+    QStringList actions;
+    for (const QString& action : HistoryEventActions())
+        actions << literal(action);
+    const QString name = quoted(functionName(QStringLiteral("_evento")));
+    return fill(
+        QStringLiteral(
+            "CREATE OR REPLACE FUNCTION {function}(codice text, azione text, colonna text, prima text, dopo text) "
+            "RETURNS bigint LANGUAGE plpgsql {definer} AS $body$\n"
+            "DECLARE\n"
+            "  contesto text;\n"
+            "  ditta text;\n"
+            "BEGIN\n"
+            "  IF azione IS NULL OR azione NOT IN ({actions}) THEN\n"
+            "    RAISE EXCEPTION 'azione non ammessa per un evento: %', coalesce(quote_literal(azione), 'Null');\n"
+            "  END IF;\n"
+            "  GET DIAGNOSTICS contesto = PG_CONTEXT;\n"
+            "  ditta := substring(split_part(contesto, E'\\n', 1) FROM {pattern});\n"
+            "  IF ditta IS NULL THEN\n"
+            "    RAISE EXCEPTION 'funzione degli eventi: impossibile riconoscere la propria società';\n"
+            "  END IF;\n"
+            "  ditta := (parse_ident(ditta))[1];\n"
+            "  {lookIn}\n"
+            "  RETURN {add}(ditta, codice, azione, ARRAY[colonna], ARRAY[prima], ARRAY[dopo]);\n"
+            "END $body$"),
+        {{QStringLiteral("function"), function(schema, QStringLiteral("_evento"))},
+         {QStringLiteral("definer"), Definer},
+         {QStringLiteral("actions"), actions.join(QStringLiteral(", "))},
+         {QStringLiteral("pattern"),
+          literal(QStringLiteral("^PL/pgSQL function (.+)\\.%1\\(text,text,text,text,text\\) ").arg(name))},
+         {QStringLiteral("lookIn"), lookIn(QStringLiteral("ditta"))},
+         {QStringLiteral("add"), quoted(functionName(QStringLiteral("_aggiungi")))}});
+}
+
+// The chain of the rows written before it existed, once, in number order; a
+// row that has its fingerprint keeps it.
+QString chainFunction(const QString& schema)
+{
+    const TableDescription& history = HistoryTableDescription();
+    const auto column = [&](int c) { return quoted(history.columnName(c)); };
+    QStringList fields;
+    for (int c = 0; c < H::Impronta; ++c)
+        fields << QStringLiteral("r.%1::text").arg(column(c));
+    return fill(QStringLiteral("CREATE OR REPLACE FUNCTION {function}(ditta text) RETURNS bigint LANGUAGE plpgsql "
+                               "{pinned} AS $body$\n"
+                               "DECLARE\n"
+                               "  r record;\n"
+                               "  precedente text := '';\n"
+                               "  impronta text;\n"
+                               "  fatte bigint := 0;\n"
+                               "BEGIN\n"
+                               "  {lookIn}\n"
+                               "  FOR r IN SELECT * FROM {history} ORDER BY {id} LOOP\n"
+                               "    impronta := r.{print};\n"
+                               "    IF impronta IS NULL THEN\n"
+                               "      impronta := {fingerprint};\n"
+                               "      UPDATE {history} SET {print} = impronta WHERE {id} = r.{id};\n"
+                               "      fatte := fatte + 1;\n"
+                               "    END IF;\n"
+                               "    precedente := impronta;\n"
+                               "  END LOOP;\n"
+                               "  RETURN fatte;\n"
+                               "END $body$"),
+                {{QStringLiteral("function"), function(schema, QStringLiteral("_concatena"))},
+                 {QStringLiteral("pinned"), Pinned},
+                 {QStringLiteral("lookIn"), lookIn(QStringLiteral("ditta"))},
+                 {QStringLiteral("history"), quoted(history.name)},
+                 {QStringLiteral("id"), column(H::Id)},
+                 {QStringLiteral("print"), column(H::Impronta)},
+                 {QStringLiteral("fingerprint"), fingerprint(QStringLiteral("precedente"), fields)}});
+}
+
+// Trigger types (pg_trigger.tgtype): bits for row, before, insert, delete,
+// update and truncate.
+constexpr int Row = 1, Before = 2, Insert = 4, Delete = 8, Update = 16, Truncate = 32;
 
 }  // namespace
 
 QStringList ServerHistoryStatements(const QString& schema)
 {
-    const TableDescription& history = HistoryTableDescription();
-    const QString table = qualified(schema, history.name);
-    const auto column = [&](int c) { return quoted(history.columnName(c)); };
-    // The row's columns from StoId to StoIndirizzo as texts, for _impronta.
     QStringList fields;
     for (int c = 0; c < H::Impronta; ++c)
-        fields << QStringLiteral("r.%1::text").arg(column(c));
-    const QString rowFields = QStringLiteral("ARRAY[%1]").arg(fields.join(QStringLiteral(", ")));
+        fields << QStringLiteral("campi[%1]").arg(c + 1);
+    const QString refuseTruncate = function(schema, QStringLiteral("_rifiuta_svuota"));
     QStringList statements;
     statements
-        << QStringLiteral("CREATE OR REPLACE FUNCTION %1(valore double precision) RETURNS text LANGUAGE sql "
-                          "IMMUTABLE SET search_path = pg_catalog, pg_temp AS $body$ "
-                          "SELECT CASE WHEN valore = trunc(valore) AND abs(valore) < 1e15 "
-                          "THEN trunc(valore)::bigint::text ELSE valore::text END $body$")
-               .arg(function(schema, QStringLiteral("_numero")))
-        // One field of the canonical line: Null as \N, and \, tab, newline
-        // and carriage return escaped.
+        // Made by earlier versions, replaced by what follows.
+        << QStringLiteral("DROP FUNCTION IF EXISTS %1(double precision)").arg(function(schema, QStringLiteral("_numero")))
+        << QStringLiteral("DROP FUNCTION IF EXISTS %1(text, text, text, text, text)")
+               .arg(function(schema, QStringLiteral("_aggiungi")))
+        << QStringLiteral("DROP FUNCTION IF EXISTS %1()").arg(function(schema, QStringLiteral("_concatena")))
+        // One field of the canonical line, and the fingerprint of a row given
+        // as texts: for whoever recomputes the chain on the server.
         << QStringLiteral("CREATE OR REPLACE FUNCTION %1(valore text) RETURNS text LANGUAGE sql IMMUTABLE "
-                          "SET search_path = pg_catalog, pg_temp AS $body$ "
-                          "SELECT CASE WHEN valore IS NULL THEN '\\N' ELSE replace(replace(replace(replace("
-                          "valore, '\\', '\\\\'), E'\\t', '\\t'), E'\\n', '\\n'), E'\\r', '\\r') END $body$")
-               .arg(function(schema, QStringLiteral("_campo")))
-        // The fingerprint: a SHA-256 of the canonical line. It takes the
-        // columns as texts, not the table's row, so that nothing of the
-        // table's depends on it.
+                          "SET search_path = pg_catalog, pg_temp AS $body$ SELECT %2 $body$")
+               .arg(function(schema, QStringLiteral("_campo")), canonical(QStringLiteral("valore")))
         << QStringLiteral("CREATE OR REPLACE FUNCTION %1(precedente text, campi text[]) RETURNS text "
-                          "LANGUAGE sql IMMUTABLE SET search_path = pg_catalog, pg_temp AS $body$ "
-                          "SELECT encode(sha256(convert_to(array_to_string(ARRAY[%2(coalesce(precedente, ''))] || "
-                          "ARRAY(SELECT %2(c) FROM unnest(campi) WITH ORDINALITY AS u(c, o) ORDER BY o), E'\\t') "
-                          "|| E'\\n', 'UTF8')), 'hex') $body$")
-               .arg(function(schema, QStringLiteral("_impronta")), function(schema, QStringLiteral("_campo")))
-        // The one place a history row is written. The table lock (which
-        // readers do not wait for) serialises the writers before the number
-        // is taken, so the chain follows the numbers whatever the order the
-        // transactions began in; it is held until the change commits.
-        << QStringLiteral(
-               "CREATE OR REPLACE FUNCTION %1(codice text, azione text, colonna text, prima text, dopo text) "
-               "RETURNS bigint LANGUAGE plpgsql %2 AS $body$\n"
-               "DECLARE\n"
-               "  r %3;\n"
-               "  ultima bigint;\n"
-               "  precedente text;\n"
-               "BEGIN\n"
-               "  LOCK TABLE %3 IN SHARE ROW EXCLUSIVE MODE;\n"
-               "  SELECT %4, %5 INTO ultima, precedente FROM %3 ORDER BY %4 DESC LIMIT 1;\n"
-               "  r.%4 := coalesce(ultima, 0) + 1;\n"
-               // A row added without a number (a role that kept INSERT from
-               // before) takes the number after this one.
-               "  PERFORM setval(pg_get_serial_sequence(%21, %22), r.%4);\n"
-               "  r.%6 := pg_current_xact_id()::text;\n"
-               "  r.%7 := to_char(clock_timestamp() AT TIME ZONE 'UTC', 'YYYY-MM-DD\"T\"HH24:MI:SS.MS\"Z\"');\n"
-               "  r.%8 := left(session_user, 64);\n"
-               "  r.%9 := left(coalesce(nullif(current_setting('quenvol.postazione', true), ''), "
-               "current_setting('application_name')), 64);\n"
-               "  r.%10 := left(nullif(current_setting('quenvol.versione', true), ''), 16);\n"
-               "  r.%11 := codice;\n"
-               "  r.%12 := azione;\n"
-               "  r.%13 := colonna;\n"
-               "  r.%14 := prima;\n"
-               "  r.%15 := dopo;\n"
-               "  r.%16 := left(session_user, 64);\n"
-               "  r.%17 := coalesce(host(inet_client_addr()), 'socket locale');\n"
-               "  r.%18 := %19(precedente, %20);\n"
-               "  INSERT INTO %3 SELECT r.*;\n"
-               "  RETURN r.%4;\n"
-               "END $body$")
-               .arg(function(schema, QStringLiteral("_aggiungi")), Definer, table, column(H::Id),
-                    column(H::Impronta), column(H::Modifica), column(H::Quando), column(H::Utente),
-                    column(H::Postazione))
-               .arg(column(H::Versione), column(H::Codice), column(H::Azione), column(H::Colonna),
-                    column(H::Prima), column(H::Dopo), column(H::Ruolo), column(H::Indirizzo), column(H::Impronta))
-               .arg(function(schema, QStringLiteral("_impronta")), rowFields, literal(table),
-                    literal(history.columnName(H::Id)))
-        // An event a workstation records (the print of register pages): any
-        // action but those of a change, which only the triggers write.
-        << QStringLiteral("CREATE OR REPLACE FUNCTION %1(codice text, azione text, colonna text, prima text, "
-                          "dopo text) RETURNS bigint LANGUAGE plpgsql %2 AS $body$\n"
-                          "BEGIN\n"
-                          "  IF azione IS NULL OR azione IN ('inserimento', 'variazione', 'cancellazione', 'testata') THEN\n"
-                          "    RAISE EXCEPTION 'azione non ammessa per un evento: %', azione;\n"
-                          "  END IF;\n"
-                          "  RETURN %3(codice, azione, colonna, prima, dopo);\n"
-                          "END $body$")
-               .arg(function(schema, QStringLiteral("_evento")), Definer,
-                    function(schema, QStringLiteral("_aggiungi")))
-        // The chain of the rows written before it existed, once, in number
-        // order; a row that has its fingerprint keeps it.
-        << QStringLiteral("CREATE OR REPLACE FUNCTION %1() RETURNS bigint LANGUAGE plpgsql "
-                          "SET search_path = pg_catalog, pg_temp AS $body$\n"
-                          "DECLARE\n"
-                          "  r %2;\n"
-                          "  precedente text := '';\n"
-                          "  fatte bigint := 0;\n"
-                          "BEGIN\n"
-                          "  FOR r IN SELECT * FROM %2 ORDER BY %3 LOOP\n"
-                          "    IF r.%4 IS NULL THEN\n"
-                          "      r.%4 := %5(precedente, %6);\n"
-                          "      UPDATE %2 SET %4 = r.%4 WHERE %3 = r.%3;\n"
-                          "      fatte := fatte + 1;\n"
-                          "    END IF;\n"
-                          "    precedente := r.%4;\n"
-                          "  END LOOP;\n"
-                          "  RETURN fatte;\n"
-                          "END $body$")
-               .arg(function(schema, QStringLiteral("_concatena")), table, column(H::Id), column(H::Impronta),
-                    function(schema, QStringLiteral("_impronta")), rowFields)
-        << QStringLiteral("REVOKE ALL ON FUNCTION %1() FROM PUBLIC").arg(function(schema, QStringLiteral("_concatena")))
+                          "LANGUAGE sql IMMUTABLE SET search_path = pg_catalog, pg_temp AS $body$ SELECT %2 $body$")
+               .arg(function(schema, QStringLiteral("_impronta")), fingerprint(QStringLiteral("precedente"), fields))
+        << addFunction(schema) << eventFunction(schema) << chainFunction(schema)
+        << QStringLiteral("REVOKE ALL ON FUNCTION %1(text) FROM PUBLIC").arg(function(schema, QStringLiteral("_concatena")))
         // Tells the program that the server writes the history.
         << QStringLiteral("CREATE OR REPLACE FUNCTION %1() RETURNS boolean LANGUAGE sql "
                           "SET search_path = pg_catalog, pg_temp AS $body$ SELECT true $body$")
                .arg(function(schema, QStringLiteral("_dal_server")))
-        << QStringLiteral("REVOKE ALL ON FUNCTION %1(text, text, text, text, text) FROM PUBLIC")
+        << QStringLiteral("REVOKE ALL ON FUNCTION %1(text, text, text, text[], text[], text[]) FROM PUBLIC")
                .arg(function(schema, QStringLiteral("_aggiungi")))
         << QStringLiteral("REVOKE ALL ON FUNCTION %1(text, text, text, text, text) FROM PUBLIC")
-               .arg(function(schema, QStringLiteral("_evento")));
+               .arg(function(schema, QStringLiteral("_evento")))
+        // Emptying a table at once would remove its rows without a history
+        // row each: refused to everybody, the owner included.
+        << QStringLiteral("CREATE OR REPLACE FUNCTION %1() RETURNS trigger LANGUAGE plpgsql "
+                          "SET search_path = pg_catalog, pg_temp AS $body$ BEGIN RAISE EXCEPTION "
+                          "'%: le tabelle della società non si svuotano con TRUNCATE: ogni cancellazione va "
+                          "nello storico', TG_TABLE_NAME; END $body$")
+               .arg(refuseTruncate);
     for (const TableDescription* shared : SharedTables()) {
+        const QString table = qualified(schema, shared->name);
         const QString trigger = quoted(shared->name + QStringLiteral("_storico"));
+        const QString guard = quoted(shared->name + QStringLiteral("_no_svuota"));
         statements << triggerFunction(schema, *shared)
                    << QStringLiteral("REVOKE ALL ON FUNCTION %1() FROM PUBLIC")
                           .arg(function(schema, QLatin1Char('_') + shared->name))
-                   << QStringLiteral("DROP TRIGGER IF EXISTS %1 ON %2").arg(trigger, qualified(schema, shared->name))
+                   << QStringLiteral("DROP TRIGGER IF EXISTS %1 ON %2").arg(trigger, table)
                    << QStringLiteral("CREATE TRIGGER %1 AFTER INSERT OR UPDATE OR DELETE ON %2 FOR EACH ROW "
                                      "EXECUTE FUNCTION %3()")
-                          .arg(trigger, qualified(schema, shared->name),
-                               function(schema, QLatin1Char('_') + shared->name));
+                          .arg(trigger, table, function(schema, QLatin1Char('_') + shared->name))
+                   << QStringLiteral("DROP TRIGGER IF EXISTS %1 ON %2").arg(guard, table)
+                   << QStringLiteral("CREATE TRIGGER %1 BEFORE TRUNCATE ON %2 FOR EACH STATEMENT EXECUTE FUNCTION %3()")
+                          .arg(guard, table, refuseTruncate);
     }
     return statements;
 }
 
 QString ChainExistingRowsStatement(const QString& schema)
 {
-    return QStringLiteral("SELECT %1()").arg(function(schema, QStringLiteral("_concatena")));
+    return QStringLiteral("SELECT %1(%2)").arg(function(schema, QStringLiteral("_concatena")), literal(schema));
 }
 
 QStringList RefusalTriggers(const QString& schema, bool enable)
@@ -230,6 +389,37 @@ QStringList RefusalTriggers(const QString& schema, bool enable)
     return {QStringLiteral("ALTER TABLE %1 %2 TRIGGER %3")
                 .arg(qualified(schema, HistoryTable), enable ? QStringLiteral("ENABLE") : QStringLiteral("DISABLE"),
                      quoted(HistoryTable + QStringLiteral("_no_modifica")))};
+}
+
+std::vector<ServerTrigger> ServerHistoryTriggers()
+{
+    std::vector<ServerTrigger> triggers;
+    for (const TableDescription* shared : SharedTables()) {
+        triggers.push_back({shared->name, shared->name + QStringLiteral("_storico"),
+                            functionName(QLatin1Char('_') + shared->name), Row | Insert | Delete | Update});
+        triggers.push_back({shared->name, shared->name + QStringLiteral("_no_svuota"),
+                            functionName(QStringLiteral("_rifiuta_svuota")), Before | Truncate});
+    }
+    triggers.push_back({HistoryTable, HistoryTable + QStringLiteral("_no_modifica"),
+                        functionName(QStringLiteral("_rifiuta")), Row | Before | Delete | Update});
+    triggers.push_back({HistoryTable, HistoryTable + QStringLiteral("_no_svuota"),
+                        functionName(QStringLiteral("_rifiuta")), Before | Truncate});
+    return triggers;
+}
+
+QStringList ServerHistoryFunctions()
+{
+    return {functionName(QStringLiteral("_aggiungi")), functionName(QStringLiteral("_evento"))};
+}
+
+QStringList ServerTriggerRepairStatements(const QString& schema)
+{
+    const QString history = qualified(schema, HistoryTable);
+    return QStringList{QStringLiteral("DROP TRIGGER IF EXISTS %1 ON %2")
+                           .arg(quoted(HistoryTable + QStringLiteral("_no_modifica")), history),
+                       QStringLiteral("DROP TRIGGER IF EXISTS %1 ON %2")
+                           .arg(quoted(HistoryTable + QStringLiteral("_no_svuota")), history)} +
+        AppendOnlyTriggerStatements(schema, HistoryTableDescription()) + ServerHistoryStatements(schema);
 }
 
 }  // namespace store

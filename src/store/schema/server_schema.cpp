@@ -55,10 +55,12 @@ QStringList createIndexes(const QString& schema, const TableDescription& table)
     return statements;
 }
 
+}  // namespace
+
 // An append-only table refuses UPDATE, DELETE and TRUNCATE from everybody,
 // its owner included, as the file's triggers do; the workstations' role is
 // moreover granted neither (see the README).
-QStringList appendOnlyTriggers(const QString& schema, const TableDescription& table)
+QStringList AppendOnlyTriggerStatements(const QString& schema, const TableDescription& table)
 {
     if (!table.appendOnly)
         return {};
@@ -73,11 +75,9 @@ QStringList appendOnlyTriggers(const QString& schema, const TableDescription& ta
                 .arg(quoted(table.name + QStringLiteral("_no_svuota")), quoted(schema), quoted(table.name), function)};
 }
 
-}  // namespace
-
 QStringList ServerTableStatements(const QString& schema, const TableDescription& table)
 {
-    return QStringList{createTable(schema, table)} + createIndexes(schema, table) + appendOnlyTriggers(schema, table);
+    return QStringList{createTable(schema, table)} + createIndexes(schema, table) + AppendOnlyTriggerStatements(schema, table);
 }
 
 QStringList ServerSchemaStatements(const QString& company)

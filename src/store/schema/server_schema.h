@@ -18,6 +18,9 @@ QString ServerType(const ColumnDescription& column);
 // file's key does, its second index, and for an append-only table the
 // triggers that refuse to change, delete or empty its rows.
 QStringList ServerTableStatements(const QString& schema, const TableDescription& table);
+// The triggers (and their function) of an append-only table that refuse to
+// change, delete or empty its rows; nothing for another table.
+QStringList AppendOnlyTriggerStatements(const QString& schema, const TableDescription& table);
 // "CREATE SCHEMA" for `company` and the statements of every table, in
 // creation order.
 QStringList ServerSchemaStatements(const QString& company);

@@ -1,0 +1,202 @@
+// The server's history as the office's owner and operators meet it through
+// quenvol-admin: a schema renamed and restored by copy keeps recording into
+// its own history; nobody empties a table with TRUNCATE; verify names a
+// missing or disabled trigger and upgrade puts it back saying so; grant gives
+// the operators their rights and an abandoned transaction no longer holds
+// the others up.
+#include "admin_run.h"
+
+#include "store/schema/table_description.h"
+#include "support/test_company.h"
+
+#include <libpq-fe.h>
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <functional>
+#include <thread>
+
+using namespace store;
+using testing_support::Engine;
+using testing_support::MakeTestCompany;
+using testing_support::TestCompany;
+
+namespace {
+
+// A connection of its own to the test server, as `user` (the server's
+// default user when empty); runs SQL and says what the server answered.
+class Session {
+public:
+    explicit Session(const TestCompany& company, const QString& user = QString())
+    {
+        const char* keywords[] = {"dbname", user.isEmpty() ? nullptr : "user", nullptr};
+        const QByteArray server = company.location().toUtf8(), name = user.toUtf8();
+        const char* values[] = {server.constData(), name.constData(), nullptr};
+        conn_ = PQconnectdbParams(keywords, values, 1);
+        EXPECT_EQ(PQstatus(conn_), CONNECTION_OK) << PQerrorMessage(conn_);
+        run(QStringLiteral("SET search_path TO \"%1\"").arg(company.company()));
+    }
+    ~Session() { PQfinish(conn_); }
+    // The server's error, empty when the statement ran.
+    QString run(const QString& sql)
+    {
+        PGresult* result = PQexec(conn_, sql.toUtf8().constData());
+        const ExecStatusType status = PQresultStatus(result);
+        const QString error = status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK
+            ? QString()
+            : QString::fromUtf8(PQresultErrorMessage(result));
+        PQclear(result);
+        return error;
+    }
+
+private:
+    PGconn* conn_ = nullptr;
+};
+
+// `condition` true within `ms` milliseconds (checked again and again).
+bool Within(int ms, const std::function<bool()>& condition)
+{
+    QElapsedTimer waited;
+    waited.start();
+    while (!condition()) {
+        if (waited.elapsed() > ms)
+            return false;
+        QThread::msleep(50);
+    }
+    return true;
+}
+
+}  // namespace
+
+TEST(ServerAdminGuards, ARenamedSchemaRestoredByCopyKeepsRecordingIntoItsOwnHistory)
+{
+    auto company = MakeTestCompany(Engine::Server, true);
+    if (!company)
+        GTEST_SKIP() << testing_support::NoTestServer;
+    const QString name = company->company(), old = name + QStringLiteral("_vecchia");
+    QTemporaryDir copies;
+    ASSERT_EQ(Admin({"copy", company->location(), copies.path(), name}).status, 0);
+    company->exec(QStringLiteral("DROP SCHEMA IF EXISTS \"%1\" CASCADE; ALTER SCHEMA \"%2\" RENAME TO \"%1\"")
+                      .arg(old, name));
+    const AdminRun restored = Admin({"copy", copies.path(), company->location(), name});
+    ASSERT_EQ(restored.status, 0) << restored.err.toStdString();
+    const auto rows = [&](const QString& schema, const QString& where) {
+        return company->scalar(QStringLiteral("SELECT count(*) FROM \"%1\".\"StoricoSerieSemplificata\" WHERE %2")
+                                   .arg(schema, where))
+            .toInt();
+    };
+    const int before = rows(name, "true");
+    company->exec(QStringLiteral("UPDATE \"%1\".\"TabellaSerieSemplificata\" SET \"SspDescrizione\" = 'VECCHIA' "
+                                 "WHERE \"SspCodice\" = 'AB01'; "
+                                 "SELECT \"%1\".\"StoricoSerieSemplificata_evento\"('AB01', 'stampa pagine', "
+                                 "'ARRIVI', '1', '2')")
+                      .arg(old));
+    EXPECT_EQ(rows(old, "\"StoDopo\" = 'VECCHIA'"), 1);
+    EXPECT_EQ(rows(old, "\"StoAzione\" = 'stampa pagine'"), 1);
+    EXPECT_EQ(rows(name, "true"), before);
+    company->exec(QStringLiteral("UPDATE \"%1\".\"TabellaSerieSemplificata\" SET \"SspDescrizione\" = 'NUOVA' "
+                                 "WHERE \"SspCodice\" = 'AB01'")
+                      .arg(name));
+    EXPECT_EQ(rows(name, "\"StoDopo\" = 'NUOVA'"), 1);
+    EXPECT_EQ(rows(old, "\"StoDopo\" = 'NUOVA'"), 0);
+    EXPECT_EQ(Admin({"verify", company->location(), old}).status, 0);
+    EXPECT_EQ(Admin({"verify", company->location(), name}).status, 0);
+    company->exec(QStringLiteral("DROP SCHEMA \"%1\" CASCADE").arg(old));
+}
+
+TEST(ServerAdminGuards, NoTruncateAndATriggerSetAsideIsFoundByVerifyAndPutBackByUpgrade)
+{
+    auto company = MakeTestCompany(Engine::Server, true);
+    if (!company)
+        GTEST_SKIP() << testing_support::NoTestServer;
+    Session owner(*company);
+    for (const TableDescription* table : SharedTables())
+        EXPECT_NE(owner.run(QStringLiteral("TRUNCATE \"%1\" CASCADE").arg(table->name)), "") << table->name.toStdString();
+    EXPECT_GT(company->count(RegisterTable), 0);
+    ASSERT_EQ(owner.run("ALTER TABLE \"TabellaSerieSemplificata\" DISABLE TRIGGER \"TabellaSerieSemplificata_storico\"; "
+                        "DROP TRIGGER \"TabellaDocScorta_no_svuota\" ON \"TabellaDocScorta\"; "
+                        "ALTER TABLE \"StoricoSerieSemplificata\" DISABLE TRIGGER \"StoricoSerieSemplificata_no_modifica\""),
+              "");
+    AdminRun run = Admin({"verify", company->location(), company->company()});
+    EXPECT_EQ(run.status, 1);
+    for (const char* told : {"TabellaSerieSemplificata_storico della tabella TabellaSerieSemplificata è disattivato",
+                             "manca il trigger TabellaDocScorta_no_svuota",
+                             "StoricoSerieSemplificata_no_modifica della tabella StoricoSerieSemplificata è disattivato"})
+        EXPECT_TRUE(run.err.contains(QString::fromUtf8(told))) << run.err.toStdString();
+    run = Admin({"upgrade", company->location(), company->company()});
+    EXPECT_EQ(run.status, 0) << run.err.toStdString();
+    EXPECT_TRUE(run.out.contains("riattivato il trigger TabellaSerieSemplificata_storico")) << run.out.toStdString();
+    EXPECT_TRUE(run.out.contains("ricreato il trigger TabellaDocScorta_no_svuota")) << run.out.toStdString();
+    EXPECT_FALSE(run.out.contains("nulla da fare")) << run.out.toStdString();
+    EXPECT_EQ(Admin({"verify", company->location(), company->company()}).status, 0);
+    EXPECT_NE(owner.run("TRUNCATE \"TabellaDocScorta\""), "");
+    EXPECT_TRUE(Admin({"upgrade", company->location(), company->company()}).out.contains("nulla da fare"));
+}
+
+TEST(ServerAdminGuards, GrantGivesTheOperatorsTheirRightsAndAnAbandonedTransactionHoldsNobodyUp)
+{
+    auto company = MakeTestCompany(Engine::Server, true);
+    if (!company)
+        GTEST_SKIP() << testing_support::NoTestServer;
+    const QString suffix = QString::number(QCoreApplication::applicationPid());
+    const QString group = "operatori_" + suffix, anna = "anna_" + suffix, bruno = "bruno_" + suffix;
+    AdminRun run = Admin({"grant", company->location(), company->company(), group});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_TRUE(run.err.contains("non esiste")) << run.err.toStdString();
+    company->exec(QStringLiteral("DROP ROLE IF EXISTS %2; DROP ROLE IF EXISTS %3; DROP ROLE IF EXISTS %1; "
+                                 "CREATE ROLE %1 NOLOGIN; CREATE ROLE %2 LOGIN IN ROLE %1; CREATE ROLE %3 LOGIN IN ROLE %1")
+                      .arg(group, anna, bruno));
+    run = Admin({"grant", company->location(), company->company(), group});
+    EXPECT_EQ(run.status, 0) << run.err.toStdString();
+    EXPECT_TRUE(run.out.contains(anna) && run.out.contains(bruno)) << run.out.toStdString();
+    {
+        // What the workstations need, and nothing more.
+        const QString schema = "\"" + company->company() + "\"";
+        const auto may = [&](const QString& check) {
+            return company->scalar("SELECT " + check.arg(anna, schema)).toBool();
+        };
+        EXPECT_TRUE(may("has_table_privilege('%1', '%2.\"TabellaDocScorta\"', 'SELECT, INSERT, UPDATE, DELETE')"));
+        EXPECT_TRUE(may("has_table_privilege('%1', '%2.\"StoricoSerieSemplificata\"', 'SELECT')"));
+        EXPECT_FALSE(may("has_table_privilege('%1', '%2.\"StoricoSerieSemplificata\"', 'INSERT')"));
+        EXPECT_FALSE(may("has_table_privilege('%1', '%2.\"TabellaSerieSemplificata\"', 'TRUNCATE')"));
+        EXPECT_FALSE(company->scalar(QStringLiteral("SELECT has_schema_privilege('%1', '%2', 'CREATE')")
+                                         .arg(anna, company->company()))
+                         .toBool());
+        EXPECT_TRUE(may("has_function_privilege('%1', '%2.\"StoricoSerieSemplificata_evento\""
+                        "(text, text, text, text, text)', 'EXECUTE')"));
+
+        // Anna records an event in a transaction and leaves it open: it holds
+        // the history's lock. Bruno's change is refused after a wait, not
+        // held without end, and Anna's transaction is ended by the server.
+        Session annaSession(*company, anna), brunoSession(*company, bruno);
+        ASSERT_EQ(annaSession.run("BEGIN; SELECT \"StoricoSerieSemplificata_evento\"('AB01', 'stampa pagine', "
+                                  "'ARRIVI', '1', '2')"),
+                  "");
+        const QString annaPid = company->scalar(QStringLiteral("SELECT pid FROM pg_stat_activity WHERE usename = '%1'")
+                                                    .arg(anna)).toString();
+        std::atomic<bool> answered{false};
+        QString brunoError;
+        std::thread writer([&] {
+            brunoError = brunoSession.run("UPDATE \"TabellaSerieSemplificata\" SET \"SspDescrizione\" = 'BRUNO' "
+                                          "WHERE \"SspCodice\" = 'AB01'");
+            answered = true;
+        });
+        EXPECT_TRUE(Within(60000, [&] { return answered.load(); }));
+        if (!answered)  // not to be held here as well
+            company->exec(QStringLiteral("SELECT pg_cancel_backend(pid) FROM pg_stat_activity WHERE usename = '%1'")
+                              .arg(bruno));
+        writer.join();
+        EXPECT_TRUE(brunoError.contains("lock timeout")) << brunoError.toStdString();
+        EXPECT_TRUE(Within(90000, [&] {
+            return company->scalar("SELECT count(*) FROM pg_stat_activity WHERE pid = " + annaPid).toInt() == 0;
+        }));
+    }
+    company->exec(QStringLiteral("DROP OWNED BY %1, %2, %3; DROP ROLE %2; DROP ROLE %3; DROP ROLE %1")
+                      .arg(group, anna, bruno));
+}

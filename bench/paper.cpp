@@ -3,6 +3,7 @@
 // company and written as a PDF/A file (median of five). Prints the figures
 // and the targets; asserts nothing.
 #include "company/company_file.h"
+#include "company/pending_file.h"
 #include "paper/inspection_sheet.h"
 #include "paper/paper_fonts.h"
 #include "paper/register_pages.h"
@@ -74,9 +75,10 @@ int main(int argc, char** argv)
         const auto sheet = paper::ReadInspectionSheet(*database, "DEMO", "R1");
         if (!sheet)
             Fail("R1 missing");
-        const QString failed = paper::WritePdf(sheetFile, paper::SheetInfo(*sheet), [&](QPagedPaintDevice& device) {
-            paper::PaintInspectionSheet(device, *sheet);
-        });
+        const QString failed = company::pending::WriteWhole(
+            sheetFile, paper::RenderPdf(paper::SheetInfo(*sheet),
+                                        [&](QPagedPaintDevice& device) { paper::PaintInspectionSheet(device, *sheet); }),
+            true);
         if (!failed.isEmpty())
             Fail(failed);
     });
@@ -85,9 +87,10 @@ int main(int argc, char** argv)
         const auto pages = paper::ReadRegisterPages(*database, "DEMO", "R1", paper::PageRegister::Arrivi, 1, 100);
         if (!pages)
             Fail("R1 missing");
-        const QString failed = paper::WritePdf(pagesFile, paper::PagesInfo(*pages), [&](QPagedPaintDevice& device) {
-            paper::PaintRegisterPages(device, *pages);
-        });
+        const QString failed = company::pending::WriteWhole(
+            pagesFile, paper::RenderPdf(paper::PagesInfo(*pages),
+                                        [&](QPagedPaintDevice& device) { paper::PaintRegisterPages(device, *pages); }),
+            true);
         if (!failed.isEmpty())
             Fail(failed);
     });

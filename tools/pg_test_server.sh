@@ -60,7 +60,7 @@ stop_server() {
 start_server() {
   # Frugal settings for a shared test machine; durability stays the default.
   if ! "${as_server[@]}" "$bindir/pg_ctl" -D "$dir/data" -l "$dir/server.log" -w -t 60 \
-      -o "-c listen_addresses='${PG_TEST_LISTEN:-}' -c port=${PG_TEST_PORT:-5432} -c unix_socket_directories='$dir' -c shared_buffers=16MB -c max_connections=40" \
+      -o "-c listen_addresses='${PG_TEST_LISTEN:-}' -c port=${PG_TEST_PORT:-5432} -c unix_socket_directories='$dir' -c shared_buffers=16MB -c max_connections=100" \
       start >/dev/null; then
     echo "$0: il server non parte; il suo registro:" >&2
     tail -n 20 "$dir/server.log" >&2 || true

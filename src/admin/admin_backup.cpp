@@ -1,8 +1,13 @@
 // quenvol-admin backup: a checked copy of a company, made while the
 // workstations keep writing, with its SHA-256 beside it.
 #include "admin/admin_command.h"
+#include "company/backup_retention.h"
 #include "company/company_backup.h"
-#include "company/company_location.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <unistd.h>
 
 #include <cstdio>
 
@@ -12,7 +17,7 @@ int RunBackup(const QStringList& arguments);
 
 const admin::Command Backup{
     "backup",
-    "backup <cartella dati o server> <societa> <cartella>",
+    "backup <cartella dati o server> <societa> <cartella> [--keep N]",
     "Fa una copia coerente della societa' mentre le postazioni continuano a\n"
     "scrivere (per un file il backup in linea di SQLite; una societa' sul server\n"
     "viene copiata, in un'unica istantanea, in un file della societa') nella\n"
@@ -20,28 +25,60 @@ const admin::Command Backup{
     "sovrascrivere. La copia e' scritta con un nome provvisorio e prende il suo\n"
     "nome solo quando e' completa e controllata (integrity_check di SQLite e la\n"
     "catena delle impronte dello storico). Accanto scrive <nome>.sha256, che\n"
-    "sha256sum -c accetta (dalla <cartella>).\n"
-    "Esempio: quenvol-admin backup ~/quenvol DEMO /srv/copie\n",
+    "sha256sum -c accetta (dalla <cartella>). La <cartella> viene creata se manca,\n"
+    "ma la cartella che la contiene deve esistere e chi esegue il comando deve\n"
+    "poterci scrivere (per postgres: sudo install -d -o postgres -m 700 <cartella>).\n"
+    "I file provvisori lasciati da un backup interrotto vengono tolti dal backup\n"
+    "successivo nella stessa cartella.\n"
+    "--keep N   dopo una copia riuscita tiene nella <cartella> solo le N copie\n"
+    "           piu' recenti della societa' (con i loro .sha256), ma mai tolta\n"
+    "           la copia appena fatta ne' l'unica che corrisponde al suo SHA-256.\n"
+    "Esempio: quenvol-admin backup ~/quenvol DEMO /srv/copie --keep 14\n",
     RunBackup};
 const admin::Registration registration(Backup);
 
 int RunBackup(const QStringList& arguments)
 {
     admin::Arguments given;
-    if (const auto status = admin::ReadArguments(Backup, arguments, {{}, {}, 3, 3}, given))
+    if (const auto status = admin::ReadArguments(Backup, arguments, {{}, {"--keep"}, 3, 3}, given))
         return *status;
     const QStringList& operands = given.operands;
     if (operands[1].contains(QLatin1Char('/')))
         return admin::UsageError(Backup);
+    int keep = 0;
+    if (given.values.contains("--keep")) {
+        bool read = false;
+        keep = given.value("--keep").toInt(&read);
+        if (!read || keep < 1)
+            return admin::Fail(QStringLiteral("--keep vuole un numero di copie da 1 in su: %1").arg(given.value("--keep")));
+    }
+    // A folder under /var/backups cannot be made by postgres: say how it is made.
+    const QString folder = operands[2];
+    const QFileInfo place(folder);
+    if (!place.exists() && QFileInfo(place.absolutePath()).isDir() &&
+        ::access(QFile::encodeName(place.absolutePath()).constData(), W_OK) != 0)
+        return admin::Fail(QStringLiteral("impossibile creare la cartella %1: chi esegue il comando non può scrivere "
+                                          "in %2. Crearla una volta per questo utente con: "
+                                          "sudo install -d -o %3 -m 700 %1")
+                               .arg(place.absoluteFilePath(), place.absolutePath(),
+                                    QString::fromLocal8Bit(qgetenv("USER").isEmpty() ? QByteArray::number(::getuid())
+                                                                                     : qgetenv("USER"))));
     company::backup::Backup made;
     if (const QString error = company::backup::BackUp(operands[0], operands[1], operands[2], &made);
         !error.isEmpty())
-        return admin::Fail(QStringLiteral("%1: %2").arg(company::location::PlaceName(operands[0], operands[1]), error));
+        return admin::Fail(error);
     std::printf("copia fatta: %s\n", made.file.toLocal8Bit().constData());
     if (made.hasHistory)
         std::printf("storico integro: %lld righe, impronta %s\n", made.historyRows,
                     made.historyFingerprint.isEmpty() ? "nessuna" : made.historyFingerprint.toLatin1().constData());
     std::printf("SHA-256 in %s\n", made.checksumFile.toLocal8Bit().constData());
+    if (keep > 0) {
+        QStringList problems;
+        for (const QString& removed : company::backup::KeepNewest(folder, operands[1], keep, made.file, &problems))
+            std::printf("tolta la copia vecchia %s\n", removed.toLocal8Bit().constData());
+        if (!problems.isEmpty())
+            return admin::Fail(problems.join(QStringLiteral("; ")));
+    }
     return admin::ExitOk;
 }
 

@@ -42,9 +42,17 @@ const admin::Command Import{
     RunImport};
 const admin::Registration registration(Import);
 
+// In the reading's child process the tool writes through jet::Out() and
+// jet::Err(): standard output and error belong to the Jet library there.
+int Fail(const QString& message)
+{
+    std::fprintf(jet::Err(), "quenvol-admin: %s\n", message.toLocal8Bit().constData());
+    return admin::ExitFailed;
+}
+
 void PrintProgress(const QString& table, const QString& phase, qint64 done, qint64 total)
 {
-    std::fprintf(stderr, "%s: %s %lld di %lld righe\n", table.toLocal8Bit().constData(),
+    std::fprintf(jet::Err(), "%s: %s %lld di %lld righe\n", table.toLocal8Bit().constData(),
                  phase.toLocal8Bit().constData(), qlonglong(done), qlonglong(total));
 }
 
@@ -102,26 +110,28 @@ int ImportFile(const QString& jetPath, const QString& destination, const QString
         std::unique_ptr<jet::Database> source = jet::OpenJetFile(jetPath);
         outcome = jet::company_import::ImportIntoFolder(*source, folder, company, options, PrintProgress);
     } catch (const jet::Error& error) {
-        return admin::Fail(error.message() + QStringLiteral(": nessuna società creata"));
+        return Fail(error.message() + QStringLiteral(": nessuna società creata"));
     }
+    // The Jet file is read: a server's notices from here on are no library's complaint.
+    jet::EndReading();
     for (const QString& note : outcome.notes)
-        std::printf("nota: %s\n", note.toLocal8Bit().constData());
+        std::fprintf(jet::Out(), "nota: %s\n", note.toLocal8Bit().constData());
     for (const jet::import::BadRow& row : outcome.badRows)
-        std::fprintf(stderr, "%s: %s\n", options.skipBadRows ? "riga tralasciata" : "riga non importabile",
+        std::fprintf(jet::Err(), "%s: %s\n", options.skipBadRows ? "riga tralasciata" : "riga non importabile",
                      jet::import::Describe(row).toLocal8Bit().constData());
     if (outcome.error.isEmpty() && toServer)
         outcome.error = company::copy::CopyCompany(folder, destination, company, nullptr);
     if (!outcome.error.isEmpty())
-        return admin::Fail(outcome.error);
+        return Fail(outcome.error);
     for (const jet::import::TableCount& count : outcome.counts)
-        std::printf("%s: %lld righe lette, %lld scritte\n", count.table.toLocal8Bit().constData(),
+        std::fprintf(jet::Out(), "%s: %lld righe lette, %lld scritte\n", count.table.toLocal8Bit().constData(),
                     qlonglong(count.read), qlonglong(count.written));
     if (!outcome.backup.isEmpty())
-        std::printf("copia della società sostituita: %s\n", outcome.backup.toLocal8Bit().constData());
+        std::fprintf(jet::Out(), "copia della società sostituita: %s\n", outcome.backup.toLocal8Bit().constData());
     if (toServer)
-        std::printf("creata la societa' %s sul server\n", company.toLocal8Bit().constData());
+        std::fprintf(jet::Out(), "creata la societa' %s sul server\n", company.toLocal8Bit().constData());
     else
-        std::printf("creato %s\n", outcome.target.toLocal8Bit().constData());
+        std::fprintf(jet::Out(), "creato %s\n", outcome.target.toLocal8Bit().constData());
     return admin::ExitOk;
 }
 

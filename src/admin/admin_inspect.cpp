@@ -1,5 +1,5 @@
-// quenvol-admin inspect: what a Jet database holds, and whether it can be
-// imported, without reading its rows.
+// quenvol-admin inspect: what a Jet database holds, every table read through
+// and counted, and whether it can be imported.
 #include "admin/admin_command.h"
 #include "jet/jet_bounded.h"
 #include "jet/jet_import.h"
@@ -16,15 +16,34 @@ const admin::Command Inspect{
     "inspect <file Jet>",
     "Mostra la versione del file Jet, le sue tabelle con il numero di righe, e se\n"
     "contiene TabellaSerieSemplificata, TestataRegistriPS e TabellaDocScorta con le\n"
-    "colonne che Quenvol usa. Il file viene solo letto.\n"
+    "colonne che Quenvol usa. Ogni tabella viene letta per intero: le righe lette\n"
+    "devono essere quante il file ne registra e quante ne stanno nelle sue pagine\n"
+    "di dati, altrimenti il file e' danneggiato. Il file viene solo letto.\n"
     "Esce con 0 se il file si può importare, 1 altrimenti.\n"
     "Esempio: quenvol-admin inspect /mnt/ufficio/ROSSI/quelda.mdb\n",
     RunInspect};
 const admin::Registration registration(Inspect);
 
+// In the reading's child process: standard output belongs to the Jet library.
 void Print(const QString& line)
 {
-    std::printf("%s\n", line.toLocal8Bit().constData());
+    std::fprintf(jet::Out(), "%s\n", line.toLocal8Bit().constData());
+}
+
+int Fail(const QString& message)
+{
+    std::fprintf(jet::Err(), "quenvol-admin: %s\n", message.toLocal8Bit().constData());
+    return admin::ExitFailed;
+}
+
+// The rows of the table read to its end; the damage when they are not all there.
+QString ReadThrough(jet::Table& table)
+{
+    qint64 read = 0;
+    jet::Row row;
+    while (table.next(row))
+        ++read;
+    return jet::import::CountProblem(table, read);
 }
 
 int RunInspect(const QStringList& arguments)
@@ -47,9 +66,20 @@ int InspectFile(const QString& file)
         Print(QStringLiteral("versione: %1").arg(source->version()));
         const QStringList names = source->tableNames();
         Print(QStringLiteral("tabelle: %1").arg(names.size()));
+        QStringList damaged;
         for (const QString& name : names) {
             const std::unique_ptr<jet::Table> table = source->openTable(name);
             Print(QStringLiteral("  %1: %2 righe").arg(name).arg(table ? table->rowCount() : 0));
+            if (!table)
+                continue;
+            if (const QString problem = ReadThrough(*table); !problem.isEmpty())
+                damaged << problem;
+        }
+        if (!damaged.isEmpty()) {
+            for (const QString& problem : damaged)
+                Fail(problem);
+            Print(QStringLiteral("esito: il file non si può importare"));
+            return admin::ExitFailed;
         }
         Print(QStringLiteral("tabelle di Quenvol:"));
         bool importable = true;
@@ -75,7 +105,7 @@ int InspectFile(const QString& file)
                          : QStringLiteral("esito: il file non si può importare"));
         return importable ? admin::ExitOk : admin::ExitFailed;
     } catch (const jet::Error& error) {
-        return admin::Fail(error.message());
+        return Fail(error.message());
     }
 }
 

@@ -3,6 +3,7 @@
 #include "admin/admin_command.h"
 #include "company/company_location.h"
 #include "company/company_server.h"
+#include "company/pending_file.h"
 
 #include "paper/inspection_sheet.h"
 #include "paper/page_prints.h"
@@ -21,19 +22,23 @@ const admin::Command Print{
     "print pages|sheet <cartella dati o server> <societa> <codice> [REGISTRO DA A] --output FILE.pdf [--reprint]",
     "Stampa in un file PDF/A-1b (A4, caratteri Liberation incorporati):\n"
     "print pages <cartella dati o server> <societa> <codice> <ARRIVI|CUSTODIA|DEPOSITO|PREAVVISO>\n"
-    "            <da> <a> --output FILE.pdf [--reprint]\n"
+    "            <da> <a> --output FILE.pdf [--reprint] [--senza-testata]\n"
     "    le pagine numerate \"Pag. n\" da <da> ad <a> del registro, da vidimare: in ognuna\n"
     "    le cinque righe di testata del registro, il codice, la serie (non per PREAVVISO)\n"
     "    e lo spazio per il timbro dell'ufficio. La stampa e' registrata nello storico\n"
     "    delle modifiche. Una pagina gia' stampata per quel registro e' rifiutata,\n"
     "    nominando la stampa precedente, se non si da' --reprint; le pagine ristampate\n"
-    "    portano la scritta RISTAMPA e sono registrate come ristampa.\n"
+    "    portano la scritta RISTAMPA e sono registrate come ristampa. Ogni pagina porta\n"
+    "    accanto al numero la societa' e la data di stampa. Un registro con le cinque\n"
+    "    righe di testata vuote e' rifiutato (le pagine non direbbero di chi sono),\n"
+    "    se non si da' --senza-testata.\n"
     "print sheet <cartella dati o server> <societa> <codice> --output FILE.pdf\n"
     "    la scheda del registro per l'ispezione: tutti i campi con le etichette del\n"
     "    video, le righe di testata, lo storico delle modifiche, la societa', data e\n"
     "    ora della stampa, l'ultima riga dello storico e la sua impronta.\n"
     "--output    il file PDF da scrivere (sostituito solo a stampa completata)\n"
     "--reprint   ristampa le pagine gia' stampate\n"
+    "--senza-testata  stampa anche con le righe di testata del registro vuote\n"
     "Esempio: quenvol-admin print pages ~/quenvol DEMO R1 ARRIVI 1 50 --output arrivi.pdf\n",
     RunPrint};
 const admin::Registration registration(Print);
@@ -83,12 +88,16 @@ int PrintPages(const admin::Arguments& given)
         auto pages = paper::ReadRegisterPages(*database, company, code, *reg, first, last);
         if (!pages)
             return admin::Fail(QStringLiteral("%1: registro %2 inesistente").arg(path, code));
+        if (const QString empty = paper::EmptyHeaderProblem(*pages); !empty.isEmpty() && !given.has("--senza-testata"))
+            return admin::Fail(empty + QStringLiteral(" (per stamparle comunque: --senza-testata)"));
         pages->reprinted = paper::PrintedBefore(earlier, first, last);
         const bool again = !pages->reprinted.empty();
-        const QString failed = paper::WritePdf(
-            given.value("--output"), paper::PagesInfo(*pages),
-            [&](QPagedPaintDevice& device) { paper::PaintRegisterPages(device, *pages); },
-            [&] { paper::RecordPagePrint(*database, pages->code, *reg, first, last, again, earlier); });
+        const QByteArray pdf = paper::RenderPdf(
+            paper::PagesInfo(*pages), [&](QPagedPaintDevice& device) { paper::PaintRegisterPages(device, *pages); });
+        // The print is recorded once the file is written, before it takes its name.
+        const QString failed = company::pending::WriteWhole(given.value("--output"), pdf, true, [&] {
+            paper::RecordPagePrint(*database, pages->code, *reg, first, last, again, earlier);
+        });
         if (!failed.isEmpty())
             return admin::Fail(failed);
         std::printf("%s: %d %s del registro %s di %s%s\n", given.value("--output").toLocal8Bit().constData(),
@@ -105,7 +114,7 @@ int PrintPages(const admin::Arguments& given)
 int PrintSheet(const admin::Arguments& given)
 {
     const QStringList& rest = given.operands;
-    if (rest.size() != 4 || given.has("--reprint"))
+    if (rest.size() != 4 || given.has("--reprint") || given.has("--senza-testata"))
         return admin::UsageError(Print);
     const QString& location = rest[1];
     const QString& company = rest[2];
@@ -116,9 +125,9 @@ int PrintSheet(const admin::Arguments& given)
         const auto sheet = paper::ReadInspectionSheet(*database, company, code);
         if (!sheet)
             return admin::Fail(QStringLiteral("%1: registro %2 inesistente").arg(path, code));
-        const QString failed =
-            paper::WritePdf(given.value("--output"), paper::SheetInfo(*sheet),
-                            [&](QPagedPaintDevice& device) { paper::PaintInspectionSheet(device, *sheet); });
+        const QByteArray pdf = paper::RenderPdf(
+            paper::SheetInfo(*sheet), [&](QPagedPaintDevice& device) { paper::PaintInspectionSheet(device, *sheet); });
+        const QString failed = company::pending::WriteWhole(given.value("--output"), pdf, true);
         if (!failed.isEmpty())
             return admin::Fail(failed);
         std::printf("%s: scheda del registro %s\n", given.value("--output").toLocal8Bit().constData(),
@@ -132,7 +141,7 @@ int PrintSheet(const admin::Arguments& given)
 int RunPrint(const QStringList& arguments)
 {
     admin::Arguments given;
-    if (const auto status = admin::ReadArguments(Print, arguments, {{"--reprint"}, {"--output"}, 4, 7}, given))
+    if (const auto status = admin::ReadArguments(Print, arguments, {{"--reprint", "--senza-testata"}, {"--output"}, 4, 7}, given))
         return *status;
     if (!given.values.contains("--output") || given.operands[2].contains(QLatin1Char('/')))
         return admin::UsageError(Print);

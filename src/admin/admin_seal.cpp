@@ -3,8 +3,7 @@
 #include "admin/admin_command.h"
 #include "company/company_location.h"
 #include "company/history_seal.h"
-
-#include <QFile>
+#include "company/pending_file.h"
 
 #include <cstdio>
 
@@ -55,14 +54,10 @@ int RunSeal(const QStringList& arguments)
         std::fwrite(text.constData(), 1, std::size_t(text.size()), stdout);
         return admin::ExitOk;
     }
-    QFile file(given.value("--output"));
-    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
-        return admin::Fail(QStringLiteral("impossibile scrivere il sigillo %1: %2")
-                               .arg(file.fileName(), file.exists() ? QStringLiteral("il file esiste già")
-                                                                   : file.errorString()));
-    if (file.write(text) != text.size() || !file.flush())
-        return admin::Fail(QStringLiteral("impossibile scrivere il sigillo %1: %2").arg(file.fileName(), file.errorString()));
-    std::printf("sigillo scritto in %s: riga %lld, impronta %s\n", file.fileName().toLocal8Bit().constData(),
+    const QString output = given.value("--output");
+    if (const QString error = company::pending::WriteWhole(output, text, false); !error.isEmpty())
+        return admin::Fail(QStringLiteral("sigillo non scritto: %1").arg(error));
+    std::printf("sigillo scritto in %s: riga %lld, impronta %s\n", output.toLocal8Bit().constData(),
                 seal.lastRow, seal.fingerprint.isEmpty() ? "nessuna" : seal.fingerprint.toLatin1().constData());
     return admin::ExitOk;
 }

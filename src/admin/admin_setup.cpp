@@ -4,6 +4,10 @@
 // touched: the command says which one the program will use and what it holds.
 #include "admin/admin_command.h"
 #include "company/company_file.h"
+#include "company/company_location.h"
+#include "store/engine/engine.h"
+#include "store/postgres/libpq_on_demand.h"
+#include "store/postgres/pg_conninfo.h"
 
 #include "shell/ini_location.h"
 #include "shell/platform.h"
@@ -23,7 +27,7 @@ int RunSetup(const QStringList& arguments);
 
 const admin::Command Setup{
     "setup",
-    "setup <cartella dati> <societa> [--demo]",
+    "setup <cartella dati> <societa> [--demo] | setup --server <connessione> <societa>",
     "Prima configurazione dopo l'installazione. Crea la società come init\n"
     "(<cartella dati>/<societa>/quelda.mdb; una società che esiste già resta\n"
     "com'è) e, se il programma non trova ancora alcun file INI, scrive quello\n"
@@ -34,7 +38,16 @@ const admin::Command Setup{
     "se quel file non indica già questa società e questa cartella.\n"
     "--demo aggiunge alcuni tipi documento e alcuni registri di esempio a una\n"
     "società nuova.\n"
-    "Esempio: quenvol-admin setup ~/quenvol DEMO --demo\n",
+    "Con --server <connessione> (stringa di connessione libpq o URI, senza\n"
+    "password: quella va in ~/.pgpass) la postazione usa la società sul server\n"
+    "dell'ufficio: il comando scrive il file INI personale con [BASE]\n"
+    "DITTA=<societa> e [DATABASE] SERVER=<connessione> (mai sopra un file\n"
+    "esistente) e dice se la società c'è già sul server.\n"
+    "Se un file INI personale nasconde quello dell'ufficio\n"
+    "($XDG_CONFIG_DIRS/Morvanex.ini, di solito /etc/xdg/Morvanex.ini), il\n"
+    "comando dice quale dei due il programma legge.\n"
+    "Esempi: quenvol-admin setup ~/quenvol DEMO --demo\n"
+    "        quenvol-admin setup --server 'host=server.ufficio dbname=quenvol' DEMO\n",
     RunSetup};
 const admin::Registration registration(Setup);
 
@@ -94,12 +107,107 @@ QString WriteNewIni(const QString& path, const QString& company, const QString& 
     return QString();
 }
 
+// Says which INI file the program reads when a personal one hides the office's.
+void TellHiddenOfficeFile(const QString& iniFile)
+{
+    const QString hidden = shell::HiddenOfficeIniFile(iniFile);
+    if (hidden.isEmpty() || !shell::IniFileExists(iniFile))
+        return;
+    std::printf("il programma legge %s; il file INI dell'ufficio %s non viene letto (è nascosto da quello): "
+                "per usare quello dell'ufficio, togliere o rinominare %s\n",
+                qPrintable(iniFile), qPrintable(hidden), qPrintable(iniFile));
+}
+
+// Whether `company` is on `server`: 1 yes, 0 no, -1 the server refused (the
+// reason in `why`).
+int CompanyOnServer(const QString& server, const QString& company, QString* why)
+{
+    try {
+        company::location::OpenCompany(server, company);
+        return 1;
+    } catch (const store::EngineError& error) {
+        if (error.number() == store::EngineErrorNumber::CannotOpenDatabase)
+            return 0;
+        *why = error.description();
+        return -1;
+    }
+}
+
+// What the server says of the company, for the operator: it is there, it is
+// not (and how it is made), or why the server could not be asked.
+int ReportCompanyOnServer(const QString& server, const QString& company, const QString& iniFile)
+{
+    QString why;
+    switch (CompanyOnServer(server, company, &why)) {
+    case 1:
+        std::printf("la società %s esiste già sul server %s: il programma la aprirà (avviarlo con: quenvol)\n",
+                    qPrintable(company), qPrintable(WithoutPassword(server)));
+        return admin::ExitOk;
+    case 0:
+        return admin::Fail(QStringLiteral(
+            "il file INI %1, che il programma userà, indica il server %2 ([DATABASE] SERVER), dove la società "
+            "%3 non c'è ancora: nulla è stato creato in una cartella dati. Per creare la società sul server: "
+            "quenvol-admin init --server '<connessione>' %3")
+                               .arg(iniFile, WithoutPassword(server), company));
+    default:
+        return admin::Fail(QStringLiteral("il file INI %1, che il programma userà, indica il server %2 "
+                                          "([DATABASE] SERVER), che non risponde:\n%3")
+                               .arg(iniFile, WithoutPassword(server), why));
+    }
+}
+
+// setup --server: the personal INI file naming the office's server.
+int SetupServer(const QString& server, const QString& company)
+{
+    if (const QString missing = store::LoadLibpq(); !missing.isEmpty())
+        return admin::Fail(missing);
+    if (const QString problem = store::ConninfoProblem(server); !problem.isEmpty())
+        return admin::Fail(problem);
+    if (!store::ConninfoPassword(server).isEmpty())
+        return admin::Fail(QStringLiteral("la connessione contiene una password: il file INI non deve contenerla. "
+                                          "Toglierla e scriverla in ~/.pgpass (riga "
+                                          "server:porta:database:utente:password, poi chmod 600 ~/.pgpass)"));
+    const QString personal = shell::WindowsFolder() + QStringLiteral("Morvanex.ini");
+    if (!QFileInfo(personal).isAbsolute())
+        return admin::Fail(QStringLiteral("la cartella delle impostazioni personali non è determinata "
+                                          "(HOME non impostata, o XDG_CONFIG_HOME che termina con \"/\")"));
+    if (QFileInfo::exists(personal))
+        return admin::Fail(QStringLiteral("il file INI personale %1 esiste già e non viene modificato: per usare "
+                                          "il server, scrivere in quel file [BASE] DITTA=%2 e [DATABASE] SERVER=%3, "
+                                          "o toglierlo e ripetere il comando")
+                               .arg(personal, company, server));
+    if (!QDir().mkpath(QFileInfo(personal).absolutePath()))
+        return admin::Fail(QStringLiteral("impossibile creare la cartella %1").arg(QFileInfo(personal).absolutePath()));
+    QFile file(personal);
+    const QByteArray content = "[BASE]\r\nDITTA=" + shell::ToAnsi(company) + "\r\n[DATABASE]\r\nSERVER=" +
+                               shell::ToAnsi(server) + "\r\n";
+    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly) || file.write(content) != content.size() ||
+        !file.flush()) {
+        const QString error = QStringLiteral("impossibile scrivere %1: %2").arg(personal, file.errorString());
+        if (file.isOpen())
+            file.remove();
+        return admin::Fail(error);
+    }
+    file.close();
+    std::printf("scritto %s: società %s sul server %s\n", qPrintable(personal), qPrintable(company),
+                qPrintable(server));
+    TellHiddenOfficeFile(shell::FindIniFile());
+    return ReportCompanyOnServer(server, company, personal);
+}
+
 int RunSetup(const QStringList& arguments)
 {
     admin::Arguments given;
-    if (const auto status = admin::ReadArguments(Setup, arguments, {{"--demo"}, {}, 2, 2}, given))
+    if (const auto status = admin::ReadArguments(Setup, arguments, {{"--demo"}, {"--server"}, 1, 2}, given))
         return *status;
     const QStringList& rest = given.operands;
+    if (given.values.contains("--server")) {
+        if (rest.size() != 1 || given.has("--demo") || rest[0].contains(QLatin1Char('/')))
+            return admin::UsageError(Setup);
+        return SetupServer(given.value("--server"), rest[0]);
+    }
+    if (rest.size() != 2)
+        return admin::UsageError(Setup);
     const bool demo = given.has("--demo");
     const QString company = rest[1];
     if (company.contains(QLatin1Char('/')) || company == QLatin1String(".") || company == QLatin1String(".."))
@@ -127,16 +235,14 @@ int RunSetup(const QStringList& arguments)
 
     // An INI file that names a server sends the program there, whatever the
     // data folder: a company file made here would never be read.
+    TellHiddenOfficeFile(iniFile);
+    // An INI file that names a server sends the program there, whatever the
+    // data folder: a company file made here would never be read. The server
+    // is asked whether the company is already there.
     if (iniExists) {
         const QString server = shell::FromAnsi(shell::GetProfileValue(iniFile, "DATABASE", "SERVER")).trimmed();
         if (!server.isEmpty())
-            return admin::Fail(QStringLiteral(
-                "il file INI %1, che il programma userà, indica il server %2 ([DATABASE] SERVER) "
-                "con la società %3: il programma apre le società su quel server, non nella cartella "
-                "dati, e nulla è stato creato. Per creare la società sul server: "
-                "quenvol-admin init --server '<connessione>' %4")
-                                   .arg(iniFile, WithoutPassword(server),
-                                        shell::ReadIni(iniFile, "BASE", "DITTA"), company));
+            return ReportCompanyOnServer(server, company, iniFile);
     }
 
     const QString database = dataDir + company + QStringLiteral("/quelda.mdb");

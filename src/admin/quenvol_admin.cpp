@@ -3,7 +3,12 @@
 #include "admin/admin_command.h"
 
 #include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QGuiApplication>
+
+#include <optional>
 
 #include <algorithm>
 #include <cstdio>
@@ -88,8 +93,16 @@ int main(int argc, char** argv)
     // Printing lays text out in Qt's fonts, which need the GUI application; on
     // the offscreen platform it needs no display.
     std::unique_ptr<QCoreApplication> app;
+    // Without XDG_RUNTIME_DIR (root from sudo, a cron job) Qt would warn on
+    // the terminal and make its own; a private folder of this run stands in.
+    std::optional<QTemporaryDir> runtimeDir;
     if (argc > 1 && std::strcmp(argv[1], "print") == 0) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
+        if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
+            runtimeDir.emplace(QDir::tempPath() + QStringLiteral("/quenvol-runtime-XXXXXX"));
+            if (runtimeDir->isValid())
+                qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtimeDir->path()));
+        }
         app = std::make_unique<QGuiApplication>(argc, argv);
     } else {
         app = std::make_unique<QCoreApplication>(argc, argv);

@@ -3,10 +3,13 @@
 
 #include "company/company_copy.h"
 #include "company/company_file.h"
+#include "company/company_location.h"
 #include "company/company_server.h"
 #include "company/history_seal.h"
+#include "company/pending_file.h"
 
 #include "store/postgres/libpq_on_demand.h"
+#include "store/postgres/pg_conninfo.h"
 #include "store/schema/table_description.h"
 
 #include <libpq-fe.h>
@@ -18,6 +21,10 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <cerrno>
+
+#include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 namespace company::backup {
@@ -29,22 +36,42 @@ QString sqliteText(sqlite3* db)
     return QString::fromUtf8(sqlite3_errmsg(db));
 }
 
+// Why SQLite could not use a file, in the operator's words where the system
+// said why.
+QString sqliteCause(sqlite3* db, int rc)
+{
+    if ((rc & 0xff) == SQLITE_FULL)
+        return QStringLiteral("disco pieno");
+    if (const int system = db ? sqlite3_system_errno(db) : 0; system != 0)
+        return company::pending::Cause(system);
+    if ((rc & 0xff) == SQLITE_READONLY)
+        return QStringLiteral("sola lettura");
+    return db ? sqliteText(db) : QString::fromUtf8(sqlite3_errstr(rc));
+}
+
+// A failure of the source or of the destination, the message naming which.
+struct Failure {
+    QString text;
+    bool destination = false;
+};
+
 // SQLite's online backup: the whole file in one step under a read lock, so
 // the copy is one state of the file; a writer holding the file is waited for.
-QString copyFile(const QString& source, const QString& target)
+Failure copyFile(const QString& source, const QString& target)
 {
     sqlite3* from = nullptr;
     sqlite3* to = nullptr;
-    QString error;
-    if (sqlite3_open_v2(source.toUtf8().constData(), &from, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK)
-        error = sqliteText(from);
-    else if (sqlite3_open_v2(target.toUtf8().constData(), &to, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE,
-                             nullptr) != SQLITE_OK)
-        error = sqliteText(to);
-    if (error.isEmpty()) {
+    Failure failure;
+    int rc = sqlite3_open_v2(source.toUtf8().constData(), &from, SQLITE_OPEN_READONLY, nullptr);
+    if (rc != SQLITE_OK) {
+        failure = {sqliteCause(from, rc), false};
+    } else if ((rc = sqlite3_open_v2(target.toUtf8().constData(), &to, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE,
+                                     nullptr)) != SQLITE_OK) {
+        failure = {sqliteCause(to, rc), true};
+    }
+    if (failure.text.isEmpty()) {
         sqlite3_busy_timeout(from, 30000);
         if (sqlite3_backup* backup = sqlite3_backup_init(to, "main", from, "main")) {
-            int rc;
             int tries = 0;
             while ((rc = sqlite3_backup_step(backup, -1)) == SQLITE_BUSY || rc == SQLITE_LOCKED) {
                 if (++tries > 300)
@@ -52,15 +79,24 @@ QString copyFile(const QString& source, const QString& target)
                 sqlite3_sleep(100);
             }
             sqlite3_backup_finish(backup);
-            if (rc != SQLITE_DONE)
-                error = QString::fromUtf8(sqlite3_errstr(rc));
+            if (rc == SQLITE_BUSY || rc == SQLITE_LOCKED)
+                failure = {QStringLiteral("il file resta occupato da altre scritture"), false};
+            else if (rc != SQLITE_DONE)
+                failure = {sqliteCause(to, rc), true};
         } else {
-            error = sqliteText(to);
+            failure = {sqliteCause(to, sqlite3_errcode(to)), true};
         }
     }
     sqlite3_close_v2(from);
     sqlite3_close_v2(to);
-    return error;
+    return failure;
+}
+
+// Whether the folder's disk has no room left (after a failed write).
+bool diskFull(const QString& folder)
+{
+    struct statvfs disk {};
+    return ::statvfs(QFile::encodeName(folder).constData(), &disk) == 0 && disk.f_bavail == 0;
 }
 
 // The connection string with settings added that make every transaction of
@@ -70,9 +106,10 @@ QString snapshotConninfo(const QString& conninfo, QString* error)
 {
     char* message = nullptr;
     PQconninfoOption* options = PQconninfoParse(conninfo.toUtf8().constData(), &message);
+    // The library's text quotes the string's values (a password among them).
+    PQfreemem(message);
     if (!options) {
-        *error = message ? QString::fromUtf8(message).trimmed() : QStringLiteral("stringa di connessione non valida");
-        PQfreemem(message);
+        *error = store::ConninfoProblem(conninfo);
         return QString();
     }
     const auto literal = [](QString value) {
@@ -105,16 +142,16 @@ QString snapshotConninfo(const QString& conninfo, QString* error)
 }
 
 // A server company into a new company file, all of it read in one snapshot.
-QString copyServer(const QString& conninfo, const QString& company, const QString& target)
+Failure copyServer(const QString& conninfo, const QString& company, const QString& target)
 {
     if (const QString missing = store::LoadLibpq(); !missing.isEmpty())
-        return missing;
+        return {missing, false};
     QString error;
     const QString snapshot = snapshotConninfo(conninfo, &error);
     if (!error.isEmpty())
-        return error;
+        return {error, false};
     if (error = company::file::CreateCompanyDatabase(target); !error.isEmpty())
-        return error;
+        return {error, true};
     try {
         std::unique_ptr<store::Database> source = store::openServerDatabase(snapshot, company);
         std::unique_ptr<store::Database> to = store::openDatabase(target);
@@ -124,7 +161,10 @@ QString copyServer(const QString& conninfo, const QString& company, const QStrin
     } catch (const store::EngineError& failure) {
         error = QStringLiteral("%1 (errore %2)").arg(failure.description()).arg(failure.number());
     }
-    return error;
+    // A write that found no room is the destination's; anything else, the server's.
+    if (!error.isEmpty() && diskFull(QFileInfo(target).absolutePath()))
+        return {QStringLiteral("disco pieno"), true};
+    return {error, false};
 }
 
 QString integrity(const QString& path)
@@ -163,16 +203,6 @@ QString sha256Of(const QString& path, QString* error)
     return QString::fromLatin1(hash.result().toHex());
 }
 
-// Gives `temporary` the name `final` unless a file has it already (a hard
-// link refuses an existing name), then drops the temporary name.
-bool takeName(const QString& temporary, const QString& final)
-{
-    if (::link(QFile::encodeName(temporary).constData(), QFile::encodeName(final).constData()) != 0)
-        return false;
-    QFile::remove(temporary);
-    return true;
-}
-
 }  // namespace
 
 QString BackupName(const QString& company, const QDateTime& when)
@@ -183,29 +213,45 @@ QString BackupName(const QString& company, const QDateTime& when)
 QString BackUp(const QString& location, const QString& company, const QString& folder, Backup* made)
 {
     *made = Backup();
-    if (!QDir().mkpath(folder))
-        return QStringLiteral("impossibile creare la cartella %1").arg(folder);
+    const QString source = company::location::PlaceName(location, company);
+    const QFileInfo place(folder);
+    if (!place.exists()) {
+        // The backup folder itself may be made here, never the path above it.
+        const QString parent = place.absolutePath();
+        if (!QFileInfo(parent).isDir())
+            return QStringLiteral("la cartella %1 non esiste: la copia non viene fatta").arg(parent);
+        if (::mkdir(QFile::encodeName(place.absoluteFilePath()).constData(), 0777) != 0 && errno != EEXIST)
+            return QStringLiteral("impossibile creare la cartella %1: %2")
+                .arg(place.absoluteFilePath(), company::pending::Cause(errno));
+    } else if (!place.isDir()) {
+        return QStringLiteral("%1 non è una cartella: la copia non viene fatta").arg(folder);
+    }
+    // What a killed backup left goes first, whatever this one comes to.
+    company::pending::RemoveStale(folder);
     const QDir into(folder);
     const QString name = BackupName(company, QDateTime::currentDateTime());
     const QString final = into.absoluteFilePath(name);
     const QString checksum = final + QStringLiteral(".sha256");
     if (QFileInfo::exists(final) || QFileInfo::exists(checksum))
         return QStringLiteral("%1 esiste già: non viene sovrascritto").arg(final);
-    const QString temporary =
-        into.absoluteFilePath(QStringLiteral(".%1.%2.tmp").arg(name).arg(QCoreApplication::applicationPid()));
-    QFile::remove(temporary);
-    const auto failed = [&](const QString& reason) {
-        QFile::remove(temporary);
-        QFile::remove(temporary + QStringLiteral("-journal"));
-        return reason;
+    // Built as .<name>.tmp-<host>-<pid>: one a killed backup left is removed
+    // by the next command that writes in the folder.
+    company::pending::PendingFile pending(final, company::pending::PendingFile::Folder::MustExist);
+    if (!pending.error().isEmpty())
+        return pending.error();
+    const QString temporary = pending.path();
+    const auto fromSource = [&](const QString& reason) { return QStringLiteral("%1: %2").arg(source, reason); };
+    const auto toDestination = [&](const QString& reason) {
+        return QStringLiteral("impossibile scrivere la copia %1: %2").arg(final, reason);
     };
-    QString error = company::server::IsServer(location)
+    const Failure copied = company::server::IsServer(location)
         ? copyServer(location, company, temporary)
         : copyFile(company::copy::CompanyFilePath(location, company), temporary);
-    if (!error.isEmpty())
-        return failed(error);
+    if (!copied.text.isEmpty())
+        return copied.destination ? toDestination(copied.text) : fromSource(copied.text);
+    QString error;
     if (error = integrity(temporary); !error.isEmpty())
-        return failed(QStringLiteral("la copia non supera il controllo di integrità: %1").arg(error));
+        return fromSource(QStringLiteral("la copia non supera il controllo di integrità: %1").arg(error));
     Backup backup;
     try {
         std::unique_ptr<store::Database> copy = store::openDatabase(temporary);
@@ -220,36 +266,29 @@ QString BackUp(const QString& location, const QString& company, const QString& f
         if (hasHistory) {
             const company::seal::Verdict verdict = company::seal::Verify(*copy, company);
             if (!verdict.whole)
-                return failed(QStringLiteral("la copia ha lo %1").arg(verdict.message));
+                return fromSource(QStringLiteral("la copia ha lo %1").arg(verdict.message));
             backup.hasHistory = true;
             backup.historyRows = verdict.rows;
             backup.historyFingerprint = verdict.fingerprint;
         }
     } catch (const store::EngineError& failure) {
-        return failed(QStringLiteral("%1 (errore %2)").arg(failure.description()).arg(failure.number()));
+        return fromSource(QStringLiteral("%1 (errore %2)").arg(failure.description()).arg(failure.number()));
     }
     const QString sum = sha256Of(temporary, &error);
     if (!error.isEmpty())
-        return failed(error);
-    const QString temporarySum = temporary + QStringLiteral(".sha256");
+        return toDestination(error);
     {
-        QFile out(temporarySum);
-        if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
-            out.write((sum + QStringLiteral("  ") + name + QLatin1Char('\n')).toUtf8()) < 0 || !out.flush()) {
-            QFile::remove(temporarySum);
-            return failed(QStringLiteral("impossibile scrivere %1: %2").arg(temporarySum, out.errorString()));
-        }
-        ::fsync(out.handle());
+        // The copy is flushed to the disk before it takes its name.
+        QFile written(temporary);
+        if (written.open(QIODevice::ReadWrite) && ::fsync(written.handle()) != 0)
+            return toDestination(company::pending::Cause(errno));
     }
-    if (!takeName(temporary, final)) {
-        QFile::remove(temporarySum);
-        return failed(QStringLiteral("%1 esiste già: non viene sovrascritto").arg(final));
-    }
-    if (!takeName(temporarySum, checksum)) {
-        QFile::remove(temporarySum);
-        return QStringLiteral("copia fatta in %1, ma %2 esiste già: il file SHA-256 non è stato scritto")
-            .arg(final, checksum);
-    }
+    if (error = pending.commit(false); !error.isEmpty())
+        return error;
+    if (error = company::pending::WriteWhole(checksum, (sum + QStringLiteral("  ") + name + QLatin1Char('\n')).toUtf8(),
+                                             false);
+        !error.isEmpty())
+        return QStringLiteral("copia fatta in %1, ma il file SHA-256 non è stato scritto: %2").arg(final, error);
     backup.file = final;
     backup.checksumFile = checksum;
     *made = backup;

@@ -22,9 +22,11 @@ QString BackupName(const QString& company, const QDateTime& when);
 
 // Backs company `company` of `location` (a data folder: SQLite's online
 // backup of the file; a server: the company copied, as one snapshot, into a
-// company file) up into `folder`. Never overwrites a file. Checks the copy
+// company file) up into `folder`, which is made when missing but its parent
+// folder must exist. Never overwrites a file. Checks the copy
 // (integrity_check, the history's chain) before it takes its name. Returns an
-// empty text on success, else the reason (nothing left behind).
+// empty text on success, else the reason naming the source or the
+// destination that failed (nothing left behind).
 QString BackUp(const QString& location, const QString& company, const QString& folder, Backup* made);
 
 }  // namespace company::backup

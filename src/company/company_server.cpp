@@ -8,6 +8,8 @@
 #include "store/engine/sql_text.h"
 #include "store/schema/table_description.h"
 
+#include <QFile>
+
 #include <libpq-fe.h>
 
 #include <QSet>
@@ -34,10 +36,19 @@ Conn connect(const QString& conninfo, QString* error)
         *error = problem;
         return Conn(nullptr, &PQfinish);
     }
-    Conn conn(PQconnectdb(conninfo.toUtf8().constData()), &PQfinish);
+    // As the program connects: a password file others may read is skipped
+    // without libpq's warning, and a refusal is said in Italian.
+    const QString openPasswordFile = store::OpenPasswordFile(conninfo);
+    const QByteArray passfile = QFile::encodeName(store::UnreadablePasswordFile(openPasswordFile));
+    const QByteArray info = conninfo.toUtf8();
+    const char* const keywords[] = {"passfile", "dbname", nullptr};
+    const char* const values[] = {passfile.constData(), info.constData(), nullptr};
+    Conn conn(openPasswordFile.isEmpty() ? PQconnectdb(info.constData()) : PQconnectdbParams(keywords, values, 1),
+              &PQfinish);
     if (PQstatus(conn.get()) != CONNECTION_OK) {
-        *error = store::WithoutPassword(QString::fromUtf8(PQerrorMessage(conn.get())).trimmed(),
-                                        store::ConninfoPassword(conninfo));
+        *error = store::WithoutPassword(
+            store::ExplainedConnectionFailure(QString::fromUtf8(PQerrorMessage(conn.get())).trimmed()),
+            store::ConninfoPassword(conninfo));
         return conn;
     }
     // The server's notices ("... does not exist, skipping") are not the
@@ -184,18 +195,26 @@ bool guardProblems(PGconn* conn, const QString& company, QStringList* problems, 
         else if (enabled == "D" || enabled == "R")
             say(QStringLiteral("%1 è disattivato").arg(which), QStringLiteral("riattivato %1").arg(which));
     }
+    // A function replaced by one that does not run as the owner, or without
+    // the pinned settings, is as good as changed.
     if (!run(conn,
-             QStringLiteral("SELECT p.proname FROM pg_catalog.pg_proc p JOIN pg_catalog.pg_namespace n "
-                            "ON n.oid = p.pronamespace WHERE n.nspname = $1 AND p.prosecdef"),
-             {company}, error, &result))
+             QStringLiteral("SELECT p.proname, p.prosecdef AND $2 = ANY (coalesce(p.proconfig, '{}')) "
+                            "FROM pg_catalog.pg_proc p JOIN pg_catalog.pg_namespace n "
+                            "ON n.oid = p.pronamespace WHERE n.nspname = $1"),
+             {company, store::PinnedSettingMark()}, error, &result))
         return false;
-    QStringList present;
-    for (int row = 0; row < PQntuples(result.get()); ++row)
-        present << QString::fromUtf8(PQgetvalue(result.get(), row, 0));
-    for (const QString& function : store::ServerHistoryFunctions())
-        if (!present.contains(function))
+    for (const QString& function : store::ServerHistoryFunctions()) {
+        int found = -1;
+        for (int row = 0; row < PQntuples(result.get()); ++row)
+            if (QString::fromUtf8(PQgetvalue(result.get(), row, 0)) == function)
+                found = row;
+        if (found < 0)
             say(QStringLiteral("manca la funzione %1").arg(function),
                 QStringLiteral("ricreata la funzione %1, che mancava").arg(function));
+        else if (QByteArray(PQgetvalue(result.get(), found, 1)) != "t")
+            say(QStringLiteral("la funzione %1 è stata cambiata").arg(function),
+                QStringLiteral("ricreata la funzione %1, che era stata cambiata").arg(function));
+    }
     return true;
 }
 
@@ -430,10 +449,10 @@ QString AdvanceCounters(const QString& conninfo, const QString& company)
         // The next number follows the highest one copied; a table without
         // rows starts at 1.
         const QString qualified = quoted(company) + QLatin1Char('.') + quoted(table->name);
-        statements << QStringLiteral("SELECT setval(pg_get_serial_sequence('%1', '%2'), "
-                                     "coalesce((SELECT max(%3) FROM %1), 0) + 1, false)")
-                          .arg(QString(qualified).replace(QLatin1Char('\''), QStringLiteral("''")),
-                               table->key().name, quoted(table->key().name));
+        statements << QStringLiteral("SELECT setval(pg_get_serial_sequence(%1, %2), "
+                                     "coalesce((SELECT max(%3) FROM %4), 0) + 1, false)")
+                          .arg(store::literal(qualified), store::literal(table->key().name),
+                               quoted(table->key().name), qualified);
     }
     return runAll(conninfo, statements);
 }

@@ -1,4 +1,4 @@
-// Building a company file under a temporary name and moving it into place.
+// Building a file under a temporary name and moving it into place.
 #include "company/pending_file.h"
 
 #include <QDir>
@@ -54,10 +54,11 @@ void RemoveWithJournal(const QString& path)
 
 int RemoveStale(const QString& folder)
 {
-    // ".<name>.tmp-<host>-<pid>" of these tools, and ".quelda.mdb.import-<pid>"
-    // of the imports that built their file under that name.
-    static const QRegularExpression pattern(
-        QStringLiteral("^\\.(.+)\\.(?:tmp-(.+)-|import-)(\\d+)(?:-journal)?$"));
+    // ".<name>.tmp-<host>-<pid>" of these tools, ".quelda.mdb.import-<pid>"
+    // of the imports that built their file under that name, and
+    // ".<company>_<time>.mdb.<pid>.tmp" of the backups that did the same.
+    static const QRegularExpression pattern(QStringLiteral(
+        "^\\.(.+)\\.(?:tmp-(.+)-|import-)(\\d+)(?:-journal)?$|^\\.(.+\\.mdb)\\.(\\d+)\\.tmp(?:-journal)?$"));
     const QString host = HostName();
     int removed = 0;
     const QStringList names = QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System);
@@ -68,7 +69,8 @@ int RemoveStale(const QString& folder)
         // Another machine's process (a shared folder) cannot be checked from here.
         if (match.capturedLength(2) > 0 && match.captured(2) != host)
             continue;
-        if (ProcessRunning(match.captured(3).toLongLong()))
+        const QString pid = match.capturedLength(3) > 0 ? match.captured(3) : match.captured(5);
+        if (ProcessRunning(pid.toLongLong()))
             continue;
         if (QFile::remove(QDir(folder).filePath(name)))
             ++removed;
@@ -76,11 +78,35 @@ int RemoveStale(const QString& folder)
     return removed;
 }
 
-PendingFile::PendingFile(const QString& target) : target_(target)
+QString Cause(int error)
+{
+    switch (error) {
+    case ENOSPC:
+    case EDQUOT: return QStringLiteral("disco pieno");
+    case EROFS: return QStringLiteral("disco in sola lettura");
+    case EACCES:
+    case EPERM: return QStringLiteral("sola lettura (permesso negato)");
+    case ENOENT: return QStringLiteral("cartella inesistente");
+    case ENOTDIR: return QStringLiteral("il percorso passa per un file che non è una cartella");
+    case EISDIR: return QStringLiteral("è una cartella");
+    case EEXIST: return QStringLiteral("il file esiste già");
+    case EIO: return QStringLiteral("errore di lettura o scrittura del disco");
+    case ENAMETOOLONG: return QStringLiteral("nome troppo lungo");
+    case EXDEV: return QStringLiteral("cartelle su dischi diversi");
+    default: return QStringLiteral("errore di sistema %1 (%2)").arg(error).arg(QString::fromLocal8Bit(std::strerror(error)));
+    }
+}
+
+PendingFile::PendingFile(const QString& target, Folder folder) : target_(target)
 {
     const QFileInfo info(target);
     folder_ = info.absolutePath();
     folderIsNew_ = !QFileInfo::exists(folder_);
+    if (folderIsNew_ && folder == Folder::MustExist) {
+        error_ = QStringLiteral("impossibile scrivere %1: la cartella %2 non esiste").arg(target, folder_);
+        folderIsNew_ = false;
+        return;
+    }
     if (!QDir().mkpath(folder_)) {
         error_ = QStringLiteral("impossibile creare la cartella %1").arg(folder_);
         folderIsNew_ = false;
@@ -125,12 +151,51 @@ QString PendingFile::commit(bool replace)
         RemoveWithJournal(path_);
         if (error == EEXIST)
             return QStringLiteral("il file %1 esiste già: non viene sovrascritto").arg(target_);
-        return QStringLiteral("impossibile creare %1: %2").arg(target_, QString::fromLocal8Bit(std::strerror(error)));
+        return QStringLiteral("impossibile creare %1: %2").arg(target_, Cause(error));
     }
     committed_ = true;
     QFile::remove(path_ + QStringLiteral("-journal"));
     SyncFolder(folder_);
     return QString();
+}
+
+QString WriteWhole(const QString& target, const QByteArray& bytes, bool replace,
+                   const std::function<void()>& beforeRename)
+{
+    if (!replace && QFileInfo::exists(target))
+        return QStringLiteral("il file %1 esiste già: non viene sovrascritto").arg(target);
+    PendingFile pending(target, PendingFile::Folder::MustExist);
+    if (!pending.error().isEmpty())
+        return pending.error();
+    const auto failed = [&](int error) {
+        return QStringLiteral("impossibile scrivere %1: %2").arg(target, Cause(error));
+    };
+    const int fd = ::open(QFile::encodeName(pending.path()).constData(),
+                          O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (fd < 0)
+        return failed(errno);
+    qsizetype done = 0;
+    while (done < bytes.size()) {
+        const ssize_t written = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0) {
+            const int error = written < 0 ? errno : ENOSPC;
+            ::close(fd);
+            return failed(error);
+        }
+        done += written;
+    }
+    if (::fsync(fd) != 0 && errno != EINVAL) {
+        const int error = errno;
+        ::close(fd);
+        return failed(error);
+    }
+    if (::close(fd) != 0)
+        return failed(errno);
+    if (beforeRename)
+        beforeRename();
+    return pending.commit(replace);
 }
 
 }  // namespace company::pending

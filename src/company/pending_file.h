@@ -1,18 +1,25 @@
-// A company file built under a temporary name beside its place and moved there
-// only when complete, so a full disk, a failure or a kill never leaves a
-// company file behind; and the removal of what a dead process left.
+// A file built under a temporary name beside its place and moved there only
+// when complete, so a full disk, a failure or a kill never leaves a partial
+// file under its name; the removal of what a dead process left; and the
+// cause of a failed write in the operator's words.
 #pragma once
 
+#include <QByteArray>
 #include <QString>
+
+#include <functional>
 
 namespace company::pending {
 
 class PendingFile {
 public:
+    // Whether a missing folder is made (with its parents) or refused.
+    enum class Folder { Make, MustExist };
     // Prepares `.quelda.mdb.tmp-<host>-<pid>` (for a target named quelda.mdb)
-    // beside `target`, making its folder when missing and removing the
-    // temporary files of this machine's processes that are no longer running.
-    explicit PendingFile(const QString& target);
+    // beside `target`, making its folder when missing (unless told not to)
+    // and removing the temporary files of this machine's processes that are
+    // no longer running.
+    explicit PendingFile(const QString& target, Folder folder = Folder::Make);
     // Unless committed: removes the temporary file (and its journal) and the
     // folder it made, when that is empty.
     ~PendingFile();
@@ -37,8 +44,20 @@ private:
     bool committed_ = false;
 };
 
-// Removes from `folder` the temporary company files (and journals) left by
-// processes of this machine that are no longer running. Returns how many.
+// Removes from `folder` the temporary files (and journals) left by processes
+// of this machine that are no longer running. Returns how many.
 int RemoveStale(const QString& folder);
+
+// The cause of a failed file operation, from its errno, in Italian:
+// "disco pieno", "disco in sola lettura", "cartella inesistente", ...
+QString Cause(int error);
+
+// Writes `bytes` to `target` through a temporary name beside it: the file
+// takes its name only once written and flushed to the disk, after
+// `beforeRename` ran (an exception from it leaves no file and goes on). The
+// folder must exist. Never replaces an existing file unless `replace`.
+// Returns an empty text, or the failure naming `target` and its cause.
+QString WriteWhole(const QString& target, const QByteArray& bytes, bool replace,
+                   const std::function<void()>& beforeRename = {});
 
 }  // namespace company::pending

@@ -3,6 +3,7 @@
 
 #include "company/company_file.h"
 #include "company/pending_file.h"
+#include "jet/jet_bounded.h"
 #include "store/tables/company_code.h"
 
 #include <QCoreApplication>
@@ -77,6 +78,12 @@ Outcome ImportIntoFolder(jet::Database& source, const QString& dataDir, const QS
         return outcome;
     }
 
+    // Rows may all have come while the library complained of the file: a
+    // damaged file gives no company.
+    if (jet::LibraryComplained()) {
+        outcome.error = QStringLiteral("la libreria Jet ha segnalato errori leggendo il file: nessuna società creata");
+        return outcome;
+    }
     if (QFileInfo::exists(outcome.target)) {
         const QString backup = outcome.target + QStringLiteral(".bak-") +
                                QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));

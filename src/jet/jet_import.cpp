@@ -316,10 +316,31 @@ Prepared::Table prepareTable(jet::Table& source, const store::TableDescription& 
         table.rows.push_back(std::move(values));
     }
     report(progress, destination.name, QStringLiteral("lettura"), table.read, total, true);
+    // Rows the reading could not see are no bad rows to leave out: a table
+    // read short refuses the whole import.
+    if (const QString shortfall = CountProblem(source, table.read); !shortfall.isEmpty())
+        throw jet::Error(shortfall);
     return table;
 }
 
 }  // namespace
+
+QString CountProblem(jet::Table& table, qint64 read)
+{
+    const qint64 recorded = table.rowCount();
+    const qint64 onPages = table.pageRowCount();
+    if (read == recorded && (onPages < 0 || onPages == read))
+        return {};
+    QString pages;
+    if (onPages >= 0)
+        pages = QStringLiteral(", %1 nelle sue pagine di dati").arg(onPages);
+    return QStringLiteral("il file è danneggiato: della tabella %1 sono state lette %2 righe, ma il file ne "
+                          "registra %3%4")
+        .arg(table.name())
+        .arg(read)
+        .arg(recorded)
+        .arg(pages);
+}
 
 QString Describe(const BadRow& row)
 {

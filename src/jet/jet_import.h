@@ -72,6 +72,11 @@ Prepared Prepare(jet::Database& source, const Progress& progress = {});
 std::vector<TableCount> Write(const Prepared& prepared, store::Database& destination,
                               const Progress& progress = {});
 
+// Empty when `read` rows (the whole reading of `table`) match both the rows
+// the file records for it and those its data pages hold; else the damage,
+// naming the table and the counts.
+QString CountProblem(jet::Table& table, qint64 read);
+
 // The text of a bad row for the operator: "<table>, codice <key>: <reason>".
 QString Describe(const BadRow& row);
 

@@ -83,6 +83,11 @@ public:
     virtual const std::vector<Column>& columns() const = 0;
     // The number of rows the file records for the table.
     virtual qint64 rowCount() const = 0;
+    // The rows found by a second walk over the table's data pages, counted
+    // from each page's row table apart from the reading of rows; -1 when the
+    // pages cannot be walked. Called before the first next() or after the
+    // last.
+    virtual qint64 pageRowCount() = 0;
     // Fills `row` with the next row, one value per column; false at the end.
     virtual bool next(Row& row) = 0;
 };
@@ -100,9 +105,14 @@ public:
     virtual std::unique_ptr<Table> openTable(const QString& name) = 0;
 };
 
+// Why `path` cannot be read as a Jet file without opening it: missing, a
+// folder, a FIFO, a device, a socket, unreadable; empty when it is a
+// readable regular file. Nothing is opened, so a FIFO never blocks.
+QString FileProblem(const QString& path);
+
 // Opens a Jet file for reading (it is never written). Texts come as UTF-8
-// whatever the file's code page. Throws Error when the file is missing or is
-// not a Jet database.
+// whatever the file's code page. Throws Error when FileProblem() finds one
+// or the file is not a Jet database.
 std::unique_ptr<Database> OpenJetFile(const QString& path);
 
 }  // namespace jet

@@ -6,9 +6,14 @@
 
 #include <mdbtools.h>
 
-#include <QFileInfo>
+#include <QFile>
 
+#include <cerrno>
+#include <cstdio>
 #include <cstring>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace jet {
 
@@ -46,6 +51,11 @@ constexpr size_t BindSize = size_t(1) << 20;
 // The low bits of a row's start in the page's row table are its offset; the
 // high bits are the row's flags (libmdb masks them the same way).
 constexpr int RowOffsetMask = 0x1fff;
+// A row table entry with this bit set is a deleted row (or the moved body of
+// a row counted where it first stood).
+constexpr int DeletedRowFlag = 0x8000;
+// The type of a data page, its first byte.
+constexpr unsigned char DataPage = 0x01;
 
 Type typeOf(int mdbType)
 {
@@ -98,6 +108,41 @@ public:
     QString name() const override { return QString::fromUtf8(table_->name); }
     const std::vector<Column>& columns() const override { return columns_; }
     qint64 rowCount() const override { return table_->num_rows; }
+
+    qint64 pageRowCount() override
+    {
+        const qint64 pageSize = mdb_->fmt->pg_size;
+        const int countAt = mdb_->fmt->row_count_offset;
+        struct stat file {};
+        if (pageSize <= 0 || ::fstat(::fileno(mdb_->f->stream), &file) != 0)
+            return -1;
+        const qint64 pages = qint64(file.st_size) / pageSize;
+        // The pages the table's map names (a freed page keeps its owner in
+        // its header, so the owner alone does not tell a table's pages).
+        std::vector<quint32> listed;
+        for (gint32 page = mdb_map_find_next(mdb_, table_->usage_map, unsigned(table_->map_sz), 0);
+             page > 0 && page < pages && qint64(listed.size()) < pages;
+             page = mdb_map_find_next(mdb_, table_->usage_map, unsigned(table_->map_sz), guint32(page)))
+            listed.push_back(quint32(page));
+        const quint32 owner = quint32(table_->entry->table_pg);
+        qint64 rows = 0;
+        // Each page read on its own into the library's second buffer, which
+        // the row reading does not hold between rows; its rows counted from
+        // its row table, without the library's row reading.
+        for (const quint32 page : listed) {
+            if (mdb_read_alt_pg(mdb_, page) != pageSize)
+                return -1;
+            if (mdb_->alt_pg_buf[0] != DataPage || quint32(mdb_get_int32(mdb_->alt_pg_buf, 4)) != owner)
+                continue;
+            const int entries = mdb_get_int16(mdb_->alt_pg_buf, countAt);
+            if (entries < 0 || countAt + 2 + 2 * qint64(entries) > pageSize)
+                continue;  // not a page of rows whatever its header says
+            for (int i = 0; i < entries; ++i)
+                if (!(mdb_get_int16(mdb_->alt_pg_buf, countAt + 2 + 2 * i) & DeletedRowFlag))
+                    ++rows;
+        }
+        return rows;
+    }
 
     bool next(Row& row) override
     {
@@ -250,13 +295,33 @@ private:
 
 }  // namespace
 
+QString FileProblem(const QString& path)
+{
+    struct stat file {};
+    if (::stat(QFile::encodeName(path).constData(), &file) != 0) {
+        if (errno == ENOENT || errno == ENOTDIR)
+            return QStringLiteral("il file %1 non esiste").arg(path);
+        return QStringLiteral("il file %1 non è leggibile (errore %2)").arg(path).arg(errno);
+    }
+    if (S_ISDIR(file.st_mode))
+        return QStringLiteral("%1 è una cartella, non un file Jet").arg(path);
+    if (S_ISFIFO(file.st_mode))
+        return QStringLiteral("%1 è una FIFO (pipe con nome), non un file Jet").arg(path);
+    if (S_ISCHR(file.st_mode) || S_ISBLK(file.st_mode))
+        return QStringLiteral("%1 è un dispositivo, non un file Jet").arg(path);
+    if (S_ISSOCK(file.st_mode))
+        return QStringLiteral("%1 è un socket, non un file Jet").arg(path);
+    if (!S_ISREG(file.st_mode))
+        return QStringLiteral("%1 non è un file regolare").arg(path);
+    if (::access(QFile::encodeName(path).constData(), R_OK) != 0)
+        return QStringLiteral("il file %1 non è leggibile").arg(path);
+    return {};
+}
+
 std::unique_ptr<Database> OpenJetFile(const QString& path)
 {
-    const QFileInfo info(path);
-    if (!info.isFile())
-        throw Error(QStringLiteral("il file %1 non esiste").arg(path));
-    if (!info.isReadable())
-        throw Error(QStringLiteral("il file %1 non è leggibile").arg(path));
+    if (const QString problem = FileProblem(path); !problem.isEmpty())
+        throw Error(problem);
     // libmdb converts texts to the character set named by MDBICONV, UTF-8
     // when it is unset.
     qunsetenv("MDBICONV");

@@ -1,6 +1,6 @@
 // The history panel: F7 shows, read-only and newest first, the confirmed
 // changes of the register set on the screen (or of the code typed in the code
-// field); Escape or "&USCITA" closes it and gives the focus back.
+// field); Escape, F2, F9 or "&CHIUDI" closes it and gives the focus back.
 #include "lookups/history_panel.h"
 
 #include "lookups/history_list_model.h"

@@ -1,6 +1,6 @@
 // HistoryPanel: F7 shows, read-only and newest first, the confirmed changes
 // of the register set on the screen (or of the code typed in the code field);
-// Escape or "&USCITA" closes it and gives the focus back.
+// Escape, F2, F9 or "&CHIUDI" closes it and gives the focus back.
 #pragma once
 
 #include "lookups/panel_window.h"

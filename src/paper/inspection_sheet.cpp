@@ -125,7 +125,10 @@ void PaintRegisters(SheetWriter& out, const InspectionSheet& sheet)
     fieldRow(ScreenLabel(Field::Riga(0)), [&](int k) { return screen.Txt[Field::Riga(k)]; });
     fieldRow(ScreenLabel(Field::Garanz(0)), [&](int k) { return screen.Txt[Field::Garanz(k)]; });
     fieldRow(PeriodStartLabel, [&](int k) {
-        return screen.pickerDate[k].isValid() ? screen.pickerDate[k].toString(QStringLiteral("dd/MM/yyyy")) : QString();
+        // No date stored: the screen's picker stands at the first day of its
+        // range (01/01/2000), and the sheet says both, so paper and screen agree.
+        return screen.pickerDate[k].isValid() ? screen.pickerDate[k].toString(QStringLiteral("dd/MM/yyyy"))
+                                              : QStringLiteral("nessuna data (a video 01/01/2000)");
     });
     fieldRow(PeriodMonthsLabel,
              [&](int k) { return screen.comboIndex[k] >= 0 ? QString::number(screen.comboIndex[k] + 1) : QString(); });

@@ -1,13 +1,11 @@
-// Writing a document as a PDF/A-1b file through Qt's PDF writer.
+// Making a document as a PDF/A-1b file through Qt's PDF writer, in memory.
 #include "paper/pdf_file.h"
 
 #include "paper/page_canvas.h"
 #include "version.h"
 
+#include <QBuffer>
 #include <QPdfWriter>
-#include <QSaveFile>
-
-#include <memory>
 
 namespace paper {
 
@@ -17,14 +15,13 @@ QString CreatorText(const QString& company)
         .arg(QUENVOL_VERSION_MAJOR).arg(QUENVOL_VERSION_MINOR).arg(QUENVOL_VERSION_PATCH).arg(company);
 }
 
-QString WritePdf(const QString& path, const DocumentInfo& info,
-                 const std::function<void(QPagedPaintDevice&)>& paint, const std::function<void()>& complete)
+QByteArray RenderPdf(const DocumentInfo& info, const std::function<void(QPagedPaintDevice&)>& paint)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return QStringLiteral("%1: %2").arg(path, file.errorString());
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
     {
-        QPdfWriter writer(&file);
+        QPdfWriter writer(&buffer);
         writer.setPdfVersion(QPagedPaintDevice::PdfVersion_A1b);
         writer.setResolution(600);
         writer.setTitle(info.title);
@@ -32,21 +29,8 @@ QString WritePdf(const QString& path, const DocumentInfo& info,
         writer.setPageLayout(DocumentPageLayout());
         paint(writer);
     }
-    if (file.error() != QFileDevice::NoError) {
-        file.cancelWriting();
-        return QStringLiteral("%1: %2").arg(path, file.errorString());
-    }
-    if (complete) {
-        try {
-            complete();
-        } catch (...) {
-            file.cancelWriting();
-            throw;
-        }
-    }
-    if (!file.commit())
-        return QStringLiteral("%1: %2").arg(path, file.errorString());
-    return {};
+    buffer.close();
+    return bytes;
 }
 
 }  // namespace paper

@@ -1,14 +1,15 @@
-// Writing a document as a PDF/A-1b file: every font embedded, the title and
-// the company in the document's information, the file put in its place only
-// once complete.
+// Making a document as a PDF/A-1b file's bytes: every font embedded, the
+// title and the company in the document's information. The caller writes
+// them (through a temporary name, so that a partial file never takes the
+// document's name).
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
 #include <functional>
 
 class QPagedPaintDevice;
-class QPrinter;
 
 namespace paper {
 
@@ -20,12 +21,8 @@ struct DocumentInfo {
 // What the document names as its creator: the program and the company.
 QString CreatorText(const QString& company);
 
-// Writes the pages `paint` draws (on a device laid out by
-// DocumentPageLayout()) to `path`. Before the file takes its place `complete`
-// runs (recording the print); when it throws, no file is left and the error
-// goes on. Empty when written; otherwise the message for the operator.
-QString WritePdf(const QString& path, const DocumentInfo& info,
-                 const std::function<void(QPagedPaintDevice&)>& paint,
-                 const std::function<void()>& complete = {});
+// The PDF of the pages `paint` draws (on a device laid out by
+// DocumentPageLayout()).
+QByteArray RenderPdf(const DocumentInfo& info, const std::function<void(QPagedPaintDevice&)>& paint);
 
 }  // namespace paper

@@ -56,6 +56,7 @@ std::optional<RegisterPages> ReadRegisterPages(store::Database& database, const 
     pages.reg = reg;
     pages.first = first;
     pages.last = last;
+    pages.printed = QDate::currentDate();
     if (const auto kind = SeriesRegister(reg))
         pages.series = record.Registers[*kind].Serie.trimmed();
     const auto header = database.openTable(store::HeaderTable);
@@ -63,6 +64,19 @@ std::optional<RegisterPages> ReadRegisterPages(store::Database& database, const 
     for (int line = 1; line <= 5; ++line)
         pages.lines[line - 1] = store::WithoutTrailingBlanks(lines[store::HeaderLineIndex(int(reg), line)]);
     return pages;
+}
+
+QString EmptyHeaderProblem(const RegisterPages& pages)
+{
+    for (const QString& line : pages.lines)
+        if (!line.trimmed().isEmpty())
+            return {};
+    const QString block = pages.reg == PageRegister::Preavviso ? QStringLiteral("Intestazione Preavviso")
+                                                               : RegisterName(pages.reg);
+    return QStringLiteral("le cinque righe di testata del registro %1 di %2 sono vuote: le pagine non direbbero "
+                          "di chi sono. Scrivere la ditta, la sede e l'autorizzazione nelle righe del riquadro "
+                          "%3 del pannello delle testate (pulsante TESTATE della schermata) e confermarle")
+        .arg(RegisterName(pages.reg), pages.code, block);
 }
 
 DocumentInfo PagesInfo(const RegisterPages& pages)
@@ -83,20 +97,27 @@ void PaintRegisterPages(QPagedPaintDevice& device, const RegisterPages& pages)
     const QFont heading = Sans(10, true);
     const QFont number = Sans(16, true);
     const QFont reprint = Sans(14, true);
-    const QFont small = Sans(7);
+    const QFont small = Sans(9);  // the stamp box's label, readable on the stamped page
+    const QFont whose = Sans(9);
     const QFont lineFont = canvas.fitted(Mono(LinePoints(pages.reg)), LineLength(pages.reg), width);
     QString title = QStringLiteral("Registro %1").arg(RegisterName(pages.reg));
     if (!pages.series.isEmpty())
         title += QStringLiteral("   Serie %1").arg(pages.series);
     title += QStringLiteral("   Codice %1").arg(pages.code);
 
+    const QString printedOn = pages.printed.toString(QStringLiteral("dd/MM/yyyy"));
     for (int page = pages.first; page <= pages.last; ++page) {
         if (page != pages.first)
             canvas.newPage();
         canvas.text(0, 1.5, title, heading);
         if (std::binary_search(pages.reprinted.begin(), pages.reprinted.end(), page))
             canvas.text(QRectF(0, 0, width, 9), Qt::AlignHCenter | Qt::AlignTop, QStringLiteral("RISTAMPA"), reprint);
-        canvas.text(QRectF(0, 0, width, 9), Qt::AlignRight | Qt::AlignTop, QStringLiteral("Pag. %1").arg(page), number);
+        const QString pageNumber = QStringLiteral("Pag. %1").arg(page);
+        canvas.text(QRectF(0, 0, width, 9), Qt::AlignRight | Qt::AlignTop, pageNumber, number);
+        // Whose the page is and when it was printed, beside its number.
+        const double beside = width - canvas.textWidth(pageNumber, number) - 4;
+        canvas.text(QRectF(0, 0, beside, 8), Qt::AlignRight | Qt::AlignBottom,
+                    QStringLiteral("Società %1 - stampata il %2").arg(pages.company, printedOn), whose);
         canvas.line(0, 10, width, 10);
         double top = 12;
         for (const QString& line : pages.lines)

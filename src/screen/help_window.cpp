@@ -2,6 +2,7 @@
 // session it runs in, and the read-only window that shows it.
 #include "screen/help_window.h"
 
+#include "shell/ini_location.h"
 #include "version.h"
 
 #include <QFontDatabase>
@@ -68,7 +69,7 @@ QString HelpText(const shell::Session& session)
     t += Line(QStringLiteral("F8"), QStringLiteral("stampa le pagine di un registro"));
     t += QStringLiteral("\nPANNELLO DELLO STORICO\n");
     t += Line(QStringLiteral("Freccia su / giù"), QStringLiteral("scorre le modifiche"));
-    t += Line(QStringLiteral("Esc, Alt+U, F2 o F9"), QStringLiteral("chiude il pannello"));
+    t += Line(QStringLiteral("Esc, Alt+C, F2 o F9"), QStringLiteral("CHIUDI: chiude il pannello"));
     t += QStringLiteral("\nFINESTRE DI MESSAGGIO (la lettera da sola o con Alt)\n");
     t += Line(QStringLiteral("S / N"), QStringLiteral("Sì / No"));
     t += Line(QStringLiteral("A / R / I / T"), QStringLiteral("Annulla / Riprova / Ignora / Interrompi"));
@@ -80,6 +81,10 @@ QString HelpText(const shell::Session& session)
                                               .arg(QUENVOL_VERSION_MINOR)
                                               .arg(QUENVOL_VERSION_PATCH));
     t += Line(QStringLiteral("File INI"), session.IniFile);
+    if (const QString hidden = shell::HiddenOfficeIniFile(session.IniFile); !hidden.isEmpty())
+        t += Line(QStringLiteral("File INI non letto"),
+                  hidden + QStringLiteral(" (dell'ufficio: lo nasconde il file sopra; per usarlo, "
+                                          "togliere o rinominare quello)"));
     t += Line(QStringLiteral("Società"), session.CompanyCode);
     t += Line(QStringLiteral("Dati"), WhereDataLives(session));
     t += QStringLiteral("\nIl manuale: man quenvol; la preparazione dell'ufficio: man quenvol-ufficio.\n");

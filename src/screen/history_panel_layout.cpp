@@ -35,7 +35,7 @@ void BuildHistoryPanel(StartupControls& c)
     QWidget* panel = c.PictStorico;
     c.IEStorico = MakeLabel(panel, QStringLiteral("IEStorico"), QStringLiteral("Storico modifiche"), 120, 150,
                             FixedFont(12, true), 9000);
-    c.cmdStorico = MakeButton(panel, QStringLiteral("cmdStorico"), QStringLiteral("&USCITA"), 9990, 90, 1500, 375);
+    c.cmdStorico = MakeButton(panel, QStringLiteral("cmdStorico"), QStringLiteral("&CHIUDI"), 9990, 90, 1500, 375);
 
     auto* list = new QListView(panel);
     list->setObjectName(QStringLiteral("ListaStorico"));

@@ -23,10 +23,10 @@ void Startup::Form_KeyDown(int& KeyCode, int Shift)
         ShowHelpWindow();
         return;
     }
-    // The history panel is read-only: Escape closes it, the hot keys work
-    // (F2 and F9 press its "&USCITA"), every other key stays in its list.
+    // The history panel is read-only: Escape, F2 and F9 close it (as its
+    // "&CHIUDI" does), the other hot keys work, every other key stays in its list.
     if (c.PictStorico->isVisible()) {
-        if (KeyCode == runtime::Vk::Escape)
+        if (KeyCode == runtime::Vk::Escape || KeyCode == runtime::Vk::F2 || KeyCode == runtime::Vk::F9)
             historyPanel().CloseHistoryPanel();
         else
             GlobalHotKeys(KeyCode, Shift);

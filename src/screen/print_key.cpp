@@ -95,6 +95,13 @@ void Startup::PrintRegisterPages()
         runtime_->MsgBox(QStringLiteral("REGISTRO INESISTENTE"), store::BoxCode::OkOnly);
         return;
     }
+    // Pages with no header line would not say whose they are: printed only
+    // when the operator asks for them so.
+    if (const QString empty = paper::EmptyHeaderProblem(*pages);
+        !empty.isEmpty() &&
+        runtime_->MsgBox(empty.toUpper() + QStringLiteral(".\nSTAMPO COMUNQUE LE PAGINE SENZA TESTATA?"),
+                         store::BoxCode::YesNoExclaimNoDefault) != store::BoxAnswer::Yes)
+        return;
     // The pages carry the header lines as stored: lines changed in the panel
     // and not yet confirmed are not what the office will stamp.
     const store::HeaderLines onScreen = headerPanel().HeaderLinesOnScreen();

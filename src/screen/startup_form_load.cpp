@@ -2,6 +2,7 @@
 // its database, the three tables, the window's initial state; and the ending.
 #include "screen/startup.h"
 
+#include "shell/ini_location.h"
 #include "shell/moduli_opzionali.h"
 #include "shell/platform.h"
 #include "shell/session.h"
@@ -55,33 +56,47 @@ QString JetFileMessage(const shell::Session& session)
         .arg(ShellWord(session.DatabasePath), ShellWord(session.DataDir), ShellWord(session.CompanyCode));
 }
 
+// The file the start-up tried, as the system reads it: with no company and a
+// blank data folder the joined path begins "//", which is the root's file.
+QString ShownPath(const QString& path)
+{
+    return path.startsWith(QStringLiteral("//")) ? path.mid(1) : path;
+}
+
 // Where the start-up looked, for the boxes that refuse to start: the INI file
-// read (or sought), the company and its data folder or server.
+// read (or sought) and the one it hides, the company and its data folder or server.
 QString WhereLooked(const shell::Session& session)
 {
     QString text = shell::IniFileExists(session.IniFile)
                        ? QStringLiteral("FILE INI LETTO: %1").arg(session.IniFile)
                        : QStringLiteral("FILE INI: %1 (NON ESISTE)").arg(session.IniFile);
+    if (const QString hidden = shell::HiddenOfficeIniFile(session.IniFile); !hidden.isEmpty())
+        text += QStringLiteral("\nFILE INI DELL'UFFICIO NON LETTO (NASCOSTO DA QUELLO SOPRA): %1").arg(hidden);
     text += QStringLiteral("\nSOCIETA' ([BASE] DITTA): %1")
                 .arg(session.CompanyCode.isEmpty() ? QStringLiteral("(NESSUNA)") : session.CompanyCode);
     if (!session.Server.trimmed().isEmpty())
         text += QStringLiteral("\nSERVER: QUELLO INDICATO IN [DATABASE] SERVER DEL FILE INI");
     else
         text += QStringLiteral("\nCARTELLA DATI ([PATH] DIRINI): %1\nFILE CERCATO: %2")
-                    .arg(session.DataDir, session.DatabasePath);
+                    .arg(session.DataDir, ShownPath(session.DatabasePath));
     return text;
 }
 
-// The command that creates the company the INI file names.
+// The command that creates the company the INI file names; with none named,
+// the first try the README gives (a demonstration company in ~/quenvol).
 QString CreateCommand(const shell::Session& session)
 {
-    const QString company =
-        session.CompanyCode.isEmpty() ? QStringLiteral("<societa>") : ShellWord(session.CompanyCode);
     if (!session.Server.trimmed().isEmpty())
-        return QStringLiteral("quenvol-admin init --server '<connessione>' %1").arg(company);
-    const bool folderNamed = !session.CompanyCode.isEmpty() && session.DataDir != QLatin1String("/");
-    return QStringLiteral("quenvol-admin setup %1 %2")
-        .arg(folderNamed ? ShellWord(session.DataDir) : QStringLiteral("<cartella>"), company);
+        return QStringLiteral("quenvol-admin init --server '<connessione>' %1")
+            .arg(session.CompanyCode.isEmpty() ? QStringLiteral("<societa>") : ShellWord(session.CompanyCode));
+    if (session.CompanyCode.isEmpty())
+        return QStringLiteral("quenvol-admin setup ~/quenvol DEMO --demo\n"
+                              "(UNA SOCIETA' DI PROVA CON DATI DIMOSTRATIVI; PER LA PROPRIA: "
+                              "quenvol-admin setup <cartella> <societa>)");
+    const bool folderNamed = session.DataDir != QLatin1String("/");
+    return QStringLiteral("quenvol-admin setup %1 %2 --demo\n(SENZA --demo LA SOCIETA' NASCE VUOTA)")
+        .arg(folderNamed ? ShellWord(session.DataDir) : QStringLiteral("<cartella>"),
+             ShellWord(session.CompanyCode));
 }
 
 }  // namespace
@@ -102,39 +117,45 @@ void Startup::Form_Load()
     window_->setWindowTitle(DesignCaption + QString(40, QLatin1Char(' ')) + QLatin1Char('(') +
                             QLocale().toString(QDate::currentDate(), QLocale::LongFormat) +
                             QLatin1Char(')'));
-    session = shell::StartSession();
-    // A code that would lead outside the data folder is refused before any
-    // folder is created or file opened; activation then ends the program.
-    if (const QString problem = store::CompanyCodeProblem(session.CompanyCode); !problem.isEmpty()) {
-        runtime_->MsgBox(problem + QStringLiteral("\n\n") + WhereLooked(session), store::BoxCode::OkCritical,
-                         QStringLiteral("MORVANEX - ERRORE"));
-        return;
-    }
-
-    try {
-        company.database = store::OpenCompanyDatabase(session.Server, session.CompanyCode, session.DatabasePath, *runtime_);
-        if (!company.database) {  // the server was not reached and the user cancelled
-            Unload();
+    // Retry reads the INI file again and tries the company again: the operator
+    // may have created it (or corrected the INI file) while the box was open.
+    for (;;) {
+        session = shell::StartSession();
+        // A code that would lead outside the data folder is refused before any
+        // folder is created or file opened; activation then ends the program.
+        if (const QString problem = store::CompanyCodeProblem(session.CompanyCode); !problem.isEmpty()) {
+            runtime_->MsgBox(problem + QStringLiteral("\n\n") + WhereLooked(session), store::BoxCode::OkCritical,
+                             QStringLiteral("MORVANEX - ERRORE"));
             return;
         }
-    } catch (const store::EngineError&) {
-        shell::BusyPointerOff();
-        if (store::IsJetFile(session.DatabasePath)) {
-            runtime_->MsgBox(JetFileMessage(session), store::BoxCode::OkCritical,
-                             QStringLiteral("MORVANEX - ERRORE"));
-            Unload();
-            return;
+        try {
+            company.database =
+                store::OpenCompanyDatabase(session.Server, session.CompanyCode, session.DatabasePath, *runtime_);
+            if (!company.database) {  // the server was not reached and the user cancelled
+                Unload();
+                return;
+            }
+            break;
+        } catch (const store::EngineError&) {
+            shell::BusyPointerOff();
+            if (store::IsJetFile(session.DatabasePath)) {
+                runtime_->MsgBox(JetFileMessage(session), store::BoxCode::OkCritical,
+                                 QStringLiteral("MORVANEX - ERRORE"));
+                Unload();
+                return;
+            }
         }
         // The first start after installing comes here: say where the program
         // looked and how the company is created.
         const QString message = QStringLiteral("SOCIETA' INESISTENTE\n\n") + WhereLooked(session) +
-                                QStringLiteral("\n\nPER CREARE LA SOCIETA' (DA UN TERMINALE):\n") +
+                                QStringLiteral("\n\nPER CREARE LA SOCIETA' (DA UN TERMINALE), POI \"RIPROVA\":\n") +
                                 CreateCommand(session);
-        const int answer = runtime_->MsgBox(message, store::BoxCode::RetryCancelCritical,
-                                            QStringLiteral("MORVANEX - ERRORE"));
-        if (answer == store::BoxAnswer::Cancel)
+        const int answer =
+            runtime_->MsgBox(message, store::BoxCode::RetryCancelCritical, QStringLiteral("MORVANEX - ERRORE"));
+        if (answer != store::BoxAnswer::Retry) {
             Unload();
-        return;
+            return;
+        }
     }
 
     store::OpenRegisterTable(company, *runtime_);

@@ -46,4 +46,14 @@ QStringList SystemConfigFolders()
     return folders;
 }
 
+QString HiddenOfficeIniFile(const QString& iniFileInUse)
+{
+    for (const QString& folder : SystemConfigFolders()) {
+        const QString office = folder + "/Morvanex.ini";
+        if (IniFileExists(office))
+            return office == iniFileInUse ? QString() : office;
+    }
+    return {};
+}
+
 }  // namespace shell

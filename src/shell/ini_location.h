@@ -17,4 +17,8 @@ QString FindIniFile();
 // order, without a trailing "/"), by default /etc/xdg.
 QStringList SystemConfigFolders();
 
+// The office's file (the first "Morvanex.ini" of SystemConfigFolders()) when
+// it exists and the file in use is another one, which hides it: empty otherwise.
+QString HiddenOfficeIniFile(const QString& iniFileInUse);
+
 }  // namespace shell

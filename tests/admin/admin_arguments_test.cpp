@@ -4,6 +4,7 @@
 #include "admin_run.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 TEST(AdminArguments, WrongArgumentsGiveTheUsageAndHelpIsAnsweredFirst)
@@ -38,4 +39,26 @@ TEST(AdminInit, ACompanyCodeNoFolderSchemaOrIniFileCanHoldIsRefusedBeforeAnyFile
         EXPECT_TRUE(run.err.contains("CODICE SOCIETA' NON VALIDO")) << run.err.toStdString();
         EXPECT_EQ(QDir(top.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList());
     }
+}
+
+// backup names what it refuses without ever showing a connection string's
+// values, and makes no folder path above the backup folder.
+TEST(AdminBackup, AnUnreadableConnectionStringOrAMissingParentFolderIsRefusedWithoutShowingValues)
+{
+    QTemporaryDir scratch;
+    for (const QString& server : {QStringLiteral("postgresql://u:S3cr3tPw@[bad/quenvol"),
+                                  QStringLiteral("host=/tmp password=Mia Segreta")}) {
+        const AdminRun run = Admin({"backup", server, "DEMO", scratch.path()});
+        EXPECT_EQ(run.status, 1);
+        EXPECT_TRUE(run.err.contains("non si può leggere")) << run.err.toStdString();
+        EXPECT_FALSE(run.err.contains("S3cr3tPw") || run.err.contains("Segreta") || run.out.contains("Segreta"))
+            << run.err.toStdString();
+    }
+    ASSERT_EQ(Admin({"init", scratch.path(), "DEMO"}).status, 0);
+    const QString deep = scratch.filePath("manca/copie");
+    const AdminRun run = Admin({"backup", scratch.path(), "DEMO", deep});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "quenvol-admin: la cartella " + scratch.filePath("manca") +
+                           " non esiste: la copia non viene fatta\n");
+    EXPECT_FALSE(QFileInfo::exists(scratch.filePath("manca")));
 }

@@ -4,6 +4,7 @@
 #include "admin_run.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -78,6 +79,43 @@ TEST_F(AdminFullDisk, CopyLeavesNoCompanyAndSucceedsOnceThereIsRoom)
     const AdminRun retry = Admin({"copy", source, disk_, "ACME"});
     EXPECT_EQ(retry.status, 0) << retry.err.toStdString();
     EXPECT_EQ(Entries(disk_ + "/ACME"), QStringList({"quelda.mdb"}));
+}
+
+// Every file a command writes goes through a temporary name: on a disk with
+// no room left none stays, the failure names the file and says the disk is
+// full, and the same command succeeds once there is room.
+TEST_F(AdminFullDisk, BackupSealAndPrintNameTheirFileSayTheDiskIsFullAndLeaveNothing)
+{
+    const QString source = scratch_.filePath("origine");
+    ASSERT_EQ(Admin({"init", source, "ACME", "--demo"}).status, 0);
+    ASSERT_EQ(Admin({"upgrade", source, "ACME"}).status, 0);
+    {
+        QFile filler(disk_ + "/riempimento");
+        ASSERT_TRUE(filler.open(QIODevice::WriteOnly));
+        const QByteArray block(1024, 'x');
+        while (filler.write(block) == block.size() && filler.flush()) {
+        }
+    }
+    const QString seal = disk_ + "/sigillo.txt";
+    const QString pdf = disk_ + "/deposito.pdf";
+    const QStringList commands[] = {
+        {"backup", source, "ACME", disk_},
+        {"seal", source, "ACME", "--output", seal},
+        {"print", "pages", source, "ACME", "R1", "DEPOSITO", "1", "2", "--output", pdf},
+    };
+    for (const QStringList& command : commands) {
+        const AdminRun full = Admin(command);
+        EXPECT_EQ(full.status, 1) << command[0].toStdString();
+        EXPECT_TRUE(full.err.contains(disk_) && full.err.contains("disco pieno")) << full.err.toStdString();
+        EXPECT_EQ(Entries(disk_), QStringList({"riempimento"}));
+    }
+
+    makeRoom();
+    for (const QStringList& command : commands) {
+        const AdminRun retry = Admin(command);
+        EXPECT_EQ(retry.status, 0) << retry.err.toStdString();
+    }
+    EXPECT_EQ(Entries(disk_).size(), 5);  // the filler, the backup, its .sha256, the seal, the print
 }
 
 // The temporary files of a run that was killed (its process is gone) are

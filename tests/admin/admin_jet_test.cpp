@@ -8,6 +8,8 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 
+#include <sys/stat.h>
+
 namespace {
 
 using testing_support::JetSample;
@@ -79,8 +81,57 @@ TEST_F(AdminJetTest, ADamagedFileEndsSoonAsDamagedAndLeavesNothing)
     qunsetenv("QUENVOL_JET_MEMORY_MB");
     EXPECT_EQ(import.status, 1);
     EXPECT_TRUE(import.err.contains(expected)) << import.err.toStdString();
-    EXPECT_TRUE(import.err.endsWith("; nessuna società creata\n")) << import.err.toStdString();
+    EXPECT_TRUE(import.err.contains("; nessuna società creata\n")) << import.err.toStdString();
     EXPECT_FALSE(QFileInfo::exists(data + "/ROSSI"));
+}
+
+// A data page of Orders zeroed: the library skips it with a warning and
+// hands over 813 of the 830 rows. The count refuses the file, naming the
+// table and the counts in the command's words, the library's warning beneath
+// and never on standard output.
+TEST_F(AdminJetTest, ATableReadShortIsRefusedWithItsCountsAndTheLibrarysWordsStayOffTheOutput)
+{
+    QTemporaryDir scratch;
+    const QString damaged = scratch.filePath("pagina-vuota.mdb");
+    {
+        QFile source(JetSample("nwind.mdb"));
+        ASSERT_TRUE(source.open(QIODevice::ReadOnly));
+        QByteArray bytes = source.readAll();
+        constexpr qsizetype PageSize = 2048;
+        constexpr qsizetype OrdersPage = 451;  // a data page of Orders, 17 rows
+        ASSERT_EQ(bytes[OrdersPage * PageSize], 0x01);
+        bytes.replace(OrdersPage * PageSize, PageSize, QByteArray(PageSize, '\0'));
+        QFile file(damaged);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        ASSERT_EQ(file.write(bytes), bytes.size());
+    }
+    const AdminRun run = Admin({"inspect", damaged});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_TRUE(run.err.contains("quenvol-admin: il file è danneggiato: della tabella Orders sono state lette 813 "
+                                 "righe, ma il file ne registra 830, 813 nelle sue pagine di dati\n"))
+        << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains("quenvol-admin: il file " + damaged + " è danneggiato: ")) << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains("\n  primo messaggio della libreria Jet")) << run.err.toStdString();
+    EXPECT_FALSE(run.out.contains("warning", Qt::CaseInsensitive)) << run.out.toStdString();
+    EXPECT_TRUE(run.out.endsWith("esito: il file non si può importare\n")) << run.out.toStdString();
+}
+
+// What is no Jet file is named for what it is, before anything opens it (a
+// FIFO would block the reading).
+TEST_F(AdminJetTest, AFolderAFifoOrADeviceIsRefusedAsWhatItIs)
+{
+    QTemporaryDir scratch;
+    const QString fifo = scratch.filePath("coda");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const std::pair<QString, QString> cases[] = {
+        {scratch.path(), " è una cartella"}, {fifo, " è una FIFO"}, {"/dev/zero", " è un dispositivo"},
+        {scratch.filePath("manca.mdb"), "il file " + scratch.filePath("manca.mdb") + " non esiste"}};
+    for (const auto& [path, said] : cases) {
+        const AdminRun run = Admin({"inspect", path});
+        EXPECT_EQ(run.status, 1) << path.toStdString();
+        EXPECT_TRUE(run.err.contains(said)) << run.err.toStdString();
+        EXPECT_EQ(run.out, "");
+    }
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include "store/schema/table_description.h"
 #include "support/temp_company.h"
 
+#include <QDate>
 #include <QFile>
 
 #include <gtest/gtest.h>
@@ -87,6 +88,9 @@ TEST(AdminPrint, PagesCarryTheirNumberAndHeaderAndAnOverlapIsRefusedUnlessReprin
         EXPECT_TRUE(text.contains(QStringLiteral("Pag. %1").arg(page + 6))) << text.toStdString();
         EXPECT_TRUE(text.contains("Serie D")) << text.toStdString();  // DEPOSITO's series of R1
         EXPECT_TRUE(text.contains("Codice R1"));
+        EXPECT_TRUE(text.contains(QString::fromUtf8("Società DEMO - stampata il ") +
+                                  QDate::currentDate().toString("dd/MM/yyyy")))
+            << text.toStdString();
         EXPECT_FALSE(text.contains("RISTAMPA"));
         qsizetype at = -1;
         for (int line = 1; line <= 5; ++line) {
@@ -119,6 +123,43 @@ TEST(AdminPrint, PagesCarryTheirNumberAndHeaderAndAnOverlapIsRefusedUnlessReprin
     EXPECT_FALSE(PdfText(out, 2).contains("RISTAMPA"));  // page 10, new
     EXPECT_EQ(PrintRows(company), (QStringList{"stampa pagine DEPOSITO 7 9", "stampa pagine PREAVVISO 9 9",
                                                "ristampa pagine DEPOSITO 9 10"}));
+}
+
+// R2 has no header row: its pages would say nothing of whose they are.
+TEST(AdminPrint, PagesWithEveryHeaderLineEmptyAreRefusedUnlessAskedFor)
+{
+    TempCompany company(true);
+    const QString out = company.folder() + "/custodia.pdf";
+    AdminRun run = Admin({"print", "pages", company.folder(), "DEMO", "R2", "CUSTODIA", "1", "2", "--output", out});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_TRUE(run.err.contains(QString::fromUtf8("le cinque righe di testata del registro CUSTODIA di R2 sono "
+                                                   "vuote: le pagine non direbbero di chi sono. Scrivere la ditta, "
+                                                   "la sede e l'autorizzazione nelle righe del riquadro CUSTODIA")))
+        << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains("--senza-testata"));
+    EXPECT_FALSE(QFile::exists(out));
+    EXPECT_TRUE(PrintRows(company).isEmpty());
+
+    // As root from sudo, without XDG_RUNTIME_DIR: nothing but the command's own words.
+    const QByteArray runtimeDir = qgetenv("XDG_RUNTIME_DIR");
+    qunsetenv("XDG_RUNTIME_DIR");
+    run = Admin({"print", "pages", company.folder(), "DEMO", "R2", "CUSTODIA", "1", "2", "--output", out,
+                 "--senza-testata"});
+    if (!runtimeDir.isEmpty())
+        qputenv("XDG_RUNTIME_DIR", runtimeDir);
+    ASSERT_EQ(run.status, 0) << run.err.toStdString();
+    EXPECT_EQ(run.err, "");
+    EXPECT_TRUE(PdfText(out, 1).contains(QString::fromUtf8("Società DEMO")));
+    EXPECT_EQ(PrintRows(company), QStringList{"stampa pagine CUSTODIA 1 2"});
+}
+
+// R2's CUSTODIA has no date: the screen's picker shows its first day.
+TEST(AdminPrint, TheSheetSaysADateOfZeroIsNoDateAsTheScreenShowsIt)
+{
+    TempCompany company(true);
+    const QString out = company.folder() + "/scheda.pdf";
+    ASSERT_EQ(Admin({"print", "sheet", company.folder(), "DEMO", "R2", "--output", out}).status, 0);
+    EXPECT_TRUE(PdfText(out).contains("nessuna data (a video 01/01/2000)")) << PdfText(out).toStdString();
 }
 
 TEST(AdminPrint, PagesPrintedElsewhereWhileTheyWereBeingPrintedAreNotRecordedOver)

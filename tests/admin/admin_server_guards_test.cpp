@@ -1,9 +1,9 @@
 // The server's history as the office's owner and operators meet it through
 // quenvol-admin: a schema renamed and restored by copy keeps recording into
 // its own history; nobody empties a table with TRUNCATE; verify names a
-// missing or disabled trigger and upgrade puts it back saying so; grant gives
-// the operators their rights and an abandoned transaction no longer holds
-// the others up.
+// missing, disabled or changed trigger or function and upgrade puts it back
+// saying so; grant gives the operators their rights and an abandoned
+// transaction no longer holds the others up.
 #include "admin_run.h"
 
 #include "store/schema/table_description.h"
@@ -121,18 +121,22 @@ TEST(ServerAdminGuards, NoTruncateAndATriggerSetAsideIsFoundByVerifyAndPutBackBy
     EXPECT_GT(company->count(RegisterTable), 0);
     ASSERT_EQ(owner.run("ALTER TABLE \"TabellaSerieSemplificata\" DISABLE TRIGGER \"TabellaSerieSemplificata_storico\"; "
                         "DROP TRIGGER \"TabellaDocScorta_no_svuota\" ON \"TabellaDocScorta\"; "
-                        "ALTER TABLE \"StoricoSerieSemplificata\" DISABLE TRIGGER \"StoricoSerieSemplificata_no_modifica\""),
+                        "ALTER TABLE \"StoricoSerieSemplificata\" DISABLE TRIGGER \"StoricoSerieSemplificata_no_modifica\"; "
+                        "CREATE OR REPLACE FUNCTION \"StoricoSerieSemplificata_TestataRegistriPS\"() RETURNS trigger "
+                        "LANGUAGE plpgsql AS $$ BEGIN RETURN NULL; END $$"),
               "");
     AdminRun run = Admin({"verify", company->location(), company->company()});
     EXPECT_EQ(run.status, 1);
     for (const char* told : {"TabellaSerieSemplificata_storico della tabella TabellaSerieSemplificata è disattivato",
                              "manca il trigger TabellaDocScorta_no_svuota",
-                             "StoricoSerieSemplificata_no_modifica della tabella StoricoSerieSemplificata è disattivato"})
+                             "StoricoSerieSemplificata_no_modifica della tabella StoricoSerieSemplificata è disattivato",
+                             "la funzione StoricoSerieSemplificata_TestataRegistriPS è stata cambiata"})
         EXPECT_TRUE(run.err.contains(QString::fromUtf8(told))) << run.err.toStdString();
     run = Admin({"upgrade", company->location(), company->company()});
     EXPECT_EQ(run.status, 0) << run.err.toStdString();
     EXPECT_TRUE(run.out.contains("riattivato il trigger TabellaSerieSemplificata_storico")) << run.out.toStdString();
     EXPECT_TRUE(run.out.contains("ricreato il trigger TabellaDocScorta_no_svuota")) << run.out.toStdString();
+    EXPECT_TRUE(run.out.contains("ricreata la funzione StoricoSerieSemplificata_TestataRegistriPS")) << run.out.toStdString();
     EXPECT_FALSE(run.out.contains("nulla da fare")) << run.out.toStdString();
     EXPECT_EQ(Admin({"verify", company->location(), company->company()}).status, 0);
     EXPECT_NE(owner.run("TRUNCATE \"TabellaDocScorta\""), "");

@@ -148,6 +148,28 @@ TEST_F(JetImportTest, BadRowsStopTheImportWithTableKeyAndReasonAndLeaveNoCompany
     EXPECT_EQ(stored(store::RegisterTable, "R2", "SspArrData"), QVariant("<nessuna riga>"));
 }
 
+// Rows the reader never saw are no bad rows: even --skip-bad-rows refuses a
+// table read short of its recorded rows or of the rows on its pages.
+TEST_F(JetImportTest, ATableReadShortRefusesTheImportEvenWhenBadRowsMaySkip)
+{
+    MemoryTableData& table = registers({Col("SspCodice", Type::Text, 10)});
+    table.rows = {{Value::string("R1")}, {Value::string("R2")}};
+    table.recorded = 3;
+    addOtherTables();
+    const jet::company_import::Outcome byCatalogue = import({.skipBadRows = true});
+    EXPECT_EQ(byCatalogue.error, "il file è danneggiato: della tabella " + store::RegisterTable +
+                                     " sono state lette 2 righe, ma il file ne registra 3, 2 nelle sue pagine di "
+                                     "dati: nessuna società creata");
+
+    table.recorded = -1;
+    table.onPages = 5;
+    const jet::company_import::Outcome byPages = import({.skipBadRows = true});
+    EXPECT_EQ(byPages.error, "il file è danneggiato: della tabella " + store::RegisterTable +
+                                 " sono state lette 2 righe, ma il file ne registra 2, 5 nelle sue pagine di "
+                                 "dati: nessuna società creata");
+    EXPECT_FALSE(QFileInfo::exists(data.path() + "/NUOVA"));
+}
+
 TEST_F(JetImportTest, AnExistingCompanyIsKeptUnlessReplacedAndThenCopiedFirst)
 {
     registers({Col("SspCodice", Type::Text, 10)}).rows = {{Value::string("NUOVO")}};

@@ -12,6 +12,10 @@ struct MemoryTableData {
     QString name;
     std::vector<jet::Column> columns;
     std::vector<jet::Row> rows;
+    // What the "file" records and holds on its pages, when a test makes
+    // them differ from the rows it hands over (-1: as many as `rows`).
+    qint64 recorded = -1;
+    qint64 onPages = -1;
 };
 
 class MemoryTable : public jet::Table {
@@ -19,7 +23,8 @@ public:
     explicit MemoryTable(const MemoryTableData& data) : data_(data) {}
     QString name() const override { return data_.name; }
     const std::vector<jet::Column>& columns() const override { return data_.columns; }
-    qint64 rowCount() const override { return qint64(data_.rows.size()); }
+    qint64 rowCount() const override { return data_.recorded >= 0 ? data_.recorded : qint64(data_.rows.size()); }
+    qint64 pageRowCount() override { return data_.onPages >= 0 ? data_.onPages : qint64(data_.rows.size()); }
     bool next(jet::Row& row) override
     {
         if (next_ >= data_.rows.size())

@@ -16,6 +16,9 @@ fail() { echo "FALLITO: $*" >&2; failures=$((failures + 1)); }
 
 # --- The file list: exactly these files, nothing else ----------------------
 expected=(
+  ./etc/quenvol/backup.conf
+  ./lib/systemd/system/quenvol-backup.service
+  ./lib/systemd/system/quenvol-backup.timer
   ./usr/bin/quenvol
   ./usr/bin/quenvol-admin
   ./usr/share/applications/quenvol.desktop
@@ -31,12 +34,13 @@ expected+=(
   ./usr/share/man/man1/quenvol.1.gz
   ./usr/share/man/man7/quenvol-ufficio.7.gz
   ./usr/share/metainfo/it.quenvol.Quenvol.metainfo.xml
+  ./usr/libexec/quenvol/quenvol-backup
 )
 dpkg-deb -c "$deb" | awk '$1 !~ /^d/ {print $6}' | sort > "$work/files"
 printf '%s\n' "${expected[@]}" | sort > "$work/expected"
 diff -u "$work/expected" "$work/files" || fail "l'elenco dei file non è quello atteso"
 dpkg-deb -c "$deb" | awk '$2 != "root/root" {print}' | grep . && fail "file non di root/root"
-dpkg-deb -c "$deb" | awk '$6 ~ /^\.\/usr\/bin\/./ && $1 != "-rwxr-xr-x" {print}' | grep . &&
+dpkg-deb -c "$deb" | awk '$6 ~ /^\.\/usr\/(bin|libexec\/quenvol)\/./ && $1 != "-rwxr-xr-x" {print}' | grep . &&
   fail "programmi senza i permessi 755"
 
 # --- Control fields -------------------------------------------------------
@@ -99,6 +103,45 @@ cmp -s "$ini" "$work/ini.before" || fail "setup ha modificato un INI esistente"
 grep -qF "$ini" "$work/err" && grep -q 'DITTA=DEMO' "$work/err" ||
   fail "setup non dice quale INI userà il programma e che cosa contiene: $(cat "$work/err")"
 [ -s "$work/dati/ALTRA/quelda.mdb" ] || fail "setup con un INI esistente non ha creato la società"
+
+# --- Scheduled backups: installed, disabled, one configuration file ------
+dpkg-deb -I "$deb" conffiles 2>/dev/null | grep -qx /etc/quenvol/backup.conf ||
+  fail "/etc/quenvol/backup.conf non è un conffile"
+for script in postinst preinst; do
+  dpkg-deb -I "$deb" "$script" > /dev/null 2>&1 && fail "il pacchetto ha uno script $script: i timer restano disattivati"
+done
+units="$root/lib/systemd/system"
+grep -qx 'WantedBy=timers.target' "$units/quenvol-backup.timer" || fail "quenvol-backup.timer senza WantedBy=timers.target"
+grep -qx 'EnvironmentFile=/etc/quenvol/backup.conf' "$units/quenvol-backup.service" ||
+  fail "quenvol-backup.service non legge /etc/quenvol/backup.conf"
+exec_start=$(sed -n 's/^ExecStart=//p' "$units/quenvol-backup.service")
+[ -x "$root$exec_start" ] || fail "ExecStart di quenvol-backup.service non è nel pacchetto: $exec_start"
+if command -v systemd-analyze > /dev/null; then
+  # Only the unit files' own faults: the programs they name are in $root.
+  systemd-analyze verify "$units/quenvol-backup.timer" "$units/quenvol-backup.service" 2>&1 |
+    grep -v -e "is not executable" -e "man quenvol-ufficio" | grep . && fail "systemd-analyze verify"
+fi
+for variable in QUENVOL_BACKUP_FROM QUENVOL_BACKUP_COMPANIES QUENVOL_BACKUP_FOLDER QUENVOL_BACKUP_KEEP; do
+  grep -q "^$variable=" "$root/etc/quenvol/backup.conf" || fail "backup.conf senza $variable"
+  grep -qF "$variable" "$root$exec_start" || fail "quenvol-backup non usa $variable"
+done
+# The helper as the service runs it: the two companies of the data folder,
+# each copy with its SHA-256, and only the last one kept.
+for round in 1 2; do
+  run env PATH="$bin:/usr/bin:/bin" QUENVOL_BACKUP_FROM="$work/dati" QUENVOL_BACKUP_COMPANIES="DEMO ALTRA" \
+    QUENVOL_BACKUP_FOLDER="$work/copie" QUENVOL_BACKUP_KEEP=1 "$root$exec_start" > "$work/out" 2>&1 ||
+    fail "quenvol-backup: stato $?: $(cat "$work/out")"
+  if [ "$round" = 1 ]; then  # the first copies made older, as the next night finds them
+    for f in "$work/copie"/*.mdb; do
+      old=$(sed 's/_[0-9-]*_[0-9]*\.mdb$/_2000-01-01_000000.mdb/' <<<"$f")
+      mv "$f" "$old" && sed "s/  .*/  $(basename "$old")/" "$f.sha256" > "$old.sha256" && rm "$f.sha256"
+    done
+  fi
+done
+for company in DEMO ALTRA; do
+  [ "$(ls "$work/copie" | grep -c "^${company}_.*\.mdb$")" = 1 ] || fail "quenvol-backup: copie di $company: $(ls "$work/copie")"
+done
+(cd "$work/copie" && sha256sum -c --quiet ./*.sha256) || fail "quenvol-backup: SHA-256 non corrispondenti"
 
 # --- Manual pages and --help agree --------------------------------------
 man_source() { zcat "$root/usr/share/man/man1/$1.1.gz"; }

@@ -7,6 +7,8 @@
 #include "version.h"
 
 #include <QApplication>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QLineEdit>
 #include <QTest>
 
@@ -23,6 +25,28 @@ protected:
         settle();
     }
 };
+
+// An office file in the system folders, hidden by the file the program reads.
+TEST_F(HelpWindowTest, F1SaysWhichOfficeIniFileIsHidden)
+{
+    QTemporaryDir office;
+    QFile officeIni(office.path() + "/Morvanex.ini");
+    ASSERT_TRUE(officeIni.open(QIODevice::WriteOnly));
+    officeIni.write("[BASE]\r\nDITTA=ALTRA\r\n");
+    officeIni.close();
+    const QByteArray saved = qgetenv("XDG_CONFIG_DIRS");
+    qputenv("XDG_CONFIG_DIRS", office.path().toLocal8Bit());
+    Start();
+    key(Qt::Key_F1);
+    ASSERT_TRUE(helpShown());
+    const QString shown = help()->text();
+    qputenv("XDG_CONFIG_DIRS", saved);
+    EXPECT_TRUE(shown.contains("File INI               " + programFolder.path() + "/Morvanex.ini\n"));
+    EXPECT_TRUE(shown.contains("File INI non letto     " + office.path() + "/Morvanex.ini (dell'ufficio: lo "
+                               "nasconde il file sopra"))
+        << shown.toStdString();
+    keyToHelp(Qt::Key_Escape);
+}
 
 TEST_F(HelpWindowTest, F1ShowsTheKeysAndTheSessionAndEscapeOrF1ClosesIt)
 {

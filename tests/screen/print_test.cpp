@@ -106,3 +106,32 @@ TEST_F(StartupFixture, F8InTheHeaderPanelAsksThePagesProposingTheNextAndRecordsN
     EXPECT_TRUE(boxes->allAnswered());
     EXPECT_TRUE(boxes->prompts().join("|").contains("NON SONO CONFERMATE")) << boxes->prompts().join("|").toStdString();
 }
+
+// R2 has no header lines: its pages would not say whose they are, so F8 asks
+// first, and "No" prints and records nothing.
+TEST_F(StartupFixture, F8OnARegisterWithoutHeaderLinesAsksBeforeThePages)
+{
+    const int rows = company.count("StoricoSerieSemplificata");
+    Start();
+    lookUp("R2");
+    key(Qt::Key_T, Qt::AltModifier);  // "&TESTATE"
+    ASSERT_TRUE(form->c.Pict[2]->isVisible());
+    boxes->expect(store::BoxAnswer::No);
+    bool previewed = false;
+    WhenShown<QDialog>([&](QDialog* ask) {
+        if (qobject_cast<QPrintPreviewDialog*>(ask)) {
+            previewed = true;
+            Press(ask, Qt::Key_Escape);
+            return;
+        }
+        Press(ask, Qt::Key_Return);  // ARRIVI, page 1
+    });
+    key(Qt::Key_F8);
+    EXPECT_FALSE(previewed);
+    ASSERT_EQ(boxes->seen().size(), 1u);
+    EXPECT_TRUE(boxes->seen()[0].prompt.startsWith("LE CINQUE RIGHE DI TESTATA DEL REGISTRO ARRIVI DI R2 SONO VUOTE"))
+        << boxes->seen()[0].prompt.toStdString();
+    EXPECT_TRUE(boxes->seen()[0].prompt.endsWith("STAMPO COMUNQUE LE PAGINE SENZA TESTATA?"));
+    EXPECT_EQ(boxes->seen()[0].code, store::BoxCode::YesNoExclaimNoDefault);
+    EXPECT_EQ(company.count("StoricoSerieSemplificata"), rows);
+}

@@ -3,6 +3,7 @@
 // state, and what the endings record.
 #include "startup_fixture.h"
 
+#include "company/company_file.h"
 #include "shell/platform.h"
 #include "shell/user_settings.h"
 #include "support/jet_samples.h"
@@ -39,7 +40,7 @@ QString recordedExePath()
 TEST_F(StartupFixture, WithNoIniFileOrABlankDataFolderTheDatabaseIsSoughtAtTheRoot)
 {
     QFile::remove(programFolder.path() + "/Morvanex.ini");
-    boxes->expect(BoxAnswer::Retry);
+    boxes->expect(BoxAnswer::Cancel);
     Load();
     EXPECT_EQ(form->session.CompanyCode, "");
     EXPECT_EQ(form->session.DataDir, "/");
@@ -49,21 +50,19 @@ TEST_F(StartupFixture, WithNoIniFileOrABlankDataFolderTheDatabaseIsSoughtAtTheRo
     // The first start after installing: where the program looked and what to run.
     EXPECT_EQ(boxes->seen()[0].prompt, "SOCIETA' INESISTENTE\n\nFILE INI: " + shell::WindowsFolder() +
                                            "Morvanex.ini (NON ESISTE)\nSOCIETA' ([BASE] DITTA): (NESSUNA)\n"
-                                           "CARTELLA DATI ([PATH] DIRINI): /\nFILE CERCATO: //quelda.mdb\n\n"
-                                           "PER CREARE LA SOCIETA' (DA UN TERMINALE):\n"
-                                           "quenvol-admin setup <cartella> <societa>");
+                                           "CARTELLA DATI ([PATH] DIRINI): /\nFILE CERCATO: /quelda.mdb\n\n"
+                                           "PER CREARE LA SOCIETA' (DA UN TERMINALE), POI \"RIPROVA\":\n"
+                                           "quenvol-admin setup ~/quenvol DEMO --demo\n"
+                                           "(UNA SOCIETA' DI PROVA CON DATI DIMOSTRATIVI; PER LA PROPRIA: "
+                                           "quenvol-admin setup <cartella> <societa>)");
     EXPECT_EQ(boxes->seen()[0].code, 21);
     EXPECT_EQ(boxes->seen()[0].title, "MORVANEX - ERRORE");
-
-    // Retry ends at activation, without recording the program's folder.
-    EXPECT_EQ(endings, 0);
-    form->Show();
     EXPECT_EQ(endings, 1);
-    EXPECT_EQ(recordedExePath(), "");
+    EXPECT_EQ(recordedExePath(), programFolder.path());
 
     form.reset();
     WriteIni("DEMO", "   ");
-    boxes->expect(BoxAnswer::Retry);
+    boxes->expect(BoxAnswer::Cancel);
     Load();
     EXPECT_EQ(form->session.DataDir, "/");
     EXPECT_EQ(form->session.DatabasePath, "/DEMO/quelda.mdb");
@@ -80,36 +79,48 @@ TEST_F(StartupFixture, AMissingCompanyFolderIsCreatedAndCancelRecordsTheProgramF
               QStringList{"SOCIETA' INESISTENTE\n\nFILE INI LETTO: " + programFolder.path() +
                           "/Morvanex.ini\nSOCIETA' ([BASE] DITTA): NESSUNA\nCARTELLA DATI ([PATH] DIRINI): " +
                           dataDir + "\nFILE CERCATO: " + dataDir + "NESSUNA/quelda.mdb\n\n"
-                          "PER CREARE LA SOCIETA' (DA UN TERMINALE):\nquenvol-admin setup " + dataDir + " NESSUNA"});
+                          "PER CREARE LA SOCIETA' (DA UN TERMINALE), POI \"RIPROVA\":\nquenvol-admin setup " +
+                          dataDir + " NESSUNA --demo\n(SENZA --demo LA SOCIETA' NASCE VUOTA)"});
     EXPECT_EQ(endings, 1);
     EXPECT_EQ(recordedExePath(), programFolder.path());
 }
 
 // The real box, answered by its letter: it names the INI file and the
-// command, and "A" (Annulla) ends the program.
-TEST_F(StartupFixture, TheFirstStartBoxSaysWhatToDoAndItsLetterAnswersIt)
+// command; "R" after the company was created opens it, "A" ends the program.
+TEST_F(StartupFixture, TheFirstStartBoxSaysWhatToDoAndRetryOpensTheCompanyCreatedMeanwhile)
 {
     const QString dataDir = company.folder() + "/";
     WriteIni("NUOVA", dataDir);
     boxes.reset();  // real boxes from here on
-    QString shown;
+    QStringList shown;
     QTimer answer;
     answer.setInterval(5);
     QObject::connect(&answer, &QTimer::timeout, [&] {
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
         if (!box || !box->isVisible())
             return;
-        answer.stop();
-        shown = box->text();
-        QTest::keyClick(box, Qt::Key_A);
+        shown << box->text();
+        if (shown.size() == 1) {
+            QTest::keyClick(box, Qt::Key_R);  // nothing created yet: the box comes back
+        } else {
+            answer.stop();
+            // The operator runs the command the box names, then presses R.
+            EXPECT_EQ(company::file::CreateCompany(dataDir + "NUOVA/quelda.mdb", true), QString());
+            QTest::keyClick(box, Qt::Key_R);
+        }
     });
     answer.start();
     Load();
     boxes = std::make_unique<testing_support::RuntimeBoxes>();
-    EXPECT_TRUE(shown.startsWith("SOCIETA' INESISTENTE\n")) << shown.toStdString();
-    EXPECT_TRUE(shown.contains("FILE INI LETTO: " + programFolder.path() + "/Morvanex.ini\n"));
-    EXPECT_TRUE(shown.endsWith("\nquenvol-admin setup " + dataDir + " NUOVA")) << shown.toStdString();
-    EXPECT_EQ(endings, 1);
+    ASSERT_EQ(shown.size(), 2);
+    EXPECT_TRUE(shown[0].startsWith("SOCIETA' INESISTENTE\n")) << shown[0].toStdString();
+    EXPECT_TRUE(shown[0].contains("FILE INI LETTO: " + programFolder.path() + "/Morvanex.ini\n"));
+    EXPECT_TRUE(shown[0].contains("\nquenvol-admin setup " + dataDir + " NUOVA --demo\n")) << shown[0].toStdString();
+    form->Show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form->c.window));
+    EXPECT_EQ(endings, 0);
+    EXPECT_TRUE(form->company.RegisterTableOpen);
+    EXPECT_EQ(form->session.CompanyCode, "NUOVA");
 }
 
 TEST_F(StartupFixture, AJetFileNamesTheImportCommandAndIsLeftAsItIs)

@@ -3,6 +3,9 @@
 // stands open with the database held (a third connection that does not wait
 // writes while every box is open).
 #include "two_sessions.h"
+#include "store/engine/workstation.h"
+
+#include <QDate>
 
 #include <gtest/gtest.h>
 
@@ -64,6 +67,14 @@ TEST_P(TwoOperators, AChangeMadeElsewhereIsToldWithItsValueAndWrittenOverOnlyWhe
     EXPECT_EQ(b->boxes.seen()[0].code, BoxCode::YesNoExclaimNoDefault);
     EXPECT_TRUE(b->boxes.seen()[0].prompt.contains("MODIFICATO DA UN'ALTRA POSTAZIONE"));
     EXPECT_TRUE(b->boxes.seen()[0].prompt.contains("DESCRIZIONE: \"NUOVA DI A\""));
+    // Who made it and when, as the history has it: the server's role, or the workstation.
+    const QString who = GetParam() == testing_support::Engine::Server
+                            ? QStringLiteral(", DAL RUOLO postgres (POSTAZIONE %1)").arg(ThisWorkstation().host)
+                            : QStringLiteral(", DALLA POSTAZIONE %1 (UTENTE ").arg(ThisWorkstation().host);
+    EXPECT_TRUE(b->boxes.seen()[0].prompt.contains(QStringLiteral("L'APERTURA.\nULTIMA MODIFICA: %1")
+                                                       .arg(QDate::currentDate().toString("dd/MM/yyyy"))))
+        << b->boxes.seen()[0].prompt.toStdString();
+    EXPECT_TRUE(b->boxes.seen()[0].prompt.contains(who)) << b->boxes.seen()[0].prompt.toStdString();
     EXPECT_FALSE(b->boxes.seen()[0].prompt.contains("ULT. CRONOL."));  // B's own edit is no difference
     EXPECT_EQ(probe->storedRow("R1")->SspDescrizione, "NUOVA DI A");
     EXPECT_EQ(probe->storedRow("R1")->Registers[Arrivi].Cron, 0);

@@ -10,6 +10,7 @@ Session::Session(const testing_support::TestCompany& company, int busyTimeoutMs)
     store::OpenRegisterTable(db, boxes);
     store::OpenHeaderTable(db, boxes);
     store::OpenDocTypeTable(db, boxes);
+    store::OpenHistoryTable(db, boxes);  // as the window opens it: the writes record their changes
 }
 
 store::ScreenValues Session::open(const QString& wanted)

@@ -10,6 +10,16 @@ QString quoted(const QString& identifier)
     return QLatin1Char('"') + text + QLatin1Char('"');
 }
 
+QString literal(const QString& text)
+{
+    QString body = text;
+    body.replace(QLatin1Char('\''), QLatin1String("''"));
+    if (!body.contains(QLatin1Char('\\')))
+        return QLatin1Char('\'') + body + QLatin1Char('\'');
+    body.replace(QLatin1Char('\\'), QLatin1String("\\\\"));
+    return QLatin1String("E'") + body + QLatin1Char('\'');
+}
+
 QString InsertStatement(const QString& table, const QStringList& names, QChar mark)
 {
     if (names.isEmpty())

@@ -30,12 +30,6 @@ QString function(const QString& schema, const QString& suffix)
     return qualified(schema, functionName(suffix));
 }
 
-// A text as an SQL string literal (names and fixed words, never a value).
-QString literal(QString text)
-{
-    return QLatin1Char('\'') + text.replace(QLatin1Char('\''), QStringLiteral("''")) + QLatin1Char('\'');
-}
-
 // `text` with each {name} replaced by its value.
 QString fill(QString text, const std::vector<std::pair<QString, QString>>& values)
 {
@@ -409,7 +403,15 @@ std::vector<ServerTrigger> ServerHistoryTriggers()
 
 QStringList ServerHistoryFunctions()
 {
-    return {functionName(QStringLiteral("_aggiungi")), functionName(QStringLiteral("_evento"))};
+    QStringList functions{functionName(QStringLiteral("_aggiungi")), functionName(QStringLiteral("_evento"))};
+    for (const TableDescription* shared : SharedTables())
+        functions << functionName(QLatin1Char('_') + shared->name);
+    return functions;
+}
+
+QString PinnedSettingMark()
+{
+    return QStringLiteral("extra_float_digits=1");
 }
 
 QStringList ServerTriggerRepairStatements(const QString& schema)

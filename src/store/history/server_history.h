@@ -39,8 +39,11 @@ struct ServerTrigger {
     int type;          // pg_trigger.tgtype: when it fires and on what
 };
 std::vector<ServerTrigger> ServerHistoryTriggers();
-// The functions the triggers and the workstations call (run as the owner).
+// The functions that write the history (the triggers', the writing and the
+// event function): each runs as the owner with the settings pinned, which
+// its configuration (pg_proc.proconfig) shows by holding PinnedSettingMark.
 QStringList ServerHistoryFunctions();
+QString PinnedSettingMark();
 
 // Re-creates every trigger of ServerHistoryTriggers (enabled), with the
 // history's own guards; for a schema whose history table exists.

@@ -31,8 +31,8 @@ int numberForState(const QByteArray& state)
         return TypeMismatch;
     if (state == "22003")
         return Overflow;
-    if (state.startsWith("08") || state == "57P01" || state == "57P02" || state == "57P03")
-        return ServerUnreachable;  // connection failures and server shut-downs
+    if (state.startsWith("08") || state == "57P01" || state == "57P02" || state == "57P03" || state == "53300")
+        return ServerUnreachable;  // connection failures, server shut-downs, no free connection
     return WriteFailed;
 }
 
@@ -41,15 +41,33 @@ QString trimmedText(const char* text)
     return QString::fromUtf8(text ? text : "").trimmed();
 }
 
+// The server refused a connection because all of its connections are taken
+// (SQLSTATE 53300, which libpq gives only as the server's text when
+// connecting). Told in the operator's words; the caller retries it as a
+// lost connection.
+const QString TooManyClientsText = QStringLiteral(
+    "Il server ha già tutte le connessioni occupate (troppe postazioni collegate): si può riprovare tra poco; "
+    "se succede spesso, l'amministratore del server deve aumentare max_connections.");
+
+QString connectionText(const PGconn* conn)
+{
+    const QString text = trimmedText(PQerrorMessage(conn));
+    if (text.contains(QLatin1String("too many clients")) || text.contains(QLatin1String("53300")))
+        return TooManyClientsText;
+    return ExplainedConnectionFailure(text);  // a refusal said in Italian, with the cure
+}
+
 }  // namespace
 
 EngineError errorFor(PGconn* conn, const PGresult* result)
 {
     if (PQstatus(conn) == CONNECTION_BAD)
-        return EngineError(ServerUnreachable, trimmedText(PQerrorMessage(conn)));
+        return EngineError(ServerUnreachable, connectionText(conn));
     if (!result)
-        return EngineError(ServerUnreachable, trimmedText(PQerrorMessage(conn)));
+        return EngineError(ServerUnreachable, connectionText(conn));
     const QByteArray state = PQresultErrorField(result, PG_DIAG_SQLSTATE);
+    if (state == "53300")
+        return EngineError(ServerUnreachable, TooManyClientsText);
     const char* primary = PQresultErrorField(result, PG_DIAG_MESSAGE_PRIMARY);
     const QString text = primary ? trimmedText(primary) : trimmedText(PQresultErrorMessage(result));
     return EngineError(numberForState(state), text);
@@ -90,7 +108,7 @@ bool Connection::lost(const PGresult* result) const
     // A server shutting down, or a fail-over, ends the session with an error
     // before libpq sees the socket close: the session is gone all the same.
     const QByteArray state = PQresultErrorField(result, PG_DIAG_SQLSTATE);
-    return state.startsWith("08") || state == "57P01" || state == "57P02" || state == "57P03";
+    return state.startsWith("08") || state == "57P01" || state == "57P02" || state == "57P03" || state == "53300";
 }
 
 Result Connection::run(const QByteArray& sql, const std::vector<QByteArray>& params)
@@ -116,7 +134,7 @@ bool Connection::sendBatch(const std::vector<Statement>& batch, std::vector<Resu
                            QString* lostText)
 {
     results.clear();
-    *lostText = withoutSecret(trimmedText(PQerrorMessage(conn_)));
+    *lostText = withoutSecret(connectionText(conn_));
     if (PQstatus(conn_) != CONNECTION_OK || PQenterPipelineMode(conn_) != 1)
         return false;
     bool sent = true;
@@ -153,7 +171,7 @@ bool Connection::sendBatch(const std::vector<Statement>& batch, std::vector<Resu
     if (PQstatus(conn_) == CONNECTION_OK)
         PQexitPipelineMode(conn_);
     if (!arrived && lostText->isEmpty())
-        *lostText = withoutSecret(trimmedText(PQerrorMessage(conn_)));
+        *lostText = withoutSecret(connectionText(conn_));
     return arrived && PQstatus(conn_) == CONNECTION_OK;
 }
 
@@ -197,7 +215,7 @@ bool Connection::resetQuietly(QString* text)
 {
     PQreset(conn_);
     if (PQstatus(conn_) != CONNECTION_OK) {
-        *text = withoutSecret(trimmedText(PQerrorMessage(conn_)));
+        *text = withoutSecret(connectionText(conn_));
         return false;
     }
     if (PQpipelineStatus(conn_) != PQ_PIPELINE_OFF)

@@ -6,6 +6,10 @@
 #include "store/postgres/pg_connection.h"
 #include "store/postgres/pg_conninfo.h"
 
+#include <QFile>
+
+#include <vector>
+
 namespace store {
 
 namespace {
@@ -127,11 +131,25 @@ std::unique_ptr<Database> openServerDatabase(const QString& conninfo, const QStr
     // version are declared to the server, which keeps them in the change
     // history as declared (the server itself says who).
     const QByteArray declared = DeclaredWorkstation();
-    const char* const keywords[] = {"connect_timeout", "target_session_attrs", "application_name", "options", "dbname", nullptr};
-    const char* const values[] = {"10", "read-write", "quenvol", declared.constData(), info.constData(), nullptr};
-    PGconn* conn = PQconnectdbParams(keywords, values, 1);
+    // A password file others may read is skipped by libpq with a warning on
+    // the terminal; it is skipped here without one, and the failure says why.
+    const QString openPasswordFile = OpenPasswordFile(conninfo);
+    const QByteArray passfile =
+        openPasswordFile.isEmpty() ? QByteArray() : QFile::encodeName(UnreadablePasswordFile(openPasswordFile));
+    std::vector<const char*> keywords = {"connect_timeout", "target_session_attrs", "application_name", "options"};
+    std::vector<const char*> values = {"10", "read-write", "quenvol", declared.constData()};
+    if (!passfile.isEmpty()) {
+        keywords.push_back("passfile");
+        values.push_back(passfile.constData());
+    }
+    keywords.insert(keywords.end(), {"dbname", nullptr});
+    values.insert(values.end(), {info.constData(), nullptr});
+    PGconn* conn = PQconnectdbParams(keywords.data(), values.data(), 1);
     const QByteArray settings = QStringLiteral("SET lock_timeout = %1; SET DateStyle = ISO; "
-                                               "SET client_encoding = 'UTF8'")
+                                               "SET client_encoding = 'UTF8'; "
+                                               // the server's NOTICE lines ("... does not exist, skipping")
+                                               // are for a console, not for an operator's terminal
+                                               "SET client_min_messages = warning")
                                     .arg(lockTimeoutMs)
                                     .toUtf8();
     auto connection = std::make_shared<Connection>(conn, company, secret, settings);

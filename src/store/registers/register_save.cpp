@@ -140,10 +140,13 @@ QStringList Differences(const ShownVersion& shown, const Attempt& a)
 
 }  // namespace
 
-QString RegisterChangedText(const QString& code, const QStringList& differences, const QString& question)
+QString RegisterChangedText(const QString& code, const QStringList& differences, const QString& question,
+                            const QString& lastChange)
 {
     QString text = QStringLiteral("IL REGISTRO %1 E' STATO MODIFICATO DA UN'ALTRA POSTAZIONE DOPO L'APERTURA.\n")
                        .arg(Code(code));
+    if (!lastChange.isEmpty())
+        text += lastChange + QLatin1Char('\n');
     if (!differences.isEmpty())
         text += QStringLiteral("VALORI DELL'ALTRA POSTAZIONE:\n") + DifferenceLines(differences);
     return text + question;
@@ -204,7 +207,8 @@ bool WriteRegister(CompanyDatabase& company, const ScreenValues& screen, Registe
         case Found::ChangedElsewhere:
             if (boxes.MsgBox(RegisterChangedText(record.SspCodice,
                                                  RegisterDifferences(*shown.row, *a.storedRow),
-                                                 OverwriteQuestion + QLatin1Char('\n') + NothingWrittenNote),
+                                                 OverwriteQuestion + QLatin1Char('\n') + NothingWrittenNote,
+                                                 LastChangeText(*company.database, record.SspCodice)),
                              BoxCode::YesNoExclaimNoDefault, ConfirmTitle) != BoxAnswer::Yes)
                 return false;
             // The operator has seen this version and chose the screen's
@@ -243,7 +247,8 @@ DeleteResult DeleteRegister(CompanyDatabase& company, const QString& code, Shown
         }
         switch (a.found) {
         case Found::ChangedElsewhere:
-            if (boxes.MsgBox(RegisterChangedText(code, Differences(shown, a), DeleteAnywayQuestion),
+            if (boxes.MsgBox(RegisterChangedText(code, Differences(shown, a), DeleteAnywayQuestion,
+                                                 LastChangeText(*company.database, code)),
                              BoxCode::YesNoExclaimNoDefault, ConfirmTitle) != BoxAnswer::Yes)
                 return DeleteResult::NotDeleted;
             shown.row = a.storedRow;

@@ -14,7 +14,8 @@ inline const QString DeleteRegisterFailed = QStringLiteral("ERRORE NELLA CANCELL
 inline const QString ConfirmTitle = QStringLiteral("MORVANEX - CONFERMA");
 
 // The texts of the boxes that tell a change made by another workstation.
-QString RegisterChangedText(const QString& code, const QStringList& differences, const QString& question);
+QString RegisterChangedText(const QString& code, const QStringList& differences, const QString& question,
+                            const QString& lastChange = {});
 QString RegisterDeletedText(const QString& code);
 QString RegisterInsertedText(const QString& code);
 QString RegisterAlreadyDeletedText(const QString& code);

@@ -6,6 +6,8 @@
 #include "store/record/register_fields.h"
 #include "store/schema/table_description.h"
 
+#include <QDateTime>
+
 #include <variant>
 
 namespace store {
@@ -148,6 +150,46 @@ QStringList HeaderDifferences(const HeaderLines& shown, const HeaderLines& store
             d.text(HeaderLineName(block, line), shown[i], stored[i]);
         }
     return d.lines();
+}
+
+QString LastChangeText(Database& database, const QString& code)
+{
+    namespace H = HistoryColumns;
+    try {
+        const TableDescription& table = HistoryTableDescription();
+        auto rows = database.openSnapshot(table.name, table.columnName(H::Codice), code);
+        const int id = rows->fieldIndex(table.columnName(H::Id));
+        const int codeAt = rows->fieldIndex(table.columnName(H::Codice));
+        const int action = rows->fieldIndex(table.columnName(H::Azione));
+        qlonglong last = -1;
+        QDateTime when;
+        QString user, host, role;
+        for (; !rows->atEnd(); rows->moveNext()) {
+            // The pattern's wildcards match other codes too; a page print is no change.
+            if (rows->field(codeAt).toString().compare(code, Qt::CaseInsensitive) != 0 ||
+                rows->field(action).toString().contains(QLatin1String("stampa")))
+                continue;
+            const qlonglong number = rows->field(id).toLongLong();
+            if (number <= last)
+                continue;
+            last = number;
+            when = QDateTime::fromString(rows->field(table.columnName(H::Quando)).toString(), Qt::ISODateWithMs);
+            user = rows->field(table.columnName(H::Utente)).toString();
+            host = rows->field(table.columnName(H::Postazione)).toString();
+            // A history made before the server's role was kept has no such column.
+            role = rows->fieldIndex(table.columnName(H::Ruolo)) >= 0
+                       ? rows->field(table.columnName(H::Ruolo)).toString()
+                       : QString();
+        }
+        if (last < 0)
+            return {};
+        const QString time = when.toLocalTime().toString(QStringLiteral("dd/MM/yyyy HH:mm:ss"));
+        if (!role.isEmpty())
+            return QStringLiteral("ULTIMA MODIFICA: %1, DAL RUOLO %2 (POSTAZIONE %3)").arg(time, role, host);
+        return QStringLiteral("ULTIMA MODIFICA: %1, DALLA POSTAZIONE %2 (UTENTE %3)").arg(time, host, user);
+    } catch (const EngineError&) {
+        return {};  // a company without the history: the box says what it can
+    }
 }
 
 QString DifferenceLines(const QStringList& differences)

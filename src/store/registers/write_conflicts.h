@@ -62,6 +62,12 @@ QStringList HeaderDifferences(const HeaderLines& shown, const HeaderLines& store
 // The register columns whose values differ, by column position.
 std::vector<bool> DifferingColumns(const RegisterRecord& shown, const RegisterRecord& stored);
 
+// Who made the last change of `code` and when, from the change history, for
+// the box that tells a change made elsewhere: on a server the role the server
+// authenticated and its workstation, on a file the workstation and its user.
+// Empty when the history has none (or cannot be read).
+QString LastChangeText(Database& database, const QString& code);
+
 // The lines of a difference list for a box: at most a dozen, then how many more.
 QString DifferenceLines(const QStringList& differences);
 

@@ -1,6 +1,6 @@
-// quenvol-admin upgrade: brings the change history of a company made by an
-// earlier version up to date (table, columns, the server's triggers, the
-// chain of existing rows), and nothing else.
+// quenvol-admin upgrade: brings a company made by an earlier version up to
+// date: the columns its shared tables lack, then the change history (table,
+// columns, the server's triggers, the chain of existing rows).
 #include "admin/admin_command.h"
 #include "company/company_file.h"
 #include "company/company_location.h"
@@ -18,18 +18,20 @@ int RunUpgrade(const QStringList& arguments);
 const admin::Command Upgrade{
     "upgrade",
     "upgrade <cartella dati o server> <societa>",
-    "Porta lo storico delle modifiche di <cartella dati>/<societa>/quelda.mdb, o\n"
-    "della societa' sul server PostgreSQL indicato da una stringa di connessione o\n"
-    "da un URI postgresql://, alla forma attuale: aggiunge la tabella dello storico\n"
+    "Porta la societa' <cartella dati>/<societa>/quelda.mdb, o la societa' sul\n"
+    "server PostgreSQL indicato da una stringa di connessione o da un URI\n"
+    "postgresql://, alla forma attuale: aggiunge alle tre tabelle condivise le\n"
+    "colonne che mancano (una societa' creata da una versione precedente), poi\n"
+    "la tabella dello storico\n"
     "(StoricoSerieSemplificata) se manca, o le colonne che le mancano (StoRuolo,\n"
     "StoIndirizzo, StoImpronta), e calcola una volta l'impronta delle righe che\n"
     "non l'hanno, in ordine di numero. Sul server fa scrivere lo storico al server\n"
     "stesso (funzioni e trigger), toglie INSERT sullo storico ai ruoli che l'avevano\n"
     "e da' loro EXECUTE sulla funzione degli eventi; rimette al loro posto, e\n"
     "nomina, i trigger e le funzioni dello storico mancanti, disattivati o\n"
-    "cambiati (quelli che quenvol-admin verify segnala). Le altre tabelle e i loro dati\n"
-    "restano come sono. Dice che cosa ha fatto; su una societa' gia' aggiornata non\n"
-    "fa nulla.\n"
+    "cambiati (quelli che quenvol-admin verify segnala). Tutto in una\n"
+    "transazione; i dati restano come sono. Dice che cosa ha fatto; su una\n"
+    "societa' gia' aggiornata non fa nulla.\n"
     "Esempio: quenvol-admin upgrade ~/quenvol DEMO\n",
     RunUpgrade};
 const admin::Registration registration(Upgrade);
@@ -57,7 +59,7 @@ int RunUpgrade(const QStringList& arguments)
         return admin::UsageError(Upgrade);
     const QString path = company::location::PlaceName(operands[0], operands[1]);
     bool tableAdded = false, serverWrites = false;
-    QStringList columns, roles;
+    QStringList columns, roles, shared;
     qlonglong chained = 0;
     bool repaired = false;
     if (company::server::IsServer(operands[0])) {
@@ -69,6 +71,7 @@ int RunUpgrade(const QStringList& arguments)
         serverWrites = done.serverWrites;
         roles = done.rolesMoved;
         chained = done.rowsChained;
+        shared = done.sharedColumnsAdded;
         repaired = SayRepairs(path, done.repaired);
     } else {
         company::file::HistoryUpgrade done;
@@ -77,7 +80,10 @@ int RunUpgrade(const QStringList& arguments)
         tableAdded = done.tableAdded;
         columns = done.columnsAdded;
         chained = done.rowsChained;
+        shared = done.sharedColumnsAdded;
     }
+    if (!shared.isEmpty())
+        Say(QStringLiteral("aggiunte a %1 le colonne %2").arg(path, shared.join(QStringLiteral(", "))));
     if (tableAdded)
         Say(QStringLiteral("aggiunto lo storico delle modifiche a %1").arg(path));
     if (!columns.isEmpty())
@@ -95,7 +101,7 @@ int RunUpgrade(const QStringList& arguments)
         return admin::Fail(error);
     if (!started.isEmpty())
         Say(started);
-    if (!tableAdded && columns.isEmpty() && !serverWrites && roles.isEmpty() && chained == 0 && !repaired &&
+    if (shared.isEmpty() && !tableAdded && columns.isEmpty() && !serverWrites && roles.isEmpty() && chained == 0 && !repaired &&
         started.isEmpty())
         Say(QStringLiteral("%1 ha gia' lo storico delle modifiche: nulla da fare").arg(path));
     return admin::ExitOk;

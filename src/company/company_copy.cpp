@@ -50,8 +50,10 @@ QString CopyTables(store::Database& from, store::Database& to, std::vector<Copie
                     positions.push_back(source->fieldIndex(column.name));
                     names << column.name;
                 } catch (const store::EngineError& missing) {
-                    // A history made before its later columns: they stay Null.
-                    if (!description->appendOnly || missing.number() != store::EngineErrorNumber::ItemNotFound)
+                    // A source made by an earlier version, without a column
+                    // added since (a field, the history's later columns): the
+                    // copy leaves it Null. A table without its key is no copy.
+                    if (&column == &description->key() || missing.number() != store::EngineErrorNumber::ItemNotFound)
                         throw;
                 }
             }

@@ -44,6 +44,47 @@ private:
     QString error_;
 };
 
+// The names of the columns table `name` has in the file, in lower case; empty
+// when the table is missing. False on an SQLite error.
+bool StoredColumns(sqlite3* db, const QString& name, QStringList* present)
+{
+    present->clear();
+    sqlite3_stmt* stmt = nullptr;
+    if (sqlite3_prepare_v2(db, "SELECT name FROM pragma_table_info(?1)", -1, &stmt, nullptr) != SQLITE_OK)
+        return false;
+    const QByteArray table = name.toUtf8();
+    sqlite3_bind_text(stmt, 1, table.constData(), int(table.size()), SQLITE_TRANSIENT);
+    int rc;
+    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW)
+        *present << QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0))).toLower();
+    sqlite3_finalize(stmt);
+    return rc == SQLITE_DONE;
+}
+
+// Adds to the three shared tables every column their description has and the
+// file lacks (a company made by an earlier version), inside the caller's
+// transaction; `added` names them as "Table.Column". Empty text on success.
+QString AddMissingSharedColumns(Connection& connection, QStringList* added)
+{
+    for (const store::TableDescription* table : store::SharedTables()) {
+        QStringList present;
+        if (!StoredColumns(connection.handle(), table->name, &present))
+            return QString::fromUtf8(sqlite3_errmsg(connection.handle()));
+        if (present.isEmpty())
+            return QStringLiteral("la tabella %1 non esiste").arg(table->name);
+        for (const store::ColumnDescription& column : table->columns) {
+            if (present.contains(column.name.toLower()))
+                continue;
+            if (!connection.exec(QStringLiteral("ALTER TABLE %1 ADD COLUMN %2 %3")
+                                     .arg(store::quoted(table->name), store::quoted(column.name),
+                                          store::SqliteType(column))))
+                return connection.error();
+            *added << table->name + QLatin1Char('.') + column.name;
+        }
+    }
+    return QString();
+}
+
 }  // namespace
 
 QString CreateCompanyDatabase(const QString& path)
@@ -109,6 +150,9 @@ QString UpgradeHistory(const QString& path, HistoryUpgrade* done)
     const auto sqliteError = [&] { return failed(QString::fromUtf8(sqlite3_errmsg(db))); };
     const store::TableDescription& history = store::HistoryTableDescription();
     HistoryUpgrade found;
+    // The shared tables first, so that everything after sees today's shape.
+    if (const QString error = AddMissingSharedColumns(connection, &found.sharedColumnsAdded); !error.isEmpty())
+        return failed(error);
     QStringList present;
     {
         sqlite3_stmt* stmt = nullptr;
@@ -206,6 +250,9 @@ QString UpgradeHistory(const QString& path, HistoryUpgrade* done)
                 return failed(connection.error());
         found.rowsChained = qlonglong(chained.size());
     }
+    // The shape is today's: so is its version number.
+    if (!connection.exec(QStringLiteral("PRAGMA user_version = %1").arg(store::CompanySchemaVersion)))
+        return failed(connection.error());
     if (!connection.exec(QStringLiteral("COMMIT")))
         return failed(connection.error());
     *done = found;

@@ -29,8 +29,10 @@ struct HistoryUpgrade {
     bool tableAdded = false;   // the history table was missing
     QStringList columnsAdded;  // the columns added to an existing table
     qlonglong rowsChained = 0; // existing rows given their fingerprint
+    QStringList sharedColumnsAdded;  // "Table.Column" added to the three shared tables
 };
-// Adds the history table when missing, or its later columns, and computes
+// Adds the columns the three shared tables lack (a company made by an earlier
+// version) first, then the history table when missing, or its later columns, and computes
 // the chain of the existing rows when the fingerprints arrive; in one
 // transaction, which changes nothing when all is there already.
 QString UpgradeHistory(const QString& path, HistoryUpgrade* done);

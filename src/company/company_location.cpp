@@ -4,14 +4,24 @@
 #include "company/company_copy.h"
 #include "company/company_file.h"
 #include "company/company_server.h"
+#include "store/tables/missing_columns.h"
 
 namespace company::location {
 
 std::unique_ptr<store::Database> OpenCompany(const QString& location, const QString& company)
 {
-    if (company::server::IsServer(location))
-        return store::openServerDatabase(location, company);
-    return store::openDatabase(company::copy::CompanyFilePath(location, company));
+    std::unique_ptr<store::Database> database =
+        company::server::IsServer(location) ? store::openServerDatabase(location, company)
+                                            : store::openDatabase(company::copy::CompanyFilePath(location, company));
+    // A company made by an earlier version is refused with the command that
+    // brings it up to date, before any command reads a register set from it.
+    if (const QStringList missing = store::MissingColumns(*database); !missing.isEmpty())
+        throw store::EngineError(store::EngineErrorNumber::ItemNotFound,
+                                 QStringLiteral("%1 e' stata creata da una versione precedente: mancano le colonne "
+                                                "%2; eseguire prima quenvol-admin upgrade %3 %4")
+                                     .arg(PlaceName(location, company), missing.join(QStringLiteral(", ")),
+                                          location, company));
+    return database;
 }
 
 QString AddHistoryTable(const QString& location, const QString& company, bool* added)

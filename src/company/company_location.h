@@ -11,7 +11,8 @@
 namespace company::location {
 
 // Opens company `company` at `location` (a data folder or a server); throws
-// store::EngineError as the engine does.
+// store::EngineError as the engine does, and when a shared table lacks a
+// column this version reads (its text names `quenvol-admin upgrade`).
 std::unique_ptr<store::Database> OpenCompany(const QString& location, const QString& company);
 
 // Adds the change history table to a company made before it existed, on the

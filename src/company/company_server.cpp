@@ -12,6 +12,8 @@
 
 #include <libpq-fe.h>
 
+#include <QSet>
+
 #include <memory>
 #include <vector>
 
@@ -106,6 +108,38 @@ bool schemaExists(PGconn* conn, const QString& company, QString* error)
              error, &result))
         return false;
     return PQntuples(result.get()) > 0;
+}
+
+// The statements that add to the three shared tables of `company` every
+// column their description has and the server's table lacks (a company made
+// by an earlier version); `added` names them as "Table.Column". They run first
+// in the upgrade's transaction, before anything that reads the columns (the
+// history's triggers). False when the server cannot say.
+bool SharedColumnStatements(PGconn* conn, const QString& company, QStringList* statements, QStringList* added,
+                            QString* error)
+{
+    Res result(nullptr, &PQclear);
+    if (!run(conn,
+             QStringLiteral("SELECT lower(c.relname), lower(a.attname) FROM pg_catalog.pg_class c "
+                            "JOIN pg_catalog.pg_namespace n ON n.oid = c.relnamespace "
+                            "JOIN pg_catalog.pg_attribute a ON a.attrelid = c.oid AND a.attnum > 0 "
+                            "AND NOT a.attisdropped WHERE n.nspname = $1 AND c.relkind = 'r'"),
+             {company}, error, &result))
+        return false;
+    QSet<QString> present;
+    for (int row = 0; row < PQntuples(result.get()); ++row)
+        present.insert(QString::fromUtf8(PQgetvalue(result.get(), row, 0)) + QLatin1Char('.') +
+                       QString::fromUtf8(PQgetvalue(result.get(), row, 1)));
+    for (const store::TableDescription* table : store::SharedTables())
+        for (const store::ColumnDescription& column : table->columns) {
+            if (present.contains((table->name + QLatin1Char('.') + column.name).toLower()))
+                continue;
+            *statements << QStringLiteral("ALTER TABLE %1.%2 ADD COLUMN %3 %4")
+                               .arg(quoted(company), quoted(table->name), quoted(column.name),
+                                    store::ServerType(column));
+            *added << table->name + QLatin1Char('.') + column.name;
+        }
+    return true;
 }
 
 bool tableExists(PGconn* conn, const QString& company, const QString& table, QString* error)
@@ -306,6 +340,9 @@ QString UpgradeHistory(const QString& conninfo, const QString& company, HistoryU
     const QString table = quoted(company) + QLatin1Char('.') + quoted(history.name);
     HistoryUpgrade found;
     QStringList statements;
+    // The shared tables' columns first: the triggers made below read them.
+    if (!SharedColumnStatements(conn.get(), company, &statements, &found.sharedColumnsAdded, &error))
+        return error;
     Res result(nullptr, &PQclear);
     if (!run(conn.get(),
              QStringLiteral("SELECT a.attname FROM pg_catalog.pg_class c JOIN pg_catalog.pg_namespace n "
@@ -352,6 +389,7 @@ QString UpgradeHistory(const QString& conninfo, const QString& company, HistoryU
             found.repaired = repairs;
         statements << store::ServerTriggerRepairStatements(company);
     }
+    statements << store::ServerVersionStatements(company);
     // The roles that could add history rows themselves (the workstations')
     // keep reading it and may record events through the server's function.
     if (!found.tableAdded) {

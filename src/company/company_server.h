@@ -37,8 +37,10 @@ struct HistoryUpgrade {
     QStringList rolesMoved;        // roles that could add history rows: now SELECT and the event function
     qlonglong rowsChained = 0;     // existing rows given their fingerprint
     QStringList repaired;          // triggers and functions put back, one line each
+    QStringList sharedColumnsAdded;  // "Table.Column" added to the three shared tables
 };
-// Adds the history table when missing, its later columns, the server's
+// Adds the columns the three shared tables lack (a company made by an earlier
+// version) first, then the history table when missing, its later columns, the server's
 // triggers and functions, takes INSERT on the history from the roles that
 // had it (granting them the event function instead), and computes the chain
 // of the rows without a fingerprint; all in one transaction.

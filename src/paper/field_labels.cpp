@@ -18,8 +18,10 @@ QString ScreenLabel(int field)
 
 QString HeaderBlockLabel(int block)
 {
-    static const char* const labels[] = {"ARRIVI", "DEPOSITO", "CUSTODIA", "Intestazione Preavviso"};
-    return block >= 0 && block < 4 ? QString::fromLatin1(labels[block]) : QString();
+    // The pre-advice's block is headed by what it holds rather than by its name.
+    if (block == 3)
+        return QStringLiteral("Intestazione Preavviso");
+    return store::HeaderBlockName(block);
 }
 
 }  // namespace paper

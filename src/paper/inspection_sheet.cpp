@@ -4,6 +4,7 @@
 #include "paper/field_labels.h"
 #include "paper/page_canvas.h"
 #include "paper/paper_fonts.h"
+#include "store/record/register_fields.h"
 #include "store/record/screen_fields.h"
 #include "store/record/screen_values.h"
 #include "store/schema/table_description.h"
@@ -18,7 +19,6 @@ namespace Field = store::Field;
 
 // The registers in the screen's column order.
 constexpr store::RegisterKind Columns[3] = {store::Arrivi, store::Custodia, store::Deposito};
-const char* const ColumnNames[3] = {"ARRIVI", "CUSTODIA", "DEPOSITO"};
 
 // Draws the sheet top to bottom, starting a new page when the next piece
 // would not fit above the page's foot.
@@ -106,8 +106,8 @@ void PaintRegisters(SheetWriter& out, const InspectionSheet& sheet)
     out.row({{0, CodeLabel}, {left(0), screen.DicKod}}, value);
     out.row({{0, ScreenLabel(Field::Description)}, {left(0), screen.Txt[Field::Description]}}, value);
     out.space(2);
-    out.row({{left(0), QString::fromLatin1(ColumnNames[0])}, {left(1), QString::fromLatin1(ColumnNames[1])},
-             {left(2), QString::fromLatin1(ColumnNames[2])}},
+    out.row({{left(0), store::RegisterName(Columns[0])}, {left(1), store::RegisterName(Columns[1])},
+             {left(2), store::RegisterName(Columns[2])}},
             bold);
     // One line per field of the register columns, its label on the left.
     auto fieldRow = [&](const QString& caption, auto valueOf) {
@@ -137,14 +137,20 @@ void PaintRegisters(SheetWriter& out, const InspectionSheet& sheet)
                : k == store::Deposito ? screen.Txt[Field::SiglUD] : QString();
     });
     out.space(2);
-    const std::pair<QString, QString> singles[] = {
-        {ScreenLabel(Field::UltimoCarico), screen.Txt[Field::UltimoCarico]},
-        {ScreenLabel(Field::UltimoScarico), screen.Txt[Field::UltimoScarico]},
-        {ScreenLabel(Field::MagNum), Joined(screen.Txt[Field::MagNum], screen.Txt[Field::MagCin])},
-        {ScreenLabel(Field::MeccanogNum), Joined(screen.Txt[Field::MeccanogNum], screen.Txt[Field::MeccanogCin])},
-    };
-    for (const auto& [caption, text] : singles)
-        out.row({{0, caption}, {left(0), text}}, value);
+    // The fields after the register columns, in the register-field table's
+    // order (so a field added there is printed too): a check character joined
+    // to its number; the exit abbreviations stand in the columns above.
+    const std::vector<store::RegisterFieldRow>& fields = store::RegisterFields();
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        const store::RegisterFieldRow& field = fields[i];
+        if (field.control != store::FieldControl::Text || field.index <= Field::Garanz(2) ||
+            field.index == Field::SiglUC || field.index == Field::SiglUD || field.joinsPrevious)
+            continue;
+        QString text = screen.Txt[field.index];
+        if (i + 1 < fields.size() && fields[i + 1].joinsPrevious)
+            text = Joined(text, screen.Txt[fields[i + 1].index]);
+        out.row({{0, ScreenLabel(field.index)}, {left(0), text}}, value);
+    }
 }
 
 void PaintHeaderLines(SheetWriter& out, PageCanvas& canvas, const InspectionSheet& sheet)

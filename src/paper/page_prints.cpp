@@ -4,6 +4,7 @@
 
 #include "store/history/history_event.h"
 #include "store/history/history_reader.h"
+#include "store/record/register_fields.h"
 
 #include <algorithm>
 
@@ -11,8 +12,8 @@ namespace paper {
 
 QString RegisterName(PageRegister reg)
 {
-    static const char* const names[] = {"ARRIVI", "DEPOSITO", "CUSTODIA", "PREAVVISO"};
-    return QString::fromLatin1(names[int(reg)]);
+    // The pages follow the header blocks' order.
+    return store::HeaderBlockName(int(reg));
 }
 
 QStringList RegisterNames()

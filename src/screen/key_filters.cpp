@@ -47,4 +47,10 @@ int FieldClass(int i)
     return i;
 }
 
+bool IsAmountField(int i)
+{
+    const store::RegisterFieldRow* field = store::FieldOfText(i);
+    return field && field->keys == store::KeyClass::Decimal;
+}
+
 }  // namespace screen

@@ -23,5 +23,8 @@ int DecimalOnly(int& key);
 // is decimal for an amount field and digits for any other.
 constexpr int UpperCaseClass = 1;
 int FieldClass(int i);
+// An amount field: its keys in the register-field table are Decimal. It is
+// typed as a decimal and shown formatted when left.
+bool IsAmountField(int i);
 
 }  // namespace screen

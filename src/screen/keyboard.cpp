@@ -110,7 +110,7 @@ void Startup::Form_KeyPress(int& KeyAscii)
     const int fieldClass = FieldClass(CurField);
     if (fieldClass == UpperCaseClass)
         UpperCaseKey(KeyAscii);
-    else if (Field::IsAmount(fieldClass))
+    else if (IsAmountField(CurField))
         DecimalOnly(KeyAscii);
     else
         DigitsOnly(KeyAscii);
@@ -180,7 +180,7 @@ void Startup::Txt_GotFocus(int Index)
 
 void Startup::Txt_LostFocus(int Index)
 {
-    if (Field::IsAmount(Index))
+    if (IsAmountField(Index))
         runtime_->SetText(c.Txt[Index], store::FormatAmountText(c.Txt[Index]->text()));
     MirrorCustodySeries(Index);
     if (Index == Field::CustodySerie)

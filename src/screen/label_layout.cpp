@@ -1,6 +1,11 @@
-// The label array Label4: the captions of the register and header panels.
-// No routine changes them after they are placed.
+// The label array Label4: the captions of the register and header panels, a
+// field's from the register-field table. No routine changes them after they
+// are placed.
 #include "screen/startup_layout.h"
+
+#include "store/record/register_fields.h"
+#include "store/record/screen_fields.h"
+#include "store/schema/table_description.h"
 
 #include <QLabel>
 
@@ -12,55 +17,89 @@ namespace {
 
 constexpr double LabelPoints = 9.75;
 
+// Where a caption's text comes from: a field's caption in the register-field
+// table, a register's or a header block's name, or the text given here for
+// the captions that belong to no one field.
+enum class From { Text, Field, Code, Register, HeaderBlock };
+
 struct Caption {
-    const char* text;
-    int panel;  // index into Pict
+    From from;
+    int which;         // the Txt index, the register or the header block
+    const char* text;  // From::Text only
+    int panel;         // index into Pict
     int left;
     int top;
     bool bold;
 };
 
+namespace Field = store::Field;
+constexpr Caption FieldCaption(int field, int left, int top)
+{
+    return {From::Field, field, nullptr, 1, left, top, false};
+}
+constexpr Caption TextCaption(const char* text, int panel, int left, int top, bool bold = false)
+{
+    return {From::Text, 0, text, panel, left, top, bold};
+}
+
 // Indexed by the Label4 index.
 constexpr Caption Captions[] = {
-    {"Ult. Scarico", 1, 7965, 5445, false},
-    {"DEPOSITO", 1, 9090, 1035, true},
-    {"Descrizione", 1, 3225, 585, false},
-    {"Codice", 1, 450, 585, false},
-    {"CUSTODIA", 1, 5085, 1035, true},
-    {"ARRIVI", 1, 1440, 1035, true},
-    {"Garanzia", 1, 135, 4635, false},
-    {"ARRIVI", 2, 5130, 180, true},
-    {"Serie", 1, 1215, 1350, false},
-    {"DEPOSITO", 2, 5130, 1890, true},
-    {"CUSTODIA", 2, 5130, 3600, true},
-    {"Intestazione Preavviso", 2, 270, 5310, true},
-    {"Docum.", 1, 360, 2115, false},
-    {"Ult. Carico", 1, 8070, 5040, false},
-    {"Serie", 1, 5085, 1350, false},
-    {"Garanzia", 1, 4005, 4635, false},
-    {"Autorizzazione Cod. meccanogr.", 1, 90, 7470, false},
-    {"Preavviso trasmesso da", 2, 270, 6705, true},
-    {"Ult. Cronol.", 1, 1935, 1350, false},
-    {"Ult. Cronol.", 1, 5805, 1350, false},
-    {"Riga", 1, 4365, 4185, false},
-    {"Riga", 1, 495, 4185, false},
-    {"Docum.", 1, 4230, 2115, false},
-    {"Serie", 1, 9090, 1350, false},
-    {"Garanzia", 1, 7995, 4635, false},
-    {"Ult. Cronol.", 1, 9810, 1350, false},
-    {"Riga", 1, 8355, 4185, false},
-    {"Docum.", 1, 8220, 2115, false},
-    {"Sigla per uscita", 1, 4005, 6300, false},
-    {"Periodi:", 1, 90, 6555, true},
-    {"dal", 1, 4395, 6885, false},
-    {"dal", 1, 525, 6885, false},
-    {"Magazzino", 1, 8010, 5895, false},
-    {"Sigla per uscita", 1, 7935, 6300, false},
-    {"dal", 1, 8325, 6885, false},
-    {"mesi", 1, 2370, 6885, false},
-    {"mesi", 1, 6210, 6885, false},
-    {"mesi", 1, 10125, 6885, false},
+    FieldCaption(Field::UltimoScarico, 7965, 5445),
+    {From::Register, store::Deposito, nullptr, 1, 9090, 1035, true},
+    FieldCaption(Field::Description, 3225, 585),
+    {From::Code, 0, nullptr, 1, 450, 585, false},
+    {From::Register, store::Custodia, nullptr, 1, 5085, 1035, true},
+    {From::Register, store::Arrivi, nullptr, 1, 1440, 1035, true},
+    FieldCaption(Field::Garanz(0), 135, 4635),
+    {From::HeaderBlock, 0, nullptr, 2, 5130, 180, true},
+    FieldCaption(Field::Serie(0), 1215, 1350),
+    {From::HeaderBlock, 1, nullptr, 2, 5130, 1890, true},
+    {From::HeaderBlock, 2, nullptr, 2, 5130, 3600, true},
+    TextCaption("Intestazione Preavviso", 2, 270, 5310, true),
+    TextCaption("Docum.", 1, 360, 2115),
+    FieldCaption(Field::UltimoCarico, 8070, 5040),
+    FieldCaption(Field::Serie(1), 5085, 1350),
+    FieldCaption(Field::Garanz(1), 4005, 4635),
+    FieldCaption(Field::MeccanogNum, 90, 7470),
+    TextCaption("Preavviso trasmesso da", 2, 270, 6705, true),
+    FieldCaption(Field::Cron(0), 1935, 1350),
+    FieldCaption(Field::Cron(1), 5805, 1350),
+    FieldCaption(Field::Riga(1), 4365, 4185),
+    FieldCaption(Field::Riga(0), 495, 4185),
+    TextCaption("Docum.", 1, 4230, 2115),
+    FieldCaption(Field::Serie(2), 9090, 1350),
+    FieldCaption(Field::Garanz(2), 7995, 4635),
+    FieldCaption(Field::Cron(2), 9810, 1350),
+    FieldCaption(Field::Riga(2), 8355, 4185),
+    TextCaption("Docum.", 1, 8220, 2115),
+    FieldCaption(Field::SiglUC, 4005, 6300),
+    TextCaption("Periodi:", 1, 90, 6555, true),
+    TextCaption("dal", 1, 4395, 6885),
+    TextCaption("dal", 1, 525, 6885),
+    FieldCaption(Field::MagNum, 8010, 5895),
+    FieldCaption(Field::SiglUD, 7935, 6300),
+    TextCaption("dal", 1, 8325, 6885),
+    TextCaption("mesi", 1, 2370, 6885),
+    TextCaption("mesi", 1, 6210, 6885),
+    TextCaption("mesi", 1, 10125, 6885),
 };
+
+QString CaptionText(const Caption& caption)
+{
+    switch (caption.from) {
+    case From::Field:
+        return store::FieldOfText(caption.which)->caption;
+    case From::Code:
+        return store::FieldOfColumn(store::RegisterColumns::Code)->caption;
+    case From::Register:
+        return store::RegisterName(caption.which);
+    case From::HeaderBlock:
+        return store::HeaderBlockName(caption.which);
+    case From::Text:
+        break;
+    }
+    return QString::fromLatin1(caption.text);
+}
 
 static_assert(std::size(Captions) == std::tuple_size_v<decltype(StartupControls::Label4)>);
 
@@ -79,7 +118,7 @@ void BuildLabels(StartupControls& c)
         const bool blockHeading = i == 7 || i == 9 || i == 10;
         const int width = blockHeading ? BlockHeadingWidth : 0;
         QLabel* label = MakeLabel(c.Pict[caption.panel], QStringLiteral("Label4(%1)").arg(i),
-                                  QString::fromLatin1(caption.text), caption.left, caption.top,
+                                  CaptionText(caption), caption.left, caption.top,
                                   SansFont(LabelPoints, caption.bold), width,
                                   blockHeading ? Qt::AlignHCenter : Qt::AlignLeft);
         if (i == TwoLineIndex) {

@@ -43,7 +43,11 @@ void SetBase(QLineEdit* field, const QColor& colour)
 // A field of the register table: its length is the register-field table's.
 void MakeTxt(StartupControls& c, int index, int left, int top, int width, Qt::Alignment alignment)
 {
-    c.Txt[index] = MakeField(c.Pict[1], Indexed("Txt", index), left, top, width, FieldHeight,
+    // The field table was checked at start-up; a layout that names an index
+    // twice or past the array stops here rather than replace another control.
+    if (index < 0 || std::size_t(index) >= c.Txt.size() || c.Txt[std::size_t(index)] || !store::FieldOfText(index))
+        qFatal("Txt(%d) is placed twice, lies past the array or has no row in the register-field table", index);
+    c.Txt[std::size_t(index)] = MakeField(c.Pict[1], Indexed("Txt", index), left, top, width, FieldHeight,
                              store::FieldOfText(index)->length, alignment, FixedFont(FieldPoints));
 }
 

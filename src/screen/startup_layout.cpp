@@ -2,6 +2,8 @@
 // panels stacked on it, every control of the panels, and the tab order.
 #include "screen/startup_layout.h"
 
+#include "store/record/register_fields.h"
+
 #include <QComboBox>
 #include <QDateEdit>
 #include <QFont>
@@ -70,6 +72,11 @@ void SetTabOrder(StartupControls& c)
 
 StartupControls BuildStartupLayout(QWidget* window)
 {
+    // Every control index comes from the register-field table: a table that
+    // would put a field outside Txt or over another control stops the program
+    // here, saying which field, before any control is made.
+    if (const QString problem = store::FieldTableProblem(store::RegisterFields()); !problem.isEmpty())
+        qFatal("register-field table: %s", qPrintable(problem));
     StartupControls c;
     c.window = window;
     window->setWindowTitle(DesignCaption);

@@ -166,3 +166,21 @@ TEST_F(ServerCopy, TabsBackslashesAndLineBreaksInAValueComeBackExactly)
     EXPECT_EQ(rowsOf(*openServerDatabase(server, code)), original);
     EXPECT_EQ(rowsOf(*openDatabase(company::copy::CompanyFilePath(back.path(), code))), original);
 }
+
+TEST_F(ServerCopy, AFileMadeBeforeAColumnIsCopiedWithTheColumnNull)
+{
+    const QString path = company::copy::CompanyFilePath(folder.path(), code);
+    ASSERT_EQ(company::file::Execute(path, {QStringLiteral("ALTER TABLE \"TabellaSerieSemplificata\" "
+                                                           "DROP COLUMN \"SspMeccanogCin\"")}),
+              "");
+    std::vector<CopiedTable> copied;
+    ASSERT_EQ(company::copy::CopyCompany(folder.path(), server, code, &copied), "");
+    EXPECT_EQ(copied[0].rows, 5);
+    auto onServer = openServerDatabase(server, code);
+    auto registers = onServer->openTable(RegisterTable);
+    registers->setIndex(PrimaryIndex);
+    registers->seek(QStringLiteral("="), QStringLiteral("R1"));
+    ASSERT_FALSE(registers->noMatch());
+    EXPECT_TRUE(registers->field(QStringLiteral("SspMeccanogCin")).isNull());
+    EXPECT_FALSE(registers->field(QStringLiteral("SspDescrizione")).isNull());
+}

@@ -28,7 +28,7 @@ protected:
         QWidget* control = focused();
         if (control == form->c.DicKod)
             return 0;
-        for (int i = 1; i <= 71; ++i)
+        for (int i = store::Field::First; i <= store::Field::Last; ++i)
             if (control == form->c.Txt[i])
                 return i;
         return -1;
@@ -68,7 +68,7 @@ protected:
 std::vector<int> RegisterRing()
 {
     std::vector<int> ring{22};
-    for (int i = 23; i <= 71; ++i)
+    for (int i = 23; i <= store::Field::Last; ++i)
         if (i != 38 && i != 40 && i != 42 && i != 44)
             ring.push_back(i);
     ring.push_back(1);

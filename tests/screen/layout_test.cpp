@@ -151,7 +151,7 @@ TEST_F(LayoutTest, NoCaptionIsCutByItsControl)
 TEST_F(LayoutTest, DocTypeColourMarksExactlyTheDocTypeFields)
 {
     EXPECT_EQ(screen::BackColor(c.DicKod), screen::DocTypeColour);
-    for (int i = 1; i <= 71; ++i) {
+    for (int i = store::Field::First; i <= store::Field::Last; ++i) {
         const bool docType = screen::BackColor(c.Txt[i]) == screen::DocTypeColour;
         EXPECT_EQ(docType, DocTypeIndexes().count(i) == 1) << "Txt(" << i << ")";
     }
@@ -163,7 +163,7 @@ TEST_F(LayoutTest, DocTypeColourMarksExactlyTheDocTypeFields)
 TEST_F(LayoutTest, FieldsAndListsUseAFixedPitchFont)
 {
     std::vector<QWidget*> fixed{c.DicKod, c.CodTab, c.DescTab, c.List1, c.Lista, c.IETab};
-    for (int i = 1; i <= 71; ++i)
+    for (int i = store::Field::First; i <= store::Field::Last; ++i)
         fixed.push_back(c.Txt[i]);
     for (QComboBox* combo : c.Combo1)
         fixed.push_back(combo);
@@ -179,7 +179,7 @@ TEST_F(LayoutTest, FieldsAndListsUseAFixedPitchFont)
 TEST_F(LayoutTest, ShortFieldsShowTheirLongestTextWhole)
 {
     std::vector<QLineEdit*> fields{c.DicKod, c.CodTab, c.DescTab};
-    for (int i = 1; i <= 71; ++i) {
+    for (int i = store::Field::First; i <= store::Field::Last; ++i) {
         if (i < 2 || i > 21)
             fields.push_back(c.Txt[i]);
     }
@@ -300,7 +300,7 @@ TEST_F(LayoutTest, TabVisitsEveryUsableControlOnceInTheWindowsOrder)
     EXPECT_EQ(order.back(), c.Txt[61]);
     EXPECT_EQ(position(c.Txt[62]), position(c.Txt[60]) + 1);
     EXPECT_EQ(position(c.Txt[2]), position(c.cmdD[2]) + 1);
-    for (int i = 1; i <= 71; ++i)
+    for (int i = store::Field::First; i <= store::Field::Last; ++i)
         EXPECT_NE(position(c.Txt[i]), static_cast<long>(order.size())) << i;
     // Qt's own chain follows the same order (compound widgets carry their
     // inner parts between two entries).

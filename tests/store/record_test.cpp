@@ -109,7 +109,7 @@ TEST(FieldMap, BlankScreenValuesSaveAsZeroBlankAndTheMinimumDate)
     EXPECT_EQ(screen.comboIndex[0], -1);
 
     // The clear routine leaves one blank in every field; the pickers sit at 01/01/2000.
-    for (int i = 1; i <= 71; ++i)
+    for (int i = store::Field::First; i <= store::Field::Last; ++i)
         screen.Txt[i] = " ";
     for (int k = 0; k < 3; ++k) {
         screen.pickerDate[k] = QDate(2000, 1, 1);

@@ -65,3 +65,19 @@ TEST(RegisterFields, HistoryNamesColumnsAsTheScreenDoes)
     EXPECT_EQ(ColumnOperatorName("AltraColonna"), "AltraColonna");
     EXPECT_EQ(FieldOfText(Field::Garanz(1))->screenLabel(), "CUSTODIA Garanzia");
 }
+
+TEST(RegisterFields, ATableThatWouldPutAFieldOverAnotherControlIsRefused)
+{
+    EXPECT_EQ(FieldTableProblem(RegisterFields()), "");
+    auto problemWith = [](const std::function<void(std::vector<RegisterFieldRow>&)>& change) {
+        std::vector<RegisterFieldRow> copy = RegisterFields();
+        change(copy);
+        return FieldTableProblem(copy);
+    };
+    // A field added past Field::Last, as if Last had been left as it was.
+    EXPECT_TRUE(problemWith([](auto& rows) { rows.back().index = Field::Last + 1; }).contains("Field::Last"));
+    // Two fields on one control, and a control left without its field.
+    EXPECT_TRUE(problemWith([](auto& rows) { rows.back().index = Field::Description; }).contains("another field"));
+    EXPECT_TRUE(problemWith([](auto& rows) { rows.back().index = Field::FirstHeaderLine; }).contains("header line"));
+    EXPECT_TRUE(problemWith([](auto& rows) { rows.pop_back(); }).contains("no field"));
+}

@@ -82,6 +82,23 @@ TEST(RegisterSave, AFailedDeleteKeepsBothRows)
     EXPECT_EQ(company.count(HeaderTable), 1);
 }
 
+TEST(RegisterSave, TheFirstFailureEndsTheWriteAndIsTheOneShown)
+{
+    // Both deletes would fail; the first one ends the write, so the header
+    // row's refusal never runs and the box names the register row's.
+    TempCompany company(true);
+    company.exec("CREATE TRIGGER first BEFORE DELETE ON TabellaSerieSemplificata "
+                 "BEGIN SELECT RAISE(ABORT, 'registro rifiutato'); END");
+    company.exec("CREATE TRIGGER second BEFORE DELETE ON TestataRegistriPS "
+                 "BEGIN SELECT RAISE(ABORT, 'testata rifiutata'); END");
+    Opened o(company);
+    o.show("R1");
+    o.boxes.expect(BoxAnswer::Ok);
+    EXPECT_EQ(DeleteRegister(o.db, "R1", o.shown, o.boxes), DeleteResult::NotDeleted);
+    EXPECT_EQ(o.boxes.prompts(), QStringList{"ERRORE NELLA CANCELLAZIONE DEL REGISTRO\nregistro rifiutato"});
+    EXPECT_EQ(company.count(HeaderTable), 1);
+}
+
 TEST(HeaderLines, WrittenWithOneTrailingBlankAndReadBackWithNullLinesBlank)
 {
     TempCompany company;

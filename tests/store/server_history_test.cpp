@@ -263,8 +263,8 @@ TEST(ServerHistory, WhatAnOperatorsSessionSetsChangesNoRecordedValue)
     auto company = MakeTestCompany(Engine::Server, true);
     if (!company)
         GTEST_SKIP() << testing_support::NoTestServer;
-    const QString amount = RegisterColumn(0, RegisterColumns::Garanz);
-    const QString date = RegisterColumn(0, RegisterColumns::Data);
+    const QString amount = RegisterTableDescription().columnName(RegisterColumns::Of(0, RegisterColumns::Garanz));
+    const QString date = RegisterTableDescription().columnName(RegisterColumns::Of(0, RegisterColumns::Data));
     company->exec(QStringLiteral("UPDATE \"TabellaSerieSemplificata\" SET \"%1\" = 987000.01 WHERE \"SspCodice\" = 'AB01'")
                       .arg(amount));
     WorkstationRole role(*company);

@@ -33,8 +33,9 @@ enum class KeyClass {
     None,       // a list or a picker: no typed text
 };
 
-// The RegisterRecord member a field reads and writes.
+// The RegisterRecord member a field writes, and the same member for reading.
 using MemberTarget = std::variant<QString*, std::int32_t*, std::int16_t*, double*>;
+using MemberValue = std::variant<const QString*, const std::int32_t*, const std::int16_t*, const double*>;
 
 struct RegisterFieldRow {
     FieldControl control = FieldControl::Text;
@@ -46,6 +47,7 @@ struct RegisterFieldRow {
     KeyClass keys = KeyClass::None;
     int length = 0;       // characters the field takes; for text columns the column's length
     std::function<MemberTarget(RegisterRecord&)> member;
+    std::function<MemberValue(const RegisterRecord&)> value;  // `member`, read only
     bool verbatim = false;  // text kept as stored, blanks and all
     bool joinsPrevious = false;  // a check character: the conflict box shows it
                                  // joined to the previous field's value
@@ -60,9 +62,24 @@ struct RegisterFieldRow {
 // the single fields Txt(64) to Txt(71).
 const std::vector<RegisterFieldRow>& RegisterFields();
 
+// What is wrong with a register-field table, for the developer who changed
+// it: a Txt index outside Field::First to Field::Last or on a header line, a
+// control shown by two rows, a Txt index between them without a row, a column
+// named twice or not at all, a row without its name, caption or member. Empty
+// when the table is sound. The window checks its table before it makes a
+// control and stops on a problem, so no index ever lands on another control.
+QString FieldTableProblem(const std::vector<RegisterFieldRow>& rows);
+
 // The field that shows register column `column`, or of Txt(index); nullptr when none.
 const RegisterFieldRow* FieldOfColumn(int column);
 const RegisterFieldRow* FieldOfText(int index);
+
+// The name of register k (0 ARRIVI, 1 CUSTODIA, 2 DEPOSITO), the one list of
+// the register names.
+QString RegisterName(int k);
+// The name of header block b (0 ARRIVI, 1 DEPOSITO, 2 CUSTODIA, 3 PREAVVISO),
+// the order of the header lines and of the numbered pages.
+QString HeaderBlockName(int block);
 
 // The name of a column of the change history for the operator: a register
 // field's name, a header line's ("TESTATA ARRIVI RIGA 1"), the header row's

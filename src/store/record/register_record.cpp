@@ -123,7 +123,6 @@ void LoadRegister(const TableCursor& cursor, RegisterRecord& record)
 void StoreRegister(const RegisterRecord& record, TableCursor& cursor, const std::vector<bool>* columns)
 {
     const TableDescription& table = RegisterTableDescription();
-    auto& source = const_cast<RegisterRecord&>(record);  // only read
     for (const RegisterFieldRow& member : RegisterFields()) {
         if (columns && !(*columns)[std::size_t(member.column)])
             continue;
@@ -140,7 +139,7 @@ void StoreRegister(const RegisterRecord& record, TableCursor& cursor, const std:
                 else
                     cursor.setField(column.name, *target);
             },
-            member.member(source));
+            member.value(record));
     }
 }
 

@@ -49,8 +49,6 @@ constexpr int Count = 72;  // array size; Txt(0) does not exist
 constexpr int CustodySerie = Serie(1);
 constexpr int DisabledCustodyWorkSeries = 4;
 
-// An amount field: typed as a decimal, shown formatted when left.
-constexpr bool IsAmount(int i) { return i == Garanz(0) || i == Garanz(1) || i == Garanz(2); }
 // One of ARRIVI's work series, which CUSTODIA's work series mirror.
 constexpr bool IsArriviWorkSerie(int i)
 {

@@ -17,27 +17,26 @@ QString Decimal(std::int32_t number)
 ScreenValues RegisterToScreen(const RegisterRecord& record)
 {
     ScreenValues screen;
-    auto& source = const_cast<RegisterRecord&>(record);  // only read
     for (const RegisterFieldRow& field : RegisterFields()) {
-        const MemberTarget member = field.member(source);
+        const MemberValue member = field.value(record);
         switch (field.control) {
         case FieldControl::Code:
-            screen.DicKod = *std::get<QString*>(member);
+            screen.DicKod = *std::get<const QString*>(member);
             break;
         case FieldControl::Months: {
-            const int months = *std::get<std::int16_t*>(member);
+            const int months = *std::get<const std::int16_t*>(member);
             screen.comboIndex[field.index] = months >= 1 && months <= 12 ? months - 1 : -1;
             break;
         }
         case FieldControl::Picker: {
-            const std::int32_t day = *std::get<std::int32_t*>(member);
+            const std::int32_t day = *std::get<const std::int32_t*>(member);
             screen.pickerDate[field.index] = day > 0 ? DateOfDay(day) : QDate();
             break;
         }
         case FieldControl::Text:
             std::visit(
                 [&](auto* value) {
-                    using T = std::remove_pointer_t<decltype(value)>;
+                    using T = std::remove_cv_t<std::remove_pointer_t<decltype(value)>>;
                     if constexpr (std::is_same_v<T, QString>)
                         screen.Txt[field.index] = *value;
                     else if constexpr (std::is_same_v<T, double>)

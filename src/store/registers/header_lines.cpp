@@ -3,7 +3,7 @@
 
 #include "store/history/history_writer.h"
 #include "store/schema/table_description.h"
-#include "store/registers/skipped_failures.h"
+#include "store/registers/write_transaction.h"
 #include "store/registers/write_conflicts.h"
 
 namespace store {
@@ -61,32 +61,26 @@ HeaderLines StoredForm(const HeaderLines& lines)
 }
 
 void PutHeaderRow(TableCursor& header, TableCursor* history, const QString& code,
-                  const HeaderLines& lines, SkippedFailures& failures)
+                  const HeaderLines& lines)
 {
-    failures.run([&] { header.setIndex(PrimaryIndex); });
-    failures.run([&] { header.seek(QStringLiteral("="), code); });
+    header.setIndex(PrimaryIndex);
+    header.seek(QStringLiteral("="), code);
     const TableDescription& table = HeaderTableDescription();
-    Row before, after;
-    failures.run([&] {
-        if (header.noMatch()) {
-            header.addNew();
-            header.setField(table.key().name, code);
-        } else {
-            before = ReadRow(header, table);
-            header.edit();
-        }
-    });
+    Row before;
+    if (header.noMatch()) {
+        header.addNew();
+        header.setField(table.key().name, code);
+    } else {
+        before = ReadRow(header, table);
+        header.edit();
+    }
     for (int block = 0; block < HeaderColumns::Blocks; ++block)
         for (int line = 1; line <= HeaderColumns::LinesPerBlock; ++line)
-            failures.run([&] {
-                header.setField(HeaderField(block, line),
-                                StoredHeaderLine(lines[HeaderLineIndex(block, line)]));
-            });
-    failures.run([&] { after = ReadRow(header, table); });
-    failures.run([&] { header.update(); });
+            header.setField(HeaderField(block, line), StoredHeaderLine(lines[HeaderLineIndex(block, line)]));
+    const Row after = ReadRow(header, table);
+    header.update();
     // The change goes into the history in the same transaction.
-    if (failures.lastError() == 0)
-        failures.run([&] { ChangeRecord(history, code, HistoryAction::Testata).add(table, before, after); });
+    ChangeRecord(history, code, HistoryAction::Testata).add(table, before, after);
 }
 
 QString HeaderChangedText(const QString& code, const QStringList& differences)
@@ -115,23 +109,26 @@ bool WriteHeader(CompanyDatabase& company, const QString& code, const HeaderLine
     for (;;) {
         // 1. begin; 2. read the stored row; 3. compare it with the one shown;
         // 4. add or edit the row with the lines; 5. commit.
-        SkippedFailures failures;
         std::optional<HeaderLines> stored;
-        failures.run([&] { database.beginTrans(); });
-        failures.run([&] { stored = StoredHeader(header, code); });
-        const Found found = failures.lastError() == 0 ? Compare(shown, stored) : Found::AsShown;
-        if (failures.lastError() == 0 && found == Found::AsShown) {
-            PutHeaderRow(header, company.HistoryCursor.get(), code, lines, failures);
-            if (FinishWrite(database, failures)) {
-                shown = StoredForm(lines);
-                return true;
-            }
-        } else {
-            AbandonWrite(database);
-        }
+        Found found = Found::AsShown;
+        bool done = false;
+        const WriteFailure failure = RunWrite([&] {
+            WriteTransaction transaction(database);
+            stored = StoredHeader(header, code);
+            found = Compare(shown, stored);
+            if (found != Found::AsShown)
+                return;  // rolled back; told below
+            PutHeaderRow(header, company.HistoryCursor.get(), code, lines);
+            transaction.commit();
+            done = true;
+        });
         // The transaction is over: the boxes below hold nothing in the file.
-        if (failures.lastError() != 0) {
-            ShowWriteFailure(boxes, WriteHeaderFailed, failures);
+        if (done) {
+            shown = StoredForm(lines);
+            return true;
+        }
+        if (failure) {
+            ShowWriteFailure(boxes, WriteHeaderFailed, failure);
             return false;
         }
         const QString text = found == Found::DeletedElsewhere

@@ -32,11 +32,11 @@ QString StoredHeaderLine(const QString& text);
 HeaderLines ReadHeaderLines(TableCursor& header, const QString& code, bool* found = nullptr);
 
 // Inside a write transaction: adds or edits the header row of `code` with the
-// lines in their stored form, each step with failures skipped and remembered;
-// the change goes into the history through `history` (null: no history kept).
-class SkippedFailures;
+// lines in their stored form; the change goes into the history through
+// `history` (null: no history kept). The first failure throws the engine's
+// error, which ends the write (see write_transaction.h).
 void PutHeaderRow(TableCursor& header, TableCursor* history, const QString& code,
-                  const HeaderLines& lines, SkippedFailures& failures);
+                  const HeaderLines& lines);
 // The lines as PutHeaderRow stores them.
 HeaderLines StoredForm(const HeaderLines& lines);
 

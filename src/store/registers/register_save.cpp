@@ -3,7 +3,7 @@
 
 #include "store/history/history_writer.h"
 #include "store/schema/table_description.h"
-#include "store/registers/skipped_failures.h"
+#include "store/registers/write_transaction.h"
 
 namespace store {
 
@@ -16,7 +16,7 @@ struct Attempt {
     Found found = Found::AsShown;            // what the comparison found
     std::optional<RegisterRecord> storedRow; // the row found, when it differed
     std::optional<HeaderLines> storedHeader;
-    SkippedFailures failures;
+    WriteFailure failure;                    // the first failure, which ended the steps
 };
 
 QString Code(const QString& code)
@@ -31,63 +31,53 @@ Attempt TryWriteRegister(CompanyDatabase& company, const ScreenValues& screen,
     Attempt a;
     Database& database = *company.database;
     TableCursor& cursor = *company.RegisterCursor;
-    a.failures.run([&] { database.beginTrans(); });
-    // A register set shown for change: the fields the operator changed (and
-    // those written over a change made elsewhere), every other column keeps
-    // its stored value exactly. A new one: every field.
-    std::optional<std::vector<bool>> changed;
-    if (shown.row && shown.screen) {
-        changed = ChangedColumns(*shown.screen, screen);
-        for (std::size_t i = 0; i < shown.overwrite.size() && i < changed->size(); ++i)
-            if (shown.overwrite[i])
-                (*changed)[i] = true;
-    }
-    const std::vector<bool>* columns = changed ? &*changed : nullptr;
-    a.failures.run([&] { ScreenToRegister(screen, record, columns); });
-    a.failures.run([&] { a.storedRow = StoredRegister(cursor, record.SspCodice); });
-    if (a.failures.lastError() != 0) {
-        AbandonWrite(database);
-        return a;
-    }
-    a.found = Compare(shown.row, a.storedRow);
-    if (a.found != Found::AsShown) {
-        AbandonWrite(database);
-        return a;
-    }
-    // The history of the change: the row as stored, read inside this
-    // transaction, against the row as update() writes it.
-    const TableDescription& table = RegisterTableDescription();
-    Row before, after;
-    bool adding = false;
-    a.failures.run([&] {
-        adding = cursor.noMatch();
+    a.failure = RunWrite([&] {
+        WriteTransaction transaction(database);
+        // A register set shown for change: the fields the operator changed
+        // (and those written over a change made elsewhere), every other
+        // column keeps its stored value exactly. A new one: every field.
+        std::optional<std::vector<bool>> changed;
+        if (shown.row && shown.screen) {
+            changed = ChangedColumns(*shown.screen, screen);
+            for (std::size_t i = 0; i < shown.overwrite.size() && i < changed->size(); ++i)
+                if (shown.overwrite[i])
+                    (*changed)[i] = true;
+        }
+        const std::vector<bool>* columns = changed ? &*changed : nullptr;
+        ScreenToRegister(screen, record, columns);
+        a.storedRow = StoredRegister(cursor, record.SspCodice);
+        a.found = Compare(shown.row, a.storedRow);
+        if (a.found != Found::AsShown)
+            return;  // rolled back; the caller tells the operator
+        // The history of the change: the row as stored, read inside this
+        // transaction, against the row as update() writes it.
+        const TableDescription& table = RegisterTableDescription();
+        Row before;
+        const bool adding = cursor.noMatch();
         if (adding) {
             cursor.addNew();
         } else {
             before = ReadRow(cursor, table);
             cursor.edit();
         }
+        StoreRegister(record, cursor, adding ? nullptr : columns);
+        const Row after = ReadRow(cursor, table);
+        cursor.update();
+        ChangeRecord(company.HistoryCursor.get(), record.SspCodice,
+                     adding ? HistoryAction::Inserimento : HistoryAction::Variazione)
+            .add(table, before, after);
+        // The row as written, read back in the same transaction: the version
+        // shown from now on.
+        a.storedRow = StoredRegister(cursor, record.SspCodice);
+        if (restoreHeader) {
+            TableCursor& header = *company.HeaderCursor;
+            a.storedHeader = StoredHeader(header, record.SspCodice);
+            if (!a.storedHeader)
+                PutHeaderRow(header, company.HistoryCursor.get(), record.SspCodice, *restoreHeader);
+        }
+        transaction.commit();
+        a.done = true;
     });
-    a.failures.run([&] { StoreRegister(record, cursor, adding ? nullptr : columns); });
-    a.failures.run([&] { after = ReadRow(cursor, table); });
-    a.failures.run([&] { cursor.update(); });
-    if (a.failures.lastError() == 0)
-        a.failures.run([&] {
-            ChangeRecord(company.HistoryCursor.get(), record.SspCodice,
-                         adding ? HistoryAction::Inserimento : HistoryAction::Variazione)
-                .add(table, before, after);
-        });
-    // The row as written, read back in the same transaction: the version
-    // shown from now on.
-    a.failures.run([&] { a.storedRow = StoredRegister(cursor, record.SspCodice); });
-    if (restoreHeader) {
-        TableCursor& header = *company.HeaderCursor;
-        a.failures.run([&] { a.storedHeader = StoredHeader(header, record.SspCodice); });
-        if (!a.storedHeader)
-            PutHeaderRow(header, company.HistoryCursor.get(), record.SspCodice, *restoreHeader,
-                         a.failures);
-    }
-    a.done = FinishWrite(database, a.failures);
     return a;
 }
 
@@ -97,38 +87,32 @@ Attempt TryDeleteRegister(CompanyDatabase& company, const QString& code, const S
     Database& database = *company.database;
     TableCursor& registers = *company.RegisterCursor;
     TableCursor& header = *company.HeaderCursor;
-    ChangeRecord history(company.HistoryCursor.get(), code, HistoryAction::Cancellazione);
-    a.failures.run([&] { database.beginTrans(); });
-    a.failures.run([&] { a.storedHeader = StoredHeader(header, code); });
-    a.failures.run([&] { a.storedRow = StoredRegister(registers, code); });
-    if (a.failures.lastError() != 0) {
-        AbandonWrite(database);
-        return a;
-    }
-    a.found = Compare(shown.row, a.storedRow);
-    if (a.found == Found::AsShown && Compare(shown.header, a.storedHeader) != Found::AsShown)
-        a.found = Found::ChangedElsewhere;
-    if (a.found != Found::AsShown) {
-        AbandonWrite(database);
-        return a;
-    }
-    // The rows as stored, read inside this transaction, go into the history
-    // as one change.
-    a.failures.run([&] {
+    a.failure = RunWrite([&] {
+        ChangeRecord history(company.HistoryCursor.get(), code, HistoryAction::Cancellazione);
+        WriteTransaction transaction(database);
+        a.storedHeader = StoredHeader(header, code);
+        a.storedRow = StoredRegister(registers, code);
+        a.found = Compare(shown.row, a.storedRow);
+        if (a.found == Found::AsShown && Compare(shown.header, a.storedHeader) != Found::AsShown)
+            a.found = Found::ChangedElsewhere;
+        if (a.found != Found::AsShown)
+            return;  // rolled back; the caller tells the operator
+        // The rows as stored, read inside this transaction, go into the
+        // history as one change.
         const Row before = ReadRow(registers, RegisterTableDescription());
         registers.deleteRow();
         history.add(RegisterTableDescription(), before, {});
-    });
-    if (a.storedHeader)
-        a.failures.run([&] {
+        if (a.storedHeader) {
             header.seek(QStringLiteral("="), code);
             if (!header.noMatch()) {
-                const Row before = ReadRow(header, HeaderTableDescription());
+                const Row headerBefore = ReadRow(header, HeaderTableDescription());
                 header.deleteRow();
-                history.add(HeaderTableDescription(), before, {});
+                history.add(HeaderTableDescription(), headerBefore, {});
             }
-        });
-    a.done = FinishWrite(database, a.failures);
+        }
+        transaction.commit();
+        a.done = true;
+    });
     return a;
 }
 
@@ -215,8 +199,8 @@ bool WriteRegister(CompanyDatabase& company, const ScreenValues& screen, Registe
                 shown.header = StoredForm(headerOnScreen);
             return true;
         }
-        if (a.failures.lastError() != 0) {
-            ShowWriteFailure(boxes, WriteRegisterFailed, a.failures);
+        if (a.failure) {
+            ShowWriteFailure(boxes, WriteRegisterFailed, a.failure);
             return false;
         }
         switch (a.found) {
@@ -257,8 +241,8 @@ DeleteResult DeleteRegister(CompanyDatabase& company, const QString& code, Shown
         const Attempt a = TryDeleteRegister(company, code, shown);
         if (a.done)
             return DeleteResult::Deleted;
-        if (a.failures.lastError() != 0) {
-            ShowWriteFailure(boxes, DeleteRegisterFailed, a.failures);
+        if (a.failure) {
+            ShowWriteFailure(boxes, DeleteRegisterFailed, a.failure);
             return DeleteResult::NotDeleted;
         }
         switch (a.found) {

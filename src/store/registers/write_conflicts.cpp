@@ -18,11 +18,11 @@ namespace {
 constexpr int ListedDifferences = 12;
 
 // A member's value as plain text: a text as it is, a number in figures.
-QString PlainText(const MemberTarget& member)
+QString PlainText(const MemberValue& member)
 {
     return std::visit(
         [](auto* value) -> QString {
-            using T = std::remove_pointer_t<decltype(value)>;
+            using T = std::remove_cv_t<std::remove_pointer_t<decltype(value)>>;
             if constexpr (std::is_same_v<T, QString>)
                 return *value;
             else
@@ -96,16 +96,16 @@ QStringList RegisterDifferences(const RegisterRecord& shown, const RegisterRecor
 {
     Differences d;
     const std::vector<RegisterFieldRow>& fields = RegisterFields();
-    auto& a = const_cast<RegisterRecord&>(shown);  // only read
-    auto& b = const_cast<RegisterRecord&>(stored);
+    const RegisterRecord& a = shown;
+    const RegisterRecord& b = stored;
     for (std::size_t i = 0; i < fields.size(); ++i) {
         const RegisterFieldRow& field = fields[i];
         if (field.control == FieldControl::Code)
             continue;  // the set's key: the same on both
         if (i + 1 < fields.size() && fields[i + 1].joinsPrevious) {
             // A value and its check character, told as one text.
-            d.text(field.name, PlainText(field.member(a)) + PlainText(fields[i + 1].member(a)),
-                   PlainText(field.member(b)) + PlainText(fields[i + 1].member(b)));
+            d.text(field.name, PlainText(field.value(a)) + PlainText(fields[i + 1].value(a)),
+                   PlainText(field.value(b)) + PlainText(fields[i + 1].value(b)));
             ++i;
             continue;
         }
@@ -113,17 +113,17 @@ QStringList RegisterDifferences(const RegisterRecord& shown, const RegisterRecor
         std::visit(
             [&](auto* shownValue) {
                 using T = std::remove_pointer_t<decltype(shownValue)>;
-                const T& storedValue = *std::get<T*>(field.member(b));
-                if constexpr (std::is_same_v<T, QString>)
+                const T& storedValue = *std::get<T*>(field.value(b));
+                if constexpr (std::is_same_v<T, const QString>)
                     d.text(field.name, *shownValue, storedValue);
-                else if constexpr (std::is_same_v<T, double>)
+                else if constexpr (std::is_same_v<T, const double>)
                     d.amount(field.name, *shownValue, storedValue);
                 else if (date)
                     d.date(field.name, *shownValue, storedValue);
                 else
                     d.number(field.name, *shownValue, storedValue);
             },
-            field.member(a));
+            field.value(a));
     }
     return d.lines();
 }
@@ -131,15 +131,13 @@ QStringList RegisterDifferences(const RegisterRecord& shown, const RegisterRecor
 std::vector<bool> DifferingColumns(const RegisterRecord& shown, const RegisterRecord& stored)
 {
     std::vector<bool> columns(std::size_t(RegisterColumns::Count), false);
-    auto& a = const_cast<RegisterRecord&>(shown);  // only read
-    auto& b = const_cast<RegisterRecord&>(stored);
     for (const RegisterFieldRow& field : RegisterFields())
         columns[std::size_t(field.column)] = std::visit(
             [&](auto* shownValue) {
                 using T = std::remove_pointer_t<decltype(shownValue)>;
-                return !(*shownValue == *std::get<T*>(field.member(b)));
+                return !(*shownValue == *std::get<T*>(field.value(stored)));
             },
-            field.member(a));
+            field.value(shown));
     return columns;
 }
 

@@ -57,6 +57,7 @@ QStringList CreateTableStatements()
     QStringList statements;
     for (const TableDescription* table : CompanyTables())
         statements << CreateStatements(*table);
+    statements << QStringLiteral("PRAGMA user_version = %1").arg(CompanySchemaVersion);
     return statements;
 }
 

@@ -3,6 +3,7 @@
 // creates, alters or drops a table).
 #pragma once
 
+#include "store/schema/schema_version.h"
 #include "store/schema/table_description.h"
 
 #include <QStringList>

@@ -85,7 +85,16 @@ QStringList ServerSchemaStatements(const QString& company)
     QStringList statements{QStringLiteral("CREATE SCHEMA %1").arg(quoted(company))};
     for (const TableDescription* table : CompanyTables())
         statements << ServerTableStatements(company, *table);
+    statements << ServerVersionStatements(company);
     return statements;
+}
+
+QStringList ServerVersionStatements(const QString& company)
+{
+    const QString table = quoted(company) + QLatin1Char('.') + quoted(SchemaVersionTable);
+    return {QStringLiteral("CREATE TABLE IF NOT EXISTS %1 (%2 integer NOT NULL)").arg(table, quoted(SchemaVersionColumn)),
+            QStringLiteral("DELETE FROM %1").arg(table),
+            QStringLiteral("INSERT INTO %1 VALUES (%2)").arg(table).arg(CompanySchemaVersion)};
 }
 
 }  // namespace store

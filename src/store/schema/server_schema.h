@@ -4,6 +4,7 @@
 // tests and the benchmarks; the program itself never creates a table.
 #pragma once
 
+#include "store/schema/schema_version.h"
 #include "store/schema/table_description.h"
 
 #include <QStringList>
@@ -23,5 +24,8 @@ QStringList AppendOnlyTriggerStatements(const QString& schema, const TableDescri
 // "CREATE SCHEMA" for `company` and the statements of every table, in
 // creation order.
 QStringList ServerSchemaStatements(const QString& company);
+// The one-row table of the schema's version (schema_version.h), made or set
+// to this version's number.
+QStringList ServerVersionStatements(const QString& company);
 
 }  // namespace store

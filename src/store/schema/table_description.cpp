@@ -133,21 +133,6 @@ std::vector<const TableDescription*> CompanyTables()
             &HistoryTableDescription()};
 }
 
-QString RegisterColumn(int k, RegisterColumns::RegisterField field)
-{
-    return RegisterTableDescription().columnName(RegisterColumns::Of(k, field));
-}
-
-QString WorkSerieColumn(int k, int n)
-{
-    return RegisterTableDescription().columnName(RegisterColumns::WorkSerie(k, n));
-}
-
-QString WorkCronColumn(int k, int n)
-{
-    return RegisterTableDescription().columnName(RegisterColumns::WorkCron(k, n));
-}
-
 QString HeaderField(int block, int line)
 {
     return HeaderTableDescription().columnName(HeaderColumns::Line(block, line));

@@ -2,6 +2,7 @@
 #include "store/tables/tables.h"
 
 #include "store/history/history_chain.h"
+#include "store/tables/missing_columns.h"
 #include "store/schema/table_description.h"
 
 namespace store {
@@ -32,6 +33,13 @@ const TableOpening Openings[] = {
      "ERRORE IN APERTURA STORICO REGISTRI PROC. SEMPLIFICATA", "STORICO REGISTRI PROCEDURA SEMPLIFICATA",
      false, true},
 };
+
+// The box of a company whose table lacks columns this version reads: one box,
+// which names them and the command that adds them.
+void ShowUpgradeNeeded(const QStringList& missing, MessageBoxes& boxes)
+{
+    boxes.MsgBox(UpgradeNeededText(missing), BoxCode::OkCritical, QStringLiteral("MORVANEX - ERRORE"));
+}
 
 // Opens one table as a table-type cursor; on an engine error shows the table's
 // box and, on Retry, tries again. Returns the cursor or null after Cancel.
@@ -69,6 +77,14 @@ void OpenTable(CompanyDatabase& company, CompanyTable table, MessageBoxes& boxes
         company.RegisterTableName = RegisterTable;
     bool missing = false;
     company.*what.cursor = openWithRetry(*company.database, what, boxes, &missing);
+    // A shared table made by an earlier version, without a column added since:
+    // told once here, rather than as a failure at every lookup and save.
+    if (company.*what.cursor && !what.optional) {
+        if (const QStringList lacking = MissingColumns(*company.database, what.description()); !lacking.isEmpty()) {
+            (company.*what.cursor).reset();
+            ShowUpgradeNeeded(lacking, boxes);
+        }
+    }
     company.*what.open = company.*what.cursor != nullptr;
     if (table == CompanyTable::History) {
         company.HistoryTableMissing = missing;

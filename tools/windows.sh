@@ -186,7 +186,9 @@ export DISPLAY=:$display_number
 # wineserver started here.
 wineserver -k 2>/dev/null || true
 wineserver -w
-wine 'C:\Program Files\Quenvol\quenvol.exe' > "$work/window.log" 2>&1 &
+# F8 writes its sheet straight to this PDF file (no preview, whose printing
+# would go through Windows' dialogs).
+QUENVOL_STAMPA_PDF='C:\Dati\F8.pdf' wine 'C:\Program Files\Quenvol\quenvol.exe' > "$work/window.log" 2>&1 &
 trap 'cat "$work/window.log" >&2 2>/dev/null || true; cleanup' EXIT
 # Mapped (viewable) and holding the keyboard before the first key is typed.
 wait_for 60 xdotool search --onlyvisible --name 'GESTIONE TABELLE'
@@ -201,6 +203,13 @@ xdotool type --delay 50 'PROVA WINE'
 xdotool key alt+c
 changed() { admin history 'C:\Dati' DEMO R1 | grep -q 'WINE'; }
 wait_for 30 changed || { echo "windows.sh: la modifica fatta nella finestra non è stata scritta" >&2; exit 1; }
+# F8 on the register set: its sheet as a PDF/A file, every font embedded.
+xdotool key F8
+wait_for 30 pdfinfo "$drive_c/Dati/F8.pdf"
+pdfinfo "$drive_c/Dati/F8.pdf" | grep -q 'PDF version: *1.4'
+pdftotext "$drive_c/Dati/F8.pdf" - | grep -q 'PROVA WINE'
+pdffonts "$drive_c/Dati/F8.pdf" | grep -q 'Liberation'
+! pdffonts "$drive_c/Dati/F8.pdf" | awk 'NR > 2 && $(NF-4) != "yes"' | grep -q .
 xdotool key F2
 wait_for 30 sh -c '! xdotool search --name "GESTIONE TABELLE"'
 
@@ -212,6 +221,31 @@ server="host=127.0.0.1 port=$port dbname=postgres user=postgres"
 admin init --server "$server" SERVER --demo
 WINEQT_QPA_PLATFORM=offscreen admin print sheet "$server" SERVER R1 --output 'C:\Dati\server.pdf'
 pdffonts "$drive_c/Dati/server.pdf" | grep -q 'LiberationMono'
+
+# Without libpq.dll beside it (a copy of the installed folder without it), a
+# server company is refused with a message that says what is missing.
+step "without libpq.dll"
+cp -r "$installed" "$drive_c/Senza libpq"
+rm "$drive_c/Senza libpq/libpq.dll"
+if WINEQT_QPA_PLATFORM=offscreen wine 'C:\Senza libpq\quenvol-admin.exe' print sheet "$server" SERVER R1 \
+     --output 'C:\Dati\senza.pdf' > "$work/nolibpq.txt" 2>&1; then
+  echo "windows.sh: senza libpq.dll il comando è riuscito" >&2; exit 1
+fi
+grep -q 'libpq.dll non si trova accanto al programma' "$work/nolibpq.txt" \
+  || { cat "$work/nolibpq.txt" >&2; echo "windows.sh: manca il messaggio su libpq.dll" >&2; exit 1; }
+rm -rf "$drive_c/Senza libpq"
+
+# The server cases of the tests, against the same server over TCP: left out
+# are the client address recorded for a Unix socket and the cases that start,
+# stop or promote servers of their own (through a POSIX script).
+step "server cases under Wine"
+server_filter='Server*:*/Server*:-ServerHistory.AChangeThroughAnyClientIsRecordedUnderTheRoleAndChainedAsTheProgramChains:ServerConnection.ALostConnectionAsksAndRetryConnectsAgainWithoutHalfAWrite:ServerWindow.AServerStoppedWhileTheWindowIsOpenKeepsTheEditsAndASecondConfirmWrites:ServerFailover.*'
+for area in store company screen admin; do
+  echo "-- tests_$area"
+  (cd "$build/tests" && QUENVOL_TEST_PG="$server" wine "./tests_$area.exe" --gtest_filter="$server_filter" --gtest_brief=1) \
+    || failed=1
+done
+[ "$failed" -eq 0 ] || { echo "windows.sh: casi del server falliti sotto Wine" >&2; exit 1; }
 
 # The uninstaller leaves the company files and the INI files.
 step "uninstalled"

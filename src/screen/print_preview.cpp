@@ -5,8 +5,11 @@
 
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QDebug>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QFile>
+#include <QFileInfo>
 #include <QFormLayout>
 #include <QLibraryInfo>
 #include <QPrintPreviewDialog>
@@ -41,10 +44,27 @@ bool ShowPrintPreview(QWidget* parent, const paper::DocumentInfo& info,
 {
     LoadItalianTexts();
     QPrinter printer(QPrinter::HighResolution);
+    // For an office that prints unattended, and for the tests: with
+    // QUENVOL_STAMPA_PDF naming a file, the document is written there as a
+    // PDF file at once, without the preview (whose printing goes through the
+    // system's own dialogs).
+    const QString pdf = qEnvironmentVariable("QUENVOL_STAMPA_PDF");
+    if (!pdf.isEmpty()) {
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(pdf);
+        QFile::remove(pdf);
+    }
     printer.setPageLayout(paper::DocumentPageLayout());
     printer.setPdfVersion(QPagedPaintDevice::PdfVersion_A1b);
     printer.setDocName(info.title);
     printer.setCreator(paper::CreatorText(info.company));
+    if (!pdf.isEmpty()) {
+        paint(printer);
+        if (QFileInfo(pdf).size() > 0)
+            return true;
+        qWarning().noquote() << QStringLiteral("quenvol: la stampa non è stata scritta in %1").arg(pdf);
+        return false;
+    }
     QPrintPreviewDialog dialog(&printer, parent);
     dialog.setObjectName(QStringLiteral("AnteprimaStampa"));
     dialog.setWindowTitle(QStringLiteral("Anteprima di stampa - %1").arg(info.title));

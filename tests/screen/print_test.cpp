@@ -14,6 +14,7 @@
 #include <QLineEdit>
 #include <QPrintPreviewDialog>
 #include <QSpinBox>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
@@ -134,4 +135,36 @@ TEST_F(StartupFixture, F8OnARegisterWithoutHeaderLinesAsksBeforeThePages)
     EXPECT_TRUE(boxes->seen()[0].prompt.endsWith("STAMPO COMUNQUE LE PAGINE SENZA TESTATA?"));
     EXPECT_EQ(boxes->seen()[0].code, store::BoxCode::YesNoExclaimNoDefault);
     EXPECT_EQ(company.count("StoricoSerieSemplificata"), rows);
+}
+
+// An office printing unattended names a PDF file in QUENVOL_STAMPA_PDF: F8
+// writes the sheet there as a PDF/A file, and no preview or dialog opens.
+TEST_F(StartupFixture, F8WithAPdfFileNamedInTheEnvironmentWritesTheSheetWithoutAPreview)
+{
+    QTemporaryDir folder;
+    const QString pdf = folder.filePath("scheda R1.pdf");
+    qputenv("QUENVOL_STAMPA_PDF", pdf.toLocal8Bit());
+    struct Unset {
+        ~Unset() { qunsetenv("QUENVOL_STAMPA_PDF"); }
+    } unset;
+    Start();
+    lookUp("R1");
+    bool dialog = false;
+    QTimer closer;  // a dialog that opened all the same is closed, so the case ends
+    QObject::connect(&closer, &QTimer::timeout, [&dialog] {
+        if (QWidget* modal = QApplication::activeModalWidget()) {
+            dialog = true;
+            modal->close();
+        }
+    });
+    closer.start(5);
+    key(Qt::Key_F8);
+    closer.stop();
+    EXPECT_FALSE(dialog);
+    QFile file(pdf);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly)) << pdf.toStdString();
+    const QByteArray content = file.readAll();
+    EXPECT_TRUE(content.startsWith("%PDF-"));
+    EXPECT_TRUE(content.contains("pdfaid:part")) << "not a PDF/A file";
+    EXPECT_TRUE(boxes->allAnswered());
 }

@@ -1,6 +1,7 @@
 // The seal's text and the verification of a history.
 #include "company/history_seal.h"
 
+#include "company/history_digest.h"
 #include "company/seal_timestamp.h"
 #include "store/history/history_chain.h"
 #include "store/history/history_reader.h"
@@ -113,10 +114,10 @@ Verdict Verify(store::Database& database, const QString& company, const Seal* se
             if (seal && row.id <= seal->lastRow) {
                 ++sealedRows;
                 if (row.id == seal->lastRow)
-                    sealedFingerprint = row.text[store::HistoryColumns::Impronta];
+                    sealedFingerprint = QString::fromLatin1(row.text[store::HistoryColumns::Impronta]);
             }
         },
-        [&] { replay.readStored(database); });
+        [&] { replay.readStored(database); }, HistoryDigest());
     verdict.rows = check.rows;
     verdict.lastRow = check.lastRow;
     verdict.fingerprint = check.lastFingerprint;

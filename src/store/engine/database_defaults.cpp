@@ -1,10 +1,20 @@
 // What an engine that has no such thing answers for the optional operations
 // of a database: the last row of a table, a walk in key order and a
-// function of the company; and the rows appended one by one through a table
-// cursor.
+// function of the company; the rows appended one by one through a table
+// cursor; and a snapshot's text in UTF-8 through its value.
 #include "store/engine/engine.h"
 
 namespace store {
+
+bool Snapshot::utf8Text(int index, QByteArray& out) const
+{
+    const Value value = field(index);
+    out.resize(0);
+    if (value.isNull() || !value.isValid())
+        return false;
+    out.append(value.toString().toUtf8());
+    return true;
+}
 
 std::unique_ptr<Snapshot> Database::openLastRow(const QString& table)
 {

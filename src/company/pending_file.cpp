@@ -1,6 +1,8 @@
 // Building a file under a temporary name and moving it into place.
 #include "company/pending_file.h"
 
+#include "company/pending_file_stage.h"
+
 #include "store/engine/system_files.h"
 
 #include <QDir>
@@ -111,6 +113,7 @@ PendingFile::PendingFile(const QString& target, Folder folder) : target_(target)
                                        .arg(info.fileName(), HostName())
                                        .arg(store::system::ThisProcessId()));
     RemoveWithJournal(path_);
+    Reached(Stage::BeforeTemporary);
 }
 
 PendingFile::~PendingFile()
@@ -125,6 +128,7 @@ PendingFile::~PendingFile()
 
 QString PendingFile::commit(bool replace)
 {
+    Reached(Stage::Written);
     const int rc = store::system::MoveIntoPlace(path_, target_, replace);
     if (rc != 0) {
         const int error = rc;
@@ -136,6 +140,7 @@ QString PendingFile::commit(bool replace)
     committed_ = true;
     QFile::remove(path_ + QStringLiteral("-journal"));
     SyncFolder(folder_);
+    Reached(Stage::Renamed);
     return QString();
 }
 
@@ -153,17 +158,22 @@ QString WriteWhole(const QString& target, const QByteArray& bytes, bool replace,
     const int fd = store::system::OpenForWriting(pending.path());
     if (fd < 0)
         return failed(errno);
+    // Written in two halves: a kill test may stop the run in between.
     qsizetype done = 0;
-    while (done < bytes.size()) {
-        const ssize_t written = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0) {
-            const int error = written < 0 ? errno : ENOSPC;
-            ::close(fd);
-            return failed(error);
+    for (const qsizetype end : {bytes.size() / 2, bytes.size()}) {
+        while (done < end) {
+            const ssize_t written = ::write(fd, bytes.constData() + done, size_t(end - done));
+            if (written < 0 && errno == EINTR)
+                continue;
+            if (written <= 0) {
+                const int error = written < 0 ? errno : ENOSPC;
+                ::close(fd);
+                return failed(error);
+            }
+            done += written;
         }
-        done += written;
+        if (done < bytes.size())
+            Reached(Stage::Growing);
     }
     if (!store::system::SyncFile(fd) && errno != EINVAL) {
         const int error = errno;

@@ -137,19 +137,10 @@ void PaintRegisters(SheetWriter& out, const InspectionSheet& sheet)
                : k == store::Deposito ? screen.Txt[Field::SiglUD] : QString();
     });
     out.space(2);
-    // The fields after the register columns, in the register-field table's
-    // order (so a field added there is printed too): a check character joined
-    // to its number; the exit abbreviations stand in the columns above.
-    const std::vector<store::RegisterFieldRow>& fields = store::RegisterFields();
-    for (std::size_t i = 0; i < fields.size(); ++i) {
-        const store::RegisterFieldRow& field = fields[i];
-        if (field.control != store::FieldControl::Text || field.index <= Field::Garanz(2) ||
-            field.index == Field::SiglUC || field.index == Field::SiglUD || field.joinsPrevious)
-            continue;
-        QString text = screen.Txt[field.index];
-        if (i + 1 < fields.size() && fields[i + 1].joinsPrevious)
-            text = Joined(text, screen.Txt[fields[i + 1].index]);
-        out.row({{0, ScreenLabel(field.index)}, {left(0), text}}, value);
+    for (const SheetFieldLine& line : SheetSingleFields()) {
+        const QString text = line.joined ? Joined(screen.Txt[line.field], screen.Txt[line.joined])
+                                         : screen.Txt[line.field];
+        out.row({{0, line.caption}, {left(0), text}}, value);
     }
 }
 
@@ -238,6 +229,20 @@ QStringList ClosingLines(const InspectionSheet& sheet)
                      .arg(sheet.anchor->rows)
                      .arg(sheet.anchor->fingerprint.isEmpty() ? QStringLiteral("non tenuta")
                                                               : sheet.anchor->fingerprint);
+    return lines;
+}
+
+std::vector<SheetFieldLine> SheetSingleFields(const std::vector<store::RegisterFieldRow>& fields)
+{
+    std::vector<SheetFieldLine> lines;
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        const store::RegisterFieldRow& field = fields[i];
+        if (field.control != store::FieldControl::Text || field.index < Field::FirstSingle ||
+            field.index == Field::SiglUC || field.index == Field::SiglUD || field.joinsPrevious)
+            continue;
+        const bool joined = i + 1 < fields.size() && fields[i + 1].joinsPrevious;
+        lines.push_back({field.caption, field.index, joined ? fields[i + 1].index : 0});
+    }
     return lines;
 }
 

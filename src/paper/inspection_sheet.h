@@ -10,6 +10,7 @@
 #include "store/registers/header_lines.h"
 #include "store/history/history_event.h"
 #include "store/history/history_reader.h"
+#include "store/record/register_fields.h"
 #include "store/record/register_record.h"
 
 #include <QDateTime>
@@ -36,6 +37,20 @@ struct InspectionSheet {
 // set. Throws the engine's error when the tables cannot be read.
 std::optional<InspectionSheet> ReadInspectionSheet(store::Database& database, const QString& company,
                                                    const QString& code);
+
+// A line of the fields the sheet prints after the register columns: the
+// field's caption, its Txt index, and the index of the check character
+// printed joined to it (0 for none).
+struct SheetFieldLine {
+    QString caption;
+    int field = 0;
+    int joined = 0;
+};
+// Those lines, in the order of `fields`: every single field but the exit
+// abbreviations (which stand in the register columns), a check character
+// joined to its number. A field added to the register-field table is printed.
+std::vector<SheetFieldLine> SheetSingleFields(const std::vector<store::RegisterFieldRow>& fields =
+                                                  store::RegisterFields());
 
 void PaintInspectionSheet(QPagedPaintDevice& device, const InspectionSheet& sheet);
 DocumentInfo SheetInfo(const InspectionSheet& sheet);

@@ -101,7 +101,7 @@ QString CaptionText(const Caption& caption)
     return QString::fromLatin1(caption.text);
 }
 
-static_assert(std::size(Captions) == std::tuple_size_v<decltype(StartupControls::Label4)>);
+static_assert(std::size(Captions) == DesignedCaptions);
 
 // The block headings of the header panel are centred over 1425 twips.
 constexpr int BlockHeadingWidth = 1425;

@@ -46,9 +46,24 @@ void MakeTxt(StartupControls& c, int index, int left, int top, int width, Qt::Al
     // The field table was checked at start-up; a layout that names an index
     // twice or past the array stops here rather than replace another control.
     if (index < 0 || std::size_t(index) >= c.Txt.size() || c.Txt[std::size_t(index)] || !store::FieldOfText(index))
-        qFatal("Txt(%d) is placed twice, lies past the array or has no row in the register-field table", index);
+        qFatal("Txt(%d) è posto due volte, è fuori dai controlli o non ha la sua riga nella tabella dei campi",
+               index);
     c.Txt[std::size_t(index)] = MakeField(c.Pict[1], Indexed("Txt", index), left, top, width, FieldHeight,
                              store::FieldOfText(index)->length, alignment, FixedFont(FieldPoints));
+}
+
+// A single field added after the designed ones (past MeccanogCin), with its
+// caption from the register-field table at (captionLeft, captionTop): the
+// caption is Label4(DesignedCaptions + n) for the n-th added field.
+[[maybe_unused]] void MakeTxt(StartupControls& c, int index, int left, int top, int width,
+                              Qt::Alignment alignment, int captionLeft, int captionTop)
+{
+    const int label = DesignedCaptions + index - Field::MeccanogCin - 1;
+    if (index <= Field::MeccanogCin || label >= int(c.Label4.size()))
+        qFatal("Txt(%d) non è un campo aggiunto: la sua didascalia è fra quelle disegnate", index);
+    MakeTxt(c, index, left, top, width, alignment);
+    c.Label4[std::size_t(label)] = MakeLabel(c.Pict[1], Indexed("Label4", label), store::FieldOfText(index)->caption,
+                                             captionLeft, captionTop, SansFont(9.75));
 }
 
 void BuildTopBand(StartupControls& c)

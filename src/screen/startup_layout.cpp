@@ -76,7 +76,7 @@ StartupControls BuildStartupLayout(QWidget* window)
     // would put a field outside Txt or over another control stops the program
     // here, saying which field, before any control is made.
     if (const QString problem = store::FieldTableProblem(store::RegisterFields()); !problem.isEmpty())
-        qFatal("register-field table: %s", qPrintable(problem));
+        qFatal("Tabella dei campi dei registri: %s", qPrintable(problem));
     StartupControls c;
     c.window = window;
     window->setWindowTitle(DesignCaption);
@@ -94,6 +94,15 @@ StartupControls BuildStartupLayout(QWidget* window)
     layout::BuildRegisterPanel(c);
     layout::BuildHeaderPanel(c);
     layout::BuildLabels(c);
+    // Every text field of the table has its control and, when added after the
+    // designed ones, its caption: a row without its layout line stops here.
+    for (const store::RegisterFieldRow& row : store::RegisterFields())
+        if (row.control == store::FieldControl::Text && !c.Txt[std::size_t(row.index)])
+            qFatal("Il campo \"%s\" (Txt(%d)) non ha il suo controllo sulla finestra", qPrintable(row.name),
+                   row.index);
+    for (std::size_t i = 0; i < c.Label4.size(); ++i)
+        if (!c.Label4[i])
+            qFatal("La didascalia Label4(%d) di un campo aggiunto manca sulla finestra", int(i));
     layout::MakeHistoryPanel(c);  // created last: it lies over every other panel
     SetTabOrder(c);
     return c;

@@ -48,16 +48,21 @@ constexpr int AnnullaTestata = 6;   // restore the header lines
 constexpr int Count = 7;
 }  // namespace CmdD
 
+// The captions of Label4 as designed (label_layout.cpp); a single field added
+// after the designed ones (past MeccanogCin) brings its own caption after them.
+constexpr int DesignedCaptions = 38;
+constexpr int AddedFields = store::Field::Last - store::Field::MeccanogCin;
+
 struct StartupControls {
     QWidget* window = nullptr;
     std::array<QWidget*, 3> Pict{};         // 0 search, 1 register, 2 header panel
-    std::array<QLineEdit*, store::Field::Count> Txt{};  // 1 to 71; Txt[0] does not exist
+    std::array<QLineEdit*, store::Field::Count> Txt{};  // 1 to Field::Last; Txt[0] does not exist
     QLineEdit* DicKod = nullptr;
     std::array<QComboBox*, 3> Combo1{};
     std::array<QDateEdit*, 3> lbData{};
     QListView* List1 = nullptr;
     std::array<QPushButton*, CmdD::Count> cmdD{};  // by the names of CmdD
-    std::array<QLabel*, 38> Label4{};
+    std::array<QLabel*, DesignedCaptions + AddedFields> Label4{};
     QLabel* Label1 = nullptr;
     QLabel* lbVer = nullptr;
     QLineEdit* CodTab = nullptr;

@@ -1,8 +1,13 @@
-// quenvol-admin backup and print killed with SIGKILL at varying points: what
-// stays in the destination folder is complete files only, once the next
-// command has written there.
+// quenvol-admin backup and print killed with SIGKILL at each stage of
+// building their file (before the temporary file, while it is written, between
+// the write and the rename, after the rename): the kill leaves the temporary
+// file behind where it landed in the middle, and what stays in the folder
+// once the next command has written there is complete files only.
 #include "admin_run.h"
 
+#include "store/history/history_chain.h"
+#include "store/engine/engine.h"
+#include "store/schema/table_description.h"
 #include "support/temp_company.h"
 
 #include <QCryptographicHash>
@@ -24,22 +29,37 @@ QStringList Hidden(const QString& folder)
     return QDir(folder).entryList(QStringList{".*"}, QDir::Files | QDir::Hidden | QDir::System);
 }
 
-// Starts the command and kills it: at once for even rounds, otherwise as
-// soon as a temporary file shows in `folder` (or when the command ends first).
-void RunAndKill(const QStringList& arguments, const QString& folder, int round)
+const char* const Stages[] = {"prima", "in_scrittura", "scritta", "rinominata"};
+constexpr int Rounds = 20;
+
+// Whether a kill at this stage finds the temporary file made and not renamed.
+bool Midway(int round)
 {
+    return round % 4 == 1 || round % 4 == 2;
+}
+
+// Starts the command, asked to stop at the stage of this round, and kills it
+// there. False when the command ended without getting there.
+bool RunAndKillAt(const QStringList& arguments, int round, const QString& mark)
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("QUENVOL_TEST_STOP_AT"), QString::fromLatin1(Stages[round % 4]));
+    environment.insert(QStringLiteral("QUENVOL_TEST_STOP_MARK"), mark);
     QProcess process;
+    process.setProcessEnvironment(environment);
     process.start(qEnvironmentVariable("QUENVOL_BIN_DIR") + QStringLiteral("/quenvol-admin"), arguments);
-    ASSERT_TRUE(process.waitForStarted());
-    if (round % 2 == 1) {
-        while (process.state() == QProcess::Running && Hidden(folder).isEmpty())
-            process.waitForFinished(1);
-    }
+    if (!process.waitForStarted())
+        return false;
+    while (process.state() == QProcess::Running && !QFile::exists(mark))
+        process.waitForFinished(5);
+    const bool reached = QFile::exists(mark);
     // A command that has already ended has no id left: kill(0) would take
     // the whole process group, the test runner with it.
     if (process.processId() > 0)
         ::kill(pid_t(process.processId()), SIGKILL);
     process.waitForFinished(60000);
+    QFile::remove(mark);
+    return reached;
 }
 
 QString Sha256(const QString& path)
@@ -53,27 +73,53 @@ QString Sha256(const QString& path)
 TEST(AdminKilled, BackupsKilledLeaveOnlyCompleteCopiesOnceTheNextBackupRan)
 {
     TempCompany company(true);
-    QTemporaryDir into;
-    for (int round = 0; round < 20; ++round)
-        RunAndKill({"backup", company.folder(), "DEMO", into.path()}, into.path(), round);
-    // The next backup may find this second's name taken; it cleans up all the same.
-    Admin({"backup", company.folder(), "DEMO", into.path()});
-    EXPECT_EQ(Hidden(into.path()), QStringList());
-    for (const QString& name : QDir(into.path()).entryList({"*.mdb"}, QDir::Files)) {
-        QFile sum(into.filePath(name + ".sha256"));
-        if (!sum.open(QIODevice::ReadOnly))
-            continue;  // killed between the copy and its checksum: the copy is whole
-        EXPECT_TRUE(sum.readAll().startsWith(Sha256(into.filePath(name)).toLatin1())) << name.toStdString();
+    QTemporaryDir work;
+    const QString mark = work.filePath("fermo");
+    // A folder for each round: a backup's name is taken for the second it was made in.
+    for (int round = 0; round < Rounds; ++round) {
+        const QString into = work.filePath(QString::number(round));
+        ASSERT_TRUE(QDir().mkpath(into));
+        ASSERT_TRUE(RunAndKillAt({"backup", company.folder(), "DEMO", into}, round, mark)) << Stages[round % 4];
+        if (Midway(round)) {
+            EXPECT_FALSE(Hidden(into).isEmpty()) << "killed " << Stages[round % 4] << " without a temporary file";
+        }
+    }
+    for (int round = 0; round < Rounds; ++round) {
+        const QString into = work.filePath(QString::number(round));
+        const AdminRun next = Admin({"backup", company.folder(), "DEMO", into});
+        EXPECT_TRUE(Hidden(into).isEmpty()) << Hidden(into).join(' ').toStdString() << next.err.toStdString();
+        for (const QString& name : QDir(into).entryList({"*.mdb"}, QDir::Files)) {
+            const QString copy = QDir(into).filePath(name);
+            QFile sum(copy + ".sha256");
+            if (sum.open(QIODevice::ReadOnly)) {
+                EXPECT_TRUE(sum.readAll().startsWith(Sha256(copy).toLatin1())) << name.toStdString();
+            }
+            // Killed between the copy and its checksum or not: the copy opens,
+            // holds the register sets and its history's chain is whole.
+            auto db = store::openDatabase(copy);
+            EXPECT_FALSE(db->openSnapshot(store::RegisterTable)->atEnd()) << name.toStdString();
+            const store::ChainCheck chain = store::VerifyHistoryChain(*db);
+            EXPECT_TRUE(chain.whole) << name.toStdString() << ": " << chain.problem.toStdString();
+        }
     }
 }
 
 TEST(AdminKilled, PrintsKilledLeaveOnlyCompleteFilesOnceTheNextPrintRan)
 {
     TempCompany company(true);
-    QTemporaryDir into;
+    QTemporaryDir into, work;
     const QString pdf = into.filePath("deposito.pdf");
-    for (int round = 0; round < 20; ++round)
-        RunAndKill({"print", "sheet", company.folder(), "DEMO", "R1", "--output", pdf}, into.path(), round);
+    for (int round = 0; round < Rounds; ++round) {
+        ASSERT_TRUE(RunAndKillAt({"print", "sheet", company.folder(), "DEMO", "R1", "--output", pdf}, round,
+                                 work.filePath("fermo")))
+            << Stages[round % 4];
+        if (Midway(round)) {
+            EXPECT_FALSE(Hidden(into.path()).isEmpty()) << "killed " << Stages[round % 4] << " without a temporary file";
+        }
+        if (round % 4 == 3) {
+            EXPECT_TRUE(QFile::exists(pdf));
+        }
+    }
     const AdminRun last = Admin({"print", "sheet", company.folder(), "DEMO", "R1", "--output", pdf});
     EXPECT_EQ(last.status, 0) << last.err.toStdString();
     EXPECT_EQ(QDir(into.path()).entryList(QDir::Files | QDir::Hidden | QDir::System), QStringList({"deposito.pdf"}));

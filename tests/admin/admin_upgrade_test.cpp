@@ -33,8 +33,15 @@ protected:
             const QStringList parts = QString::fromLatin1(table_column).split('.');
             company->exec(QStringLiteral("ALTER TABLE %1%2%1 DROP COLUMN %1%3%1").arg(q, parts[0], parts[1]));
         }
-        if (server)
+        if (server) {
             company->exec("DROP TABLE \"VersioneSchema\"");
+            // The recording trigger as it was, fired with each change rather
+            // than at the commit.
+            company->exec("DROP TRIGGER \"TabellaSerieSemplificata_storico\" ON \"TabellaSerieSemplificata\"; "
+                          "CREATE TRIGGER \"TabellaSerieSemplificata_storico\" AFTER INSERT OR UPDATE OR DELETE ON "
+                          "\"TabellaSerieSemplificata\" FOR EACH ROW EXECUTE FUNCTION "
+                          "\"StoricoSerieSemplificata_TabellaSerieSemplificata\"()");
+        }
         else
             company->exec("PRAGMA user_version = 0");
     }
@@ -88,6 +95,11 @@ TEST_P(OlderCompany, IsRefusedOnceUntilUpgradeAddsEveryColumnAndSaysWhich)
     if (GetParam() == Engine::Server) {
         EXPECT_EQ(company->count(store::HistoryTable), history + 1);
         EXPECT_EQ(company->scalar("SELECT \"Versione\" FROM \"VersioneSchema\"").toInt(), store::CompanySchemaVersion);
+        EXPECT_EQ(company->scalar("SELECT count(*) FROM pg_trigger WHERE tgname LIKE '%\\_storico' AND tgdeferrable "
+                                  "AND tginitdeferred AND tgrelid IN ('\"TabellaSerieSemplificata\"'::regclass, "
+                                  "'\"TestataRegistriPS\"'::regclass, '\"TabellaDocScorta\"'::regclass)")
+                      .toInt(),
+                  3);
         // Recorded by the server, the write leaves data and history agreeing
         // (on the file a write by hand records nothing, which verify reports).
         EXPECT_EQ(Admin({"verify", company->location(), company->company()}).status, 0);

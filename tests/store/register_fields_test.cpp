@@ -74,10 +74,11 @@ TEST(RegisterFields, ATableThatWouldPutAFieldOverAnotherControlIsRefused)
         change(copy);
         return FieldTableProblem(copy);
     };
-    // A field added past Field::Last, as if Last had been left as it was.
-    EXPECT_TRUE(problemWith([](auto& rows) { rows.back().index = Field::Last + 1; }).contains("Field::Last"));
+    // A field past the window's controls (Field::Last follows SingleFields, so
+    // only a row made outside it can get there).
+    EXPECT_TRUE(problemWith([](auto& rows) { rows.back().index = Field::Last + 1; }).contains("fuori da Txt(1)"));
     // Two fields on one control, and a control left without its field.
-    EXPECT_TRUE(problemWith([](auto& rows) { rows.back().index = Field::Description; }).contains("another field"));
-    EXPECT_TRUE(problemWith([](auto& rows) { rows.back().index = Field::FirstHeaderLine; }).contains("header line"));
-    EXPECT_TRUE(problemWith([](auto& rows) { rows.pop_back(); }).contains("no field"));
+    EXPECT_TRUE(problemWith([](auto& rows) { rows.back().index = Field::Description; }).contains("un altro campo ha lo stesso indice"));
+    EXPECT_TRUE(problemWith([](auto& rows) { rows.back().index = Field::FirstHeaderLine; }).contains("riga di testata"));
+    EXPECT_TRUE(problemWith([](auto& rows) { rows.pop_back(); }).contains("non è mostrata da nessun campo"));
 }

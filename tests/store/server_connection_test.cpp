@@ -1,8 +1,11 @@
 // The office server's connection lost and found again: outside a write the
 // operation runs again once connected; inside one the write fails whole, and
 // nothing of it reaches the server. A connection string that cannot be read
-// is told without its values.
+// is told without its values. A table changed while connected changes
+// nothing for the lookups and confirms that follow.
 #include "company/company_server.h"
+#include "store/registers/register_set.h"
+#include "support/scripted_boxes.h"
 #include "store/schema/table_description.h"
 #include "support/private_server.h"
 #include "support/test_company.h"
@@ -82,4 +85,34 @@ TEST(ServerConnection, AConnectionStringThatCannotBeReadIsToldWithoutItsValues)
             EXPECT_FALSE(error.description().isEmpty());
         }
     }
+}
+
+TEST(ServerConnection, LookupsAndConfirmsGoOnAfterATableGainsAColumnWhileConnected)
+{
+    auto company = testing_support::MakeTestCompany(testing_support::Engine::Server, true);
+    if (!company)
+        GTEST_SKIP() << testing_support::NoTestServer;
+    testing_support::ScriptedBoxes boxes;
+    CompanyDatabase db(company->open());
+    OpenRegisterTable(db, boxes);
+    OpenHeaderTable(db, boxes);
+    OpenHistoryTable(db, boxes);
+    RegisterSet set(db);
+    // Looked up and confirmed a few times: the session keeps its statements.
+    const auto confirm = [&](const QString& description) {
+        if (set.lookUp("R1", boxes) != LookupResult::Found)
+            return false;
+        set.shown.screen = RegisterToScreen(set.record);
+        ScreenValues screen = *set.shown.screen;
+        screen.Txt[1] = description;
+        return set.write(screen, set.headerLines(), boxes);
+    };
+    for (const char* description : {"PRIMA", "SECONDA", "TERZA"})
+        ASSERT_TRUE(confirm(description)) << boxes.prompts().join('\n').toStdString();
+    // An upgrade adds a column meanwhile (as one of a later version would).
+    company->exec("ALTER TABLE \"TabellaSerieSemplificata\" ADD COLUMN \"Aggiunta\" text; "
+                  "ALTER TABLE \"TestataRegistriPS\" ADD COLUMN \"Aggiunta\" text");
+    EXPECT_TRUE(confirm("QUARTA")) << boxes.prompts().join('\n').toStdString();
+    EXPECT_EQ(set.record.SspDescrizione, "QUARTA");
+    EXPECT_TRUE(boxes.prompts().isEmpty()) << boxes.prompts().join('\n').toStdString();
 }

@@ -21,6 +21,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <thread>
 #include <utility>
 
@@ -227,14 +228,21 @@ TEST(ServerHistory, TwoWritersAtOnceAreChainedInTheOrderOfTheRowNumbers)
     PGconn* second = connect();
     ok(PQexec(first, "BEGIN; UPDATE \"TabellaSerieSemplificata\" SET \"SspDescrizione\" = 'PRIMO' "
                      "WHERE \"SspCodice\" = 'R1'"));
-    // The second began its change later and waits for the first's history.
+    // The history is written as a change commits: one that commits while the
+    // first is still open does not wait for it (it would fail on the lock
+    // timeout) and comes first in the history.
+    ok(PQexec(second, "SET lock_timeout = '60s'; BEGIN; UPDATE \"TabellaSerieSemplificata\" SET "
+                      "\"SspDescrizione\" = 'SECONDO' WHERE \"SspCodice\" = 'R2'; COMMIT; RESET lock_timeout"));
+    // The first's history written now, as at its commit: a third change,
+    // begun later, waits for the first to commit.
+    ok(PQexec(first, "SET CONSTRAINTS ALL IMMEDIATE"));
     PGresult* pid = PQexec(second, "SELECT pg_backend_pid()");
     const QByteArray secondPid = PQgetvalue(pid, 0, 0);
     PQclear(pid);
     PGresult* secondResult = nullptr;
     std::thread secondWriter([&] {
         secondResult = PQexec(second, "BEGIN; UPDATE \"TabellaSerieSemplificata\" SET \"SspDescrizione\" = "
-                                      "'SECONDO' WHERE \"SspCodice\" = 'R2'; COMMIT");
+                                      "'TERZO' WHERE \"SspCodice\" = 'R2'; COMMIT");
     });
     const auto waiting = [&] {
         return company->scalar(QStringLiteral("SELECT count(*) FROM pg_locks WHERE pid = %1 AND NOT granted")
@@ -251,11 +259,69 @@ TEST(ServerHistory, TwoWritersAtOnceAreChainedInTheOrderOfTheRowNumbers)
     ok(secondResult);
     PQfinish(first);
     PQfinish(second);
-    EXPECT_LT(company->scalar("SELECT \"StoId\" FROM \"StoricoSerieSemplificata\" WHERE \"StoDopo\" = 'PRIMO'").toInt(),
-              company->scalar("SELECT \"StoId\" FROM \"StoricoSerieSemplificata\" WHERE \"StoDopo\" = 'SECONDO'").toInt());
+    const auto number = [&](const char* after) {
+        return company->scalar(QStringLiteral("SELECT \"StoId\" FROM \"StoricoSerieSemplificata\" WHERE \"StoDopo\" = '%1'")
+                                   .arg(QLatin1String(after)))
+            .toInt();
+    };
+    EXPECT_LT(number("SECONDO"), number("PRIMO"));
+    EXPECT_LT(number("PRIMO"), number("TERZO"));
     auto db = company->open();
     const ChainCheck check = VerifyHistoryChain(*db);
     EXPECT_TRUE(check.whole) << check.problem.toStdString();
+}
+
+TEST(ServerHistory, ManyWritersAtOnceLeaveAChainVerifyAcceptsWithNoRowLost)
+{
+    auto company = MakeTestCompany(Engine::Server, true);
+    if (!company)
+        GTEST_SKIP() << testing_support::NoTestServer;
+    constexpr int Writers = 8, Changes = 15;
+    for (int w = 0; w < Writers; ++w)
+        company->exec(QStringLiteral("INSERT INTO \"TabellaSerieSemplificata\" (\"SspCodice\") VALUES ('P%1')").arg(w));
+    const qlonglong before = company->count(HistoryTable);
+    // Every writer changes its own register set's description, alone or with
+    // a document type's all of them share in one transaction, and rolls some
+    // changes back: each committed change is one history row per value it
+    // changed.
+    std::vector<std::thread> writers;
+    std::atomic<int> failures{0};
+    for (int w = 0; w < Writers; ++w)
+        writers.emplace_back([&, w] {
+            PGconn* conn = PQconnectdb(company->location().toUtf8().constData());
+            const auto run = [&](const QString& sql) {
+                PGresult* result = PQexec(conn, sql.toUtf8().constData());
+                if (PQresultStatus(result) != PGRES_COMMAND_OK)
+                    ++failures;
+                PQclear(result);
+            };
+            run(QStringLiteral("SET search_path TO \"%1\"").arg(company->company()));
+            for (int c = 0; c < Changes; ++c) {
+                const QString set = QStringLiteral("UPDATE \"TabellaSerieSemplificata\" SET \"SspDescrizione\" = "
+                                                   "'W%1-%2' WHERE \"SspCodice\" = 'P%1'")
+                                        .arg(w)
+                                        .arg(c);
+                const QString shared = QStringLiteral("UPDATE \"TabellaDocScorta\" SET \"Descrizione\" = 'W%1-%2' "
+                                                      "WHERE \"Codice\" = (SELECT min(\"Codice\") FROM \"TabellaDocScorta\")")
+                                           .arg(w)
+                                           .arg(c);
+                switch (c % 3) {
+                case 0: run(set); break;
+                case 1: run(QStringLiteral("BEGIN; %1; %2; COMMIT").arg(set, shared)); break;
+                default: run(QStringLiteral("BEGIN; %1; ROLLBACK").arg(set)); break;
+                }
+            }
+            PQfinish(conn);
+        });
+    for (std::thread& t : writers)
+        t.join();
+    EXPECT_EQ(failures.load(), 0);
+    const int committed = Writers * (5 + 5 * 2);  // per writer: 5 single changes, 5 of two rows
+    EXPECT_EQ(company->count(HistoryTable), before + committed);
+    auto db = company->open();
+    const ChainCheck check = VerifyHistoryChain(*db);
+    EXPECT_TRUE(check.whole) << check.problem.toStdString();
+    EXPECT_EQ(check.rows, before + committed);
 }
 
 TEST(ServerHistory, WhatAnOperatorsSessionSetsChangesNoRecordedValue)

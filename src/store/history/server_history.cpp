@@ -158,7 +158,11 @@ QString triggerFunction(const QString& schema, const TableDescription& table)
 // one change, each chained to the one before. The table lock (which readers
 // do not wait for) serialises the writers before the number is taken, so the
 // chain follows the numbers whatever the order the transactions began in; it
-// is held until the change commits. Who, when and where are taken once.
+// is held until the change commits, which is why the triggers call this only
+// as their transaction commits. Who, when and where are taken once, and each
+// row's canonical line but for the previous fingerprint and the number is
+// made before the lock, so that the writers wait for each other as little as
+// can be.
 QString addFunction(const QString& schema)
 {
     const TableDescription& history = HistoryTableDescription();
@@ -179,13 +183,19 @@ QString addFunction(const QString& schema)
     values[H::Ruolo] = QStringLiteral("utente");
     values[H::Indirizzo] = QStringLiteral("indirizzo");
     values[H::Impronta] = QStringLiteral("impronta");
-    QStringList columns, row, fields;
+    QStringList columns, row, rest;
     for (int c = 0; c < H::Count; ++c) {
         columns << column(c);
         row << values[c];
-        if (c < H::Impronta)
-            fields << (c == H::Id ? QStringLiteral("numero::text") : values[c]);
+        if (c > H::Id && c < H::Impronta)
+            rest << canonical(values[c]);
     }
+    // The line of fingerprint(): the previous fingerprint and the number,
+    // then the rest made before the lock (no field is Null once canonical, so
+    // joining in two steps gives the same text).
+    const QString fingerprintOfRow =
+        QStringLiteral("encode(sha256(convert_to(concat_ws(E'\\t', %1, %2, resto[i]) || E'\\n', 'UTF8')), 'hex')")
+            .arg(canonical(QStringLiteral("coalesce(precedente, '')")), canonical(QStringLiteral("numero::text")));
     return fill(
         QStringLiteral(
             "CREATE OR REPLACE FUNCTION {function}(ditta text, codice text, azione text, colonne text[], "
@@ -202,8 +212,12 @@ QString addFunction(const QString& schema)
             "current_setting('application_name')), 64);\n"
             "  versione text := left(nullif(current_setting('quenvol.versione', true), ''), 16);\n"
             "  indirizzo text := coalesce(host(inet_client_addr()), 'socket locale');\n"
+            "  resto text[] := '{}';\n"
             "BEGIN\n"
             "  {lookIn}\n"
+            "  FOR i IN 1 .. coalesce(array_length(colonne, 1), 0) LOOP\n"
+            "    resto := array_append(resto, concat_ws(E'\\t', {rest}));\n"
+            "  END LOOP;\n"
             "  LOCK TABLE {history} IN SHARE ROW EXCLUSIVE MODE;\n"
             "  SELECT {id}, {print} INTO ultima, precedente FROM {history} ORDER BY {id} DESC LIMIT 1;\n"
             "  numero := coalesce(ultima, 0);\n"
@@ -227,7 +241,8 @@ QString addFunction(const QString& schema)
          {QStringLiteral("history"), quoted(history.name)},
          {QStringLiteral("id"), column(H::Id)},
          {QStringLiteral("print"), column(H::Impronta)},
-         {QStringLiteral("fingerprint"), fingerprint(QStringLiteral("precedente"), fields)},
+         {QStringLiteral("rest"), rest.join(QStringLiteral(", "))},
+         {QStringLiteral("fingerprint"), fingerprintOfRow},
          {QStringLiteral("columns"), columns.join(QStringLiteral(", "))},
          {QStringLiteral("row"), row.join(QStringLiteral(", "))},
          {QStringLiteral("historyName"), literal(history.name)},
@@ -363,8 +378,10 @@ QStringList ServerHistoryStatements(const QString& schema)
                    << QStringLiteral("REVOKE ALL ON FUNCTION %1() FROM PUBLIC")
                           .arg(function(schema, QLatin1Char('_') + shared->name))
                    << QStringLiteral("DROP TRIGGER IF EXISTS %1 ON %2").arg(trigger, table)
-                   << QStringLiteral("CREATE TRIGGER %1 AFTER INSERT OR UPDATE OR DELETE ON %2 FOR EACH ROW "
-                                     "EXECUTE FUNCTION %3()")
+                   // Fired as the transaction commits: the history's lock is
+                   // taken then and held only until the commit is done.
+                   << QStringLiteral("CREATE CONSTRAINT TRIGGER %1 AFTER INSERT OR UPDATE OR DELETE ON %2 "
+                                     "DEFERRABLE INITIALLY DEFERRED FOR EACH ROW EXECUTE FUNCTION %3()")
                           .arg(trigger, table, function(schema, QLatin1Char('_') + shared->name))
                    << QStringLiteral("DROP TRIGGER IF EXISTS %1 ON %2").arg(guard, table)
                    << QStringLiteral("CREATE TRIGGER %1 BEFORE TRUNCATE ON %2 FOR EACH STATEMENT EXECUTE FUNCTION %3()")

@@ -140,6 +140,17 @@ QUENVOL_FORWARD(int, PQsendQueryParams,
                  int resultFormat),
                 (conn, command, nParams, paramTypes, paramValues, paramLengths, paramFormats,
                  resultFormat))
+QUENVOL_FORWARD(PGresult*, PQprepare,
+                (PGconn * conn, const char* stmtName, const char* query, int nParams, const Oid* paramTypes),
+                (conn, stmtName, query, nParams, paramTypes))
+QUENVOL_FORWARD(PGresult*, PQexecPrepared,
+                (PGconn * conn, const char* stmtName, int nParams, const char* const* paramValues,
+                 const int* paramLengths, const int* paramFormats, int resultFormat),
+                (conn, stmtName, nParams, paramValues, paramLengths, paramFormats, resultFormat))
+QUENVOL_FORWARD(int, PQsendQueryPrepared,
+                (PGconn * conn, const char* stmtName, int nParams, const char* const* paramValues,
+                 const int* paramLengths, const int* paramFormats, int resultFormat),
+                (conn, stmtName, nParams, paramValues, paramLengths, paramFormats, resultFormat))
 QUENVOL_FORWARD(PGresult*, PQgetResult, (PGconn * conn), (conn))
 QUENVOL_FORWARD(int, PQenterPipelineMode, (PGconn * conn), (conn))
 QUENVOL_FORWARD(int, PQexitPipelineMode, (PGconn * conn), (conn))

@@ -5,6 +5,8 @@
 
 #include <QDate>
 
+#include <algorithm>
+
 namespace store::pg {
 
 namespace {
@@ -112,19 +114,66 @@ bool Connection::lost(const PGresult* result) const
     return state.startsWith("08") || state == "57P01" || state == "57P02" || state == "57P03" || state == "53300";
 }
 
+const QByteArray* Connection::prepared(const QByteArray& sql, int parameters)
+{
+    if (const auto found = prepared_.constFind(sql); found != prepared_.constEnd())
+        return &*found;
+    // Only the statements that come back again and again: reads and writes
+    // with their values bound, never a search by pattern (whose plan depends
+    // on the pattern) nor a command of the session or the transaction.
+    static const QByteArray kinds[] = {"SELECT ", "UPDATE ", "INSERT ", "DELETE "};
+    const bool repeated = parameters > 0 && !sql.contains("LIKE") &&
+        std::any_of(std::begin(kinds), std::end(kinds), [&](const QByteArray& kind) { return sql.startsWith(kind); });
+    if (!repeated || prepared_.size() >= 200 || PQtransactionStatus(conn_) != PQTRANS_IDLE ||
+        PQpipelineStatus(conn_) != PQ_PIPELINE_OFF)
+        return nullptr;
+    // Prepared the second time it is seen: one read once (a table's shape)
+    // costs no extra round trip.
+    if (seenOnce_.size() < 400 && !seenOnce_.contains(sql)) {
+        seenOnce_.insert(sql);
+        return nullptr;
+    }
+    const QByteArray name = "quenvol_" + QByteArray::number(++preparedCount_);
+    Result done(PQprepare(conn_, name.constData(), sql.constData(), parameters, nullptr), &PQclear);
+    // A refusal is told when the statement is sent as text.
+    if (!done || PQresultStatus(done.get()) != PGRES_COMMAND_OK)
+        return nullptr;
+    return &*prepared_.insert(sql, name);
+}
+
+bool Connection::forgetPreparedOn(const PGresult* result)
+{
+    const QByteArray state(result ? PQresultErrorField(result, PG_DIAG_SQLSTATE) : nullptr);
+    // "cached plan must not change result type", "prepared statement does not exist".
+    if (prepared_.isEmpty() || (state != "0A000" && state != "26000"))
+        return false;
+    prepared_.clear();
+    if (PQstatus(conn_) == CONNECTION_OK && PQtransactionStatus(conn_) == PQTRANS_IDLE)
+        Result(PQexec(conn_, "DEALLOCATE ALL"), &PQclear);
+    return true;
+}
+
 Result Connection::run(const QByteArray& sql, const std::vector<QByteArray>& params)
 {
     std::vector<const char*> values;
     values.reserve(params.size());
     for (const QByteArray& p : params)
         values.push_back(p.isNull() ? nullptr : p.constData());
+    bool asText = false;
     for (;;) {
-        Result result(PQexecParams(conn_, sql.constData(), int(values.size()), nullptr, values.data(),
-                                   nullptr, nullptr, 0),
+        const QByteArray* name = asText ? nullptr : prepared(sql, int(values.size()));
+        Result result(name ? PQexecPrepared(conn_, name->constData(), int(values.size()), values.data(), nullptr,
+                                            nullptr, 0)
+                           : PQexecParams(conn_, sql.constData(), int(values.size()), nullptr, values.data(),
+                                          nullptr, nullptr, 0),
                       &PQclear);
         const ExecStatusType status = result ? PQresultStatus(result.get()) : PGRES_FATAL_ERROR;
         if (status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK)
             return result;
+        if (name && forgetPreparedOn(result.get()) && PQtransactionStatus(conn_) == PQTRANS_IDLE) {
+            asText = true;
+            continue;
+        }
         if (!lost(result.get()))
             throw error(result.get());
         reconnect(error(result.get()).description());
@@ -135,19 +184,27 @@ std::vector<Result> Connection::readTogether(const std::vector<Statement>& batch
 {
     if (broken_)
         throw EngineError(ServerUnreachable, LostWriteText);
+    bool asText = false;
     for (;;) {
         std::vector<Result> results;
         QString lostText;
-        if (!sendBatch(batch, results, &lostText)) {
+        if (!sendBatch(batch, results, &lostText, !asText)) {
             reconnect(lostText);  // reads: nothing lost by sending them again
             continue;
         }
+        bool again = false;
         for (const Result& result : results) {
             const ExecStatusType status = PQresultStatus(result.get());
-            if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK)
-                throw error(result.get());
+            if (status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK)
+                continue;
+            if (!asText && forgetPreparedOn(result.get())) {
+                again = asText = true;  // reads: sent again as text
+                break;
+            }
+            throw error(result.get());
         }
-        return results;
+        if (!again)
+            return results;
     }
 }
 
@@ -160,10 +217,21 @@ Result Connection::runOnce(const QString& sql, const std::vector<QByteArray>& pa
     values.reserve(params.size());
     for (const QByteArray& p : params)
         values.push_back(p.isNull() ? nullptr : p.constData());
-    Result result(PQexecParams(conn_, utf8.constData(), int(values.size()), nullptr, values.data(), nullptr,
-                               nullptr, 0),
+    const QByteArray* name = prepared(utf8, int(values.size()));
+    Result result(name ? PQexecPrepared(conn_, name->constData(), int(values.size()), values.data(), nullptr,
+                                        nullptr, 0)
+                       : PQexecParams(conn_, utf8.constData(), int(values.size()), nullptr, values.data(), nullptr,
+                                      nullptr, 0),
                   &PQclear);
-    const ExecStatusType status = result ? PQresultStatus(result.get()) : PGRES_FATAL_ERROR;
+    ExecStatusType status = result ? PQresultStatus(result.get()) : PGRES_FATAL_ERROR;
+    // A plan that no longer fits fails before the statement runs: sent again as text.
+    if (name && status == PGRES_FATAL_ERROR && forgetPreparedOn(result.get()) &&
+        PQtransactionStatus(conn_) == PQTRANS_IDLE) {
+        result = Result(PQexecParams(conn_, utf8.constData(), int(values.size()), nullptr, values.data(), nullptr,
+                                     nullptr, 0),
+                        &PQclear);
+        status = result ? PQresultStatus(result.get()) : PGRES_FATAL_ERROR;
+    }
     if (status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK)
         return result;
     if (!lost(result.get()))
@@ -216,19 +284,29 @@ void Connection::copyIn(const QString& sql, const std::function<bool(QByteArray&
 }
 
 bool Connection::sendBatch(const std::vector<Statement>& batch, std::vector<Result>& results,
-                           QString* lostText)
+                           QString* lostText, bool usePrepared)
 {
     results.clear();
     *lostText = withoutSecret(connectionText(conn_));
-    if (PQstatus(conn_) != CONNECTION_OK || PQenterPipelineMode(conn_) != 1)
+    if (PQstatus(conn_) != CONNECTION_OK)
+        return false;
+    // Prepared before the batch goes, each the first time it is seen.
+    std::vector<const QByteArray*> names;
+    for (const Statement& statement : batch)
+        names.push_back(usePrepared ? prepared(statement.sql, int(statement.params.size())) : nullptr);
+    if (PQenterPipelineMode(conn_) != 1)
         return false;
     bool sent = true;
-    for (const Statement& statement : batch) {
+    for (std::size_t i = 0; i < batch.size(); ++i) {
+        const Statement& statement = batch[i];
         std::vector<const char*> values;
         for (const QByteArray& p : statement.params)
             values.push_back(p.isNull() ? nullptr : p.constData());
-        if (PQsendQueryParams(conn_, statement.sql.constData(), int(values.size()), nullptr, values.data(),
-                              nullptr, nullptr, 0) != 1) {
+        const int queued = names[i] ? PQsendQueryPrepared(conn_, names[i]->constData(), int(values.size()),
+                                                          values.data(), nullptr, nullptr, 0)
+                                    : PQsendQueryParams(conn_, statement.sql.constData(), int(values.size()), nullptr,
+                                                        values.data(), nullptr, nullptr, 0);
+        if (queued != 1) {
             sent = false;
             break;
         }
@@ -299,6 +377,7 @@ Result Connection::step(const QByteArray& sql, const std::vector<QByteArray>& pa
 bool Connection::resetQuietly(QString* text)
 {
     PQreset(conn_);
+    prepared_.clear();  // a new session has none
     if (PQstatus(conn_) != CONNECTION_OK) {
         *text = withoutSecret(connectionText(conn_));
         return false;

@@ -11,6 +11,7 @@
 #include <libpq-fe.h>
 
 #include <QHash>
+#include <QSet>
 #include <QStringList>
 
 #include <functional>
@@ -107,7 +108,8 @@ private:
     // Sends `batch` in one round trip and collects one result per statement
     // (an aborted one as PGRES_PIPELINE_ABORTED). False when the connection
     // was lost on the way, with the server's text in `lostText`.
-    bool sendBatch(const std::vector<Statement>& batch, std::vector<Result>& results, QString* lostText);
+    bool sendBatch(const std::vector<Statement>& batch, std::vector<Result>& results, QString* lostText,
+                   bool usePrepared = false);
     // True when `result` (or the connection) tells that the connection is gone.
     bool lost(const PGresult* result) const;
     // After a lost connection: connects again, asking the handler while that
@@ -117,6 +119,14 @@ private:
     void reconnect(QString text);
     bool resetQuietly(QString* text);
     QString withoutSecret(QString text) const;
+    // The name under which `sql` is prepared on this session, preparing it
+    // the first time (outside a transaction only, where a statement the
+    // server refuses aborts nothing); null when it is to be sent as text.
+    const QByteArray* prepared(const QByteArray& sql, int parameters);
+    // Whether `result` failed because a prepared statement no longer fits
+    // (a table's columns changed since, or the session lost it): every one
+    // is then forgotten, and the statement is to be sent again as text.
+    bool forgetPreparedOn(const PGresult* result);
 
     PGconn* conn_;
     QString schema_;
@@ -127,6 +137,11 @@ private:
     bool broken_ = false;       // that write lost its transaction with the connection
     Database::ConnectionLostHandler lostHandler_;
     QHash<QString, TableShape> shapes_;  // by lower-case name
+    // The statements prepared on this session (parsed and planned once
+    // rather than at every lookup and write), by their text.
+    QHash<QByteArray, QByteArray> prepared_;
+    QSet<QByteArray> seenOnce_;
+    int preparedCount_ = 0;
 };
 
 // The engine's error for a failed result, or for the connection's own state

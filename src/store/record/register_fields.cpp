@@ -7,6 +7,8 @@
 #include <QHash>
 #include <QSet>
 
+#include <iterator>
+
 namespace store {
 
 namespace {
@@ -80,70 +82,60 @@ std::vector<RegisterFieldRow> buildFields()
         t.add(C::Picker, k, R::Of(k, R::Data), reg + QStringLiteral("PERIODO DAL"), heading, "Periodi: dal",
               K::None, [of](auto& r) { return &of(r).Data; });
     }
-    t.add(C::Text, Field::UltimoCarico, R::UltimoCarico, QStringLiteral("ULT. CARICO"), none, "Ult. Carico",
-          K::Digits, [](auto& r) { return &r.SspUltimoCarico; });
-    t.add(C::Text, Field::UltimoScarico, R::UltimoScarico, QStringLiteral("ULT. SCARICO"), none,
-          "Ult. Scarico", K::Digits, [](auto& r) { return &r.SspUltimoScarico; });
-    t.add(C::Text, Field::MagNum, R::MagNum, QStringLiteral("MAGAZZINO"), none, "Magazzino", K::UpperCase,
-          [](auto& r) { return &r.SspMagNum; });
-    t.add(C::Text, Field::MagCin, R::MagCin, QStringLiteral("MAGAZZINO CIN"), none, "Magazzino (cin)",
-          K::UpperCase, [](auto& r) { return &r.SspMagCin; }, false, true);
-    t.add(C::Text, Field::SiglUC, R::SiglUC, QStringLiteral("SIGLA PER USCITA C"),
-          RegisterName(Custodia), "Sigla per uscita", K::UpperCase,
-          [](auto& r) { return &r.SspSiglUC; });
-    t.add(C::Text, Field::SiglUD, R::SiglUD, QStringLiteral("SIGLA PER USCITA D"),
-          RegisterName(Deposito), "Sigla per uscita", K::UpperCase,
-          [](auto& r) { return &r.SspSiglUD; });
-    // The authorisation's number takes any key, as its check character does.
-    t.add(C::Text, Field::MeccanogNum, R::MeccanogNum, QStringLiteral("AUTORIZZAZIONE COD. MECCANOGR."), none,
-          "Autorizzazione Cod. meccanogr.", K::UpperCase,
-          [](auto& r) { return &r.SspMeccanogNum; });
-    t.add(C::Text, Field::MeccanogCin, R::MeccanogCin, QStringLiteral("AUTORIZZAZIONE COD. MECCANOGR. CIN"), none,
-          "Autorizzazione Cod. meccanogr. (cin)", K::UpperCase,
-          [](auto& r) { return &r.SspMeccanogCin; }, false, true);
+    for (std::size_t i = 0; i < std::size(SingleFields); ++i) {
+        const SingleFieldRow& f = SingleFields[i];
+        const QString heading = f.heading < 0 ? none : RegisterName(f.heading);
+        std::visit(
+            [&](auto pointer) {
+                t.add(C::Text, Field::FirstSingle + int(i), f.column, QString::fromUtf8(f.name), heading,
+                      QString::fromUtf8(f.caption), f.keys, [pointer](auto& r) { return &(r.*pointer); }, false,
+                      f.joinsPrevious);
+            },
+            f.member);
+    }
     return std::move(t.rows);
 }
 
 }  // namespace
 
-QString FieldTableProblem(const std::vector<RegisterFieldRow>& rows)
+QString FieldTableProblem(const std::vector<RegisterFieldRow>& rows, const TableDescription& table)
 {
     QSet<int> columns, texts;
     QSet<std::pair<int, int>> lists;
     for (const RegisterFieldRow& row : rows) {
-        const QString which = QStringLiteral("the field \"%1\" (column %2, index %3)")
+        const QString which = QStringLiteral("il campo \"%1\" (colonna %2, indice %3)")
                                   .arg(row.name).arg(row.column).arg(row.index);
         if (row.name.isEmpty() || row.caption.isEmpty() || !row.member || !row.value)
-            return which + QStringLiteral(" lacks its name, caption or member");
-        if (row.column < 0 || row.column >= int(RegisterTableDescription().columns.size()))
-            return which + QStringLiteral(": no such column in the table description");
+            return which + QStringLiteral(" non ha il nome, la didascalia o il campo del record");
+        if (row.column < 0 || row.column >= int(table.columns.size()))
+            return which + QStringLiteral(": la colonna non esiste nella tabella %1").arg(table.name);
         if (columns.contains(row.column))
-            return which + QStringLiteral(": its column is shown by another field too");
+            return which + QStringLiteral(": la sua colonna è mostrata anche da un altro campo");
         columns.insert(row.column);
         if (row.control == FieldControl::Text) {
             if (row.index < Field::First || row.index > Field::Last)
-                return which + QStringLiteral(": the index lies outside Txt(%1) to Txt(%2) "
-                                              "(raise Field::Last in screen_fields.h)")
+                return which + QStringLiteral(": l'indice è fuori da Txt(%1) - Txt(%2), i controlli della "
+                                              "finestra (una riga di SingleFields per ogni campo aggiunto)")
                                    .arg(Field::First)
                                    .arg(Field::Last);
             if (row.index >= Field::FirstHeaderLine && row.index <= Field::LastHeaderLine)
-                return which + QStringLiteral(": the index is a header line's");
+                return which + QStringLiteral(": l'indice è quello di una riga di testata");
             if (texts.contains(row.index))
-                return which + QStringLiteral(": another field has this index");
+                return which + QStringLiteral(": un altro campo ha lo stesso indice");
             texts.insert(row.index);
         } else if (row.control != FieldControl::Code) {
             if (row.index < 0 || row.index > 2 || lists.contains({int(row.control), row.index}))
-                return which + QStringLiteral(": a period control outside 0 to 2, or taken twice");
+                return which + QStringLiteral(": un controllo del periodo fuori da 0 - 2, o preso due volte");
             lists.insert({int(row.control), row.index});
         }
     }
-    if (columns.size() != qsizetype(RegisterTableDescription().columns.size()))
-        return QStringLiteral("a column of %1 is shown by no field").arg(RegisterTable);
+    for (int column = 0; column < int(table.columns.size()); ++column)
+        if (!columns.contains(column))
+            return QStringLiteral("la colonna %1 di %2 non è mostrata da nessun campo")
+                .arg(table.columnName(column), table.name);
     for (int i = Field::First; i <= Field::Last; ++i)
         if ((i < Field::FirstHeaderLine || i > Field::LastHeaderLine) && !texts.contains(i))
-            return QStringLiteral("Txt(%1) is shown by no field (lower Field::Last in screen_fields.h, "
-                                  "or add its row)")
-                .arg(i);
+            return QStringLiteral("Txt(%1) non è mostrato da nessun campo").arg(i);
     return QString();
 }
 
@@ -193,12 +185,12 @@ QString HeaderLineName(int block, int line)
     return QStringLiteral("TESTATA %1 RIGA %2").arg(HeaderBlockName(block)).arg(line);
 }
 
-QString ColumnOperatorName(const QString& column)
+QString ColumnOperatorName(const QString& column, const std::vector<RegisterFieldRow>& fields,
+                           const TableDescription& registers)
 {
-    static const auto names = [] {
+    auto names = [&] {
         QHash<QString, QString> map;
-        const TableDescription& registers = RegisterTableDescription();
-        for (const RegisterFieldRow& row : RegisterFields())
+        for (const RegisterFieldRow& row : fields)
             map.insert(registers.columnName(row.column).toLower(), row.name);
         const TableDescription& header = HeaderTableDescription();
         map.insert(header.columnName(HeaderColumns::Code).toLower(), QStringLiteral("TESTATA CODICE"));
@@ -206,8 +198,14 @@ QString ColumnOperatorName(const QString& column)
             for (int line = 1; line <= HeaderColumns::LinesPerBlock; ++line)
                 map.insert(HeaderField(block, line).toLower(), HeaderLineName(block, line));
         return map;
-    }();
-    return names.value(column.toLower(), column);
+    };
+    // The history names every column of every change: the real table's
+    // names are made once.
+    if (&fields == &RegisterFields() && &registers == &RegisterTableDescription()) {
+        static const QHash<QString, QString> real = names();
+        return real.value(column.toLower(), column);
+    }
+    return names().value(column.toLower(), column);
 }
 
 }  // namespace store

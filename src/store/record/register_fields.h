@@ -56,19 +56,57 @@ struct RegisterFieldRow {
     QString screenLabel() const { return heading.isEmpty() ? caption : heading + QLatin1Char(' ') + caption; }
 };
 
+// A single field's RegisterRecord member.
+using SingleMember = std::variant<QString RegisterRecord::*, std::int32_t RegisterRecord::*>;
+
+// The single text fields after the register blocks, one row each in the order
+// of their Txt indices: the first row shows Txt(64), each next row the next
+// index, and the last row's index is Field::Last (screen_fields.h), which
+// sizes the window's Txt array. A text field added to the entry screen is one
+// row at the end; the register-field table makes its full row from this one.
+struct SingleFieldRow {
+    int column;          // RegisterColumns position
+    const char* name;    // for the operator: "ULT. CARICO"
+    int heading;         // the register whose name heads the caption, or -1
+    const char* caption; // the caption beside the field: "Ult. Carico"
+    KeyClass keys;
+    SingleMember member;
+    bool joinsPrevious = false;  // a check character, shown joined to the previous field
+};
+inline constexpr SingleFieldRow SingleFields[] = {
+    {RegisterColumns::UltimoCarico, "ULT. CARICO", -1, "Ult. Carico", KeyClass::Digits,
+     &RegisterRecord::SspUltimoCarico},
+    {RegisterColumns::UltimoScarico, "ULT. SCARICO", -1, "Ult. Scarico", KeyClass::Digits,
+     &RegisterRecord::SspUltimoScarico},
+    {RegisterColumns::MagNum, "MAGAZZINO", -1, "Magazzino", KeyClass::UpperCase, &RegisterRecord::SspMagNum},
+    {RegisterColumns::MagCin, "MAGAZZINO CIN", -1, "Magazzino (cin)", KeyClass::UpperCase,
+     &RegisterRecord::SspMagCin, true},
+    {RegisterColumns::SiglUC, "SIGLA PER USCITA C", Custodia, "Sigla per uscita", KeyClass::UpperCase,
+     &RegisterRecord::SspSiglUC},
+    {RegisterColumns::SiglUD, "SIGLA PER USCITA D", Deposito, "Sigla per uscita", KeyClass::UpperCase,
+     &RegisterRecord::SspSiglUD},
+    // The authorisation's number takes any key, as its check character does.
+    {RegisterColumns::MeccanogNum, "AUTORIZZAZIONE COD. MECCANOGR.", -1, "Autorizzazione Cod. meccanogr.",
+     KeyClass::UpperCase, &RegisterRecord::SspMeccanogNum},
+    {RegisterColumns::MeccanogCin, "AUTORIZZAZIONE COD. MECCANOGR. CIN", -1,
+     "Autorizzazione Cod. meccanogr. (cin)", KeyClass::UpperCase, &RegisterRecord::SspMeccanogCin, true},
+};
+
 // Every field, in the order of the screen: the code, the description, each
 // register's block (series, number, the five document types with their
 // numbers, row, guarantee, then the period's months and start date), then
-// the single fields Txt(64) to Txt(71).
+// the single fields from Txt(64), one for each row of SingleFields.
 const std::vector<RegisterFieldRow>& RegisterFields();
 
-// What is wrong with a register-field table, for the developer who changed
-// it: a Txt index outside Field::First to Field::Last or on a header line, a
-// control shown by two rows, a Txt index between them without a row, a column
-// named twice or not at all, a row without its name, caption or member. Empty
-// when the table is sound. The window checks its table before it makes a
-// control and stops on a problem, so no index ever lands on another control.
-QString FieldTableProblem(const std::vector<RegisterFieldRow>& rows);
+// What is wrong with a register-field table, in Italian for whoever sees the
+// window stop (the operator, the developer who changed the table): a Txt index
+// outside Field::First to Field::Last or on a header line, a control shown by
+// two rows, a Txt index between them without a row, a column of `table` named
+// twice or not at all, a row without its name, caption or member. Empty when
+// the table is sound. The window checks its table before it makes a control
+// and stops on a problem, so no index ever lands on another control.
+QString FieldTableProblem(const std::vector<RegisterFieldRow>& rows,
+                          const TableDescription& table = RegisterTableDescription());
 
 // The field that shows register column `column`, or of Txt(index); nullptr when none.
 const RegisterFieldRow* FieldOfColumn(int column);
@@ -84,7 +122,9 @@ QString HeaderBlockName(int block);
 // The name of a column of the change history for the operator: a register
 // field's name, a header line's ("TESTATA ARRIVI RIGA 1"), the header row's
 // code ("TESTATA CODICE"); any other column keeps its own name.
-QString ColumnOperatorName(const QString& column);
+// A register column's name comes from the row of `fields` that shows it.
+QString ColumnOperatorName(const QString& column, const std::vector<RegisterFieldRow>& fields = RegisterFields(),
+                           const TableDescription& registers = RegisterTableDescription());
 // The name of header line `line` (1 to 5) of block b (0 A, 1 D, 2 C, 3 P).
 QString HeaderLineName(int block, int line);
 

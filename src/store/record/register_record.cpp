@@ -94,10 +94,10 @@ void ClearRegister(RegisterRecord& record)
     record.SspDescrizione = QStringLiteral(" ");
 }
 
-void LoadRegister(const TableCursor& cursor, RegisterRecord& record)
+void LoadRegister(const TableCursor& cursor, RegisterRecord& record, const std::vector<RegisterFieldRow>& fields,
+                  const TableDescription& table)
 {
-    const TableDescription& table = RegisterTableDescription();
-    for (const RegisterFieldRow& member : RegisterFields()) {
+    for (const RegisterFieldRow& member : fields) {
         const ColumnDescription& column = table.columns[std::size_t(member.column)];
         const Value value = cursor.field(column.name);
         std::visit(
@@ -120,10 +120,10 @@ void LoadRegister(const TableCursor& cursor, RegisterRecord& record)
     }
 }
 
-void StoreRegister(const RegisterRecord& record, TableCursor& cursor, const std::vector<bool>* columns)
+void StoreRegister(const RegisterRecord& record, TableCursor& cursor, const std::vector<bool>* columns,
+                   const std::vector<RegisterFieldRow>& fields, const TableDescription& table)
 {
-    const TableDescription& table = RegisterTableDescription();
-    for (const RegisterFieldRow& member : RegisterFields()) {
+    for (const RegisterFieldRow& member : fields) {
         if (columns && !(*columns)[std::size_t(member.column)])
             continue;
         const ColumnDescription& column = table.columns[std::size_t(member.column)];

@@ -48,15 +48,25 @@ struct RegisterRecord {
     bool operator==(const RegisterRecord&) const = default;
 };
 
+struct RegisterFieldRow;
+// The register-field table (register_fields.h), the copies' default.
+const std::vector<RegisterFieldRow>& RegisterFields();
+
 // Every field but SspCodice to its blank state.
 void ClearRegister(RegisterRecord& record);
-// The cursor's current row into the record. A number column's value that
-// cannot be read as one (text, a whole number out of its type's range) is 0.
-void LoadRegister(const TableCursor& cursor, RegisterRecord& record);
+// The cursor's current row into the record, a member for each row of
+// `fields` from the column of `table` the row names. A number column's value
+// that cannot be read as one (text, a whole number out of its type's range) is 0.
+void LoadRegister(const TableCursor& cursor, RegisterRecord& record,
+                  const std::vector<RegisterFieldRow>& fields = RegisterFields(),
+                  const TableDescription& table = RegisterTableDescription());
 // The record into the row being added or edited (the caller updates it):
-// every column, or those marked in `columns` (indexed by column position).
+// the column of every row of `fields`, or of those marked in `columns`
+// (indexed by column position).
 void StoreRegister(const RegisterRecord& record, TableCursor& cursor,
-                   const std::vector<bool>* columns = nullptr);
+                   const std::vector<bool>* columns = nullptr,
+                   const std::vector<RegisterFieldRow>& fields = RegisterFields(),
+                   const TableDescription& table = RegisterTableDescription());
 // The fields of the cursor's current row whose stored values the screen
 // cannot show as they are (text in a number column, a fraction or an
 // overflow in a whole-number column, a date outside the pickers' 01/01/2000 -

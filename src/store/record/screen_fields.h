@@ -1,8 +1,14 @@
 // The fields of the entry screen by name: the Txt indices of the description,
 // the twenty header lines, the three register blocks with the offsets of their
 // fields, and the single fields beside them. Every routine that addresses a
-// field by index takes its number from here.
+// field by index takes its number from here; the single fields' numbers, and
+// with them Field::Last and Field::Count, come from the register-field
+// table's SingleFields, so a row added there cannot leave them behind.
 #pragma once
+
+#include "store/record/register_fields.h"
+
+#include <iterator>
 
 namespace store::Field {
 
@@ -30,19 +36,29 @@ constexpr int WorkCron(int k, int n) { return RegisterBase[k] + WorkCronOffset(n
 constexpr int Riga(int k) { return RegisterBase[k] + RigaOffset; }
 constexpr int Garanz(int k) { return RegisterBase[k] + GaranzOffset; }  // the amount fields
 
-// The single fields after the blocks.
-constexpr int UltimoCarico = 64;
-constexpr int UltimoScarico = 65;
-constexpr int MagNum = 66;
-constexpr int MagCin = 67;
-constexpr int SiglUC = 68;
-constexpr int SiglUD = 69;
-constexpr int MeccanogNum = 70;
-constexpr int MeccanogCin = 71;
+// The single fields after the blocks: Txt(64) onwards, a row of SingleFields each.
+constexpr int FirstSingle = Garanz(2) + 1;
+// The Txt index of the single field that shows register column `column`. A
+// column without its row in SingleFields does not compile.
+consteval int Single(int column)
+{
+    for (std::size_t i = 0; i < std::size(SingleFields); ++i)
+        if (SingleFields[i].column == column)
+            return FirstSingle + int(i);
+    throw "no row of SingleFields shows this column";
+}
+constexpr int UltimoCarico = Single(RegisterColumns::UltimoCarico);
+constexpr int UltimoScarico = Single(RegisterColumns::UltimoScarico);
+constexpr int MagNum = Single(RegisterColumns::MagNum);
+constexpr int MagCin = Single(RegisterColumns::MagCin);
+constexpr int SiglUC = Single(RegisterColumns::SiglUC);
+constexpr int SiglUD = Single(RegisterColumns::SiglUD);
+constexpr int MeccanogNum = Single(RegisterColumns::MeccanogNum);
+constexpr int MeccanogCin = Single(RegisterColumns::MeccanogCin);
 
-constexpr int First = 1;   // the field ring runs from Txt(1)
-constexpr int Last = 71;   // to Txt(71)
-constexpr int Count = 72;  // array size; Txt(0) does not exist
+constexpr int First = 1;  // the field ring runs from Txt(1)
+constexpr int Last = FirstSingle + int(std::size(SingleFields)) - 1;  // to the last single field
+constexpr int Count = Last + 1;  // array size; Txt(0) does not exist
 
 // The register whose series, when filled, makes CUSTODIA copy ARRIVI's work
 // series; CUSTODIA's first four work series are only ever copied, never typed.
@@ -62,7 +78,7 @@ constexpr int CustodyMirror(int i) { return i + RegisterBase[1] - RegisterBase[0
 // Header line `line` (1 to 5) of block b (0 A, 1 D, 2 C, 3 P).
 constexpr int HeaderLine(int block, int line) { return FirstHeaderLine + HeaderLinesPerBlock * block + line - 1; }
 
-static_assert(Garanz(2) + 1 == UltimoCarico && MeccanogCin == Last);
+static_assert(FirstSingle == 64 && UltimoCarico == FirstSingle && MeccanogCin <= Last);
 static_assert(HeaderLine(3, 5) == LastHeaderLine && LastHeaderLine + 1 == RegisterBase[0]);
 
 }  // namespace store::Field

@@ -9,7 +9,9 @@
 namespace store {
 
 // 1: the history's role, address and fingerprint columns, and the version kept.
-constexpr int CompanySchemaVersion = 1;
+// 2: on a server, the history written as each change commits (deferred
+//    triggers), so that the writers wait for each other only that long.
+constexpr int CompanySchemaVersion = 2;
 
 // The server's table of the version (one row, one column).
 inline const QString SchemaVersionTable = QStringLiteral("VersioneSchema");

@@ -35,12 +35,8 @@ TableDescription describeRegisterTable()
         for (int n = 0; n < R::WorkPositions; ++n)
             c.push_back({QStringLiteral("SspWk%1Cron%2").arg(QLatin1String(workLetters[k])).arg(n), K::Long, 0});
     }
-    c.push_back({QStringLiteral("SspMagNum"), K::FixedText, 6});
-    c.push_back({QStringLiteral("SspMagCin"), K::FixedText, 1});
-    c.push_back({QStringLiteral("SspMeccanogNum"), K::Long, 0});
-    c.push_back({QStringLiteral("SspMeccanogCin"), K::FixedText, 1});
-    c.push_back({QStringLiteral("SspSiglUC"), K::Text, 3});
-    c.push_back({QStringLiteral("SspSiglUD"), K::Text, 3});
+    for (const StoreColumnRow& column : StoreColumns)
+        c.push_back({QString::fromLatin1(column.name), column.kind, column.length});
     return t;
 }
 

@@ -7,6 +7,8 @@
 #include <QString>
 #include <QStringView>
 
+#include <iterator>
+#include <string_view>
 #include <vector>
 
 namespace store {
@@ -51,6 +53,23 @@ inline const QString HistoryTable = QStringLiteral("StoricoSerieSemplificata");
 // The name of every table's key index.
 inline const QString PrimaryIndex = QStringLiteral("primaria");
 
+// The store's own columns after the work positions, in stored order. A column
+// added to the register table is one row at the end of this list, and its
+// position one line below (`constexpr int Note = StoreColumn("SspNote");`).
+struct StoreColumnRow {
+    const char* name;
+    ColumnKind kind;
+    int length;  // characters, for the two text kinds; 0 otherwise
+};
+inline constexpr StoreColumnRow StoreColumns[] = {
+    {"SspMagNum", ColumnKind::FixedText, 6},
+    {"SspMagCin", ColumnKind::FixedText, 1},
+    {"SspMeccanogNum", ColumnKind::Long, 0},
+    {"SspMeccanogCin", ColumnKind::FixedText, 1},
+    {"SspSiglUC", ColumnKind::Text, 3},
+    {"SspSiglUD", ColumnKind::Text, 3},
+};
+
 // Positions of the register table's columns. The three registers (ARRIVI,
 // CUSTODIA, DEPOSITO: stems Arr, Cus, Dep) each have six columns, then come
 // the two last numbers, the five work positions of each register (work
@@ -64,13 +83,24 @@ constexpr int UltimoCarico = FirstRegister + 3 * FieldsPerRegister;  // 20
 constexpr int UltimoScarico = UltimoCarico + 1;
 constexpr int WorkPositions = 5;
 constexpr int FirstWork = UltimoScarico + 1;                          // 22
-constexpr int MagNum = FirstWork + 3 * 2 * WorkPositions;             // 52
-constexpr int MagCin = MagNum + 1;
-constexpr int MeccanogNum = MagCin + 1;
-constexpr int MeccanogCin = MeccanogNum + 1;
-constexpr int SiglUC = MeccanogCin + 1;
-constexpr int SiglUD = SiglUC + 1;
-constexpr int Count = SiglUD + 1;                                     // 58
+constexpr int FirstStore = FirstWork + 3 * 2 * WorkPositions;         // 52
+constexpr int Count = FirstStore + int(std::size(StoreColumns));      // 58
+
+// The position of the store's column `name`. A name not in StoreColumns does
+// not compile: the search runs out into a call that is no constant.
+consteval int StoreColumn(std::string_view name)
+{
+    for (std::size_t i = 0; i < std::size(StoreColumns); ++i)
+        if (name == StoreColumns[i].name)
+            return FirstStore + int(i);
+    throw "no such column in StoreColumns";
+}
+constexpr int MagNum = StoreColumn("SspMagNum");
+constexpr int MagCin = StoreColumn("SspMagCin");
+constexpr int MeccanogNum = StoreColumn("SspMeccanogNum");
+constexpr int MeccanogCin = StoreColumn("SspMeccanogCin");
+constexpr int SiglUC = StoreColumn("SspSiglUC");
+constexpr int SiglUD = StoreColumn("SspSiglUD");
 
 // Column `field` of register k (0 Arrivi, 1 Custodia, 2 Deposito).
 constexpr int Of(int k, RegisterField field) { return FirstRegister + FieldsPerRegister * k + field; }

@@ -25,9 +25,10 @@ const admin::Command Verify{
     "delle righe, l'ultima riga e la sua impronta; esce con 1 nominando la prima\n"
     "riga (il suo numero) trovata cambiata, tolta, spostata o aggiunta, oppure\n"
     "elencando ogni differenza dei dati (tabella, codice, campo, valore\n"
-    "memorizzato, valore dato dallo storico). Sul server esce con 1 anche quando\n"
-    "un trigger o una funzione dello storico manca, e' disattivato o e' stato\n"
-    "cambiato (quenvol-admin upgrade li rimette).\n"
+    "memorizzato, valore dato dallo storico) e ogni altro problema trovato. Sul\n"
+    "server esce con 1 anche quando un trigger o una funzione dello storico\n"
+    "manca, e' disattivato o e' stato cambiato (quenvol-admin upgrade li\n"
+    "rimette), e lo dice anche quando lo storico o i dati hanno altri problemi.\n"
     "--seal FILE    confronta anche con un sigillo (quenvol-admin seal): esce con 1\n"
     "               se lo storico non ha piu' quell'impronta o quel numero di righe\n"
     "               a quella riga (storico accorciato o rifatto dopo il sigillo).\n"
@@ -81,14 +82,20 @@ int RunVerify(const QStringList& arguments)
         auto database = company::location::OpenCompany(operands[0], operands[1]);
         const company::seal::Verdict verdict =
             company::seal::Verify(*database, operands[1], sealed ? &seal : nullptr, given.value("--tsa-ca"));
+        // Every problem found is told, the triggers' and guards' too, whatever came before.
         if (!verdict.whole) {
             QString message = QStringLiteral("%1: %2").arg(path, verdict.message);
             for (const QString& line : verdict.details)
                 message += QStringLiteral("\n  ") + line;
-            return admin::Fail(message);
+            admin::Fail(message);
+            for (const QString& problem : verdict.further)
+                admin::Fail(QStringLiteral("%1: %2").arg(path, problem));
         }
-        if (const int status = CheckServerGuards(operands[0], operands[1], path))
-            return status;
+        const int guards = CheckServerGuards(operands[0], operands[1], path);
+        if (!verdict.whole)
+            return admin::ExitFailed;
+        if (guards)
+            return guards;
         std::printf("%s\n", verdict.message.toLocal8Bit().constData());
     } catch (const store::EngineError& error) {
         return admin::Fail(QStringLiteral("%1: %2").arg(path, error.description()));

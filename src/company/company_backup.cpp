@@ -5,6 +5,7 @@
 #include "company/company_file.h"
 #include "company/company_location.h"
 #include "company/company_server.h"
+#include "company/history_digest.h"
 #include "company/history_seal.h"
 #include "store/history/history_chain.h"
 #include "company/pending_file.h"
@@ -268,7 +269,7 @@ QString BackUp(const QString& location, const QString& company, const QString& f
         }
         if (hasHistory) {
             // The chain alone: a copy is taken whatever the data says.
-            const store::ChainCheck chain = store::VerifyHistoryChain(*copy);
+            const store::ChainCheck chain = store::VerifyHistoryChain(*copy, {}, {}, HistoryDigest());
             if (!chain.whole)
                 return fromSource(QStringLiteral("la copia ha lo storico alterato alla riga %1: %2")
                                   .arg(chain.firstBadRow)

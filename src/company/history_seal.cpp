@@ -1,6 +1,7 @@
 // The seal's text and the verification of a history.
 #include "company/history_seal.h"
 
+#include "company/history_digest.h"
 #include "company/seal_timestamp.h"
 #include "store/history/history_chain.h"
 #include "store/history/history_reader.h"
@@ -38,6 +39,46 @@ QString Shown(const std::optional<QString>& value, bool row)
     if (!row)
         return QStringLiteral("(nessuna riga)");
     return value ? QLatin1Char('"') + store::Visible(*value) + QLatin1Char('"') : QStringLiteral("Null");
+}
+
+// The seal against the history walked: the problem found (one line), or
+// nothing, with *note telling how the seal is dated.
+QString SealProblem(const Seal& seal, const QString& company, const std::optional<QString>& sealedFingerprint,
+                    qlonglong sealedRows, const QString& caFile, QString* note)
+{
+    if (seal.company.compare(company, Qt::CaseInsensitive) != 0)
+        return QStringLiteral("il sigillo è della società %1, non di %2").arg(seal.company, company);
+    // The token first: a seal edited since it was stamped is told as such.
+    if (seal.token.isEmpty()) {
+        *note = QStringLiteral("; il sigillo (riga %1) corrisponde allo storico, con la data dichiarata dal "
+                               "sigillo: %2 UTC (nessuna marca temporale la conferma)")
+                    .arg(seal.lastRow)
+                    .arg(seal.made.toUTC().toString(Stamp));
+    } else {
+        const timestamp::Check stamp = timestamp::Verify(seal.token, Digest(seal), caFile);
+        if (!stamp.valid)
+            return QStringLiteral("sigillo non confermato: %1").arg(stamp.problem);
+        *note = QStringLiteral("; il sigillo (riga %1) è confermato e datato dall'autorità di marca temporale: "
+                               "%2 UTC (%3)")
+                    .arg(seal.lastRow)
+                    .arg(stamp.time.toString(Stamp), stamp.signer);
+    }
+    if (seal.lastRow > 0) {
+        if (!sealedFingerprint)
+            return QStringLiteral("storico alterato alla riga %1: lo storico non ha più la riga "
+                                  "del sigillo (accorciato dopo il sigillo)")
+                .arg(seal.lastRow);
+        if (*sealedFingerprint != seal.fingerprint)
+            return QStringLiteral("storico alterato alla riga %1: la riga non ha più l'impronta "
+                                  "del sigillo (storico riscritto dopo il sigillo)")
+                .arg(seal.lastRow);
+    }
+    if (sealedRows != seal.rows)
+        return QStringLiteral("il sigillo conta %1 righe fino alla riga %2, lo storico ne ha %3")
+            .arg(seal.rows)
+            .arg(seal.lastRow)
+            .arg(sealedRows);
+    return {};
 }
 
 }  // namespace
@@ -113,10 +154,10 @@ Verdict Verify(store::Database& database, const QString& company, const Seal* se
             if (seal && row.id <= seal->lastRow) {
                 ++sealedRows;
                 if (row.id == seal->lastRow)
-                    sealedFingerprint = row.text[store::HistoryColumns::Impronta];
+                    sealedFingerprint = QString::fromLatin1(row.text[store::HistoryColumns::Impronta]);
             }
         },
-        [&] { replay.readStored(database); });
+        [&] { replay.readStored(database); }, HistoryDigest());
     verdict.rows = check.rows;
     verdict.lastRow = check.lastRow;
     verdict.fingerprint = check.lastFingerprint;
@@ -124,6 +165,7 @@ Verdict Verify(store::Database& database, const QString& company, const Seal* se
         verdict.message = QStringLiteral("storico alterato alla riga %1: %2").arg(check.firstBadRow).arg(check.problem);
         return verdict;
     }
+    // The chain whole, every problem is told: the data's, then the seal's.
     qlonglong total = 0;
     const std::vector<store::DataDifference> differences = replay.differences(ShownDifferences, &total);
     if (total > 0) {
@@ -136,53 +178,15 @@ Verdict Verify(store::Database& database, const QString& company, const Seal* se
                                         Shown(d.stored, d.rowStored), Shown(d.replayed, d.rowReplayed));
         if (total > qlonglong(differences.size()))
             verdict.details << QStringLiteral("... e altre %1").arg(total - qlonglong(differences.size()));
-        return verdict;
     }
     QString sealNote;
     if (seal) {
-        if (seal->company.compare(company, Qt::CaseInsensitive) != 0) {
-            verdict.message = QStringLiteral("il sigillo è della società %1, non di %2").arg(seal->company, company);
-            return verdict;
-        }
-        // The token first: a seal edited since it was stamped is told as such.
-        if (seal->token.isEmpty()) {
-            sealNote = QStringLiteral("; il sigillo (riga %1) corrisponde allo storico, con la data dichiarata dal "
-                                      "sigillo: %2 UTC (nessuna marca temporale la conferma)")
-                           .arg(seal->lastRow)
-                           .arg(seal->made.toUTC().toString(Stamp));
-        } else {
-            const timestamp::Check stamp = timestamp::Verify(seal->token, Digest(*seal), caFile);
-            if (!stamp.valid) {
-                verdict.message = QStringLiteral("sigillo non confermato: %1").arg(stamp.problem);
-                return verdict;
-            }
-            sealNote = QStringLiteral("; il sigillo (riga %1) è confermato e datato dall'autorità di marca temporale: "
-                                      "%2 UTC (%3)")
-                           .arg(seal->lastRow)
-                           .arg(stamp.time.toString(Stamp), stamp.signer);
-        }
-        if (seal->lastRow > 0) {
-            if (!sealedFingerprint) {
-                verdict.message = QStringLiteral("storico alterato alla riga %1: lo storico non ha più la riga "
-                                                 "del sigillo (accorciato dopo il sigillo)")
-                                      .arg(seal->lastRow);
-                return verdict;
-            }
-            if (*sealedFingerprint != seal->fingerprint) {
-                verdict.message = QStringLiteral("storico alterato alla riga %1: la riga non ha più l'impronta "
-                                                 "del sigillo (storico riscritto dopo il sigillo)")
-                                      .arg(seal->lastRow);
-                return verdict;
-            }
-        }
-        if (sealedRows != seal->rows) {
-            verdict.message = QStringLiteral("il sigillo conta %1 righe fino alla riga %2, lo storico ne ha %3")
-                                  .arg(seal->rows)
-                                  .arg(seal->lastRow)
-                                  .arg(sealedRows);
-            return verdict;
-        }
+        if (const QString problem = SealProblem(*seal, company, sealedFingerprint, sealedRows, caFile, &sealNote);
+            !problem.isEmpty())
+            (verdict.message.isEmpty() ? verdict.message : verdict.further.emplace_back()) = problem;
     }
+    if (!verdict.message.isEmpty())
+        return verdict;
     verdict.whole = true;
     verdict.message = QStringLiteral("storico integro, e i dati sono quelli che dà: %1 righe, ultima riga %2, impronta %3")
                           .arg(check.rows)

@@ -30,11 +30,13 @@ bool Read(const QString& text, Seal* seal, QString* reason);
 // and fingerprint, as their lines are written (not the office's date).
 QByteArray Digest(const Seal& seal);
 
-// What verify found: whole, or the first row found wrong and what was found.
+// What verify found: whole, or the first row found wrong and what was found;
+// with the chain whole, every problem of the data and the seal.
 struct Verdict {
     bool whole = false;
-    QString message;      // one line, in Italian
+    QString message;      // one line, in Italian: the first problem
     QStringList details;  // the data's differences from the history, one a line
+    QStringList further;  // the problems found after the first, one a line
     qlonglong rows = 0;
     qlonglong lastRow = 0;
     QString fingerprint;

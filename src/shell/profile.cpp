@@ -13,7 +13,9 @@
 
 #ifdef _WIN32
 #include <QDir>
-#include <QSaveFile>
+
+#include <string>
+#include <vector>
 
 #include <windows.h>
 #else
@@ -159,6 +161,80 @@ qsizetype FindSection(const std::vector<Line>& lines, const QByteArray& section)
 }
 
 // --- Files ------------------------------------------------------------------
+#ifdef _WIN32
+// How long a Windows read or replacement keeps trying while another program
+// holds the file: a reader that does not let it be replaced, or a replacement
+// under way. Such holds last milliseconds; after five seconds the read or the
+// write fails as any other.
+constexpr ULONGLONG BusyMilliseconds = 5000;
+
+// Waits a moment before the next try; false once the time is up.
+bool TryAgain(ULONGLONG started)
+{
+    if (GetTickCount64() - started >= BusyMilliseconds)
+        return false;
+    Sleep(1);
+    return true;
+}
+
+bool Busy(DWORD error)
+{
+    return error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED
+           || error == ERROR_LOCK_VIOLATION;
+}
+
+std::wstring NativePath(const QString& path)
+{
+    return QDir::toNativeSeparators(path).toStdWString();
+}
+
+// The whole file; nullopt when it cannot be read, an empty array with
+// `missing` set when it does not exist. The file is opened letting others
+// read, write and replace it, so a reader never stops a writer's replacement;
+// a file held by another program is tried again.
+std::optional<QByteArray> ReadWholeFile(const QString& path, bool* missing)
+{
+    *missing = false;
+    if (path.isEmpty()) {
+        *missing = true;
+        return QByteArray();
+    }
+    const std::wstring name = NativePath(path);
+    HANDLE handle = INVALID_HANDLE_VALUE;
+    const ULONGLONG started = GetTickCount64();
+    for (;;) {
+        handle = CreateFileW(name.c_str(), GENERIC_READ,
+                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (handle != INVALID_HANDLE_VALUE)
+            break;
+        const DWORD error = GetLastError();
+        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) {
+            *missing = true;
+            return QByteArray();
+        }
+        const DWORD attributes = GetFileAttributesW(name.c_str());
+        if (!Busy(error)
+            || (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
+            || !TryAgain(started))
+            return std::nullopt;
+    }
+    QByteArray content;
+    char buffer[65536];
+    for (;;) {
+        DWORD got = 0;
+        if (!ReadFile(handle, buffer, sizeof buffer, &got, nullptr)) {
+            CloseHandle(handle);
+            return std::nullopt;
+        }
+        if (got == 0)
+            break;
+        content.append(buffer, qsizetype(got));
+    }
+    CloseHandle(handle);
+    return content;
+}
+#else
 // The whole file; nullopt when it cannot be read, an empty array with
 // `missing` set when it does not exist.
 std::optional<QByteArray> ReadWholeFile(const QString& path, bool* missing)
@@ -181,21 +257,79 @@ std::optional<QByteArray> ReadWholeFile(const QString& path, bool* missing)
         return std::nullopt;
     return content;
 }
+#endif
 
 #ifdef _WIN32
+// Gives the open temporary file `handle` the name `target`, replacing the file
+// there in one step. Renamed through its own handle: the old file is never
+// opened, so a reader opening it meanwhile finds the old file or the new one
+// (MoveFileEx would hold the old one exclusively for a moment). Where the
+// system has it (Windows 10), the replacement with POSIX semantics goes through
+// while readers that let the file be replaced, as ours do, hold the old one;
+// other holders make it fail for a moment: it is tried again.
+bool RenameOver(HANDLE handle, const std::wstring& target)
+{
+    const size_t nameBytes = target.size() * sizeof(wchar_t);
+    std::vector<char> buffer(sizeof(FILE_RENAME_INFO) + nameBytes + sizeof(wchar_t), 0);
+    auto* info = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
+    info->RootDirectory = nullptr;
+    info->FileNameLength = DWORD(nameBytes);
+    std::memcpy(info->FileName, target.c_str(), nameBytes + sizeof(wchar_t));
+    constexpr auto RenameInfoEx = FILE_INFO_BY_HANDLE_CLASS(22);  // FileRenameInfoEx
+    bool posix = true;
+    const ULONGLONG started = GetTickCount64();
+    for (;;) {
+        if (posix) {
+            info->Flags = 0x1 | 0x2;  // FILE_RENAME_FLAG_REPLACE_IF_EXISTS | _POSIX_SEMANTICS
+            if (SetFileInformationByHandle(handle, RenameInfoEx, info, DWORD(buffer.size())))
+                return true;
+            const DWORD error = GetLastError();
+            posix = Busy(error);  // not known to this system or file system: the classic way
+            if (!posix)
+                info->Flags = 0;
+        }
+        if (!posix) {
+            info->ReplaceIfExists = TRUE;
+            if (SetFileInformationByHandle(handle, FileRenameInfo, info, DWORD(buffer.size())))
+                return true;
+        }
+        if (!Busy(GetLastError()) || !TryAgain(started))
+            return false;
+    }
+}
+
 // Replaces `path` with `content`: a temporary file beside it, flushed to the
-// disk, then moved over the old one in one step (QSaveFile), so a reader sees
-// either the old file or the new one.
+// disk, then renamed over the old one, so a reader sees either the old file
+// or the new one, never a part of either.
 bool ReplaceFile(const QString& path, const QByteArray& content)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
+    const std::wstring target = NativePath(QFileInfo(path).absoluteFilePath());
+    const std::wstring temp = target + L".tmp" + std::to_wstring(GetCurrentProcessId());
+    // Shared: once renamed, the handle stands for the new file until it is
+    // closed, and readers must be able to open that.
+    HANDLE handle = CreateFileW(temp.c_str(), GENERIC_WRITE | DELETE,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
         return false;
-    if (file.write(content) != content.size()) {
-        file.cancelWriting();
-        return false;
+    DWORD written = 0;
+    bool ok = WriteFile(handle, content.constData(), DWORD(content.size()), &written, nullptr)
+              && written == DWORD(content.size()) && FlushFileBuffers(handle);
+    bool renamed = ok && RenameOver(handle, target);
+    CloseHandle(handle);
+    if (ok && !renamed) {
+        // A file system that cannot rename through a handle: the usual move.
+        const ULONGLONG started = GetTickCount64();
+        for (;;) {
+            renamed = MoveFileExW(temp.c_str(), target.c_str(),
+                                  MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+            if (renamed || !Busy(GetLastError()) || !TryAgain(started))
+                break;
+        }
     }
-    return file.commit();
+    if (!renamed)
+        DeleteFileW(temp.c_str());
+    return renamed;
 }
 
 // An exclusive lock on "<file>.lock", held while the object lives (LockFileEx

@@ -1,8 +1,8 @@
 // The server's history as the office's owner and operators meet it through
 // quenvol-admin: a schema renamed and restored by copy keeps recording into
 // its own history; nobody empties a table with TRUNCATE; verify names a
-// missing, disabled or changed trigger or function and upgrade puts it back
-// saying so; grant gives the operators their rights and an abandoned
+// missing, disabled or changed trigger or function, beside the data it let
+// differ, and upgrade puts it back saying so; grant gives the operators their rights and an abandoned
 // transaction no longer holds the others up.
 #include "admin_run.h"
 #include "company/starting_state.h"
@@ -146,6 +146,24 @@ TEST(ServerAdminGuards, NoTruncateAndATriggerSetAsideIsFoundByVerifyAndPutBackBy
     EXPECT_EQ(Admin({"verify", company->location(), company->company()}).status, 0);
     EXPECT_NE(owner.run("TRUNCATE \"TabellaDocScorta\""), "");
     EXPECT_TRUE(Admin({"upgrade", company->location(), company->company()}).out.contains("nulla da fare"));
+}
+
+TEST(ServerAdminGuards, VerifyTellsADataDifferenceAndTheTriggerSetAsideThatLetItThrough)
+{
+    auto company = MakeTestCompany(Engine::Server, true);
+    if (!company)
+        GTEST_SKIP() << testing_support::NoTestServer;
+    QString started;
+    ASSERT_EQ(company::starting_state::Record(company->location(), company->company(), &started), "");
+    Session owner(*company);
+    ASSERT_EQ(owner.run("ALTER TABLE \"TabellaSerieSemplificata\" DISABLE TRIGGER \"TabellaSerieSemplificata_storico\"; "
+                        "UPDATE \"TabellaSerieSemplificata\" SET \"SspDescrizione\" = 'FUORI STORICO'"),
+              "");
+    const AdminRun run = Admin({"verify", company->location(), company->company()});
+    EXPECT_EQ(run.status, 1);
+    for (const char* told : {"i dati non sono quelli che lo storico dà", "\"FUORI STORICO\", dallo storico",
+                             "TabellaSerieSemplificata_storico della tabella TabellaSerieSemplificata è disattivato"})
+        EXPECT_TRUE(run.err.contains(QString::fromUtf8(told))) << run.err.toStdString();
 }
 
 TEST(ServerAdminGuards, GrantGivesTheOperatorsTheirRightsAndAnAbandonedTransactionHoldsNobodyUp)

@@ -89,7 +89,9 @@ TEST_F(HotKeysTest, CtrlShiftLStartsTheConfiguredProgramAndRecordsItsProcess)
     const QStringList fields = QString::fromUtf8(line).trimmed().split('\t');
     const long long pid = fields.value(0).toLongLong();
     ASSERT_GT(pid, 0);
+#ifndef _WIN32  // on Windows the case is left out: its stand-in program is POSIX
     ::kill(pid_t(pid), SIGKILL);
+#endif
     EXPECT_EQ(fields.value(2), "--prova");
     EXPECT_EQ(shell::ReadIni(form->session.IniFile, "Pavoxa", "HANDLE"), QString::number(pid));
     EXPECT_EQ(shell::ReadIni(form->session.IniFile, "Pavoxa", "DITTA"), "DEMO");

@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QThread>
 
 #include <gtest/gtest.h>
 
@@ -13,7 +14,13 @@ using namespace shell;
 
 namespace {
 
+#ifdef _WIN32
+// Under Wine a replacement waits for every reader to let go of the file, and
+// this test's reader hardly ever does: fewer writes keep the case short.
+constexpr int WritesPerProcess = 50;
+#else
 constexpr int WritesPerProcess = 200;
+#endif
 
 // Keys "TAG_i" present in the section's text (added lines end in CRLF).
 int CountKeys(const QByteArray& content, const QByteArray& tag)
@@ -24,6 +31,24 @@ int CountKeys(const QByteArray& content, const QByteArray& tag)
             ++count;
     }
     return count;
+}
+
+// Opens the file as the suite's other programs read it. On Windows such a
+// reader does not let the file be renamed over, so for the instant a writer's
+// replacement holds the name it is refused, and tries again (a bounded number
+// of times: a writer that kept the file would fail the test).
+bool OpenToRead(QFile& file)
+{
+#ifdef _WIN32
+    for (int attempt = 0; attempt < 10000; ++attempt) {
+        if (file.open(QIODevice::ReadOnly))
+            return true;
+        QThread::yieldCurrentThread();
+    }
+    return false;
+#else
+    return file.open(QIODevice::ReadOnly);
+#endif
 }
 
 TEST(ProfileConcurrencyTest, TwoWriterProcessesLoseNothingAndReadersSeeWholeFiles)
@@ -63,7 +88,7 @@ TEST(ProfileConcurrencyTest, TwoWriterProcessesLoseNothingAndReadersSeeWholeFile
     while (a.state() != QProcess::NotRunning || b.state() != QProcess::NotRunning) {
         const bool bothMidway = aMidway && bMidway && !released;
         QFile reader(file);
-        ASSERT_TRUE(reader.open(QIODevice::ReadOnly));
+        ASSERT_TRUE(OpenToRead(reader)) << reader.errorString().toStdString();
         const QByteArray content = reader.readAll();
         ASSERT_GE(content.size(), lastSize) << "a read saw a shorter file";
         ASSERT_TRUE(content.startsWith("[Head]\nfirst=1\n[Data]\n")) << content.left(80).data();
@@ -106,8 +131,9 @@ TEST(ProfileConcurrencyTest, TwoWriterProcessesLoseNothingAndReadersSeeWholeFile
     const QByteArray content = result.readAll();
     EXPECT_EQ(CountKeys(content, "alpha"), WritesPerProcess);
     EXPECT_EQ(CountKeys(content, "beta"), WritesPerProcess);
-    EXPECT_EQ(ReadIni(file, "Data", "alpha_count"), "199");
-    EXPECT_EQ(ReadIni(file, "Data", "beta_count"), "199");
+    const QString last = QString::number(WritesPerProcess - 1).rightJustified(3, '0');
+    EXPECT_EQ(ReadIni(file, "Data", "alpha_count"), last);
+    EXPECT_EQ(ReadIni(file, "Data", "beta_count"), last);
     EXPECT_EQ(ReadIni(file, "Head", "first"), "1");
 }
 

@@ -1,10 +1,21 @@
 // What an engine that has no such thing answers for the optional operations
 // of a database: the last row of a table, a walk in key order, the newest
-// rows of one value and a function of the company; and, done the slow way,
-// the rows counted and appended one by one.
+// rows of one value and a function of the company; done the slow way, the
+// rows counted and appended one by one; and a snapshot's text in UTF-8
+// through its value.
 #include "store/engine/engine.h"
 
 namespace store {
+
+bool Snapshot::utf8Text(int index, QByteArray& out) const
+{
+    const Value value = field(index);
+    out.resize(0);
+    if (value.isNull() || !value.isValid())
+        return false;
+    out.append(value.toString().toUtf8());
+    return true;
+}
 
 std::unique_ptr<Snapshot> Database::openLastRow(const QString& table)
 {

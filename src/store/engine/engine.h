@@ -115,6 +115,10 @@ public:
     // The fastest read, for lists: appends the field's text to `out` and
     // returns how many characters it added, or -1 for Null (nothing added).
     virtual qsizetype appendText(int index, QString& out) const = 0;
+    // The field's text as the engine holds it, in UTF-8, put in `out` (its
+    // room kept from row to row): false for Null. For walks that hash or
+    // compare the stored bytes, many rows at a time: no QString in between.
+    virtual bool utf8Text(int index, QByteArray& out) const;
     virtual void close() = 0;
 };
 

@@ -19,45 +19,60 @@ const QString& HistoryColumn(int column)
     return HistoryTableDescription().columnName(column);
 }
 
-void AppendEscaped(QByteArray& line, const QByteArray& text)
+constexpr int DigestBytes = 32;
+
+// Appends a UTF-8 text with a backslash, tab, newline and carriage return
+// written \\, \t, \n and \r: the runs between them in one piece each.
+void AppendEscaped(QByteArray& line, QByteArrayView text)
 {
-    for (const char c : text) {
-        switch (c) {
-        case '\\': line += "\\\\"; break;
-        case '\t': line += "\\t"; break;
-        case '\n': line += "\\n"; break;
-        case '\r': line += "\\r"; break;
-        default: line += c;
+    const char* run = text.data();
+    const char* const end = run + text.size();
+    for (const char* at = run; at != end; ++at) {
+        const char* escape;
+        switch (*at) {
+        case '\\': escape = "\\\\"; break;
+        case '\t': escape = "\\t"; break;
+        case '\n': escape = "\\n"; break;
+        case '\r': escape = "\\r"; break;
+        default: continue;
         }
+        line.append(run, at - run);
+        line.append(escape, 2);
+        run = at + 1;
+    }
+    line.append(run, end - run);
+}
+
+// One field of the canonical line, from the text's UTF-8.
+void AppendField(QByteArray& line, QByteArrayView text, bool null)
+{
+    if (null)
+        line.append("\\N", 2);
+    else
+        AppendEscaped(line, text);
+}
+
+void QtDigest(const char* data, std::size_t size, unsigned char* digest)
+{
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    hash.addData(QByteArrayView(data, qsizetype(size)));
+    const QByteArrayView result = hash.resultView();
+    std::copy(result.begin(), result.end(), digest);
+}
+
+void ToHex(const unsigned char* digest, char* hex)
+{
+    static constexpr char Digits[] = "0123456789abcdef";
+    for (int i = 0; i < DigestBytes; ++i) {
+        hex[2 * i] = Digits[digest[i] >> 4];
+        hex[2 * i + 1] = Digits[digest[i] & 0xf];
     }
 }
 
-// One field of the canonical line; the text as UTF-8, an ASCII text (the
-// usual one) without converting it first.
+// One field of the canonical line, from a text.
 void AppendField(QByteArray& line, QStringView text, bool null)
 {
-    if (null) {
-        line += "\\N";
-        return;
-    }
-    for (const QChar c : text) {
-        const char16_t u = c.unicode();
-        if (u >= 0x80) {
-            AppendEscaped(line, text.toUtf8());
-            return;
-        }
-    }
-    const qsizetype from = line.size();
-    line.reserve(from + text.size() + 8);
-    for (const QChar c : text) {
-        switch (const char a = char(c.unicode())) {
-        case '\\': line += "\\\\"; break;
-        case '\t': line += "\\t"; break;
-        case '\n': line += "\\n"; break;
-        case '\r': line += "\\r"; break;
-        default: line += a;
-        }
-    }
+    AppendField(line, QByteArrayView(text.toUtf8()), null);
 }
 
 void AppendField(QByteArray& line, const Value& value)
@@ -171,7 +186,7 @@ bool ServerWritesHistory(Database& database)
 }
 
 ChainCheck VerifyHistoryChain(Database& database, const HistoryRowVisitor& visit,
-                              const std::function<void()>& opened)
+                              const std::function<void()>& opened, LineDigest digest)
 {
     ChainCheck check;
     const std::unique_ptr<Snapshot> rows = database.openKeyOrderWalk(HistoryTable);
@@ -180,10 +195,14 @@ ChainCheck VerifyHistoryChain(Database& database, const HistoryRowVisitor& visit
         index[column] = rows->fieldIndex(HistoryColumn(column));
     if (opened)
         opened();
+    if (!digest)
+        digest = QtDigest;
     HistoryRowText row;
     QByteArray line;
-    QByteArray previous;  // the previous row's fingerprint, as hexadecimal text
-    QCryptographicHash hash(QCryptographicHash::Sha256);
+    line.reserve(1024);
+    char previous[2 * DigestBytes];  // the previous row's fingerprint, as hexadecimal text
+    qsizetype previousSize = 0;      // none before the first row
+    unsigned char sum[DigestBytes];
     qlonglong previousId = 0;
     const auto fail = [&](qlonglong at, const QString& problem) {
         check.whole = false;
@@ -192,13 +211,10 @@ ChainCheck VerifyHistoryChain(Database& database, const HistoryRowVisitor& visit
         return check;
     };
     for (; !rows->atEnd(); rows->moveNext()) {
-        for (int column = 0; column < H::Count; ++column) {
-            QString& text = row.text[column];
-            text.resize(0);
-            row.null[column] = rows->appendText(index[column], text) < 0;
-        }
+        for (int column = 0; column < H::Count; ++column)
+            row.null[column] = !rows->utf8Text(index[column], row.text[column]);
         bool number = false;
-        row.id = row.text[H::Id].toLongLong(&number);
+        row.id = row.null[H::Id] ? 0 : row.text[H::Id].toLongLong(&number);
         if (!number)
             return fail(previousId + 1, QStringLiteral("la riga dopo la %1 non ha un numero").arg(previousId));
         if (row.id != previousId + 1) {
@@ -214,20 +230,19 @@ ChainCheck VerifyHistoryChain(Database& database, const HistoryRowVisitor& visit
             return fail(row.id, QStringLiteral("la riga %1 non ha l'impronta: aggiunta fuori dal programma")
                                     .arg(row.id));
         line.resize(0);
-        line += previous;  // hexadecimal: nothing to escape; empty before the first row
+        line.append(previous, previousSize);  // hexadecimal: nothing to escape
         for (int column = 0; column < H::Impronta; ++column) {
             line += '\t';
             AppendField(line, row.text[column], row.null[column]);
         }
         line += '\n';
-        hash.reset();
-        hash.addData(line);
-        const QByteArray expected = hash.result().toHex();
-        if (row.text[H::Impronta] != QLatin1String(expected))
+        digest(line.constData(), std::size_t(line.size()), sum);
+        ToHex(sum, previous);
+        previousSize = qsizetype(sizeof previous);
+        if (QByteArrayView(row.text[H::Impronta]) != QByteArrayView(previous, previousSize))
             return fail(row.id,
                         QStringLiteral("la riga %1 non corrisponde alla catena (cambiata, spostata o aggiunta)")
                             .arg(row.id));
-        previous = expected;
         previousId = row.id;
         ++check.rows;
         if (visit)
@@ -235,7 +250,7 @@ ChainCheck VerifyHistoryChain(Database& database, const HistoryRowVisitor& visit
     }
     rows->close();
     check.lastRow = previousId;
-    check.lastFingerprint = QString::fromLatin1(previous);
+    check.lastFingerprint = QString::fromLatin1(previous, previousSize);
     return check;
 }
 

@@ -37,13 +37,17 @@ std::unique_ptr<TableCursor> ChainedHistoryCursor(Database& database, std::uniqu
 bool ServerWritesHistory(Database& database);
 
 // One history row as the walk reads it: every column from StoId to
-// StoImpronta as text, and whether it is Null. The walk reuses it row after row.
+// StoImpronta as its UTF-8 text, and whether it is Null. The walk reuses it
+// row after row.
 struct HistoryRowText {
-    QString text[HistoryColumns::Count];
+    QByteArray text[HistoryColumns::Count];
     bool null[HistoryColumns::Count] = {};
     qlonglong id = 0;
 };
 using HistoryRowVisitor = std::function<void(const HistoryRowText&)>;
+
+// The SHA-256 of `size` bytes at `data`, into the 32 bytes at `digest`.
+using LineDigest = std::function<void(const char* data, std::size_t size, unsigned char* digest)>;
 
 // The outcome of walking the chain from the first row.
 struct ChainCheck {
@@ -59,9 +63,11 @@ struct ChainCheck {
 // the numbers follow each other from 1 without a gap. `visit`, when given,
 // sees each row found whole, in order; `opened`, when given, runs once the
 // walk is open, and reads what it reads in the walk's one view of the data.
-// Throws the engine's error when the history cannot be read.
+// `digest`, when given, computes the fingerprints (a faster one than Qt's,
+// where the caller has one). Throws the engine's error when the history
+// cannot be read.
 ChainCheck VerifyHistoryChain(Database& database, const HistoryRowVisitor& visit = {},
-                              const std::function<void()>& opened = {});
+                              const std::function<void()>& opened = {}, LineDigest digest = {});
 
 // The fingerprint of row `row`, or nothing when there is no such row.
 std::optional<QString> HistoryRowFingerprint(Database& database, qlonglong row);

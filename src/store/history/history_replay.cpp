@@ -20,6 +20,14 @@ QString HistoryName(const TableDescription& table, const ColumnDescription& colu
     return table.name == DocTypeTable ? table.name + QLatin1Char('.') + column.name : column.name;
 }
 
+// HistoryAction::IsChangeAction over the stored bytes.
+bool IsChange(QLatin1String action)
+{
+    return action == HistoryAction::Inserimento || action == HistoryAction::Variazione ||
+           action == HistoryAction::Cancellazione || action == HistoryAction::Testata ||
+           action == HistoryAction::StatoIniziale;
+}
+
 bool Empty(const std::vector<std::optional<QString>>& values, int key)
 {
     for (std::size_t i = 0; i < values.size(); ++i)
@@ -51,7 +59,7 @@ HistoryReplay::HistoryReplay()
         const int t = int(tables_.size());
         tables_.push_back({table, {}, {}});
         for (std::size_t c = 0; c < table->columns.size(); ++c)
-            columnOf_.insert(HistoryName(*table, table->columns[c]), {t, int(c)});
+            columnOf_.insert(HistoryName(*table, table->columns[c]).toUtf8(), {t, int(c)});
     }
 }
 
@@ -68,20 +76,21 @@ HistoryReplay::Values& HistoryReplay::rowOf(Table& table, const QString& code)
 
 void HistoryReplay::add(const HistoryRowText& row)
 {
-    const QString& action = row.text[H::Azione];
+    // The actions are ASCII: a text that is not reads as some other text.
+    const QLatin1String action(row.text[H::Azione]);
     const bool starting = !row.null[H::Azione] && action == HistoryAction::StatoIniziale;
     const bool startsAnew = starting && !inStartingState_;
     inStartingState_ = starting;
-    if (row.null[H::Azione] || !HistoryAction::IsChangeAction(action))
+    if (row.null[H::Azione] || !IsChange(action))
         return;  // an event, or a row no change writes
     const auto found = columnOf_.constFind(row.text[H::Colonna]);
     if (found == columnOf_.cend())
         return;
     Table& table = tables_[std::size_t(found->first)];
     const int column = found->second;
-    const QString& code = row.text[H::Codice];
+    const QString code = QString::fromUtf8(row.text[H::Codice]);
     const std::optional<QString> after =
-        row.null[H::Dopo] ? std::nullopt : std::optional<QString>(row.text[H::Dopo]);
+        row.null[H::Dopo] ? std::nullopt : std::optional<QString>(QString::fromUtf8(row.text[H::Dopo]));
     if (starting) {
         // A starting state (its rows follow each other, written in one
         // transaction) stands for everything before it.
@@ -101,7 +110,7 @@ void HistoryReplay::add(const HistoryRowText& row)
         // The key changed: the row goes under its new code.
         if (row.null[H::Prima] || !after)
             return;
-        Values moved = table.rows.take(row.text[H::Prima]);
+        Values moved = table.rows.take(QString::fromUtf8(row.text[H::Prima]));
         if (moved.empty())
             moved.resize(table.description->columns.size());
         moved[std::size_t(column)] = after;

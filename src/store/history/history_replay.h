@@ -51,7 +51,7 @@ private:
     Values& rowOf(Table& table, const QString& code);
 
     std::vector<Table> tables_;
-    QHash<QString, std::pair<int, int>> columnOf_;  // history column -> table, column
+    QHash<QByteArray, std::pair<int, int>> columnOf_;  // history column (UTF-8) -> table, column
     bool startingState_ = false;  // one was met
     bool inStartingState_ = false;  // the last row read belongs to one
 };

@@ -60,6 +60,24 @@ public:
         return AppendUtf8(out, text, bytes);
     }
 
+    bool utf8Text(int index, QByteArray& out) const override
+    {
+        checkRow();
+        const PGresult* result = result_.get();
+        out.resize(0);
+        if (PQgetisnull(result, row_, index))
+            return false;
+        const Oid type = PQftype(result, index);
+        if (type == TypeOid::Float4 || type == TypeOid::Float8 || type == TypeOid::Numeric ||
+            type == TypeOid::Date || type == TypeOid::Bool) {
+            out.append(valueOf(result, row_, index).toString().toUtf8());
+            return true;
+        }
+        // Text, and whole numbers, whose digits are the value's own.
+        out.append(PQgetvalue(result, row_, index), PQgetlength(result, row_, index));
+        return true;
+    }
+
     void close() override
     {
         result_.reset();

@@ -42,6 +42,7 @@ public:
     int fieldIndex(const QString& name) const override { return chunk_->fieldIndex(name); }
     Value field(int index) const override { return chunk_->field(index); }
     qsizetype appendText(int index, QString& out) const override { return chunk_->appendText(index, out); }
+    bool utf8Text(int index, QByteArray& out) const override { return chunk_->utf8Text(index, out); }
     void close() override
     {
         chunk_->close();

@@ -32,6 +32,16 @@ Attempt TryWriteRegister(CompanyDatabase& company, const ScreenValues& screen,
     Database& database = *company.database;
     TableCursor& cursor = *company.RegisterCursor;
     a.failure = RunWrite([&] {
+        // A set shown for change whose row has moved on is told from a plain
+        // read, outside any transaction: no other workstation waits on a row
+        // lock while this one finds out. Whatever the operator answers, the
+        // write that follows compares again under its transaction.
+        if (shown.row) {
+            a.storedRow = StoredRegister(cursor, record.SspCodice);
+            a.found = Compare(shown.row, a.storedRow);
+            if (a.found != Found::AsShown)
+                return;
+        }
         WriteTransaction transaction(database);
         // A register set shown for change: the fields the operator changed
         // (and those written over a change made elsewhere), every other

@@ -60,6 +60,28 @@ public:
         return AppendUtf8(out, text, bytes);
     }
 
+    bool utf8Text(int index, QByteArray& out) const override
+    {
+        if (atEnd_ || !stmt_)
+            throw EngineError(EngineErrorNumber::NoCurrentRecord, QStringLiteral("Nessun record corrente."));
+        sqlite3_stmt* stmt = stmt_->handle();
+        out.resize(0);
+        switch (sqlite3_column_type(stmt, index)) {
+        case SQLITE_NULL:
+            return false;
+        case SQLITE_TEXT:
+        case SQLITE_INTEGER: {
+            // A whole number reads as its decimal digits, as the value would.
+            const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, index));
+            out.append(text, sqlite3_column_bytes(stmt, index));
+            return true;
+        }
+        default:
+            out.append(stmt_->column(index).toString().toUtf8());
+            return true;
+        }
+    }
+
     Value field(const QString& name) const override { return field(fieldIndex(name)); }
 
     void close() override

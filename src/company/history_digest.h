@@ -1,0 +1,13 @@
+// The SHA-256 the history's fingerprints are checked with: OpenSSL's, which
+// uses the processor's own instructions, where the program is built with it.
+#pragma once
+
+#include "store/history/history_chain.h"
+
+namespace company {
+
+// A digest for VerifyHistoryChain, holding its context from line to line;
+// empty (the walk then uses Qt's) where OpenSSL is not there.
+store::LineDigest HistoryDigest();
+
+}  // namespace company

@@ -60,7 +60,8 @@ int main(int argc, char** argv)
     const QDir folder(argc > 1 ? QString::fromLocal8Bit(argv[1]) : QDir::currentPath());
 
     QWidget window;
-    const screen::StartupControls c = screen::BuildStartupLayout(&window);
+    screen::StartupControls c = screen::BuildStartupLayout(&window);
+    screen::BuildHiddenPanels(c);  // the search panel is pictured too
     FillWithSamples(c);
     // The state start-up leaves: only the register panel in use, List1 hidden.
     for (int i : {0, 2}) {

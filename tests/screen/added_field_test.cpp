@@ -1,11 +1,12 @@
 // A field added to the entry screen as the README's recipe adds one. The save,
 // the history's names and the inspection sheet take the register-field table
 // as a parameter, so a copy of the table with a 40-character text column
-// SspNote, captioned "Note", is tried against a company whose register table
-// has that column. The window's controls are sized by the real table at
-// compile time (a runtime copy cannot stretch them), so the window's side is
-// tried on every single field of the real table: a row added by the recipe is
-// checked there the day it is added.
+// (SspNotaProva, captioned "Nota prova": a name of its own, so the test still
+// runs once the recipe's SspNote is really added) is tried against a company
+// whose register table has that column. The window's controls are sized by
+// the real table at compile time (a runtime copy cannot stretch them), so the
+// window's side is tried on every single field of the real table: a row added
+// by the recipe is checked there the day it is added.
 #include "paper/inspection_sheet.h"
 #include "screen/startup_layout.h"
 #include "store/engine/engine.h"
@@ -31,11 +32,11 @@ using namespace store;
 struct TableWithNote {
     TableWithNote()
     {
-        table.columns.push_back({QStringLiteral("SspNote"), ColumnKind::Text, 40});
+        table.columns.push_back({QStringLiteral("SspNotaProva"), ColumnKind::Text, 40});
         const int column = int(table.columns.size()) - 1;
         QString* target = &note;
-        fields.push_back({FieldControl::Text, Field::Last + 1, column, QStringLiteral("NOTE"), QString(),
-                          QStringLiteral("Note"), KeyClass::UpperCase, 40,
+        fields.push_back({FieldControl::Text, Field::Last + 1, column, QStringLiteral("NOTA PROVA"), QString(),
+                          QStringLiteral("Nota prova"), KeyClass::UpperCase, 40,
                           [target](RegisterRecord&) -> MemberTarget { return target; },
                           [target](const RegisterRecord&) -> MemberValue { return target; }});
     }
@@ -48,7 +49,7 @@ TEST(AddedField, ReachesTheSaveTheHistoryNamesAndTheSheet)
 {
     TableWithNote copy;
     testing_support::TempCompany company;
-    company.exec("ALTER TABLE TabellaSerieSemplificata ADD COLUMN SspNote VARCHAR(40)");
+    company.exec("ALTER TABLE TabellaSerieSemplificata ADD COLUMN SspNotaProva VARCHAR(40)");
 
     // The save writes the new column with the others, and reads it back.
     RegisterRecord record;
@@ -62,7 +63,7 @@ TEST(AddedField, ReachesTheSaveTheHistoryNamesAndTheSheet)
         StoreRegister(record, *cursor, nullptr, copy.fields, copy.table);
         cursor->update();
     }
-    EXPECT_EQ(company.scalar("SELECT SspNote FROM TabellaSerieSemplificata WHERE SspCodice = 'N1'").toString(),
+    EXPECT_EQ(company.scalar("SELECT SspNotaProva FROM TabellaSerieSemplificata WHERE SspCodice = 'N1'").toString(),
               "CONSEGNA SOLO AL MATTINO");
     EXPECT_EQ(company.scalar("SELECT SspDescrizione FROM TabellaSerieSemplificata WHERE SspCodice = 'N1'")
                   .toString(),
@@ -81,14 +82,14 @@ TEST(AddedField, ReachesTheSaveTheHistoryNamesAndTheSheet)
     }
 
     // The history names the column as the screen does; the real table does not know it.
-    EXPECT_EQ(ColumnOperatorName(QStringLiteral("sspnote"), copy.fields, copy.table), "NOTE");
-    EXPECT_EQ(ColumnOperatorName(QStringLiteral("SspNote")), "SspNote");
+    EXPECT_EQ(ColumnOperatorName(QStringLiteral("sspnotaprova"), copy.fields, copy.table), "NOTA PROVA");
+    EXPECT_EQ(ColumnOperatorName(QStringLiteral("SspNotaProva")), "SspNotaProva");
 
     // The sheet prints it last, under its caption; a check character stays
     // joined to its number.
     const std::vector<paper::SheetFieldLine> lines = paper::SheetSingleFields(copy.fields);
     ASSERT_FALSE(lines.empty());
-    EXPECT_EQ(lines.back().caption, "Note");
+    EXPECT_EQ(lines.back().caption, "Nota prova");
     EXPECT_EQ(lines.back().field, Field::Last + 1);
     EXPECT_EQ(lines.back().joined, 0);
     EXPECT_EQ(paper::SheetSingleFields().size(), lines.size() - 1);

@@ -287,7 +287,8 @@ TEST(History, WhatTheProgramRecordsReplaysToExactlyTheStoredRows)
 
     Opened o(company);
     RegisterRecord record = stored(o, "AB01");
-    record.SspDescrizione = "DEPOSITO \"NUOVO\"\t1";
+    // Escaped characters and a letter of two UTF-8 bytes: the walk hashes the stored bytes.
+    record.SspDescrizione = QString::fromUtf8("DEPOSITO \"NUOVO\"\t1 \\ CITT\xC3\x80");
     record.Registers[Arrivi].Garanz = 987654.32;
     record.Registers[Deposito].Data = 46000;
     ASSERT_TRUE(write(o, record));

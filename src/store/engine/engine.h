@@ -164,8 +164,8 @@ public:
     // Every row of `table` in the order of its key, read a few thousand at a
     // time, so that memory stays the same however many rows there are: on a
     // server a cursor in a read-only transaction of its own (one view of the
-    // data for every read until the walk is closed), on a file one stepped
-    // statement. One walk at a time; not inside a transaction.
+    // data for the reads made before the walk moves on), on a file one stepped
+    // statement. One walk at a time; not inside a transaction; no other read.
     virtual std::unique_ptr<Snapshot> openKeyOrderWalk(const QString& table);
     // The rows of `table` whose `column` equals `value` (ASCII letters
     // compared without regard to case, as the prefix filter compares them),

@@ -7,6 +7,7 @@
 #include <QCryptographicHash>
 
 #include <algorithm>
+#include <string>
 
 namespace store {
 
@@ -23,7 +24,7 @@ constexpr int DigestBytes = 32;
 
 // Appends a UTF-8 text with a backslash, tab, newline and carriage return
 // written \\, \t, \n and \r: the runs between them in one piece each.
-void AppendEscaped(QByteArray& line, QByteArrayView text)
+void AppendEscaped(std::string& line, QByteArrayView text)
 {
     const char* run = text.data();
     const char* const end = run + text.size();
@@ -36,15 +37,15 @@ void AppendEscaped(QByteArray& line, QByteArrayView text)
         case '\r': escape = "\\r"; break;
         default: continue;
         }
-        line.append(run, at - run);
+        line.append(run, std::size_t(at - run));
         line.append(escape, 2);
         run = at + 1;
     }
-    line.append(run, end - run);
+    line.append(run, std::size_t(end - run));
 }
 
 // One field of the canonical line, from the text's UTF-8.
-void AppendField(QByteArray& line, QByteArrayView text, bool null)
+void AppendField(std::string& line, QByteArrayView text, bool null)
 {
     if (null)
         line.append("\\N", 2);
@@ -70,12 +71,12 @@ void ToHex(const unsigned char* digest, char* hex)
 }
 
 // One field of the canonical line, from a text.
-void AppendField(QByteArray& line, QStringView text, bool null)
+void AppendField(std::string& line, QStringView text, bool null)
 {
     AppendField(line, QByteArrayView(text.toUtf8()), null);
 }
 
-void AppendField(QByteArray& line, const Value& value)
+void AppendField(std::string& line, const Value& value)
 {
     if (value.isNull() || !value.isValid())
         AppendField(line, QStringView(), true);
@@ -148,14 +149,14 @@ private:
 
 QByteArray HistoryCanonicalLine(const QString& previous, const Row& row)
 {
-    QByteArray line;
+    std::string line;
     AppendField(line, previous);
     for (int column = 0; column < H::Impronta; ++column) {
         line += '\t';
         AppendField(line, std::size_t(column) < row.size() ? row[std::size_t(column)] : Value());
     }
     line += '\n';
-    return line;
+    return QByteArray::fromStdString(line);
 }
 
 QString HistoryFingerprint(const QString& previous, const Row& row)
@@ -198,7 +199,7 @@ ChainCheck VerifyHistoryChain(Database& database, const HistoryRowVisitor& visit
     if (!digest)
         digest = QtDigest;
     HistoryRowText row;
-    QByteArray line;
+    std::string line;  // its room kept from row to row
     line.reserve(1024);
     char previous[2 * DigestBytes];  // the previous row's fingerprint, as hexadecimal text
     qsizetype previousSize = 0;      // none before the first row
@@ -229,14 +230,13 @@ ChainCheck VerifyHistoryChain(Database& database, const HistoryRowVisitor& visit
         if (row.null[H::Impronta])
             return fail(row.id, QStringLiteral("la riga %1 non ha l'impronta: aggiunta fuori dal programma")
                                     .arg(row.id));
-        line.resize(0);
-        line.append(previous, previousSize);  // hexadecimal: nothing to escape
+        line.assign(previous, std::size_t(previousSize));  // hexadecimal: nothing to escape
         for (int column = 0; column < H::Impronta; ++column) {
             line += '\t';
             AppendField(line, row.text[column], row.null[column]);
         }
         line += '\n';
-        digest(line.constData(), std::size_t(line.size()), sum);
+        digest(line.data(), line.size(), sum);
         ToHex(sum, previous);
         previousSize = qsizetype(sizeof previous);
         if (QByteArrayView(row.text[H::Impronta]) != QByteArrayView(previous, previousSize))

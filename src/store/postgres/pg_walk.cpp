@@ -1,7 +1,8 @@
 // A walk over a whole table of the server in key order: a cursor declared in
 // a read-only, repeatable-read transaction and fetched a chunk at a time, so
-// the program holds one chunk however large the table. The transaction's one
-// view serves every other read made until the walk closes.
+// the program holds one chunk however large the table; the next chunk is
+// asked for while the caller reads one. The transaction's one view serves
+// every other read made before the walk moves on.
 #include "store/postgres/pg_connection.h"
 
 namespace store::pg {
@@ -36,7 +37,9 @@ public:
     {
         chunk_->moveNext();
         if (chunk_->atEnd() && !last_)
-            fetch();
+            asked_ ? receive() : fetch();
+        else if (!asked_ && !last_)
+            ask();
     }
     Value field(const QString& name) const override { return chunk_->field(name); }
     int fieldIndex(const QString& name) const override { return chunk_->fieldIndex(name); }
@@ -53,13 +56,46 @@ public:
 private:
     void fetch()
     {
-        Result result = connection_->exec(QStringLiteral("FETCH FORWARD %1 FROM quenvol_righe").arg(ChunkRows));
+        take(connection_->exec(QString::fromLatin1(fetchText())));
+    }
+    void take(Result result)
+    {
         last_ = PQntuples(result.get()) < ChunkRows;
         chunk_ = makeSnapshot(std::move(result));
+    }
+    static QByteArray fetchText() { return "FETCH FORWARD " + QByteArray::number(ChunkRows) + " FROM quenvol_righe"; }
+    // Asks for the next chunk once the caller moves through this one, so
+    // that the server reads and sends it while this one is being read (the
+    // caller reads nothing else through the connection meanwhile). Not
+    // sent, the chunk is fetched when needed and any fault told then.
+    void ask()
+    {
+        asked_ = PQsendQueryParams(connection_->handle(), fetchText().constData(), 0, nullptr, nullptr, nullptr,
+                                   nullptr, 0) == 1;
+    }
+    void receive()
+    {
+        asked_ = false;
+        PGconn* conn = connection_->handle();
+        Result result(PQgetResult(conn), &PQclear);
+        drain();
+        if (!result || PQresultStatus(result.get()) != PGRES_TUPLES_OK)
+            throw errorFor(conn, result.get());
+        take(std::move(result));
+    }
+    // Reads what is left of a chunk asked for, so the connection is free.
+    void drain() noexcept
+    {
+        while (PGresult* more = PQgetResult(connection_->handle()))
+            PQclear(more);
     }
     // Ends the transaction; a connection lost meanwhile has ended it already.
     void end() noexcept
     {
+        if (asked_) {
+            asked_ = false;
+            drain();
+        }
         if (!open_)
             return;
         open_ = false;
@@ -73,6 +109,7 @@ private:
     std::unique_ptr<Snapshot> chunk_;
     bool last_ = false;
     bool open_ = false;
+    bool asked_ = false;  // the next chunk is on its way
 };
 
 }  // namespace

@@ -17,15 +17,15 @@ namespace store {
 
 struct ScreenValues {
     QString DicKod;
-    std::array<QString, Field::Count> Txt;        // Txt(1) and Txt(22) to Txt(71); 2 to 21 are the header lines
+    std::array<QString, Field::Count> Txt;        // Txt(1) and Txt(22) to Txt(Field::Last); 2 to 21 are the header lines
     std::array<int, 3> comboIndex{-1, -1, -1};  // selected month position, -1 for none
     std::array<QString, 3> comboText;  // the selected item's text, empty when none
     std::array<QDate, 3> pickerDate;   // an invalid date resets the picker to its minimum
     std::array<QString, 3> pickerText; // the picker's value as text
 };
 
-// Record to screen: DicKod, Txt(1), the three register blocks, Txt(64) to
-// Txt(71), periods and dates.
+// Record to screen: DicKod, Txt(1), the three register blocks, the single
+// fields from Txt(64), periods and dates.
 ScreenValues RegisterToScreen(const RegisterRecord& record);
 // Screen to record: every field, or those whose columns `columns` marks
 // (indexed by column position). A value that cannot be converted raises the

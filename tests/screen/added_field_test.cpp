@@ -1,5 +1,5 @@
-// A field added to the entry screen as the README's recipe adds one. The save,
-// the history's names and the inspection sheet take the register-field table
+// A field added to the entry screen as the README's recipe adds one. The
+// screen's values, the save, the history's names and the inspection sheet take the register-field table
 // as a parameter, so a copy of the table with a 40-character text column
 // (SspNotaProva, captioned "Nota prova": a name of its own, so the test still
 // runs once the recipe's SspNote is really added) is tried against a company
@@ -12,6 +12,7 @@
 #include "store/engine/engine.h"
 #include "store/record/register_fields.h"
 #include "store/record/screen_fields.h"
+#include "store/record/screen_values.h"
 #include "store/schema/table_description.h"
 #include "support/temp_company.h"
 
@@ -45,17 +46,31 @@ struct TableWithNote {
     QString note;
 };
 
-TEST(AddedField, ReachesTheSaveTheHistoryNamesAndTheSheet)
+TEST(AddedField, ReachesTheScreenValuesTheSaveTheHistoryNamesAndTheSheet)
 {
     TableWithNote copy;
     testing_support::TempCompany company;
     company.exec("ALTER TABLE TabellaSerieSemplificata ADD COLUMN SspNotaProva VARCHAR(40)");
-
-    // The save writes the new column with the others, and reads it back.
     RegisterRecord record;
     record.SspCodice = QStringLiteral("N1");
     ClearRegister(record);
-    copy.note = QStringLiteral("CONSEGNA SOLO AL MATTINO");
+
+    // The screen's values show it at its index and hand an edit back; the
+    // edit is a change of its column alone.
+    copy.note = QStringLiteral("RITIRO IL LUNEDI");
+    const ScreenValues shown = RegisterToScreen(record, copy.fields);
+    ASSERT_EQ(shown.Txt.size(), std::size_t(Field::Last + 2));
+    EXPECT_EQ(shown.Txt[Field::Last + 1], "RITIRO IL LUNEDI");
+    ScreenValues now = shown;
+    now.Txt[Field::Last + 1] = QStringLiteral("CONSEGNA SOLO AL MATTINO");
+    const std::vector<bool> changed = ChangedColumns(shown, now, copy.fields);
+    ASSERT_EQ(changed.size(), copy.table.columns.size());
+    EXPECT_EQ(std::count(changed.begin(), changed.end(), true), 1);
+    EXPECT_TRUE(changed.back());
+    ScreenToRegister(now, record, &changed, copy.fields, copy.table);
+    EXPECT_EQ(copy.note, "CONSEGNA SOLO AL MATTINO");
+
+    // The save writes the new column with the others, and reads it back.
     {
         std::unique_ptr<Database> db = openDatabase(company.databasePath());
         std::unique_ptr<TableCursor> cursor = db->openTable(RegisterTable);

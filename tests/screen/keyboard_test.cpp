@@ -19,6 +19,12 @@ namespace screen_tests {
 
 namespace {
 
+using store::Field::Last;         // the end of the field ring, wherever fields are added
+using store::Field::MeccanogCin;  // the authorisation's one-character check field
+
+// The field after i in the ring: from the last, round to the first.
+constexpr int NextInRing(int i) { return i == Last ? store::Field::First : i + 1; }
+
 class KeyboardTest : public StartupFixture {
 protected:
     // The field index of the control with the focus: 0 for DicKod, -1 for a
@@ -88,7 +94,7 @@ TEST_F(KeyboardTest, UpDownAndEnterFromTheCodeFieldAndTheFieldsAtTheEndsOfTheOrd
     form->runtime().SetFocus(form->c.DicKod);
     settle();
     key(Qt::Key_Up);
-    EXPECT_EQ(at(), 71);
+    EXPECT_EQ(at(), Last);
 
     // With a code typed, leaving by Up looks the register up first.
     form->runtime().SetFocus(form->c.DicKod);
@@ -97,7 +103,7 @@ TEST_F(KeyboardTest, UpDownAndEnterFromTheCodeFieldAndTheFieldsAtTheEndsOfTheOrd
     key(Qt::Key_Up);
     EXPECT_EQ(form->ScreenMode, screen::Mode::Variazione);
     EXPECT_EQ(text(1), "MAGAZZINO NORD");
-    EXPECT_EQ(at(), 71);
+    EXPECT_EQ(at(), Last);
 
     click(form->c.cmdD[screen::CmdD::Annulla]);
     lookUp("R1");
@@ -111,8 +117,8 @@ TEST_F(KeyboardTest, UpDownAndEnterFromTheCodeFieldAndTheFieldsAtTheEndsOfTheOrd
     key(Qt::Key_Return);
     EXPECT_EQ(at(), 62);
 
-    // On Txt(71) Enter is Tab: on to the first button, not round to Txt(1).
-    focusField(71);
+    // On the last field Enter is Tab: on to the first button, not round to Txt(1).
+    focusField(Last);
     key(Qt::Key_Return);
     EXPECT_EQ(focused(), form->c.cmdD[screen::CmdD::Conferma]);
 
@@ -192,7 +198,7 @@ TEST_F(KeyboardTest, FieldsMoveOnWhenFullAndNotBefore)
         {22, "ab", "AB", 23},          {36, "ab", "AB", 37},          {50, "c", "C", 50},
         {37, "123456", "123456", 39},  // 38, disabled, is passed over
         {66, "123456", "123456", 67},  {67, "x", "X", 68},
-        {71, "k", "K", 1},  // Down from the last field goes round to Txt(1)
+        {MeccanogCin, "k", "K", NextInRing(MeccanogCin)},  // from the last field round to Txt(1)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.field);
@@ -237,22 +243,23 @@ TEST_F(KeyboardTest, FieldsMoveOnWhenFullAndNotBefore)
     type("7");
     EXPECT_EQ(text(67), "7");
     EXPECT_EQ(at(), 68);
-    focusField(71);
+    focusField(MeccanogCin);
     key(Qt::Key_C, Qt::ControlModifier);
-    EXPECT_EQ(at(), 71);
+    EXPECT_EQ(at(), MeccanogCin);
     EXPECT_EQ(QApplication::clipboard()->text(), " ") << "Ctrl+C still copies";
     key(Qt::Key_Backspace);
-    EXPECT_EQ(at(), 71);
+    EXPECT_EQ(at(), MeccanogCin);
 
-    // Only the field being typed into moves on: from Txt(71) Tab goes to the
-    // first button, and what is typed there keeps the one-character field's
-    // filter but neither moves the focus nor presses the button.
+    // Only the field being typed into moves on: from the last field Tab goes
+    // to the first button, and what is typed there neither changes the field
+    // nor moves the focus nor presses the button.
+    focusField(Last);
     key(Qt::Key_Tab);
     ASSERT_EQ(focused(), form->c.cmdD[screen::CmdD::Conferma]);
-    const QString kept = text(71);
+    const QString kept = text(Last);
     type("x");
     EXPECT_EQ(focused(), form->c.cmdD[screen::CmdD::Conferma]);
-    EXPECT_EQ(text(71), kept);
+    EXPECT_EQ(text(Last), kept);
     EXPECT_EQ(form->ScreenMode, screen::Mode::Inserimento) << "the button was pressed";
 }
 
@@ -458,9 +465,9 @@ TEST_F(KeyboardTest, WholeRegisterSetIsFilledAndConfirmedFromTheKeyboard)
     key(Qt::Key_Down);
     ASSERT_EQ(at(), 70);
     type("654321");
-    ASSERT_EQ(at(), 71);
+    ASSERT_EQ(at(), MeccanogCin);
     type("z");
-    ASSERT_EQ(at(), 1);
+    ASSERT_EQ(at(), NextInRing(MeccanogCin));
 
     key(Qt::Key_C, Qt::AltModifier);
     EXPECT_EQ(at(), 0) << "confirming returns to the code field";

@@ -14,10 +14,23 @@ QString Decimal(std::int32_t number)
     return QString::number(number);
 }
 
-ScreenValues RegisterToScreen(const RegisterRecord& record)
+namespace {
+
+// The text of Txt(index), empty past the values' end.
+QString TextAt(const ScreenValues& screen, int index)
+{
+    return std::size_t(index) < screen.Txt.size() ? screen.Txt[std::size_t(index)] : QString();
+}
+
+}  // namespace
+
+ScreenValues RegisterToScreen(const RegisterRecord& record, const std::vector<RegisterFieldRow>& fields)
 {
     ScreenValues screen;
-    for (const RegisterFieldRow& field : RegisterFields()) {
+    for (const RegisterFieldRow& field : fields)
+        if (field.control == FieldControl::Text && std::size_t(field.index) >= screen.Txt.size())
+            screen.Txt.resize(std::size_t(field.index) + 1);
+    for (const RegisterFieldRow& field : fields) {
         const MemberValue member = field.value(record);
         switch (field.control) {
         case FieldControl::Code:
@@ -51,10 +64,10 @@ ScreenValues RegisterToScreen(const RegisterRecord& record)
     return screen;
 }
 
-void ScreenToRegister(const ScreenValues& screen, RegisterRecord& record, const std::vector<bool>* columns)
+void ScreenToRegister(const ScreenValues& screen, RegisterRecord& record, const std::vector<bool>* columns,
+                      const std::vector<RegisterFieldRow>& fields, const TableDescription& table)
 {
-    const TableDescription& table = RegisterTableDescription();
-    for (const RegisterFieldRow& field : RegisterFields()) {
+    for (const RegisterFieldRow& field : fields) {
         if (columns && !(*columns)[std::size_t(field.column)])
             continue;
         const MemberTarget member = field.member(record);
@@ -70,7 +83,7 @@ void ScreenToRegister(const ScreenValues& screen, RegisterRecord& record, const 
                 *std::get<std::int32_t*>(member) = DayNumber(screen.pickerDate[field.index]);
             break;
         case FieldControl::Text: {
-            const QString& text = screen.Txt[field.index];
+            const QString text = TextAt(screen, field.index);
             const ColumnDescription& column = table.columns[std::size_t(field.column)];
             std::visit(
                 [&](auto* value) {
@@ -102,19 +115,23 @@ bool FieldChanged(const RegisterFieldRow& field, const ScreenValues& shown, cons
         return now.pickerDate[field.index] != shown.pickerDate[field.index] ||
                now.pickerText[field.index].trimmed().isEmpty() != shown.pickerText[field.index].trimmed().isEmpty();
     case FieldControl::Text:
-        return now.Txt[field.index] != shown.Txt[field.index];
+        return TextAt(now, field.index) != TextAt(shown, field.index);
     }
     return true;
 }
 
 }  // namespace
 
-std::vector<bool> ChangedColumns(const ScreenValues& shown, const ScreenValues& now)
+std::vector<bool> ChangedColumns(const ScreenValues& shown, const ScreenValues& now,
+                                 const std::vector<RegisterFieldRow>& fields)
 {
     std::vector<bool> columns(std::size_t(RegisterColumns::Count), false);
-    for (const RegisterFieldRow& field : RegisterFields())
+    for (const RegisterFieldRow& field : fields) {
+        if (std::size_t(field.column) >= columns.size())
+            columns.resize(std::size_t(field.column) + 1, false);
         if (FieldChanged(field, shown, now))
             columns[std::size_t(field.column)] = true;
+    }
     return columns;
 }
 

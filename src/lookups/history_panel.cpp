@@ -45,16 +45,24 @@ void HistoryPanel::OpenHistoryPanel()
     const QString code = HistoryCode();
     if (!company_.HistoryTableOpen || code.isEmpty())
         return;
-    std::vector<store::Change> changes;
+    const QString emptyText = QStringLiteral("Nessuna modifica registrata.");
+    store::HistoryPage first;
     try {
-        changes = store::ReadHistory(*company_.database, code);
+        first = store::ReadHistoryPage(*company_.database, code, store::Value(), HistoryPageRows);
     } catch (const store::EngineError& error) {
-        runtime_.MsgBox(QStringLiteral("ERRORE NELLA LETTURA DELLO STORICO") + QLatin1Char('\n') +
-                            error.description(),
-                        store::BoxCode::OkOnly);
+        ShowReadError(error);
         return;
     }
-    historyModel_->reset(std::move(changes), QStringLiteral("Nessuna modifica registrata."));
+    historyModel_->open(std::move(first),
+                        [this, code](const store::Value& below) {
+                            try {
+                                return store::ReadHistoryPage(*company_.database, code, below, HistoryPageRows);
+                            } catch (const store::EngineError& error) {
+                                ShowReadError(error);
+                                return store::HistoryPage();
+                            }
+                        },
+                        emptyText);
     c.IEStorico->setText(QStringLiteral("Storico modifiche del registro %1").arg(code));
 
     // The field left for the panel keeps its edits and skips its exit checks.
@@ -66,6 +74,12 @@ void HistoryPanel::OpenHistoryPanel()
     c.panel->raise();
     c.ListaStorico->setCurrentIndex(historyModel_->index(0, 0));
     runtime_.SetFocus(c.ListaStorico);
+}
+
+void HistoryPanel::ShowReadError(const store::EngineError& error)
+{
+    runtime_.MsgBox(QStringLiteral("ERRORE NELLA LETTURA DELLO STORICO") + QLatin1Char('\n') + error.description(),
+                    store::BoxCode::OkOnly);
 }
 
 void HistoryPanel::CloseHistoryPanel()

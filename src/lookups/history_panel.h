@@ -45,14 +45,20 @@ public:
     // The code whose history is shown: the register set's while one is open,
     // else the code typed in the code field.
     QString HistoryCode() const;
-    // Reads the history and shows it; nothing happens without a history table
-    // or a code, and a failed read is told and nothing is shown.
+    // Reads the newest page of the history and shows it (the older pages come
+    // as the list is scrolled to them); nothing happens without a history
+    // table or a code, and a failed read is told and nothing is shown.
     void OpenHistoryPanel();
     void CloseHistoryPanel();
     void cmdStorico_Click();
     bool isOpen() const;
 
+    // History rows read at a time: a few screenfuls.
+    static constexpr int HistoryPageRows = 300;
+
 private:
+    void ShowReadError(const store::EngineError& error);
+
     HistoryPanelControls c;
     runtime::FormRuntime& runtime_;
     store::CompanyDatabase& company_;

@@ -3,6 +3,7 @@
 // back; a company without history says so quietly and F7 does nothing.
 #include "startup_fixture.h"
 
+#include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
@@ -88,4 +89,32 @@ TEST_F(StartupFixture, ACompanyWithoutHistoryShowsAQuietNoteAndIgnoresF7)
     type("SENZA");
     key(Qt::Key_C, Qt::AltModifier);
     EXPECT_EQ(column("SspDescrizione", "R1"), "SENZA");
+}
+
+TEST_F(StartupFixture, ALongHistoryScrolledToItsEndShowsEveryChangeOnceOldestLast)
+{
+    // 700 changes of R1, one column each: more than the panel reads at once.
+    company.exec("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 700) "
+                 "INSERT INTO StoricoSerieSemplificata (StoModifica, StoQuando, StoUtente, StoPostazione, "
+                 "StoVersione, StoCodice, StoAzione, StoColonna, StoPrima, StoDopo) "
+                 "SELECT printf('%032d', i), '2024-01-01T08:00:00.000Z', 'op', 'pc', '1', 'R1', 'variazione', "
+                 "'SspArrCron', i - 1, i FROM n");
+    Start();
+    lookUp("R1");
+    key(Qt::Key_F7);
+    ASSERT_TRUE(form->c.PictStorico->isVisible());
+    EXPECT_TRUE(Lines(form->c.ListaStorico).value(1).endsWith("\"699\" -> \"700\""));
+    // End, again and again, as an operator reaching for the oldest change.
+    QStringList lines;
+    for (int presses = 0; presses < 50 && lines.size() < 1400; ++presses) {
+        key(Qt::Key_End);
+        QApplication::processEvents();
+        lines = Lines(form->c.ListaStorico);
+    }
+    ASSERT_EQ(lines.size(), 1400);
+    EXPECT_TRUE(lines.last().endsWith("\"0\" -> \"1\"")) << lines.last().toStdString();
+    EXPECT_EQ(lines.filter("VARIAZIONE").size(), 700);
+    EXPECT_EQ(lines.removeDuplicates(), 0);
+    key(Qt::Key_Escape);
+    EXPECT_FALSE(form->c.PictStorico->isVisible());
 }

@@ -1,7 +1,8 @@
 // What an engine that has no such thing answers for the optional operations
-// of a database: the last row of a table, a walk in key order and a
-// function of the company; the rows appended one by one through a table
-// cursor; and a snapshot's text in UTF-8 through its value.
+// of a database: the last row of a table, a walk in key order, the newest
+// rows of one value and a function of the company; done the slow way, the
+// rows counted and appended one by one; and a snapshot's text in UTF-8
+// through its value.
 #include "store/engine/engine.h"
 
 namespace store {
@@ -26,6 +27,22 @@ std::unique_ptr<Snapshot> Database::openKeyOrderWalk(const QString& table)
 {
     throw EngineError(EngineErrorNumber::TableNotFound,
                       QStringLiteral("Il motore non legge in ordine la tabella '%1'.").arg(table));
+}
+
+std::unique_ptr<Snapshot> Database::openNewestRows(const QString& table, const QString&, const QString&,
+                                                  const Value&, int)
+{
+    throw EngineError(EngineErrorNumber::TableNotFound,
+                      QStringLiteral("Il motore non legge le ultime righe di '%1'.").arg(table));
+}
+
+qlonglong Database::countRows(const QString& table)
+{
+    const std::unique_ptr<Snapshot> rows = openSnapshot(table);
+    qlonglong count = 0;
+    for (; !rows->atEnd(); rows->moveNext())
+        ++count;
+    return count;
 }
 
 Value Database::callFunction(const QString& function, const std::vector<Value>&)

@@ -167,6 +167,16 @@ public:
     // data for the reads made before the walk moves on), on a file one stepped
     // statement. One walk at a time; not inside a transaction; no other read.
     virtual std::unique_ptr<Snapshot> openKeyOrderWalk(const QString& table);
+    // The rows of `table` whose `column` equals `value` (ASCII letters
+    // compared without regard to case, as the prefix filter compares them),
+    // highest key first, only those with a key below `belowKey` when it is
+    // not Null, at most `limit` of them: one statement (one round trip on a
+    // server) that an index on the column serves, for a list read a page at
+    // a time.
+    virtual std::unique_ptr<Snapshot> openNewestRows(const QString& table, const QString& column,
+                                                     const QString& value, const Value& belowKey, int limit);
+    // How many rows `table` holds, counted by the engine.
+    virtual qlonglong countRows(const QString& table);
 
     // A function of the company on the server, called with its arguments
     // bound as text (a QStringList as a text array, a null item Null): the first value of its result. A file has no functions

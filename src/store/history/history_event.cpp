@@ -44,26 +44,21 @@ std::optional<HistoryAnchor> LastHistoryAnchor(Database& database)
 {
     namespace H = HistoryColumns;
     const TableDescription& table = HistoryTableDescription();
-    const std::unique_ptr<Snapshot> rows = database.openSnapshot(HistoryTable);
-    const int id = rows->fieldIndex(table.columnName(H::Id));
-    int fingerprint = -1;
+    // The last row alone and the count: two short statements, where reading
+    // every row would cost seconds on a history of a million rows.
+    const std::unique_ptr<Snapshot> last = database.openLastRow(HistoryTable);
+    if (last->atEnd())
+        return std::nullopt;
+    HistoryAnchor anchor;
+    anchor.lastRow = last->field(last->fieldIndex(table.columnName(H::Id))).toLongLong();
     try {
-        fingerprint = rows->fieldIndex(table.columnName(H::Impronta));
+        anchor.fingerprint = last->field(last->fieldIndex(table.columnName(H::Impronta))).toString();
     } catch (const EngineError& error) {
         if (error.number() != EngineErrorNumber::ItemNotFound)
             throw;  // made before the fingerprints: none to give
     }
-    HistoryAnchor anchor;
-    for (; !rows->atEnd(); rows->moveNext()) {
-        ++anchor.rows;
-        const qlonglong number = rows->field(id).toLongLong();
-        if (number >= anchor.lastRow) {
-            anchor.lastRow = number;
-            anchor.fingerprint = fingerprint < 0 ? QString() : rows->field(fingerprint).toString();
-        }
-    }
-    if (anchor.rows == 0)
-        return std::nullopt;
+    last->close();
+    anchor.rows = database.countRows(HistoryTable);
     return anchor;
 }
 

@@ -107,76 +107,164 @@ QString CsvField(const QString& text)
 
 }  // namespace
 
+namespace {
+
+// The rows of a history snapshot gathered into changes: a change is one
+// transaction on one code; an event stands apart from the changes of its
+// transaction.
+class ChangeGathering {
+public:
+    ChangeGathering(Snapshot& snapshot, const QString& code, const QDateTime& since)
+        : snapshot_(snapshot), code_(code), since_(since)
+    {
+        const TableDescription& table = HistoryTableDescription();
+        for (int i = 0; i <= H::Dopo; ++i)  // the later columns: a history made before has none
+            index_[i] = snapshot.fieldIndex(table.columnName(i));
+        index_[H::Ruolo] = OptionalIndex(snapshot, table.columnName(H::Ruolo));
+        index_[H::Indirizzo] = OptionalIndex(snapshot, table.columnName(H::Indirizzo));
+    }
+
+    // Every row of the snapshot; returns how many it read.
+    int readAll()
+    {
+        int read = 0;
+        for (; !snapshot_.atEnd(); snapshot_.moveNext(), ++read)
+            add();
+        snapshot_.close();
+        return read;
+    }
+
+    // Leaves out the change whose rows end the reading, when no row of it
+    // came before them: its older rows may lie beyond what was read. Returns
+    // the lowest row number kept, or Null when everything read went.
+    Value dropLastChange()
+    {
+        if (lines_.empty())
+            return Value();
+        const int last = lines_.back().change;
+        std::size_t tail = lines_.size();
+        while (tail > 0 && lines_[tail - 1].change == last)
+            --tail;
+        for (std::size_t i = 0; i < tail; ++i)
+            if (lines_[i].change == last)
+                tail = lines_.size();  // the change has rows further up: keep it whole
+        if (tail == 0)
+            return Value();
+        lines_.resize(tail);
+        qlonglong lowest = lines_.front().id;
+        for (const Line& line : lines_)
+            lowest = std::min(lowest, line.id);
+        return lowest;
+    }
+
+    // The changes, newest first, each with its column changes in the order
+    // they were written.
+    std::vector<Change> changes()
+    {
+        std::sort(lines_.begin(), lines_.end(), [](const Line& a, const Line& b) { return a.id < b.id; });
+        for (Line& line : lines_) {
+            Change& change = changes_[std::size_t(line.change)];
+            if (change.columns.empty())
+                change.number = line.id;
+            change.columns.push_back(std::move(line.column));
+        }
+        std::vector<Change> kept;
+        kept.reserve(changes_.size());
+        for (Change& change : changes_)
+            if (!change.columns.empty())
+                kept.push_back(std::move(change));
+        std::sort(kept.begin(), kept.end(), [](const Change& a, const Change& b) { return a.number > b.number; });
+        return kept;
+    }
+
+private:
+    struct Line {
+        qlonglong id;
+        int change;
+        ColumnChange column;
+    };
+
+    QString optional(int column) const
+    {
+        return index_[column] < 0 ? QString() : snapshot_.field(index_[column]).toString();
+    }
+
+    void add()
+    {
+        const QString rowCode = snapshot_.field(index_[H::Codice]).toString();
+        // The pattern's "*" is a wildcard to the engine: keep the code itself only.
+        if (!code_.isEmpty() && rowCode.compare(code_, Qt::CaseInsensitive) != 0)
+            return;
+        const QString action = snapshot_.field(index_[H::Azione]).toString();
+        QString key = snapshot_.field(index_[H::Modifica]).toString() + QChar(0) + rowCode;
+        if (!HistoryAction::IsChangeAction(action))
+            key += QChar(0) + action;
+        auto found = changeOf_.constFind(key);
+        int position;
+        if (found == changeOf_.cend()) {
+            Change change;
+            change.when = ParseInstant(snapshot_.field(index_[H::Quando]).toString());
+            if (since_.isValid() && change.when < since_)
+                return;
+            change.user = snapshot_.field(index_[H::Utente]).toString();
+            change.host = snapshot_.field(index_[H::Postazione]).toString();
+            change.version = snapshot_.field(index_[H::Versione]).toString();
+            change.role = optional(H::Ruolo);
+            change.address = optional(H::Indirizzo);
+            change.code = rowCode;
+            change.action = action;
+            position = int(changes_.size());
+            changes_.push_back(std::move(change));
+            changeOf_.insert(key, position);
+        } else {
+            position = *found;
+        }
+        lines_.push_back({snapshot_.field(index_[H::Id]).toLongLong(), position,
+                          {snapshot_.field(index_[H::Colonna]).toString(), snapshot_.field(index_[H::Prima]),
+                           snapshot_.field(index_[H::Dopo])}});
+    }
+
+    Snapshot& snapshot_;
+    QString code_;
+    QDateTime since_;
+    int index_[H::Count];
+    std::vector<Line> lines_;
+    std::vector<Change> changes_;
+    QHash<QString, int> changeOf_;  // StoModifica, code (and an event's action) -> position in `changes_`
+};
+
+}  // namespace
+
 std::vector<Change> ReadHistory(Database& database, const QString& code, const QDateTime& since)
 {
     const TableDescription& table = HistoryTableDescription();
     auto snapshot = code.isEmpty()
         ? database.openSnapshot(table.name)
         : database.openSnapshot(table.name, table.columnName(H::Codice), code);
-    int index[H::Count];
-    for (int i = 0; i <= H::Dopo; ++i)  // the later columns: a history made before has none
-        index[i] = snapshot->fieldIndex(table.columnName(i));
-    index[H::Ruolo] = OptionalIndex(*snapshot, table.columnName(H::Ruolo));
-    index[H::Indirizzo] = OptionalIndex(*snapshot, table.columnName(H::Indirizzo));
-    const auto optional = [&](int column) {
-        return index[column] < 0 ? QString() : snapshot->field(index[column]).toString();
-    };
+    ChangeGathering gathering(*snapshot, code, since);
+    gathering.readAll();
+    return gathering.changes();
+}
 
-    struct Line {
-        qlonglong id;
-        int change;
-        ColumnChange column;
-    };
-    std::vector<Line> lines;
-    std::vector<Change> changes;
-    // A change is one transaction on one code; an event stands apart from
-    // the changes of its transaction.
-    QHash<QString, int> changeOf;  // StoModifica, code (and an event's action) -> position in `changes`
-    for (; !snapshot->atEnd(); snapshot->moveNext()) {
-        const QString rowCode = snapshot->field(index[H::Codice]).toString();
-        // The pattern's "*" is a wildcard to the engine: keep the code itself only.
-        if (!code.isEmpty() && rowCode.compare(code, Qt::CaseInsensitive) != 0)
-            continue;
-        const QString action = snapshot->field(index[H::Azione]).toString();
-        QString key = snapshot->field(index[H::Modifica]).toString() + QChar(0) + rowCode;
-        if (!HistoryAction::IsChangeAction(action))
-            key += QChar(0) + action;
-        auto found = changeOf.constFind(key);
-        int position;
-        if (found == changeOf.cend()) {
-            Change change;
-            change.when = ParseInstant(snapshot->field(index[H::Quando]).toString());
-            if (since.isValid() && change.when < since)
-                continue;
-            change.user = snapshot->field(index[H::Utente]).toString();
-            change.host = snapshot->field(index[H::Postazione]).toString();
-            change.version = snapshot->field(index[H::Versione]).toString();
-            change.role = optional(H::Ruolo);
-            change.address = optional(H::Indirizzo);
-            change.code = rowCode;
-            change.action = action;
-            position = int(changes.size());
-            changes.push_back(std::move(change));
-            changeOf.insert(key, position);
-        } else {
-            position = *found;
+HistoryPage ReadHistoryPage(Database& database, const QString& code, const Value& below, int rows)
+{
+    const TableDescription& table = HistoryTableDescription();
+    rows = std::max(rows, 1);
+    for (int limit = rows;; limit *= 2) {
+        auto snapshot = database.openNewestRows(table.name, table.columnName(H::Codice), code, below, limit);
+        ChangeGathering gathering(*snapshot, code, QDateTime());
+        HistoryPage page;
+        if (gathering.readAll() < limit) {  // the oldest rows are in: nothing below
+            page.changes = gathering.changes();
+            return page;
         }
-        lines.push_back({snapshot->field(index[H::Id]).toLongLong(), position,
-                         {snapshot->field(index[H::Colonna]).toString(), snapshot->field(index[H::Prima]),
-                          snapshot->field(index[H::Dopo])}});
+        page.below = gathering.dropLastChange();
+        // One change larger than the page: read it whole with a larger page.
+        if (page.below.isNull())
+            continue;
+        page.changes = gathering.changes();
+        return page;
     }
-    snapshot->close();
-
-    std::sort(lines.begin(), lines.end(), [](const Line& a, const Line& b) { return a.id < b.id; });
-    for (Line& line : lines) {
-        Change& change = changes[std::size_t(line.change)];
-        if (change.columns.empty())
-            change.number = line.id;
-        change.columns.push_back(std::move(line.column));
-    }
-    std::sort(changes.begin(), changes.end(),
-              [](const Change& a, const Change& b) { return a.number > b.number; });
-    return changes;
 }
 
 QString ShownValue(const QString& column, const Value& value)

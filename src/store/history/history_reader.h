@@ -40,6 +40,20 @@ struct Change {
 std::vector<Change> ReadHistory(Database& database, const QString& code = {},
                                 const QDateTime& since = {});
 
+// One page of the changes of a register set, for a list read as it is
+// scrolled: whole changes, newest first.
+struct HistoryPage {
+    std::vector<Change> changes;
+    Value below;  // the next page's `below`; Null when no older change is left
+};
+
+// The newest changes of `code` (compared as ReadHistory compares it) among the
+// history rows numbered below `below` (from the newest row when Null): about
+// `rows` history rows, in one statement, which the code column's index
+// serves. The change the rows end in is left for the next page, unless it
+// alone fills the page (then it is read whole).
+HistoryPage ReadHistoryPage(Database& database, const QString& code, const Value& below, int rows);
+
 // A text with every control character, line or paragraph separator and
 // invisible format character written as a visible escape (\n, \t, \x1b,
 // \u200b ...) and a backslash doubled: one stored text is one line, and

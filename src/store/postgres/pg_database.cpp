@@ -8,6 +8,7 @@
 
 #include <QFile>
 
+#include <algorithm>
 #include <vector>
 
 namespace store {
@@ -141,6 +142,35 @@ public:
         const pg::TableShape& shape = connection_->shape(table);
         return makeSnapshot(connection_->exec(QStringLiteral("SELECT * FROM %1 ORDER BY %2 DESC LIMIT 1")
                                                   .arg(shape.qualifiedName(), quoted(shape.columns[shape.keyColumn]))));
+    }
+
+    std::unique_ptr<Snapshot> openNewestRows(const QString& table, const QString& column, const QString& value,
+                                             const Value& belowKey, int limit) override
+    {
+        const pg::TableShape& shape = connection_->shape(table);
+        const int index = shape.columnIndex(column);
+        if (index < 0)
+            throw EngineError(ItemNotFound, QStringLiteral("Elemento '%1' non trovato nell'insieme.").arg(column));
+        // The column folded as its index folds it, so the index serves it.
+        const QString key = quoted(shape.columns[shape.keyColumn]);
+        QString sql = QStringLiteral("SELECT * FROM %1 WHERE lower((%2)::text COLLATE \"C\") = lower($1::text COLLATE \"C\")")
+                          .arg(shape.qualifiedName(), quoted(shape.columns[index]));
+        std::vector<QByteArray> params{value.toUtf8()};
+        if (!belowKey.isNull()) {
+            sql += QStringLiteral(" AND %1 < $2").arg(key);
+            params.push_back(belowKey.toString().toUtf8());
+        }
+        params.push_back(QByteArray::number(std::max(0, limit)));
+        sql += QStringLiteral(" ORDER BY %1 DESC LIMIT $%2::bigint").arg(key).arg(params.size());
+        return makeSnapshot(connection_->exec(sql, params));
+    }
+
+    qlonglong countRows(const QString& table) override
+    {
+        const pg::TableShape& shape = connection_->shape(table);
+        const std::unique_ptr<Snapshot> count =
+            makeSnapshot(connection_->exec(QStringLiteral("SELECT count(*) FROM %1").arg(shape.qualifiedName())));
+        return count->field(0).toLongLong();
     }
 
     std::unique_ptr<Snapshot> openKeyOrderWalk(const QString& table) override

@@ -47,5 +47,7 @@ TableShape readShape(sqlite3* db, const QString& table);
 
 std::unique_ptr<TableCursor> makeTableCursor(sqlite3* db, TableShape shape);
 std::unique_ptr<Snapshot> makeSnapshot(sqlite3* db, const QString& sql, const QString& pattern);
+// The statement with its parameters bound in order (?1, ?2 ...).
+std::unique_ptr<Snapshot> makeSnapshot(sqlite3* db, const QString& sql, const std::vector<Value>& parameters);
 
 }  // namespace store::sqlite

@@ -7,6 +7,7 @@
 
 #include <QFileInfo>
 
+#include <algorithm>
 #include <cstdint>
 #include <iterator>
 
@@ -112,6 +113,37 @@ public:
                             QStringLiteral("SELECT * FROM %1 ORDER BY %2 DESC LIMIT 1")
                                 .arg(quoted(shape.name), quoted(shape.columns[shape.keyColumn])),
                             QString());
+    }
+
+    std::unique_ptr<Snapshot> openNewestRows(const QString& table, const QString& column, const QString& value,
+                                             const Value& belowKey, int limit) override
+    {
+        const TableShape shape = readShape(db_, table);
+        const int index = shape.columnIndex(column);
+        if (index < 0)
+            throw EngineError(EngineErrorNumber::ItemNotFound,
+                              QStringLiteral("Elemento '%1' non trovato nell'insieme.").arg(column));
+        // NOCASE folds ASCII letters only, as LIKE does; the index on the
+        // column holds the row id, so the rows come from it already in order.
+        const QString key = quoted(shape.columns[shape.keyColumn]);
+        QString sql = QStringLiteral("SELECT * FROM %1 WHERE %2 = ?1 COLLATE NOCASE")
+                          .arg(quoted(shape.name), quoted(shape.columns[index]));
+        std::vector<Value> parameters{value};
+        if (!belowKey.isNull()) {
+            sql += QStringLiteral(" AND %1 < ?2").arg(key);
+            parameters.push_back(belowKey);
+        }
+        parameters.push_back(qlonglong(std::max(0, limit)));
+        sql += QStringLiteral(" ORDER BY %1 DESC LIMIT ?%2").arg(key).arg(parameters.size());
+        return makeSnapshot(db_, sql, parameters);
+    }
+
+    qlonglong countRows(const QString& table) override
+    {
+        const TableShape shape = readShape(db_, table);
+        Statement count(db_, QStringLiteral("SELECT count(*) FROM %1").arg(quoted(shape.name)));
+        count.step();
+        return count.column(0).toLongLong();
     }
 
     std::unique_ptr<Snapshot> openKeyOrderWalk(const QString& table) override

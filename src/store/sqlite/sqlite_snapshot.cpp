@@ -9,11 +9,11 @@ namespace {
 
 class SqliteSnapshot : public Snapshot {
 public:
-    SqliteSnapshot(sqlite3* db, const QString& sql, const QString& pattern)
+    SqliteSnapshot(sqlite3* db, const QString& sql, const std::vector<Value>& parameters)
         : stmt_(std::make_unique<Statement>(db, sql))
     {
-        if (!pattern.isNull())
-            stmt_->bind(1, pattern);
+        for (std::size_t i = 0; i < parameters.size(); ++i)
+            stmt_->bind(int(i) + 1, parameters[i]);
         atEnd_ = !stmt_->step();
     }
 
@@ -99,7 +99,12 @@ private:
 
 std::unique_ptr<Snapshot> makeSnapshot(sqlite3* db, const QString& sql, const QString& pattern)
 {
-    return std::make_unique<SqliteSnapshot>(db, sql, pattern);
+    return std::make_unique<SqliteSnapshot>(db, sql, pattern.isNull() ? std::vector<Value>{} : std::vector<Value>{pattern});
+}
+
+std::unique_ptr<Snapshot> makeSnapshot(sqlite3* db, const QString& sql, const std::vector<Value>& parameters)
+{
+    return std::make_unique<SqliteSnapshot>(db, sql, parameters);
 }
 
 }  // namespace store::sqlite

@@ -33,7 +33,7 @@ int RunCopy(const QStringList& arguments)
     if (!error.isEmpty())
         return admin::Fail(error);
     for (const auto& table : copied)
-        std::printf("%s: %d righe copiate\n", table.table.toLocal8Bit().constData(), table.rows);
+        std::printf("%s: %d righe copiate\n", table.table.toUtf8().constData(), table.rows);
     return admin::RecordStartingState(operands[1], operands[2]);
 }
 

@@ -44,12 +44,12 @@ int RunGrant(const QStringList& arguments)
         return admin::Fail(error);
     std::printf("%s\n", QStringLiteral("dati a %1 i permessi sulla societa' %2")
                             .arg(operands[2], operands[1])
-                            .toLocal8Bit()
+                            .toUtf8()
                             .constData());
     std::printf("%s\n", QStringLiteral("tempi massimi (transazione inattiva %1, attesa di un blocco %2) per: %3")
                             .arg(QLatin1String(company::server::OperatorIdleTimeout),
                                  QLatin1String(company::server::OperatorLockTimeout), roles.join(QStringLiteral(", ")))
-                            .toLocal8Bit()
+                            .toUtf8()
                             .constData());
     return admin::ExitOk;
 }

@@ -86,7 +86,7 @@ int RunHistory(const QStringList& arguments)
         std::fwrite(out.constData(), 1, std::size_t(out.size()), stdout);
     } else {
         for (const QString& line : store::HistoryLines(changes))
-            std::printf("%s\n", line.toLocal8Bit().constData());
+            std::printf("%s\n", line.toUtf8().constData());
     }
     return admin::ExitOk;
 }

@@ -46,14 +46,14 @@ const admin::Registration registration(Import);
 // jet::Err(): standard output and error belong to the Jet library there.
 int Fail(const QString& message)
 {
-    std::fprintf(jet::Err(), "quenvol-admin: %s\n", message.toLocal8Bit().constData());
+    std::fprintf(jet::Err(), "quenvol-admin: %s\n", message.toUtf8().constData());
     return admin::ExitFailed;
 }
 
 void PrintProgress(const QString& table, const QString& phase, qint64 done, qint64 total)
 {
-    std::fprintf(jet::Err(), "%s: %s %lld di %lld righe\n", table.toLocal8Bit().constData(),
-                 phase.toLocal8Bit().constData(), qlonglong(done), qlonglong(total));
+    std::fprintf(jet::Err(), "%s: %s %lld di %lld righe\n", table.toUtf8().constData(),
+                 phase.toUtf8().constData(), qlonglong(done), qlonglong(total));
 }
 
 int RunImport(const QStringList& arguments)
@@ -115,23 +115,23 @@ int ImportFile(const QString& jetPath, const QString& destination, const QString
     // The Jet file is read: a server's notices from here on are no library's complaint.
     jet::EndReading();
     for (const QString& note : outcome.notes)
-        std::fprintf(jet::Out(), "nota: %s\n", note.toLocal8Bit().constData());
+        std::fprintf(jet::Out(), "nota: %s\n", note.toUtf8().constData());
     for (const jet::import::BadRow& row : outcome.badRows)
         std::fprintf(jet::Err(), "%s: %s\n", options.skipBadRows ? "riga tralasciata" : "riga non importabile",
-                     jet::import::Describe(row).toLocal8Bit().constData());
+                     jet::import::Describe(row).toUtf8().constData());
     if (outcome.error.isEmpty() && toServer)
         outcome.error = company::copy::CopyCompany(folder, destination, company, nullptr);
     if (!outcome.error.isEmpty())
         return Fail(outcome.error);
     for (const jet::import::TableCount& count : outcome.counts)
-        std::fprintf(jet::Out(), "%s: %lld righe lette, %lld scritte\n", count.table.toLocal8Bit().constData(),
+        std::fprintf(jet::Out(), "%s: %lld righe lette, %lld scritte\n", count.table.toUtf8().constData(),
                     qlonglong(count.read), qlonglong(count.written));
     if (!outcome.backup.isEmpty())
-        std::fprintf(jet::Out(), "copia della società sostituita: %s\n", outcome.backup.toLocal8Bit().constData());
+        std::fprintf(jet::Out(), "copia della società sostituita: %s\n", outcome.backup.toUtf8().constData());
     if (toServer)
-        std::fprintf(jet::Out(), "creata la societa' %s sul server\n", company.toLocal8Bit().constData());
+        std::fprintf(jet::Out(), "creata la societa' %s sul server\n", company.toUtf8().constData());
     else
-        std::fprintf(jet::Out(), "creato %s\n", outcome.target.toLocal8Bit().constData());
+        std::fprintf(jet::Out(), "creato %s\n", outcome.target.toUtf8().constData());
     return admin::RecordStartingState(toServer ? destination : folder, company);
 }
 

@@ -50,7 +50,7 @@ int InitOnServer(const QString& conninfo, const QString& company, bool demo)
         if (!error.isEmpty())
             return admin::Fail(error);
     }
-    std::printf("creata la societa' %s sul server\n", company.toLocal8Bit().constData());
+    std::printf("creata la societa' %s sul server\n", company.toUtf8().constData());
     return admin::RecordStartingState(conninfo, company);
 }
 
@@ -76,7 +76,7 @@ int RunInit(const QStringList& arguments)
     const QString error = company::file::CreateCompany(path, demo);
     if (!error.isEmpty())
         return admin::Fail(error);
-    std::printf("creato %s\n", path.toLocal8Bit().constData());
+    std::printf("creato %s\n", path.toUtf8().constData());
     return admin::RecordStartingState(rest[0], rest[1]);
 }
 

@@ -27,12 +27,12 @@ const admin::Registration registration(Inspect);
 // In the reading's child process: standard output belongs to the Jet library.
 void Print(const QString& line)
 {
-    std::fprintf(jet::Out(), "%s\n", line.toLocal8Bit().constData());
+    std::fprintf(jet::Out(), "%s\n", line.toUtf8().constData());
 }
 
 int Fail(const QString& message)
 {
-    std::fprintf(jet::Err(), "quenvol-admin: %s\n", message.toLocal8Bit().constData());
+    std::fprintf(jet::Err(), "quenvol-admin: %s\n", message.toUtf8().constData());
     return admin::ExitFailed;
 }
 

@@ -100,9 +100,9 @@ int PrintPages(const admin::Arguments& given)
         });
         if (!failed.isEmpty())
             return admin::Fail(failed);
-        std::printf("%s: %d %s del registro %s di %s%s\n", given.value("--output").toLocal8Bit().constData(),
-                    last - first + 1, last == first ? "pagina" : "pagine", qPrintable(paper::RegisterName(*reg)),
-                    pages->code.toLocal8Bit().constData(), again ? " (ristampa)" : "");
+        std::printf("%s: %d %s del registro %s di %s%s\n", given.value("--output").toUtf8().constData(),
+                    last - first + 1, last == first ? "pagina" : "pagine", qUtf8Printable(paper::RegisterName(*reg)),
+                    pages->code.toUtf8().constData(), again ? " (ristampa)" : "");
     } catch (const paper::PrintedMeanwhile& refused) {
         return admin::Fail(QStringLiteral("stampa non registrata, file non scritto: ") + refused.text);
     } catch (const store::EngineError& error) {
@@ -130,8 +130,8 @@ int PrintSheet(const admin::Arguments& given)
         const QString failed = company::pending::WriteWhole(given.value("--output"), pdf, true);
         if (!failed.isEmpty())
             return admin::Fail(failed);
-        std::printf("%s: scheda del registro %s\n", given.value("--output").toLocal8Bit().constData(),
-                    sheet->record.SspCodice.toLocal8Bit().constData());
+        std::printf("%s: scheda del registro %s\n", given.value("--output").toUtf8().constData(),
+                    sheet->record.SspCodice.toUtf8().constData());
     } catch (const store::EngineError& error) {
         return admin::Fail(QStringLiteral("%1: %2").arg(path, error.description()));
     }

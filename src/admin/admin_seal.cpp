@@ -78,7 +78,7 @@ int RunSeal(const QStringList& arguments)
     const QString output = given.value("--output");
     if (const QString error = company::pending::WriteWhole(output, text, false); !error.isEmpty())
         return admin::Fail(QStringLiteral("sigillo non scritto: %1").arg(error));
-    std::printf("sigillo scritto in %s: riga %lld, impronta %s\n", output.toLocal8Bit().constData(),
+    std::printf("sigillo scritto in %s: riga %lld, impronta %s\n", output.toUtf8().constData(),
                 seal.lastRow, seal.fingerprint.isEmpty() ? "nessuna" : seal.fingerprint.toLatin1().constData());
     return admin::ExitOk;
 }

@@ -116,7 +116,7 @@ void TellHiddenOfficeFile(const QString& iniFile)
         return;
     std::printf("il programma legge %s; il file INI dell'ufficio %s non viene letto (è nascosto da quello): "
                 "per usare quello dell'ufficio, togliere o rinominare %s\n",
-                qPrintable(iniFile), qPrintable(hidden), qPrintable(iniFile));
+                qUtf8Printable(iniFile), qUtf8Printable(hidden), qUtf8Printable(iniFile));
 }
 
 // Whether `company` is on `server`: 1 yes, 0 no, -1 the server refused (the
@@ -142,7 +142,7 @@ int ReportCompanyOnServer(const QString& server, const QString& company, const Q
     switch (CompanyOnServer(server, company, &why)) {
     case 1:
         std::printf("la società %s esiste già sul server %s: il programma la aprirà (avviarlo con: quenvol)\n",
-                    qPrintable(company), qPrintable(WithoutPassword(server)));
+                    qUtf8Printable(company), qUtf8Printable(WithoutPassword(server)));
         return admin::ExitOk;
     case 0:
         return admin::Fail(QStringLiteral(
@@ -190,8 +190,8 @@ int SetupServer(const QString& server, const QString& company)
         return admin::Fail(error);
     }
     file.close();
-    std::printf("scritto %s: società %s sul server %s\n", qPrintable(personal), qPrintable(company),
-                qPrintable(server));
+    std::printf("scritto %s: società %s sul server %s\n", qUtf8Printable(personal), qUtf8Printable(company),
+                qUtf8Printable(server));
     TellHiddenOfficeFile(shell::FindIniFile());
     return ReportCompanyOnServer(server, company, personal);
 }
@@ -258,13 +258,13 @@ int RunSetup(const QStringList& arguments)
                                .arg(database, company));
     }
     if (QFileInfo::exists(database)) {
-        std::printf("la società %s esiste già (%s): resta com'è%s\n", qPrintable(company), qPrintable(database),
+        std::printf("la società %s esiste già (%s): resta com'è%s\n", qUtf8Printable(company), qUtf8Printable(database),
                     demo ? ", senza dati dimostrativi aggiunti" : "");
     } else {
         const QString error = company::file::CreateCompany(database, demo);
         if (!error.isEmpty())
             return admin::Fail(error);
-        std::printf("creato %s\n", qPrintable(database));
+        std::printf("creato %s\n", qUtf8Printable(database));
         if (const int status = admin::RecordStartingState(dataDir, company); status != admin::ExitOk)
             return status;
     }
@@ -274,7 +274,7 @@ int RunSetup(const QStringList& arguments)
         const QString usedDataDir = shell::ReadIni(iniFile, "PATH", "DIRINI");
         if (usedCompany == company && usedDataDir == dataDir) {
             std::printf("il programma userà %s, che indica già la società %s nella cartella %s\n",
-                        qPrintable(iniFile), qPrintable(company), qPrintable(dataDir));
+                        qUtf8Printable(iniFile), qUtf8Printable(company), qUtf8Printable(dataDir));
             return admin::ExitOk;
         }
         return admin::Fail(QStringLiteral(
@@ -289,7 +289,7 @@ int RunSetup(const QStringList& arguments)
         return admin::Fail(error);
     std::printf("scritto %s: società %s, cartella dati %s\n"
                 "Avviare il programma con: quenvol\n",
-                qPrintable(iniFile), qPrintable(company), qPrintable(dataDir));
+                qUtf8Printable(iniFile), qUtf8Printable(company), qUtf8Printable(dataDir));
     return admin::ExitOk;
 }
 

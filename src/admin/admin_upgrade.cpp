@@ -38,7 +38,7 @@ const admin::Registration registration(Upgrade);
 
 void Say(const QString& line)
 {
-    std::printf("%s\n", line.toLocal8Bit().constData());
+    std::printf("%s\n", line.toUtf8().constData());
 }
 
 // The server's triggers and functions put back; true when there were any.

@@ -96,7 +96,7 @@ int RunVerify(const QStringList& arguments)
             return admin::ExitFailed;
         if (guards)
             return guards;
-        std::printf("%s\n", verdict.message.toLocal8Bit().constData());
+        std::printf("%s\n", verdict.message.toUtf8().constData());
     } catch (const store::EngineError& error) {
         return admin::Fail(QStringLiteral("%1: %2").arg(path, error.description()));
     }

@@ -2,6 +2,7 @@
 // live in tools/admin_*.cpp and register themselves (admin_command.h).
 #include "admin/admin_command.h"
 #include "company/starting_state.h"
+#include "shell/platform.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -50,7 +51,7 @@ std::vector<Command> Commands()
 
 int Fail(const QString& message)
 {
-    std::fprintf(stderr, "quenvol-admin: %s\n", message.toLocal8Bit().constData());
+    std::fprintf(stderr, "quenvol-admin: %s\n", message.toUtf8().constData());
     return ExitFailed;
 }
 
@@ -60,7 +61,7 @@ int RecordStartingState(const QString& location, const QString& company)
     if (const QString error = company::starting_state::Record(location, company, &said); !error.isEmpty())
         return Fail(error);
     if (!said.isEmpty())
-        std::printf("%s\n", said.toLocal8Bit().constData());
+        std::printf("%s\n", said.toUtf8().constData());
     return ExitOk;
 }
 
@@ -101,6 +102,8 @@ std::optional<int> ReadArguments(const Command& command, const QStringList& argu
 
 int main(int argc, char** argv)
 {
+    // Every text is written as UTF-8; a Windows console is told to read it so.
+    const shell::Utf8Console console;
     // Printing lays text out in Qt's fonts, which need the GUI application; on
     // the offscreen platform it needs no display.
     std::unique_ptr<QCoreApplication> app;
@@ -130,7 +133,7 @@ int main(int argc, char** argv)
     for (const admin::Command& command : admin::Commands())
         if (args.first() == QLatin1String(command.name))
             return command.run(args.mid(1));
-    std::fprintf(stderr, "quenvol-admin: comando sconosciuto: %s\n\n", args.first().toLocal8Bit().constData());
+    std::fprintf(stderr, "quenvol-admin: comando sconosciuto: %s\n\n", args.first().toUtf8().constData());
     admin::PrintUsage(stderr);
     return admin::ExitUsage;
 }

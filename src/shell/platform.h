@@ -51,4 +51,21 @@ std::optional<long long> StartProgram(const QString& commandLine);
 bool ActivateProgram(long long processId, int windowWaitMs = 2000);
 long long CurrentProcessId();
 
+// --- Console -----------------------------------------------------------------
+// For the life of this object a console shows the UTF-8 the admin program
+// writes: on Windows the console's output code page is set to UTF-8 and the
+// one it had is put back at the end (a console otherwise reads the bytes in
+// its OEM code page, and every accented letter comes out wrong); on Linux the
+// terminal already reads UTF-8 and nothing changes.
+class Utf8Console {
+public:
+    Utf8Console();
+    ~Utf8Console();
+    Utf8Console(const Utf8Console&) = delete;
+    Utf8Console& operator=(const Utf8Console&) = delete;
+
+private:
+    unsigned previousCodePage_ = 0;
+};
+
 }  // namespace shell

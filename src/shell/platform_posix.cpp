@@ -210,5 +210,8 @@ long long CurrentProcessId()
     return ::getpid();
 }
 
+Utf8Console::Utf8Console() = default;
+Utf8Console::~Utf8Console() = default;
+
 }  // namespace shell
 #endif

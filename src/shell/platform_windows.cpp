@@ -120,5 +120,18 @@ long long CurrentProcessId()
     return qint64(GetCurrentProcessId());
 }
 
+Utf8Console::Utf8Console()
+{
+    previousCodePage_ = GetConsoleOutputCP();  // 0 without a console
+    if (previousCodePage_ != 0 && previousCodePage_ != CP_UTF8)
+        SetConsoleOutputCP(CP_UTF8);
+}
+
+Utf8Console::~Utf8Console()
+{
+    if (previousCodePage_ != 0 && previousCodePage_ != CP_UTF8)
+        SetConsoleOutputCP(previousCodePage_);
+}
+
 }  // namespace shell
 #endif

@@ -2,9 +2,9 @@
 // rows each kind of change leaves, none for a change that did not happen, and
 // a company without the history table working as before.
 #include "opened_company.h"
+#include "replay_differences.h"
 
 #include "store/history/history_reader.h"
-#include "store/history/history_replay.h"
 #include "store/history/history_writer.h"
 #include "store/schema/table_description.h"
 
@@ -269,17 +269,7 @@ TEST(History, WhatTheProgramRecordsReplaysToExactlyTheStoredRows)
 {
     TempCompany company(true);
     auto db = openDatabase(company.databasePath());
-    const auto differences = [&] {
-        HistoryReplay replay;
-        EXPECT_TRUE(VerifyHistoryChain(*db, [&](const HistoryRowText& row) { replay.add(row); },
-                                       [&] { replay.readStored(*db); })
-                        .whole);
-        qlonglong total = 0;
-        QStringList found;
-        for (const DataDifference& d : replay.differences(20, &total))
-            found << d.code + " " + d.column + ": " + d.stored.value_or("Null") + " / " + d.replayed.value_or("Null");
-        return found;
-    };
+    const auto differences = [&] { return ReplayDifferences(*db); };
     EXPECT_FALSE(differences().isEmpty());  // the demonstration rows, with no history of them
     ASSERT_TRUE(RecordStartingState(*db).recorded);
     EXPECT_EQ(differences(), QStringList());

@@ -49,6 +49,20 @@ QStringList SplitCommandLine(const QString& commandLine)
 
 }  // namespace
 
+QString WindowsFolder()
+{
+    QString folder = SystemWindowsFolder();
+    while (folder.endsWith(u' '))
+        folder.chop(1);
+    if (folder.isEmpty())
+        return {};
+    // A folder that already ends in the separator (a drive's root on Windows)
+    // gives empty text, so the INI file name is then taken relative to the
+    // current directory: the suite relies on it.
+    const QChar separator = QDir::separator();
+    return folder.endsWith(separator) ? QString() : folder + separator;
+}
+
 // --- Folders ----------------------------------------------------------------
 QString ProgramFolder()
 {

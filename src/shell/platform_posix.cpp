@@ -107,18 +107,6 @@ QString SystemWindowsFolder()
     return home.isEmpty() ? QString() : home + "/.config";
 }
 
-QString WindowsFolder()
-{
-    QString folder = SystemWindowsFolder();
-    while (folder.endsWith(u' '))
-        folder.chop(1);
-    if (folder.isEmpty())
-        return {};
-    // A folder that already ends in "/" gives empty text, so the INI file name
-    // is then taken relative to the current directory: the suite relies on it.
-    return folder.endsWith(u'/') ? QString() : folder + '/';
-}
-
 QString CurrentDriveRoot()
 {
     return QStringLiteral("/");

@@ -55,18 +55,6 @@ QString SystemWindowsFolder()
     return QString::fromWCharArray(folder, int(length));
 }
 
-QString WindowsFolder()
-{
-    QString folder = SystemWindowsFolder();
-    while (folder.endsWith(u' '))
-        folder.chop(1);
-    if (folder.isEmpty())
-        return {};
-    // A folder that already ends in "\" (a drive's root) gives empty text, so
-    // the INI file name is then taken relative to the current directory.
-    return folder.endsWith(u'\\') ? QString() : folder + u'\\';
-}
-
 QString CurrentDriveRoot()
 {
     return QDir::toNativeSeparators(QDir::currentPath()).left(3);

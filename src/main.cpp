@@ -1,6 +1,7 @@
 // The program's entry point: answers --version and refuses other arguments,
 // makes sure there is a display to show the window on, then loads the window
 // Startup, whose Form_Load carries the start-up.
+#include "runtime/display_connection.h"
 #include "runtime/form_runtime.h"
 #include "screen/startup.h"
 #include "shell/command_line.h"
@@ -11,6 +12,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 
 namespace {
 
@@ -34,12 +36,16 @@ int main(int argc, char** argv)
     shell::MarkStartup("main");
     if (const std::optional<int> status = shell::HandleCommandLine(argc, argv))
         return *status;
+    static const char NoDisplay[] = "quenvol: nessun display disponibile (DISPLAY non impostato o non "
+                                    "raggiungibile): impossibile mostrare la finestra.\n";
     if (!shell::DisplayAvailable()) {
-        std::fprintf(stderr, "quenvol: nessun display disponibile (DISPLAY non impostato o non "
-                             "raggiungibile): impossibile mostrare la finestra.\n");
+        std::fputs(NoDisplay, stderr);
         return 1;
     }
+    // A display named but not reached ends the program with the same message.
+    std::optional<runtime::NoDisplayExit> noDisplay(std::in_place, NoDisplay);
     runtime::RuntimeApplication app(argc, argv);
+    noDisplay.reset();
     QCoreApplication::setApplicationName(QStringLiteral("Quenvol"));
     shell::MarkStartup("application");
     FirstPaint firstPaint;

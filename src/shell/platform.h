@@ -33,8 +33,9 @@ bool DirectoryExists(const QString& path);
 bool CreateDirectoryOneLevel(const QString& path);
 
 // --- Display and processes ---------------------------------------------------
-// Whether the window can be shown: on Linux an X display (or another platform
-// named in QT_QPA_PLATFORM) is reachable; on Windows always.
+// Whether the window can be shown: on Linux an X display is named (or another
+// platform in QT_QPA_PLATFORM); on Windows always. Whether a named display
+// answers is found when the application connects to it.
 bool DisplayAvailable();
 // Starts the command line detached, without a shell (split into program and
 // arguments, double quotes group). Returns the new process id, or nullopt when

@@ -28,8 +28,18 @@ public:
 
     int fieldIndex(const QString& name) const override
     {
-        for (int i = 0; i < stmt_->columnCount(); ++i)
-            if (stmt_->columnName(i).compare(name, Qt::CaseInsensitive) == 0)
+        // The names are read from SQLite once: fields are asked for by name
+        // on every row, and a table's shape is checked column by column.
+        if (names_.isEmpty() && stmt_)
+            for (int i = 0; i < stmt_->columnCount(); ++i)
+                names_ << stmt_->columnName(i);
+        // Names are asked for as the table spells them: that exact match is
+        // looked for first, being the cheaper compare.
+        for (int i = 0; i < names_.size(); ++i)
+            if (names_[i] == name)
+                return i;
+        for (int i = 0; i < names_.size(); ++i)
+            if (names_[i].compare(name, Qt::CaseInsensitive) == 0)
                 return i;
         throw EngineError(EngineErrorNumber::ItemNotFound,
                           QStringLiteral("Elemento '%1' non trovato nell'insieme.").arg(name));
@@ -93,6 +103,7 @@ public:
 private:
     std::unique_ptr<Statement> stmt_;
     bool atEnd_ = true;
+    mutable QStringList names_;
 };
 
 }  // namespace

@@ -10,8 +10,10 @@
 // Usage: startup [RUNS]
 #include "company/company_file.h"
 #include "screen/startup_layout.h"
+#include "shell/startup_marks.h"
 
 #include <QApplication>
+#include <QListView>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -45,10 +47,28 @@ namespace {
 constexpr double RatioTarget = 1.15;
 constexpr int DefaultRuns = 15;
 
-// The bare window: the program's size and its two faces, nothing else.
+// Marks the first paint, as the program does.
+class FirstPaint : public QObject {
+public:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint) {
+            shell::MarkStartup("paint");
+            QCoreApplication::instance()->removeEventFilter(this);
+        }
+        return QObject::eventFilter(watched, event);
+    }
+};
+
+// The bare window: the program's size and its two faces, nothing else. It
+// writes the stages it shares with the program.
 int RunBareWindow(int argc, char** argv, int width, int height)
 {
+    shell::MarkStartup("main");
     QApplication app(argc, argv);
+    shell::MarkStartup("application");
+    FirstPaint firstPaint;
+    app.installEventFilter(&firstPaint);
     QWidget window;
     window.setWindowTitle(QStringLiteral("bare"));
     window.setFixedSize(width, height);
@@ -60,7 +80,31 @@ int RunBareWindow(int argc, char** argv, int width, int height)
     fixed->setFont(screen::layout::FixedFont(9.75));
     layout->addWidget(sans);
     layout->addWidget(fixed);
+    shell::MarkStartup("window");
     window.show();
+    shell::MarkStartup("shown");
+    return app.exec();
+}
+
+// The window's controls alone: the program's own layout routine on a window
+// of its own, the panels hidden as the start-up hides them, shown; no INI
+// file, no company, no routine. What the program costs beyond it is its own
+// start-up; what this costs beyond the bare window is the controls'.
+int RunControlsOnly(int argc, char** argv)
+{
+    shell::MarkStartup("main");
+    QApplication app(argc, argv);
+    shell::MarkStartup("application");
+    FirstPaint firstPaint;
+    app.installEventFilter(&firstPaint);
+    QWidget window;
+    screen::StartupControls c = screen::BuildStartupLayout(&window);
+    c.Pict[0]->hide();
+    c.Pict[2]->hide();
+    c.List1->hide();
+    shell::MarkStartup("window");
+    window.show();
+    shell::MarkStartup("shown");
     return app.exec();
 }
 
@@ -187,6 +231,8 @@ int main(int argc, char** argv)
 {
     if (argc == 4 && std::string(argv[1]) == "--bare")
         return RunBareWindow(argc, argv, std::atoi(argv[2]), std::atoi(argv[3]));
+    if (argc == 2 && std::string(argv[1]) == "--controls")
+        return RunControlsOnly(argc, argv);
     const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : DefaultRuns;
 
     Display* display = XOpenDisplay(nullptr);
@@ -237,23 +283,27 @@ int main(int argc, char** argv)
     const std::vector<std::string> bareCommand{
         QFileInfo(QString::fromLocal8Bit(argv[0])).absoluteFilePath().toStdString(), "--bare",
         std::to_string(first.width), std::to_string(first.height)};
-    TimeStart(display, bareCommand, environ);  // warm-up of the bare window
+    const std::vector<std::string> controlsCommand{bareCommand[0], "--controls"};
+    TimeStart(display, bareCommand, environ);  // warm-ups
+    TimeStart(display, controlsCommand, environ);
 
-    std::vector<double> times[2];
-    std::map<std::string, std::vector<double>> stages;
+    // 0: the program, 1: the bare window, 2: the controls alone.
+    const std::vector<std::string>* commands[] = {&programCommand, &bareCommand, &controlsCommand};
+    std::vector<double> times[3];
+    std::map<std::string, std::vector<double>> stages[3];
     for (int i = 0; i < runs; ++i) {
-        for (int k = 0; k < 2; ++k) {
-            const Start s = TimeStart(display, k == 0 ? programCommand : bareCommand, environ,
-                                      k == 0 ? marksFile : QString());
+        for (int k = 0; k < 3; ++k) {
+            const Start s = TimeStart(display, *commands[k], environ, marksFile);
             if (s.ms < 0)
                 return 1;
             times[k].push_back(s.ms);
             for (const auto& [stage, ms] : s.marks)
-                stages[stage].push_back(ms);
+                stages[k][stage].push_back(ms);
         }
     }
     const double programMs = Median(times[0]);
     const double bareMs = Median(times[1]);
+    const double controlsMs = Median(times[2]);
     const double ratio = bareMs > 0 ? programMs / bareMs : 0;
     std::printf("Start-up: from starting the process to its window mapped, %dx%d pixels,\n"
                 "median of %d alternating runs each, milliseconds.\n\n",
@@ -262,9 +312,13 @@ int main(int argc, char** argv)
     std::printf("%-28s %8.1f\n", "a bare Qt window", bareMs);
     std::printf("%-28s %8.2f\n", "ratio", ratio);
     std::printf("%-28s %8.1f\n", "cost over the bare window", programMs - bareMs);
+    std::printf("%-28s %8.1f  (ratio %.2f: the floor of the program's ratio while its window\n"
+                "%-28s           has these controls)\n",
+                "the window's controls alone", controlsMs, bareMs > 0 ? controlsMs / bareMs : 0, "");
     std::printf("\nTarget: ratio at most %.2f: %s\n", RatioTarget, ratio <= RatioTarget ? "met" : "NOT met");
 
-    // Each stage's median time from the start, and from the stage before.
+    // Each stage's median time from the start, and from the stage before, for
+    // the program and for the bare window where it has the stage.
     struct Stage {
         const char* mark;
         const char* what;
@@ -280,15 +334,23 @@ int main(int argc, char** argv)
         {"mapped", "mapped on the display"},
         {"paint", "first paint"},
     };
-    std::printf("\nWhere the program's time goes (median, ms):  %10s %10s\n", "at", "stage");
-    double before = 0;
+    std::printf("\nWhere the time goes (median, ms):            %17s %21s %21s\n", "the program",
+                "the bare window", "the controls alone");
+    std::printf("  %-40s %10s %10s %10s %10s %10s %10s\n", "", "at", "stage", "at", "stage", "at", "stage");
+    double before[3] = {0, 0, 0};
     for (const Stage& stage : order) {
-        const auto found = stages.find(stage.mark);
-        if (found == stages.end())
-            continue;
-        const double at = Median(found->second);
-        std::printf("  %-40s %10.1f %10.1f\n", stage.what, at, at - before);
-        before = at;
+        std::printf("  %-40s", stage.what);
+        for (int k = 0; k < 3; ++k) {
+            const auto found = stages[k].find(stage.mark);
+            if (found == stages[k].end()) {
+                std::printf(" %10s %10s", "", "");
+                continue;
+            }
+            const double at = Median(found->second);
+            std::printf(" %10.1f %10.1f", at, at - before[k]);
+            before[k] = at;
+        }
+        std::printf("\n");
     }
     XCloseDisplay(display);
     return 0;

@@ -3,6 +3,7 @@
 // Startup, whose Form_Load carries the start-up.
 #include "runtime/display_connection.h"
 #include "runtime/form_runtime.h"
+#include "screen/company_ahead.h"
 #include "screen/startup.h"
 #include "shell/command_line.h"
 #include "shell/platform.h"
@@ -51,7 +52,9 @@ int main(int argc, char** argv)
     FirstPaint firstPaint;
     if (shell::StartupMarksOn())
         app.installEventFilter(&firstPaint);
-    screen::Startup form;
+    // The company opens on a second thread while the window is built.
+    screen::CompanyAhead companyAhead;
+    screen::Startup form(&companyAhead);
     shell::MarkStartup("window");
     form.Form_Load();
     shell::MarkStartup("loaded");

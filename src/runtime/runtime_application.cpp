@@ -6,6 +6,7 @@
 #include "store/engine/lock_wait.h"
 
 #include <QKeyEvent>
+#include <QThread>
 #include <QTimer>
 
 #include <algorithm>
@@ -34,6 +35,10 @@ RuntimeApplication::RuntimeApplication(int& argc, char** argv) : QApplication(ar
     // opens a box. The pointer is sent to the display at once: the wait
     // keeps the event loop from doing it.
     store::SetLockWaitNotice([] {
+        // Only a wait of the window's own thread shows: the company opened
+        // ahead waits on another thread, before there is a window to point at.
+        if (QThread::currentThread() != QCoreApplication::instance()->thread())
+            return;
         static bool shown = false;
         if (shown)
             return;

@@ -40,7 +40,7 @@ std::function<void(int)> Startup::EndProcess = [](int code) {
     std::_Exit(code);
 };
 
-Startup::Startup()
+Startup::Startup(CompanyAhead* companyAhead) : companyAhead_(companyAhead)
 {
     auto* window = new StartupWindow;
     window_ = window;

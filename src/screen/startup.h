@@ -30,6 +30,7 @@
 
 namespace screen {
 
+class CompanyAhead;
 class HelpWindow;
 
 // Screen modes: what the register screen holds.
@@ -41,7 +42,9 @@ constexpr int Inserimento = 2;  // a new register is being inserted
 
 class Startup : public QObject, private lookups::ListWindow, private lookups::PanelWindow {
 public:
-    Startup();
+    // `companyAhead`: the company being opened on a second thread, which
+    // Form_Load takes when it can (company_ahead.h); null: Form_Load opens it.
+    explicit Startup(CompanyAhead* companyAhead = nullptr);
     ~Startup() override;
 
     // --- Start-up and shut-down ---------------------------------------------
@@ -147,6 +150,7 @@ private:
     std::unique_ptr<HeaderPanel> headerPanel_;
     std::unique_ptr<lookups::HistoryPanel> historyPanel_;
     HelpWindow* helpWindow_ = nullptr;  // made at the first F1, owned by the window
+    CompanyAhead* companyAhead_ = nullptr;
     bool ended_ = false;
 };
 

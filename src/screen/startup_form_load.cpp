@@ -2,6 +2,8 @@
 // its database, the three tables, the window's initial state; and the ending.
 #include "screen/startup.h"
 
+#include "screen/company_ahead.h"
+
 #include "shell/ini_location.h"
 #include "shell/moduli_opzionali.h"
 #include "shell/platform.h"
@@ -120,6 +122,7 @@ void Startup::Form_Load()
                             QLatin1Char(')'));
     // Retry reads the INI file again and tries the company again: the operator
     // may have created it (or corrected the INI file) while the box was open.
+    bool openedAhead = false;
     for (;;) {
         session = shell::StartSession();
         shell::MarkStartup("ini");
@@ -129,6 +132,13 @@ void Startup::Form_Load()
             runtime_->MsgBox(problem + QStringLiteral("\n\n") + WhereLooked(session), store::BoxCode::OkCritical,
                              QStringLiteral("MORVANEX - ERRORE"));
             return;
+        }
+        // Opened ahead while the window was built, with nothing to ask.
+        if (std::optional<store::CompanyDatabase> opened =
+                companyAhead_ ? companyAhead_->take(session) : std::nullopt) {
+            company = std::move(*opened);
+            openedAhead = true;
+            break;
         }
         try {
             company.database =
@@ -160,18 +170,21 @@ void Startup::Form_Load()
         }
     }
 
-    store::OpenRegisterTable(company, *runtime_);
-    if (!company.RegisterTableOpen)
-        return;
-    store::OpenHeaderTable(company, *runtime_);
-    if (!company.HeaderTableOpen)
-        return;
-    store::OpenDocTypeTable(company, *runtime_);
-    if (!company.DocTypeTableOpen)
-        return;
-    store::OpenHistoryTable(company, *runtime_);
-    if (!company.HistoryTableOpen && !company.HistoryTableMissing)
-        return;
+    // A company opened ahead comes with its tables open.
+    if (!openedAhead) {
+        store::OpenRegisterTable(company, *runtime_);
+        if (!company.RegisterTableOpen)
+            return;
+        store::OpenHeaderTable(company, *runtime_);
+        if (!company.HeaderTableOpen)
+            return;
+        store::OpenDocTypeTable(company, *runtime_);
+        if (!company.DocTypeTableOpen)
+            return;
+        store::OpenHistoryTable(company, *runtime_);
+        if (!company.HistoryTableOpen && !company.HistoryTableMissing)
+            return;
+    }
     // A company made before the history keeps working; the window says quietly
     // that no history is kept there.
     c.lbStorico->setVisible(company.HistoryTableMissing);

@@ -7,6 +7,7 @@
 #include "store/record/screen_fields.h"
 #include "store/schema/table_description.h"
 
+#include <QHash>
 #include <QLabel>
 
 #include <iterator>
@@ -113,14 +114,21 @@ constexpr int TwoLineWidth = 1605;
 
 void BuildLabels(StartupControls& c)
 {
+    // "dal", "mesi", "Docum." and each register's field captions come three
+    // times: each caption is measured once, bold and plain apart.
+    QHash<QString, QSize> measured[2];
     for (int i = 0; i < int(std::size(Captions)); ++i) {
         const Caption& caption = Captions[i];
         const bool blockHeading = i == 7 || i == 9 || i == 10;
         const int width = blockHeading ? BlockHeadingWidth : 0;
-        QLabel* label = MakeLabel(c.Pict[caption.panel], QStringLiteral("Label4(%1)").arg(i),
-                                  CaptionText(caption), caption.left, caption.top,
-                                  SansFont(LabelPoints, caption.bold), width,
-                                  blockHeading ? Qt::AlignHCenter : Qt::AlignLeft);
+        const QString text = CaptionText(caption);
+        const Qt::Alignment alignment = blockHeading ? Qt::AlignHCenter : Qt::AlignLeft;
+        QSize& size = measured[caption.bold][QString::number(int(alignment)) + QLatin1Char(' ') + text];
+        QLabel* label = MakeLabel(c.Pict[caption.panel], QStringLiteral("Label4(%1)").arg(i), text,
+                                  caption.left, caption.top, SansFont(LabelPoints, caption.bold), width,
+                                  alignment, size);
+        if (!size.isValid())
+            size = label->sizeHint();  // kept by the label: asking again measures nothing
         if (i == TwoLineIndex) {
             label->setWordWrap(true);
             const int px = Twips(TwoLineWidth);

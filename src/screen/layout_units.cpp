@@ -87,8 +87,10 @@ QLineEdit* MakeField(QWidget* panel, const QString& name, int left, int top, int
     return field;
 }
 
-QLabel* MakeLabel(QWidget* panel, const QString& name, const QString& caption, int left,
-                  int top, const QFont& font, int width, Qt::Alignment alignment)
+namespace {
+
+QLabel* NewLabel(QWidget* panel, const QString& name, const QString& caption, const QFont& font,
+                 Qt::Alignment alignment)
 {
     auto* label = new QLabel(panel);
     label->setObjectName(name);
@@ -98,9 +100,28 @@ QLabel* MakeLabel(QWidget* panel, const QString& name, const QString& caption, i
     label->setFont(font);
     label->setAlignment(alignment | Qt::AlignVCenter);
     label->setFocusPolicy(Qt::NoFocus);
-    const QSize hint = label->sizeHint();
+    return label;
+}
+
+}  // namespace
+
+QLabel* MakeLabel(QWidget* panel, const QString& name, const QString& caption, int left,
+                  int top, const QFont& font, int width, Qt::Alignment alignment, QSize measured)
+{
+    QLabel* label = NewLabel(panel, name, caption, font, alignment);
+    // Measuring lays the caption out: a window's captions repeat, and a
+    // repeated one takes the size measured before.
+    const QSize hint = measured.isValid() ? measured : label->sizeHint();
     label->setGeometry(Twips(left), Twips(top), width > 0 ? Twips(width) : hint.width(),
                        hint.height());
+    return label;
+}
+
+QLabel* MakeSizedLabel(QWidget* panel, const QString& name, const QString& caption, int left,
+                       int top, int width, int height, const QFont& font, Qt::Alignment alignment)
+{
+    QLabel* label = NewLabel(panel, name, caption, font, alignment);
+    Place(label, left, top, width, height);
     return label;
 }
 

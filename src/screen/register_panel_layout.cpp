@@ -70,18 +70,16 @@ void BuildTopBand(StartupControls& c)
 {
     QWidget* panel = c.Pict[1];
 
-    c.Label1 = MakeLabel(panel, QStringLiteral("Label1"),
-                         QStringLiteral("GESTIONE REGISTRI PROCEDURA SEMPLIFICATA"), 480, 90,
-                         SansFont(12, true), 7920, Qt::AlignHCenter);
-    Place(c.Label1, 480, 90, 7920, 300);
+    c.Label1 = MakeSizedLabel(panel, QStringLiteral("Label1"),
+                              QStringLiteral("GESTIONE REGISTRI PROCEDURA SEMPLIFICATA"), 480, 90, 7920,
+                              300, SansFont(12, true), Qt::AlignHCenter);
     QPalette title = c.Label1->palette();
     title.setColor(QPalette::WindowText, TitleText);
     c.Label1->setPalette(title);
     FillBackground(c.Label1, TitleBack);
 
-    c.lbVer = MakeLabel(panel, QStringLiteral("lbVer"), QStringLiteral("Vers."), 9495, 135,
-                        SansFont(8.25), 1905, Qt::AlignHCenter);
-    Place(c.lbVer, 9495, 135, 1905, 257);
+    c.lbVer = MakeSizedLabel(panel, QStringLiteral("lbVer"), QStringLiteral("Vers."), 9495, 135, 1905, 257,
+                             SansFont(8.25), Qt::AlignHCenter);
     QPalette version = c.lbVer->palette();
     version.setColor(QPalette::WindowText, TitleText);
     c.lbVer->setPalette(version);

@@ -6,6 +6,7 @@
 #include "store/record/screen_fields.h"
 
 #include <QColor>
+#include <QSize>
 #include <QString>
 #include <Qt>
 
@@ -114,9 +115,14 @@ void FillBackground(QWidget* widget, const QColor& colour);
 QLineEdit* MakeField(QWidget* panel, const QString& name, int left, int top, int width,
                      int height, int maxLength, Qt::Alignment alignment, const QFont& font);
 // A label as tall as its font; `width` 0 makes it as wide as its caption.
+// `measured`: the size in pixels a label of the same caption, face and
+// alignment was given before; the caption is then not measured again.
 QLabel* MakeLabel(QWidget* panel, const QString& name, const QString& caption, int left,
                   int top, const QFont& font, int width = 0,
-                  Qt::Alignment alignment = Qt::AlignLeft);
+                  Qt::Alignment alignment = Qt::AlignLeft, QSize measured = {});
+// A label of the designed size in twips: its caption is not measured.
+QLabel* MakeSizedLabel(QWidget* panel, const QString& name, const QString& caption, int left,
+                       int top, int width, int height, const QFont& font, Qt::Alignment alignment);
 QPushButton* MakeButton(QWidget* panel, const QString& name, const QString& caption,
                         int left, int top, int width, int height);
 // A one-pixel rule from (x1, y1) to (x2, y2); either x1 == x2 or y1 == y2.

@@ -108,14 +108,20 @@ int main(int argc, char** argv)
     // the offscreen platform it needs no display.
     std::unique_ptr<QCoreApplication> app;
     // Without XDG_RUNTIME_DIR (root from sudo, a cron job) Qt would warn on
-    // the terminal and make its own; a private folder of this run stands in.
+    // the terminal and make its own: the user's private folder stands in, or
+    // where there is none a folder of this run.
     std::optional<QTemporaryDir> runtimeDir;
     if (argc > 1 && std::strcmp(argv[1], "print") == 0) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
         if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) {
-            runtimeDir.emplace(QDir::tempPath() + QStringLiteral("/quenvol-runtime-XXXXXX"));
-            if (runtimeDir->isValid())
-                qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtimeDir->path()));
+            QString folder = shell::PrivateRuntimeFolder();
+            if (folder.isEmpty()) {
+                runtimeDir.emplace(QDir::tempPath() + QStringLiteral("/quenvol-runtime-XXXXXX"));
+                if (runtimeDir->isValid())
+                    folder = runtimeDir->path();
+            }
+            if (!folder.isEmpty())
+                qputenv("XDG_RUNTIME_DIR", QFile::encodeName(folder));
         }
         app = std::make_unique<QGuiApplication>(argc, argv);
     } else {

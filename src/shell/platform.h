@@ -27,6 +27,13 @@ QString WindowsFolder();
 // The first three characters of the current directory: its drive ("C:\") on
 // Windows, its root "/" on Linux.
 QString CurrentDriveRoot();
+// A folder for Qt's runtime files when the session names none (root from
+// sudo, a cron job): on Linux one per user in the temporary folder, private
+// (0700) and used again by every run, so a run that is killed leaves nothing
+// new behind. Empty when that name is taken by anything but a private folder
+// of this user, and on Windows, which has no such folder: the caller then
+// makes one of its own.
+QString PrivateRuntimeFolder();
 // Whether a path names an existing ordinary, non-hidden file.
 bool IniFileExists(const QString& path);
 bool DirectoryExists(const QString& path);

@@ -4,6 +4,7 @@
 #include "shell/platform.h"
 
 #include <QDir>
+#include <QFile>
 
 #include <cerrno>
 #include <chrono>
@@ -12,6 +13,7 @@
 #include <vector>
 
 #include <signal.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 // Xlib last: its macros (None, Bool, Status...) would clash with Qt's names.
@@ -110,6 +112,21 @@ QString SystemWindowsFolder()
 QString CurrentDriveRoot()
 {
     return QStringLiteral("/");
+}
+
+QString PrivateRuntimeFolder()
+{
+    const QString path = QDir::tempPath() + QStringLiteral("/quenvol-runtime-%1").arg(getuid());
+    const QByteArray name = QFile::encodeName(path);
+    if (mkdir(name.constData(), 0700) != 0 && errno != EEXIST)
+        return {};
+    // The temporary folder is everybody's: whatever holds the name already
+    // is used only when it is this user's own folder, closed to others.
+    struct stat info {};
+    if (lstat(name.constData(), &info) != 0 || !S_ISDIR(info.st_mode) || info.st_uid != getuid() ||
+        (info.st_mode & 077) != 0)
+        return {};
+    return path;
 }
 
 // --- Display and processes -------------------------------------------------

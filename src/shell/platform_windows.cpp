@@ -60,6 +60,11 @@ QString CurrentDriveRoot()
     return QDir::toNativeSeparators(QDir::currentPath()).left(3);
 }
 
+QString PrivateRuntimeFolder()
+{
+    return {};
+}
+
 // --- Display and processes -------------------------------------------------
 bool DisplayAvailable()
 {

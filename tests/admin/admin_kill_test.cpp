@@ -8,6 +8,7 @@
 #include "store/history/history_chain.h"
 #include "store/engine/engine.h"
 #include "store/schema/table_description.h"
+#include "support/scoped_environment.h"
 #include "support/temp_company.h"
 
 #include <QCryptographicHash>
@@ -19,6 +20,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <optional>
 
 using testing_support::TempCompany;
 
@@ -107,7 +109,12 @@ TEST(AdminKilled, BackupsKilledLeaveOnlyCompleteCopiesOnceTheNextBackupRan)
 TEST(AdminKilled, PrintsKilledLeaveOnlyCompleteFilesOnceTheNextPrintRan)
 {
     TempCompany company(true);
-    QTemporaryDir into, work;
+    QTemporaryDir into, work, temp;
+    // As from a cron job: no runtime folder named, the temporary folder one
+    // this test can look into afterwards.
+    std::optional<testing_support::ScopedEnvironment> runtime(std::in_place, "XDG_RUNTIME_DIR", std::nullopt);
+    std::optional<testing_support::ScopedEnvironment> tempFolder(std::in_place, "TMPDIR",
+                                                                 QFile::encodeName(temp.path()));
     const QString pdf = into.filePath("deposito.pdf");
     for (int round = 0; round < Rounds; ++round) {
         ASSERT_TRUE(RunAndKillAt({"print", "sheet", company.folder(), "DEMO", "R1", "--output", pdf}, round,
@@ -121,8 +128,13 @@ TEST(AdminKilled, PrintsKilledLeaveOnlyCompleteFilesOnceTheNextPrintRan)
         }
     }
     const AdminRun last = Admin({"print", "sheet", company.folder(), "DEMO", "R1", "--output", pdf});
+    runtime.reset();
+    tempFolder.reset();
     EXPECT_EQ(last.status, 0) << last.err.toStdString();
     EXPECT_EQ(QDir(into.path()).entryList(QDir::Files | QDir::Hidden | QDir::System), QStringList({"deposito.pdf"}));
+    // The killed runs left no runtime folders of their own: all used the one.
+    EXPECT_LE(QDir(temp.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden).size(), 1)
+        << QDir(temp.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden).join(' ').toStdString();
     QFile file(pdf);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     const QByteArray bytes = file.readAll();

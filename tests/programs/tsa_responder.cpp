@@ -1,7 +1,8 @@
 // Test helper: a time-stamping authority on loopback. Answers each HTTP POST
 // of a time-stamp query with the reply `openssl ts -reply` makes from the
 // configuration given, one connection at a time, until killed. Says the port
-// it listens on, on its standard output, once listening.
+// it listens on, on its standard output, once listening. Its query and reply
+// files are written in the folder of the configuration.
 // Usage: tsa_responder CONFIG
 #include <QCoreApplication>
 #include <QDir>
@@ -9,7 +10,7 @@
 #include <QProcess>
 #include <QTcpServer>
 #include <QTcpSocket>
-#include <QTemporaryDir>
+#include <QFileInfo>
 
 #include <cstdio>
 #include <memory>
@@ -49,7 +50,10 @@ int main(int argc, char** argv)
         return 2;
     }
     const QString config = QString::fromLocal8Bit(argv[1]);
-    QTemporaryDir work;
+    // The query and the reply are kept beside the configuration, in the
+    // test's own folder: the test ends this program by killing it, which
+    // would leave a folder of its own behind.
+    const QDir work = QFileInfo(config).absoluteDir();
     QTcpServer server;
     if (!server.listen(QHostAddress::LocalHost, 0)) {
         std::fprintf(stderr, "tsa_responder: %s\n", qPrintable(server.errorString()));

@@ -10,6 +10,7 @@
 // Usage: startup [RUNS]
 #include "company/company_file.h"
 #include "screen/startup_layout.h"
+#include "shell/first_paint_mark.h"
 #include "shell/startup_marks.h"
 
 #include <QApplication>
@@ -27,6 +28,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -47,65 +49,51 @@ namespace {
 constexpr double RatioTarget = 1.15;
 constexpr int DefaultRuns = 15;
 
-// Marks the first paint, as the program does.
-class FirstPaint : public QObject {
-public:
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        if (event->type() == QEvent::Paint) {
-            shell::MarkStartup("paint");
-            QCoreApplication::instance()->removeEventFilter(this);
-        }
-        return QObject::eventFilter(watched, event);
-    }
-};
-
-// The bare window: the program's size and its two faces, nothing else. It
-// writes the stages it shares with the program.
-int RunBareWindow(int argc, char** argv, int width, int height)
+// A window started as the program starts its own: the marks around the
+// application object and the first paint's; `build` makes its controls.
+int RunMarkedWindow(int argc, char** argv, const std::function<void(QWidget&)>& build)
 {
     shell::MarkStartup("main");
     QApplication app(argc, argv);
     shell::MarkStartup("application");
-    FirstPaint firstPaint;
-    app.installEventFilter(&firstPaint);
+    const shell::FirstPaintMark firstPaint;
     QWidget window;
-    window.setWindowTitle(QStringLiteral("bare"));
-    window.setFixedSize(width, height);
-    window.setFont(screen::layout::SansFont(8.25));
-    auto* layout = new QVBoxLayout(&window);
-    auto* sans = new QLabel(QStringLiteral("Codice"), &window);
-    sans->setFont(screen::layout::SansFont(8.25));
-    auto* fixed = new QLabel(QStringLiteral("R000001"), &window);
-    fixed->setFont(screen::layout::FixedFont(9.75));
-    layout->addWidget(sans);
-    layout->addWidget(fixed);
+    build(window);
     shell::MarkStartup("window");
     window.show();
     shell::MarkStartup("shown");
     return app.exec();
 }
 
+// The bare window: the program's size and its two faces, nothing else.
+int RunBareWindow(int argc, char** argv, int width, int height)
+{
+    return RunMarkedWindow(argc, argv, [width, height](QWidget& window) {
+        window.setWindowTitle(QStringLiteral("bare"));
+        window.setFixedSize(width, height);
+        window.setFont(screen::layout::SansFont(8.25));
+        auto* layout = new QVBoxLayout(&window);
+        auto* sans = new QLabel(QStringLiteral("Codice"), &window);
+        sans->setFont(screen::layout::SansFont(8.25));
+        auto* fixed = new QLabel(QStringLiteral("R000001"), &window);
+        fixed->setFont(screen::layout::FixedFont(9.75));
+        layout->addWidget(sans);
+        layout->addWidget(fixed);
+    });
+}
+
 // The window's controls alone: the program's own layout routine on a window
-// of its own, the panels hidden as the start-up hides them, shown; no INI
-// file, no company, no routine. What the program costs beyond it is its own
-// start-up; what this costs beyond the bare window is the controls'.
+// of its own, the panels hidden as the start-up hides them; no INI file, no
+// company, no routine. What the program costs beyond it is its own start-up;
+// what this costs beyond the bare window is the controls'.
 int RunControlsOnly(int argc, char** argv)
 {
-    shell::MarkStartup("main");
-    QApplication app(argc, argv);
-    shell::MarkStartup("application");
-    FirstPaint firstPaint;
-    app.installEventFilter(&firstPaint);
-    QWidget window;
-    screen::StartupControls c = screen::BuildStartupLayout(&window);
-    c.Pict[0]->hide();
-    c.Pict[2]->hide();
-    c.List1->hide();
-    shell::MarkStartup("window");
-    window.show();
-    shell::MarkStartup("shown");
-    return app.exec();
+    return RunMarkedWindow(argc, argv, [](QWidget& window) {
+        screen::StartupControls c = screen::BuildStartupLayout(&window);
+        c.Pict[0]->hide();
+        c.Pict[2]->hide();
+        c.List1->hide();
+    });
 }
 
 long WindowPid(Display* display, Window window)

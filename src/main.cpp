@@ -6,31 +6,13 @@
 #include "screen/company_ahead.h"
 #include "screen/startup.h"
 #include "shell/command_line.h"
+#include "shell/first_paint_mark.h"
 #include "shell/platform.h"
 #include "shell/startup_marks.h"
-
-#include <QEvent>
 
 #include <cstdio>
 #include <cstdlib>
 #include <optional>
-
-namespace {
-
-// Marks the first paint of a window, for the start-up benchmark.
-class FirstPaint : public QObject {
-public:
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        if (event->type() == QEvent::Paint) {
-            shell::MarkStartup("paint");
-            QCoreApplication::instance()->removeEventFilter(this);
-        }
-        return QObject::eventFilter(watched, event);
-    }
-};
-
-}  // namespace
 
 int main(int argc, char** argv)
 {
@@ -49,9 +31,7 @@ int main(int argc, char** argv)
     noDisplay.reset();
     QCoreApplication::setApplicationName(QStringLiteral("Quenvol"));
     shell::MarkStartup("application");
-    FirstPaint firstPaint;
-    if (shell::StartupMarksOn())
-        app.installEventFilter(&firstPaint);
+    const shell::FirstPaintMark firstPaint;
     // The company opens on a second thread while the window is built.
     screen::CompanyAhead companyAhead;
     screen::Startup form(&companyAhead);

@@ -19,12 +19,6 @@ public:
     int MsgBox(const QString&, int, const QString&) override { throw NeedsTheOperator{}; }
 };
 
-bool SameSession(const shell::Session& a, const shell::Session& b)
-{
-    return a.IniFile == b.IniFile && a.CompanyCode == b.CompanyCode && a.DataDir == b.DataDir &&
-           a.DatabasePath == b.DatabasePath && a.Server == b.Server;
-}
-
 }  // namespace
 
 CompanyAhead::CompanyAhead()
@@ -81,7 +75,7 @@ std::optional<store::CompanyDatabase> CompanyAhead::take(const shell::Session& s
     wait();
     std::optional<store::CompanyDatabase> taken = std::move(company_);
     company_.reset();
-    if (taken && !SameSession(session_, session)) {
+    if (taken && session_ != session) {
         store::CloseTables(*taken);
         taken.reset();
     }

@@ -14,6 +14,8 @@ struct Session {
     QString DatabasePath;  // DataDir + CompanyCode + "/quelda.mdb"
     QString Server;        // "SERVER" of section "DATABASE": the office server's
                            // connection string, blank for the file
+
+    bool operator==(const Session&) const = default;
 };
 
 // Finds the INI file, reads the company and the data folder from it (the

@@ -81,6 +81,7 @@ int RunUpgrade(const QStringList& arguments)
         columns = done.columnsAdded;
         chained = done.rowsChained;
         shared = done.sharedColumnsAdded;
+        repaired = SayRepairs(path, done.repaired);
     }
     if (!shared.isEmpty())
         Say(QStringLiteral("aggiunte a %1 le colonne %2").arg(path, shared.join(QStringLiteral(", "))));

@@ -2,6 +2,7 @@
 // history, replays it against the stored data and, given a seal, checks
 // that the history still holds it and the seal's time stamp.
 #include "admin/admin_command.h"
+#include "company/company_file.h"
 #include "company/company_location.h"
 #include "company/company_server.h"
 #include "company/history_seal.h"
@@ -42,19 +43,22 @@ const admin::Command Verify{
     RunVerify};
 const admin::Registration registration(Verify);
 
-// On a server, the triggers and functions that record and guard the history:
-// each one missing, disabled or changed is a failure. 0 when all are in place.
+// The triggers and functions that record and guard the history (on a file,
+// the triggers that refuse to change its rows), each compared with what this
+// version creates: each one missing, disabled or changed is a failure. 0 when
+// all are in place.
 int CheckServerGuards(const QString& location, const QString& company, const QString& path)
 {
-    if (!company::server::IsServer(location))
-        return admin::ExitOk;
     QStringList problems;
-    if (const QString error = company::server::HistoryGuardProblems(location, company, &problems); !error.isEmpty())
+    const QString error = company::server::IsServer(location)
+        ? company::server::HistoryGuardProblems(location, company, &problems)
+        : company::file::HistoryGuardProblems(path, &problems);
+    if (!error.isEmpty())
         return admin::Fail(QStringLiteral("%1: %2").arg(path, error));
     for (const QString& problem : problems)
         admin::Fail(QStringLiteral("%1: storico non protetto: %2").arg(path, problem));
     if (!problems.isEmpty())
-        return admin::Fail(QStringLiteral("%1: quenvol-admin upgrade rimette trigger e funzioni al loro posto").arg(path));
+        return admin::Fail(QStringLiteral("%1: quenvol-admin upgrade li rimette come questa versione li crea").arg(path));
     return admin::ExitOk;
 }
 

@@ -3,6 +3,7 @@
 
 #include "company/pending_file.h"
 #include "store/history/history_chain.h"
+#include "store/schema/register_code.h"
 #include "store/schema/schema.h"
 #include "store/engine/sql_text.h"
 #include "store/schema/table_description.h"
@@ -332,6 +333,41 @@ QString UpgradeHistory(const QString& path, HistoryUpgrade* done)
         for (const QString& statement : statements)
             if (!connection.exec(statement))
                 return failed(connection.error());
+    }
+    // The register codes' rule: the triggers that refuse a new or changed
+    // code breaking it; the codes stored before are listed and kept.
+    {
+        sqlite3_stmt* stmt = nullptr;
+        const QByteArray name = (store::RegisterTable + QStringLiteral("_codice_nuovo")).toUtf8();
+        if (sqlite3_prepare_v2(db, "SELECT 1 FROM sqlite_master WHERE type = 'trigger' AND name = ?1", -1, &stmt,
+                               nullptr) != SQLITE_OK)
+            return sqliteError();
+        sqlite3_bind_text(stmt, 1, name.constData(), int(name.size()), SQLITE_TRANSIENT);
+        const int rc = sqlite3_step(stmt);
+        sqlite3_finalize(stmt);
+        if (rc != SQLITE_ROW && rc != SQLITE_DONE)
+            return sqliteError();
+        if (rc == SQLITE_DONE) {
+            const QByteArray codes = QStringLiteral("SELECT %1 FROM %2 ORDER BY 1")
+                                         .arg(store::quoted(store::RegisterTableDescription().key().name),
+                                              store::quoted(store::RegisterTable))
+                                         .toUtf8();
+            if (sqlite3_prepare_v2(db, codes.constData(), -1, &stmt, nullptr) != SQLITE_OK)
+                return sqliteError();
+            int step;
+            while ((step = sqlite3_step(stmt)) == SQLITE_ROW) {
+                const QString code = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0)));
+                if (!store::RegisterCodeProblem(code).isEmpty())
+                    found.codesBreakingRule << code;
+            }
+            sqlite3_finalize(stmt);
+            if (step != SQLITE_DONE)
+                return sqliteError();
+            for (const QString& statement : store::RegisterCodeFileTriggers())
+                if (!connection.exec(statement))
+                    return failed(connection.error());
+            found.codeRuleAdded = true;
+        }
     }
     // The shape is today's: so is its version number.
     if (!connection.exec(QStringLiteral("PRAGMA user_version = %1").arg(store::CompanySchemaVersion)))

@@ -31,6 +31,8 @@ struct HistoryUpgrade {
     qlonglong rowsChained = 0; // existing rows given their fingerprint
     QStringList sharedColumnsAdded;  // "Table.Column" added to the three shared tables
     QStringList repaired;      // the history's triggers put back, each named
+    bool codeRuleAdded = false;    // the triggers refusing codes that break the rule were added
+    QStringList codesBreakingRule; // existing codes that break it, left as they are
 };
 // The history's triggers on the file that are missing or differ from what
 // this version creates (one line each, in Italian); an empty text, or the

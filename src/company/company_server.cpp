@@ -3,6 +3,7 @@
 
 #include "store/postgres/libpq_on_demand.h"
 #include "store/postgres/pg_conninfo.h"
+#include "store/schema/register_code.h"
 #include "store/schema/server_schema.h"
 #include "store/history/server_history.h"
 #include "store/engine/sql_text.h"
@@ -497,6 +498,28 @@ QString UpgradeHistory(const QString& conninfo, const QString& company, HistoryU
         statements << store::ServerTriggerRepairStatements(company);
     }
     statements << store::ServerVersionStatements(company);
+    // The register codes' rule: the codes stored before it are listed and
+    // kept (the constraint then holds for new and changed codes alone).
+    if (!run(conn.get(),
+             QStringLiteral("SELECT 1 FROM pg_catalog.pg_constraint c JOIN pg_catalog.pg_class t ON t.oid = c.conrelid "
+                            "JOIN pg_catalog.pg_namespace n ON n.oid = t.relnamespace "
+                            "WHERE n.nspname = $1 AND t.relname = $2 AND c.conname = $3"),
+             {company, store::RegisterTable, store::RegisterCodeConstraint()}, &error, &result))
+        return error;
+    if (PQntuples(result.get()) == 0) {
+        const QString registers = quoted(company) + QLatin1Char('.') + quoted(store::RegisterTable);
+        if (!run(conn.get(),
+                 QStringLiteral("SELECT %1 FROM %2 WHERE NOT (%3) ORDER BY 1")
+                     .arg(quoted(store::RegisterTableDescription().key().name), registers, store::RegisterCodeCheck()),
+                 {}, &error, &result))
+            return error;
+        for (int row = 0; row < PQntuples(result.get()); ++row)
+            found.codesBreakingRule << QString::fromUtf8(PQgetvalue(result.get(), row, 0));
+        found.codeRuleAdded = true;
+        statements << QStringLiteral("ALTER TABLE %1 ADD CONSTRAINT %2 CHECK (%3)%4")
+                          .arg(registers, quoted(store::RegisterCodeConstraint()), store::RegisterCodeCheck(),
+                               found.codesBreakingRule.isEmpty() ? QString() : QStringLiteral(" NOT VALID"));
+    }
     // The roles that could add history rows themselves (the workstations')
     // keep reading it and may record events through the server's function.
     if (!found.tableAdded) {

@@ -40,6 +40,8 @@ struct HistoryUpgrade {
     qlonglong rowsChained = 0;     // existing rows given their fingerprint
     QStringList repaired;          // triggers and functions put back, one line each
     QStringList sharedColumnsAdded;  // "Table.Column" added to the three shared tables
+    bool codeRuleAdded = false;    // the register codes' CHECK was added
+    QStringList codesBreakingRule; // existing codes it refuses, left as they are
 };
 // Adds the columns the three shared tables lack (a company made by an earlier
 // version) first, then the history table when missing, its later columns, the server's

@@ -2,6 +2,7 @@
 #include "store/schema/server_schema.h"
 
 #include "store/engine/sql_text.h"
+#include "store/schema/register_code.h"
 
 namespace store {
 
@@ -35,6 +36,8 @@ QString createTable(const QString& schema, const TableDescription& table)
             part += QStringLiteral(" NOT NULL PRIMARY KEY");
         parts << part;
     }
+    if (table.name == RegisterTable)
+        parts << QStringLiteral("CONSTRAINT %1 CHECK (%2)").arg(quoted(RegisterCodeConstraint()), RegisterCodeCheck());
     return QStringLiteral("CREATE TABLE %1.%2 (%3)").arg(quoted(schema), quoted(table.name), parts.join(QStringLiteral(", ")));
 }
 

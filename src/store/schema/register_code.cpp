@@ -79,7 +79,11 @@ QString RegisterCodeCheck()
                   .arg(uint(range.first), 4, 16, QLatin1Char('0'))
                   .arg(uint(range.last), 4, 16, QLatin1Char('0'));
     const QString column = quoted(codeColumn());
-    return QStringLiteral("%1 !~ '^[[:space:]]|[[:space:]]$' AND %1 !~ '[%2[:cntrl:]]' AND %1 IS NFC NORMALIZED")
+    // The composed form and the characters past ASCII can be checked in a
+    // database of UTF-8 alone; in another the ends and the controls are.
+    return QStringLiteral("CASE WHEN pg_catalog.getdatabaseencoding() = 'UTF8' THEN %1 !~ '^[[:space:]]|[[:space:]]$' "
+                          "AND %1 !~ '[%2[:cntrl:]]' AND %1 IS NFC NORMALIZED "
+                          "ELSE %1 !~ '^[[:space:]]|[[:space:]]$' AND %1 !~ '[[:cntrl:]]' END")
         .arg(column, characters);
 }
 

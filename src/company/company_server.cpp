@@ -47,7 +47,7 @@ Conn connect(const QString& conninfo, QString* error)
               &PQfinish);
     if (PQstatus(conn.get()) != CONNECTION_OK) {
         *error = store::WithoutPassword(
-            store::ExplainedConnectionFailure(QString::fromUtf8(PQerrorMessage(conn.get())).trimmed()),
+            store::ExplainedConnectionFailure(QString::fromUtf8(PQerrorMessage(conn.get())).trimmed(), conn.get()),
             store::ConninfoPassword(conninfo));
         return conn;
     }

@@ -54,10 +54,12 @@ const QString TooManyClientsText = QStringLiteral(
 QString connectionText(const PGconn* conn)
 {
     const QString text = trimmedText(PQerrorMessage(conn));
+    // The server's text in English or in Italian (its lc_messages).
     if (text.contains(QLatin1String("too many clients")) || text.contains(QLatin1String("too many connections")) ||
+        text.contains(QLatin1String("troppi client")) || text.contains(QLatin1String("troppe connessioni")) ||
         text.contains(QLatin1String("53300")))
         return TooManyClientsText;
-    return ExplainedConnectionFailure(text);  // a refusal said in Italian, with the cure
+    return ExplainedConnectionFailure(text, conn);  // a refusal said in Italian, with the cure
 }
 
 }  // namespace
@@ -72,7 +74,14 @@ EngineError errorFor(PGconn* conn, const PGresult* result)
     if (state == "53300")
         return EngineError(ServerUnreachable, TooManyClientsText);
     const char* primary = PQresultErrorField(result, PG_DIAG_MESSAGE_PRIMARY);
-    const QString text = primary ? trimmedText(primary) : trimmedText(PQresultErrorMessage(result));
+    QString text = primary ? trimmedText(primary) : trimmedText(PQresultErrorMessage(result));
+    // Failures the operator can act on: a sentence of ours, the server's text beneath.
+    if (state == "22001")
+        text = QStringLiteral("Un valore è più lungo di quanto la colonna del server può contenere: accorciarlo "
+                              "(la lunghezza massima è quella tra parentesi qui sotto).\n") + text;
+    else if (state.startsWith("08") || state == "57P01" || state == "57P02" || state == "57P03" ||
+             (state.isEmpty() && ConnectionLostText(text)))
+        text = LostConnectionSentence() + QLatin1Char('\n') + text;
     return EngineError(numberForState(state), text);
 }
 
@@ -262,7 +271,7 @@ void Connection::copyIn(const QString& sql, const std::function<bool(QByteArray&
         QByteArray data;
         while (chunk(data))
             if (!data.isEmpty() && PQputCopyData(conn_, data.constData(), int(data.size())) != 1) {
-                failure = withoutSecret(trimmedText(PQerrorMessage(conn_)));
+                failure = withoutSecret(ExplainedConnectionFailure(trimmedText(PQerrorMessage(conn_)), conn_));
                 break;
             }
     } catch (const EngineError&) {

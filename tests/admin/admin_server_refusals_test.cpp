@@ -221,3 +221,33 @@ TEST(ServerAdminCopy, ADescriptionLongerThanTheServersColumnIsToldInOurWords)
     EXPECT_TRUE(run.err.contains("character varying(30)")) << run.err.toStdString();  // the server's, beneath
     company::server::DropCompanySchema(server, "LUNGA");
 }
+
+TEST(ServerAdminCopy, AConnectionLostDuringTheCopyIsToldInOurWords)
+{
+    if (testing_support::TestServer().isEmpty())
+        GTEST_SKIP() << testing_support::NoTestServer;
+    testing_support::PrivateServer server;
+    ASSERT_FALSE(server.conninfo().isEmpty());
+    // Every table made from now on ends the session that first writes rows into it.
+    ASSERT_TRUE(Superuser(server.conninfo(), R"(
+        CREATE FUNCTION public.cut_now() RETURNS trigger LANGUAGE plpgsql AS $$
+        BEGIN PERFORM pg_terminate_backend(pg_backend_pid()); RETURN NULL; END $$;
+        CREATE FUNCTION public.cut_on_new_tables() RETURNS event_trigger LANGUAGE plpgsql AS $$
+        DECLARE made record;
+        BEGIN
+            FOR made IN SELECT object_identity FROM pg_event_trigger_ddl_commands()
+                        WHERE command_tag = 'CREATE TABLE' LOOP
+                EXECUTE format('CREATE TRIGGER cut BEFORE INSERT ON %s FOR EACH STATEMENT '
+                               'EXECUTE FUNCTION public.cut_now()', made.object_identity);
+            END LOOP;
+        END $$;
+        CREATE EVENT TRIGGER cut ON ddl_command_end EXECUTE FUNCTION public.cut_on_new_tables())"));
+    QTemporaryDir folder;
+    ASSERT_EQ(Admin({"init", folder.path(), "PERSA", "--demo"}).status, 0);
+
+    const AdminRun run = Admin({"copy", folder.path(), server.conninfo(), "PERSA"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_TRUE(run.err.contains("La connessione al server si è interrotta")) << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains("server closed the connection") || run.err.contains("terminating connection"))
+        << run.err.toStdString();  // libpq's or the server's, beneath
+}

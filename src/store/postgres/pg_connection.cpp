@@ -74,15 +74,9 @@ EngineError errorFor(PGconn* conn, const PGresult* result)
     if (state == "53300")
         return EngineError(ServerUnreachable, TooManyClientsText);
     const char* primary = PQresultErrorField(result, PG_DIAG_MESSAGE_PRIMARY);
-    QString text = primary ? trimmedText(primary) : trimmedText(PQresultErrorMessage(result));
+    const QString text = primary ? trimmedText(primary) : trimmedText(PQresultErrorMessage(result));
     // Failures the operator can act on: a sentence of ours, the server's text beneath.
-    if (state == "22001")
-        text = QStringLiteral("Un valore è più lungo di quanto la colonna del server può contenere: accorciarlo "
-                              "(la lunghezza massima è quella tra parentesi qui sotto).\n") + text;
-    else if (state.startsWith("08") || state == "57P01" || state == "57P02" || state == "57P03" ||
-             (state.isEmpty() && ConnectionLostText(text)))
-        text = LostConnectionSentence() + QLatin1Char('\n') + text;
-    return EngineError(numberForState(state), text);
+    return EngineError(numberForState(state), ExplainedStatementFailure(state, text, false));
 }
 
 QString TableShape::qualifiedName() const

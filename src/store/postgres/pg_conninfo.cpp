@@ -183,6 +183,18 @@ QString LostConnectionSentence()
                           "rete è caduta): controllare che il server risponda e ripetere l'operazione.");
 }
 
+QString ExplainedStatementFailure(const QByteArray& sqlstate, const QString& text, bool connectionGone)
+{
+    if (sqlstate == "22001")
+        return QStringLiteral("Un valore è più lungo di quanto la colonna del server può contenere: accorciarlo "
+                              "(la lunghezza massima è quella tra parentesi qui sotto).\n") +
+               text;
+    if (connectionGone || sqlstate.startsWith("08") || sqlstate == "57P01" || sqlstate == "57P02" ||
+        sqlstate == "57P03" || (sqlstate.isEmpty() && ConnectionLostText(text)))
+        return LostConnectionSentence() + QLatin1Char('\n') + text;
+    return text;
+}
+
 void SetConninfoSource(ConninfoSource source)
 {
     Source() = source;

@@ -49,6 +49,12 @@ QString UnreadablePasswordFile(const QString& passwordFile);
 bool ConnectionLostText(const QString& text);
 QString LostConnectionSentence();
 
+// The text of a statement that failed with `sqlstate` (empty when libpq gave
+// none), with a sentence of ours before it where the operator can act: a lost
+// connection (`connectionGone`: libpq found the connection closed), a value
+// longer than the server's column. Otherwise `text` as it is.
+QString ExplainedStatementFailure(const QByteArray& sqlstate, const QString& text, bool connectionGone);
+
 // libpq's text for a connection that failed, with a sentence before it that
 // says, in Italian, what is wrong and what to do: a password file others may
 // read, a wrong password, an unknown role or database, no pg_hba.conf line for

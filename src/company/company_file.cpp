@@ -47,7 +47,8 @@ private:
     QString failure() const
     {
         return store::sqlite::ExplainedSqliteFailure(sqlite3_extended_errcode(db_),
-                                                     QString::fromUtf8(db_ ? sqlite3_errmsg(db_) : "out of memory"));
+                                                     QString::fromUtf8(db_ ? sqlite3_errmsg(db_) : "out of memory"),
+                                                     sqlite3_system_errno(db_));
     }
 
     sqlite3* db_ = nullptr;
@@ -103,6 +104,9 @@ QString CreateCompanyDatabase(const QString& path)
     if (info.exists())
         return QStringLiteral("il file %1 esiste già: non viene sovrascritto").arg(path);
     if (const QString refused = MakeFolders(info.absolutePath()); !refused.isEmpty())
+        return refused;
+    // SQLite tells only that it could not open the file; the system says why.
+    if (const QString refused = FileCreationRefused(path); !refused.isEmpty())
         return refused;
     Connection connection(path, true);
     if (!connection.error().isEmpty())

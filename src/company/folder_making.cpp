@@ -1,5 +1,5 @@
 // Folders made one level at a time, so that the level the system refuses and
-// its reason are known.
+// its reason are known; a file's creation tried first for the same reason.
 #include "company/folder_making.h"
 
 #include "store/engine/system_files.h"
@@ -7,8 +7,12 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <QFile>
+
 #include <cerrno>
 #include <cstring>
+
+#include <unistd.h>  // close (io.h on Windows, which MinGW's unistd.h includes)
 
 namespace company {
 
@@ -63,6 +67,19 @@ QString MakeFolders(const QString& path)
                  QString::fromLocal8Bit(std::strerror(error)));
     }
     return {};
+}
+
+QString FileCreationRefused(const QString& path)
+{
+    const int fd = store::system::OpenForWriting(path);
+    if (fd >= 0) {
+        ::close(fd);
+        QFile::remove(path);
+        return {};
+    }
+    const int error = errno;
+    return QStringLiteral("impossibile creare il file %1: %2\n%3")
+        .arg(QDir::toNativeSeparators(path), Cause(error, path), QString::fromLocal8Bit(std::strerror(error)));
 }
 
 }  // namespace company

@@ -12,4 +12,9 @@ namespace company {
 // full disk, ...) and the system's own text.
 QString MakeFolders(const QString& path);
 
+// Whether a new file `path` can be made in its folder: empty text when it can
+// (the file tried is removed again), otherwise "impossibile creare il file
+// ..." with the cause and the system's own text.
+QString FileCreationRefused(const QString& path);
+
 }  // namespace company

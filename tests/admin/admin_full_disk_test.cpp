@@ -83,14 +83,19 @@ TEST_F(AdminFullDisk, CopyLeavesNoCompanyAndSucceedsOnceThereIsRoom)
     EXPECT_EQ(Entries(disk_ + "/ACME"), QStringList({"quelda.mdb"}));
 }
 
-// A disk mounted read-only: the folder that cannot be made is named with the cause.
-TEST_F(AdminFullDisk, AReadOnlyDiskIsNamedAsTheCauseOfAFolderNotMade)
+// A disk mounted read-only: the folder that cannot be made, or the file that
+// cannot be made in a folder already there, is told with the cause.
+TEST_F(AdminFullDisk, AReadOnlyDiskIsNamedAsTheCauseOfAFolderOrFileNotMade)
 {
+    ASSERT_TRUE(QDir().mkpath(disk_ + "/ACME"));
     ASSERT_EQ(RunProgram("mount", {"-o", "remount,ro", disk_}), 0);
-    const AdminRun run = Admin({"init", disk_, "ACME"});
+    AdminRun run = Admin({"init", disk_, "BETA"});
     EXPECT_EQ(run.status, 1);
-    EXPECT_TRUE(run.err.contains("impossibile creare la cartella " + disk_ + "/ACME: il disco è in sola lettura"))
+    EXPECT_TRUE(run.err.contains("impossibile creare la cartella " + disk_ + "/BETA: il disco è in sola lettura"))
         << run.err.toStdString();
+    run = Admin({"init", disk_, "ACME"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_TRUE(run.err.contains("il disco è in sola lettura")) << run.err.toStdString();
 }
 
 // Every file a command writes goes through a temporary name: on a disk with

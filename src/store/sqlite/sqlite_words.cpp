@@ -3,12 +3,24 @@
 
 #include <sqlite3.h>
 
+#include <cerrno>
+
 namespace store::sqlite {
 
-QString ExplainedSqliteFailure(int code, const QString& sqliteText)
+QString ExplainedSqliteFailure(int code, const QString& sqliteText, int systemError)
 {
     QString sentence;
     switch (code & 0xff) {
+    case SQLITE_CANTOPEN:
+        if (systemError == EROFS)
+            sentence = QStringLiteral("Il file della società non si può creare né scrivere: il disco è in sola "
+                                      "lettura.");
+        else if (systemError == EACCES || systemError == EPERM)
+            sentence = QStringLiteral("Il file della società non si può creare né aprire: chi esegue il comando "
+                                      "non ha il permesso di scrivere nella sua cartella o sul file.");
+        else if (systemError == ENOSPC)
+            sentence = QStringLiteral("Il file della società non si può creare: il disco è pieno.");
+        break;
     case SQLITE_FULL:
         sentence = QStringLiteral("Il disco è pieno: la scrittura non è stata fatta. Liberare spazio sul disco "
                                   "e ripetere l'operazione.");

@@ -9,6 +9,8 @@ namespace store::sqlite {
 
 // `sqliteText` with a sentence before it when `code` (a primary or extended
 // SQLite result code) is one the operator can act on; otherwise as it is.
-QString ExplainedSqliteFailure(int code, const QString& sqliteText);
+// `systemError` is the errno of the system call that failed
+// (sqlite3_system_errno), which tells why a file could not be opened.
+QString ExplainedSqliteFailure(int code, const QString& sqliteText, int systemError = 0);
 
 }  // namespace store::sqlite

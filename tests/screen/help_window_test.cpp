@@ -96,7 +96,8 @@ TEST_F(HelpWindowTest, ManualOpensWithTheViewerItsHtmlWhenThePdfHasNone)
     fakeViewer(true);
     Start();
     key(Qt::Key_F1);
-    EXPECT_TRUE(help()->text().contains("Manuale                " + programFolder.path() + "/manuale.pdf\n"));
+    EXPECT_TRUE(help()->text().contains("Manuale                "
+                                        + QDir::toNativeSeparators(programFolder.path() + "/manuale.pdf") + "\n"));
     pressM();
     EXPECT_EQ(handed, QStringList{programFolder.path() + "/manuale.pdf"});
     EXPECT_TRUE(boxes->seen().empty());

@@ -125,6 +125,7 @@ int main(int argc, char** argv)
         return QImage(out.filePath(name.toString()));
     });
     doc.setMarkdown(markdown);
+    doc.setMetaInformation(QTextDocument::DocumentTitle, QStringLiteral("Quenvol - Manuale dell'operatore"));
     SetFacesAndPictures(doc, out.path());
 
     const QByteArray html = doc.toHtml().toUtf8();

@@ -243,8 +243,11 @@ int RunSetup(const QStringList& arguments)
     // is asked whether the company is already there.
     if (iniExists) {
         const QString server = shell::FromAnsi(shell::GetProfileValue(iniFile, "DATABASE", "SERVER")).trimmed();
-        if (!server.isEmpty())
+        if (!server.isEmpty()) {
+            // This string was read from the INI file: a refusal points there.
+            store::SetConninfoSource(store::ConninfoSource::IniServerLine);
             return ReportCompanyOnServer(server, company, iniFile);
+        }
     }
 
     const QString database = QDir::toNativeSeparators(dataDir + company + QStringLiteral("/quelda.mdb"));

@@ -9,6 +9,7 @@
 #include "paper/page_prints.h"
 #include "paper/paper_fonts.h"
 #include "paper/register_pages.h"
+#include "store/history/history_reader.h"
 #include "store/schema/table_description.h"
 
 #include <cstdio>
@@ -122,16 +123,20 @@ int PrintSheet(const admin::Arguments& given)
     const QString path = company::location::PlaceName(location, company);
     try {
         auto database = company::location::OpenCompany(location, company);
-        const auto sheet = paper::ReadInspectionSheet(*database, company, code);
+        // A code stored with a blank at an end before the rule refused it is
+        // found as written; any other code as trimmed.
+        auto sheet = paper::ReadInspectionSheet(*database, company, rest[3]);
+        if (!sheet && code != rest[3])
+            sheet = paper::ReadInspectionSheet(*database, company, code);
         if (!sheet)
-            return admin::Fail(QStringLiteral("%1: registro %2 inesistente").arg(path, code));
+            return admin::Fail(QStringLiteral("%1: registro %2 inesistente").arg(path, store::ShownCode(code)));
         const QByteArray pdf = paper::RenderPdf(
             paper::SheetInfo(*sheet), [&](QPagedPaintDevice& device) { paper::PaintInspectionSheet(device, *sheet); });
         const QString failed = company::pending::WriteWhole(given.value("--output"), pdf, true);
         if (!failed.isEmpty())
             return admin::Fail(failed);
         std::printf("%s: scheda del registro %s\n", given.value("--output").toUtf8().constData(),
-                    sheet->record.SspCodice.toUtf8().constData());
+                    store::ShownCode(sheet->record.SspCodice).toUtf8().constData());
     } catch (const store::EngineError& error) {
         return admin::Fail(QStringLiteral("%1: %2").arg(path, error.description()));
     }

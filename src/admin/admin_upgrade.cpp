@@ -107,7 +107,7 @@ int RunUpgrade(const QStringList& arguments)
     if (!breaking.isEmpty()) {
         QStringList shown;
         for (const QString& code : breaking)
-            shown << QLatin1Char('"') + store::Visible(code) + QLatin1Char('"');
+            shown << store::ShownCode(code);
         Say(QStringLiteral("%1: codici già presenti che non rispettano la regola (lasciati come sono): %2")
                 .arg(path, shown.join(QStringLiteral(", "))));
     }

@@ -103,7 +103,7 @@ void PaintRegisters(SheetWriter& out, const InspectionSheet& sheet)
     const double columnWidth = (out.width() - 60) / 3;
     auto left = [&](int column) { return 60 + columnWidth * column; };
 
-    out.row({{0, CodeLabel}, {left(0), screen.DicKod}}, value);
+    out.row({{0, CodeLabel}, {left(0), store::ShownCode(sheet.record.SspCodice)}}, value);
     out.row({{0, ScreenLabel(Field::Description)}, {left(0), screen.Txt[Field::Description]}}, value);
     out.space(2);
     out.row({{left(0), store::RegisterName(Columns[0])}, {left(1), store::RegisterName(Columns[1])},
@@ -251,8 +251,11 @@ void PaintInspectionSheet(QPagedPaintDevice& device, const InspectionSheet& shee
     PageCanvas canvas(device);
     if (!canvas.active())
         return;
-    SheetWriter out(canvas, sheet.record.SspCodice);
-    out.text(0, QStringLiteral("SCHEDA DEL REGISTRO %1").arg(sheet.record.SspCodice), Sans(14, true));
+    // The code quoted and escaped as the history shows it: two codes that
+    // look alike on paper are told apart.
+    const QString code = store::ShownCode(sheet.record.SspCodice);
+    SheetWriter out(canvas, code);
+    out.text(0, QStringLiteral("SCHEDA DEL REGISTRO %1").arg(code), Sans(14, true));
     out.text(0, QStringLiteral("Società %1").arg(sheet.company), Sans(9.75));
     out.heading(QStringLiteral("REGISTRI"));
     PaintRegisters(out, sheet);

@@ -68,14 +68,15 @@ TEST(AdminHistory, PrintsTheRecordedChangesAndCsvQuotesCommasAndQuotes)
     ASSERT_EQ(run.status, 0) << run.err.toStdString();
     const QStringList lines = run.out.split("\r\n");
     EXPECT_TRUE(lines[0].startsWith("\xEF\xBB\xBF\"numero\",") || lines[0].startsWith(QChar(0xFEFF)));
-    // Newest first: R2's change before R1's; each field quoted, quotes doubled;
+    // Newest first: R2's change before R1's; each field quoted, quotes doubled
+    // (the code shown quoted, as the listing shows it);
     // the field's name beside the table's column name.
     const QStringList descriptions = lines.filter("\"SspDescrizione\"");
     ASSERT_EQ(descriptions.size(), 2) << run.out.toStdString();
-    EXPECT_TRUE(descriptions[0].endsWith(",\"R2\",\"variazione\",\"DESCRIZIONE\",\"SspDescrizione\","
+    EXPECT_TRUE(descriptions[0].endsWith(",\"\"\"R2\"\"\",\"variazione\",\"DESCRIZIONE\",\"SspDescrizione\","
                                          "\"\"\"MAGAZZINO SUD\"\"\",\"\"\"MAG, \"\"NORD\"\"\"\"\""))
         << descriptions[0].toStdString();
-    EXPECT_TRUE(descriptions[1].contains(",\"R1\","));
+    EXPECT_TRUE(descriptions[1].contains(",\"\"\"R1\"\"\","));
 
     EXPECT_EQ(Admin({"history", company.folder(), company.company(), "--since", "01/01/2999"}).out, "");
     EXPECT_EQ(Admin({"history", company.folder(), company.company(), "--since", "31/02/2026"}).status, 1);

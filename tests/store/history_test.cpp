@@ -281,7 +281,7 @@ TEST(History, OneTransactionIsListedByCodeAndItsEventApart)
     for (const Change& change : changes)
         EXPECT_EQ(change.columns.size(), 1u) << change.code.toStdString();
     const QStringList csv = HistoryCsv(changes).split("\r\n");
-    EXPECT_TRUE(csv.filter("\"CP02\",\"cancellazione\"").value(0).contains("SECONDO")) << csv.join('\n').toStdString();
+    EXPECT_TRUE(csv.filter("\"\"\"CP02\"\"\",\"cancellazione\"").value(0).contains("SECONDO")) << csv.join('\n').toStdString();
 }
 
 TEST(History, WhatTheProgramRecordsReplaysToExactlyTheStoredRows)

@@ -290,10 +290,24 @@ QString ShownValue(const QString& column, const Value& value)
     return QLatin1Char('"') + Visible(text) + QLatin1Char('"');
 }
 
-QString Visible(const QString& text)
+namespace {
+
+// A mark that combines with the character before it: a code written
+// decomposed ("A" and a combining diaeresis) looks like its composed form.
+bool CombiningMark(char32_t c)
 {
+    const QChar::Category category = QChar::category(c);
+    return category == QChar::Mark_NonSpacing || category == QChar::Mark_SpacingCombining ||
+           category == QChar::Mark_Enclosing;
+}
+
+// `text` with every Hidden character, and with `marks` every combining mark,
+// written as a visible escape.
+QString Escaped(const QString& text, bool marks)
+{
+    auto escaped = [marks](char32_t c) { return Hidden(c) || (marks && CombiningMark(c)); };
     qsizetype plain = 0;
-    while (plain < text.size() && !Hidden(text.at(plain).unicode()) && !text.at(plain).isSurrogate())
+    while (plain < text.size() && !escaped(text.at(plain).unicode()) && !text.at(plain).isSurrogate())
         ++plain;
     if (plain == text.size())
         return text;
@@ -305,7 +319,7 @@ QString Visible(const QString& text)
             c = QChar::surrogateToUcs4(text.at(i), text.at(i + 1));
             units = 2;
         }
-        if (!Hidden(c)) {
+        if (!escaped(c)) {
             shown += text.mid(i, units);
         } else if (c == U'\\') {
             shown += QStringLiteral("\\\\");
@@ -327,6 +341,18 @@ QString Visible(const QString& text)
     return shown;
 }
 
+}  // namespace
+
+QString Visible(const QString& text)
+{
+    return Escaped(text, false);
+}
+
+QString ShownCode(const QString& code)
+{
+    return QLatin1Char('"') + Escaped(code, true) + QLatin1Char('"');
+}
+
 QString ShownTime(const QDateTime& when)
 {
     const QDateTime local = when.toLocalTime();
@@ -344,7 +370,7 @@ QString ChangeLine(const Change& change)
     if (!change.role.isEmpty())
         line += QStringLiteral("ruolo %1 da %2  ").arg(Visible(change.role), Visible(change.address));
     return line + QStringLiteral("dichiarati: %1@%2 vers. %3  %4")
-                      .arg(Visible(change.user), Visible(change.host), Visible(change.version), Visible(change.code));
+                      .arg(Visible(change.user), Visible(change.host), Visible(change.version), ShownCode(change.code));
 }
 
 QString ColumnLine(const ColumnChange& column)
@@ -389,7 +415,7 @@ QString HistoryCsv(const std::vector<Change>& changes)
                                    ? QStringLiteral("modifica")
                                    : HistoryAction::IsEventAction(change.action) ? QStringLiteral("evento")
                                                                                  : QStringLiteral("sconosciuta")),
-                      CsvField(change.code),
+                      CsvField(ShownCode(change.code), true),
                       CsvField(change.action),
                       CsvField(ColumnOperatorName(column.column)),
                       CsvField(column.column),

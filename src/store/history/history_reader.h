@@ -59,6 +59,10 @@ HistoryPage ReadHistoryPage(Database& database, const QString& code, const Value
 // \u200b ...) and a backslash doubled: one stored text is one line, and
 // nothing in it reaches a terminal as a control sequence.
 QString Visible(const QString& text);
+// A register set's code as every listing shows it: between double quotes (so
+// blanks at either end show), Visible, and with each combining mark escaped
+// too, so a code stored decomposed is told from its composed look-alike.
+QString ShownCode(const QString& code);
 
 // A value as the operator reads it: a text between double quotes (so blanks
 // show), a date column's day number as its date, Null as the word Null.

@@ -13,6 +13,29 @@ namespace screen {
 
 namespace Field = store::Field;
 
+namespace {
+
+// Shows `date` (none: the picker's first day). A stored date outside the
+// picker's range (a year past 9999 on a server) is shown as written, as the
+// text of a day just before the range: it reads back as that same day, so a
+// save leaves the stored date alone unless the operator picks another.
+void ShowDate(QDateEdit* picker, const QDate& date)
+{
+    if (!picker->specialValueText().isEmpty()) {
+        picker->setSpecialValueText(QString());
+        picker->setMinimumDate(picker->minimumDate().addDays(1));
+    }
+    if (!date.isValid() || (date >= picker->minimumDate() && date <= picker->maximumDate())) {
+        picker->setDate(date.isValid() ? date : picker->minimumDate());
+        return;
+    }
+    picker->setMinimumDate(picker->minimumDate().addDays(-1));
+    picker->setSpecialValueText(date.toString(QStringLiteral("dd/MM/yyyy")));
+    picker->setDate(picker->minimumDate());
+}
+
+}  // namespace
+
 void Startup::ShowRegister()
 {
     const store::ScreenValues values = store::RegisterToScreen(RegisterRecord);
@@ -20,8 +43,7 @@ void Startup::ShowRegister()
     runtime_->SetText(c.Txt[Field::Description], values.Txt[Field::Description]);
     for (int k = 0; k < 3; ++k) {
         c.Combo1[k]->setCurrentIndex(values.comboIndex[k]);
-        c.lbData[k]->setDate(values.pickerDate[k].isValid() ? values.pickerDate[k]
-                                                            : c.lbData[k]->minimumDate());
+        ShowDate(c.lbData[k], values.pickerDate[k]);
         const int b = Field::RegisterBase[k];
         for (int i = b; i < b + Field::BlockLength; ++i)
             runtime_->SetText(c.Txt[i], values.Txt[i]);
@@ -61,7 +83,7 @@ void Startup::ClearScreen()
     for (int i = Field::First; i <= Field::Last; ++i)
         runtime_->SetText(c.Txt[i], QStringLiteral(" "));
     for (int k = 0; k < 3; ++k) {
-        c.lbData[k]->setDate(c.lbData[k]->minimumDate());
+        ShowDate(c.lbData[k], QDate());
         c.Combo1[k]->setCurrentIndex(-1);
     }
 }

@@ -3,12 +3,14 @@
 // 0, and what the server's history recorded of them replays to them; on the
 // file the same for the values it can hold.
 #include "admin_run.h"
+#include "pdf_reader.h"
 
 #include "company/starting_state.h"
 #include "store/engine/engine.h"
 #include "support/test_company.h"
 
 #include <QDate>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -66,6 +68,30 @@ TEST_P(StoredValues, NotANumberInfinitiesAndAYearPast9999ReadBackAsStoredAndRepl
         const AdminRun run = Admin({"verify", company->location(), company->company()});
         EXPECT_EQ(run.status, 0) << run.err.toStdString();
     }
+}
+
+TEST_P(StoredValues, TheSheetNamesNotANumberTheInfinitiesAndTheDateAsStored)
+{
+    auto company = MakeTestCompany(GetParam(), true);
+    if (!company)
+        GTEST_SKIP() << testing_support::NoTestServer;
+    const bool server = GetParam() == Engine::Server;
+    if (server)
+        company->exec("UPDATE \"TabellaSerieSemplificata\" SET \"SspArrGaranz\" = 'NaN', \"SspCusGaranz\" = "
+                      "'Infinity', \"SspDepGaranz\" = '-Infinity', \"SspArrData\" = '10000-01-01' "
+                      "WHERE \"SspCodice\" = 'AB01'");
+    else
+        company->exec(QStringLiteral("UPDATE TabellaSerieSemplificata SET SspCusGaranz = "
+                                     "9e999, SspDepGaranz = -9e999, SspArrData = %1 WHERE SspCodice = 'AB01'")
+                          .arg(QDate(1899, 12, 30).daysTo(QDate(10000, 1, 1))));
+    const QTemporaryDir folder;
+    const QString out = folder.filePath("scheda.pdf");
+    const AdminRun run = Admin({"print", "sheet", company->location(), company->company(), "AB01", "--output", out});
+    ASSERT_EQ(run.status, 0) << run.err.toStdString();
+    const QString text = PdfText(out);
+    const QString guarantees = text.split('\n').filter("Garanzia").value(0).simplified();
+    EXPECT_TRUE(guarantees.endsWith(server ? "NaN +Infinito -Infinito" : " +Infinito -Infinito")) << text.toStdString();
+    EXPECT_TRUE(text.contains("01/01/10000")) << text.toStdString();
 }
 
 INSTANTIATE_TEST_SUITE_P(File, StoredValues, testing::Values(Engine::File), testing::PrintToStringParamName());

@@ -35,7 +35,7 @@ TEST_F(StartupFixture, UnshowableStoredValuesAreToldOnceAndKeptUnlessTypedOver)
     const QString told = boxes->seen().front().prompt;
     EXPECT_TRUE(told.contains("R2")) << told.toStdString();
     EXPECT_TRUE(told.contains("CUSTODIA ULT. CRONOL.: \"N/D\"")) << told.toStdString();
-    EXPECT_TRUE(told.contains("ARRIVI PERIODO DAL: \"1000\"")) << told.toStdString();
+    EXPECT_TRUE(told.contains("ARRIVI PERIODO DAL: \"26/09/1902\"")) << told.toStdString();
     EXPECT_TRUE(told.contains("DEPOSITO PERIODO MESI: \"40\"")) << told.toStdString();
     EXPECT_EQ(told.count('\n'), 4) << told.toStdString();  // those three fields, no other
     EXPECT_EQ(focused(), form->c.Txt[1]);

@@ -9,9 +9,11 @@
 #include "company/company_server.h"
 #include "store/tables/company_open.h"
 #include "store/history/history_reader.h"
+#include "store/record/screen_fields.h"
 #include "support/private_server.h"
 #include "support/test_company.h"
 
+#include <QDateEdit>
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
@@ -99,6 +101,35 @@ TEST_F(ServerWindow, InsertChangeHeaderLinesAndDeleteWriteOnTheServer)
     ASSERT_EQ(life.size(), 2u);
     EXPECT_EQ(life[0].action, "variazione");
     EXPECT_EQ(life[1].action, "inserimento");
+}
+
+TEST_F(ServerWindow, AGuaranteeOfNaNOrInfinityAndAYearPast9999AreShownAsStoredAndKeptOnConfirm)
+{
+    const auto server = testing_support::MakeTestCompany(testing_support::Engine::Server, true);
+    server->exec("UPDATE \"TabellaSerieSemplificata\" SET \"SspArrGaranz\" = 'NaN', \"SspCusGaranz\" = "
+                 "'Infinity', \"SspDepGaranz\" = '-Infinity', \"SspArrData\" = '10000-01-01' "
+                 "WHERE \"SspCodice\" = 'AB01'");
+    WriteServerIni(server->location(), server->company());
+    Start();
+    boxes->expect(BoxAnswer::Ok);  // the values the fields cannot take as they are
+    lookUp("AB01");
+    ASSERT_EQ(boxes->seen().size(), 1u) << boxes->prompts().join('|').toStdString();
+    const QString told = boxes->seen().front().prompt;
+    EXPECT_TRUE(told.contains("ARRIVI GARANZIA: \"NaN\"")) << told.toStdString();
+    EXPECT_TRUE(told.contains("ARRIVI PERIODO DAL: \"01/01/10000\"")) << told.toStdString();
+    EXPECT_EQ(form->c.Txt[store::Field::Garanz(0)]->text(), "NaN");
+    EXPECT_EQ(form->c.Txt[store::Field::Garanz(1)]->text(), "+Infinito");
+    EXPECT_EQ(form->c.Txt[store::Field::Garanz(2)]->text(), "-Infinito");
+    EXPECT_EQ(form->c.lbData[0]->text(), "01/01/10000");
+
+    type("SOLO LA DESCRIZIONE");
+    click(form->c.cmdD[screen::CmdD::Conferma]);
+    EXPECT_EQ(boxes->seen().size(), 1u) << boxes->prompts().join('|').toStdString();
+    EXPECT_EQ(server->scalar("SELECT concat_ws(' ', \"SspDescrizione\", \"SspArrGaranz\", \"SspCusGaranz\", "
+                             "\"SspDepGaranz\", \"SspArrData\") FROM \"TabellaSerieSemplificata\" "
+                             "WHERE \"SspCodice\" = 'AB01'")
+                  .toString(),
+              "SOLO LA DESCRIZIONE NaN Infinity -Infinity 10000-01-01");
 }
 
 TEST_F(ServerWindow, AServerThatCannotBeReachedAsksAndCancelEndsTheProgram)

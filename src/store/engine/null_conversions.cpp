@@ -139,6 +139,12 @@ QString FormatAmount(double amount)
     // it loses change the amount that is saved: a larger amount is shown
     // without the thousands separators, which keeps every figure.
     constexpr int AmountFieldLength = 16;
+    // A value that is no number (a server's NaN and infinities) is named,
+    // never shown as a figure.
+    if (std::isnan(amount))
+        return QStringLiteral("NaN");
+    if (std::isinf(amount))
+        return amount > 0 ? QStringLiteral("+Infinito") : QStringLiteral("-Infinito");
     // An amount that rounds to nothing is shown as "0,00", never as "-0,00".
     if (std::fabs(amount) < 0.005)
         amount = 0;

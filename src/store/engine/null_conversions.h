@@ -47,7 +47,8 @@ inline std::int16_t ToInteger(double number) { return ToWhole<std::int16_t>(numb
 // A text fitted to a fixed width: cut, or padded with blanks on the right.
 QString Fixed(const QString& text, int width);
 
-// "#,###,###,##0.00" under the locale: groups of thousands, two decimals.
+// "#,###,###,##0.00" under the locale: groups of thousands, two decimals;
+// NaN, +Infinito and -Infinito for the values that are no number.
 QString FormatAmount(double amount);
 // The amount formatting of a field's text: blank gives "", a number gives its
 // formatted form, any other text is returned trimmed and unchanged.

@@ -64,6 +64,21 @@ bool Unshowable(const ColumnDescription& column, const Value& value)
     }
 }
 
+// A stored value as the operator reads it: a number that is none named (NaN,
+// +Infinito, -Infinito), a whole day number as its date, anything else as
+// the engine gives it.
+QString StoredText(const ColumnDescription& column, const Value& value)
+{
+    if (!IsNumberValue(value))
+        return value.toString();
+    const double number = value.toDouble();
+    if (!std::isfinite(number))
+        return FormatAmount(number);
+    if (column.kind == ColumnKind::Date && number == std::trunc(number) && std::fabs(number) < 1e8)
+        return DateOfDay(int(number)).toString(QStringLiteral("dd/MM/yyyy"));
+    return value.toString();
+}
+
 // A number column's value as the record keeps it; 0 when it cannot be read.
 double ReadNumber(const Value& value)
 {
@@ -155,7 +170,7 @@ QStringList UnshowableValues(const TableCursor& cursor)
         const ColumnDescription& column = table.columns[std::size_t(field.column)];
         const Value value = cursor.field(column.name);
         if (Unshowable(column, value))
-            lines << field.name + QStringLiteral(": \"") + value.toString() + QLatin1Char('"');
+            lines << field.name + QStringLiteral(": \"") + StoredText(column, value) + QLatin1Char('"');
     }
     return lines;
 }

@@ -30,7 +30,15 @@ struct RegisterRecord {
         std::array<QString, 5> WkSerie;
         std::array<std::int32_t, 5> WkCron{};
 
-        bool operator==(const Register&) const = default;
+        // A guarantee of NaN (which a server can hold) is the same as
+        // another NaN: a register set holding one compares equal to itself.
+        bool operator==(const Register& other) const
+        {
+            const bool sameGuarantee = Garanz == other.Garanz || (Garanz != Garanz && other.Garanz != other.Garanz);
+            return sameGuarantee && Serie == other.Serie && Cron == other.Cron && Riga == other.Riga &&
+                   Periodo == other.Periodo && Data == other.Data && WkSerie == other.WkSerie &&
+                   WkCron == other.WkCron;
+        }
     };
 
     QString SspCodice;

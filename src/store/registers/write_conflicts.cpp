@@ -8,6 +8,7 @@
 
 #include <QDateTime>
 
+#include <cmath>
 #include <variant>
 
 namespace store {
@@ -56,7 +57,7 @@ public:
     }
     void amount(const QString& name, double shown, double stored)
     {
-        if (shown != stored)
+        if (shown != stored && !(std::isnan(shown) && std::isnan(stored)))
             lines_ << name + QStringLiteral(": ") + FormatAmount(stored);
     }
     void date(const QString& name, std::int32_t shown, std::int32_t stored)
@@ -135,7 +136,11 @@ std::vector<bool> DifferingColumns(const RegisterRecord& shown, const RegisterRe
         columns[std::size_t(field.column)] = std::visit(
             [&](auto* shownValue) {
                 using T = std::remove_pointer_t<decltype(shownValue)>;
-                return !(*shownValue == *std::get<T*>(field.value(stored)));
+                const T& storedValue = *std::get<T*>(field.value(stored));
+                if constexpr (std::is_same_v<T, const double>)
+                    if (std::isnan(*shownValue) && std::isnan(storedValue))
+                        return false;  // NaN kept as it was
+                return !(*shownValue == storedValue);
             },
             field.value(shown));
     return columns;

@@ -26,6 +26,10 @@ struct Seal {
 // when the text is not a seal.
 QString Write(const Seal& seal);
 bool Read(const QString& text, Seal* seal, QString* reason);
+// Where the office's signature of the seal file `sealFile` is kept: beside
+// it, its name with ".p7s" added (CAdES detached, DER, over the file's bytes).
+QString SignatureFile(const QString& sealFile);
+
 // The SHA-256 the time stamp covers: the seal's company, last row, row count
 // and fingerprint, as their lines are written (not the office's date).
 QByteArray Digest(const Seal& seal);

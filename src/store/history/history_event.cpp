@@ -11,7 +11,8 @@ namespace store {
 
 const QStringList& HistoryEventActions()
 {
-    static const QStringList actions{QStringLiteral("stampa pagine"), QStringLiteral("ristampa pagine")};
+    static const QStringList actions{QStringLiteral("stampa pagine"), QStringLiteral("ristampa pagine"),
+                                     QStringLiteral("firma")};
     return actions;
 }
 

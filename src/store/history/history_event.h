@@ -26,7 +26,9 @@ struct HistoryEvent {
 };
 
 // The actions an event is recorded under, exactly as written: the print and
-// the reprint of register pages. Nothing else is an event (the actions of a
+// the reprint of register pages, and the signature of a printed document
+// (its column names the document, its two values the signer's certificate
+// subject and serial). Nothing else is an event (the actions of a
 // change are the triggers' and the writer's alone).
 const QStringList& HistoryEventActions();
 

@@ -184,6 +184,11 @@ QString CheckStamp(const QByteArray& der, const QString& tsaCaFile)
     return stamp.valid ? QString() : stamp.problem;
 }
 
+bool Available()
+{
+    return true;
+}
+
 bool IsTokenUri(const QString& source)
 {
     return source.startsWith(QLatin1String("pkcs11:"), Qt::CaseInsensitive);
@@ -303,18 +308,9 @@ Checked Verify(const QByteArray& der, const QByteArray& content, const QString& 
         checked.problem = QStringLiteral("certificati %1 non leggibili: %2").arg(caFile, OpensslReason());
         return checked;
     }
-    Bio data(BIO_new_mem_buf(content.constData(), int(content.size())));
-    if (CMS_verify(cms.get(), nullptr, store.get(), data.get(), nullptr, CMS_BINARY | CMS_DETACHED) != 1) {
-        const unsigned long code = ERR_peek_last_error();
-        const QString reason = OpensslReason();
-        if (ERR_GET_REASON(code) == CMS_R_VERIFICATION_FAILURE || ERR_GET_REASON(code) == CMS_R_CONTENT_VERIFY_ERROR)
-            checked.problem = QStringLiteral("la firma non corrisponde al documento: documento modificato dopo la firma");
-        else if (ERR_GET_REASON(code) == CMS_R_CERTIFICATE_VERIFY_ERROR)
-            checked.problem = QStringLiteral("il certificato del firmatario non discende da %1 (%2)").arg(caFile, reason);
-        else
-            checked.problem = QStringLiteral("firma non valida: %1").arg(reason);
-        return checked;
-    }
+    // The time stamp first: a signature stamped while its certificate was
+    // valid stays valid after the certificate expires, so the chain is
+    // checked at the authority's time.
     if (CMS_unsigned_get_attr_by_NID(signer, NID_id_smime_aa_timeStampToken, -1) >= 0) {
         const timestamp::Check stamp = StampOf(signer, caFile);
         if (!stamp.valid) {
@@ -323,6 +319,22 @@ Checked Verify(const QByteArray& der, const QByteArray& content, const QString& 
         }
         checked.stamped = true;
         checked.stampTime = stamp.time;
+        X509_VERIFY_PARAM_set_time(X509_STORE_get0_param(store.get()), time_t(stamp.time.toSecsSinceEpoch()));
+    }
+    Bio data(BIO_new_mem_buf(content.constData(), int(content.size())));
+    if (CMS_verify(cms.get(), nullptr, store.get(), data.get(), nullptr, CMS_BINARY | CMS_DETACHED) != 1) {
+        const unsigned long code = ERR_peek_last_error();
+        const QString reason = OpensslReason();
+        if (ERR_GET_REASON(code) == CMS_R_VERIFICATION_FAILURE || ERR_GET_REASON(code) == CMS_R_CONTENT_VERIFY_ERROR)
+            checked.problem =
+                QStringLiteral("la firma non corrisponde al documento: documento modificato dopo la firma");
+        else if (ERR_GET_REASON(code) == CMS_R_CERTIFICATE_VERIFY_ERROR)
+            checked.problem = QStringLiteral("il certificato del firmatario non è valido per i certificati di %1: "
+                                             "non ne discende, o era scaduto quando ha firmato (%2)")
+                                  .arg(caFile, reason);
+        else
+            checked.problem = QStringLiteral("firma non valida: %1").arg(reason);
+        return checked;
     }
     ERR_clear_error();
     checked.valid = true;

@@ -39,6 +39,9 @@ struct Loaded {
 // usage does not allow digital signatures.
 Loaded Load(const QString& source, const QString& secret, const QString& module = {});
 
+// Whether this build signs at all (not on Windows yet); when not, Load says why.
+bool Available();
+
 // Whether `source` names a key on a PKCS#11 token (a "pkcs11:" URI).
 bool IsTokenUri(const QString& source);
 

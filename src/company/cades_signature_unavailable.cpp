@@ -17,6 +17,11 @@ QString Unavailable()
 
 }  // namespace
 
+bool Available()
+{
+    return false;
+}
+
 bool IsTokenUri(const QString& source)
 {
     return source.startsWith(QLatin1String("pkcs11:"), Qt::CaseInsensitive);

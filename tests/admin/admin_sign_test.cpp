@@ -158,7 +158,7 @@ TEST_F(AdminSign, APdfChangedByOneByteIsRefusedByVerifyPdfAndPdfsig)
     // A signer the CA file does not vouch for.
     run = verifyPdf(pdf, file("altra-ca.pem"), false);
     EXPECT_EQ(run.status, 1);
-    EXPECT_TRUE(run.err.contains("non discende")) << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains("non ne discende")) << run.err.toStdString();
 }
 
 TEST_F(AdminSign, SignedPagesAreValidForVerifyPdfAndPdfsigStayPdfAAndTheHistoryNamesTheSigner)

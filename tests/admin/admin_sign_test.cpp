@@ -8,6 +8,7 @@
 
 #include "support/scoped_environment.h"
 #include "support/temp_company.h"
+#include "support/test_company.h"
 
 #include <QTemporaryDir>
 
@@ -282,6 +283,27 @@ TEST_F(AdminSign, AKeyOnATokenSignsWithItsPinAndARemovedTokenOrAWrongPinIsRefuse
     EXPECT_EQ(run.status, 1);
     EXPECT_TRUE(run.err.contains("non trovato")) << run.err.toStdString();
     EXPECT_FALSE(QFile::exists(out("ancora.pdf")));
+}
+
+// On the office server the signature's event is written by the server's own
+// history function, like the print's.
+class ServerAdminSign : public AdminSign {};
+
+TEST_F(ServerAdminSign, TheServerRecordsTheSignatureAndVerifyPdfFindsIt)
+{
+    const auto server = testing_support::MakeTestCompany(testing_support::Engine::Server, true);
+    if (!server)
+        GTEST_SKIP() << testing_support::NoTestServer;
+    const QString pdf = out("arrivi.pdf");
+    const AdminRun run =
+        Admin({"print", "pages", server->location(), server->company(), "R1", "ARRIVI", "1", "2", "--output", pdf,
+               "--senza-testata", "--firma", file("firma.p12"), "--pin-stdin"},
+              Passphrase);
+    ASSERT_EQ(run.status, 0) << run.err.toStdString();
+    EXPECT_EQ(server->scalar("SELECT count(*) FROM \"StoricoSerieSemplificata\" WHERE \"StoAzione\" = 'firma'").toInt(),
+              1);
+    const AdminRun verified = Admin({"verify-pdf", pdf, server->location(), server->company(), "--ca", file("ca.pem")});
+    EXPECT_EQ(verified.status, 0) << verified.err.toStdString();
 }
 
 }  // namespace

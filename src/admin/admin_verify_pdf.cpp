@@ -11,6 +11,7 @@
 #include "store/history/history_reader.h"
 
 #include <QFile>
+#include <QRegularExpression>
 
 #include <cstdio>
 
@@ -37,18 +38,27 @@ const admin::Registration registration(VerifyPdf);
 
 constexpr qint64 MostPdf = qint64(1) << 30;
 
-// The register set's code the document's title names: "... del registro
-// ARRIVI di R1 - società DEMO" or "Scheda del registro R1 - società DEMO".
-QString CodeInTitle(const QString& title)
+// What the document's title names: the register set's code and the
+// document as the history's signature event names it. "Pagine 1-50 del
+// registro ARRIVI di R1 - società DEMO" gives R1 and "pagine ARRIVI 1-50";
+// "Scheda del registro R1 - società DEMO" gives R1 and "scheda".
+struct Named {
+    QString code;
+    QString document;
+};
+Named NamedInTitle(const QString& title)
 {
-    const qsizetype end = title.lastIndexOf(QStringLiteral(" - società "));
-    if (end < 0)
-        return {};
-    const QString head = title.left(end);
-    const qsizetype of = head.lastIndexOf(QStringLiteral(" di "));
-    if (title.startsWith(QStringLiteral("Scheda del registro ")))
-        return head.mid(20).trimmed();
-    return of < 0 ? QString() : head.mid(of + 4).trimmed();
+    static const QRegularExpression pages(
+        QStringLiteral("^Pagin[ae] (\\d+)(?:-(\\d+))? del registro (\\S+) di (.+) - società .*$"));
+    static const QRegularExpression sheet(QStringLiteral("^Scheda del registro (.+) - società .*$"));
+    if (const QRegularExpressionMatch match = pages.match(title); match.hasMatch()) {
+        const QString last = match.captured(2).isEmpty() ? match.captured(1) : match.captured(2);
+        return {match.captured(4).trimmed(),
+                QStringLiteral("pagine %1 %2-%3").arg(match.captured(3), match.captured(1), last)};
+    }
+    if (const QRegularExpressionMatch match = sheet.match(title); match.hasMatch())
+        return {match.captured(1).trimmed(), QStringLiteral("scheda")};
+    return {};
 }
 
 // Whether the history of `company` records the signature of `signer` on
@@ -58,22 +68,26 @@ QString HistoryProblem(const QString& location, const QString& company, const QS
 {
     if (!title.endsWith(QStringLiteral(" - società ") + company))
         return QStringLiteral("il documento non è della società %1 (%2)").arg(company, title);
-    const QString code = CodeInTitle(title);
+    const Named named = NamedInTitle(title);
+    if (named.code.isEmpty())
+        return QStringLiteral("il titolo del documento non è quello delle pagine o della scheda di Quenvol (%1)")
+            .arg(title);
     const QString path = company::location::PlaceName(location, company);
     try {
         auto database = company::location::OpenCompany(location, company);
-        for (const store::Change& change : store::ReadHistory(*database, code)) {
+        for (const store::Change& change : store::ReadHistory(*database, named.code)) {
             if (change.action != QLatin1String("firma"))
                 continue;
             for (const store::ColumnChange& column : change.columns)
-                if (column.after.toString() == signer.serial && column.before.toString() == signer.subject.left(255))
+                if (column.column == named.document && column.after.toString() == signer.serial &&
+                    column.before.toString() == signer.subject.left(255))
                     return {};
         }
     } catch (const store::EngineError& error) {
         return QStringLiteral("%1: %2").arg(path, error.description());
     }
-    return QStringLiteral("lo storico di %1 non registra la firma del certificato n. %2 per il registro %3")
-        .arg(path, signer.serial, code);
+    return QStringLiteral("lo storico di %1 non registra la firma del certificato n. %2 per %3 del registro %4")
+        .arg(path, signer.serial, named.document, named.code);
 }
 
 int RunVerifyPdf(const QStringList& arguments)

@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QDialog>
 #include <QFile>
+#include <QSpinBox>
 #include <QLineEdit>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -20,13 +21,13 @@ using screen_tests::StartupFixture;
 
 namespace {
 
-// Once the PIN box shows and is active, hands it to `act`.
-void WhenPinAsked(std::function<void(QDialog*)> act)
+// Once the dialog `name` shows and is active, hands it to `act`.
+void WhenAsked(const QString& name, std::function<void(QDialog*)> act)
 {
     auto* timer = new QTimer(qApp);
-    QObject::connect(timer, &QTimer::timeout, timer, [timer, act] {
+    QObject::connect(timer, &QTimer::timeout, timer, [timer, act, name] {
         auto* window = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-        if (!window || window->objectName() != QLatin1String("PinFirma") || !window->isActiveWindow())
+        if (!window || window->objectName() != name || !window->isActiveWindow())
             return;
         timer->stop();
         timer->deleteLater();
@@ -70,16 +71,21 @@ protected:
     {
         return company.scalar("SELECT count(*) FROM StoricoSerieSemplificata WHERE StoAzione = 'firma'").toInt();
     }
+    // `passphrase` typed in the PIN box once it shows; whether the box was masked.
+    void answerPin(const QString& passphrase, bool* masked)
+    {
+        WhenAsked("PinFirma", [masked, passphrase](QDialog* box) {
+            auto* pin = box->findChild<QLineEdit*>("Pin");
+            *masked = pin->echoMode() == QLineEdit::Password;
+            QTest::keyClicks(pin, passphrase);
+            QTest::keyClick(pin, Qt::Key_Return);
+        });
+    }
     // F8 on R1 with `passphrase` typed in the PIN box; whether the box was masked.
     bool printWith(const QString& passphrase)
     {
         bool masked = false;
-        WhenPinAsked([&masked, passphrase](QDialog* box) {
-            auto* pin = box->findChild<QLineEdit*>("Pin");
-            masked = pin->echoMode() == QLineEdit::Password;
-            QTest::keyClicks(pin, passphrase);
-            QTest::keyClick(pin, Qt::Key_Return);
-        });
+        answerPin(passphrase, &masked);
         key(Qt::Key_F8);
         return masked;
     }
@@ -134,4 +140,32 @@ TEST_F(SignedPrint, TheCertificateIsShownBeforeTheSheetIsSignedAndTheHistoryName
     EXPECT_TRUE(content.contains("pdfaid:part"));
     EXPECT_EQ(signatures(), 1);
     EXPECT_EQ(focused(), form->c.Txt[23]);
+}
+
+TEST_F(SignedPrint, PagesAskedInTheHeaderPanelAreSignedAndRecordedWithTheSigner)
+{
+    Start();
+    lookUp("R1");
+    key(Qt::Key_T, Qt::AltModifier);  // "&TESTATE"
+    ASSERT_TRUE(form->c.Pict[2]->isVisible());
+    boxes->expect(store::BoxAnswer::Yes);  // the certificate
+    boxes->expect(store::BoxAnswer::Ok);   // written
+    bool masked = false;
+    WhenAsked("StampaPagine", [this, &masked](QDialog* ask) {
+        ask->findChild<QSpinBox*>("APagina")->setValue(3);
+        answerPin("segreto", &masked);
+        QTest::keyClick(ask->focusWidget(), Qt::Key_Return);
+    });
+    key(Qt::Key_F8);
+    EXPECT_TRUE(masked);
+    EXPECT_TRUE(boxes->allAnswered()) << boxes->prompts().join("|").toStdString();
+    QFile file(pdf());
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(file.readAll().contains("/SubFilter /ETSI.CAdES.detached"));
+    EXPECT_EQ(company.scalar("SELECT StoColonna || ' ' || StoPrima FROM StoricoSerieSemplificata "
+                             "WHERE StoAzione = 'firma'").toString(),
+              "pagine ARRIVI 1-3 CN=Anna Bianchi");
+    EXPECT_EQ(company.scalar("SELECT count(*) FROM StoricoSerieSemplificata WHERE StoAzione = 'stampa pagine'")
+                  .toInt(),
+              1);
 }

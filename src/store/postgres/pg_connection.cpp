@@ -54,10 +54,12 @@ const QString TooManyClientsText = QStringLiteral(
 QString connectionText(const PGconn* conn)
 {
     const QString text = trimmedText(PQerrorMessage(conn));
+    // The server's text in English or in Italian (its lc_messages).
     if (text.contains(QLatin1String("too many clients")) || text.contains(QLatin1String("too many connections")) ||
+        text.contains(QLatin1String("troppi client")) || text.contains(QLatin1String("troppe connessioni")) ||
         text.contains(QLatin1String("53300")))
         return TooManyClientsText;
-    return ExplainedConnectionFailure(text);  // a refusal said in Italian, with the cure
+    return ExplainedConnectionFailure(text, conn);  // a refusal said in Italian, with the cure
 }
 
 }  // namespace
@@ -73,7 +75,8 @@ EngineError errorFor(PGconn* conn, const PGresult* result)
         return EngineError(ServerUnreachable, TooManyClientsText);
     const char* primary = PQresultErrorField(result, PG_DIAG_MESSAGE_PRIMARY);
     const QString text = primary ? trimmedText(primary) : trimmedText(PQresultErrorMessage(result));
-    return EngineError(numberForState(state), text);
+    // Failures the operator can act on: a sentence of ours, the server's text beneath.
+    return EngineError(numberForState(state), ExplainedStatementFailure(state, text, false));
 }
 
 QString TableShape::qualifiedName() const
@@ -262,7 +265,7 @@ void Connection::copyIn(const QString& sql, const std::function<bool(QByteArray&
         QByteArray data;
         while (chunk(data))
             if (!data.isEmpty() && PQputCopyData(conn_, data.constData(), int(data.size())) != 1) {
-                failure = withoutSecret(trimmedText(PQerrorMessage(conn_)));
+                failure = withoutSecret(ExplainedConnectionFailure(trimmedText(PQerrorMessage(conn_)), conn_));
                 break;
             }
     } catch (const EngineError&) {

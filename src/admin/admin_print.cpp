@@ -85,6 +85,15 @@ QByteArray Finished(const QByteArray& pdf, const std::optional<admin::SigningKey
     return admin::SignedPdf(*key, pdf, problem);
 }
 
+// For a signed print that could not be recorded: a server made by an
+// earlier version records signatures once upgraded; nothing was written.
+QString UpgradeHint(const std::optional<admin::SigningKey>& key)
+{
+    return key ? QStringLiteral(" (nessun file scritto; un server di una versione precedente registra le firme "
+                                "dopo quenvol-admin upgrade)")
+               : QString();
+}
+
 // What the output line adds for a signed print.
 QString SignedNote(const std::optional<admin::SigningKey>& key)
 {
@@ -144,10 +153,12 @@ int PrintPages(const admin::Arguments& given, const std::optional<admin::Signing
         if (pdf.isEmpty())
             return admin::Fail(problem + QStringLiteral(": nessun file scritto, nessuna stampa registrata"));
         // The print is recorded once the file is written, before it takes its name.
+        // The signature first: a server made by an earlier version refuses
+        // its event until upgraded, and then no print is recorded either.
         const QString failed = company::pending::WriteWhole(given.value("--output"), pdf, true, [&] {
-            paper::RecordPagePrint(*database, pages->code, *reg, first, last, again, earlier);
             RecordSignature(*database, pages->code,
                             QStringLiteral("pagine %1 %2-%3").arg(paper::RegisterName(*reg)).arg(first).arg(last), key);
+            paper::RecordPagePrint(*database, pages->code, *reg, first, last, again, earlier);
         });
         if (!failed.isEmpty())
             return admin::Fail(failed);
@@ -157,7 +168,7 @@ int PrintPages(const admin::Arguments& given, const std::optional<admin::Signing
     } catch (const paper::PrintedMeanwhile& refused) {
         return admin::Fail(QStringLiteral("stampa non registrata, file non scritto: ") + refused.text);
     } catch (const store::EngineError& error) {
-        return admin::Fail(QStringLiteral("%1: %2").arg(path, error.description()));
+        return admin::Fail(QStringLiteral("%1: %2%3").arg(path, error.description(), UpgradeHint(key)));
     }
     return admin::ExitOk;
 }
@@ -191,7 +202,7 @@ int PrintSheet(const admin::Arguments& given, const std::optional<admin::Signing
         std::printf("%s: scheda del registro %s%s\n", given.value("--output").toUtf8().constData(),
                     sheet->record.SspCodice.toUtf8().constData(), qUtf8Printable(SignedNote(key)));
     } catch (const store::EngineError& error) {
-        return admin::Fail(QStringLiteral("%1: %2").arg(path, error.description()));
+        return admin::Fail(QStringLiteral("%1: %2%3").arg(path, error.description(), UpgradeHint(key)));
     }
     return admin::ExitOk;
 }

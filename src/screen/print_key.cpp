@@ -177,9 +177,11 @@ void Startup::PrintSignedPages(const SigningSettings& signing, const paper::Regi
             c.window, [this](const QString& prompt, int code) { return runtime_->MsgBox(prompt, code); }, signing,
             paper::PagesInfo(pages), [&pages](QPagedPaintDevice& device) { paper::PaintRegisterPages(device, pages); },
             [&](const company::signature::Certificate& signer) {
+                // The signature first: a server made by an earlier version
+                // refuses its event until upgraded, and then no print is recorded.
+                RecordSignature(*company.database, pages.code, document, signer);
                 paper::RecordPagePrint(*company.database, pages.code, reg, pages.first, pages.last,
                                        !pages.reprinted.empty(), prints);
-                RecordSignature(*company.database, pages.code, document, signer);
             });
     } catch (const paper::PrintedMeanwhile& meanwhile) {
         runtime_->MsgBox(QStringLiteral("NEL FRATTEMPO UN'ALTRA POSTAZIONE HA STAMPATO:\n") + meanwhile.text +

@@ -2,7 +2,9 @@
 // session it runs in, and the read-only window that shows it.
 #include "screen/help_window.h"
 
+#include "screen/startup_layout.h"
 #include "shell/ini_location.h"
+#include "shell/platform.h"
 #include "version.h"
 
 #include <QFontDatabase>
@@ -87,7 +89,7 @@ QString HelpText(const shell::Session& session)
                                           "togliere o rinominare quello)"));
     t += Line(QStringLiteral("Società"), session.CompanyCode);
     t += Line(QStringLiteral("Dati"), WhereDataLives(session));
-    t += QStringLiteral("\nIl manuale: man quenvol; la preparazione dell'ufficio: man quenvol-ufficio.\n");
+    t += QLatin1Char('\n') + shell::ManualAdvice() + QLatin1Char('\n');
     return t;
 }
 
@@ -97,7 +99,9 @@ HelpWindow::HelpWindow(QWidget* parent) : QDialog(parent)
     setWindowModality(Qt::ApplicationModal);
     view_ = new QPlainTextEdit(this);
     view_->setReadOnly(true);
-    view_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    // The columns of keys and meanings line up in a fixed-pitch face: the
+    // window's own, which the program brings where the system lacks it.
+    view_->setFont(layout::FixedFont(QFontDatabase::systemFont(QFontDatabase::FixedFont).pointSizeF()));
     view_->setLineWrapMode(QPlainTextEdit::NoWrap);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(view_);

@@ -217,5 +217,30 @@ long long CurrentProcessId()
 Utf8Console::Utf8Console() = default;
 Utf8Console::~Utf8Console() = default;
 
+QString ShellWord(const QString& word)
+{
+    static const QString plain = QStringLiteral("-_./:=+@%,");
+    for (const QChar c : word)
+        if (!c.isLetterOrNumber() && !plain.contains(c))
+            return QLatin1Char('\'') + QString(word).replace(QLatin1Char('\''), QStringLiteral("'\\''")) +
+                   QLatin1Char('\'');
+    return word.isEmpty() ? QStringLiteral("''") : word;
+}
+
+QString AdminCommand()
+{
+    return QStringLiteral("quenvol-admin");
+}
+
+QString StartAdvice()
+{
+    return QStringLiteral("Avviare il programma con: quenvol");
+}
+
+QString ManualAdvice()
+{
+    return QStringLiteral("Il manuale: man quenvol; la preparazione dell'ufficio: man quenvol-ufficio.");
+}
+
 }  // namespace shell
 #endif

@@ -134,7 +134,9 @@ TEST_F(StartupFixture, AJetFileNamesTheImportCommandAndIsLeftAsItIs)
     const QByteArray before = file.readAll();
     file.close();
 
-    // The data folder's sibling "Quenvol", named by an INI file beside the program.
+    // The data folder's sibling "Quenvol", named by an INI file beside the program;
+    // paths as the system writes them.
+    const QString jetFile = QDir::toNativeSeparators(company.databasePath());
     const QString own = QDir::toNativeSeparators(
         QFileInfo(QDir::cleanPath(company.dataDir())).dir().filePath("Quenvol"));
     const QString ini = QDir::toNativeSeparators(QDir(shell::ProgramFolder()).filePath("Morvanex.ini"));
@@ -142,11 +144,11 @@ TEST_F(StartupFixture, AJetFileNamesTheImportCommandAndIsLeftAsItIs)
     Load();
     ASSERT_EQ(boxes->seen().size(), 1u);
     EXPECT_EQ(boxes->seen()[0].prompt,
-              "IL FILE " + company.databasePath() + " E' UN ARCHIVIO JET (ACCESS) DELLE POSTAZIONI WINDOWS:\n"
+              "IL FILE " + jetFile + " E' UN ARCHIVIO JET (ACCESS) DELLE POSTAZIONI WINDOWS:\n"
               "QUENVOL NON PUO' USARLO E NON LO SOSTITUISCE MAI, PERCHE' GLI ALTRI\n"
               "PROGRAMMI DELLA SUITE CONTINUANO A LEGGERLO.\n"
               "PER PORTARNE I DATI IN UNA CARTELLA DATI DI QUENVOL USARE IL COMANDO\n" +
-                  shell::AdminCommand() + " import " + shell::ShellWord(company.databasePath()) + " " +
+                  shell::AdminCommand() + " import " + shell::ShellWord(jetFile) + " " +
                   shell::ShellWord(own) + " DEMO\n"
               "POI SCRIVERE [BASE] DITTA=DEMO E [PATH] DIRINI=" + own + QDir::separator() + " NEL FILE " + ini +
                   ",\nCHE SOLO QUENVOL LEGGE, PRIMA DEGLI ALTRI.");

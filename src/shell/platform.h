@@ -70,9 +70,9 @@ QString AdminCommand();
 // How setup tells the operator to start the window: "quenvol" on Linux; on
 // Windows the Start menu entry the installer makes, or the program's full path.
 QString StartAdvice();
-// Where F1 sends the operator for the manual and the office's set-up: the
-// man pages on Linux; on Windows the guides the installer puts in the doc
-// folder beside the program, and the admin tool's own --help.
+// Where F1 sends the operator besides the manual, for the keys and the
+// office's set-up: the man pages on Linux; on Windows the admin tool's own
+// --help and the office guide the installer puts in the doc folder.
 QString ManualAdvice();
 
 // --- Console -----------------------------------------------------------------

@@ -239,7 +239,7 @@ QString StartAdvice()
 
 QString ManualAdvice()
 {
-    return QStringLiteral("Il manuale: man quenvol; la preparazione dell'ufficio: man quenvol-ufficio.");
+    return QStringLiteral("I tasti anche in: man quenvol; la preparazione dell'ufficio: man quenvol-ufficio.");
 }
 
 }  // namespace shell

@@ -5,7 +5,8 @@
 # package needs (tools/package.sh, tests/package/check_package.sh); with
 # "windows" what the Windows build and its trial under Wine need
 # (tools/windows.sh: the MinGW-w64 cross compiler with posix threads, Debian's
-# host Qt tools, GoogleTest's sources, Wine, NSIS, xdotool).
+# host Qt tools, GoogleTest's sources, Wine, NSIS, xdotool; xwd, xwdtopnm and
+# tesseract to read the window's screenshots back).
 set -euo pipefail
 
 PACKAGES=(cmake ninja-build g++ qt6-base-dev libgl-dev libsqlite3-dev sqlite3 libx11-dev
@@ -24,7 +25,7 @@ if [ "${1:-}" = packaging ]; then
 fi
 if [ "${1:-}" = windows ]; then
   PACKAGES+=(g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix qt6-base-dev-tools googletest
-             wine64 nsis xdotool)
+             wine64 nsis xdotool tesseract-ocr x11-apps netpbm)
 fi
 
 missing=()

@@ -251,5 +251,30 @@ std::optional<QString> ReadHiddenLine(const QString& prompt)
     return text;
 }
 
+QString ShellWord(const QString& word)
+{
+    static const QString plain = QStringLiteral("-_./:=+@%,");
+    for (const QChar c : word)
+        if (!c.isLetterOrNumber() && !plain.contains(c))
+            return QLatin1Char('\'') + QString(word).replace(QLatin1Char('\''), QStringLiteral("'\\''")) +
+                   QLatin1Char('\'');
+    return word.isEmpty() ? QStringLiteral("''") : word;
+}
+
+QString AdminCommand()
+{
+    return QStringLiteral("quenvol-admin");
+}
+
+QString StartAdvice()
+{
+    return QStringLiteral("Avviare il programma con: quenvol");
+}
+
+QString ManualAdvice()
+{
+    return QStringLiteral("I tasti anche in: man quenvol; la preparazione dell'ufficio: man quenvol-ufficio.");
+}
+
 }  // namespace shell
 #endif

@@ -155,5 +155,38 @@ std::optional<QString> ReadHiddenLine(const QString& prompt)
     return QString::fromStdWString(line);
 }
 
+QString ShellWord(const QString& word)
+{
+    // cmd.exe keeps single quotes as part of the word; double quotes group.
+    static const QString special = QStringLiteral(" \t&|<>^()%!,;=");
+    for (const QChar c : word)
+        if (special.contains(c)) {
+            // Backslashes before the closing quote are doubled, or the
+            // program would read \" as a quote inside the word.
+            qsizetype trailing = 0;
+            while (trailing < word.size() && word[word.size() - 1 - trailing] == QLatin1Char('\\'))
+                ++trailing;
+            return QLatin1Char('"') + word + QString(trailing, QLatin1Char('\\')) + QLatin1Char('"');
+        }
+    return word.isEmpty() ? QStringLiteral("\"\"") : word;
+}
+
+QString AdminCommand()
+{
+    return ShellWord(ProgramFolder() + QStringLiteral("\\quenvol-admin.exe"));
+}
+
+QString StartAdvice()
+{
+    return QStringLiteral("Avviare il programma dal menu Start (Quenvol) o con: ") +
+        ShellWord(ProgramFolder() + QStringLiteral("\\quenvol.exe"));
+}
+
+QString ManualAdvice()
+{
+    return QStringLiteral("I comandi di amministrazione: %1 --help; la preparazione dell'ufficio: %2.")
+        .arg(AdminCommand(), ShellWord(ProgramFolder() + QStringLiteral("\\doc\\office.md")));
+}
+
 }  // namespace shell
 #endif

@@ -22,6 +22,12 @@ inline AdminRun Admin(const QStringList& arguments, const QByteArray& input = {}
         process.write(input);
     process.closeWriteChannel();
     EXPECT_TRUE(process.waitForFinished(60000)) << "quenvol-admin did not end";
-    return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
-            QString::fromUtf8(process.readAllStandardError())};
+    QString out = QString::fromUtf8(process.readAllStandardOutput());
+    QString err = QString::fromUtf8(process.readAllStandardError());
+#ifdef _WIN32
+    // Windows ends the lines of a program's text output with CR LF.
+    out.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    err.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+#endif
+    return {process.exitCode(), out, err};
 }

@@ -5,6 +5,7 @@
 #include "runtime/form_runtime.h"
 #include "screen/company_ahead.h"
 #include "screen/startup.h"
+#include "screen/window_faces.h"
 #include "shell/command_line.h"
 #include "shell/first_paint_mark.h"
 #include "shell/platform.h"
@@ -34,6 +35,8 @@ int main(int argc, char** argv)
     const shell::FirstPaintMark firstPaint;
     // The company opens on a second thread while the window is built.
     screen::CompanyAhead companyAhead;
+    // The window's faces, before anything is drawn.
+    screen::UseWindowFaces();
     screen::Startup form(&companyAhead);
     shell::MarkStartup("window");
     form.Form_Load();

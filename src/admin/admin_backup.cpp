@@ -4,6 +4,7 @@
 #include "company/backup_retention.h"
 #include "company/company_backup.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
@@ -69,15 +70,15 @@ int RunBackup(const QStringList& arguments)
     if (const QString error = company::backup::BackUp(operands[0], operands[1], operands[2], &made);
         !error.isEmpty())
         return admin::Fail(error);
-    std::printf("copia fatta: %s\n", made.file.toUtf8().constData());
+    std::printf("copia fatta: %s\n", QDir::toNativeSeparators(made.file).toUtf8().constData());
     if (made.hasHistory)
         std::printf("storico integro: %lld righe, impronta %s\n", made.historyRows,
                     made.historyFingerprint.isEmpty() ? "nessuna" : made.historyFingerprint.toLatin1().constData());
-    std::printf("SHA-256 in %s\n", made.checksumFile.toUtf8().constData());
+    std::printf("SHA-256 in %s\n", QDir::toNativeSeparators(made.checksumFile).toUtf8().constData());
     if (keep > 0) {
         QStringList problems;
         for (const QString& removed : company::backup::KeepNewest(folder, operands[1], keep, made.file, &problems))
-            std::printf("tolta la copia vecchia %s\n", removed.toUtf8().constData());
+            std::printf("tolta la copia vecchia %s\n", QDir::toNativeSeparators(removed).toUtf8().constData());
         if (!problems.isEmpty())
             return admin::Fail(problems.join(QStringLiteral("; ")));
     }

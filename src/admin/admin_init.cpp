@@ -76,7 +76,7 @@ int RunInit(const QStringList& arguments)
     const QString error = company::file::CreateCompany(path, demo);
     if (!error.isEmpty())
         return admin::Fail(error);
-    std::printf("creato %s\n", path.toUtf8().constData());
+    std::printf("creato %s\n", QDir::toNativeSeparators(path).toUtf8().constData());
     return admin::RecordStartingState(rest[0], rest[1]);
 }
 

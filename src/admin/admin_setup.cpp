@@ -252,12 +252,22 @@ int RunSetup(const QStringList& arguments)
 
     const QString database = QDir::toNativeSeparators(dataDir + company + QStringLiteral("/quelda.mdb"));
     if (store::IsJetFile(database)) {
-        // The suite's own company file, left as it is: it must be imported first.
+        // The suite's own company file, which its other programs keep
+        // reading: never replaced. Its data go into a data folder of
+        // Quenvol's own, named by an INI file beside the program.
+        const QString own = QDir::toNativeSeparators(
+            QFileInfo(QDir::cleanPath(QDir::fromNativeSeparators(dataDir))).dir().filePath(QStringLiteral("Quenvol")));
         return admin::Fail(QStringLiteral(
-            "%1 è il database Jet della suite, che Quenvol non modifica: va prima importato con "
-            "quenvol-admin import %1 <cartella dati> %2 (su una macchina Linux, o sul server "
-            "dell'ufficio)")
-                               .arg(database, company));
+            "%1 è il database Jet della suite, che i suoi altri programmi continuano a leggere: Quenvol "
+            "non lo sostituisce mai. Importarlo in una cartella dati di Quenvol con\n  %2 import %3 %4 %5\n"
+            "poi avviare il programma con un file %6 che indichi [BASE] DITTA=%5 e [PATH] DIRINI=%7 "
+            "(lo legge solo Quenvol, prima degli altri); oppure importarlo sul server dell'ufficio.")
+                               .arg(database, shell::AdminCommand(), shell::ShellWord(database), shell::ShellWord(own),
+                                    shell::ShellWord(company),
+                                    QDir::toNativeSeparators(
+                                        QDir(QDir::fromNativeSeparators(shell::ProgramFolder()))
+                                            .filePath(QStringLiteral("Morvanex.ini"))),
+                                    own + QDir::separator()));
     }
     if (QFileInfo::exists(database)) {
         std::printf("la società %s esiste già (%s): resta com'è%s\n", qUtf8Printable(company), qUtf8Printable(database),
@@ -289,9 +299,8 @@ int RunSetup(const QStringList& arguments)
     const QString error = WriteNewIni(iniFile, company, dataDir);
     if (!error.isEmpty())
         return admin::Fail(error);
-    std::printf("scritto %s: società %s, cartella dati %s\n"
-                "Avviare il programma con: quenvol\n",
-                qUtf8Printable(iniFile), qUtf8Printable(company), qUtf8Printable(dataDir));
+    std::printf("scritto %s: società %s, cartella dati %s\n%s\n", qUtf8Printable(iniFile), qUtf8Printable(company),
+                qUtf8Printable(dataDir), qUtf8Printable(shell::StartAdvice()));
     return admin::ExitOk;
 }
 

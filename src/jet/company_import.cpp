@@ -5,6 +5,7 @@
 #include "company/pending_file.h"
 #include "jet/jet_bounded.h"
 #include "store/tables/company_code.h"
+#include "store/tables/jet_signature.h"
 
 #include <QCoreApplication>
 #include <QDateTime>
@@ -32,6 +33,13 @@ QString CheckTarget(const QString& dataDir, const QString& company, const Option
     if (const QString problem = store::CompanyCodeProblem(company); !problem.isEmpty())
         return problem;
     const QString target = targetOf(dataDir, company);
+    // The suite's own Jet file at the company's place: its other programs
+    // keep reading it, so nothing replaces it, --replace included.
+    if (store::IsJetFile(target))
+        return QStringLiteral("%1 è il database Jet della suite, che i suoi altri programmi continuano a leggere: "
+                              "non viene mai sostituito; importare la società in un'altra cartella dati (o sul "
+                              "server dell'ufficio)")
+            .arg(QDir::toNativeSeparators(target));
     if (QFileInfo::exists(target) && !options.replace)
         return QStringLiteral("la società %1 esiste già (%2): non viene sovrascritta; "
                               "--replace la sostituisce conservandone una copia")

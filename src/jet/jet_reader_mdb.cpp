@@ -309,8 +309,10 @@ QString FileProblem(const QString& path)
         return QStringLiteral("%1 è una FIFO (pipe con nome), non un file Jet").arg(path);
     if (S_ISCHR(file.st_mode) || S_ISBLK(file.st_mode))
         return QStringLiteral("%1 è un dispositivo, non un file Jet").arg(path);
+#ifdef S_ISSOCK  // no sockets among Windows' files
     if (S_ISSOCK(file.st_mode))
         return QStringLiteral("%1 è un socket, non un file Jet").arg(path);
+#endif
     if (!S_ISREG(file.st_mode))
         return QStringLiteral("%1 non è un file regolare").arg(path);
     if (::access(QFile::encodeName(path).constData(), R_OK) != 0)

@@ -2,8 +2,10 @@
 // session it runs in, and the read-only window that shows it.
 #include "screen/help_window.h"
 
+#include "screen/startup_layout.h"
 #include "shell/ini_location.h"
 #include "shell/manual_location.h"
+#include "shell/platform.h"
 #include "version.h"
 
 #include <QDesktopServices>
@@ -96,7 +98,7 @@ QString HelpText(const shell::Session& session)
     t += Line(QStringLiteral("Dati"), WhereDataLives(session));
     const QString manual = shell::ManualFile();
     t += Line(QStringLiteral("Manuale"), manual.isEmpty() ? QStringLiteral("non trovato") : manual);
-    t += QStringLiteral("\nI tasti anche in: man quenvol; la preparazione dell'ufficio: man quenvol-ufficio.\n");
+    t += QLatin1Char('\n') + shell::ManualAdvice() + QLatin1Char('\n');
     return t;
 }
 
@@ -111,7 +113,9 @@ HelpWindow::HelpWindow(QWidget* parent, std::function<void(const QString&)> tell
     setWindowModality(Qt::ApplicationModal);
     view_ = new QPlainTextEdit(this);
     view_->setReadOnly(true);
-    view_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    // The columns of keys and meanings line up in a fixed-pitch face: the
+    // window's own, which the program brings where the system lacks it.
+    view_->setFont(layout::FixedFont(QFontDatabase::systemFont(QFontDatabase::FixedFont).pointSizeF()));
     view_->setLineWrapMode(QPlainTextEdit::NoWrap);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(view_);

@@ -54,6 +54,10 @@ QFont SansFont(double points, bool bold)
 {
     QFont font(QStringLiteral("Liberation Sans"));
     font.setStyleHint(QFont::SansSerif);
+    // Smoothed at every size: Windows' GDI draws the face's small sizes
+    // (the buttons' 8.25 points) unsmoothed, and Qt's glyph cache then loses
+    // the one-pixel stem of the capital I ("EL M NA").
+    font.setStyleStrategy(QFont::PreferAntialias);
     font.setPointSizeF(points);
     font.setBold(bold);
     return font;

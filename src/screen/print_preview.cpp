@@ -22,8 +22,10 @@ namespace screen {
 
 namespace {
 
-// Qt's own dialogs speak Italian once its Italian texts are loaded (package
-// qt6-translations-l10n); without them they stay in English.
+// Qt's own dialogs speak Italian once its Italian texts are loaded: on Linux
+// from Qt's folder (package qt6-translations-l10n), on Windows from the
+// "translations" folder beside the program, where the installer puts them.
+// Without them they stay in English.
 void LoadItalianTexts()
 {
     static bool loaded = false;
@@ -31,10 +33,13 @@ void LoadItalianTexts()
         return;
     loaded = true;
     auto* texts = new QTranslator(QCoreApplication::instance());
-    if (texts->load(QStringLiteral("qtbase_it"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        QCoreApplication::installTranslator(texts);
-    else
-        delete texts;
+    for (const QString& folder : {QLibraryInfo::path(QLibraryInfo::TranslationsPath),
+                                  QCoreApplication::applicationDirPath() + QStringLiteral("/translations")})
+        if (texts->load(QStringLiteral("qtbase_it"), folder)) {
+            QCoreApplication::installTranslator(texts);
+            return;
+        }
+    delete texts;
 }
 
 }  // namespace

@@ -18,6 +18,8 @@
 
 #include <QComboBox>
 #include <QDate>
+#include <QDir>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -36,34 +38,36 @@ const QString ModeSuffix = QStringLiteral(" PROC. SEMPLIFICATA IMPORT");
 // Height of the document-type list once shown, in twips.
 constexpr int DocTypeListHeightTwips = 1700;
 
-// An argument as the shell reads it: quoted when it holds anything but plain characters.
-QString ShellWord(const QString& word)
-{
-    static const QString plain = QStringLiteral("-_./:=+@%,");
-    for (const QChar c : word)
-        if (!c.isLetterOrNumber() && !plain.contains(c))
-            return QLatin1Char('\'') + QString(word).replace(QLatin1Char('\''), QStringLiteral("'\\''")) +
-                   QLatin1Char('\'');
-    return word;
-}
-
-// The company's file is a Jet database from a Windows workstation: the program
-// cannot use it, and says how to bring its data over. The file is left as it is.
-QString JetFileMessage(const shell::Session& session)
-{
-    return QStringLiteral("IL FILE %1 E' UN ARCHIVIO JET (ACCESS) DELLE POSTAZIONI WINDOWS:\n"
-                          "QUENVOL NON PUO' USARLO E NON LO MODIFICA.\n"
-                          "PER PORTARNE I DATI IN QUENVOL USARE IL COMANDO\n"
-                          "quenvol-admin import --replace %1 %2 %3\n"
-                          "CHE NE CONSERVA UNA COPIA ACCANTO ALLA NUOVA SOCIETA'.")
-        .arg(ShellWord(session.DatabasePath), ShellWord(session.DataDir), ShellWord(session.CompanyCode));
-}
+using shell::ShellWord;
 
 // The file the start-up tried, as the system reads it: with no company and a
 // blank data folder the joined path begins "//", which is the root's file.
 QString ShownPath(const QString& path)
 {
     return path.startsWith(QStringLiteral("//")) ? path.mid(1) : path;
+}
+
+// The company's file is a Jet database from a Windows workstation: the program
+// cannot use it, and the suite's other programs keep reading it, so it is
+// never replaced. Its data come over into a data folder of Quenvol's own (the
+// data folder's sibling "Quenvol"), which an INI file beside the program, read
+// by this program alone and before any other, names.
+QString JetFileMessage(const shell::Session& session)
+{
+    const QString dataDir = QDir::cleanPath(QDir::fromNativeSeparators(session.DataDir));
+    const QString own = QDir::toNativeSeparators(QFileInfo(dataDir).dir().filePath(QStringLiteral("Quenvol")));
+    const QString ini = QDir::toNativeSeparators(
+        QDir(QDir::fromNativeSeparators(shell::ProgramFolder())).filePath(QStringLiteral("Morvanex.ini")));
+    return QStringLiteral("IL FILE %1 E' UN ARCHIVIO JET (ACCESS) DELLE POSTAZIONI WINDOWS:\n"
+                          "QUENVOL NON PUO' USARLO E NON LO SOSTITUISCE MAI, PERCHE' GLI ALTRI\n"
+                          "PROGRAMMI DELLA SUITE CONTINUANO A LEGGERLO.\n"
+                          "PER PORTARNE I DATI IN UNA CARTELLA DATI DI QUENVOL USARE IL COMANDO\n"
+                          "%2 import %3 %4 %5\n"
+                          "POI SCRIVERE [BASE] DITTA=%6 E [PATH] DIRINI=%7 NEL FILE %8,\n"
+                          "CHE SOLO QUENVOL LEGGE, PRIMA DEGLI ALTRI.")
+        .arg(ShownPath(session.DatabasePath), shell::AdminCommand(), ShellWord(ShownPath(session.DatabasePath)),
+             ShellWord(own), ShellWord(session.CompanyCode), session.CompanyCode,
+             own + QDir::separator(), ini);
 }
 
 // Where the start-up looked, for the boxes that refuse to start: the INI file

@@ -59,6 +59,22 @@ std::optional<long long> StartProgram(const QString& commandLine);
 bool ActivateProgram(long long processId, int windowWaitMs = 2000);
 long long CurrentProcessId();
 
+// --- Commands shown to the operator -------------------------------------------
+// A word of a command as the system's shell reads it back: on Linux in single
+// quotes when it holds anything but plain characters; on Windows (cmd.exe) in
+// double quotes when it holds a blank or a character cmd.exe treats specially.
+QString ShellWord(const QString& word);
+// The admin tool as a command names it: "quenvol-admin" on Linux (installed
+// on the PATH); on Windows its full path beside the program, as a shell word.
+QString AdminCommand();
+// How setup tells the operator to start the window: "quenvol" on Linux; on
+// Windows the Start menu entry the installer makes, or the program's full path.
+QString StartAdvice();
+// Where F1 sends the operator besides the manual, for the keys and the
+// office's set-up: the man pages on Linux; on Windows the admin tool's own
+// --help and the office guide the installer puts in the doc folder.
+QString ManualAdvice();
+
 // --- Console -----------------------------------------------------------------
 // For the life of this object a console shows the UTF-8 the admin program
 // writes: on Windows the console's output code page is set to UTF-8 and the
@@ -75,5 +91,10 @@ public:
 private:
     unsigned previousCodePage_ = 0;
 };
+
+// Reads one line typed on the terminal without showing it (a passphrase or
+// a PIN), after writing `prompt` on standard error. Nothing when standard
+// input is not a terminal or the line could not be read.
+std::optional<QString> ReadHiddenLine(const QString& prompt);
 
 }  // namespace shell

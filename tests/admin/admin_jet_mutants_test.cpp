@@ -86,8 +86,9 @@ void RunMutants(const QString& sample, int pageSize)
         ASSERT_TRUE(process.waitForFinished(60000)) << "inspect did not end";
         ASSERT_EQ(process.exitStatus(), QProcess::NormalExit) << "a signal reached the command";
         EXPECT_TRUE(process.exitCode() == 0 || process.exitCode() == 1) << process.exitCode();
-        const QString stdOut = QString::fromUtf8(process.readAllStandardOutput());
-        const QString stdErr = QString::fromUtf8(process.readAllStandardError());
+        // Line ends as on Linux (Windows ends a program's text lines in CR LF).
+        const QString stdOut = QString::fromUtf8(process.readAllStandardOutput()).replace("\r\n", "\n");
+        const QString stdErr = QString::fromUtf8(process.readAllStandardError()).replace("\r\n", "\n");
         EXPECT_LT(stdOut.size() + stdErr.size(), 16384) << "output flood";
         for (const QString& line : stdOut.split(QLatin1Char('\n'), Qt::SkipEmptyParts))
             EXPECT_TRUE(toolLine.match(line).hasMatch()) << "not the command's: " << line.toStdString();

@@ -4,11 +4,15 @@
 
 #include "support/jet_samples.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <sys/stat.h>
+
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -46,6 +50,30 @@ TEST_F(AdminJetTest, ImportingAFileWithoutTheThreeTablesSaysSoAndWritesNothing)
                        "TestataRegistriPS, TabellaDocScorta: non è un archivio dei registri delle procedure "
                        "semplificate: nessuna società creata\n");
     EXPECT_FALSE(QFileInfo::exists(data.path() + "/ROSSI"));
+}
+
+// The suite's Jet file at the company's place is what its other programs
+// keep reading: an import there is refused, --replace included, before
+// anything is read, and the file stays as it was.
+TEST_F(AdminJetTest, TheSuitesJetFileAtTheCompanysPlaceIsNeverReplaced)
+{
+    QTemporaryDir data;
+    ASSERT_TRUE(QDir().mkpath(data.filePath("ROSSI")));
+    const QString suiteFile = data.filePath("ROSSI/quelda.mdb");
+    ASSERT_TRUE(QFile::copy(JetSample("nwind.mdb"), suiteFile));
+    QFile file(suiteFile);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray before = file.readAll();
+    file.close();
+
+    const AdminRun run = Admin({"import", suiteFile, data.path(), "ROSSI", "--replace"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_TRUE(run.err.contains("è il database Jet della suite, che i suoi altri programmi continuano a leggere: "
+                                 "non viene mai sostituito"))
+        << run.err.toStdString();
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), before);
+    EXPECT_EQ(QDir(data.filePath("ROSSI")).entryList(QDir::Files), QStringList{"quelda.mdb"});
 }
 
 // The sample file with its page 842 zeroed sends the Jet library into a loop
@@ -121,11 +149,15 @@ TEST_F(AdminJetTest, ATableReadShortIsRefusedWithItsCountsAndTheLibrarysWordsSta
 TEST_F(AdminJetTest, AFolderAFifoOrADeviceIsRefusedAsWhatItIs)
 {
     QTemporaryDir scratch;
+    std::vector<std::pair<QString, QString>> cases = {
+        {scratch.path(), " è una cartella"},
+        {scratch.filePath("manca.mdb"), "il file " + scratch.filePath("manca.mdb") + " non esiste"}};
+#ifndef _WIN32  // FIFOs and /dev are POSIX
     const QString fifo = scratch.filePath("coda");
     ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
-    const std::pair<QString, QString> cases[] = {
-        {scratch.path(), " è una cartella"}, {fifo, " è una FIFO"}, {"/dev/zero", " è un dispositivo"},
-        {scratch.filePath("manca.mdb"), "il file " + scratch.filePath("manca.mdb") + " non esiste"}};
+    cases.push_back({fifo, " è una FIFO"});
+    cases.push_back({"/dev/zero", " è un dispositivo"});
+#endif
     for (const auto& [path, said] : cases) {
         const AdminRun run = Admin({"inspect", path});
         EXPECT_EQ(run.status, 1) << path.toStdString();

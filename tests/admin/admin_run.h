@@ -13,11 +13,21 @@ struct AdminRun {
     QString err;
 };
 
-inline AdminRun Admin(const QStringList& arguments)
+// With `input` written on its standard input, then closed.
+inline AdminRun Admin(const QStringList& arguments, const QByteArray& input = {})
 {
     QProcess process;
     process.start(qEnvironmentVariable("QUENVOL_BIN_DIR") + QStringLiteral("/quenvol-admin"), arguments);
+    if (!input.isEmpty())
+        process.write(input);
+    process.closeWriteChannel();
     EXPECT_TRUE(process.waitForFinished(60000)) << "quenvol-admin did not end";
-    return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
-            QString::fromUtf8(process.readAllStandardError())};
+    QString out = QString::fromUtf8(process.readAllStandardOutput());
+    QString err = QString::fromUtf8(process.readAllStandardError());
+#ifdef _WIN32
+    // Windows ends the lines of a program's text output with CR LF.
+    out.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    err.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+#endif
+    return {process.exitCode(), out, err};
 }

@@ -12,6 +12,7 @@
 #include <QComboBox>
 #include <QDate>
 #include <QDir>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
@@ -133,15 +134,24 @@ TEST_F(StartupFixture, AJetFileNamesTheImportCommandAndIsLeftAsItIs)
     const QByteArray before = file.readAll();
     file.close();
 
+    // The data folder's sibling "Quenvol", named by an INI file beside the program;
+    // paths as the system writes them.
+    const QString jetFile = QDir::toNativeSeparators(company.databasePath());
+    const QString own = QDir::toNativeSeparators(
+        QFileInfo(QDir::cleanPath(company.dataDir())).dir().filePath("Quenvol"));
+    const QString ini = QDir::toNativeSeparators(QDir(shell::ProgramFolder()).filePath("Morvanex.ini"));
     boxes->expect(BoxAnswer::Ok);
     Load();
     ASSERT_EQ(boxes->seen().size(), 1u);
     EXPECT_EQ(boxes->seen()[0].prompt,
-              "IL FILE " + company.databasePath() + " E' UN ARCHIVIO JET (ACCESS) DELLE POSTAZIONI WINDOWS:\n"
-              "QUENVOL NON PUO' USARLO E NON LO MODIFICA.\n"
-              "PER PORTARNE I DATI IN QUENVOL USARE IL COMANDO\n"
-              "quenvol-admin import --replace " + company.databasePath() + " " + company.dataDir() + " DEMO\n"
-              "CHE NE CONSERVA UNA COPIA ACCANTO ALLA NUOVA SOCIETA'.");
+              "IL FILE " + jetFile + " E' UN ARCHIVIO JET (ACCESS) DELLE POSTAZIONI WINDOWS:\n"
+              "QUENVOL NON PUO' USARLO E NON LO SOSTITUISCE MAI, PERCHE' GLI ALTRI\n"
+              "PROGRAMMI DELLA SUITE CONTINUANO A LEGGERLO.\n"
+              "PER PORTARNE I DATI IN UNA CARTELLA DATI DI QUENVOL USARE IL COMANDO\n" +
+                  shell::AdminCommand() + " import " + shell::ShellWord(jetFile) + " " +
+                  shell::ShellWord(own) + " DEMO\n"
+              "POI SCRIVERE [BASE] DITTA=DEMO E [PATH] DIRINI=" + own + QDir::separator() + " NEL FILE " + ini +
+                  ",\nCHE SOLO QUENVOL LEGGE, PRIMA DEGLI ALTRI.");
     EXPECT_EQ(boxes->seen()[0].code, 16);
     EXPECT_EQ(boxes->seen()[0].title, "MORVANEX - ERRORE");
     EXPECT_EQ(endings, 1);

@@ -8,7 +8,10 @@
 #include <QFontDatabase>
 #include <QKeyEvent>
 #include <QPlainTextEdit>
+#include <QScreen>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace screen {
 
@@ -98,16 +101,28 @@ HelpWindow::HelpWindow(QWidget* parent) : QDialog(parent)
     view_ = new QPlainTextEdit(this);
     view_->setReadOnly(true);
     view_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-    view_->setLineWrapMode(QPlainTextEdit::NoWrap);
+    // A line longer than the window (a long path, a large scale factor)
+    // goes on below itself: the card never scrolls sideways.
+    view_->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(view_);
-    resize(860, 620);
+    resize(PreferredWidth, PreferredHeight);
 }
 
 void HelpWindow::showFor(const shell::Session& session)
 {
     view_->setPlainText(HelpText(session));
     show();
+    // Within the screen, frame included (known once shown): at a scale
+    // factor of 1.5 a screen 1280 pixels wide is 853 wide to the window.
+    if (const QScreen* where = screen()) {
+        const QRect available = where->availableGeometry();
+        const QSize frame = frameGeometry().size() - size();
+        resize(std::min(PreferredWidth, available.width() - frame.width()),
+               std::min(PreferredHeight, available.height() - frame.height()));
+        move(available.topLeft() + QPoint((available.width() - frameGeometry().width()) / 2,
+                                          (available.height() - frameGeometry().height()) / 2));
+    }
     raise();
     activateWindow();
     view_->setFocus();

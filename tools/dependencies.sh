@@ -11,10 +11,11 @@ set -euo pipefail
 PACKAGES=(cmake ninja-build g++ qt6-base-dev libgl-dev libsqlite3-dev sqlite3 libx11-dev
           libgtest-dev fonts-liberation xvfb xauth pkg-config mdbtools-dev mdbtools
           libpq-dev postgresql clang libfuzzer-14-dev poppler-utils qt6-translations-l10n dpkg-dev
-          libssl-dev openssl dbus at-spi2-core python3-pyatspi)
+          libssl-dev openssl dbus at-spi2-core python3-pyatspi xdotool)
 # dpkg-dev: dpkg-buildflags gives the build Debian's hardening flags.
 # libssl-dev: the seal's RFC 3161 time stamp; openssl: the tests' time-stamping authority.
-# dbus, at-spi2-core, python3-pyatspi: the test that reads the window as a screen reader does.
+# dbus, at-spi2-core, python3-pyatspi, xdotool: the test that reads the window as a screen
+# reader does and types into it.
 if [ "${1:-}" = packaging ]; then
   PACKAGES+=(file lintian man-db desktop-file-utils appstream)
 fi

@@ -82,7 +82,7 @@ TEST(ScaledWindow, EveryRuleOfTheRegisterPanelShows)
 
 TEST(ScaledWindow, TheKeyCardFitsTheScreenAndNeverScrollsSideways)
 {
-    screen::HelpWindow help(nullptr);
+    screen::HelpWindow help(nullptr, [](const QString&) {});
     shell::Session session;
     session.IniFile = QStringLiteral("/home/operatore/una/cartella/molto/lunga/per/il/file/Morvanex.ini");
     session.CompanyCode = QStringLiteral("DEMO");

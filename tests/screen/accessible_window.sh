@@ -21,13 +21,14 @@ if ! { [ -n "${DISPLAY:-}" ] && xdotool getdisplaygeometry >/dev/null 2>&1; }; t
   for _ in $(seq 20); do
     number=$((RANDOM % 700 + 300))
     [ -e "/tmp/.X11-unix/X$number" ] && continue
-    Xvfb ":$number" -screen 0 1280x1024x24 -nolisten tcp 2>/dev/null &
+    Xvfb ":$number" -screen 0 1280x1024x24 -nolisten tcp -noreset 2>/dev/null &
     xvfb=$!
+    # Ready once it answers a client, not merely once its socket exists.
     for _ in $(seq 300); do
-      { [ -S "/tmp/.X11-unix/X$number" ] || ! kill -0 "$xvfb" 2>/dev/null; } && break
+      { DISPLAY=":$number" xdotool getdisplaygeometry >/dev/null 2>&1 || ! kill -0 "$xvfb" 2>/dev/null; } && break
       sleep 0.1
     done
-    if kill -0 "$xvfb" 2>/dev/null && [ -S "/tmp/.X11-unix/X$number" ]; then
+    if kill -0 "$xvfb" 2>/dev/null && DISPLAY=":$number" xdotool getdisplaygeometry >/dev/null 2>&1; then
       export DISPLAY=":$number"
       unset XAUTHORITY
       break

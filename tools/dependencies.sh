@@ -12,7 +12,8 @@ set -euo pipefail
 PACKAGES=(cmake ninja-build g++ qt6-base-dev libgl-dev libsqlite3-dev sqlite3 libx11-dev
           libgtest-dev fonts-liberation xvfb xauth pkg-config mdbtools-dev mdbtools
           libpq-dev postgresql clang libfuzzer-14-dev poppler-utils qt6-translations-l10n dpkg-dev
-          libssl-dev openssl locales libp11-dev softhsm2 opensc libnss3-tools)
+          libssl-dev openssl locales libp11-dev softhsm2 opensc libnss3-tools dbus at-spi2-core
+          python3-pyatspi xdotool)
 # locales: the Italian locale (it_IT.UTF-8), under which the tests read libpq's
 # and the server's Italian messages.
 # dpkg-dev: dpkg-buildflags gives the build Debian's hardening flags.
@@ -20,6 +21,8 @@ PACKAGES=(cmake ninja-build g++ qt6-base-dev libgl-dev libsqlite3-dev sqlite3 li
 # certification and time-stamping authorities. libp11-dev: signing keys on PKCS#11 tokens;
 # softhsm2 and opensc (pkcs11-tool): the tests' token; libnss3-tools (certutil): the NSS
 # database poppler's pdfsig checks the tests' signed PDFs with.
+# dbus, at-spi2-core, python3-pyatspi, xdotool: the test that reads the window as a screen
+# reader does and types into it.
 if [ "${1:-}" = packaging ]; then
   PACKAGES+=(file lintian man-db desktop-file-utils appstream)
 fi

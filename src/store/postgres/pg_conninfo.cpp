@@ -1,5 +1,6 @@
 // Reading the server's connection string without letting its values into a message.
 #include "store/postgres/pg_conninfo.h"
+#include "store/postgres/pg_tls_refusal.h"
 
 #include <libpq-fe.h>
 
@@ -110,6 +111,8 @@ QString UnreadablePasswordFile(const QString& passwordFile)
 
 QString ExplainedConnectionFailure(const QString& libpqText)
 {
+    if (const QString tls = TlsRefusal(libpqText); !tls.isEmpty())
+        return tls + QLatin1Char('\n') + libpqText;
     static const QRegularExpression role(QStringLiteral("role \"([^\"]*)\" does not exist"));
     static const QRegularExpression database(QStringLiteral("database \"([^\"]*)\" does not exist"));
     static const QRegularExpression password(QStringLiteral("password authentication failed for user \"([^\"]*)\""));

@@ -32,7 +32,8 @@ QString UnreadablePasswordFile(const QString& passwordFile);
 // libpq's text for a connection that failed, with a sentence before it that
 // says, in Italian, what is wrong and what to do: a password file others may
 // read, a wrong password, an unknown role or database, no pg_hba.conf line for
-// this workstation, no server listening (its address and port). libpq's own
+// this workstation, no server listening (its address and port), the TLS
+// refusals of pg_tls_refusal.h. libpq's own
 // text stays beneath; a text not recognised comes back as it is.
 QString ExplainedConnectionFailure(const QString& libpqText);
 

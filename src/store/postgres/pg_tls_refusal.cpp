@@ -1,0 +1,54 @@
+// TLS refusals of the office server, read from libpq's text.
+#include "store/postgres/pg_tls_refusal.h"
+
+#include <QRegularExpression>
+
+namespace store {
+
+QString TlsRefusal(const QString& libpqText)
+{
+    static const QRegularExpression otherName(QStringLiteral(
+        "server certificate for \"([^\"]*)\"(?: \\(and (\\d+) other names?\\))? does not match host name \"([^\"]*)\""));
+    static const QRegularExpression noRootFile(
+        QStringLiteral("(?:root certificate file \"([^\"]*)\" does not exist|"
+                       "could not read root certificate file \"([^\"]*)\")"));
+    static const QRegularExpression notBuilt(
+        QStringLiteral("sslmode value \"([^\"]*)\" invalid when SSL support is not compiled in"));
+
+    QRegularExpressionMatch m;
+    if ((m = otherName.match(libpqText)).hasMatch()) {
+        const QString others = m.captured(2).isEmpty() ? QString() : QStringLiteral(" (e ad altri nomi)");
+        return QStringLiteral("Il certificato del server è intestato a \"%1\"%2, non a \"%3\" scritto in host= nella "
+                              "riga SERVER del file INI: scrivere in host= il nome del certificato (se quel nome non "
+                              "si trova in rete, aggiungere hostaddr= con l'indirizzo del server), oppure "
+                              "l'amministratore rifaccia il certificato del server con \"%3\" fra i suoi nomi "
+                              "(subjectAltName).")
+            .arg(m.captured(1), others, m.captured(3));
+    }
+    if (libpqText.contains(QLatin1String("certificate verify failed")))
+        return QStringLiteral("Il certificato del server non è firmato dall'autorità che questo computer conosce "
+                              "(il file indicato con sslrootcert= nella riga SERVER del file INI), oppure è scaduto: "
+                              "copiare su questo computer il certificato dell'autorità che ha firmato quello del "
+                              "server (root.crt dell'ufficio) e indicarlo con sslrootcert=; se il certificato del "
+                              "server è scaduto, l'amministratore lo rinnovi. Non abbassare sslmode: il server "
+                              "non sarebbe più riconosciuto.");
+    if ((m = noRootFile.match(libpqText)).hasMatch())
+        return QStringLiteral("Il certificato dell'autorità dell'ufficio \"%1\" non c'è o non si può leggere su "
+                              "questo computer: copiarvi il certificato dell'autorità (root.crt dell'ufficio) e "
+                              "indicarlo con sslrootcert= nella riga SERVER del file INI.")
+            .arg(m.captured(1).isEmpty() ? m.captured(2) : m.captured(1));
+    if (libpqText.contains(QLatin1String("server does not support SSL, but SSL was required")))
+        return QStringLiteral("Il server non accetta collegamenti cifrati (TLS) e la riga SERVER del file INI li "
+                              "richiede (sslmode=): l'amministratore attivi TLS sul server (ssl = on in "
+                              "postgresql.conf, con il certificato del server in ssl_cert_file e la sua chiave in "
+                              "ssl_key_file) e riavvii PostgreSQL. Non togliere sslmode: dati e password "
+                              "passerebbero in chiaro.");
+    if ((m = notBuilt.match(libpqText)).hasMatch())
+        return QStringLiteral("La libreria libpq in uso non sa cifrare i collegamenti (è costruita senza TLS) e la "
+                              "riga SERVER del file INI chiede sslmode=%1: usare la libpq che accompagna il "
+                              "programma, costruita con OpenSSL.")
+            .arg(m.captured(1));
+    return {};
+}
+
+}  // namespace store

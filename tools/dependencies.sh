@@ -13,7 +13,8 @@ PACKAGES=(cmake ninja-build g++ qt6-base-dev libgl-dev libsqlite3-dev sqlite3 li
           libpq-dev postgresql clang libfuzzer-14-dev poppler-utils qt6-translations-l10n dpkg-dev
           libssl-dev openssl)
 # dpkg-dev: dpkg-buildflags gives the build Debian's hardening flags.
-# libssl-dev: the seal's RFC 3161 time stamp; openssl: the tests' time-stamping authority.
+# libssl-dev: the seal's RFC 3161 time stamp; openssl: the tests' time-stamping authority and
+# the certificates of their TLS server (tools/pg_test_server.sh start-tls).
 if [ "${1:-}" = packaging ]; then
   PACKAGES+=(file lintian man-db desktop-file-utils appstream)
 fi

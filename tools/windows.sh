@@ -296,9 +296,15 @@ step "server cases under Wine"
 # A second server that speaks TLS (a test CA, its certificate made out to
 # localhost) for the encrypted connection's cases (ServerTls) through
 # libpq.dll and OpenSSL's DLLs.
+# The installed programs reach it as an office would, sslmode=verify-full
+# with the CA's file by its Windows path (backslashes doubled in the string).
 start_tls_server() {
   QUENVOL_TEST_PG_TLS=$(tools/pg_test_server.sh start-tls "$pg_tls_dir")
   export QUENVOL_TEST_PG_TLS QUENVOL_TEST_PG_TLS_CERTS="Z:$pg_tls_dir/tls"
+  local root="Z:${pg_tls_dir//\//\\\\}\\\\tls\\\\root.crt"
+  local tls="${QUENVOL_TEST_PG_TLS%% sslrootcert=*} sslrootcert=$root"
+  admin init --server "$tls" CIFRATA --demo
+  admin verify "$tls" CIFRATA
 }
 start_tls_server
 server_filter='Server*:*/Server*:-ServerHistory.AChangeThroughAnyClientIsRecordedUnderTheRoleAndChainedAsTheProgramChains:ServerConnection.ALostConnectionAsksAndRetryConnectsAgainWithoutHalfAWrite:ServerWindow.AServerStoppedWhileTheWindowIsOpenKeepsTheEditsAndASecondConfirmWrites:ServerFailover.*'

@@ -7,13 +7,21 @@ namespace store {
 
 QString TlsRefusal(const QString& libpqText)
 {
+    // libpq's texts in English and, from its Italian catalogue, in Italian:
+    // each pattern captures the same things in the same order.
     static const QRegularExpression otherName(QStringLiteral(
-        "server certificate for \"([^\"]*)\"(?: \\(and (\\d+) other names?\\))? does not match host name \"([^\"]*)\""));
+        "(?:server certificate for|il certificato per il server) \"([^\"]*)\"(?: \\((?:and|e) (\\d+) [^)]*\\))? "
+        "(?:does not match host name|non combacia col nome host) \"([^\"]*)\""));
     static const QRegularExpression noRootFile(
         QStringLiteral("(?:root certificate file \"([^\"]*)\" does not exist|"
-                       "could not read root certificate file \"([^\"]*)\")"));
+                       "could not read root certificate file \"([^\"]*)\"|"
+                       "il file \"([^\"]*)\" del certificato radice non esiste|"
+                       "lettura del file di certificato radice \"([^\"]*)\")"));
+    static const QRegularExpression noTls(QStringLiteral(
+        "server does not support SSL, but SSL was required|il server non supporta SSL, ma SSL è stato richiesto"));
     static const QRegularExpression notBuilt(
-        QStringLiteral("sslmode value \"([^\"]*)\" invalid when SSL support is not compiled in"));
+        QStringLiteral("(?:sslmode value|valore sslmode) \"([^\"]*)\" (?:invalid when SSL support is not compiled in|"
+                       "non valido quando il supporto SSL non è compilato)"));
 
     QRegularExpressionMatch m;
     if ((m = otherName.match(libpqText)).hasMatch()) {
@@ -36,8 +44,8 @@ QString TlsRefusal(const QString& libpqText)
         return QStringLiteral("Il certificato dell'autorità dell'ufficio \"%1\" non c'è o non si può leggere su "
                               "questo computer: copiarvi il certificato dell'autorità (root.crt dell'ufficio) e "
                               "indicarlo con sslrootcert= nella riga SERVER del file INI.")
-            .arg(m.captured(1).isEmpty() ? m.captured(2) : m.captured(1));
-    if (libpqText.contains(QLatin1String("server does not support SSL, but SSL was required")))
+            .arg(m.captured(1) + m.captured(2) + m.captured(3) + m.captured(4));  // the one that matched
+    if (noTls.match(libpqText).hasMatch())
         return QStringLiteral("Il server non accetta collegamenti cifrati (TLS) e la riga SERVER del file INI li "
                               "richiede (sslmode=): l'amministratore attivi TLS sul server (ssl = on in "
                               "postgresql.conf, con il certificato del server in ssl_cert_file e la sua chiave in "

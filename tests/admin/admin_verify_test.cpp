@@ -5,6 +5,7 @@
 // the data replayed from the history; a seal dated by a time-stamping
 // authority run with openssl on loopback.
 #include "admin_run.h"
+#include "time_authority.h"
 
 #include "../shell/test_programs.h"
 #include "company/starting_state.h"
@@ -17,7 +18,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -263,49 +263,6 @@ TEST(ServerAdminUpgrade, AServerCompanyMadeBeforeIsHandedToTheServerAndChained)
     EXPECT_EQ(Admin({"verify", company->location(), company->company()}).status, 0);
     company->exec(QStringLiteral("DROP OWNED BY %1; DROP ROLE %1").arg(role));
 }
-
-namespace {
-
-// A CA and a time-stamping authority it certifies, in `folder`: made there
-// with openssl (tools/tsa_test_authority.sh), or, where the tests run without
-// it (under Wine), copied from the folder of the same name that the script
-// made beforehand in $QUENVOL_TEST_TSA.
-QString MakeAuthority(const QString& folder)
-{
-    const QString made = qEnvironmentVariable("QUENVOL_TEST_TSA");
-    if (!made.isEmpty()) {
-        QDir().mkpath(folder);
-        const QDir from(made + "/" + QFileInfo(folder).fileName());
-        for (const char* name : {"ca.pem", "tsa.pem", "tsa.key"})
-            EXPECT_TRUE(QFile::copy(from.filePath(name), folder + "/" + name)) << from.filePath(name).toStdString();
-        return folder;
-    }
-    QProcess openssl;
-    openssl.start(QStringLiteral(QUENVOL_TOOLS_DIR "/tsa_test_authority.sh"), {folder});
-    EXPECT_TRUE(openssl.waitForFinished(60000));
-    EXPECT_EQ(openssl.exitCode(), 0) << openssl.readAllStandardError().toStdString();
-    return folder;
-}
-
-// The authority of `folder` behind tsa_responder on loopback, while it lives.
-class Authority {
-public:
-    explicit Authority(const QString& folder)
-    {
-        responder_.start(shell_tests::TestProgram("tsa_responder"), {folder});
-        while (!responder_.canReadLine() && responder_.waitForReadyRead(30000)) {
-        }
-        port_ = responder_.readLine().trimmed().toInt();
-        EXPECT_GT(port_, 0) << responder_.readAllStandardError().toStdString();
-    }
-    QString url() const { return QStringLiteral("http://127.0.0.1:%1/tsa").arg(port_); }
-
-private:
-    QProcess responder_;
-    int port_ = 0;
-};
-
-}  // namespace
 
 TEST(AdminSealTimeStamp, TheAuthoritysTimeDatesTheSealAndAnyOtherTokenIsRefused)
 {

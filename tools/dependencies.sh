@@ -18,7 +18,8 @@ PACKAGES=(cmake ninja-build g++ qt6-base-dev libgl-dev libsqlite3-dev sqlite3 li
 # and the server's Italian messages.
 # dpkg-dev: dpkg-buildflags gives the build Debian's hardening flags.
 # libssl-dev: the seal's RFC 3161 time stamp and the office's signature; openssl: the tests'
-# certification and time-stamping authorities. libp11-dev: signing keys on PKCS#11 tokens;
+# certification and time-stamping authorities and the certificates of their TLS server
+# (tools/pg_test_server.sh start-tls). libp11-dev: signing keys on PKCS#11 tokens;
 # softhsm2 and opensc (pkcs11-tool): the tests' token; libnss3-tools (certutil): the NSS
 # database poppler's pdfsig checks the tests' signed PDFs with.
 # dbus, at-spi2-core, python3-pyatspi, xdotool: the test that reads the window as a screen

@@ -81,7 +81,11 @@ TEST(AdminArguments, AConnectionStringWithAPasswordIsRefusedByEveryCommandNaming
             const AdminRun run = Admin(arguments);
             EXPECT_EQ(run.status, 1);
             EXPECT_TRUE(run.err.contains("la stringa di connessione contiene una password")) << run.err.toStdString();
+#ifdef _WIN32
+            EXPECT_TRUE(run.err.contains("\\postgresql\\pgpass.conf")) << run.err.toStdString();
+#else
             EXPECT_TRUE(run.err.contains(QDir::homePath() + "/.pgpass")) << run.err.toStdString();
+#endif
             EXPECT_TRUE(run.err.contains("PGPASSFILE")) << run.err.toStdString();
             EXPECT_FALSE(run.err.contains("segreta") || run.out.contains("segreta")) << run.err.toStdString();
         }

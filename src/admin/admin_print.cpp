@@ -143,8 +143,10 @@ int RunPrint(const QStringList& arguments)
     admin::Arguments given;
     if (const auto status = admin::ReadArguments(Print, arguments, {{"--reprint", "--senza-testata"}, {"--output"}, 4, 7}, given))
         return *status;
-    if (!given.values.contains("--output") || given.operands[2].contains(QLatin1Char('/')))
+    if (!given.values.contains("--output"))
         return admin::UsageError(Print);
+    if (const auto refused = admin::RefuseCompanyCode(given.operands[2]))
+        return *refused;
     if (const QString missing = paper::LoadLiberationFonts(); !missing.isEmpty())
         return admin::Fail(missing);
     if (given.operands[0] == QLatin1String("pages"))

@@ -40,7 +40,9 @@ int RunSeal(const QStringList& arguments)
     if (const auto status = admin::ReadArguments(Seal, arguments, {{}, {"--output", "--tsa", "--tsa-ca"}, 2, 2}, given))
         return *status;
     const QStringList& operands = given.operands;
-    if (operands[1].contains(QLatin1Char('/')) || (given.values.contains("--tsa-ca") && !given.values.contains("--tsa")))
+    if (const auto refused = admin::RefuseCompanyCode(operands[1]))
+        return *refused;
+    if ((given.values.contains("--tsa-ca") && !given.values.contains("--tsa")))
         return admin::UsageError(Seal);
     const QString path = company::location::PlaceName(operands[0], operands[1]);
     company::seal::Seal seal;

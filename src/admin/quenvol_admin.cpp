@@ -3,6 +3,8 @@
 #include "admin/admin_command.h"
 #include "company/starting_state.h"
 #include "shell/platform.h"
+#include "store/engine/system_files.h"
+#include "store/tables/company_code.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -55,6 +57,13 @@ int Fail(const QString& message)
     return ExitFailed;
 }
 
+std::optional<int> RefuseCompanyCode(const QString& code)
+{
+    if (const QString problem = store::CompanyCodeProblem(code); !problem.isEmpty())
+        return Fail(QString(problem).replace(QLatin1Char('\n'), QLatin1Char(' ')));
+    return std::nullopt;
+}
+
 int RecordStartingState(const QString& location, const QString& company)
 {
     QString said;
@@ -104,6 +113,7 @@ int main(int argc, char** argv)
 {
     // Every text is written as UTF-8; a Windows console is told to read it so.
     const shell::Utf8Console console;
+    store::system::KeepFromOtherAccounts();
     // Printing lays text out in Qt's fonts, which need the GUI application; on
     // the offscreen platform it needs no display.
     std::unique_ptr<QCoreApplication> app;

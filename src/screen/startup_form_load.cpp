@@ -18,6 +18,7 @@
 
 #include <QComboBox>
 #include <QDate>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -57,6 +58,17 @@ QString JetFileMessage(const shell::Session& session)
                           "quenvol-admin import --replace %1 %2 %3\n"
                           "CHE NE CONSERVA UNA COPIA ACCANTO ALLA NUOVA SOCIETA'.")
         .arg(ShellWord(session.DatabasePath), ShellWord(session.DataDir), ShellWord(session.CompanyCode));
+}
+
+// The company's file is there but the engine cannot read it: its reason, and
+// the cure (the last backup, checked by verify). The file is left as it is.
+QString DamagedFileMessage(const shell::Session& session, const QString& reason)
+{
+    return QStringLiteral("ARCHIVIO DELLA SOCIETA' DANNEGGIATO: IL FILE %1 ESISTE MA NON SI PUO' LEGGERE.\n"
+                          "MOTIVO: %2\n\n"
+                          "RIMETTERE AL SUO POSTO L'ULTIMA COPIA DI SICUREZZA (quenvol-admin backup) "
+                          "E CONTROLLARLA CON:\nquenvol-admin verify %3 %4")
+        .arg(session.DatabasePath, reason, ShellWord(session.DataDir), ShellWord(session.CompanyCode));
 }
 
 // The file the start-up tried, as the system reads it: with no company and a
@@ -148,10 +160,18 @@ void Startup::Form_Load()
                 return;
             }
             break;
-        } catch (const store::EngineError&) {
+        } catch (const store::EngineError& error) {
             shell::BusyPointerOff();
             if (store::IsJetFile(session.DatabasePath)) {
                 runtime_->MsgBox(JetFileMessage(session), store::BoxCode::OkCritical,
+                                 QStringLiteral("MORVANEX - ERRORE"));
+                Unload();
+                return;
+            }
+            // A file that is there but cannot be read is damaged, not missing:
+            // creating the company again is not the cure.
+            if (session.Server.trimmed().isEmpty() && QFileInfo(session.DatabasePath).isFile()) {
+                runtime_->MsgBox(DamagedFileMessage(session, error.description()), store::BoxCode::OkCritical,
                                  QStringLiteral("MORVANEX - ERRORE"));
                 Unload();
                 return;

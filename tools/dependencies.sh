@@ -11,7 +11,9 @@ set -euo pipefail
 PACKAGES=(cmake ninja-build g++ qt6-base-dev libgl-dev libsqlite3-dev sqlite3 libx11-dev
           libgtest-dev fonts-liberation xvfb xauth pkg-config mdbtools-dev mdbtools
           libpq-dev postgresql clang libfuzzer-14-dev poppler-utils qt6-translations-l10n dpkg-dev
-          libssl-dev openssl)
+          libssl-dev openssl locales)
+# locales: the Italian locale (it_IT.UTF-8), under which the tests read libpq's
+# and the server's Italian messages.
 # dpkg-dev: dpkg-buildflags gives the build Debian's hardening flags.
 # libssl-dev: the seal's RFC 3161 time stamp; openssl: the tests' time-stamping authority.
 if [ "${1:-}" = packaging ]; then
@@ -26,13 +28,22 @@ missing=()
 for package in "${PACKAGES[@]}"; do
   dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' || missing+=("$package")
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
+italian=0
+locale -a 2>/dev/null | grep -qi '^it_IT\.utf-\?8$' || italian=1
+[ ${#missing[@]} -eq 0 ] && [ $italian -eq 0 ] && exit 0
 
 if [ "$(id -u)" -ne 0 ]; then
-  echo "Mancano dei pacchetti. Installali con:" >&2
-  echo "  sudo apt-get update && sudo apt-get install -y ${missing[*]}" >&2
+  echo "Mancano dei pacchetti o la lingua italiana. Installali con:" >&2
+  [ ${#missing[@]} -eq 0 ] || echo "  sudo apt-get update && sudo apt-get install -y ${missing[*]}" >&2
+  [ $italian -eq 0 ] || echo "  echo 'it_IT.UTF-8 UTF-8' | sudo tee -a /etc/locale.gen && sudo locale-gen" >&2
   exit 1
 fi
 export DEBIAN_FRONTEND=noninteractive
-apt-get update -qq
-apt-get install -y -qq "${missing[@]}"
+if [ ${#missing[@]} -gt 0 ]; then
+  apt-get update -qq
+  apt-get install -y -qq "${missing[@]}"
+fi
+if [ $italian -eq 1 ]; then
+  grep -q '^it_IT.UTF-8 UTF-8' /etc/locale.gen 2>/dev/null || echo 'it_IT.UTF-8 UTF-8' >> /etc/locale.gen
+  locale-gen >/dev/null
+fi

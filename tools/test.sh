@@ -36,7 +36,7 @@ check_package() {
 run_fuzz() {
   local dir=build-fuzz seconds=${QUENVOL_FUZZ_SECONDS:-50}
   cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
-        -DQUENVOL_FUZZ=ON -DQUENVOL_TESTS=OFF -DQUENVOL_BENCH=OFF
+        -DQUENVOL_FUZZ=ON -DQUENVOL_TESTS=OFF -DQUENVOL_BENCH=OFF -DQUENVOL_MANUAL=OFF
   cmake --build "$dir" -j "$jobs" --target fuzz_profile fuzz_cp1252 fuzz_numbers
   local target found
   for target in profile cp1252 numbers; do
@@ -52,7 +52,7 @@ check_package build-tests
 if [ "${QUENVOL_SKIP_SANITIZERS:-0}" != 1 ]; then
   export ASAN_OPTIONS=detect_leaks=0
   export UBSAN_OPTIONS=print_stacktrace=1
-  run_suite build-sanitize -DCMAKE_BUILD_TYPE=Debug -DQUENVOL_SANITIZE=ON -DQUENVOL_BENCH=OFF
+  run_suite build-sanitize -DCMAKE_BUILD_TYPE=Debug -DQUENVOL_SANITIZE=ON -DQUENVOL_BENCH=OFF -DQUENVOL_MANUAL=OFF
 fi
 if [ "${QUENVOL_SKIP_FUZZ:-0}" != 1 ]; then
   run_fuzz

@@ -113,6 +113,21 @@ mkdir -p "$staging"
 cp "$build/quenvol.exe" "$build/quenvol-admin.exe" "$staging/"
 stage_runtime "$staging"
 rm -f "$staging/platforms/qminimal.dll"
+# The operators' manual beside the program (F1's window opens it there). Its
+# pictures are taken from the program run on Linux: the manual a Linux build
+# made (the test build's, or build/'s), else one made here for the purpose.
+manual=${QUENVOL_MANUAL_DIR:-}
+for candidate in build-tests/manuale build/manuale; do
+  [ -z "$manual" ] && [ -f "$candidate/manuale.pdf" ] && manual=$candidate
+done
+if [ -z "$manual" ]; then
+  cmake -S . -B "$build/linux-manual" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUENVOL_TESTS=OFF \
+        -DQUENVOL_BENCH=OFF -DQUENVOL_HARDENING=OFF
+  cmake --build "$build/linux-manual" --target manuale
+  manual="$build/linux-manual/manuale"
+fi
+cp "$manual/manuale.pdf" "$manual/manuale.html" "$staging/"
+cp -r "$manual/immagini" "$staging/"
 x86_64-w64-mingw32-strip "$staging"/*.exe
 (
   cd "$staging"
@@ -155,7 +170,7 @@ wineserver -w
 drive_c="$WINEPREFIX/drive_c"
 installed="$drive_c/Program Files/Quenvol"
 for file in quenvol.exe quenvol-admin.exe libpq.dll Qt6Widgets.dll platforms/qwindows.dll \
-            lib/fonts/LiberationSans-Regular.ttf uninstall.exe; do
+            lib/fonts/LiberationSans-Regular.ttf manuale.pdf manuale.html uninstall.exe; do
   [ -f "$installed/$file" ] || { echo "windows.sh: $file non installato" >&2; exit 1; }
 done
 [ -n "$(find "$drive_c/ProgramData/Microsoft/Windows/Start Menu" -name 'Quenvol.lnk')" ] \

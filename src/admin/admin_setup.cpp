@@ -3,6 +3,7 @@
 // naming that company and its data folder. An existing INI file is never
 // touched: the command says which one the program will use and what it holds.
 #include "admin/admin_command.h"
+#include "company/folder_making.h"
 #include "company/company_file.h"
 #include "company/company_location.h"
 #include "store/engine/engine.h"
@@ -94,8 +95,8 @@ QString WithoutPassword(QString server)
 // Creates the INI file; fails rather than replace one that appears meanwhile.
 QString WriteNewIni(const QString& path, const QString& company, const QString& dataDir)
 {
-    if (!QDir().mkpath(QFileInfo(path).absolutePath()))
-        return QStringLiteral("impossibile creare la cartella %1").arg(QFileInfo(path).absolutePath());
+    if (const QString refused = company::MakeFolders(QFileInfo(path).absolutePath()); !refused.isEmpty())
+        return refused;
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
         return QStringLiteral("impossibile creare %1: %2").arg(path, file.errorString());
@@ -165,9 +166,7 @@ int SetupServer(const QString& server, const QString& company)
     if (const QString problem = store::ConninfoProblem(server); !problem.isEmpty())
         return admin::Fail(problem);
     if (!store::ConninfoPassword(server).isEmpty())
-        return admin::Fail(QStringLiteral("la connessione contiene una password: il file INI non deve contenerla. "
-                                          "Toglierla e scriverla in ~/.pgpass (riga "
-                                          "server:porta:database:utente:password, poi chmod 600 ~/.pgpass)"));
+        return admin::Fail(store::PasswordInConninfoRefusal());
     const QString personal = shell::WindowsFolder() + QStringLiteral("Morvanex.ini");
     if (!QFileInfo(personal).isAbsolute())
         return admin::Fail(QStringLiteral("la cartella delle impostazioni personali non è determinata "
@@ -177,8 +176,8 @@ int SetupServer(const QString& server, const QString& company)
                                           "il server, scrivere in quel file [BASE] DITTA=%2 e [DATABASE] SERVER=%3, "
                                           "o toglierlo e ripetere il comando")
                                .arg(personal, company, server));
-    if (!QDir().mkpath(QFileInfo(personal).absolutePath()))
-        return admin::Fail(QStringLiteral("impossibile creare la cartella %1").arg(QFileInfo(personal).absolutePath()));
+    if (const QString refused = company::MakeFolders(QFileInfo(personal).absolutePath()); !refused.isEmpty())
+        return admin::Fail(refused);
     QFile file(personal);
     const QByteArray content = "[BASE]\r\nDITTA=" + shell::ToAnsi(company) + "\r\n[DATABASE]\r\nSERVER=" +
                                shell::ToAnsi(server) + "\r\n";
@@ -245,8 +244,11 @@ int RunSetup(const QStringList& arguments)
     // is asked whether the company is already there.
     if (iniExists) {
         const QString server = shell::FromAnsi(shell::GetProfileValue(iniFile, "DATABASE", "SERVER")).trimmed();
-        if (!server.isEmpty())
+        if (!server.isEmpty()) {
+            // This string was read from the INI file: a refusal points there.
+            store::SetConninfoSource(store::ConninfoSource::IniServerLine);
             return ReportCompanyOnServer(server, company, iniFile);
+        }
     }
 
     const QString database = QDir::toNativeSeparators(dataDir + company + QStringLiteral("/quelda.mdb"));

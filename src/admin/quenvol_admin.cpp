@@ -4,6 +4,8 @@
 #include "company/starting_state.h"
 #include "shell/platform.h"
 #include "store/engine/system_files.h"
+#include "store/postgres/libpq_on_demand.h"
+#include "store/postgres/pg_conninfo.h"
 #include "store/tables/company_code.h"
 
 #include <QCoreApplication>
@@ -37,6 +39,16 @@ void PrintUsage(std::FILE* out)
     std::fputs("  --help\n"
                "      Mostra questo aiuto; quenvol-admin COMANDO --help mostra quello del comando.\n",
                out);
+}
+
+// Whether an argument is a connection string (or URI) that holds a password:
+// the process list shows every argument to every account of the machine.
+bool HoldsPassword(const QString& argument)
+{
+    if (!argument.contains(QLatin1Char('=')) && !argument.contains(QLatin1String("://")))
+        return false;
+    // Without libpq there is no server to connect to, and the command says so.
+    return store::LoadLibpq().isEmpty() && !store::ConninfoPassword(argument).isEmpty();
 }
 
 }  // namespace
@@ -146,9 +158,17 @@ int main(int argc, char** argv)
         admin::PrintUsage(stdout);
         return admin::ExitOk;
     }
-    for (const admin::Command& command : admin::Commands())
-        if (args.first() == QLatin1String(command.name))
-            return command.run(args.mid(1));
+    // A server named here is named on the command line: refusals say so.
+    store::SetConninfoSource(store::ConninfoSource::CommandLine);
+    for (const admin::Command& command : admin::Commands()) {
+        if (args.first() != QLatin1String(command.name))
+            continue;
+        const QStringList rest = args.mid(1);
+        if (!rest.contains(QStringLiteral("--help")) && !rest.contains(QStringLiteral("-h")) &&
+            std::any_of(rest.begin(), rest.end(), admin::HoldsPassword))
+            return admin::Fail(store::PasswordInConninfoRefusal());
+        return command.run(rest);
+    }
     std::fprintf(stderr, "quenvol-admin: comando sconosciuto: %s\n\n", args.first().toUtf8().constData());
     admin::PrintUsage(stderr);
     return admin::ExitUsage;

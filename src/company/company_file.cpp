@@ -1,11 +1,13 @@
 // Creating and seeding company database files.
 #include "company/company_file.h"
+#include "company/folder_making.h"
 
 #include "company/pending_file.h"
 #include "store/history/history_chain.h"
 #include "store/schema/schema.h"
 #include "store/engine/sql_text.h"
 #include "store/schema/table_description.h"
+#include "store/sqlite/sqlite_words.h"
 
 #include <sqlite3.h>
 
@@ -21,8 +23,9 @@ public:
     explicit Connection(const QString& path, bool create)
     {
         const int flags = SQLITE_OPEN_READWRITE | (create ? SQLITE_OPEN_CREATE : 0);
-        if (sqlite3_open_v2(path.toUtf8().constData(), &db_, flags, nullptr) != SQLITE_OK)
-            error_ = QString::fromUtf8(sqlite3_errmsg(db_));
+        sqlite3_open_v2(path.toUtf8().constData(), &db_, flags, nullptr);
+        if (sqlite3_extended_result_codes(db_, 1) != SQLITE_OK || sqlite3_errcode(db_) != SQLITE_OK)
+            error_ = failure();
     }
     ~Connection() { sqlite3_close_v2(db_); }
     const QString& error() const { return error_; }
@@ -32,14 +35,22 @@ public:
         char* message = nullptr;
         if (sqlite3_exec(db_, sql.toUtf8().constData(), nullptr, nullptr, &message) == SQLITE_OK)
             return true;
-        error_ = QString::fromUtf8(message);
         sqlite3_free(message);
+        error_ = failure();
         return false;
     }
 
     sqlite3* handle() const { return db_; }
 
 private:
+    // SQLite's text for the last failure, in our words where the operator can act on it.
+    QString failure() const
+    {
+        return store::sqlite::ExplainedSqliteFailure(sqlite3_extended_errcode(db_),
+                                                     QString::fromUtf8(db_ ? sqlite3_errmsg(db_) : "out of memory"),
+                                                     sqlite3_system_errno(db_));
+    }
+
     sqlite3* db_ = nullptr;
     QString error_;
 };
@@ -92,8 +103,11 @@ QString CreateCompanyDatabase(const QString& path)
     const QFileInfo info(path);
     if (info.exists())
         return QStringLiteral("il file %1 esiste già: non viene sovrascritto").arg(path);
-    if (!QDir().mkpath(info.absolutePath()))
-        return QStringLiteral("impossibile creare la cartella %1").arg(info.absolutePath());
+    if (const QString refused = MakeFolders(info.absolutePath()); !refused.isEmpty())
+        return refused;
+    // SQLite tells only that it could not open the file; the system says why.
+    if (const QString refused = FileCreationRefused(path); !refused.isEmpty())
+        return refused;
     Connection connection(path, true);
     if (!connection.error().isEmpty())
         return connection.error();

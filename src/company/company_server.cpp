@@ -47,7 +47,7 @@ Conn connect(const QString& conninfo, QString* error)
               &PQfinish);
     if (PQstatus(conn.get()) != CONNECTION_OK) {
         *error = store::WithoutPassword(
-            store::ExplainedConnectionFailure(QString::fromUtf8(PQerrorMessage(conn.get())).trimmed()),
+            store::ExplainedConnectionFailure(QString::fromUtf8(PQerrorMessage(conn.get())).trimmed(), conn.get()),
             store::ConninfoPassword(conninfo));
         return conn;
     }
@@ -70,7 +70,10 @@ bool run(PGconn* conn, const QString& sql, const QStringList& params, QString* e
                &PQclear);
     const ExecStatusType status = PQresultStatus(result.get());
     if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK) {
-        *error = QString::fromUtf8(PQresultErrorMessage(result.get())).trimmed();
+        *error = store::ExplainedStatementFailure(
+            PQresultErrorField(result.get(), PG_DIAG_SQLSTATE),
+            QString::fromUtf8(result ? PQresultErrorMessage(result.get()) : PQerrorMessage(conn)).trimmed(),
+            PQstatus(conn) == CONNECTION_BAD);
         return false;
     }
     if (out)

@@ -1,5 +1,6 @@
 // Building a file under a temporary name and moving it into place.
 #include "company/pending_file.h"
+#include "company/folder_making.h"
 
 #include "company/pending_file_stage.h"
 
@@ -103,8 +104,8 @@ PendingFile::PendingFile(const QString& target, Folder folder) : target_(target)
         folderIsNew_ = false;
         return;
     }
-    if (!QDir().mkpath(folder_)) {
-        error_ = QStringLiteral("impossibile creare la cartella %1").arg(folder_);
+    if (const QString refused = MakeFolders(folder_); !refused.isEmpty()) {
+        error_ = refused;
         folderIsNew_ = false;
         return;
     }

@@ -3,11 +3,17 @@
 #include "screen/help_window.h"
 
 #include "shell/ini_location.h"
+#include "shell/manual_location.h"
 #include "version.h"
 
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
 #include <QFontDatabase>
 #include <QKeyEvent>
 #include <QPlainTextEdit>
+#include <QPushButton>
+#include <QUrl>
 #include <QVBoxLayout>
 
 namespace screen {
@@ -51,6 +57,7 @@ QString HelpText(const shell::Session& session)
     t += Line(QStringLiteral("Ctrl+Maiusc+L"), QStringLiteral("avvia Pavoxa o lo porta in primo piano"));
     t += Line(QStringLiteral("Ctrl+Maiusc+S"), QStringLiteral("avvia Rimbelo o lo porta in primo piano"));
     t += Line(QStringLiteral("F1"), QStringLiteral("questa guida (Esc o F1 la chiude)"));
+    t += Line(QStringLiteral("M in questa guida"), QStringLiteral("apre il manuale con le figure (anche Alt+M o il pulsante MANUALE)"));
     t += QStringLiteral("\nPANNELLO DI RICERCA DEI REGISTRI\n");
     t += Line(QStringLiteral("lettere e cifre"), QStringLiteral("l'elenco mostra i codici (o le descrizioni) che iniziano così"));
     t += Line(QStringLiteral("Invio o Tab"), QStringLiteral("lasciando vuoto un filtro si passa all'altro (codice / descrizione)"));
@@ -87,11 +94,18 @@ QString HelpText(const shell::Session& session)
                                           "togliere o rinominare quello)"));
     t += Line(QStringLiteral("Società"), session.CompanyCode);
     t += Line(QStringLiteral("Dati"), WhereDataLives(session));
-    t += QStringLiteral("\nIl manuale: man quenvol; la preparazione dell'ufficio: man quenvol-ufficio.\n");
+    const QString manual = shell::ManualFile();
+    t += Line(QStringLiteral("Manuale"), manual.isEmpty() ? QStringLiteral("non trovato") : manual);
+    t += QStringLiteral("\nI tasti anche in: man quenvol; la preparazione dell'ufficio: man quenvol-ufficio.\n");
     return t;
 }
 
-HelpWindow::HelpWindow(QWidget* parent) : QDialog(parent)
+std::function<bool(const QUrl&)> HelpWindow::OpenWithViewer = [](const QUrl& url) {
+    return QDesktopServices::openUrl(url);
+};
+
+HelpWindow::HelpWindow(QWidget* parent, std::function<void(const QString&)> tell)
+    : QDialog(parent), tell_(std::move(tell))
 {
     setWindowTitle(QStringLiteral("QUENVOL - GUIDA AI TASTI"));
     setWindowModality(Qt::ApplicationModal);
@@ -101,7 +115,33 @@ HelpWindow::HelpWindow(QWidget* parent) : QDialog(parent)
     view_->setLineWrapMode(QPlainTextEdit::NoWrap);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(view_);
+    auto* manual = new QPushButton(QStringLiteral("&MANUALE"), this);
+    manual->setAutoDefault(false);
+    manual->setFocusPolicy(Qt::NoFocus);  // the keys stay with the text
+    connect(manual, &QPushButton::clicked, this, &HelpWindow::OpenManual);
+    layout->addWidget(manual, 0, Qt::AlignRight);
     resize(860, 620);
+}
+
+void HelpWindow::OpenManual()
+{
+    const QString pdf = shell::ManualFile();
+    if (pdf.isEmpty()) {
+        tell_(QStringLiteral("MANUALE NON TROVATO\nIl manuale (manuale.pdf) non è in nessuno di questi "
+                             "posti:\n  %1\nSi installa con il programma; compilando dai sorgenti lo "
+                             "crea la compilazione, nella cartella manuale.")
+                  .arg(shell::ManualCandidates().join(QStringLiteral("\n  "))));
+        return;
+    }
+    if (OpenWithViewer(QUrl::fromLocalFile(QDir::fromNativeSeparators(pdf))))
+        return;
+    // No viewer for PDF files: the HTML version beside it, in the browser.
+    const QString html = QFileInfo(pdf).path() + QStringLiteral("/manuale.html");
+    if (QFileInfo(html).isFile() && OpenWithViewer(QUrl::fromLocalFile(QDir::fromNativeSeparators(html))))
+        return;
+    tell_(QStringLiteral("IMPOSSIBILE APRIRE IL MANUALE\nNessun programma ha aperto %1.\nAprirlo con "
+                         "un lettore di file PDF, o installarne uno.")
+              .arg(QDir::toNativeSeparators(pdf)));
 }
 
 void HelpWindow::showFor(const shell::Session& session)
@@ -123,6 +163,11 @@ void HelpWindow::keyPressEvent(QKeyEvent* event)
     // Escape closes the dialog by itself; F1 closes it too, as it opened it.
     if (event->key() == Qt::Key_F1 && event->modifiers() == Qt::NoModifier) {
         reject();
+        return;
+    }
+    // M alone or with Alt, as the boxes answer their letters.
+    if (event->key() == Qt::Key_M && (event->modifiers() & ~Qt::AltModifier) == Qt::NoModifier) {
+        OpenManual();
         return;
     }
     QDialog::keyPressEvent(event);

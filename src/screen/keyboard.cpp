@@ -203,7 +203,9 @@ void Startup::MirrorCustodySeries(int Index)
 void Startup::ShowHelpWindow()
 {
     if (!helpWindow_)
-        helpWindow_ = new HelpWindow(window_);
+        helpWindow_ = new HelpWindow(window_, [this](const QString& message) {
+            runtime_->MsgBox(message, store::BoxCode::OkOnly + store::BoxCode::ExclamationIcon);
+        });
     helpWindow_->showFor(session);
 }
 

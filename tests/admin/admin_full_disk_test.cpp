@@ -57,7 +57,7 @@ TEST_F(AdminFullDisk, InitLeavesNoCompanyAndSucceedsOnceThereIsRoom)
 {
     const AdminRun full = Admin({"init", disk_, "ACME", "--demo"});
     EXPECT_EQ(full.status, 1);
-    EXPECT_FALSE(full.err.isEmpty());
+    EXPECT_TRUE(full.err.contains("Il disco è pieno")) << full.err.toStdString();
     EXPECT_EQ(Entries(disk_), QStringList());
 
     makeRoom();
@@ -74,12 +74,28 @@ TEST_F(AdminFullDisk, CopyLeavesNoCompanyAndSucceedsOnceThereIsRoom)
 
     const AdminRun full = Admin({"copy", source, disk_, "ACME"});
     EXPECT_EQ(full.status, 1);
+    EXPECT_TRUE(full.err.contains("Il disco è pieno")) << full.err.toStdString();
     EXPECT_EQ(Entries(disk_ + "/ACME"), QStringList());
 
     makeRoom();
     const AdminRun retry = Admin({"copy", source, disk_, "ACME"});
     EXPECT_EQ(retry.status, 0) << retry.err.toStdString();
     EXPECT_EQ(Entries(disk_ + "/ACME"), QStringList({"quelda.mdb"}));
+}
+
+// A disk mounted read-only: the folder that cannot be made, or the file that
+// cannot be made in a folder already there, is told with the cause.
+TEST_F(AdminFullDisk, AReadOnlyDiskIsNamedAsTheCauseOfAFolderOrFileNotMade)
+{
+    ASSERT_TRUE(QDir().mkpath(disk_ + "/ACME"));
+    ASSERT_EQ(RunProgram("mount", {"-o", "remount,ro", disk_}), 0);
+    AdminRun run = Admin({"init", disk_, "BETA"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_TRUE(run.err.contains("impossibile creare la cartella " + disk_ + "/BETA: il disco è in sola lettura"))
+        << run.err.toStdString();
+    run = Admin({"init", disk_, "ACME"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_TRUE(run.err.contains("il disco è in sola lettura")) << run.err.toStdString();
 }
 
 // Every file a command writes goes through a temporary name: on a disk with

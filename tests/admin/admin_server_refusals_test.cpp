@@ -2,6 +2,7 @@
 // said in Italian with what to do, libpq's text beneath, never a password, and
 // libpq's own warning about a password file kept off the terminal.
 #include "admin_run.h"
+#include "company/company_server.h"
 #include "store/postgres/libpq_on_demand.h"
 #include "support/private_server.h"
 #include "support/test_company.h"
@@ -9,6 +10,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QDeadlineTimer>
+#include <QProcess>
 #include <QThread>
 
 #include <libpq-fe.h>
@@ -73,7 +75,11 @@ TEST(ServerAdminRefusals, EachRefusalSaysWhatIsWrongAndWhatToDo)
     run = Admin({"history", as("anna"), "DEMO"});
     EXPECT_FALSE(run.err.contains("password")) << run.err.toStdString();
 
-    run = Admin({"history", as("anna", "&password=sbagliata"), "DEMO"});
+    // A wrong password, from the file: arguments cannot hold one.
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write("*:*:*:anna:sbagliata\n");
+    file.close();
+    run = Admin({"history", as("anna"), "DEMO"});
     EXPECT_TRUE(run.err.contains("Il server ha rifiutato la password del ruolo \"anna\"")) << run.err.toStdString();
     EXPECT_FALSE(run.err.contains("sbagliata")) << run.err.toStdString();
 
@@ -98,4 +104,150 @@ TEST(ServerAdminRefusals, EachRefusalSaysWhatIsWrongAndWhatToDo)
     EXPECT_TRUE(run.err.contains("Nessun server del database risponde a 127.0.0.1, porta 1:"))
         << run.err.toStdString();
     qunsetenv("PGPASSFILE");
+}
+
+// The same refusals on an Italian workstation (libpq's Italian texts and the
+// system's in Italian) and from a server whose messages are Italian: each is
+// still told with its cure, blaming the command line where the string was
+// written; a role spelt wrong is not blamed on the password file.
+TEST(ServerAdminRefusals, AnItalianWorkstationAndAnItalianServerGetTheSameCures)
+{
+    if (testing_support::TestServer().isEmpty())
+        GTEST_SKIP() << testing_support::NoTestServer;
+    ASSERT_EQ(store::LoadLibpq(), "");
+    testing_support::PrivateServer server;
+    ASSERT_FALSE(server.conninfo().isEmpty());
+    ASSERT_TRUE(Superuser(server.conninfo(), "CREATE ROLE anna LOGIN PASSWORD 'giusta'"));
+    ASSERT_TRUE(Superuser(server.conninfo(), "ALTER SYSTEM SET lc_messages = 'it_IT.UTF-8'"));
+    QFile hba(server.folder() + "/data/pg_hba.conf");
+    ASSERT_TRUE(hba.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    hba.write("local all postgres trust\nlocal postgres carlo trust\nlocal postgres all scram-sha-256\n");
+    hba.close();
+    ASSERT_TRUE(Superuser(server.conninfo(), "SELECT pg_reload_conf()"));
+    const auto as = [&](const QString& user, const QString& db = "postgres") {
+        return QStringLiteral("postgresql:///%1?host=%2&user=%3").arg(db, server.folder(), user);
+    };
+    // The server reads the new rules in a moment of its own: wait until it answers in Italian.
+    const auto italian = [&] {
+        PGconn* conn = PQconnectdb(as("anna", "altro").toUtf8().constData());
+        const bool done = QString::fromUtf8(PQerrorMessage(conn)).contains("nessuna voce in pg_hba.conf");
+        PQfinish(conn);
+        return done;
+    };
+    QDeadlineTimer reloaded(30000);
+    while (!italian() && !reloaded.hasExpired())
+        QThread::msleep(20);
+    ASSERT_TRUE(italian());
+
+    QTemporaryDir home;
+    const QString pgpass = home.path() + "/.pgpass";
+    QFile file(pgpass);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("*:*:*:anna:sbagliata\n");
+    file.close();
+    ASSERT_TRUE(file.setPermissions(QFile::ReadOwner | QFile::WriteOwner));
+    qputenv("PGPASSFILE", pgpass.toLocal8Bit());
+    qputenv("LC_ALL", "it_IT.UTF-8");
+    const QString commandLine = "nella stringa di connessione sulla riga di comando";
+
+    AdminRun run = Admin({"history", as("anna"), "DEMO"});
+    EXPECT_TRUE(run.err.contains("Il server ha rifiutato la password del ruolo \"anna\": controllare user= " +
+                                 commandLine))
+        << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains("autenticazione con password fallita")) << run.err.toStdString();  // the server's, beneath
+
+    run = Admin({"history", as("anan"), "DEMO"});
+    EXPECT_TRUE(run.err.contains("non ha una riga per il ruolo \"anan\" e il database \"postgres\": controllare "
+                                 "user= e dbname= " + commandLine))
+        << run.err.toStdString();
+
+    run = Admin({"history", as("anna", "altro"), "DEMO"});
+    EXPECT_TRUE(run.err.contains("Il server non accetta collegamenti del ruolo \"anna\" al database \"altro\" da "
+                                 "questo computer"))
+        << run.err.toStdString();
+
+    run = Admin({"history", as("carlo"), "DEMO"});
+    EXPECT_TRUE(run.err.contains("Il ruolo \"carlo\" non esiste sul server")) << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains("con user= " + commandLine)) << run.err.toStdString();
+
+    run = Admin({"history", as("postgres", "nessuno"), "DEMO"});
+    EXPECT_TRUE(run.err.contains("Il database \"nessuno\" non esiste sul server: controllare dbname= " + commandLine))
+        << run.err.toStdString();
+
+    run = Admin({"history", QStringLiteral("postgresql:///postgres?host=%1&user=postgres").arg(home.path()), "DEMO"});
+    EXPECT_TRUE(run.err.contains("Nessun server del database risponde su questo computer (socket " + home.path()))
+        << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains("non riuscita")) << run.err.toStdString();  // libpq's Italian, beneath
+
+    run = Admin({"history", "host=127.0.0.1 port=1 dbname=postgres user=postgres", "DEMO"});
+    EXPECT_TRUE(run.err.contains("Nessun server del database risponde a 127.0.0.1, porta 1:")) << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains("host= e port= " + commandLine)) << run.err.toStdString();
+    qunsetenv("LC_ALL");
+    qunsetenv("PGPASSFILE");
+}
+
+TEST(AdminConnection, APortThatIsNoNumberIsToldInOurWords)
+{
+    QTemporaryDir nowhere;
+    const AdminRun run =
+        Admin({"history", QStringLiteral("host=%1 port=notaport dbname=postgres").arg(nowhere.path()), "DEMO"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_TRUE(run.err.contains("Il valore \"notaport\" di port= nella stringa di connessione sulla riga di comando "
+                                 "non è un numero intero"))
+        << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains("notaport\" for connection option")) << run.err.toStdString();  // libpq's, beneath
+}
+
+TEST(ServerAdminCopy, ADescriptionLongerThanTheServersColumnIsToldInOurWords)
+{
+    const QString server = testing_support::TestServer();
+    if (server.isEmpty())
+        GTEST_SKIP() << testing_support::NoTestServer;
+    QTemporaryDir folder;
+    ASSERT_EQ(Admin({"init", folder.path(), "LUNGA", "--demo"}).status, 0);
+    // The file takes any length; the server's column takes 30 characters.
+    QProcess sqlite;
+    sqlite.start("sqlite3", {folder.filePath("LUNGA/quelda.mdb"),
+                             "UPDATE TabellaSerieSemplificata SET SspDescrizione = '" + QString(40, 'L') +
+                                 "' WHERE rowid = (SELECT min(rowid) FROM TabellaSerieSemplificata)"});
+    ASSERT_TRUE(sqlite.waitForFinished(30000));
+    ASSERT_EQ(sqlite.exitCode(), 0) << sqlite.readAllStandardError().toStdString();
+    company::server::DropCompanySchema(server, "LUNGA");
+
+    const AdminRun run = Admin({"copy", folder.path(), server, "LUNGA"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_TRUE(run.err.contains("Un valore è più lungo di quanto la colonna del server può contenere"))
+        << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains("character varying(30)")) << run.err.toStdString();  // the server's, beneath
+    company::server::DropCompanySchema(server, "LUNGA");
+}
+
+TEST(ServerAdminCopy, AConnectionLostDuringTheCopyIsToldInOurWords)
+{
+    if (testing_support::TestServer().isEmpty())
+        GTEST_SKIP() << testing_support::NoTestServer;
+    testing_support::PrivateServer server;
+    ASSERT_FALSE(server.conninfo().isEmpty());
+    // Every table made from now on ends the session that first writes rows into it.
+    ASSERT_TRUE(Superuser(server.conninfo(), R"(
+        CREATE FUNCTION public.cut_now() RETURNS trigger LANGUAGE plpgsql AS $$
+        BEGIN PERFORM pg_terminate_backend(pg_backend_pid()); RETURN NULL; END $$;
+        CREATE FUNCTION public.cut_on_new_tables() RETURNS event_trigger LANGUAGE plpgsql AS $$
+        DECLARE made record;
+        BEGIN
+            FOR made IN SELECT object_identity FROM pg_event_trigger_ddl_commands()
+                        WHERE command_tag = 'CREATE TABLE' LOOP
+                EXECUTE format('CREATE TRIGGER cut BEFORE INSERT ON %s FOR EACH STATEMENT '
+                               'EXECUTE FUNCTION public.cut_now()', made.object_identity);
+            END LOOP;
+        END $$;
+        CREATE EVENT TRIGGER cut ON ddl_command_end EXECUTE FUNCTION public.cut_on_new_tables())"));
+    QTemporaryDir folder;
+    ASSERT_EQ(Admin({"init", folder.path(), "PERSA", "--demo"}).status, 0);
+
+    const AdminRun run = Admin({"copy", folder.path(), server.conninfo(), "PERSA"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_TRUE(run.err.contains("La connessione al server si è interrotta")) << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains("server closed the connection") || run.err.contains("terminating connection"))
+        << run.err.toStdString();  // libpq's or the server's, beneath
 }

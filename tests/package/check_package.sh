@@ -35,7 +35,13 @@ expected+=(
   ./usr/share/man/man7/quenvol-ufficio.7.gz
   ./usr/share/metainfo/it.quenvol.Quenvol.metainfo.xml
   ./usr/libexec/quenvol/quenvol-backup
+  ./usr/share/doc/quenvol/manuale.html
+  ./usr/share/doc/quenvol/manuale.pdf
 )
+# The operators' manual's pictures: those its text names.
+while read -r picture; do
+  expected+=("./usr/share/doc/quenvol/$picture")
+done < <(grep -o '](immagini/[^)]*\.png)' "$repo/doc/manuale/manuale.md" | sed 's/^](//; s/)$//' | sort -u)
 dpkg-deb -c "$deb" | awk '$1 !~ /^d/ {print $6}' | sort > "$work/files"
 printf '%s\n' "${expected[@]}" | sort > "$work/expected"
 diff -u "$work/expected" "$work/files" || fail "l'elenco dei file non è quello atteso"

@@ -1,4 +1,4 @@
-// A field added to the entry screen as the README's recipe adds one. The
+// A field added to the entry screen as doc/design.md's recipe adds one. The
 // screen's values, the save, the history's names and the inspection sheet take the register-field table
 // as a parameter, so a copy of the table with a 40-character text column
 // (SspNotaProva, captioned "Nota prova": a name of its own, so the test still

@@ -1,10 +1,15 @@
 // The help window through real keys: F1 opens it from the screen and from the
 // search panel, it lists the keys with the version and the session, and
-// Escape or F1 closes it, giving the focus back where it was.
+// Escape or F1 closes it, giving the focus back where it was; M opens the
+// manual with the system's viewer, or says why it cannot.
 #include "startup_fixture.h"
 
 #include "screen/help_window.h"
+#include "store/engine/message_boxes.h"
 #include "version.h"
+
+#include <QDir>
+#include <QUrl>
 
 #include <QApplication>
 #include <QFile>
@@ -24,7 +29,89 @@ protected:
         QTest::keyClick(help(), k);
         settle();
     }
+    // The viewer the manual is handed to: records what it was given.
+    void fakeViewer(bool opens)
+    {
+        screen::HelpWindow::OpenWithViewer = [this, opens](const QUrl& url) {
+            handed << url.toLocalFile();
+            return opens;
+        };
+    }
+    void TearDown() override
+    {
+        screen::HelpWindow::OpenWithViewer = savedViewer;
+        StartupFixture::TearDown();
+    }
+    void writeFile(const QString& name)
+    {
+        QFile file(programFolder.path() + "/" + name);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("%PDF-1.4\n");
+    }
+    // M typed where the help window has the keyboard (its text).
+    void pressM()
+    {
+        ASSERT_NE(help()->focusWidget(), nullptr);
+        QTest::keyClick(help()->focusWidget(), Qt::Key_M);
+        settle();
+    }
+    std::function<bool(const QUrl&)> savedViewer = screen::HelpWindow::OpenWithViewer;
+    QStringList handed;
 };
+
+TEST_F(HelpWindowTest, ManualMissingIsToldWithThePlacesSought)
+{
+    fakeViewer(true);
+    Start();
+    key(Qt::Key_F1);
+    ASSERT_TRUE(helpShown());
+    EXPECT_TRUE(help()->text().contains("Manuale                non trovato\n"));
+    boxes->expect(store::BoxAnswer::Ok);
+    pressM();
+    ASSERT_EQ(boxes->seen().size(), 1u);
+    const QString said = boxes->seen().front().prompt;
+    EXPECT_TRUE(said.startsWith("MANUALE NON TROVATO\n")) << said.toStdString();
+    EXPECT_TRUE(said.contains(QDir::toNativeSeparators(programFolder.path() + "/manuale.pdf")));
+    EXPECT_TRUE(handed.isEmpty());
+    EXPECT_TRUE(helpShown());
+}
+
+TEST_F(HelpWindowTest, ManualNoViewerOpensIsTold)
+{
+    fakeViewer(false);
+    writeFile("manuale.pdf");
+    Start();
+    key(Qt::Key_F1);
+    boxes->expect(store::BoxAnswer::Ok);
+    pressM();
+    ASSERT_EQ(boxes->seen().size(), 1u);
+    EXPECT_TRUE(boxes->seen().front().prompt.startsWith("IMPOSSIBILE APRIRE IL MANUALE\n"));
+    EXPECT_EQ(handed, QStringList{programFolder.path() + "/manuale.pdf"});
+}
+
+TEST_F(HelpWindowTest, ManualOpensWithTheViewerItsHtmlWhenThePdfHasNone)
+{
+    writeFile("manuale.pdf");
+    writeFile("manuale.html");
+    fakeViewer(true);
+    Start();
+    key(Qt::Key_F1);
+    EXPECT_TRUE(help()->text().contains("Manuale                "
+                                        + QDir::toNativeSeparators(programFolder.path() + "/manuale.pdf") + "\n"));
+    pressM();
+    EXPECT_EQ(handed, QStringList{programFolder.path() + "/manuale.pdf"});
+    EXPECT_TRUE(boxes->seen().empty());
+
+    // A system without a PDF viewer: the HTML version in the browser.
+    handed.clear();
+    screen::HelpWindow::OpenWithViewer = [this](const QUrl& url) {
+        handed << url.toLocalFile();
+        return url.toLocalFile().endsWith(".html");
+    };
+    pressM();
+    EXPECT_EQ(handed, (QStringList{programFolder.path() + "/manuale.pdf", programFolder.path() + "/manuale.html"}));
+    EXPECT_TRUE(boxes->seen().empty());
+}
 
 // An office file in the system folders, hidden by the file the program reads.
 TEST_F(HelpWindowTest, F1SaysWhichOfficeIniFileIsHidden)

@@ -46,6 +46,17 @@ protected:
         cursor->seek("=", code);
         return cursor->noMatch() ? QStringLiteral("(nessuna riga)") : cursor->field("SspDescrizione").toString();
     }
+
+    // Changes `code` `times` times, each confirmed: the window's reads and
+    // its one-statement write are then prepared on the session.
+    void ConfirmSeveralChanges(const QString& code, int times)
+    {
+        for (int i = 1; i <= times; ++i) {
+            lookUp(code);
+            type(QStringLiteral("GIRO %1").arg(i));
+            click(form->c.cmdD[screen::CmdD::Conferma]);
+        }
+    }
 };
 
 }  // namespace
@@ -110,6 +121,51 @@ TEST_F(ServerFailover, AStandbyPromotedUnderAnOpenWindowTakesTheConfirmComparedW
     ASSERT_EQ(boxes->seen().size(), 2u);
     EXPECT_TRUE(boxes->seen()[1].prompt.startsWith("IL REGISTRO R1 E' STATO MODIFICATO")) << boxes->seen()[1].prompt.toStdString();
     EXPECT_TRUE(boxes->seen()[1].prompt.contains("ALTRA POSTAZIONE"));
+    EXPECT_EQ(StoredDescription(standby.conninfo(), "R1"), "DOPO IL PASSAGGIO");
+}
+
+TEST_F(ServerFailover, WithItsStatementsPreparedTheFirstConfirmAfterARestartWritesWithoutAQuestion)
+{
+    testing_support::PrivateServer server;
+    ASSERT_FALSE(server.conninfo().isEmpty());
+    ASSERT_EQ(company::server::CreateCompanySchema(server.conninfo(), "DEMO"), "");
+    WriteServerIni(server.conninfo());
+    Start();
+    lookUp("R9", BoxAnswer::Yes);
+    type("PRIMA");
+    click(form->c.cmdD[screen::CmdD::Conferma]);
+    ConfirmSeveralChanges("R9", 3);
+    ASSERT_EQ(StoredDescription(server.conninfo(), "R9"), "GIRO 3");
+    lookUp("R9");
+    type("DOPO IL RIAVVIO");
+
+    ASSERT_TRUE(server.down());
+    ASSERT_TRUE(server.up());
+    click(form->c.cmdD[screen::CmdD::Conferma]);
+    EXPECT_EQ(boxes->seen().size(), 1u) << boxes->seen().back().prompt.toStdString();
+    EXPECT_EQ(StoredDescription(server.conninfo(), "R9"), "DOPO IL RIAVVIO");
+}
+
+TEST_F(ServerFailover, WithItsStatementsPreparedTheFirstConfirmAfterAPromotionWritesOnTheNewPrimary)
+{
+    testing_support::PrivateServer primary;
+    ASSERT_FALSE(primary.conninfo().isEmpty());
+    ASSERT_EQ(company::server::CreateCompanySchema(primary.conninfo(), "DEMO"), "");
+    testing_support::PrivateServer standby(testing_support::PrivateServer::StandbyOf{primary});
+    ASSERT_FALSE(standby.conninfo().isEmpty());
+    WriteServerIni(QStringLiteral("host=%1,%2 dbname=postgres user=postgres").arg(primary.folder(), standby.folder()));
+    Start();
+    lookUp("R1", BoxAnswer::Yes);
+    type("SUL PRIMARIO");
+    click(form->c.cmdD[screen::CmdD::Conferma]);
+    ConfirmSeveralChanges("R1", 3);
+    lookUp("R1");
+    type("DOPO IL PASSAGGIO");
+
+    ASSERT_TRUE(primary.down());
+    ASSERT_TRUE(standby.promote());
+    click(form->c.cmdD[screen::CmdD::Conferma]);
+    EXPECT_EQ(boxes->seen().size(), 1u) << boxes->seen().back().prompt.toStdString();
     EXPECT_EQ(StoredDescription(standby.conninfo(), "R1"), "DOPO IL PASSAGGIO");
 }
 

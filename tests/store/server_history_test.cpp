@@ -32,7 +32,7 @@ using testing_support::TestCompany;
 
 namespace {
 
-// A role with the grants the README gives the workstations, dropped at the end.
+// A role with the grants the office guide (doc/office.md) gives the workstations, dropped at the end.
 class WorkstationRole {
 public:
     explicit WorkstationRole(const TestCompany& company)
@@ -174,7 +174,7 @@ TEST(ServerHistory, TheProgramsConfirmAndEventsAreWrittenByTheServerWithTheDecla
 
 TEST(HistoryChain, TheCanonicalLineIsTheOneAnybodyRecomputesWithSha256sum)
 {
-    // The worked example of the README, recomputed there with printf | sha256sum.
+    // The worked example of doc/history.md, recomputed there with printf | sha256sum.
     Row row{qlonglong(1), "3f2c9a0e5b7d4e1f8a6b2c4d9e0f1a2b", "2026-12-09T17:30:00.000Z", "mario", "ufficio1",
             "1.0.0", "AB01", "variazione", "SspDescrizione", "MAGAZZINO NORD", "MAGAZZINO SUD", Value(), Value()};
     const QString first = HistoryFingerprint(QString(), row);

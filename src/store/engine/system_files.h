@@ -16,6 +16,13 @@ bool ProcessRunning(qint64 pid);
 QString HostName();
 // The account this process runs under, or empty text.
 QString UserName();
+// The password file libpq reads when neither the connection string nor
+// PGPASSFILE names one, as the system writes paths: ~/.pgpass, or on Windows
+// %APPDATA%\postgresql\pgpass.conf.
+QString DefaultPasswordFile();
+// The command that makes `path` readable by its owner only, or empty text
+// where libpq does not look at the file's permissions (Windows).
+QString MakePrivateCommand(const QString& path);
 
 // Opens a file for writing from its start, made when missing (not inherited
 // by child processes, binary on Windows); -1 with errno set on failure.

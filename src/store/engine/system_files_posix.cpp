@@ -2,6 +2,7 @@
 #ifndef _WIN32
 #include "store/engine/system_files.h"
 
+#include <QDir>
 #include <QFile>
 
 #include <cerrno>
@@ -42,6 +43,16 @@ QString UserName()
     if (const passwd* entry = getpwuid(geteuid()); entry && entry->pw_name)
         return QString::fromLocal8Bit(entry->pw_name);
     return qEnvironmentVariable("USER");
+}
+
+QString DefaultPasswordFile()
+{
+    return QDir::homePath() + QStringLiteral("/.pgpass");
+}
+
+QString MakePrivateCommand(const QString& path)
+{
+    return QStringLiteral("chmod 600 %1").arg(path);
 }
 
 int OpenForWriting(const QString& path)

@@ -50,6 +50,18 @@ QString UserName()
     return qEnvironmentVariable("USERNAME");
 }
 
+QString DefaultPasswordFile()
+{
+    // libpq's own choice: the roaming application data folder.
+    return QDir::toNativeSeparators(qEnvironmentVariable("APPDATA") + QStringLiteral("/postgresql/pgpass.conf"));
+}
+
+QString MakePrivateCommand(const QString& path)
+{
+    Q_UNUSED(path);
+    return {};
+}
+
 int OpenForWriting(const QString& path)
 {
     return _wopen(QDir::toNativeSeparators(path).toStdWString().c_str(),

@@ -54,10 +54,12 @@ const QString TooManyClientsText = QStringLiteral(
 QString connectionText(const PGconn* conn)
 {
     const QString text = trimmedText(PQerrorMessage(conn));
+    // The server's text in English or in Italian (its lc_messages).
     if (text.contains(QLatin1String("too many clients")) || text.contains(QLatin1String("too many connections")) ||
+        text.contains(QLatin1String("troppi client")) || text.contains(QLatin1String("troppe connessioni")) ||
         text.contains(QLatin1String("53300")))
         return TooManyClientsText;
-    return ExplainedConnectionFailure(text);  // a refusal said in Italian, with the cure
+    return ExplainedConnectionFailure(text, conn);  // a refusal said in Italian, with the cure
 }
 
 }  // namespace
@@ -73,7 +75,8 @@ EngineError errorFor(PGconn* conn, const PGresult* result)
         return EngineError(ServerUnreachable, TooManyClientsText);
     const char* primary = PQresultErrorField(result, PG_DIAG_MESSAGE_PRIMARY);
     const QString text = primary ? trimmedText(primary) : trimmedText(PQresultErrorMessage(result));
-    return EngineError(numberForState(state), text);
+    // Failures the operator can act on: a sentence of ours, the server's text beneath.
+    return EngineError(numberForState(state), ExplainedStatementFailure(state, text, false));
 }
 
 QString TableShape::qualifiedName() const
@@ -262,7 +265,7 @@ void Connection::copyIn(const QString& sql, const std::function<bool(QByteArray&
         QByteArray data;
         while (chunk(data))
             if (!data.isEmpty() && PQputCopyData(conn_, data.constData(), int(data.size())) != 1) {
-                failure = withoutSecret(trimmedText(PQerrorMessage(conn_)));
+                failure = withoutSecret(ExplainedConnectionFailure(trimmedText(PQerrorMessage(conn_)), conn_));
                 break;
             }
     } catch (const EngineError&) {
@@ -398,6 +401,7 @@ void Connection::reconnect(QString text)
     // A write whose statements have had an answer lost its transaction with
     // the connection; one that has sent nothing yet has lost nothing.
     const bool lostWrite = transaction_ && begun_;
+    const QString serverText = text;  // the server's or libpq's own words, told beneath ours
     // A server that has come back (or, with several hosts named, the one that
     // now accepts writes) is simply connected to again; otherwise the user is
     // asked, as often as they choose Retry.
@@ -411,7 +415,7 @@ void Connection::reconnect(QString text)
     }
     if (lostWrite) {
         broken_ = true;
-        throw EngineError(ServerUnreachable, LostWriteText);
+        throw EngineError(ServerUnreachable, LostWriteText + QLatin1Char('\n') + serverText);
     }
 }
 

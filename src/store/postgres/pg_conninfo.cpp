@@ -1,11 +1,17 @@
 // Reading the server's connection string without letting its values into a message.
 #include "store/postgres/pg_conninfo.h"
 
+#include "store/engine/system_files.h"
+
 #include <libpq-fe.h>
 
 #include <QDir>
 #include <QFile>
 #include <QRegularExpression>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
 
 #include <sys/stat.h>
 
@@ -67,7 +73,7 @@ QString Option(const QString& conninfo, const char* keyword)
 QString DefaultPasswordFile()
 {
     const QString fromEnvironment = qEnvironmentVariable("PGPASSFILE");
-    return fromEnvironment.isEmpty() ? QDir::homePath() + QStringLiteral("/.pgpass") : fromEnvironment;
+    return fromEnvironment.isEmpty() ? system::DefaultPasswordFile() : fromEnvironment;
 }
 
 // The file's permission bits when it is an ordinary file that the group or
@@ -108,82 +114,230 @@ QString UnreadablePasswordFile(const QString& passwordFile)
     return passwordFile + QLatin1Char('/');
 }
 
-QString ExplainedConnectionFailure(const QString& libpqText)
+namespace {
+
+ConninfoSource& Source()
 {
-    static const QRegularExpression role(QStringLiteral("role \"([^\"]*)\" does not exist"));
-    static const QRegularExpression database(QStringLiteral("database \"([^\"]*)\" does not exist"));
-    static const QRegularExpression password(QStringLiteral("password authentication failed for user \"([^\"]*)\""));
-    static const QRegularExpression hba(QStringLiteral(
-        "no pg_hba.conf entry for host \"([^\"]*)\", user \"([^\"]*)\", database \"([^\"]*)\""));
-    static const QRegularExpression tcp(
-        QStringLiteral("connection to server at \"([^\"]*)\"(?: \\(([^)]*)\\))?, port (\\d+) failed: (Connection refused|"
-                       "No route to host|timeout expired|Network is unreachable)"));
-    static const QRegularExpression socket(
-        QStringLiteral("connection to server on socket \"([^\"]*)\" failed: (No such file or directory|"
-                       "Connection refused)"));
-    static const QRegularExpression unknownHost(
-        QStringLiteral("could not translate host name \"([^\"]*)\" to address"));
+    static ConninfoSource source = ConninfoSource::IniServerLine;
+    return source;
+}
+
+// One refusal's texts, English and Italian, as alternatives of one pattern.
+QRegularExpression Either(const QString& english, const QString& italian)
+{
+    return QRegularExpression(QStringLiteral("(?:%1)|(?:%2)").arg(english, italian));
+}
+
+// The system's text for `error` in the workstation's language, as libpq
+// writes it after a failed connect(), for a pattern.
+QString SystemText(int error)
+{
+    return QRegularExpression::escape(QString::fromLocal8Bit(std::strerror(error)));
+}
+
+// The first of the captures `from`, `from + shift`, ... that matched: a
+// pattern of two alternatives captures in one of them.
+QString Captured(const QRegularExpressionMatch& m, int from, int shift)
+{
+    const QString first = m.captured(from);
+    return m.capturedStart(from) >= 0 ? first : m.captured(from + shift);
+}
+
+// Whether the password file has at least one line that is not a comment.
+bool HasLines(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    while (!file.atEnd()) {
+        const QByteArray line = file.readLine().trimmed();
+        if (!line.isEmpty() && !line.startsWith('#'))
+            return true;
+    }
+    return false;
+}
+
+QString MakePrivate(const QString& path)
+{
+    const QString command = system::MakePrivateCommand(path);
+    return command.isEmpty() ? QString() : QStringLiteral(" e renderlo privato con \"%1\"").arg(command);
+}
+
+}  // namespace
+
+bool ConnectionLostText(const QString& text)
+{
+    static const char* const lost[] = {
+        "server closed the connection unexpectedly", "il server ha chiuso la connessione inaspettatamente",
+        "terminating connection due to administrator command",
+        "interruzione della connessione su comando dell'amministratore", "no connection to the server",
+        "nessuna connessione al server", "could not receive data from server", "ricezione dati dal server fallita",
+        "could not send data to server", "invio dati al server fallito"};
+    return std::any_of(std::begin(lost), std::end(lost),
+                       [&](const char* words) { return text.contains(QString::fromUtf8(words)); });
+}
+
+QString LostConnectionSentence()
+{
+    return QStringLiteral("La connessione al server si è interrotta (il server è stato fermato o riavviato, o la "
+                          "rete è caduta): controllare che il server risponda e ripetere l'operazione.");
+}
+
+QString ExplainedStatementFailure(const QByteArray& sqlstate, const QString& text, bool connectionGone)
+{
+    if (sqlstate == "22001")
+        return QStringLiteral("Un valore è più lungo di quanto la colonna del server può contenere: accorciarlo "
+                              "(la lunghezza massima è quella tra parentesi qui sotto).\n") +
+               text;
+    if (connectionGone || sqlstate.startsWith("08") || sqlstate == "57P01" || sqlstate == "57P02" ||
+        sqlstate == "57P03" || (sqlstate.isEmpty() && ConnectionLostText(text)))
+        return LostConnectionSentence() + QLatin1Char('\n') + text;
+    return text;
+}
+
+void SetConninfoSource(ConninfoSource source)
+{
+    Source() = source;
+}
+
+QString WhereConninfoIsWritten()
+{
+    return Source() == ConninfoSource::CommandLine ? QStringLiteral("nella stringa di connessione sulla riga di comando")
+                                                   : QStringLiteral("nella riga SERVER del file INI");
+}
+
+QString PasswordInConninfoRefusal()
+{
+    const QString file = DefaultPasswordFile();
+    return QStringLiteral("la stringa di connessione contiene una password, che negli argomenti di un comando "
+                          "resterebbe visibile a ogni utente di questo computer per tutta la durata: toglierla e "
+                          "scriverla nel file delle password %1 (riga server:porta:database:utente:password)%2, "
+                          "o in un altro file indicato dalla variabile d'ambiente PGPASSFILE")
+        .arg(file, MakePrivate(file));
+}
+
+QString ExplainedConnectionFailure(const QString& libpqText, const PGconn* conn)
+{
+    const QString q = QStringLiteral("\"([^\"]*)\"");
+    const QRegularExpression role = Either(QStringLiteral("role %1 does not exist").arg(q),
+                                           QStringLiteral("il ruolo %1 non esiste").arg(q));
+    const QRegularExpression database = Either(QStringLiteral("database %1 does not exist").arg(q),
+                                               QStringLiteral("il database %1 non esiste").arg(q));
+    const QRegularExpression password =
+        Either(QStringLiteral("password authentication failed for user %1").arg(q),
+               QStringLiteral("autenticazione con password fallita per l'utente %1").arg(q));
+    const QRegularExpression hba =
+        Either(QStringLiteral("no pg_hba.conf entry for host %1, user %1, database %1").arg(q),
+               QStringLiteral("nessuna voce in pg_hba.conf per l'host %1,\\s+utente %1,\\s+database\\s+%1").arg(q));
+    // A refused or unanswered connect(): libpq's English or Italian wording,
+    // or the system's text for the errno in this workstation's language.
+    const QString unreachable = QStringLiteral("Connection refused|No route to host|timeout expired|Network is "
+                                               "unreachable|Connessione rifiutata|Nessun instradamento per l'host|"
+                                               "timeout scaduto|La rete non è raggiungibile|%1|%2|%3|%4")
+                                    .arg(SystemText(ECONNREFUSED), SystemText(EHOSTUNREACH), SystemText(ENETUNREACH),
+                                         SystemText(ETIMEDOUT));
+    const QRegularExpression tcp = Either(
+        QStringLiteral("connection to server at %1(?: \\(([^)]*)\\))?, port (\\d+) failed: (?:%2)").arg(q, unreachable),
+        QStringLiteral("connessione al server su %1(?: \\(([^)]*)\\))?, porta (\\d+) non riuscita: (?:%2)")
+            .arg(q, unreachable));
+    const QString noSocket = QStringLiteral("No such file or directory|Connection refused|File o directory non "
+                                            "esistente|Connessione rifiutata|%1|%2")
+                                 .arg(SystemText(ENOENT), SystemText(ECONNREFUSED));
+    const QRegularExpression socket =
+        Either(QStringLiteral("connection to server on socket %1 failed: (?:%2)").arg(q, noSocket),
+               QStringLiteral("connessione al server sul socket %1 non riuscita: (?:%2)").arg(q, noSocket));
+    const QRegularExpression unknownHost =
+        Either(QStringLiteral("could not translate host name %1 to address").arg(q),
+               QStringLiteral("conversione del nome host %1 in indirizzo fallita").arg(q));
+
+    const QRegularExpression badInteger =
+        Either(QStringLiteral("invalid integer value %1 for connection option %1").arg(q),
+               QStringLiteral("valore intero non valido %1 per l'opzione di connessione %1").arg(q));
+    const QRegularExpression badPort = Either(QStringLiteral("invalid port number: %1").arg(q),
+                                              QStringLiteral("numero di porta non valido: %1").arg(q));
 
     QString sentence;
     QRegularExpressionMatch m;
+    const QString where = WhereConninfoIsWritten();
+    if ((m = badInteger.match(libpqText)).hasMatch()) {
+        const QString option = Captured(m, 2, 2);
+        sentence = QStringLiteral("Il valore \"%1\" di %2= %3 non è un numero intero: correggerlo%4.")
+                       .arg(Captured(m, 1, 2), option, where,
+                            option == QLatin1String("port") ? QStringLiteral(" (la porta del server, di solito 5432)")
+                                                            : QString());
+        return sentence + QLatin1Char('\n') + libpqText;
+    }
+    if ((m = badPort.match(libpqText)).hasMatch())
+        return QStringLiteral("La porta \"%1\" indicata con port= %2 non è valida: deve essere un numero da 1 a "
+                              "65535 (di solito 5432).\n%3")
+            .arg(Captured(m, 1, 1), where, libpqText);
+    if (ConnectionLostText(libpqText))
+        return LostConnectionSentence() + QLatin1Char('\n') + libpqText;
     const QString passwordFile = DefaultPasswordFile();
     if (libpqText.contains(QLatin1String("no password supplied"))) {
         const int mode = OpenMode(passwordFile);
+        const QString user = conn ? QString::fromUtf8(PQuser(conn)) : QString();
+        const QString db = conn ? QString::fromUtf8(PQdb(conn)) : QString();
         if (mode >= 0)
             sentence = QStringLiteral("Il file delle password %1 ha i permessi %2 (leggibile da altri utenti) e per "
                                       "questo non viene letto: renderlo privato con \"chmod 600 %1\".")
                            .arg(passwordFile, OctalMode(mode));
+        else if (HasLines(passwordFile) && !user.isEmpty())
+            // The file is there: a role or database spelt wrong finds no line
+            // in it, so the names are what to check first.
+            sentence = QStringLiteral("Il server chiede una password e il file delle password %1 non ha una riga "
+                                      "per il ruolo \"%2\" e il database \"%3\": controllare user= e dbname= %4; "
+                                      "se sono giusti, aggiungere al file la riga server:porta:%3:%2:password.")
+                           .arg(passwordFile, user, db, where);
         else
             sentence = QStringLiteral("Il server chiede una password e non se ne è trovata nessuna: aggiungere al "
-                                      "file %1 la riga server:porta:database:utente:password e renderlo privato "
-                                      "con \"chmod 600 %1\".")
-                           .arg(passwordFile);
+                                      "file %1 la riga server:porta:database:utente:password%2.")
+                           .arg(passwordFile, MakePrivate(passwordFile));
     } else if ((m = password.match(libpqText)).hasMatch()) {
-        sentence = QStringLiteral("Il server ha rifiutato la password del ruolo \"%1\" (o il ruolo non esiste): "
-                                  "correggere la password nel file %2, o chiedere all'amministratore del server "
-                                  "di impostarla (ALTER ROLE ... PASSWORD) o di creare il ruolo.")
-                       .arg(m.captured(1), passwordFile);
+        sentence = QStringLiteral("Il server ha rifiutato la password del ruolo \"%1\": controllare user= %2 (un "
+                                  "ruolo che non esiste viene rifiutato allo stesso modo), poi la password nel file "
+                                  "%3; o chiedere all'amministratore del server di impostarla (ALTER ROLE ... "
+                                  "PASSWORD) o di creare il ruolo.")
+                       .arg(Captured(m, 1, 1), where, passwordFile);
     } else if ((m = role.match(libpqText)).hasMatch()) {
         sentence = QStringLiteral("Il ruolo \"%1\" non esiste sul server: l'amministratore lo crei "
                                   "(CREATE ROLE %1 LOGIN ... IN ROLE operatori), o si indichi il ruolo giusto "
-                                  "con user= nella riga SERVER del file INI.")
-                       .arg(m.captured(1));
+                                  "con user= %2.")
+                       .arg(Captured(m, 1, 1), where);
     } else if ((m = database.match(libpqText)).hasMatch()) {
-        sentence = QStringLiteral("Il database \"%1\" non esiste sul server: controllare dbname= nella riga SERVER "
-                                  "del file INI, o crearlo sul server (sudo -u postgres createdb %1).")
-                       .arg(m.captured(1));
+        sentence = QStringLiteral("Il database \"%1\" non esiste sul server: controllare dbname= %2, o crearlo sul "
+                                  "server (sudo -u postgres createdb %1).")
+                       .arg(Captured(m, 1, 1), where);
     } else if ((m = hba.match(libpqText)).hasMatch()) {
-        const QString from = m.captured(1) == QLatin1String("[local]")
-                                 ? QStringLiteral("local   %1 %2 scram-sha-256").arg(m.captured(3), m.captured(2))
-                                 : QStringLiteral("host    %1 %2 %3/32 scram-sha-256")
-                                       .arg(m.captured(3), m.captured(2), m.captured(1));
+        const QString host = Captured(m, 1, 3), user = Captured(m, 2, 3), db = Captured(m, 3, 3);
+        const QString from = host == QLatin1String("[local]")
+                                 ? QStringLiteral("local   %1 %2 scram-sha-256").arg(db, user)
+                                 : QStringLiteral("host    %1 %2 %3/32 scram-sha-256").arg(db, user, host);
         sentence = QStringLiteral("Il server non accetta collegamenti del ruolo \"%1\" al database \"%2\" da "
                                   "%3: l'amministratore aggiunga a pg_hba.conf una riga come \"%4\" (o una per la "
                                   "rete dell'ufficio e il gruppo +operatori) e ricarichi il server "
                                   "(sudo systemctl reload postgresql).")
-                       .arg(m.captured(2), m.captured(3),
-                            m.captured(1) == QLatin1String("[local]") ? QStringLiteral("questo computer")
-                                                                      : m.captured(1),
+                       .arg(user, db, host == QLatin1String("[local]") ? QStringLiteral("questo computer") : host,
                             from);
     } else if ((m = tcp.match(libpqText)).hasMatch()) {
+        const QString address = Captured(m, 1, 3), resolved = Captured(m, 2, 3), port = Captured(m, 3, 3);
         // A name comes with the address it stands for; an address alone, without.
-        const QString where = m.captured(2).isEmpty() || m.captured(2) == m.captured(1)
-                                  ? m.captured(1)
-                                  : QStringLiteral("%1 (%2)").arg(m.captured(1), m.captured(2));
+        const QString at = resolved.isEmpty() || resolved == address
+                               ? address
+                               : QStringLiteral("%1 (%2)").arg(address, resolved);
         sentence = QStringLiteral("Nessun server del database risponde a %1, porta %2: controllare che il server "
                                   "sia acceso e PostgreSQL avviato (systemctl status postgresql), che ascolti "
-                                  "sulla rete (listen_addresses in postgresql.conf) e che host= e port= nella "
-                                  "riga SERVER del file INI siano giusti.")
-                       .arg(where, m.captured(3));
+                                  "sulla rete (listen_addresses in postgresql.conf) e che host= e port= %3 "
+                                  "siano giusti.")
+                       .arg(at, port, where);
     } else if ((m = socket.match(libpqText)).hasMatch()) {
         sentence = QStringLiteral("Nessun server del database risponde su questo computer (socket %1): controllare "
                                   "che PostgreSQL sia avviato (systemctl status postgresql), o indicare il server "
-                                  "con host= nella riga SERVER del file INI.")
-                       .arg(m.captured(1));
+                                  "con host= %2.")
+                       .arg(Captured(m, 1, 1), where);
     } else if ((m = unknownHost.match(libpqText)).hasMatch()) {
-        sentence = QStringLiteral("Il nome del server \"%1\" non si trova in rete: controllare host= nella riga "
-                                  "SERVER del file INI.")
-                       .arg(m.captured(1));
+        sentence = QStringLiteral("Il nome del server \"%1\" non si trova in rete: controllare host= %2.")
+                       .arg(Captured(m, 1, 1), where);
     }
     return sentence.isEmpty() ? libpqText : sentence + QLatin1Char('\n') + libpqText;
 }

@@ -59,7 +59,7 @@ QStringList createIndexes(const QString& schema, const TableDescription& table)
 
 // An append-only table refuses UPDATE, DELETE and TRUNCATE from everybody,
 // its owner included, as the file's triggers do; the workstations' role is
-// moreover granted neither (see the README).
+// moreover granted neither (see the office guide, doc/office.md).
 QStringList AppendOnlyTriggerStatements(const QString& schema, const TableDescription& table)
 {
     if (!table.appendOnly)

@@ -1,6 +1,8 @@
 // Statements, table shapes and error mapping for the SQLite engine.
 #include "store/sqlite/sqlite_connection.h"
 
+#include "store/sqlite/sqlite_words.h"
+
 namespace store::sqlite {
 
 namespace {
@@ -17,7 +19,7 @@ void fail(int code, const QString& text, int engineNumber)
 {
     if (isLockCode(code))
         throw EngineError(EngineErrorNumber::TableLocked, text);
-    throw EngineError(engineNumber, text);
+    throw EngineError(engineNumber, ExplainedSqliteFailure(code, text));
 }
 
 void fail(sqlite3* db, int code, int engineNumber)

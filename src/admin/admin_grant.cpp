@@ -1,6 +1,5 @@
 // quenvol-admin grant: gives the operators' group role what the workstations
-// need on one company of a server, and makes sure no operator's abandoned
-// transaction holds the others up.
+// need on one company of a server, and the operators' default time limits.
 #include "admin/admin_command.h"
 #include "company/company_server.h"
 
@@ -20,10 +19,11 @@ const admin::Command Grant{
     "TabellaDocScorta; SELECT sullo storico delle modifiche; EXECUTE sulla sua\n"
     "funzione degli eventi. Imposta poi in quel database, per il ruolo di gruppo e\n"
     "per ogni ruolo che ne fa parte (le impostazioni di un gruppo non passano ai\n"
-    "suoi membri), idle_in_transaction_session_timeout = 30s e lock_timeout = 10s:\n"
-    "una transazione lasciata aperta da un operatore viene chiusa dal server entro\n"
-    "mezzo minuto e non ferma le altre postazioni. Dopo aver aggiunto un operatore\n"
-    "al gruppo, ripetere il comando. Va eseguito dal proprietario della societa'\n"
+    "suoi membri), idle_in_transaction_session_timeout = 30s e lock_timeout = 10s,\n"
+    "i valori predefiniti degli operatori, che ciascuno puo' cambiare per se': una\n"
+    "sessione che tiene fermi gli altri la termina quenvol-admin guard. Dopo aver\n"
+    "aggiunto un operatore al gruppo, ripetere il comando. Va eseguito dal\n"
+    "proprietario della societa'\n"
     "(di solito postgres); tutto o niente.\n"
     "Esempio: sudo -u postgres quenvol-admin grant dbname=quenvol DEMO operatori\n",
     RunGrant};

@@ -6,6 +6,7 @@
 #include "company/company_location.h"
 #include "company/starting_state.h"
 #include "company/company_server.h"
+#include "store/history/history_reader.h"
 
 #include <QDir>
 
@@ -61,7 +62,8 @@ int RunUpgrade(const QStringList& arguments)
     bool tableAdded = false, serverWrites = false;
     QStringList columns, roles, shared;
     qlonglong chained = 0;
-    bool repaired = false;
+    bool repaired = false, codeRule = false;
+    QStringList breaking;
     if (company::server::IsServer(operands[0])) {
         company::server::HistoryUpgrade done;
         if (const QString error = company::server::UpgradeHistory(operands[0], operands[1], &done); !error.isEmpty())
@@ -73,6 +75,8 @@ int RunUpgrade(const QStringList& arguments)
         chained = done.rowsChained;
         shared = done.sharedColumnsAdded;
         repaired = SayRepairs(path, done.repaired);
+        codeRule = done.codeRuleAdded;
+        breaking = done.codesBreakingRule;
     } else {
         company::file::HistoryUpgrade done;
         if (const QString error = company::file::UpgradeHistory(path, &done); !error.isEmpty())
@@ -81,6 +85,9 @@ int RunUpgrade(const QStringList& arguments)
         columns = done.columnsAdded;
         chained = done.rowsChained;
         shared = done.sharedColumnsAdded;
+        repaired = SayRepairs(path, done.repaired);
+        codeRule = done.codeRuleAdded;
+        breaking = done.codesBreakingRule;
     }
     if (!shared.isEmpty())
         Say(QStringLiteral("aggiunte a %1 le colonne %2").arg(path, shared.join(QStringLiteral(", "))));
@@ -93,6 +100,17 @@ int RunUpgrade(const QStringList& arguments)
     if (!roles.isEmpty())
         Say(QStringLiteral("tolto INSERT sullo storico a %1 (ora SELECT e la funzione degli eventi)")
                 .arg(roles.join(QStringLiteral(", "))));
+    if (codeRule)
+        Say(QStringLiteral("%1: i nuovi codici dei registri devono essere senza spazi all'inizio o alla fine, "
+                           "senza caratteri invisibili o di controllo e in forma composta (NFC)")
+                .arg(path));
+    if (!breaking.isEmpty()) {
+        QStringList shown;
+        for (const QString& code : breaking)
+            shown << QLatin1Char('"') + store::Visible(code) + QLatin1Char('"');
+        Say(QStringLiteral("%1: codici già presenti che non rispettano la regola (lasciati come sono): %2")
+                .arg(path, shown.join(QStringLiteral(", "))));
+    }
     if (chained > 0)
         Say(QStringLiteral("calcolata l'impronta di %1 righe dello storico").arg(chained));
     // Rows from before the history: their state now is where the replay begins.
@@ -101,7 +119,7 @@ int RunUpgrade(const QStringList& arguments)
         return admin::Fail(error);
     if (!started.isEmpty())
         Say(started);
-    if (shared.isEmpty() && !tableAdded && columns.isEmpty() && !serverWrites && roles.isEmpty() && chained == 0 && !repaired &&
+    if (shared.isEmpty() && !tableAdded && columns.isEmpty() && !serverWrites && roles.isEmpty() && chained == 0 && !repaired && !codeRule &&
         started.isEmpty())
         Say(QStringLiteral("%1 ha gia' lo storico delle modifiche: nulla da fare").arg(path));
     return admin::ExitOk;

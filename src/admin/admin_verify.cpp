@@ -2,6 +2,7 @@
 // history, replays it against the stored data and, given a seal, checks
 // that the history still holds it and the seal's time stamp.
 #include "admin/admin_command.h"
+#include "company/company_file.h"
 #include "company/company_location.h"
 #include "company/company_server.h"
 #include "company/history_seal.h"
@@ -25,10 +26,13 @@ const admin::Command Verify{
     "delle righe, l'ultima riga e la sua impronta; esce con 1 nominando la prima\n"
     "riga (il suo numero) trovata cambiata, tolta, spostata o aggiunta, oppure\n"
     "elencando ogni differenza dei dati (tabella, codice, campo, valore\n"
-    "memorizzato, valore dato dallo storico) e ogni altro problema trovato. Sul\n"
-    "server esce con 1 anche quando un trigger o una funzione dello storico\n"
-    "manca, e' disattivato o e' stato cambiato (quenvol-admin upgrade li\n"
-    "rimette), e lo dice anche quando lo storico o i dati hanno altri problemi.\n"
+    "memorizzato, valore dato dallo storico) e ogni altro problema trovato. Esce\n"
+    "con 1 anche quando un trigger o una funzione dello storico manca, e'\n"
+    "disattivato o non e' com'e' creato da questa versione (sul server: corpo,\n"
+    "linguaggio, SECURITY DEFINER, impostazioni; eventi, colonne, WHEN, rinvio al\n"
+    "commit; sul file: il testo SQL dei trigger), nominando che cosa e' diverso\n"
+    "(quenvol-admin upgrade li rimette), e lo dice anche quando lo storico o i\n"
+    "dati hanno altri problemi.\n"
     "--seal FILE    confronta anche con un sigillo (quenvol-admin seal): esce con 1\n"
     "               se lo storico non ha piu' quell'impronta o quel numero di righe\n"
     "               a quella riga (storico accorciato o rifatto dopo il sigillo).\n"
@@ -42,19 +46,22 @@ const admin::Command Verify{
     RunVerify};
 const admin::Registration registration(Verify);
 
-// On a server, the triggers and functions that record and guard the history:
-// each one missing, disabled or changed is a failure. 0 when all are in place.
+// The triggers and functions that record and guard the history (on a file,
+// the triggers that refuse to change its rows), each compared with what this
+// version creates: each one missing, disabled or changed is a failure. 0 when
+// all are in place.
 int CheckServerGuards(const QString& location, const QString& company, const QString& path)
 {
-    if (!company::server::IsServer(location))
-        return admin::ExitOk;
     QStringList problems;
-    if (const QString error = company::server::HistoryGuardProblems(location, company, &problems); !error.isEmpty())
+    const QString error = company::server::IsServer(location)
+        ? company::server::HistoryGuardProblems(location, company, &problems)
+        : company::file::HistoryGuardProblems(path, &problems);
+    if (!error.isEmpty())
         return admin::Fail(QStringLiteral("%1: %2").arg(path, error));
     for (const QString& problem : problems)
         admin::Fail(QStringLiteral("%1: storico non protetto: %2").arg(path, problem));
     if (!problems.isEmpty())
-        return admin::Fail(QStringLiteral("%1: quenvol-admin upgrade rimette trigger e funzioni al loro posto").arg(path));
+        return admin::Fail(QStringLiteral("%1: quenvol-admin upgrade li rimette come questa versione li crea").arg(path));
     return admin::ExitOk;
 }
 

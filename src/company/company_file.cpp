@@ -4,6 +4,7 @@
 
 #include "company/pending_file.h"
 #include "store/history/history_chain.h"
+#include "store/schema/register_code.h"
 #include "store/schema/schema.h"
 #include "store/engine/sql_text.h"
 #include "store/schema/table_description.h"
@@ -13,6 +14,9 @@
 
 #include <QDir>
 #include <QFileInfo>
+
+#include <algorithm>
+#include <vector>
 
 namespace company::file {
 
@@ -144,6 +148,74 @@ QString AddHistoryTable(const QString& path, bool* added)
     return error;
 }
 
+namespace {
+
+// The history's triggers on the file (those refusing to change or delete a
+// row), each compared with the SQL this version creates it with: what is
+// missing or differs is named in `problems`, told as put back in `repairs`,
+// and the statements that put it back are added to `statements`. False,
+// with the reason, when the file cannot be read.
+bool historyTriggerProblems(sqlite3* db, QStringList* problems, QStringList* repairs, QStringList* statements,
+                            QString* error)
+{
+    const store::TableDescription& history = store::HistoryTableDescription();
+    std::vector<std::pair<QString, QString>> present;  // name, SQL; and the table itself
+    sqlite3_stmt* stmt = nullptr;
+    if (sqlite3_prepare_v2(db, "SELECT name, sql FROM sqlite_master WHERE type IN ('trigger', 'table') AND tbl_name = ?1", -1,
+                           &stmt, nullptr) != SQLITE_OK) {
+        *error = QString::fromUtf8(sqlite3_errmsg(db));
+        return false;
+    }
+    const QByteArray table = history.name.toUtf8();
+    sqlite3_bind_text(stmt, 1, table.constData(), int(table.size()), SQLITE_TRANSIENT);
+    int rc;
+    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW)
+        present.emplace_back(QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0))),
+                             QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 1))));
+    sqlite3_finalize(stmt);
+    if (rc != SQLITE_DONE) {
+        *error = QString::fromUtf8(sqlite3_errmsg(db));
+        return false;
+    }
+    if (present.empty())
+        return true;  // a company made before the history: upgrade adds it, triggers and all
+    for (const QString& statement : store::CreateStatements(history)) {
+        if (!statement.startsWith(QStringLiteral("CREATE TRIGGER ")))
+            continue;
+        const QString name = statement.section(QLatin1Char('"'), 1, 1);
+        const QString which = QStringLiteral("il trigger %1 della tabella %2").arg(name, history.name);
+        const auto found = std::find_if(present.begin(), present.end(),
+                                        [&](const auto& trigger) { return trigger.first == name; });
+        if (found == present.end()) {
+            *problems << QStringLiteral("manca %1").arg(which);
+            *repairs << QStringLiteral("ricreato %1, che mancava").arg(which);
+        } else if (found->second != statement) {
+            *problems << QStringLiteral("%1 è stato cambiato: la sua definizione non è quella dello storico").arg(which);
+            *repairs << QStringLiteral("ricreato %1, che era stato cambiato").arg(which);
+            *statements << QStringLiteral("DROP TRIGGER %1").arg(store::quoted(name));
+        } else {
+            continue;
+        }
+        *statements << statement;
+    }
+    return true;
+}
+
+}  // namespace
+
+QString HistoryGuardProblems(const QString& path, QStringList* problems)
+{
+    if (!QFileInfo(path).isFile())
+        return QStringLiteral("il file %1 non esiste").arg(path);
+    Connection connection(path, false);
+    if (!connection.error().isEmpty())
+        return connection.error();
+    QStringList repairs, statements;
+    QString error;
+    historyTriggerProblems(connection.handle(), problems, &repairs, &statements, &error);
+    return error;
+}
+
 QString UpgradeHistory(const QString& path, HistoryUpgrade* done)
 {
     namespace H = store::HistoryColumns;
@@ -263,6 +335,53 @@ QString UpgradeHistory(const QString& path, HistoryUpgrade* done)
             if (statement.contains(QStringLiteral("_no_update")) && !connection.exec(statement))
                 return failed(connection.error());
         found.rowsChained = qlonglong(chained.size());
+    }
+    // The history's guards as this version makes them: what was missing or
+    // changed is put back and named.
+    {
+        QStringList problems;
+        QString error;
+        statements.clear();
+        if (!historyTriggerProblems(db, &problems, &found.repaired, &statements, &error))
+            return failed(error);
+        for (const QString& statement : statements)
+            if (!connection.exec(statement))
+                return failed(connection.error());
+    }
+    // The register codes' rule: the triggers that refuse a new or changed
+    // code breaking it; the codes stored before are listed and kept.
+    {
+        sqlite3_stmt* stmt = nullptr;
+        const QByteArray name = (store::RegisterTable + QStringLiteral("_codice_nuovo")).toUtf8();
+        if (sqlite3_prepare_v2(db, "SELECT 1 FROM sqlite_master WHERE type = 'trigger' AND name = ?1", -1, &stmt,
+                               nullptr) != SQLITE_OK)
+            return sqliteError();
+        sqlite3_bind_text(stmt, 1, name.constData(), int(name.size()), SQLITE_TRANSIENT);
+        const int rc = sqlite3_step(stmt);
+        sqlite3_finalize(stmt);
+        if (rc != SQLITE_ROW && rc != SQLITE_DONE)
+            return sqliteError();
+        if (rc == SQLITE_DONE) {
+            const QByteArray codes = QStringLiteral("SELECT %1 FROM %2 ORDER BY 1")
+                                         .arg(store::quoted(store::RegisterTableDescription().key().name),
+                                              store::quoted(store::RegisterTable))
+                                         .toUtf8();
+            if (sqlite3_prepare_v2(db, codes.constData(), -1, &stmt, nullptr) != SQLITE_OK)
+                return sqliteError();
+            int step;
+            while ((step = sqlite3_step(stmt)) == SQLITE_ROW) {
+                const QString code = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0)));
+                if (!store::RegisterCodeProblem(code).isEmpty())
+                    found.codesBreakingRule << code;
+            }
+            sqlite3_finalize(stmt);
+            if (step != SQLITE_DONE)
+                return sqliteError();
+            for (const QString& statement : store::RegisterCodeFileTriggers())
+                if (!connection.exec(statement))
+                    return failed(connection.error());
+            found.codeRuleAdded = true;
+        }
     }
     // The shape is today's: so is its version number.
     if (!connection.exec(QStringLiteral("PRAGMA user_version = %1").arg(store::CompanySchemaVersion)))

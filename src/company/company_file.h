@@ -30,7 +30,14 @@ struct HistoryUpgrade {
     QStringList columnsAdded;  // the columns added to an existing table
     qlonglong rowsChained = 0; // existing rows given their fingerprint
     QStringList sharedColumnsAdded;  // "Table.Column" added to the three shared tables
+    QStringList repaired;      // the history's triggers put back, each named
+    bool codeRuleAdded = false;    // the triggers refusing codes that break the rule were added
+    QStringList codesBreakingRule; // existing codes that break it, left as they are
 };
+// The history's triggers on the file that are missing or differ from what
+// this version creates (one line each, in Italian); an empty text, or the
+// reason the file could not be read.
+QString HistoryGuardProblems(const QString& path, QStringList* problems);
 // Adds the columns the three shared tables lack (a company made by an earlier
 // version) first, then the history table when missing, or its later columns, and computes
 // the chain of the existing rows when the fingerprints arrive; in one

@@ -3,6 +3,7 @@
 
 #include "store/postgres/libpq_on_demand.h"
 #include "store/postgres/pg_conninfo.h"
+#include "store/schema/register_code.h"
 #include "store/schema/server_schema.h"
 #include "store/history/server_history.h"
 #include "store/engine/sql_text.h"
@@ -156,16 +157,34 @@ bool tableExists(PGconn* conn, const QString& company, const QString& table, QSt
     return PQntuples(result.get()) > 0;
 }
 
-// Each trigger of store::ServerHistoryTriggers as it stands on the server:
-// present, enabled (it fires in every session unless set to 'D', or to 'R',
-// replicas only), calling its function of the same schema on the same events;
-// and the functions the workstations and the triggers call.
+// The settings "name=value" of a function, the name in lower case (the
+// server writes "DateStyle" for "datestyle"), in one order.
+QStringList sortedSettings(const QStringList& settings)
+{
+    QStringList sorted;
+    for (const QString& setting : settings)
+        sorted << setting.section(QLatin1Char('='), 0, 0).toLower() + QLatin1Char('=') +
+                setting.section(QLatin1Char('='), 1);
+    sorted.sort();
+    return sorted;
+}
+
+// Each trigger of store::ServerHistoryTriggers as it stands on the server,
+// compared with what this version creates: present, enabled (it fires in
+// every session unless set to 'D', or to 'R', replicas only), calling its
+// function of the same schema, on the same events, with no column list, WHEN
+// condition or arguments, deferred to the commit where it should be; and
+// every function of the history, compared with its description: body,
+// language, result, volatility, strictness, SECURITY DEFINER and settings.
+// Each difference is named.
 bool guardProblems(PGconn* conn, const QString& company, QStringList* problems, QStringList* repairs,
                    QString* error)
 {
     Res result(nullptr, &PQclear);
     if (!run(conn,
-             QStringLiteral("SELECT c.relname, t.tgname, t.tgenabled, p.proname, pn.nspname = n.nspname, t.tgtype "
+             QStringLiteral("SELECT c.relname, t.tgname, t.tgenabled, p.proname, pn.nspname = n.nspname, t.tgtype, "
+                            "t.tgconstraint <> 0, t.tgdeferrable, t.tginitdeferred, t.tgattr::text <> '', "
+                            "t.tgqual IS NOT NULL, t.tgnargs <> 0 "
                             "FROM pg_catalog.pg_trigger t JOIN pg_catalog.pg_class c ON c.oid = t.tgrelid "
                             "JOIN pg_catalog.pg_namespace n ON n.oid = c.relnamespace "
                             "JOIN pg_catalog.pg_proc p ON p.oid = t.tgfoid "
@@ -178,6 +197,7 @@ bool guardProblems(PGconn* conn, const QString& company, QStringList* problems, 
         if (repairs)
             *repairs << repair;
     };
+    const auto yes = [&](int row, int column) { return QByteArray(PQgetvalue(result.get(), row, column)) == "t"; };
     for (const store::ServerTrigger& expected : store::ServerHistoryTriggers()) {
         int found = -1;
         for (int row = 0; row < PQntuples(result.get()); ++row)
@@ -189,34 +209,71 @@ bool guardProblems(PGconn* conn, const QString& company, QStringList* problems, 
             say(QStringLiteral("manca %1").arg(which), QStringLiteral("ricreato %1, che mancava").arg(which));
             continue;
         }
+        QStringList differs;
+        if (QString::fromUtf8(PQgetvalue(result.get(), found, 3)) != expected.function || !yes(found, 4))
+            differs << QStringLiteral("la funzione chiamata");
+        if (QByteArray(PQgetvalue(result.get(), found, 5)).toInt() != expected.type)
+            differs << QStringLiteral("gli eventi o il momento in cui scatta");
+        if (yes(found, 9))
+            differs << QStringLiteral("la lista delle colonne (UPDATE OF)");
+        if (yes(found, 10))
+            differs << QStringLiteral("la condizione WHEN");
+        if (yes(found, 11))
+            differs << QStringLiteral("gli argomenti");
+        const bool deferred = yes(found, 6) && yes(found, 7) && yes(found, 8);
+        const bool immediate = !yes(found, 6) && !yes(found, 7) && !yes(found, 8);
+        if (expected.deferred ? !deferred : !immediate)
+            differs << (expected.deferred ? QStringLiteral("non è più rinviato al commit (DEFERRABLE INITIALLY DEFERRED)")
+                                          : QStringLiteral("è stato reso rinviabile"));
         const QByteArray enabled = PQgetvalue(result.get(), found, 2);
-        const bool sameFunction = QString::fromUtf8(PQgetvalue(result.get(), found, 3)) == expected.function &&
-            QByteArray(PQgetvalue(result.get(), found, 4)) == "t";
-        if (!sameFunction || QByteArray(PQgetvalue(result.get(), found, 5)).toInt() != expected.type)
-            say(QStringLiteral("%1 è stato cambiato").arg(which),
-                QStringLiteral("ricreato %1, che era stato cambiato").arg(which));
+        if (!differs.isEmpty())
+            say(QStringLiteral("%1 è stato cambiato: %2").arg(which, differs.join(QStringLiteral(", "))),
+                QStringLiteral("ricreato %1, che era stato cambiato (%2)").arg(which, differs.join(QStringLiteral(", "))));
         else if (enabled == "D" || enabled == "R")
             say(QStringLiteral("%1 è disattivato").arg(which), QStringLiteral("riattivato %1").arg(which));
     }
-    // A function replaced by one that does not run as the owner, or without
-    // the pinned settings, is as good as changed.
     if (!run(conn,
-             QStringLiteral("SELECT p.proname, p.prosecdef AND $2 = ANY (coalesce(p.proconfig, '{}')) "
-                            "FROM pg_catalog.pg_proc p JOIN pg_catalog.pg_namespace n "
-                            "ON n.oid = p.pronamespace WHERE n.nspname = $1"),
-             {company, store::PinnedSettingMark()}, error, &result))
+             QStringLiteral("SELECT p.proname, pg_catalog.pg_get_function_identity_arguments(p.oid), "
+                            "pg_catalog.format_type(p.prorettype, NULL), p.proretset, l.lanname, p.provolatile, "
+                            "p.proisstrict, p.prosecdef, "
+                            "pg_catalog.array_to_string(coalesce(p.proconfig, '{}'), E'\\n'), p.prosrc "
+                            "FROM pg_catalog.pg_proc p JOIN pg_catalog.pg_namespace n ON n.oid = p.pronamespace "
+                            "JOIN pg_catalog.pg_language l ON l.oid = p.prolang WHERE n.nspname = $1"),
+             {company}, error, &result))
         return false;
-    for (const QString& function : store::ServerHistoryFunctions()) {
+    const auto text = [&](int row, int column) { return QString::fromUtf8(PQgetvalue(result.get(), row, column)); };
+    for (const store::ServerFunction& expected : store::ServerHistoryFunctions()) {
         int found = -1;
         for (int row = 0; row < PQntuples(result.get()); ++row)
-            if (QString::fromUtf8(PQgetvalue(result.get(), row, 0)) == function)
+            if (text(row, 0) == expected.name && text(row, 1) == expected.arguments)
                 found = row;
-        if (found < 0)
-            say(QStringLiteral("manca la funzione %1").arg(function),
-                QStringLiteral("ricreata la funzione %1, che mancava").arg(function));
-        else if (QByteArray(PQgetvalue(result.get(), found, 1)) != "t")
-            say(QStringLiteral("la funzione %1 è stata cambiata").arg(function),
-                QStringLiteral("ricreata la funzione %1, che era stata cambiata").arg(function));
+        if (found < 0) {
+            say(QStringLiteral("manca la funzione %1").arg(expected.name),
+                QStringLiteral("ricreata la funzione %1, che mancava").arg(expected.name));
+            continue;
+        }
+        QStringList differs;
+        if (text(found, 9) != expected.body)
+            differs << QStringLiteral("il corpo");
+        if (text(found, 4) != expected.language)
+            differs << QStringLiteral("il linguaggio");
+        if (text(found, 2) != expected.returns || yes(found, 3))
+            differs << QStringLiteral("il risultato");
+        if (text(found, 5) != (expected.immutable ? QLatin1String("i") : QLatin1String("v")))
+            differs << QStringLiteral("la volatilità");
+        if (yes(found, 6))
+            differs << QStringLiteral("STRICT");
+        if (yes(found, 7) != expected.definer)
+            differs << (expected.definer ? QStringLiteral("non è più SECURITY DEFINER")
+                                         : QStringLiteral("è diventata SECURITY DEFINER"));
+        const QString settings = text(found, 8);
+        if (sortedSettings(settings.isEmpty() ? QStringList() : settings.split(QLatin1Char('\n'))) !=
+            sortedSettings(expected.settings))
+            differs << QStringLiteral("le impostazioni (SET)");
+        if (!differs.isEmpty())
+            say(QStringLiteral("la funzione %1 è stata cambiata: %2").arg(expected.name, differs.join(QStringLiteral(", "))),
+                QStringLiteral("ricreata la funzione %1, che era stata cambiata (%2)")
+                    .arg(expected.name, differs.join(QStringLiteral(", "))));
     }
     return true;
 }
@@ -322,6 +379,57 @@ QString GrantOperators(const QString& conninfo, const QString& company, const QS
     return QString();
 }
 
+QString EndHoldingSessions(const QString& conninfo, int limitSeconds, std::vector<EndedSession>* ended)
+{
+    QString error;
+    Conn conn = connect(conninfo, &error);
+    if (!error.isEmpty())
+        return error;
+    Res result(nullptr, &PQclear);
+    // The operators: the roles given the event function of any company (by
+    // grant), but its owner, and their members at any depth.
+    if (!run(conn.get(),
+             QStringLiteral(
+                 "WITH RECURSIVE gruppi(oid) AS (SELECT DISTINCT a.grantee FROM pg_catalog.pg_proc p "
+                 "CROSS JOIN LATERAL pg_catalog.aclexplode(p.proacl) a WHERE p.proname = $1 "
+                 "AND a.privilege_type = 'EXECUTE' AND a.grantee <> 0 AND a.grantee <> p.proowner "
+                 "UNION SELECT m.member FROM pg_catalog.pg_auth_members m JOIN gruppi g ON m.roleid = g.oid) "
+                 "SELECT s.pid, s.usename, coalesce(host(s.client_addr), 'socket locale'), "
+                 "CASE WHEN s.state LIKE 'idle in transaction%' "
+                 "THEN extract(epoch FROM now() - s.state_change)::bigint ELSE 0 END, "
+                 "coalesce((SELECT max(extract(epoch FROM now() - l.waitstart))::bigint FROM pg_catalog.pg_locks l "
+                 "WHERE NOT l.granted AND l.waitstart IS NOT NULL AND s.pid = ANY (pg_catalog.pg_blocking_pids(l.pid))), 0), "
+                 "coalesce((SELECT string_agg(DISTINCT n.nspname || '.' || c.relname || ' (' || l.mode || ')', ', ') "
+                 "FROM pg_catalog.pg_locks l JOIN pg_catalog.pg_class c ON c.oid = l.relation "
+                 "JOIN pg_catalog.pg_namespace n ON n.oid = c.relnamespace WHERE l.pid = s.pid AND l.granted "
+                 "AND n.nspname NOT IN ('pg_catalog', 'information_schema')), '') "
+                 "FROM pg_catalog.pg_stat_activity s JOIN pg_catalog.pg_roles r ON r.oid = s.usesysid "
+                 "WHERE s.usesysid IN (SELECT oid FROM gruppi) AND NOT r.rolsuper AND s.pid <> pg_catalog.pg_backend_pid() "
+                 "AND s.datname = current_database()"),
+             {store::HistoryTable + QStringLiteral("_evento")}, &error, &result))
+        return error;
+    for (int row = 0; row < PQntuples(result.get()); ++row) {
+        const qlonglong idle = QByteArray(PQgetvalue(result.get(), row, 3)).toLongLong();
+        const qlonglong blocking = QByteArray(PQgetvalue(result.get(), row, 4)).toLongLong();
+        if (idle <= limitSeconds && blocking <= limitSeconds)
+            continue;
+        EndedSession session;
+        session.role = QString::fromUtf8(PQgetvalue(result.get(), row, 1));
+        session.address = QString::fromUtf8(PQgetvalue(result.get(), row, 2));
+        session.held = QString::fromUtf8(PQgetvalue(result.get(), row, 5));
+        session.reason = blocking > limitSeconds ? QStringLiteral("faceva attendere un'altra sessione")
+                                                 : QStringLiteral("inattiva in una transazione aperta");
+        session.seconds = blocking > limitSeconds ? blocking : idle;
+        Res ended_(nullptr, &PQclear);
+        if (!run(conn.get(), QStringLiteral("SELECT pg_catalog.pg_terminate_backend($1::integer)"),
+                 {QString::fromLatin1(PQgetvalue(result.get(), row, 0))}, &error, &ended_))
+            return error;
+        if (QByteArray(PQgetvalue(ended_.get(), 0, 0)) == "t")
+            ended->push_back(session);
+    }
+    return QString();
+}
+
 QString AddHistoryTable(const QString& conninfo, const QString& company, bool* added)
 {
     HistoryUpgrade done;
@@ -393,6 +501,28 @@ QString UpgradeHistory(const QString& conninfo, const QString& company, HistoryU
         statements << store::ServerTriggerRepairStatements(company);
     }
     statements << store::ServerVersionStatements(company);
+    // The register codes' rule: the codes stored before it are listed and
+    // kept (the constraint then holds for new and changed codes alone).
+    if (!run(conn.get(),
+             QStringLiteral("SELECT 1 FROM pg_catalog.pg_constraint c JOIN pg_catalog.pg_class t ON t.oid = c.conrelid "
+                            "JOIN pg_catalog.pg_namespace n ON n.oid = t.relnamespace "
+                            "WHERE n.nspname = $1 AND t.relname = $2 AND c.conname = $3"),
+             {company, store::RegisterTable, store::RegisterCodeConstraint()}, &error, &result))
+        return error;
+    if (PQntuples(result.get()) == 0) {
+        const QString registers = quoted(company) + QLatin1Char('.') + quoted(store::RegisterTable);
+        if (!run(conn.get(),
+                 QStringLiteral("SELECT %1 FROM %2 WHERE NOT (%3) ORDER BY 1")
+                     .arg(quoted(store::RegisterTableDescription().key().name), registers, store::RegisterCodeCheck()),
+                 {}, &error, &result))
+            return error;
+        for (int row = 0; row < PQntuples(result.get()); ++row)
+            found.codesBreakingRule << QString::fromUtf8(PQgetvalue(result.get(), row, 0));
+        found.codeRuleAdded = true;
+        statements << QStringLiteral("ALTER TABLE %1 ADD CONSTRAINT %2 CHECK (%3)%4")
+                          .arg(registers, quoted(store::RegisterCodeConstraint()), store::RegisterCodeCheck(),
+                               found.codesBreakingRule.isEmpty() ? QString() : QStringLiteral(" NOT VALID"));
+    }
     // The roles that could add history rows themselves (the workstations')
     // keep reading it and may record events through the server's function.
     if (!found.tableAdded) {

@@ -8,6 +8,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <vector>
+
 namespace company::server {
 
 // True when `location` names a server rather than a data folder
@@ -38,6 +40,8 @@ struct HistoryUpgrade {
     qlonglong rowsChained = 0;     // existing rows given their fingerprint
     QStringList repaired;          // triggers and functions put back, one line each
     QStringList sharedColumnsAdded;  // "Table.Column" added to the three shared tables
+    bool codeRuleAdded = false;    // the register codes' CHECK was added
+    QStringList codesBreakingRule; // existing codes it refuses, left as they are
 };
 // Adds the columns the three shared tables lack (a company made by an earlier
 // version) first, then the history table when missing, its later columns, the server's
@@ -67,6 +71,24 @@ inline constexpr const char* OperatorLockTimeout = "10s";
 // operator's abandoned transaction holds the others up. `members` gets the
 // roles the timeouts were set for. One transaction.
 QString GrantOperators(const QString& conninfo, const QString& company, const QString& group, QStringList* members);
+
+// A session the office guard ended: its role, where it came from (an
+// address, or "socket locale"), the tables it held locked, why and for how
+// many seconds.
+struct EndedSession {
+    QString role;
+    QString address;
+    QString held;
+    QString reason;
+    qlonglong seconds = 0;
+};
+// One round of the office guard on the server's database: every session of a
+// role in an operators' group (a role granted the event function of a
+// company, and its members at any depth; never a superuser) that has kept
+// another session waiting for a lock, or sat idle in a transaction, longer
+// than `limitSeconds` is ended with pg_terminate_backend and added to
+// `ended`. An empty text, or why the server could not be asked.
+QString EndHoldingSessions(const QString& conninfo, int limitSeconds, std::vector<EndedSession>* ended);
 
 // Adds the change history table to a company made before it existed, and
 // brings an existing one up to date (UpgradeHistory); *added tells whether

@@ -8,6 +8,7 @@
 #include "store/history/history_replay.h"
 
 #include <QCryptographicHash>
+#include <QRegularExpression>
 #include <QStringList>
 #include <QTimeZone>
 
@@ -97,6 +98,26 @@ QByteArray Digest(const Seal& seal)
     return QCryptographicHash::hash(Covered(seal).toUtf8(), QCryptographicHash::Sha256);
 }
 
+// Whether the seal's numbers and fingerprint can be those of a history at
+// all: an empty one (row 0, no rows, no fingerprint), or a last row from 1,
+// as many rows as that at most and at least one, and a fingerprint of 64
+// hexadecimal digits. Empty when they can.
+QString FormProblem(const Seal& seal)
+{
+    static const QRegularExpression hex(QStringLiteral("^[0-9a-f]{64}$"));
+    if (seal.lastRow == 0 && seal.rows == 0 && seal.fingerprint.isEmpty())
+        return {};
+    if (seal.lastRow < 1)
+        return QStringLiteral("il sigillo non è valido: l'ultima riga (%1) deve essere almeno 1").arg(seal.lastRow);
+    if (seal.rows < 1 || seal.rows > seal.lastRow)
+        return QStringLiteral("il sigillo non è valido: le righe (%1) devono essere da 1 all'ultima riga (%2)")
+            .arg(seal.rows)
+            .arg(seal.lastRow);
+    if (!hex.match(seal.fingerprint).hasMatch())
+        return QStringLiteral("il sigillo non è valido: l'impronta deve avere 64 cifre esadecimali");
+    return {};
+}
+
 bool Read(const QString& text, Seal* seal, QString* reason)
 {
     *seal = Seal();
@@ -134,11 +155,12 @@ bool Read(const QString& text, Seal* seal, QString* reason)
             seal->token = QByteArray::fromBase64(value.toLatin1());
         }
     }
-    if (!company || !lastRow || !rows || !fingerprint || (seal->lastRow > 0 && seal->fingerprint.size() != 64)) {
+    if (!company || !lastRow || !rows || !fingerprint) {
         *reason = QStringLiteral("il sigillo è incompleto (servono società, ultima riga, righe e impronta)");
         return false;
     }
-    return true;
+    *reason = FormProblem(*seal);
+    return reason->isEmpty();
 }
 
 Verdict Verify(store::Database& database, const QString& company, const Seal* seal, const QString& caFile)

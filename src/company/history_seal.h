@@ -26,6 +26,10 @@ struct Seal {
 // when the text is not a seal.
 QString Write(const Seal& seal);
 bool Read(const QString& text, Seal* seal, QString* reason);
+// Why the seal's row, count and fingerprint cannot be those of any history
+// (a row below 1, a count above it, a fingerprint not of 64 hexadecimal
+// digits); empty when they can. Read checks it before anything else.
+QString FormProblem(const Seal& seal);
 // The SHA-256 the time stamp covers: the seal's company, last row, row count
 // and fingerprint, as their lines are written (not the office's date).
 QByteArray Digest(const Seal& seal);

@@ -14,6 +14,7 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QThread>
 
@@ -198,9 +199,10 @@ TEST(ServerAdminGuards, GrantGivesTheOperatorsTheirRightsAndAnAbandonedTransacti
         EXPECT_TRUE(may("has_function_privilege('%1', '%2.\"StoricoSerieSemplificata_evento\""
                         "(text, text, text, text, text)', 'EXECUTE')"));
 
-        // Anna records an event in a transaction and leaves it open: it holds
-        // the history's lock. Bruno's change is refused after a wait, not
-        // held without end, and Anna's transaction is ended by the server.
+        // Anna records an event in a transaction and leaves it open: the
+        // event waits for her commit, so the history's lock is not hers and
+        // Bruno's change goes through; Anna's transaction is ended by the
+        // server.
         Session annaSession(*company, anna), brunoSession(*company, bruno);
         ASSERT_EQ(annaSession.run("BEGIN; SELECT \"StoricoSerieSemplificata_evento\"('AB01', 'stampa pagine', "
                                   "'ARRIVI', '1', '2')"),
@@ -219,11 +221,67 @@ TEST(ServerAdminGuards, GrantGivesTheOperatorsTheirRightsAndAnAbandonedTransacti
             company->exec(QStringLiteral("SELECT pg_cancel_backend(pid) FROM pg_stat_activity WHERE usename = '%1'")
                               .arg(bruno));
         writer.join();
-        EXPECT_TRUE(brunoError.contains("lock timeout")) << brunoError.toStdString();
+        EXPECT_EQ(brunoError, "");
         EXPECT_TRUE(Within(90000, [&] {
             return company->scalar("SELECT count(*) FROM pg_stat_activity WHERE pid = " + annaPid).toInt() == 0;
         }));
     }
+    company->exec(QStringLiteral("DROP OWNED BY %1, %2, %3; DROP ROLE %2; DROP ROLE %3; DROP ROLE %1")
+                      .arg(group, anna, bruno));
+}
+
+TEST(ServerAdminGuards, TheGuardEndsAnOperatorWhoHoldsALockWithHerOwnLimitsAtZero)
+{
+    auto company = MakeTestCompany(Engine::Server, true);
+    if (!company)
+        GTEST_SKIP() << testing_support::NoTestServer;
+    const QString suffix = QString::number(QCoreApplication::applicationPid());
+    const QString group = "guardati_" + suffix, anna = "anna_g_" + suffix, bruno = "bruno_g_" + suffix;
+    company->exec(QStringLiteral("DROP ROLE IF EXISTS %2; DROP ROLE IF EXISTS %3; DROP ROLE IF EXISTS %1; "
+                                 "CREATE ROLE %1 NOLOGIN; CREATE ROLE %2 LOGIN IN ROLE %1; CREATE ROLE %3 LOGIN IN ROLE %1")
+                      .arg(group, anna, bruno));
+    ASSERT_EQ(Admin({"grant", company->location(), company->company(), group}).status, 0);
+    // Their limits in this database set to none, as each may set her own.
+    const QString database = company->scalar("SELECT current_database()").toString();
+    company->exec(QStringLiteral("ALTER ROLE %1 IN DATABASE %3 SET idle_in_transaction_session_timeout = 0; "
+                                 "ALTER ROLE %1 IN DATABASE %3 SET lock_timeout = 0; "
+                                 "ALTER ROLE %2 IN DATABASE %3 SET lock_timeout = 0")
+                      .arg(anna, bruno, database));
+    QProcess guard;
+    guard.start(qEnvironmentVariable("QUENVOL_BIN_DIR") + QStringLiteral("/quenvol-admin"),
+                {"guard", company->location(), "--limit", "1"});
+    ASSERT_TRUE(guard.waitForStarted());
+    {
+        Session annaSession(*company, anna), brunoSession(*company, bruno);
+        ASSERT_EQ(annaSession.run("BEGIN; LOCK TABLE \"TabellaSerieSemplificata\" IN ACCESS EXCLUSIVE MODE"), "");
+        std::atomic<bool> answered{false};
+        QString brunoError;
+        std::thread writer([&] {
+            brunoError = brunoSession.run("UPDATE \"TabellaSerieSemplificata\" SET \"SspDescrizione\" = 'BRUNO' "
+                                          "WHERE \"SspCodice\" = 'AB01'");
+            answered = true;
+        });
+        EXPECT_TRUE(Within(60000, [&] { return answered.load(); }));
+        if (!answered)  // not to be held here as well
+            company->exec(QStringLiteral("SELECT pg_terminate_backend(pid) FROM pg_stat_activity WHERE usename = '%1'")
+                              .arg(anna));
+        writer.join();
+        EXPECT_EQ(brunoError, "");
+        EXPECT_EQ(company->scalar("SELECT \"SspDescrizione\" FROM \"TabellaSerieSemplificata\" WHERE \"SspCodice\" = "
+                                  "'AB01'")
+                      .toString(),
+                  "BRUNO");
+    }
+    QString said;
+    EXPECT_TRUE(Within(30000, [&] {
+        said += QString::fromUtf8(guard.readAllStandardOutput());
+        guard.waitForReadyRead(100);
+        return said.contains("terminata la sessione di " + anna);
+    })) << said.toStdString();
+    EXPECT_TRUE(said.contains("TabellaSerieSemplificata (AccessExclusiveLock)")) << said.toStdString();
+    EXPECT_FALSE(said.contains(bruno)) << said.toStdString();
+    guard.kill();
+    guard.waitForFinished();
     company->exec(QStringLiteral("DROP OWNED BY %1, %2, %3; DROP ROLE %2; DROP ROLE %3; DROP ROLE %1")
                       .arg(group, anna, bruno));
 }

@@ -11,14 +11,19 @@
 #include "store/history/history_chain.h"
 #include "store/history/history_event.h"
 #include "store/history/history_writer.h"
+#include "store/schema/schema.h"
 #include "store/schema/table_description.h"
 #include "support/test_company.h"
 
 #include <QDir>
+#include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+#include <tuple>
+#include <vector>
 
 using namespace store;
 using testing_support::Engine;
@@ -43,12 +48,18 @@ protected:
             RecordHistoryEvent(*db, {"R1", "stampa pagine", "ARRIVI", ++pages, pages + 1});
     }
     // The owner at work behind the program's back: the guards set aside, and
-    // on the server put back (verify names a guard left disabled).
+    // put back (verify names a guard left dropped or disabled).
     void tamper(const QString& sql)
     {
-        if (GetParam() == Engine::File)
+        if (GetParam() == Engine::File) {
+            QStringList guards;
+            for (const QString& statement : CreateStatements(HistoryTableDescription()))
+                if (statement.startsWith("CREATE TRIGGER"))
+                    guards << statement;
             company->exec("DROP TRIGGER IF EXISTS StoricoSerieSemplificata_no_update; "
-                          "DROP TRIGGER IF EXISTS StoricoSerieSemplificata_no_delete; " + sql);
+                          "DROP TRIGGER IF EXISTS StoricoSerieSemplificata_no_delete; " + sql + "; " +
+                          guards.join("; "));
+        }
         else
             company->exec("ALTER TABLE \"StoricoSerieSemplificata\" DISABLE TRIGGER USER; " + sql +
                           "; ALTER TABLE \"StoricoSerieSemplificata\" ENABLE TRIGGER USER");
@@ -353,4 +364,27 @@ TEST(AdminSealTimeStamp, TheAuthoritysTimeDatesTheSealAndAnyOtherTokenIsRefused)
     edited.write(QByteArray(text).replace("righe: 1", "righe: 2"));
     edited.close();
     EXPECT_EQ(verify(edited.fileName(), ourCa).status, 1);
+}
+
+TEST(AdminSealForm, ASealWhoseRowCountOrFingerprintCannotBeAHistorysIsRefusedBeforeAnythingElse)
+{
+    auto company = MakeTestCompany(Engine::File);
+    QTemporaryDir dir;
+    const QString seal = dir.filePath("sigillo.txt");
+    const QString fingerprint(64, QLatin1Char('a'));
+    for (const auto& [lastRow, rows, print] : std::vector<std::tuple<QString, QString, QString>>{
+             {"-7", "0", "nessuna"}, {"-7", "1", fingerprint}, {"3", "4", fingerprint}, {"3", "0", fingerprint},
+             {"3", "3", fingerprint.left(63)}, {"3", "3", fingerprint.left(63) + "g"}}) {
+        QFile file(seal);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(QStringLiteral("SIGILLO DELLO STORICO DELLE MODIFICHE - QUENVOL\nsocieta: %1\nultima riga: %2\n"
+                                  "righe: %3\nimpronta: %4\n")
+                       .arg(company->company(), lastRow, rows, print)
+                       .toUtf8());
+        file.close();
+        const AdminRun run = Admin({"verify", company->location(), company->company(), "--seal", seal});
+        EXPECT_EQ(run.status, 1) << lastRow.toStdString() << " " << rows.toStdString();
+        EXPECT_TRUE(run.err.contains("il sigillo non è valido")) << run.err.toStdString();
+        EXPECT_FALSE(run.out.contains("corrisponde")) << run.out.toStdString();
+    }
 }

@@ -17,8 +17,10 @@ fail() { echo "FALLITO: $*" >&2; failures=$((failures + 1)); }
 # --- The file list: exactly these files, nothing else ----------------------
 expected=(
   ./etc/quenvol/backup.conf
+  ./etc/quenvol/guard.conf
   ./lib/systemd/system/quenvol-backup.service
   ./lib/systemd/system/quenvol-backup.timer
+  ./lib/systemd/system/quenvol-guard.service
   ./usr/bin/quenvol
   ./usr/bin/quenvol-admin
   ./usr/share/applications/quenvol.desktop
@@ -131,6 +133,30 @@ for variable in QUENVOL_BACKUP_FROM QUENVOL_BACKUP_COMPANIES QUENVOL_BACKUP_FOLD
   grep -q "^$variable=" "$root/etc/quenvol/backup.conf" || fail "backup.conf senza $variable"
   grep -qF "$variable" "$root$exec_start" || fail "quenvol-backup non usa $variable"
 done
+# --- The office guard: installed, disabled, one configuration file --------
+dpkg-deb -I "$deb" conffiles 2>/dev/null | grep -qx /etc/quenvol/guard.conf ||
+  fail "/etc/quenvol/guard.conf non è un conffile"
+grep -qx 'EnvironmentFile=/etc/quenvol/guard.conf' "$units/quenvol-guard.service" ||
+  fail "quenvol-guard.service non legge /etc/quenvol/guard.conf"
+grep -qx 'WantedBy=multi-user.target' "$units/quenvol-guard.service" || fail "quenvol-guard.service senza WantedBy"
+guard_start=$(sed -n 's/^ExecStart=//p' "$units/quenvol-guard.service")
+[ "${guard_start%% *}" = /usr/bin/quenvol-admin ] && [ -x "$root/usr/bin/quenvol-admin" ] ||
+  fail "ExecStart di quenvol-guard.service non è quenvol-admin del pacchetto: $guard_start"
+grep -qF ' guard ${QUENVOL_GUARD_SERVER} --limit ${QUENVOL_GUARD_LIMIT}' "$units/quenvol-guard.service" ||
+  fail "quenvol-guard.service non avvia quenvol-admin guard con la configurazione"
+for variable in QUENVOL_GUARD_SERVER QUENVOL_GUARD_LIMIT; do
+  grep -q "^$variable=" "$root/etc/quenvol/guard.conf" || fail "guard.conf senza $variable"
+done
+if command -v systemd-analyze > /dev/null; then
+  systemd-analyze verify "$units/quenvol-guard.service" 2>&1 |
+    grep -v -e "is not executable" -e "man quenvol-ufficio" -e "quenvol-admin" | grep . && fail "systemd-analyze verify quenvol-guard"
+fi
+# The guard refuses a limit that is not a number of seconds, before any server.
+set +e
+run "$bin/quenvol-admin" guard dbname=quenvol --limit mezzo > "$work/out" 2>&1
+status=$?
+set -e
+[ "$status" = 1 ] && grep -q -- "--limit" "$work/out" || fail "guard --limit mezzo: $(cat "$work/out")"
 # The helper as the service runs it: the two companies of the data folder,
 # each copy with its SHA-256, and only the last one kept.
 for round in 1 2; do

@@ -242,6 +242,25 @@ TEST(History, StoredTextWithLineBreaksAndEscapesIsShownOnOneLineEach)
     EXPECT_TRUE(csv[1].contains(",\"operatore1\",\"10.0.0.5\",\"anna\",")) << csv[1].toStdString();
 }
 
+TEST(History, TheCsvEscapesAValueOnceAsTheListingDoesAndBlanksThatLookAlikeAreEscaped)
+{
+    Change change;
+    change.number = 4;
+    change.when = QDateTime(QDate(2026, 3, 1), QTime(10, 0), Qt::UTC);
+    change.code = "AB01";
+    change.action = "variazione";
+    change.columns.push_back({"SspDescrizione", QString("A\x1b\u3164\ufe0f\u2800\u00a0B"), Value()});
+    const QString shown = "\"A\\x1b\\u3164\\ufe0f\\u2800\\xa0B\"";
+    const QStringList lines = HistoryLines({change});
+    ASSERT_EQ(lines.size(), 2);
+    EXPECT_TRUE(lines[1].endsWith(shown + " -> Null")) << lines[1].toStdString();
+    const QStringList csv = HistoryCsv({change}).split("\r\n");
+    ASSERT_EQ(csv.size(), 3);
+    QString cell = shown;
+    cell.replace("\"", "\"\"");
+    EXPECT_TRUE(csv[1].endsWith(",\"" + cell + "\",\"Null\"")) << csv[1].toStdString();
+}
+
 TEST(History, OneTransactionIsListedByCodeAndItsEventApart)
 {
     TempCompany company;

@@ -3,7 +3,10 @@
 
 #include "store/history/history_chain.h"
 #include "store/history/history_writer.h"
+#include "store/record/register_fields.h"
 #include "store/schema/table_description.h"
+
+#include <QRegularExpression>
 
 #include <algorithm>
 
@@ -15,11 +18,52 @@ const QStringList& HistoryEventActions()
     return actions;
 }
 
-void RecordHistoryEvent(Database& database, const HistoryEvent& event)
+QStringList PageEventColumns()
+{
+    QStringList names;
+    for (int block = 0; block < 4; ++block)
+        names << HeaderBlockName(block);
+    return names;
+}
+
+namespace {
+
+// A page number as an event keeps it: a whole number from 1 written in
+// digits alone, as the server's event function takes it; else 0.
+qlonglong pageNumber(const Value& value)
+{
+    if (!value.isValid() || value.isNull())
+        return 0;
+    static const QRegularExpression page(QStringLiteral("^[1-9][0-9]{0,8}$"));
+    const QString text = HistoryText(value).toString();
+    return page.match(text).hasMatch() ? text.toLongLong() : 0;
+}
+
+}  // namespace
+
+QString HistoryEventProblem(const HistoryEvent& event)
 {
     if (!HistoryEventActions().contains(event.action))
-        throw EngineError(EngineErrorNumber::WriteFailed,
-                          QStringLiteral("azione non ammessa per un evento: '%1'").arg(event.action));
+        return QStringLiteral("azione non ammessa per un evento: '%1'").arg(event.action);
+    if (!PageEventColumns().contains(event.column))
+        return QStringLiteral("evento %1: il registro deve essere uno tra %2, non '%3'")
+            .arg(event.action, PageEventColumns().join(QStringLiteral(", ")), event.column);
+    const qlonglong first = pageNumber(event.before), last = pageNumber(event.after);
+    if (first == 0 || last == 0)
+        return QStringLiteral("evento %1: la prima e l'ultima pagina devono essere numeri di pagina, non '%2' e '%3'")
+            .arg(event.action, HistoryText(event.before).toString(), HistoryText(event.after).toString());
+    if (first > last)
+        return QStringLiteral("evento %1: l'ultima pagina (%2) viene prima della prima (%3)")
+            .arg(event.action)
+            .arg(last)
+            .arg(first);
+    return {};
+}
+
+void RecordHistoryEvent(Database& database, const HistoryEvent& event)
+{
+    if (const QString problem = HistoryEventProblem(event); !problem.isEmpty())
+        throw EngineError(EngineErrorNumber::WriteFailed, problem);
     if (ServerWritesHistory(database)) {
         // The workstations may only read the history there: the server's own
         // function writes the event, with who, when and the chain.

@@ -29,11 +29,18 @@ struct HistoryEvent {
 // the reprint of register pages. Nothing else is an event (the actions of a
 // change are the triggers' and the writer's alone).
 const QStringList& HistoryEventActions();
+// The registers whose pages are printed, the only columns an event names
+// (ARRIVI, DEPOSITO, CUSTODIA, PREAVVISO).
+QStringList PageEventColumns();
+// Why `event` is not a print of pages: an action, register or page numbers
+// (whole, from 1, the first not after the last) other than a print's; empty
+// when it is one.
+QString HistoryEventProblem(const HistoryEvent& event);
 
 // Records `event` in the company's change history, in a transaction of its
 // own. Throws the engine's error when it cannot be written (a company without
-// the history table is error 3078), and WriteFailed for an action that is not
-// one of HistoryEventActions.
+// the history table is error 3078), and WriteFailed for an event that
+// HistoryEventProblem refuses.
 void RecordHistoryEvent(Database& database, const HistoryEvent& event);
 
 // The history's last row: its number, how many rows there are, and its

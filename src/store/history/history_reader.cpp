@@ -61,7 +61,14 @@ bool Hidden(char32_t c)
 {
     if (c == U'\\' || c < 0x20 || (c >= 0x7F && c < 0xA0))
         return true;
+    // Blanks that print as nothing or look like a space, and marks that
+    // change nothing visible: a value holding one would look like another.
+    if (c == 0x034F || c == 0x115F || c == 0x1160 || c == 0x2800 || c == 0x3164 || c == 0xFFA0 ||
+        (c >= 0xFE00 && c <= 0xFE0F) || (c >= 0xE0100 && c <= 0xE01EF))
+        return true;
     switch (QChar::category(c)) {
+    case QChar::Separator_Space:      // every blank but the plain space
+        return c != U' ';
     case QChar::Other_Format:         // zero-width and direction marks, which reorder or hide text
     case QChar::Separator_Line:
     case QChar::Separator_Paragraph:
@@ -95,9 +102,11 @@ QString ShownAction(const QString& action)
     return QStringLiteral("azione sconosciuta \"%1\"").arg(Visible(action));
 }
 
-QString CsvField(const QString& text)
+// A cell of the CSV: the text as the listing shows it (Visible), or as given
+// when it is shown already (a value: ShownValue), escaped once either way.
+QString CsvField(const QString& text, bool shown = false)
 {
-    QString field = Visible(text);
+    QString field = shown ? text : Visible(text);
     // A cell that begins like a formula is taken as text by a spreadsheet.
     if (!field.isEmpty() && QStringLiteral("=+-@").contains(field.front()))
         field.prepend(QLatin1Char('\''));
@@ -384,8 +393,8 @@ QString HistoryCsv(const std::vector<Change>& changes)
                       CsvField(change.action),
                       CsvField(ColumnOperatorName(column.column)),
                       CsvField(column.column),
-                      CsvField(ShownValue(column.column, column.before)),
-                      CsvField(ShownValue(column.column, column.after))};
+                      CsvField(ShownValue(column.column, column.before), true),
+                      CsvField(ShownValue(column.column, column.after), true)};
             out += fields.join(QLatin1Char(',')) + QStringLiteral("\r\n");
         }
     }

@@ -3,6 +3,7 @@
 
 #include "store/engine/sql_text.h"
 #include "store/history/history_event.h"
+#include "store/record/register_fields.h"
 #include "store/schema/server_schema.h"
 #include "store/schema/table_description.h"
 
@@ -25,6 +26,13 @@ QString functionName(const QString& suffix)
     return HistoryTable + suffix;
 }
 
+// The events set aside until their transaction commits: a table of the
+// owner's alone, empty but for the moment before a commit.
+QString pendingEvents()
+{
+    return HistoryTable + QStringLiteral("_eventi");
+}
+
 QString function(const QString& schema, const QString& suffix)
 {
     return qualified(schema, functionName(suffix));
@@ -38,25 +46,28 @@ QString fill(QString text, const std::vector<std::pair<QString, QString>>& value
     return text;
 }
 
-// Every setting that shapes the text a value becomes, pinned by each function
-// that makes such a text, so that nothing a session sets (extra_float_digits
-// of -14, another DateStyle or time zone, ...) changes what is recorded; and a
-// search path of the catalog alone, so that no object of the caller's can
-// stand in for one of the server's.
-const QString Pinned = QStringLiteral(
-    "SET search_path = pg_catalog, pg_temp SET extra_float_digits = 1 SET datestyle = 'ISO, YMD' "
-    "SET intervalstyle = 'postgres' SET timezone = 'UTC' SET lc_numeric = 'C' SET bytea_output = 'hex' "
-    "SET standard_conforming_strings = on");
-// What runs as the owner.
-const QString Definer = QStringLiteral("SECURITY DEFINER ") + Pinned;
-
-// The statement, for a function that runs with Pinned, that makes the schema
+// The statement, for a function that runs with PinnedSettings, that makes the schema
 // held in `schema` (a PL/pgSQL text) the one its unqualified names are found
 // in, until the function returns. The catalog comes first all the same.
 QString lookIn(const QString& schema)
 {
     return QStringLiteral("PERFORM set_config('search_path', 'pg_catalog, ' || quote_ident(%1) || ', pg_temp', true);")
         .arg(schema);
+}
+
+// A function of the history as this version makes it.
+ServerFunction described(const QString& suffix, const QString& arguments, const QString& returns, bool definer,
+                         const QStringList& settings, const QString& body)
+{
+    ServerFunction made;
+    made.name = functionName(suffix);
+    made.arguments = arguments;
+    made.returns = returns;
+    made.language = QStringLiteral("plpgsql");
+    made.definer = definer;
+    made.settings = settings;
+    made.body = body;
+    return made;
 }
 
 // One field of the canonical line: Null as \N, and \, tab, newline and
@@ -101,7 +112,7 @@ QString rendered(const QString& row, const ColumnDescription& column)
 // value an insert, change or delete made differ, all written by one call.
 // The register set's code is the row's own; a document type's columns carry
 // the table's name. The history is the one beside the table.
-QString triggerFunction(const QString& schema, const TableDescription& table)
+ServerFunction triggerFunction(const TableDescription& table)
 {
     const bool docType = table.name == DocTypeTable;
     const bool header = table.name == HeaderTable;
@@ -111,8 +122,8 @@ QString triggerFunction(const QString& schema, const TableDescription& table)
         before << rendered(QStringLiteral("OLD"), column);
         after << rendered(QStringLiteral("NEW"), column);
     }
-    return fill(QStringLiteral("CREATE OR REPLACE FUNCTION {function}() RETURNS trigger LANGUAGE plpgsql {definer} "
-                               "AS $body$\n"
+    return described(QLatin1Char('_') + table.name, QString(), QStringLiteral("trigger"), true, PinnedSettings(),
+                fill(QStringLiteral("\n"
                                "DECLARE\n"
                                "  nomi text[] := ARRAY[{names}];\n"
                                "  prima text[] := array_fill(NULL::text, ARRAY[{count}]);\n"
@@ -140,10 +151,8 @@ QString triggerFunction(const QString& schema, const TableDescription& table)
                                "    PERFORM {add}(TG_TABLE_SCHEMA, codice, azione, colonne, vecchi, nuovi);\n"
                                "  END IF;\n"
                                "  RETURN NULL;\n"
-                               "END $body$"),
-                {{QStringLiteral("function"), function(schema, QLatin1Char('_') + table.name)},
-                 {QStringLiteral("definer"), Definer},
-                 {QStringLiteral("names"), names.join(QStringLiteral(", "))},
+                               "END "),
+                {{QStringLiteral("names"), names.join(QStringLiteral(", "))},
                  {QStringLiteral("count"), QString::number(table.columns.size())},
                  {QStringLiteral("before"), before.join(QStringLiteral(", "))},
                  {QStringLiteral("after"), after.join(QStringLiteral(", "))},
@@ -151,7 +160,7 @@ QString triggerFunction(const QString& schema, const TableDescription& table)
                  {QStringLiteral("header"), header ? QStringLiteral("true") : QStringLiteral("false")},
                  {QStringLiteral("keyIndex"), QString::number(table.keyColumn + 1)},
                  {QStringLiteral("lookIn"), lookIn(QStringLiteral("TG_TABLE_SCHEMA"))},
-                 {QStringLiteral("add"), quoted(functionName(QStringLiteral("_aggiungi")))}});
+                 {QStringLiteral("add"), quoted(functionName(QStringLiteral("_aggiungi")))}}));
 }
 
 // The one place a history row is written, in the schema `ditta`: the rows of
@@ -162,8 +171,12 @@ QString triggerFunction(const QString& schema, const TableDescription& table)
 // as their transaction commits. Who, when and where are taken once, and each
 // row's canonical line but for the previous fingerprint and the number is
 // made before the lock, so that the writers wait for each other as little as
-// can be.
-QString addFunction(const QString& schema)
+// can be. In a transaction that reads from a snapshot older than its
+// statement (repeatable read, serializable) the last row it sees may not be
+// the last one committed: the number it takes is then taken already, and
+// that is the standard serialization failure, to be tried again, never a
+// duplicate key.
+ServerFunction addFunction()
 {
     const TableDescription& history = HistoryTableDescription();
     const auto column = [&](int c) { return quoted(history.columnName(c)); };
@@ -196,10 +209,13 @@ QString addFunction(const QString& schema)
     const QString fingerprintOfRow =
         QStringLiteral("encode(sha256(convert_to(concat_ws(E'\\t', %1, %2, resto[i]) || E'\\n', 'UTF8')), 'hex')")
             .arg(canonical(QStringLiteral("coalesce(precedente, '')")), canonical(QStringLiteral("numero::text")));
-    return fill(
+    return described(
+        QStringLiteral("_aggiungi"),
+        QStringLiteral("ditta text, codice text, azione text, colonne text[], prima text[], dopo text[]"),
+        QStringLiteral("bigint"), true, PinnedSettings(),
+        fill(
         QStringLiteral(
-            "CREATE OR REPLACE FUNCTION {function}(ditta text, codice text, azione text, colonne text[], "
-            "prima text[], dopo text[]) RETURNS bigint LANGUAGE plpgsql {definer} AS $body$\n"
+            "\n"
             "DECLARE\n"
             "  ultima bigint;\n"
             "  precedente text;\n"
@@ -221,12 +237,17 @@ QString addFunction(const QString& schema)
             "  LOCK TABLE {history} IN SHARE ROW EXCLUSIVE MODE;\n"
             "  SELECT {id}, {print} INTO ultima, precedente FROM {history} ORDER BY {id} DESC LIMIT 1;\n"
             "  numero := coalesce(ultima, 0);\n"
-            "  FOR i IN 1 .. coalesce(array_length(colonne, 1), 0) LOOP\n"
-            "    numero := numero + 1;\n"
-            "    impronta := {fingerprint};\n"
-            "    INSERT INTO {history} ({columns}) VALUES ({row});\n"
-            "    precedente := impronta;\n"
-            "  END LOOP;\n"
+            "  BEGIN\n"
+            "    FOR i IN 1 .. coalesce(array_length(colonne, 1), 0) LOOP\n"
+            "      numero := numero + 1;\n"
+            "      impronta := {fingerprint};\n"
+            "      INSERT INTO {history} ({columns}) VALUES ({row});\n"
+            "      precedente := impronta;\n"
+            "    END LOOP;\n"
+            "  EXCEPTION WHEN unique_violation THEN\n"
+            "    RAISE EXCEPTION 'storico: un''altra modifica è stata registrata dopo l''inizio di questa "
+            "transazione: va ripetuta' USING ERRCODE = 'serialization_failure';\n"
+            "  END;\n"
             // A row added without a number (a role that kept INSERT from
             // before) takes the number after these.
             "  IF numero > coalesce(ultima, 0) THEN\n"
@@ -234,10 +255,8 @@ QString addFunction(const QString& schema)
             "{idName}), numero);\n"
             "  END IF;\n"
             "  RETURN numero;\n"
-            "END $body$"),
-        {{QStringLiteral("function"), function(schema, QStringLiteral("_aggiungi"))},
-         {QStringLiteral("definer"), Definer},
-         {QStringLiteral("lookIn"), lookIn(QStringLiteral("ditta"))},
+            "END "),
+        {{QStringLiteral("lookIn"), lookIn(QStringLiteral("ditta"))},
          {QStringLiteral("history"), quoted(history.name)},
          {QStringLiteral("id"), column(H::Id)},
          {QStringLiteral("print"), column(H::Impronta)},
@@ -246,29 +265,47 @@ QString addFunction(const QString& schema)
          {QStringLiteral("columns"), columns.join(QStringLiteral(", "))},
          {QStringLiteral("row"), row.join(QStringLiteral(", "))},
          {QStringLiteral("historyName"), literal(history.name)},
-         {QStringLiteral("idName"), literal(history.columnName(H::Id))}});
+         {QStringLiteral("idName"), literal(history.columnName(H::Id))}}));
 }
 
 // An event a workstation records (the print of register pages): exactly one
-// of the event actions, nothing else. It writes into the history of its own
+// of the event actions, nothing else, set aside until the transaction
+// commits (it returns Null: the row's number is given then). It writes into the history of its own
 // schema, which it reads from its own qualified name in the call's context
 // (shown qualified, since the pinned search path does not hold the schema).
-QString eventFunction(const QString& schema)
+ServerFunction eventFunction()
 {
-    QStringList actions;
+    QStringList actions, registers;
     for (const QString& action : HistoryEventActions())
         actions << literal(action);
+    for (const QString& name : PageEventColumns())
+        registers << literal(name);
     const QString name = quoted(functionName(QStringLiteral("_evento")));
-    return fill(
+    return described(
+        QStringLiteral("_evento"), QStringLiteral("codice text, azione text, colonna text, prima text, dopo text"),
+        QStringLiteral("bigint"), true, PinnedSettings(),
+        fill(
         QStringLiteral(
-            "CREATE OR REPLACE FUNCTION {function}(codice text, azione text, colonna text, prima text, dopo text) "
-            "RETURNS bigint LANGUAGE plpgsql {definer} AS $body$\n"
+            "\n"
             "DECLARE\n"
             "  contesto text;\n"
             "  ditta text;\n"
             "BEGIN\n"
             "  IF azione IS NULL OR azione NOT IN ({actions}) THEN\n"
             "    RAISE EXCEPTION 'azione non ammessa per un evento: %', coalesce(quote_literal(azione), 'Null');\n"
+            "  END IF;\n"
+            // A print of pages names its register and its first and last
+            // page, nothing else: no other text is laid out as a print.
+            "  IF colonna IS NULL OR colonna NOT IN ({registers}) THEN\n"
+            "    RAISE EXCEPTION 'evento %: il registro deve essere uno tra {registerList}, non %', azione, "
+            "coalesce(quote_literal(colonna), 'Null');\n"
+            "  END IF;\n"
+            "  IF prima IS NULL OR dopo IS NULL OR prima !~ '^[1-9][0-9]{0,8}$' OR dopo !~ '^[1-9][0-9]{0,8}$' THEN\n"
+            "    RAISE EXCEPTION 'evento %: la prima e l''ultima pagina devono essere numeri di pagina, non % e %', "
+            "azione, coalesce(quote_literal(prima), 'Null'), coalesce(quote_literal(dopo), 'Null');\n"
+            "  END IF;\n"
+            "  IF prima::integer > dopo::integer THEN\n"
+            "    RAISE EXCEPTION 'evento %: l''ultima pagina (%) viene prima della prima (%)', azione, dopo, prima;\n"
             "  END IF;\n"
             "  GET DIAGNOSTICS contesto = PG_CONTEXT;\n"
             "  ditta := substring(split_part(contesto, E'\\n', 1) FROM {pattern});\n"
@@ -277,28 +314,48 @@ QString eventFunction(const QString& schema)
             "  END IF;\n"
             "  ditta := (parse_ident(ditta))[1];\n"
             "  {lookIn}\n"
-            "  RETURN {add}(ditta, codice, azione, ARRAY[colonna], ARRAY[prima], ARRAY[dopo]);\n"
-            "END $body$"),
-        {{QStringLiteral("function"), function(schema, QStringLiteral("_evento"))},
-         {QStringLiteral("definer"), Definer},
-         {QStringLiteral("actions"), actions.join(QStringLiteral(", "))},
+            "  INSERT INTO {pending} VALUES (codice, azione, colonna, prima, dopo);\n"
+            "  RETURN NULL;\n"
+            "END "),
+        {{QStringLiteral("actions"), actions.join(QStringLiteral(", "))},
+         {QStringLiteral("registers"), registers.join(QStringLiteral(", "))},
+         {QStringLiteral("registerList"), PageEventColumns().join(QStringLiteral(", "))},
          {QStringLiteral("pattern"),
           literal(QStringLiteral("^PL/pgSQL function (.+)\\.%1\\(text,text,text,text,text\\) ").arg(name))},
          {QStringLiteral("lookIn"), lookIn(QStringLiteral("ditta"))},
-         {QStringLiteral("add"), quoted(functionName(QStringLiteral("_aggiungi")))}});
+         {QStringLiteral("pending"), quoted(pendingEvents())}}));
+}
+
+// An event waiting for its transaction's commit written into the history,
+// then gone: the history's lock is taken at the commit, as for a change.
+ServerFunction pendingEventFunction()
+{
+    return described(QStringLiteral("_evento_al_commit"), QString(), QStringLiteral("trigger"), true, PinnedSettings(),
+                     fill(QStringLiteral("\n"
+                                         "BEGIN\n"
+                                         "  {lookIn}\n"
+                                         "  PERFORM {add}(TG_TABLE_SCHEMA, NEW.codice, NEW.azione, ARRAY[NEW.colonna], "
+                                         "ARRAY[NEW.prima], ARRAY[NEW.dopo]);\n"
+                                         "  DELETE FROM {pending} WHERE ctid = NEW.ctid;\n"
+                                         "  RETURN NULL;\n"
+                                         "END "),
+                          {{QStringLiteral("lookIn"), lookIn(QStringLiteral("TG_TABLE_SCHEMA"))},
+                           {QStringLiteral("add"), quoted(functionName(QStringLiteral("_aggiungi")))},
+                           {QStringLiteral("pending"), quoted(pendingEvents())}}));
 }
 
 // The chain of the rows written before it existed, once, in number order; a
 // row that has its fingerprint keeps it.
-QString chainFunction(const QString& schema)
+ServerFunction chainFunction()
 {
     const TableDescription& history = HistoryTableDescription();
     const auto column = [&](int c) { return quoted(history.columnName(c)); };
     QStringList fields;
     for (int c = 0; c < H::Impronta; ++c)
         fields << QStringLiteral("r.%1::text").arg(column(c));
-    return fill(QStringLiteral("CREATE OR REPLACE FUNCTION {function}(ditta text) RETURNS bigint LANGUAGE plpgsql "
-                               "{pinned} AS $body$\n"
+    return described(QStringLiteral("_concatena"), QStringLiteral("ditta text"), QStringLiteral("bigint"), false,
+                PinnedSettings(),
+                fill(QStringLiteral("\n"
                                "DECLARE\n"
                                "  r record;\n"
                                "  precedente text := '';\n"
@@ -316,14 +373,22 @@ QString chainFunction(const QString& schema)
                                "    precedente := impronta;\n"
                                "  END LOOP;\n"
                                "  RETURN fatte;\n"
-                               "END $body$"),
-                {{QStringLiteral("function"), function(schema, QStringLiteral("_concatena"))},
-                 {QStringLiteral("pinned"), Pinned},
-                 {QStringLiteral("lookIn"), lookIn(QStringLiteral("ditta"))},
+                               "END "),
+                {{QStringLiteral("lookIn"), lookIn(QStringLiteral("ditta"))},
                  {QStringLiteral("history"), quoted(history.name)},
                  {QStringLiteral("id"), column(H::Id)},
                  {QStringLiteral("print"), column(H::Impronta)},
-                 {QStringLiteral("fingerprint"), fingerprint(QStringLiteral("precedente"), fields)}});
+                 {QStringLiteral("fingerprint"), fingerprint(QStringLiteral("precedente"), fields)}}));
+}
+
+// A function of the language sql, immutable, with the catalog alone to look in.
+ServerFunction sqlFunction(const QString& suffix, const QString& arguments, const QString& returns,
+                           const QString& body, bool immutable)
+{
+    ServerFunction made = described(suffix, arguments, returns, false, CatalogSearchPath(), body);
+    made.language = QStringLiteral("sql");
+    made.immutable = immutable;
+    return made;
 }
 
 // Trigger types (pg_trigger.tgtype): bits for row, before, insert, delete,
@@ -332,50 +397,70 @@ constexpr int Row = 1, Before = 2, Insert = 4, Delete = 8, Update = 16, Truncate
 
 }  // namespace
 
-QStringList ServerHistoryStatements(const QString& schema)
+std::vector<ServerFunction> ServerHistoryFunctions()
 {
     QStringList fields;
     for (int c = 0; c < H::Impronta; ++c)
         fields << QStringLiteral("campi[%1]").arg(c + 1);
-    const QString refuseTruncate = function(schema, QStringLiteral("_rifiuta_svuota"));
-    QStringList statements;
-    statements
-        // Made by earlier versions, replaced by what follows.
-        << QStringLiteral("DROP FUNCTION IF EXISTS %1(double precision)").arg(function(schema, QStringLiteral("_numero")))
-        << QStringLiteral("DROP FUNCTION IF EXISTS %1(text, text, text, text, text)")
-               .arg(function(schema, QStringLiteral("_aggiungi")))
-        << QStringLiteral("DROP FUNCTION IF EXISTS %1()").arg(function(schema, QStringLiteral("_concatena")))
+    std::vector<ServerFunction> functions{
         // One field of the canonical line, and the fingerprint of a row given
         // as texts: for whoever recomputes the chain on the server.
-        << QStringLiteral("CREATE OR REPLACE FUNCTION %1(valore text) RETURNS text LANGUAGE sql IMMUTABLE "
-                          "SET search_path = pg_catalog, pg_temp AS $body$ SELECT %2 $body$")
-               .arg(function(schema, QStringLiteral("_campo")), canonical(QStringLiteral("valore")))
-        << QStringLiteral("CREATE OR REPLACE FUNCTION %1(precedente text, campi text[]) RETURNS text "
-                          "LANGUAGE sql IMMUTABLE SET search_path = pg_catalog, pg_temp AS $body$ SELECT %2 $body$")
-               .arg(function(schema, QStringLiteral("_impronta")), fingerprint(QStringLiteral("precedente"), fields))
-        << addFunction(schema) << eventFunction(schema) << chainFunction(schema)
-        << QStringLiteral("REVOKE ALL ON FUNCTION %1(text) FROM PUBLIC").arg(function(schema, QStringLiteral("_concatena")))
+        sqlFunction(QStringLiteral("_campo"), QStringLiteral("valore text"), QStringLiteral("text"),
+                    QStringLiteral(" SELECT %1 ").arg(canonical(QStringLiteral("valore"))), true),
+        sqlFunction(QStringLiteral("_impronta"), QStringLiteral("precedente text, campi text[]"),
+                    QStringLiteral("text"),
+                    QStringLiteral(" SELECT %1 ").arg(fingerprint(QStringLiteral("precedente"), fields)), true),
+        addFunction(), eventFunction(), pendingEventFunction(), chainFunction(),
         // Tells the program that the server writes the history.
-        << QStringLiteral("CREATE OR REPLACE FUNCTION %1() RETURNS boolean LANGUAGE sql "
-                          "SET search_path = pg_catalog, pg_temp AS $body$ SELECT true $body$")
-               .arg(function(schema, QStringLiteral("_dal_server")))
-        << QStringLiteral("REVOKE ALL ON FUNCTION %1(text, text, text, text[], text[], text[]) FROM PUBLIC")
-               .arg(function(schema, QStringLiteral("_aggiungi")))
-        << QStringLiteral("REVOKE ALL ON FUNCTION %1(text, text, text, text, text) FROM PUBLIC")
-               .arg(function(schema, QStringLiteral("_evento")))
+        sqlFunction(QStringLiteral("_dal_server"), QString(), QStringLiteral("boolean"),
+                    QStringLiteral(" SELECT true "), false),
         // Emptying a table at once would remove its rows without a history
         // row each: refused to everybody, the owner included.
-        << QStringLiteral("CREATE OR REPLACE FUNCTION %1() RETURNS trigger LANGUAGE plpgsql "
-                          "SET search_path = pg_catalog, pg_temp AS $body$ BEGIN RAISE EXCEPTION "
-                          "'%: le tabelle della società non si svuotano con TRUNCATE: ogni cancellazione va "
-                          "nello storico', TG_TABLE_NAME; END $body$")
-               .arg(refuseTruncate);
+        described(QStringLiteral("_rifiuta_svuota"), QString(), QStringLiteral("trigger"), false,
+                  CatalogSearchPath(),
+                  QStringLiteral(" BEGIN RAISE EXCEPTION '%: le tabelle della società non si svuotano con TRUNCATE: "
+                                 "ogni cancellazione va nello storico', TG_TABLE_NAME; END "))};
+    for (const TableDescription* shared : SharedTables())
+        functions.push_back(triggerFunction(*shared));
+    functions.push_back(AppendOnlyRefusalFunction(HistoryTableDescription()));
+    return functions;
+}
+
+QStringList ServerHistoryStatements(const QString& schema)
+{
+    const QString refuseTruncate = function(schema, QStringLiteral("_rifiuta_svuota"));
+    QStringList statements{
+        // Made by earlier versions, replaced by what follows.
+        QStringLiteral("DROP FUNCTION IF EXISTS %1(double precision)").arg(function(schema, QStringLiteral("_numero"))),
+        QStringLiteral("DROP FUNCTION IF EXISTS %1(text, text, text, text, text)")
+            .arg(function(schema, QStringLiteral("_aggiungi"))),
+        QStringLiteral("DROP FUNCTION IF EXISTS %1()").arg(function(schema, QStringLiteral("_concatena"))),
+        QStringLiteral("CREATE TABLE IF NOT EXISTS %1 (codice text, azione text, colonna text, prima text, dopo text)")
+            .arg(qualified(schema, pendingEvents())),
+        QStringLiteral("REVOKE ALL ON %1 FROM PUBLIC").arg(qualified(schema, pendingEvents()))};
+    for (const ServerFunction& made : ServerHistoryFunctions())
+        if (made.name != HistoryTable + QStringLiteral("_rifiuta"))  // the history table's own, made with it
+            statements << made.createStatement(schema);
+    // Only the owner runs them, the triggers aside; the workstations are
+    // granted the event function alone.
+    statements << QStringLiteral("REVOKE ALL ON FUNCTION %1(text) FROM PUBLIC").arg(function(schema, QStringLiteral("_concatena")))
+               << QStringLiteral("REVOKE ALL ON FUNCTION %1(text, text, text, text[], text[], text[]) FROM PUBLIC")
+                      .arg(function(schema, QStringLiteral("_aggiungi")))
+               << QStringLiteral("REVOKE ALL ON FUNCTION %1(text, text, text, text, text) FROM PUBLIC")
+                      .arg(function(schema, QStringLiteral("_evento")))
+               << QStringLiteral("REVOKE ALL ON FUNCTION %1() FROM PUBLIC")
+                      .arg(function(schema, QStringLiteral("_evento_al_commit")))
+               << QStringLiteral("DROP TRIGGER IF EXISTS %1 ON %2")
+                      .arg(quoted(pendingEvents() + QStringLiteral("_storico")), qualified(schema, pendingEvents()))
+               << QStringLiteral("CREATE CONSTRAINT TRIGGER %1 AFTER INSERT ON %2 DEFERRABLE INITIALLY DEFERRED "
+                                 "FOR EACH ROW EXECUTE FUNCTION %3()")
+                      .arg(quoted(pendingEvents() + QStringLiteral("_storico")), qualified(schema, pendingEvents()),
+                           function(schema, QStringLiteral("_evento_al_commit")));
     for (const TableDescription* shared : SharedTables()) {
         const QString table = qualified(schema, shared->name);
         const QString trigger = quoted(shared->name + QStringLiteral("_storico"));
         const QString guard = quoted(shared->name + QStringLiteral("_no_svuota"));
-        statements << triggerFunction(schema, *shared)
-                   << QStringLiteral("REVOKE ALL ON FUNCTION %1() FROM PUBLIC")
+        statements << QStringLiteral("REVOKE ALL ON FUNCTION %1() FROM PUBLIC")
                           .arg(function(schema, QLatin1Char('_') + shared->name))
                    << QStringLiteral("DROP TRIGGER IF EXISTS %1 ON %2").arg(trigger, table)
                    // Fired as the transaction commits: the history's lock is
@@ -407,28 +492,17 @@ std::vector<ServerTrigger> ServerHistoryTriggers()
     std::vector<ServerTrigger> triggers;
     for (const TableDescription* shared : SharedTables()) {
         triggers.push_back({shared->name, shared->name + QStringLiteral("_storico"),
-                            functionName(QLatin1Char('_') + shared->name), Row | Insert | Delete | Update});
+                            functionName(QLatin1Char('_') + shared->name), Row | Insert | Delete | Update, true});
         triggers.push_back({shared->name, shared->name + QStringLiteral("_no_svuota"),
-                            functionName(QStringLiteral("_rifiuta_svuota")), Before | Truncate});
+                            functionName(QStringLiteral("_rifiuta_svuota")), Before | Truncate, false});
     }
+    triggers.push_back({pendingEvents(), pendingEvents() + QStringLiteral("_storico"),
+                        functionName(QStringLiteral("_evento_al_commit")), Row | Insert, true});
     triggers.push_back({HistoryTable, HistoryTable + QStringLiteral("_no_modifica"),
-                        functionName(QStringLiteral("_rifiuta")), Row | Before | Delete | Update});
+                        functionName(QStringLiteral("_rifiuta")), Row | Before | Delete | Update, false});
     triggers.push_back({HistoryTable, HistoryTable + QStringLiteral("_no_svuota"),
-                        functionName(QStringLiteral("_rifiuta")), Before | Truncate});
+                        functionName(QStringLiteral("_rifiuta")), Before | Truncate, false});
     return triggers;
-}
-
-QStringList ServerHistoryFunctions()
-{
-    QStringList functions{functionName(QStringLiteral("_aggiungi")), functionName(QStringLiteral("_evento"))};
-    for (const TableDescription* shared : SharedTables())
-        functions << functionName(QLatin1Char('_') + shared->name);
-    return functions;
-}
-
-QString PinnedSettingMark()
-{
-    return QStringLiteral("extra_float_digits=1");
 }
 
 QStringList ServerTriggerRepairStatements(const QString& schema)

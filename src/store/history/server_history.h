@@ -6,6 +6,8 @@
 // copy, upgrade, verify) and the tests; the program only calls the event function.
 #pragma once
 
+#include "store/schema/server_function.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -37,13 +39,13 @@ struct ServerTrigger {
     QString name;
     QString function;  // in the same schema
     int type;          // pg_trigger.tgtype: when it fires and on what
+    bool deferred;     // a constraint trigger, deferrable, initially deferred
+    // None has a column list, a WHEN condition or arguments.
 };
 std::vector<ServerTrigger> ServerHistoryTriggers();
-// The functions that write the history (the triggers', the writing and the
-// event function): each runs as the owner with the settings pinned, which
-// its configuration (pg_proc.proconfig) shows by holding PinnedSettingMark.
-QStringList ServerHistoryFunctions();
-QString PinnedSettingMark();
+// Every function of the history as this version makes it: the triggers',
+// the writing, the event function, the refusals and their helpers.
+std::vector<ServerFunction> ServerHistoryFunctions();
 
 // Re-creates every trigger of ServerHistoryTriggers (enabled), with the
 // history's own guards; for a schema whose history table exists.

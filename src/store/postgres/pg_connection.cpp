@@ -4,8 +4,10 @@
 #include "store/postgres/pg_conninfo.h"
 
 #include <QDate>
+#include <QRegularExpression>
 
 #include <algorithm>
+#include <limits>
 
 namespace store::pg {
 
@@ -522,12 +524,21 @@ QByteArray parameterText(const Value& value, Oid type)
                         valueType == QMetaType::ULongLong || valueType == QMetaType::Double ||
                         valueType == QMetaType::Float;
     if (type == TypeOid::Date) {
+        // ISO, which Qt writes only for years 0 to 9999: a year past 9999 has
+        // more digits, one before Christ is marked BC.
+        const auto iso = [](const QDate& day) {
+            const int year = day.year();
+            QByteArray text = QByteArray::number(year < 0 ? -year : year).rightJustified(4, '0') + '-' +
+                QByteArray::number(day.month()).rightJustified(2, '0') + '-' +
+                QByteArray::number(day.day()).rightJustified(2, '0');
+            return year < 0 ? text + " BC" : text;
+        };
         if (valueType == QMetaType::QDate)
-            return value.toDate().toString(Qt::ISODate).toLatin1();
+            return iso(value.toDate());
         bool ok = false;
         const double days = value.toDouble(&ok);
         if (number || ok)
-            return DayZero.addDays(qint64(days)).toString(Qt::ISODate).toLatin1();
+            return iso(DayZero.addDays(qint64(days)));
         return value.toString().toUtf8();  // the server tells what is wrong with it
     }
     if (valueType == QMetaType::Bool)
@@ -542,6 +553,41 @@ QByteArray parameterText(const Value& value, Oid type)
     return value.toString().toUtf8();
 }
 
+namespace {
+
+// A number as the server writes it, the values that are not numbers too
+// ("NaN", "Infinity", "-Infinity"), which toDouble would read as 0.
+double ServerDouble(const char* text)
+{
+    const QByteArray number(text);
+    if (number == "NaN")
+        return std::numeric_limits<double>::quiet_NaN();
+    if (number == "Infinity")
+        return std::numeric_limits<double>::infinity();
+    if (number == "-Infinity")
+        return -std::numeric_limits<double>::infinity();
+    return number.toDouble();
+}
+
+// A date as the server writes it in the ISO style, as its day number from
+// DayZero: a year of more than four digits and a year before Christ ("BC")
+// as well. A date the day numbers cannot hold ("infinity") stays its text.
+Value ServerDay(const char* text)
+{
+    static const QRegularExpression iso(QStringLiteral("^(\\d{4,})-(\\d{2})-(\\d{2})( BC)?$"));
+    const QString date = QString::fromLatin1(text);
+    const QRegularExpressionMatch parts = iso.match(date);
+    if (!parts.hasMatch())
+        return Value(date);
+    int year = parts.captured(1).toInt();
+    if (parts.hasCaptured(4))
+        year = -year;  // QDate has no year 0: 1 BC is year -1, as the server counts
+    const QDate day(year, parts.captured(2).toInt(), parts.captured(3).toInt());
+    return day.isValid() ? Value(qlonglong(DayZero.daysTo(day))) : Value(date);
+}
+
+}  // namespace
+
 Value valueOf(const PGresult* result, int row, int column)
 {
     if (PQgetisnull(result, row, column))
@@ -555,11 +601,11 @@ Value valueOf(const PGresult* result, int row, int column)
     case TypeOid::Float4:
     case TypeOid::Float8:
     case TypeOid::Numeric:
-        return Value(QByteArray(text).toDouble());
+        return Value(ServerDouble(text));
     case TypeOid::Bool:
         return Value(qlonglong(text[0] == 't' ? 1 : 0));
     case TypeOid::Date:
-        return Value(qlonglong(DayZero.daysTo(QDate::fromString(QString::fromLatin1(text), Qt::ISODate))));
+        return ServerDay(text);
     default:
         return Value(QString::fromUtf8(text, PQgetlength(result, row, column)));
     }

@@ -257,7 +257,11 @@ std::shared_ptr<Connection> ConnectFor(const QString& conninfo, const QString& c
     keywords.insert(keywords.end(), {"dbname", nullptr});
     values.insert(values.end(), {info.constData(), nullptr});
     PGconn* conn = PQconnectdbParams(keywords.data(), values.data(), 1);
+    // Read committed whatever the server's or the role's default: each
+    // statement, and the history's trigger at the commit, sees the last
+    // change committed before it.
     const QByteArray settings = QStringLiteral("SET lock_timeout = %1; SET DateStyle = ISO; "
+                                               "SET default_transaction_isolation = 'read committed'; "
                                                "SET client_encoding = 'UTF8'; "
                                                // the server's NOTICE lines ("... does not exist, skipping")
                                                // are for a console, not for an operator's terminal

@@ -2,6 +2,7 @@
 #include "store/registers/register_save.h"
 
 #include "store/history/history_writer.h"
+#include "store/schema/register_code.h"
 #include "store/schema/table_description.h"
 #include "store/registers/write_transaction.h"
 
@@ -65,6 +66,9 @@ Attempt TryWriteRegister(CompanyDatabase& company, const ScreenValues& screen,
         Row before;
         const bool adding = cursor.noMatch();
         if (adding) {
+            // A new set's code keeps the rule; one stored before it stays.
+            if (const QString problem = RegisterCodeProblem(record.SspCodice); !problem.isEmpty())
+                throw EngineError(EngineErrorNumber::WriteFailed, problem);
             cursor.addNew();
         } else {
             before = ReadRow(cursor, table);

@@ -1,6 +1,8 @@
 // SQLite creation statements of the company tables.
 #include "store/schema/schema.h"
 
+#include "store/schema/register_code.h"
+
 namespace store {
 
 QString SqliteType(const ColumnDescription& column)
@@ -42,6 +44,8 @@ QStringList CreateStatements(const TableDescription& table)
     if (table.searchColumn >= 0)
         statements << QStringLiteral("CREATE INDEX \"%1_%2\" ON \"%1\" (\"%2\")")
                           .arg(table.name, table.columnName(table.searchColumn));
+    if (table.name == RegisterTable)
+        statements << RegisterCodeFileTriggers();
     if (table.appendOnly) {
         for (const char* operation : {"UPDATE", "DELETE"})
             statements << QStringLiteral("CREATE TRIGGER \"%1_no_%2\" BEFORE %3 ON \"%1\" "

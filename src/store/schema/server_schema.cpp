@@ -2,6 +2,7 @@
 #include "store/schema/server_schema.h"
 
 #include "store/engine/sql_text.h"
+#include "store/schema/register_code.h"
 
 namespace store {
 
@@ -35,6 +36,8 @@ QString createTable(const QString& schema, const TableDescription& table)
             part += QStringLiteral(" NOT NULL PRIMARY KEY");
         parts << part;
     }
+    if (table.name == RegisterTable)
+        parts << QStringLiteral("CONSTRAINT %1 CHECK (%2)").arg(quoted(RegisterCodeConstraint()), RegisterCodeCheck());
     return QStringLiteral("CREATE TABLE %1.%2 (%3)").arg(quoted(schema), quoted(table.name), parts.join(QStringLiteral(", ")));
 }
 
@@ -60,15 +63,25 @@ QStringList createIndexes(const QString& schema, const TableDescription& table)
 // An append-only table refuses UPDATE, DELETE and TRUNCATE from everybody,
 // its owner included, as the file's triggers do; the workstations' role is
 // moreover granted neither (see the office guide, doc/office.md).
+ServerFunction AppendOnlyRefusalFunction(const TableDescription& table)
+{
+    ServerFunction function;
+    function.name = table.name + QStringLiteral("_rifiuta");
+    function.returns = QStringLiteral("trigger");
+    function.language = QStringLiteral("plpgsql");
+    function.body = QStringLiteral(" BEGIN RAISE EXCEPTION '%1: le righe dello storico non si modificano e non si "
+                                   "cancellano'; END ")
+                        .arg(table.name);
+    return function;
+}
+
 QStringList AppendOnlyTriggerStatements(const QString& schema, const TableDescription& table)
 {
     if (!table.appendOnly)
         return {};
-    const QString function = quoted(schema) + QLatin1Char('.') + quoted(table.name + QStringLiteral("_rifiuta"));
-    return {QStringLiteral("CREATE OR REPLACE FUNCTION %1() RETURNS trigger LANGUAGE plpgsql AS $body$ BEGIN "
-                           "RAISE EXCEPTION '%2: le righe dello storico non si modificano e non si cancellano'; "
-                           "END $body$")
-                .arg(function, table.name),
+    const ServerFunction refusal = AppendOnlyRefusalFunction(table);
+    const QString function = quoted(schema) + QLatin1Char('.') + quoted(refusal.name);
+    return {refusal.createStatement(schema),
             QStringLiteral("CREATE TRIGGER %1 BEFORE UPDATE OR DELETE ON %2.%3 FOR EACH ROW EXECUTE FUNCTION %4()")
                 .arg(quoted(table.name + QStringLiteral("_no_modifica")), quoted(schema), quoted(table.name), function),
             QStringLiteral("CREATE TRIGGER %1 BEFORE TRUNCATE ON %2.%3 FOR EACH STATEMENT EXECUTE FUNCTION %4()")

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "store/schema/schema_version.h"
+#include "store/schema/server_function.h"
 #include "store/schema/table_description.h"
 
 #include <QStringList>
@@ -21,6 +22,8 @@ QStringList ServerTableStatements(const QString& schema, const TableDescription&
 // The triggers (and their function) of an append-only table that refuse to
 // change, delete or empty its rows; nothing for another table.
 QStringList AppendOnlyTriggerStatements(const QString& schema, const TableDescription& table);
+// The function those triggers call: it refuses, whoever asks.
+ServerFunction AppendOnlyRefusalFunction(const TableDescription& table);
 // "CREATE SCHEMA" for `company` and the statements of every table, in
 // creation order.
 QStringList ServerSchemaStatements(const QString& company);

@@ -1,0 +1,113 @@
+// The rule of a register set's code, for the program, the server and the file.
+#include "store/schema/register_code.h"
+
+#include "store/engine/sql_text.h"
+#include "store/schema/table_description.h"
+
+namespace store {
+
+namespace {
+
+// The code points InvisibleCharacter names beside whole categories, as
+// ranges: the same list the server's and the file's patterns are made of.
+struct Range {
+    char32_t first, last;
+};
+constexpr Range Invisible[] = {{0x01, 0x1F},     {0x7F, 0x9F},     {0xA0, 0xA0},     {0xAD, 0xAD},
+                               {0x34F, 0x34F},   {0x115F, 0x1160}, {0x180E, 0x180E}, {0x2000, 0x200F},
+                               {0x2028, 0x202F}, {0x205F, 0x206F}, {0x2800, 0x2800}, {0x3000, 0x3000},
+                               {0x3164, 0x3164}, {0xFE00, 0xFE0F}, {0xFEFF, 0xFEFF}, {0xFFA0, 0xFFA0},
+                               {0xFFF9, 0xFFFB}};
+
+QString codeColumn()
+{
+    return RegisterTableDescription().key().name;
+}
+
+}  // namespace
+
+bool InvisibleCharacter(char32_t c)
+{
+    for (const Range& range : Invisible)
+        if (c >= range.first && c <= range.last)
+            return true;
+    if (c >= 0xE0100 && c <= 0xE01EF)  // variation selectors, supplement
+        return true;
+    switch (QChar::category(c)) {
+    case QChar::Other_Control:
+    case QChar::Other_Format:
+    case QChar::Separator_Line:
+    case QChar::Separator_Paragraph:
+        return true;
+    case QChar::Separator_Space: return c != U' ';
+    default: return false;
+    }
+}
+
+QString RegisterCodeProblem(const QString& code)
+{
+    if (!code.isEmpty() && (code.front().isSpace() || code.back().isSpace()))
+        return QStringLiteral("il codice \"%1\" ha spazi all'inizio o alla fine").arg(code);
+    for (qsizetype i = 0; i < code.size(); ++i) {
+        char32_t c = code.at(i).unicode();
+        if (code.at(i).isHighSurrogate() && i + 1 < code.size() && code.at(i + 1).isLowSurrogate()) {
+            c = QChar::surrogateToUcs4(code.at(i), code.at(i + 1));
+            ++i;
+        }
+        if (InvisibleCharacter(c))
+            return QStringLiteral("il codice contiene un carattere invisibile o di controllo (U+%1)")
+                .arg(QString::number(uint(c), 16).toUpper().rightJustified(4, QLatin1Char('0')));
+    }
+    if (code != code.normalized(QString::NormalizationForm_C))
+        return QStringLiteral("il codice non è in forma composta (NFC): due codici uguali a vedersi sarebbero "
+                              "diversi");
+    return {};
+}
+
+QString RegisterCodeConstraint()
+{
+    return RegisterTable + QStringLiteral("_codice_ammesso");
+}
+
+QString RegisterCodeCheck()
+{
+    QString characters;
+    for (const Range& range : Invisible)
+        characters += range.first == range.last
+            ? QStringLiteral("\\u%1").arg(uint(range.first), 4, 16, QLatin1Char('0'))
+            : QStringLiteral("\\u%1-\\u%2")
+                  .arg(uint(range.first), 4, 16, QLatin1Char('0'))
+                  .arg(uint(range.last), 4, 16, QLatin1Char('0'));
+    const QString column = quoted(codeColumn());
+    // The composed form and the characters past ASCII can be checked in a
+    // database of UTF-8 alone; in another the ends and the controls are.
+    return QStringLiteral("CASE WHEN pg_catalog.getdatabaseencoding() = 'UTF8' THEN %1 !~ '^[[:space:]]|[[:space:]]$' "
+                          "AND %1 !~ '[%2[:cntrl:]]' AND %1 IS NFC NORMALIZED "
+                          "ELSE %1 !~ '^[[:space:]]|[[:space:]]$' AND %1 !~ '[[:cntrl:]]' END")
+        .arg(column, characters);
+}
+
+QStringList RegisterCodeFileTriggers()
+{
+    // SQLite's GLOB takes a class of characters: every one of the list, each
+    // range written out by its ends, made with char() so the statement's text
+    // holds none of them.
+    QStringList ends;
+    for (const Range& range : Invisible)
+        ends << (range.first == range.last
+                     ? QStringLiteral("char(%1)").arg(uint(range.first))
+                     : QStringLiteral("char(%1) || '-' || char(%2)").arg(uint(range.first)).arg(uint(range.last)));
+    const QString column = quoted(codeColumn());
+    const QString refused = QStringLiteral(
+        "WHEN NEW.%1 <> trim(NEW.%1) OR NEW.%1 GLOB '*[' || %2 || ']*' BEGIN SELECT RAISE(ABORT, "
+        "'%3: codice del registro non ammesso (spazi all''inizio o alla fine, o caratteri invisibili o di "
+        "controllo)'); END")
+                                .arg(column, ends.join(QStringLiteral(" || ")), RegisterTable);
+    return {QStringLiteral("CREATE TRIGGER IF NOT EXISTS %1 BEFORE INSERT ON %2 %3")
+                .arg(quoted(RegisterTable + QStringLiteral("_codice_nuovo")), quoted(RegisterTable), refused),
+            QStringLiteral("CREATE TRIGGER IF NOT EXISTS %1 BEFORE UPDATE OF %2 ON %3 %4")
+                .arg(quoted(RegisterTable + QStringLiteral("_codice_cambiato")), column, quoted(RegisterTable),
+                     refused)};
+}
+
+}  // namespace store

@@ -1,0 +1,65 @@
+// An event is a print of pages and nothing else: a register that is not one
+// of the four, or page numbers that are not, or a first page after the last,
+// are refused, by the program on either engine and by the server's own event
+// function to whoever calls it; a refused event leaves no history row.
+#include "support/test_company.h"
+
+#include "store/history/history_event.h"
+#include "store/schema/table_description.h"
+
+#include <gtest/gtest-spi.h>
+#include <gtest/gtest.h>
+
+using testing_support::Engine;
+using testing_support::MakeTestCompany;
+
+namespace {
+
+class EventPayload : public testing::TestWithParam<Engine> {};
+
+struct Refused {
+    const char* column;
+    const char* before;
+    const char* after;
+};
+
+const std::vector<Refused> RefusedPayloads{{"SspDescrizione", "DEPOSITO DOGANALE PORTO", "DEPOSITO FALSO"},
+                                           {"ARRIVI", "1", "DUE"},
+                                           {"ARRIVI", "0", "3"},
+                                           {"ARRIVI", "-2", "3"},
+                                           {"ARRIVI", "1.5", "3"},
+                                           {"ARRIVI", "500", "1"},
+                                           {"arrivi", "1", "2"}};
+
+}  // namespace
+
+TEST_P(EventPayload, AnythingButARegisterAndItsPagesInOrderIsRefused)
+{
+    auto company = MakeTestCompany(GetParam(), true);
+    if (!company)
+        GTEST_SKIP() << testing_support::NoTestServer;
+    auto db = company->open();
+    const int rows = company->count(store::HistoryTable);
+    for (const Refused& payload : RefusedPayloads) {
+        SCOPED_TRACE(payload.column + std::string(" ") + payload.before + " " + payload.after);
+        EXPECT_NE(testing_support::ErrorNumberOf([&] {
+                      store::RecordHistoryEvent(*db, {"AB01", "ristampa pagine", payload.column,
+                                                      QString::fromUtf8(payload.before),
+                                                      QString::fromUtf8(payload.after)});
+                  }),
+                  0);
+        if (GetParam() == Engine::Server) {
+            // Called by hand, past the program's own check.
+            const QString call = QStringLiteral("SELECT \"StoricoSerieSemplificata_evento\"('AB01', 'stampa pagine', "
+                                                "'%1', '%2', '%3')")
+                                     .arg(payload.column, payload.before, payload.after);
+            EXPECT_NONFATAL_FAILURE(company->exec(call), "evento stampa pagine");
+        }
+    }
+    EXPECT_EQ(company->count(store::HistoryTable), rows);
+    store::RecordHistoryEvent(*db, {"AB01", "stampa pagine", "ARRIVI", 3, 3});
+    EXPECT_EQ(company->count(store::HistoryTable), rows + 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(File, EventPayload, testing::Values(Engine::File), testing::PrintToStringParamName());
+INSTANTIATE_TEST_SUITE_P(ServerCases, EventPayload, testing::Values(Engine::Server), testing::PrintToStringParamName());

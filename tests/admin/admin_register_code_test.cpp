@@ -1,0 +1,61 @@
+// A register set's code keeps one rule everywhere: no blank at either end, no
+// control or invisible character, composed form (NFC). The server's CHECK and
+// the file's triggers refuse a code breaking it, whoever writes; upgrade adds
+// the rule to a company made before it and lists the codes already breaking
+// it, shown escaped, without changing them.
+#include "admin_run.h"
+
+#include "store/schema/register_code.h"
+#include "support/test_company.h"
+
+#include <gtest/gtest-spi.h>
+#include <gtest/gtest.h>
+
+using testing_support::Engine;
+using testing_support::MakeTestCompany;
+
+namespace {
+
+class RegisterCode : public testing::TestWithParam<Engine> {};
+
+}  // namespace
+
+TEST_P(RegisterCode, ACodeBreakingTheRuleIsRefusedAndUpgradeListsTheOnesStoredBefore)
+{
+    auto company = MakeTestCompany(GetParam());
+    if (!company)
+        GTEST_SKIP() << testing_support::NoTestServer;
+    const bool server = GetParam() == Engine::Server;
+    const QString filler = server ? "chr(12644)" : "char(12644)";
+    const QString insert = "INSERT INTO \"TabellaSerieSemplificata\" (\"SspCodice\") VALUES (%1)";
+    QStringList refused{"'AB01 '", "' AB01'", "'AB01' || " + filler, "'A' || " + (server ? QString("chr(9)") : "char(9)")};
+    if (server)
+        refused << "normalize('ÄB', NFD)";
+    for (const QString& code : refused) {
+        SCOPED_TRACE(code.toStdString());
+        EXPECT_NONFATAL_FAILURE(company->exec(insert.arg(code)), "");
+    }
+    company->exec(insert.arg("'ÄB'"));
+    // The program's own rule, the composed form included.
+    EXPECT_EQ(store::RegisterCodeProblem(QString::fromUtf8("ÄB")), "");
+    EXPECT_NE(store::RegisterCodeProblem(QString::fromUtf8("ÄB").normalized(QString::NormalizationForm_D)), "");
+    EXPECT_NE(store::RegisterCodeProblem(QString::fromUtf8("AB01\u3164")), "");
+
+    // A company made before the rule, holding a code that breaks it.
+    if (server)
+        company->exec("ALTER TABLE \"TabellaSerieSemplificata\" DROP CONSTRAINT \"TabellaSerieSemplificata_codice_ammesso\"");
+    else
+        company->exec("DROP TRIGGER \"TabellaSerieSemplificata_codice_nuovo\"; "
+                      "DROP TRIGGER \"TabellaSerieSemplificata_codice_cambiato\"");
+    company->exec(insert.arg("'AB01' || " + filler));
+    AdminRun run = Admin({"upgrade", company->location(), company->company()});
+    EXPECT_EQ(run.status, 0) << run.err.toStdString();
+    EXPECT_TRUE(run.out.contains("lasciati come sono): \"AB01\\u3164\"")) << run.out.toStdString();
+    EXPECT_EQ(company->scalar("SELECT count(*) FROM \"TabellaSerieSemplificata\"").toInt(), 2);
+    EXPECT_NONFATAL_FAILURE(company->exec(insert.arg("'AB02 '")), "");
+    run = Admin({"upgrade", company->location(), company->company()});
+    EXPECT_FALSE(run.out.contains("lasciati come sono")) << run.out.toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(File, RegisterCode, testing::Values(Engine::File), testing::PrintToStringParamName());
+INSTANTIATE_TEST_SUITE_P(ServerCases, RegisterCode, testing::Values(Engine::Server), testing::PrintToStringParamName());

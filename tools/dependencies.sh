@@ -11,11 +11,14 @@ set -euo pipefail
 PACKAGES=(cmake ninja-build g++ qt6-base-dev libgl-dev libsqlite3-dev sqlite3 libx11-dev
           libgtest-dev fonts-liberation xvfb xauth pkg-config mdbtools-dev mdbtools
           libpq-dev postgresql clang libfuzzer-14-dev poppler-utils qt6-translations-l10n dpkg-dev
-          libssl-dev openssl locales)
+          libssl-dev openssl locales libp11-dev softhsm2 opensc libnss3-tools)
 # locales: the Italian locale (it_IT.UTF-8), under which the tests read libpq's
 # and the server's Italian messages.
 # dpkg-dev: dpkg-buildflags gives the build Debian's hardening flags.
-# libssl-dev: the seal's RFC 3161 time stamp; openssl: the tests' time-stamping authority.
+# libssl-dev: the seal's RFC 3161 time stamp and the office's signature; openssl: the tests'
+# certification and time-stamping authorities. libp11-dev: signing keys on PKCS#11 tokens;
+# softhsm2 and opensc (pkcs11-tool): the tests' token; libnss3-tools (certutil): the NSS
+# database poppler's pdfsig checks the tests' signed PDFs with.
 if [ "${1:-}" = packaging ]; then
   PACKAGES+=(file lintian man-db desktop-file-utils appstream)
 fi

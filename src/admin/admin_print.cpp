@@ -1,6 +1,7 @@
 // quenvol-admin print: the numbered pages of a register, to be stamped by the
 // customs office, and the inspection sheet of a register set, as PDF/A files.
 #include "admin/admin_command.h"
+#include "admin/admin_signing.h"
 #include "company/company_location.h"
 #include "company/company_server.h"
 #include "company/pending_file.h"
@@ -8,6 +9,7 @@
 #include "paper/inspection_sheet.h"
 #include "paper/page_prints.h"
 #include "paper/paper_fonts.h"
+#include "store/history/history_event.h"
 #include "paper/register_pages.h"
 #include "store/schema/table_description.h"
 
@@ -19,7 +21,8 @@ int RunPrint(const QStringList& arguments);
 
 const admin::Command Print{
     "print",
-    "print pages|sheet <cartella dati o server> <societa> <codice> [REGISTRO DA A] --output FILE.pdf [--reprint]",
+    "print pages|sheet <cartella dati o server> <societa> <codice> [REGISTRO DA A] --output FILE.pdf [--reprint]\n"
+    "      [--firma CHIAVE [--modulo LIBRERIA] [--pin-stdin] [--tsa URL [--tsa-ca FILE]]]",
     "Stampa in un file PDF/A-1b (A4, caratteri Liberation incorporati):\n"
     "print pages <cartella dati o server> <societa> <codice> <ARRIVI|CUSTODIA|DEPOSITO|PREAVVISO>\n"
     "            <da> <a> --output FILE.pdf [--reprint] [--senza-testata]\n"
@@ -39,6 +42,18 @@ const admin::Command Print{
     "--output    il file PDF da scrivere (sostituito solo a stampa completata)\n"
     "--reprint   ristampa le pagine gia' stampate\n"
     "--senza-testata  stampa anche con le righe di testata del registro vuote\n"
+    "--firma CHIAVE  firma il PDF (PAdES, firma CAdES con SHA-256) con la chiave del\n"
+    "               file PKCS#12 CHIAVE (.p12, .pfx), o del dispositivo di firma\n"
+    "               (smart card) indicato da pkcs11:token=NOME;object=ETICHETTA; la\n"
+    "               passphrase o il PIN e' chiesto sul terminale, mai sulla riga di\n"
+    "               comando. La firma e' registrata nello storico con il titolare e\n"
+    "               il numero di serie del certificato\n"
+    "--modulo LIBRERIA  la libreria PKCS#11 del dispositivo di firma (per pkcs11:)\n"
+    "--pin-stdin    legge la passphrase o il PIN dalla prima riga dello standard input\n"
+    "--tsa URL      aggiunge alla firma la marca temporale di un'autorita' (RFC 3161,\n"
+    "               http://)\n"
+    "--tsa-ca FILE  verifica subito la marca con il certificato (PEM) dell'autorita'\n"
+    "La firma si verifica con: quenvol-admin verify-pdf FILE.pdf --ca CA.pem\n"
     "Esempio: quenvol-admin print pages ~/quenvol DEMO R1 ARRIVI 1 50 --output arrivi.pdf\n",
     RunPrint};
 const admin::Registration registration(Print);
@@ -51,7 +66,45 @@ int NoHistory(const QString& location, const QString& company, const QString& pa
                                 company));
 }
 
-int PrintPages(const admin::Arguments& given)
+// The signature's event in the history: the document, the signer's
+// certificate subject and serial.
+void RecordSignature(store::Database& database, const QString& code, const QString& document,
+                     const std::optional<admin::SigningKey>& key)
+{
+    if (key)
+        store::RecordHistoryEvent(database, {code, QStringLiteral("firma"), document,
+                                             store::Value(key->loaded.certificate.subject.left(255)),
+                                             store::Value(key->loaded.certificate.serial)});
+}
+
+// The print's bytes, signed when a key is given; empty with the reason.
+QByteArray Finished(const QByteArray& pdf, const std::optional<admin::SigningKey>& key, QString* problem)
+{
+    if (!key)
+        return pdf;
+    return admin::SignedPdf(*key, pdf, problem);
+}
+
+// For a signed print that could not be recorded: a server made by an
+// earlier version records signatures once upgraded; nothing was written.
+QString UpgradeHint(const std::optional<admin::SigningKey>& key)
+{
+    return key ? QStringLiteral(" (nessun file scritto; un server di una versione precedente registra le firme "
+                                "dopo quenvol-admin upgrade)")
+               : QString();
+}
+
+// What the output line adds for a signed print.
+QString SignedNote(const std::optional<admin::SigningKey>& key)
+{
+    if (!key)
+        return {};
+    return QStringLiteral(", firmato da %1 (certificato n. %2)%3")
+        .arg(key->loaded.certificate.subject, key->loaded.certificate.serial,
+             key->tsa.isEmpty() ? QString() : QStringLiteral(" con marca temporale"));
+}
+
+int PrintPages(const admin::Arguments& given, const std::optional<admin::SigningKey>& key)
 {
     const QStringList& rest = given.operands;
     if (rest.size() != 7)
@@ -92,26 +145,35 @@ int PrintPages(const admin::Arguments& given)
             return admin::Fail(empty + QStringLiteral(" (per stamparle comunque: --senza-testata)"));
         pages->reprinted = paper::PrintedBefore(earlier, first, last);
         const bool again = !pages->reprinted.empty();
-        const QByteArray pdf = paper::RenderPdf(
-            paper::PagesInfo(*pages), [&](QPagedPaintDevice& device) { paper::PaintRegisterPages(device, *pages); });
+        QString problem;
+        const QByteArray pdf = Finished(
+            paper::RenderPdf(paper::PagesInfo(*pages),
+                             [&](QPagedPaintDevice& device) { paper::PaintRegisterPages(device, *pages); }),
+            key, &problem);
+        if (pdf.isEmpty())
+            return admin::Fail(problem + QStringLiteral(": nessun file scritto, nessuna stampa registrata"));
         // The print is recorded once the file is written, before it takes its name.
+        // The signature first: a server made by an earlier version refuses
+        // its event until upgraded, and then no print is recorded either.
         const QString failed = company::pending::WriteWhole(given.value("--output"), pdf, true, [&] {
+            RecordSignature(*database, pages->code,
+                            QStringLiteral("pagine %1 %2-%3").arg(paper::RegisterName(*reg)).arg(first).arg(last), key);
             paper::RecordPagePrint(*database, pages->code, *reg, first, last, again, earlier);
         });
         if (!failed.isEmpty())
             return admin::Fail(failed);
-        std::printf("%s: %d %s del registro %s di %s%s\n", given.value("--output").toUtf8().constData(),
+        std::printf("%s: %d %s del registro %s di %s%s%s\n", given.value("--output").toUtf8().constData(),
                     last - first + 1, last == first ? "pagina" : "pagine", qUtf8Printable(paper::RegisterName(*reg)),
-                    pages->code.toUtf8().constData(), again ? " (ristampa)" : "");
+                    pages->code.toUtf8().constData(), again ? " (ristampa)" : "", qUtf8Printable(SignedNote(key)));
     } catch (const paper::PrintedMeanwhile& refused) {
         return admin::Fail(QStringLiteral("stampa non registrata, file non scritto: ") + refused.text);
     } catch (const store::EngineError& error) {
-        return admin::Fail(QStringLiteral("%1: %2").arg(path, error.description()));
+        return admin::Fail(QStringLiteral("%1: %2%3").arg(path, error.description(), UpgradeHint(key)));
     }
     return admin::ExitOk;
 }
 
-int PrintSheet(const admin::Arguments& given)
+int PrintSheet(const admin::Arguments& given, const std::optional<admin::SigningKey>& key)
 {
     const QStringList& rest = given.operands;
     if (rest.size() != 4 || given.has("--reprint") || given.has("--senza-testata"))
@@ -125,15 +187,22 @@ int PrintSheet(const admin::Arguments& given)
         const auto sheet = paper::ReadInspectionSheet(*database, company, code);
         if (!sheet)
             return admin::Fail(QStringLiteral("%1: registro %2 inesistente").arg(path, code));
-        const QByteArray pdf = paper::RenderPdf(
-            paper::SheetInfo(*sheet), [&](QPagedPaintDevice& device) { paper::PaintInspectionSheet(device, *sheet); });
-        const QString failed = company::pending::WriteWhole(given.value("--output"), pdf, true);
+        QString problem;
+        const QByteArray pdf = Finished(
+            paper::RenderPdf(paper::SheetInfo(*sheet),
+                             [&](QPagedPaintDevice& device) { paper::PaintInspectionSheet(device, *sheet); }),
+            key, &problem);
+        if (pdf.isEmpty())
+            return admin::Fail(problem + QStringLiteral(": nessun file scritto"));
+        const QString failed = company::pending::WriteWhole(given.value("--output"), pdf, true, [&] {
+            RecordSignature(*database, sheet->record.SspCodice.trimmed(), QStringLiteral("scheda"), key);
+        });
         if (!failed.isEmpty())
             return admin::Fail(failed);
-        std::printf("%s: scheda del registro %s\n", given.value("--output").toUtf8().constData(),
-                    sheet->record.SspCodice.toUtf8().constData());
+        std::printf("%s: scheda del registro %s%s\n", given.value("--output").toUtf8().constData(),
+                    sheet->record.SspCodice.toUtf8().constData(), qUtf8Printable(SignedNote(key)));
     } catch (const store::EngineError& error) {
-        return admin::Fail(QStringLiteral("%1: %2").arg(path, error.description()));
+        return admin::Fail(QStringLiteral("%1: %2%3").arg(path, error.description(), UpgradeHint(key)));
     }
     return admin::ExitOk;
 }
@@ -141,19 +210,25 @@ int PrintSheet(const admin::Arguments& given)
 int RunPrint(const QStringList& arguments)
 {
     admin::Arguments given;
-    if (const auto status = admin::ReadArguments(Print, arguments, {{"--reprint", "--senza-testata"}, {"--output"}, 4, 7}, given))
+    if (const auto status = admin::ReadArguments(Print, arguments,
+                                                 {QStringList{"--reprint", "--senza-testata"} + admin::SigningSwitches,
+                                                  QStringList{"--output"} + admin::SigningOptions, 4, 7},
+                                                 given))
         return *status;
-    if (!given.values.contains("--output"))
+    if (!given.values.contains("--output") || !admin::SigningArgumentsSound(given) ||
+        (given.operands[0] != QLatin1String("pages") && given.operands[0] != QLatin1String("sheet")))
         return admin::UsageError(Print);
     if (const auto refused = admin::RefuseCompanyCode(given.operands[2]))
         return *refused;
     if (const QString missing = paper::LoadLiberationFonts(); !missing.isEmpty())
         return admin::Fail(missing);
+    int failed = admin::ExitOk;
+    const std::optional<admin::SigningKey> key = admin::OpenSigningKey(given, &failed);
+    if (failed != admin::ExitOk)
+        return failed;
     if (given.operands[0] == QLatin1String("pages"))
-        return PrintPages(given);
-    if (given.operands[0] == QLatin1String("sheet"))
-        return PrintSheet(given);
-    return admin::UsageError(Print);
+        return PrintPages(given, key);
+    return PrintSheet(given, key);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // history, replays it against the stored data and, given a seal, checks
 // that the history still holds it and the seal's time stamp.
 #include "admin/admin_command.h"
+#include "company/cades_signature.h"
 #include "company/company_file.h"
 #include "company/company_location.h"
 #include "company/company_server.h"
@@ -17,7 +18,7 @@ int RunVerify(const QStringList& arguments);
 
 const admin::Command Verify{
     "verify",
-    "verify <cartella dati o server> <societa> [--seal FILE [--tsa-ca FILE]]",
+    "verify <cartella dati o server> <societa> [--seal FILE [--tsa-ca FILE] [--ca FILE]]",
     "Ripercorre la catena delle impronte dello storico delle modifiche della\n"
     "societa': ogni riga deve avere l'impronta SHA-256 calcolata dalla riga prima\n"
     "e dai propri valori, e i numeri delle righe devono seguirsi senza salti. Poi\n"
@@ -40,6 +41,9 @@ const admin::Command Verify{
     "               sigillo; con la marca, la data e' quella dell'autorita'\n"
     "--tsa-ca FILE  il certificato (PEM) dell'autorita' di marca temporale: la\n"
     "               firma della marca deve risalire ad esso, altrimenti esce con 1\n"
+    "--ca FILE      i certificati (PEM) delle autorita' di certificazione: un\n"
+    "               sigillo firmato (FILE.p7s accanto al sigillo) si verifica con\n"
+    "               essi e verify dice chi l'ha firmato; senza --ca esce con 1\n"
     "La societa' e' in <cartella dati>/<societa>/quelda.mdb, o sul server PostgreSQL\n"
     "indicato da una stringa di connessione o da un URI postgresql://.\n"
     "Esempio: quenvol-admin verify ~/quenvol DEMO --seal sigillo-2026-12.txt --tsa-ca tsa-ca.pem\n",
@@ -68,23 +72,40 @@ int CheckServerGuards(const QString& location, const QString& company, const QSt
 int RunVerify(const QStringList& arguments)
 {
     admin::Arguments given;
-    if (const auto status = admin::ReadArguments(Verify, arguments, {{}, {"--seal", "--tsa-ca"}, 2, 2}, given))
+    if (const auto status = admin::ReadArguments(Verify, arguments, {{}, {"--seal", "--tsa-ca", "--ca"}, 2, 2}, given))
         return *status;
     const QStringList& operands = given.operands;
     if (const auto refused = admin::RefuseCompanyCode(operands[1]))
         return *refused;
-    if ((given.values.contains("--tsa-ca") && !given.values.contains("--seal")))
+    if ((given.values.contains("--tsa-ca") || given.values.contains("--ca")) && !given.values.contains("--seal"))
         return admin::UsageError(Verify);
     company::seal::Seal seal;
+    QString signedBy;
     const bool sealed = given.values.contains("--seal");
     if (sealed) {
         QFile file(given.value("--seal"));
         if (!file.open(QIODevice::ReadOnly))
             return admin::Fail(QStringLiteral("impossibile leggere il sigillo %1: %2")
                                    .arg(file.fileName(), file.errorString()));
+        const QByteArray text = file.readAll();
         QString reason;
-        if (!company::seal::Read(QString::fromUtf8(file.readAll()), &seal, &reason))
+        if (!company::seal::Read(QString::fromUtf8(text), &seal, &reason))
             return admin::Fail(QStringLiteral("%1: %2").arg(file.fileName(), reason));
+        QFile signature(company::seal::SignatureFile(file.fileName()));
+        if (signature.exists()) {
+            if (!given.values.contains("--ca"))
+                return admin::Fail(QStringLiteral("%1: il sigillo è firmato (%2): la firma si verifica con --ca FILE")
+                                       .arg(file.fileName(), signature.fileName()));
+            if (!signature.open(QIODevice::ReadOnly))
+                return admin::Fail(QStringLiteral("%1: %2").arg(signature.fileName(), signature.errorString()));
+            const company::signature::Checked checked =
+                company::signature::Verify(signature.read(1 << 20), text, given.value("--ca"));
+            if (!checked.valid)
+                return admin::Fail(QStringLiteral("%1: firma del sigillo non valida: %2")
+                                       .arg(signature.fileName(), checked.problem));
+            signedBy = QStringLiteral("sigillo firmato da %1 (certificato n. %2, rilasciato da %3)")
+                           .arg(checked.signer.subject, checked.signer.serial, checked.signer.issuer);
+        }
     }
     const QString path = company::location::PlaceName(operands[0], operands[1]);
     try {
@@ -106,6 +127,8 @@ int RunVerify(const QStringList& arguments)
         if (guards)
             return guards;
         std::printf("%s\n", verdict.message.toUtf8().constData());
+        if (!signedBy.isEmpty())
+            std::printf("%s\n", signedBy.toUtf8().constData());
     } catch (const store::EngineError& error) {
         return admin::Fail(QStringLiteral("%1: %2").arg(path, error.description()));
     }

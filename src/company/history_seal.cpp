@@ -93,6 +93,11 @@ QString Write(const Seal& seal)
     return text;
 }
 
+QString SignatureFile(const QString& sealFile)
+{
+    return sealFile + QStringLiteral(".p7s");
+}
+
 QByteArray Digest(const Seal& seal)
 {
     return QCryptographicHash::hash(Covered(seal).toUtf8(), QCryptographicHash::Sha256);

@@ -26,6 +26,10 @@ struct Seal {
 // when the text is not a seal.
 QString Write(const Seal& seal);
 bool Read(const QString& text, Seal* seal, QString* reason);
+// Where the office's signature of the seal file `sealFile` is kept: beside
+// it, its name with ".p7s" added (CAdES detached, DER, over the file's bytes).
+QString SignatureFile(const QString& sealFile);
+
 // Why the seal's row, count and fingerprint cannot be those of any history
 // (a row below 1, a count above it, a fingerprint not of 64 hexadecimal
 // digits); empty when they can. Read checks it before anything else.

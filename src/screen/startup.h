@@ -9,6 +9,9 @@
 #include "lookups/list_window.h"
 #include "lookups/search_panel.h"
 #include "screen/header_panel.h"
+#include "screen/signed_print.h"
+#include "paper/page_prints.h"
+#include "paper/register_pages.h"
 #include "lookups/history_panel.h"
 #include "lookups/panel_window.h"
 #include "runtime/form_runtime.h"
@@ -80,6 +83,9 @@ public:
     void PrintKey();
     void PrintRegisterSheet();
     void PrintRegisterPages();
+    // F8 in the header panel with a signing key: the pages signed, recorded with the signer.
+    void PrintSignedPages(const SigningSettings& signing, const paper::RegisterPages& pages,
+                          paper::PageRegister reg, const std::vector<paper::PagePrint>& prints);
 
     // --- Keyboard (keyboard.cpp) ------------------------------------------------
     void Form_KeyDown(int& KeyCode, int Shift);

@@ -76,4 +76,9 @@ private:
     unsigned previousCodePage_ = 0;
 };
 
+// Reads one line typed on the terminal without showing it (a passphrase or
+// a PIN), after writing `prompt` on standard error. Nothing when standard
+// input is not a terminal or the line could not be read.
+std::optional<QString> ReadHiddenLine(const QString& prompt);
+
 }  // namespace shell

@@ -7,12 +7,15 @@
 #include <QFile>
 
 #include <cerrno>
+#include <cstdio>
 #include <chrono>
 #include <climits>
+#include <string>
 #include <thread>
 #include <vector>
 
 #include <signal.h>
+#include <termios.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -216,6 +219,37 @@ long long CurrentProcessId()
 
 Utf8Console::Utf8Console() = default;
 Utf8Console::~Utf8Console() = default;
+
+std::optional<QString> ReadHiddenLine(const QString& prompt)
+{
+    if (!::isatty(STDIN_FILENO))
+        return std::nullopt;
+    std::fputs(prompt.toUtf8().constData(), stderr);
+    std::fflush(stderr);
+    termios shown{};
+    const bool quiet = ::tcgetattr(STDIN_FILENO, &shown) == 0;
+    if (quiet) {
+        termios hidden = shown;
+        hidden.c_lflag &= ~tcflag_t(ECHO);
+        ::tcsetattr(STDIN_FILENO, TCSAFLUSH, &hidden);
+    }
+    std::string line;
+    bool read = false;
+    for (int c = 0; (c = std::fgetc(stdin)) != EOF;) {
+        read = true;
+        if (c == '\n')
+            break;
+        line += char(c);
+    }
+    if (quiet)
+        ::tcsetattr(STDIN_FILENO, TCSAFLUSH, &shown);
+    std::fputc('\n', stderr);
+    if (!read)
+        return std::nullopt;
+    const QString text = QString::fromUtf8(line);
+    std::fill(line.begin(), line.end(), '\0');
+    return text;
+}
 
 }  // namespace shell
 #endif

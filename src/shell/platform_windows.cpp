@@ -6,6 +6,7 @@
 #include <QDir>
 
 #include <chrono>
+#include <string>
 #include <thread>
 
 #include <windows.h>
@@ -124,6 +125,34 @@ Utf8Console::~Utf8Console()
 {
     if (previousCodePage_ != 0 && previousCodePage_ != CP_UTF8)
         SetConsoleOutputCP(previousCodePage_);
+}
+
+std::optional<QString> ReadHiddenLine(const QString& prompt)
+{
+    HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
+    DWORD mode = 0;
+    if (input == INVALID_HANDLE_VALUE || !GetConsoleMode(input, &mode))
+        return std::nullopt;
+    const std::wstring shown = prompt.toStdWString();
+    DWORD written = 0;
+    WriteConsoleW(GetStdHandle(STD_ERROR_HANDLE), shown.c_str(), DWORD(shown.size()), &written, nullptr);
+    SetConsoleMode(input, mode & ~DWORD(ENABLE_ECHO_INPUT));
+    std::wstring line;
+    wchar_t c = 0;
+    DWORD got = 0;
+    bool read = false;
+    while (ReadConsoleW(input, &c, 1, &got, nullptr) && got == 1) {
+        read = true;
+        if (c == L'\n')
+            break;
+        if (c != L'\r')
+            line += c;
+    }
+    SetConsoleMode(input, mode);
+    WriteConsoleW(GetStdHandle(STD_ERROR_HANDLE), L"\r\n", 2, &written, nullptr);
+    if (!read)
+        return std::nullopt;
+    return QString::fromStdWString(line);
 }
 
 }  // namespace shell

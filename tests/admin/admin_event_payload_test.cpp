@@ -1,6 +1,7 @@
-// An event is a print of pages and nothing else: a register that is not one
-// of the four, or page numbers that are not, or a first page after the last,
-// are refused, by the program on either engine and by the server's own event
+// An event is a print of pages or the signature of a printed document and
+// nothing else: a register that is not one of the four, or page numbers that
+// are not, or a first page after the last, a signature of anything else or
+// without a certificate's subject and serial, are refused, by the program on either engine and by the server's own event
 // function to whoever calls it; a refused event leaves no history row.
 #include "support/test_company.h"
 
@@ -58,6 +59,38 @@ TEST_P(EventPayload, AnythingButARegisterAndItsPagesInOrderIsRefused)
     }
     EXPECT_EQ(company->count(store::HistoryTable), rows);
     store::RecordHistoryEvent(*db, {"AB01", "stampa pagine", "ARRIVI", 3, 3});
+    EXPECT_EQ(company->count(store::HistoryTable), rows + 1);
+}
+
+// A signature names the document, the certificate's subject and its serial:
+// anything else under that action is refused the same way.
+TEST_P(EventPayload, ASignatureOfAnythingButAPrintedDocumentIsRefused)
+{
+    auto company = MakeTestCompany(GetParam(), true);
+    if (!company)
+        GTEST_SKIP() << testing_support::NoTestServer;
+    auto db = company->open();
+    const int rows = company->count(store::HistoryTable);
+    const std::vector<Refused> forged{{"SspDescrizione", "CN=Mario Rossi", "0A"},
+                                      {"pagine ARRIVI 1", "CN=Mario Rossi", "0A"},
+                                      {"scheda", "", "0A"},
+                                      {"scheda", "CN=Mario Rossi", "non esadecimale"}};
+    for (const Refused& payload : forged) {
+        SCOPED_TRACE(payload.column + std::string(" ") + payload.before + " " + payload.after);
+        EXPECT_NE(testing_support::ErrorNumberOf([&] {
+                      store::RecordHistoryEvent(*db, {"AB01", "firma", payload.column, QString::fromUtf8(payload.before),
+                                                      QString::fromUtf8(payload.after)});
+                  }),
+                  0);
+        if (GetParam() == Engine::Server) {
+            const QString call = QStringLiteral("SELECT \"StoricoSerieSemplificata_evento\"('AB01', 'firma', "
+                                                "'%1', '%2', '%3')")
+                                     .arg(payload.column, payload.before, payload.after);
+            EXPECT_NONFATAL_FAILURE(company->exec(call), "evento firma");
+        }
+    }
+    EXPECT_EQ(company->count(store::HistoryTable), rows);
+    store::RecordHistoryEvent(*db, {"AB01", "firma", "pagine ARRIVI 1-3", "CN=Mario Rossi", "0A"});
     EXPECT_EQ(company->count(store::HistoryTable), rows + 1);
 }
 

@@ -14,7 +14,8 @@ namespace store {
 
 const QStringList& HistoryEventActions()
 {
-    static const QStringList actions{QStringLiteral("stampa pagine"), QStringLiteral("ristampa pagine")};
+    static const QStringList actions{QStringLiteral("stampa pagine"), QStringLiteral("ristampa pagine"),
+                                     QStringLiteral("firma")};
     return actions;
 }
 
@@ -41,10 +42,33 @@ qlonglong pageNumber(const Value& value)
 
 }  // namespace
 
+QString SignedDocumentPattern()
+{
+    return QStringLiteral("^(scheda|pagine (%1) [1-9][0-9]{0,8}-[1-9][0-9]{0,8})$")
+        .arg(PageEventColumns().join(QLatin1Char('|')));
+}
+
+QString CertificateSerialPattern()
+{
+    return QStringLiteral("^[0-9A-F]{1,64}$");
+}
+
 QString HistoryEventProblem(const HistoryEvent& event)
 {
     if (!HistoryEventActions().contains(event.action))
         return QStringLiteral("azione non ammessa per un evento: '%1'").arg(event.action);
+    if (event.action == SignatureAction) {
+        const QString subject = HistoryText(event.before).toString();
+        const QString serial = HistoryText(event.after).toString();
+        if (!QRegularExpression(SignedDocumentPattern()).match(event.column).hasMatch())
+            return QStringLiteral("evento firma: il documento deve essere la scheda o pagine di un registro, non '%1'")
+                .arg(event.column);
+        if (subject.isEmpty() || !QRegularExpression(CertificateSerialPattern()).match(serial).hasMatch())
+            return QStringLiteral("evento firma: servono il titolare e il numero di serie (esadecimale) del "
+                                  "certificato, non '%1' e '%2'")
+                .arg(subject, serial);
+        return {};
+    }
     if (!PageEventColumns().contains(event.column))
         return QStringLiteral("evento %1: il registro deve essere uno tra %2, non '%3'")
             .arg(event.action, PageEventColumns().join(QStringLiteral(", ")), event.column);

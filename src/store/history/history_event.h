@@ -26,15 +26,24 @@ struct HistoryEvent {
 };
 
 // The actions an event is recorded under, exactly as written: the print and
-// the reprint of register pages. Nothing else is an event (the actions of a
+// the reprint of register pages, and the signature of a printed document
+// (its column names the document, its two values the signer's certificate
+// subject and serial). Nothing else is an event (the actions of a
 // change are the triggers' and the writer's alone).
 const QStringList& HistoryEventActions();
-// The registers whose pages are printed, the only columns an event names
+// The registers whose pages are printed, the only columns a print names
 // (ARRIVI, DEPOSITO, CUSTODIA, PREAVVISO).
 QStringList PageEventColumns();
-// Why `event` is not a print of pages: an action, register or page numbers
-// (whole, from 1, the first not after the last) other than a print's; empty
-// when it is one.
+// The action of a signature's event, and the pattern its column (the document
+// signed: "scheda", or "pagine ARRIVI 1-50") and its serial (hexadecimal
+// digits) follow, as the server's event function checks them too.
+inline const QString SignatureAction = QStringLiteral("firma");
+QString SignedDocumentPattern();
+QString CertificateSerialPattern();
+// Why `event` is not a print of pages (an action, register or page numbers,
+// whole, from 1, the first not after the last, other than a print's) nor a
+// signature (a document, a certificate's subject and serial other than a
+// signature's); empty when it is one.
 QString HistoryEventProblem(const HistoryEvent& event);
 
 // Records `event` in the company's change history, in a transaction of its

@@ -268,8 +268,9 @@ ServerFunction addFunction()
          {QStringLiteral("idName"), literal(history.columnName(H::Id))}}));
 }
 
-// An event a workstation records (the print of register pages): exactly one
-// of the event actions, nothing else, set aside until the transaction
+// An event a workstation records (the print of register pages, the
+// signature of a printed document): exactly one of the event actions in its
+// form, nothing else, set aside until the transaction
 // commits (it returns Null: the row's number is given then). It writes into the history of its own
 // schema, which it reads from its own qualified name in the call's context
 // (shown qualified, since the pinned search path does not hold the schema).
@@ -294,6 +295,18 @@ ServerFunction eventFunction()
             "  IF azione IS NULL OR azione NOT IN ({actions}) THEN\n"
             "    RAISE EXCEPTION 'azione non ammessa per un evento: %', coalesce(quote_literal(azione), 'Null');\n"
             "  END IF;\n"
+            // A signature names the document signed, the certificate's
+            // subject and its serial, nothing else.
+            "  IF azione = {signature} THEN\n"
+            "    IF colonna IS NULL OR colonna !~ {document} THEN\n"
+            "      RAISE EXCEPTION 'evento firma: il documento deve essere la scheda o pagine di un registro, non %', "
+            "coalesce(quote_literal(colonna), 'Null');\n"
+            "    END IF;\n"
+            "    IF prima IS NULL OR prima = '' OR dopo IS NULL OR dopo !~ {serial} THEN\n"
+            "      RAISE EXCEPTION 'evento firma: servono il titolare e il numero di serie (esadecimale) del "
+            "certificato, non % e %', coalesce(quote_literal(prima), 'Null'), coalesce(quote_literal(dopo), 'Null');\n"
+            "    END IF;\n"
+            "  ELSE\n"
             // A print of pages names its register and its first and last
             // page, nothing else: no other text is laid out as a print.
             "  IF colonna IS NULL OR colonna NOT IN ({registers}) THEN\n"
@@ -306,7 +319,7 @@ ServerFunction eventFunction()
             "  END IF;\n"
             "  IF prima::integer > dopo::integer THEN\n"
             "    RAISE EXCEPTION 'evento %: l''ultima pagina (%) viene prima della prima (%)', azione, dopo, prima;\n"
-            "  END IF;\n"
+            "  END IF;\n"            "  END IF;\n"
             "  GET DIAGNOSTICS contesto = PG_CONTEXT;\n"
             "  ditta := substring(split_part(contesto, E'\\n', 1) FROM {pattern});\n"
             "  IF ditta IS NULL THEN\n"
@@ -318,6 +331,9 @@ ServerFunction eventFunction()
             "  RETURN NULL;\n"
             "END "),
         {{QStringLiteral("actions"), actions.join(QStringLiteral(", "))},
+         {QStringLiteral("signature"), literal(SignatureAction)},
+         {QStringLiteral("document"), literal(SignedDocumentPattern())},
+         {QStringLiteral("serial"), literal(CertificateSerialPattern())},
          {QStringLiteral("registers"), registers.join(QStringLiteral(", "))},
          {QStringLiteral("registerList"), PageEventColumns().join(QStringLiteral(", "))},
          {QStringLiteral("pattern"),

@@ -10,6 +10,7 @@
 #include "shell/first_paint_mark.h"
 #include "shell/platform.h"
 #include "shell/startup_marks.h"
+#include "store/engine/system_files.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -18,6 +19,7 @@
 int main(int argc, char** argv)
 {
     shell::MarkStartup("main");
+    store::system::KeepFromOtherAccounts();
     if (const std::optional<int> status = shell::HandleCommandLine(argc, argv))
         return *status;
     static const char NoDisplay[] = "quenvol: nessun display disponibile (DISPLAY non impostato o non "

@@ -12,14 +12,18 @@ set -euo pipefail
 PACKAGES=(cmake ninja-build g++ qt6-base-dev libgl-dev libsqlite3-dev sqlite3 libx11-dev
           libgtest-dev fonts-liberation xvfb xauth pkg-config mdbtools-dev mdbtools
           libpq-dev postgresql clang libfuzzer-14-dev poppler-utils qt6-translations-l10n dpkg-dev
-          libssl-dev openssl locales libp11-dev softhsm2 opensc libnss3-tools)
+          libssl-dev openssl locales libp11-dev softhsm2 opensc libnss3-tools dbus at-spi2-core
+          python3-pyatspi xdotool)
 # locales: the Italian locale (it_IT.UTF-8), under which the tests read libpq's
 # and the server's Italian messages.
 # dpkg-dev: dpkg-buildflags gives the build Debian's hardening flags.
 # libssl-dev: the seal's RFC 3161 time stamp and the office's signature; openssl: the tests'
-# certification and time-stamping authorities. libp11-dev: signing keys on PKCS#11 tokens;
+# certification and time-stamping authorities and the certificates of their TLS server
+# (tools/pg_test_server.sh start-tls). libp11-dev: signing keys on PKCS#11 tokens;
 # softhsm2 and opensc (pkcs11-tool): the tests' token; libnss3-tools (certutil): the NSS
 # database poppler's pdfsig checks the tests' signed PDFs with.
+# dbus, at-spi2-core, python3-pyatspi, xdotool: the test that reads the window as a screen
+# reader does and types into it.
 if [ "${1:-}" = packaging ]; then
   PACKAGES+=(file lintian man-db desktop-file-utils appstream)
 fi

@@ -28,10 +28,22 @@ step() { echo "== $(($(date +%s) - started)) s: $*"; }
 
 mkdir -p "$out"
 prefix="$out/qt6-mingw-6.4.2"
-if [ ! -f "$prefix/toolchain-mingw.cmake" ]; then
+# The toolchain's prefix, unpacked again whenever the tarball changes (a new
+# one brought OpenSSL and libpq built with it): the tarball's checksum is kept
+# in a stamp file beside the prefix, and a prefix without it, or with another,
+# is removed first.
+unpack_toolchain() {
+  local stamp="$out/qt6-mingw.sha256" sum
+  sum=$(sha256sum "$tarball" | cut -d' ' -f1)
+  if [ -f "$prefix/toolchain-mingw.cmake" ] && [ "$(cat "$stamp" 2>/dev/null)" = "$sum" ]; then
+    return
+  fi
   step "toolchain unpacked from $tarball"
+  rm -rf "$prefix" "$stamp"
   tar -xJf "$tarball" -C "$out"
-fi
+  echo "$sum" > "$stamp"
+}
+unpack_toolchain
 toolchain="$prefix/toolchain-mingw.cmake"
 
 # GoogleTest, cross-built once from Debian's sources.
@@ -74,11 +86,13 @@ stage_runtime "$build/tests"
 work=$(mktemp -d /tmp/quenvol-windows.XXXXXX)
 export WINEPREFIX="$work/wine" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 pg_dir="/tmp/quenvol-windows-pg-$$"  # the server's user must reach it: not inside $work
+pg_tls_dir="/tmp/quenvol-windows-pg-tls-$$"
 xvfb_pid=
 cleanup() {
   wineserver -k 2>/dev/null || true
   [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
   [ -d "$pg_dir/data" ] && tools/pg_test_server.sh stop "$pg_dir" >/dev/null 2>&1 || true
+  [ -d "$pg_tls_dir/data" ] && tools/pg_test_server.sh stop "$pg_tls_dir" >/dev/null 2>&1 || true
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -102,7 +116,17 @@ wineserver -w
 # the company's file while SQLite holds it open (Windows refuses the move),
 # and the Jet reader's comparison with mdb-export (a Linux program).
 step "tests under Wine"
-windows_filter=${QUENVOL_WINDOWS_TEST_FILTER:--Server*:JetReaderTest.EveryTableOfBothFilesReadsAsMdbExportPrintsIt:*/Server*:ProfileTest.WriteKeepsPermissionsAndSymbolicLinks:AdminPrint.*:AdminHistory.PrintsTheRecordedChangesAndCsvQuotesCommasAndQuotes:*AdminChain.ABackupTakenWhileAWorkstationWritesIsWhole*:AdminBackup.*:AdminSealTimeStamp.*:StartupFixture.WithNoIniFileOrABlankDataFolderTheDatabaseIsSoughtAtTheRoot:StartupFixture.AMissingCompanyFolderIsCreatedAndCancelRecordsTheProgramFolder:StartupFixture.TheFirstStartBoxSaysWhatToDoAndRetryOpensTheCompanyCreatedMeanwhile:StartupFixture.AMissingDocumentTypeTableEndsAtActivationWithoutRecording:ProgramWithoutDisplay.*:HotKeysTest.SiblingHotKeysWithoutAnEntryNameTheProgramAndTheIniFile:HotKeysTest.CtrlShiftLStartsTheConfiguredProgramAndRecordsItsProcess:HelpWindowTest.F1SaysWhichOfficeIniFileIsHidden:HelpWindowTest.F1ShowsTheKeysAndTheSessionAndEscapeOrF1ClosesIt:DatabaseErrors.ALockedFileIsReportedAndTheLookupAndTheDocumentTypeCheckWorkOnceItIsFree:StartupFixture.TheCompanyOpenedAheadIsTheOneTheWindowWorksOn}
+windows_filter=${QUENVOL_WINDOWS_TEST_FILTER:--Server*:JetReaderTest.EveryTableOfBothFilesReadsAsMdbExportPrintsIt:*/Server*:ProfileTest.WriteKeepsPermissionsAndSymbolicLinks:AdminPrint.*:AdminHistory.PrintsTheRecordedChangesAndCsvQuotesCommasAndQuotes:*AdminChain.ABackupTakenWhileAWorkstationWritesIsWhole*:AdminBackup.*:StartupFixture.WithNoIniFileOrABlankDataFolderTheDatabaseIsSoughtAtTheRoot:StartupFixture.AMissingCompanyFolderIsCreatedAndCancelRecordsTheProgramFolder:StartupFixture.TheFirstStartBoxSaysWhatToDoAndRetryOpensTheCompanyCreatedMeanwhile:StartupFixture.AMissingDocumentTypeTableEndsAtActivationWithoutRecording:ProgramWithoutDisplay.*:HotKeysTest.SiblingHotKeysWithoutAnEntryNameTheProgramAndTheIniFile:HotKeysTest.CtrlShiftLStartsTheConfiguredProgramAndRecordsItsProcess:HelpWindowTest.F1SaysWhichOfficeIniFileIsHidden:HelpWindowTest.F1ShowsTheKeysAndTheSessionAndEscapeOrF1ClosesIt:DatabaseErrors.ALockedFileIsReportedAndTheLookupAndTheDocumentTypeCheckWorkOnceItIsFree:StartupFixture.TheCompanyOpenedAheadIsTheOneTheWindowWorksOn}
+# The seal's time-stamping authorities, made with openssl here (the tests
+# under Wine have none) and named to the tests in QUENVOL_TEST_TSA.
+make_test_authorities() {
+  local name
+  for name in nostra altra; do
+    tools/tsa_test_authority.sh "$work/tsa/$name"
+  done
+  export QUENVOL_TEST_TSA="Z:$work/tsa"
+}
+make_test_authorities
 failed=0
 for area in store shell admin runtime screen jet; do
   echo "-- tests_$area"
@@ -362,6 +386,20 @@ rm -rf "$drive_c/Senza libpq"
 # compare accented messages as UTF-8 and expect no INI file in the Windows
 # folder.
 step "server cases under Wine"
+# A second server that speaks TLS (a test CA, its certificate made out to
+# localhost) for the encrypted connection's cases (ServerTls) through
+# libpq.dll and OpenSSL's DLLs.
+# The installed programs reach it as an office would, sslmode=verify-full
+# with the CA's file by its Windows path (backslashes doubled in the string).
+start_tls_server() {
+  QUENVOL_TEST_PG_TLS=$(tools/pg_test_server.sh start-tls "$pg_tls_dir")
+  export QUENVOL_TEST_PG_TLS QUENVOL_TEST_PG_TLS_CERTS="Z:$pg_tls_dir/tls"
+  local root="Z:${pg_tls_dir//\//\\\\}\\\\tls\\\\root.crt"
+  local tls="${QUENVOL_TEST_PG_TLS%% sslrootcert=*} sslrootcert=$root"
+  admin init --server "$tls" CIFRATA --demo
+  admin verify "$tls" CIFRATA
+}
+start_tls_server
 server_filter='Server*:*/Server*:-ServerHistory.AChangeThroughAnyClientIsRecordedUnderTheRoleAndChainedAsTheProgramChains:ServerConnection.ALostConnectionAsksAndRetryConnectsAgainWithoutHalfAWrite:ServerWindow.AServerStoppedWhileTheWindowIsOpenKeepsTheEditsAndASecondConfirmWrites:ServerFailover.*'
 for area in store company screen; do
   echo "-- tests_$area"

@@ -22,15 +22,19 @@ const admin::Command Backup{
     "Fa una copia coerente della societa' mentre le postazioni continuano a\n"
     "scrivere (per un file il backup in linea di SQLite; una societa' sul server\n"
     "viene copiata, in un'unica istantanea, in un file della societa') nella\n"
-    "<cartella>, con il nome <societa>_<aaaa-mm-gg_hhmmss>.mdb, senza mai\n"
-    "sovrascrivere. La copia e' scritta con un nome provvisorio e prende il suo\n"
-    "nome solo quando e' completa e controllata (integrity_check di SQLite e la\n"
-    "catena delle impronte dello storico). Accanto scrive <nome>.sha256, che\n"
+    "<cartella>, con il nome <societa>_<aaaa-mm-gg_hhmmssmmm>.mdb (fino ai\n"
+    "millesimi di secondo), senza mai sovrascrivere. La copia e' scritta con un\n"
+    "nome provvisorio e prende il suo nome solo quando e' completa e controllata\n"
+    "(integrity_check di SQLite, le tabelle della societa' e la catena delle\n"
+    "impronte dello storico): un file che non e' una societa' e una societa' sul\n"
+    "server senza le protezioni dello storico sono rifiutati. Accanto scrive\n"
+    "<nome>.sha256, scritto anch'esso con un nome provvisorio, che\n"
     "sha256sum -c accetta (dalla <cartella>). La <cartella> viene creata se manca,\n"
     "ma la cartella che la contiene deve esistere e chi esegue il comando deve\n"
     "poterci scrivere (per postgres: sudo install -d -o postgres -m 700 <cartella>).\n"
     "I file provvisori lasciati da un backup interrotto vengono tolti dal backup\n"
-    "successivo nella stessa cartella.\n"
+    "successivo nella stessa cartella, che da' il suo .sha256 a una copia rimasta\n"
+    "senza.\n"
     "--keep N   dopo una copia riuscita tiene nella <cartella> solo le N copie\n"
     "           piu' recenti della societa' (con i loro .sha256), ma mai tolta\n"
     "           la copia appena fatta ne' l'unica che corrisponde al suo SHA-256.\n"
@@ -44,8 +48,8 @@ int RunBackup(const QStringList& arguments)
     if (const auto status = admin::ReadArguments(Backup, arguments, {{}, {"--keep"}, 3, 3}, given))
         return *status;
     const QStringList& operands = given.operands;
-    if (operands[1].contains(QLatin1Char('/')))
-        return admin::UsageError(Backup);
+    if (const auto refused = admin::RefuseCompanyCode(operands[1]))
+        return *refused;
     int keep = 0;
     if (given.values.contains("--keep")) {
         bool read = false;

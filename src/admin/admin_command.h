@@ -65,6 +65,11 @@ struct Accepted {
 std::optional<int> ReadArguments(const Command& command, const QStringList& arguments,
                                  const Accepted& accepted, Arguments& parsed);
 
+// The company code given to a command, checked by the one rule for codes
+// (store::CompanyCodeProblem) before anything is opened or created: its
+// refusal told as Fail tells it, or nothing when the code is usable.
+std::optional<int> RefuseCompanyCode(const QString& code);
+
 // Records the starting state of the company just filled or upgraded
 // (company::starting_state) and says what it recorded; ExitOk, or the
 // failure told as Fail tells it.

@@ -35,6 +35,8 @@ int RunGrant(const QStringList& arguments)
     if (const auto status = admin::ReadArguments(Grant, arguments, {{}, {}, 3, 3}, given))
         return *status;
     const QStringList& operands = given.operands;
+    if (const auto refused = admin::RefuseCompanyCode(operands[1]))
+        return *refused;
     if (!company::server::IsServer(operands[0]))
         return admin::Fail(QStringLiteral("%1 non e' un server: grant vale solo per una societa' su PostgreSQL")
                                .arg(operands[0]));

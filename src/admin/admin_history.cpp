@@ -51,8 +51,8 @@ int RunHistory(const QStringList& arguments)
     if (const auto status = admin::ReadArguments(History, arguments, {{"--csv"}, {"--since"}, 2, 3}, given))
         return *status;
     const QStringList& rest = given.operands;
-    if (rest[1].contains(QLatin1Char('/')))
-        return admin::UsageError(History);
+    if (const auto refused = admin::RefuseCompanyCode(rest[1]))
+        return *refused;
     const bool csv = given.has("--csv");
     QDateTime since;
     if (given.values.contains("--since")) {

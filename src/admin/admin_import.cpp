@@ -2,6 +2,7 @@
 // database (company_import.h), with the notes, the rows left out, the
 // progress of large tables and the counts for the operator.
 #include "admin/admin_command.h"
+#include "admin/scratch_folder.h"
 #include "company/company_copy.h"
 #include "jet/company_import.h"
 #include "company/company_server.h"
@@ -10,9 +11,9 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QTemporaryDir>
 
 #include <cstdio>
+#include <optional>
 
 namespace {
 
@@ -62,6 +63,8 @@ int RunImport(const QStringList& arguments)
     if (const auto status = admin::ReadArguments(Import, arguments, {{"--skip-bad-rows", "--replace"}, {}, 3, 3}, given))
         return *status;
     const QStringList& rest = given.operands;
+    if (const auto refused = admin::RefuseCompanyCode(rest[2]))
+        return *refused;
     jet::company_import::Options options;
     options.skipBadRows = given.has("--skip-bad-rows");
     options.replace = given.has("--replace");
@@ -71,8 +74,16 @@ int RunImport(const QStringList& arguments)
     // On a server the rows are first imported into a scratch folder, then
     // copied to the server all or nothing.
     const bool toServer = company::server::IsServer(destination);
-    QTemporaryDir scratch;
-    const QString folder = toServer ? scratch.path() : destination;
+    // Only a server's import needs a scratch folder; one a killed run left
+    // is removed by the next.
+    std::optional<admin::ScratchFolder> scratch;
+    if (toServer) {
+        scratch.emplace();
+        if (scratch->path().isEmpty())
+            return admin::Fail(QStringLiteral("impossibile creare una cartella di lavoro in %1")
+                                   .arg(QDir::toNativeSeparators(QDir::tempPath())));
+    }
+    const QString folder = toServer ? scratch->path() : destination;
     // Refused before the file is read, which may take a while.
     if (toServer) {
         if (options.replace)

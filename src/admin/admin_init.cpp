@@ -1,13 +1,12 @@
 // quenvol-admin init: a new company, as a database file in a data folder or as
 // a schema on a PostgreSQL server, with or without demonstration data.
 #include "admin/admin_command.h"
+#include "admin/scratch_folder.h"
 #include "company/company_copy.h"
 #include "company/company_file.h"
 #include "company/company_server.h"
-#include "store/tables/company_code.h"
 
 #include <QDir>
-#include <QTemporaryDir>
 
 #include <cstdio>
 
@@ -40,7 +39,10 @@ int InitOnServer(const QString& conninfo, const QString& company, bool demo)
         if (!error.isEmpty())
             return admin::Fail(error);
     } else {
-        QTemporaryDir scratch;
+        const admin::ScratchFolder scratch;
+        if (scratch.path().isEmpty())
+            return admin::Fail(QStringLiteral("impossibile creare una cartella di lavoro in %1")
+                                   .arg(QDir::toNativeSeparators(QDir::tempPath())));
         const QString path = company::copy::CompanyFilePath(scratch.path(), company);
         QString error = company::file::CreateCompanyDatabase(path);
         if (error.isEmpty())
@@ -66,12 +68,12 @@ int RunInit(const QStringList& arguments)
     if (rest.size() != (server.isEmpty() ? 2 : 1))
         return admin::UsageError(Init);
     if (!server.isEmpty()) {
-        if (const QString problem = store::CompanyCodeProblem(rest[0]); !problem.isEmpty())
-            return admin::Fail(problem);
+        if (const auto refused = admin::RefuseCompanyCode(rest[0]))
+            return *refused;
         return InitOnServer(server, rest[0], demo);
     }
-    if (const QString problem = store::CompanyCodeProblem(rest[1]); !problem.isEmpty())
-        return admin::Fail(problem);
+    if (const auto refused = admin::RefuseCompanyCode(rest[1]))
+        return *refused;
     const QString path = QDir(rest[0]).filePath(rest[1] + QStringLiteral("/quelda.mdb"));
     const QString error = company::file::CreateCompany(path, demo);
     if (!error.isEmpty())

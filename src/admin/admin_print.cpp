@@ -220,10 +220,11 @@ int RunPrint(const QStringList& arguments)
                                                   QStringList{"--output"} + admin::SigningOptions, 4, 7},
                                                  given))
         return *status;
-    if (!given.values.contains("--output") || given.operands[2].contains(QLatin1Char('/')) ||
-        !admin::SigningArgumentsSound(given) ||
+    if (!given.values.contains("--output") || !admin::SigningArgumentsSound(given) ||
         (given.operands[0] != QLatin1String("pages") && given.operands[0] != QLatin1String("sheet")))
         return admin::UsageError(Print);
+    if (const auto refused = admin::RefuseCompanyCode(given.operands[2]))
+        return *refused;
     if (const QString missing = paper::LoadLiberationFonts(); !missing.isEmpty())
         return admin::Fail(missing);
     int failed = admin::ExitOk;

@@ -51,8 +51,10 @@ int RunSeal(const QStringList& arguments)
                                                  given))
         return *status;
     const QStringList& operands = given.operands;
+    if (const auto refused = admin::RefuseCompanyCode(operands[1]))
+        return *refused;
     const bool signing = given.values.contains("--firma");
-    if (operands[1].contains(QLatin1Char('/')) || (given.values.contains("--tsa-ca") && !given.values.contains("--tsa")) ||
+    if ((given.values.contains("--tsa-ca") && !given.values.contains("--tsa")) ||
         (signing && !given.values.contains("--output")) ||
         ((given.has("--pin-stdin") || given.values.contains("--modulo")) && !signing))
         return admin::UsageError(Seal);

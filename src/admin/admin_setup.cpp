@@ -202,17 +202,18 @@ int RunSetup(const QStringList& arguments)
         return *status;
     const QStringList& rest = given.operands;
     if (given.values.contains("--server")) {
-        if (rest.size() != 1 || given.has("--demo") || rest[0].contains(QLatin1Char('/')))
+        if (rest.size() != 1 || given.has("--demo"))
             return admin::UsageError(Setup);
+        if (const auto refused = admin::RefuseCompanyCode(rest[0]))
+            return *refused;
         return SetupServer(given.value("--server"), rest[0]);
     }
     if (rest.size() != 2)
         return admin::UsageError(Setup);
     const bool demo = given.has("--demo");
     const QString company = rest[1];
-    if (company.contains(QLatin1Char('/')) || company.contains(QDir::separator()) || company == QLatin1String(".")
-        || company == QLatin1String(".."))
-        return admin::UsageError(Setup);
+    if (const auto refused = admin::RefuseCompanyCode(company))
+        return *refused;
 
     // The program joins DIRINI and the company with nothing in between. On
     // Windows the folder is written with backslashes ("C:\\DATI\\").

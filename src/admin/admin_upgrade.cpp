@@ -56,8 +56,8 @@ int RunUpgrade(const QStringList& arguments)
     if (const auto status = admin::ReadArguments(Upgrade, arguments, {{}, {}, 2, 2}, given))
         return *status;
     const QStringList& operands = given.operands;
-    if (operands[1].contains(QLatin1Char('/')))
-        return admin::UsageError(Upgrade);
+    if (const auto refused = admin::RefuseCompanyCode(operands[1]))
+        return *refused;
     const QString path = company::location::PlaceName(operands[0], operands[1]);
     bool tableAdded = false, serverWrites = false;
     QStringList columns, roles, shared;

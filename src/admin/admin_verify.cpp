@@ -75,8 +75,9 @@ int RunVerify(const QStringList& arguments)
     if (const auto status = admin::ReadArguments(Verify, arguments, {{}, {"--seal", "--tsa-ca", "--ca"}, 2, 2}, given))
         return *status;
     const QStringList& operands = given.operands;
-    if (operands[1].contains(QLatin1Char('/')) || ((given.values.contains("--tsa-ca") || given.values.contains("--ca")) &&
-                                              !given.values.contains("--seal")))
+    if (const auto refused = admin::RefuseCompanyCode(operands[1]))
+        return *refused;
+    if ((given.values.contains("--tsa-ca") || given.values.contains("--ca")) && !given.values.contains("--seal"))
         return admin::UsageError(Verify);
     company::seal::Seal seal;
     QString signedBy;

@@ -3,8 +3,10 @@
 #include "admin/admin_command.h"
 #include "company/starting_state.h"
 #include "shell/platform.h"
+#include "store/engine/system_files.h"
 #include "store/postgres/libpq_on_demand.h"
 #include "store/postgres/pg_conninfo.h"
+#include "store/tables/company_code.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -67,6 +69,13 @@ int Fail(const QString& message)
     return ExitFailed;
 }
 
+std::optional<int> RefuseCompanyCode(const QString& code)
+{
+    if (const QString problem = store::CompanyCodeProblem(code); !problem.isEmpty())
+        return Fail(QString(problem).replace(QLatin1Char('\n'), QLatin1Char(' ')));
+    return std::nullopt;
+}
+
 int RecordStartingState(const QString& location, const QString& company)
 {
     QString said;
@@ -116,6 +125,7 @@ int main(int argc, char** argv)
 {
     // Every text is written as UTF-8; a Windows console is told to read it so.
     const shell::Utf8Console console;
+    store::system::KeepFromOtherAccounts();
     // Printing lays text out in Qt's fonts, which need the GUI application; on
     // the offscreen platform it needs no display.
     std::unique_ptr<QCoreApplication> app;

@@ -1,6 +1,8 @@
 // Keeping the last N backups of a company, the one that verifies always among them.
 #include "company/backup_retention.h"
 
+#include "company/company_backup.h"
+
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
@@ -27,9 +29,9 @@ bool MatchesItsChecksum(const QString& file)
 QStringList KeepNewest(const QString& folder, const QString& company, int keep, const QString& justMade,
                        QStringList* problems)
 {
-    // "<company>_yyyy-MM-dd_HHmmss.mdb": the name sorts as the time it holds.
-    const QRegularExpression named(QStringLiteral("^%1_\\d{4}-\\d{2}-\\d{2}_\\d{6}\\.mdb$")
-                                       .arg(QRegularExpression::escape(company)));
+    // The name sorts as the time it holds (one to the second before one to
+    // the millisecond of the same second).
+    const QRegularExpression named = BackupNamePattern(company);
     const QDir dir(folder);
     QStringList backups;
     for (const QString& name : dir.entryList(QDir::Files | QDir::Hidden, QDir::Name))

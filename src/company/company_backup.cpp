@@ -24,6 +24,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
+
+#include <stdexcept>
 
 #include <cerrno>
 
@@ -86,6 +89,8 @@ Failure copyFile(const QString& source, const QString& target)
             sqlite3_backup_finish(backup);
             if (rc == SQLITE_BUSY || rc == SQLITE_LOCKED)
                 failure = {QStringLiteral("il file resta occupato da altre scritture"), false};
+            else if ((rc & 0xff) == SQLITE_NOTADB || (rc & 0xff) == SQLITE_CORRUPT)
+                failure = {QString::fromUtf8(sqlite3_errstr(rc)), false};  // the source cannot be read
             else if (rc != SQLITE_DONE)
                 failure = {sqliteCause(to, rc), true};
         } else {
@@ -207,17 +212,57 @@ QString sha256Of(const QString& path, QString* error)
     return QString::fromLatin1(hash.result().toHex());
 }
 
+// The line sha256sum -c reads for the copy `name`.
+QByteArray checksumLine(const QString& sum, const QString& name)
+{
+    return (sum + QStringLiteral("  ") + name + QLatin1Char('\n')).toUtf8();
+}
+
+// What a backup killed between its two renames left: a copy of `company`
+// without its .sha256 is given it (the copy was checked and flushed before it
+// took its name), a .sha256 whose copy is gone goes.
+void finishLeftOver(const QString& folder, const QString& company)
+{
+    const QDir dir(folder);
+    const QRegularExpression named = BackupNamePattern(company, QStringLiteral("(\\.sha256)?"));
+    for (const QString& name : dir.entryList(QDir::Files, QDir::Name)) {
+        if (!named.match(name).hasMatch())
+            continue;
+        const QString path = dir.absoluteFilePath(name);
+        if (name.endsWith(QLatin1String(".sha256"))) {
+            if (!QFileInfo::exists(path.chopped(7)))
+                QFile::remove(path);
+        } else if (!QFileInfo::exists(path + QStringLiteral(".sha256"))) {
+            QString error;
+            const QString sum = sha256Of(path, &error);
+            if (error.isEmpty())
+                company::pending::WriteWhole(path + QStringLiteral(".sha256"), checksumLine(sum, name), false);
+        }
+    }
+}
+
 }  // namespace
 
 QString BackupName(const QString& company, const QDateTime& when)
 {
-    return QStringLiteral("%1_%2.mdb").arg(company, when.toString(QStringLiteral("yyyy-MM-dd_HHmmss")));
+    return QStringLiteral("%1_%2.mdb").arg(company, when.toString(QStringLiteral("yyyy-MM-dd_HHmmsszzz")));
+}
+
+QRegularExpression BackupNamePattern(const QString& company, const QString& after)
+{
+    // Earlier versions named them to the second: "<company>_yyyy-MM-dd_HHmmss.mdb".
+    return QRegularExpression(QStringLiteral("^%1_\\d{4}-\\d{2}-\\d{2}_\\d{6}(\\d{3})?\\.mdb%2$")
+                                  .arg(QRegularExpression::escape(company), after));
 }
 
 QString BackUp(const QString& location, const QString& company, const QString& folder, Backup* made)
 {
     *made = Backup();
     const QString source = company::location::PlaceName(location, company);
+    // A company on the server without its history guards is no company to keep.
+    if (company::server::IsServer(location))
+        if (const QString unguarded = company::server::UnguardedCompany(location, company); !unguarded.isEmpty())
+            return unguarded;
     const QFileInfo place(folder);
     if (!place.exists()) {
         // The backup folder itself may be made here, never the path above it.
@@ -230,8 +275,9 @@ QString BackUp(const QString& location, const QString& company, const QString& f
     } else if (!place.isDir()) {
         return QStringLiteral("%1 non è una cartella: la copia non viene fatta").arg(folder);
     }
-    // What a killed backup left goes first, whatever this one comes to.
+    // What a killed backup left goes first, or is finished, whatever this one comes to.
     company::pending::RemoveStale(folder);
+    finishLeftOver(folder, company);
     const QDir into(folder);
     const QString name = BackupName(company, QDateTime::currentDateTime());
     const QString final = into.absoluteFilePath(name);
@@ -251,14 +297,33 @@ QString BackUp(const QString& location, const QString& company, const QString& f
     const Failure copied = company::server::IsServer(location)
         ? copyServer(location, company, temporary)
         : copyFile(company::copy::CompanyFilePath(location, company), temporary);
-    if (!copied.text.isEmpty())
-        return copied.destination ? toDestination(copied.text) : fromSource(copied.text);
+    if (!copied.text.isEmpty()) {
+        if (copied.destination)
+            return toDestination(copied.text);
+        // A file that is there but SQLite cannot read is damaged, not missing.
+        if (!company::server::IsServer(location) && QFileInfo(source).isFile())
+            return fromSource(company::location::DamagedFileText(copied.text, location, company));
+        return fromSource(copied.text);
+    }
     QString error;
     if (error = integrity(temporary); !error.isEmpty())
         return fromSource(QStringLiteral("la copia non supera il controllo di integrità: %1").arg(error));
     Backup backup;
     try {
         std::unique_ptr<store::Database> copy = store::openDatabase(temporary);
+        // A file that is not a company (empty, or another program's tables)
+        // is refused as verify refuses it.
+        for (const store::TableDescription* table : store::CompanyTables())
+            if (!table->appendOnly)
+                try {
+                    copy->openTable(table->name)->close();
+                } catch (const store::EngineError& missing) {
+                    if (missing.number() != store::EngineErrorNumber::TableNotFound)
+                        throw;
+                    return fromSource(QStringLiteral("non è una società di Quenvol (manca la tabella %1): "
+                                                     "la copia non viene fatta")
+                                          .arg(table->name));
+                }
         bool hasHistory = true;
         try {
             copy->openTable(store::HistoryTable)->close();
@@ -290,11 +355,17 @@ QString BackUp(const QString& location, const QString& company, const QString& f
         if (written.open(QIODevice::ReadWrite) && !store::system::SyncFile(written.handle()))
             return toDestination(company::pending::Cause(errno));
     }
-    if (error = pending.commit(false); !error.isEmpty())
-        return error;
-    if (error = company::pending::WriteWhole(checksum, (sum + QStringLiteral("  ") + name + QLatin1Char('\n')).toUtf8(),
-                                             false);
-        !error.isEmpty())
+    // The checksum is written and flushed under its temporary name, the copy
+    // takes its name, then the checksum: the two appear together, and a kill
+    // between the renames is finished by the next backup (finishLeftOver).
+    QString committed;
+    error = company::pending::WriteWhole(checksum, checksumLine(sum, name), false, [&] {
+        if (committed = pending.commit(false); !committed.isEmpty())
+            throw std::runtime_error("copy not moved into place");
+    });
+    if (!committed.isEmpty())
+        return committed;
+    if (!error.isEmpty())
         return QStringLiteral("copia fatta in %1, ma il file SHA-256 non è stato scritto: %2").arg(final, error);
     backup.file = final;
     backup.checksumFile = checksum;

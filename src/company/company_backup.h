@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QDateTime>
+#include <QRegularExpression>
 #include <QString>
 
 namespace company::backup {
@@ -17,8 +18,12 @@ struct Backup {
     bool hasHistory = false;
 };
 
-// The backup's file name: "<company>_<yyyy-MM-dd_HHmmss>.mdb" (local time).
+// The backup's file name: "<company>_<yyyy-MM-dd_HHmmsszzz>.mdb" (local time
+// to the millisecond, so two backups in one second each have their own).
 QString BackupName(const QString& company, const QDateTime& when);
+// The names of `company`'s backups, these and the earlier ones to the second,
+// followed by `after` (a regular expression: "" for the copies themselves).
+QRegularExpression BackupNamePattern(const QString& company, const QString& after = {});
 
 // Backs company `company` of `location` (a data folder: SQLite's online
 // backup of the file; a server: the company copied, as one snapshot, into a

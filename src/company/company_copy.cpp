@@ -2,8 +2,14 @@
 #include "company/company_copy.h"
 
 #include "company/company_file.h"
+#include "company/company_location.h"
 #include "company/company_server.h"
+#include "company/history_digest.h"
 #include "company/pending_file.h"
+#include "company/pending_file_stage.h"
+#include "store/history/history_chain.h"
+#include "store/history/server_history.h"
+#include "store/schema/server_schema.h"
 #include "store/tables/company_code.h"
 #include "store/schema/table_description.h"
 
@@ -22,12 +28,15 @@ QString describe(const store::EngineError& error)
 
 }  // namespace
 
-QString CopyTables(store::Database& from, store::Database& to, std::vector<CopiedTable>* copied)
+QString CopyTables(store::Database& from, store::Database& to, std::vector<CopiedTable>* copied,
+                   const QStringList& before, const QStringList& after)
 {
     std::vector<CopiedTable> counts;
     QString table;
     try {
         to.beginTrans();
+        for (const QString& statement : before)
+            to.execute(statement);
         for (const store::TableDescription* description : store::CompanyTables()) {
             const QString& name = description->name;
             const auto& columns = description->columns;
@@ -72,14 +81,20 @@ QString CopyTables(store::Database& from, store::Database& to, std::vector<Copie
             });
             source->close();
             counts.push_back({name, int(rows)});
+            // A kill test may stop the copy here, part of it sent.
+            company::pending::Reached(company::pending::Stage::Growing);
         }
+        table.clear();
+        for (const QString& statement : after)
+            to.execute(statement);
+        company::pending::Reached(company::pending::Stage::Written);
         to.commitTrans();
     } catch (const store::EngineError& error) {
         try {
             to.rollback();
         } catch (const store::EngineError&) {
         }
-        return QStringLiteral("%1: %2").arg(table, describe(error));
+        return table.isEmpty() ? describe(error) : QStringLiteral("%1: %2").arg(table, describe(error));
     }
     if (copied)
         *copied = counts;
@@ -92,7 +107,7 @@ QString CompanyFilePath(const QString& folder, const QString& company)
 }
 
 QString CopyCompany(const QString& from, const QString& to, const QString& company,
-                    std::vector<CopiedTable>* copied)
+                    std::vector<CopiedTable>* copied, AlteredHistory altered, QString* alteredAt)
 {
     if (company.trimmed().isEmpty())
         return QStringLiteral("codice società non valido: '%1'").arg(company);
@@ -100,21 +115,65 @@ QString CopyCompany(const QString& from, const QString& to, const QString& compa
         return problem;
     const bool fromServer = company::server::IsServer(from);
     const bool toServer = company::server::IsServer(to);
+    // A company on the server without its history guards (half made, or
+    // tampered with) is not copied as if whole.
+    if (fromServer)
+        if (const QString unguarded = company::server::UnguardedCompany(from, company); !unguarded.isEmpty())
+            return QStringLiteral("origine: %1").arg(unguarded);
     std::unique_ptr<store::Database> source;
     try {
         source = fromServer ? store::openServerDatabase(from, company)
                             : store::openDatabase(CompanyFilePath(from, company));
     } catch (const store::EngineError& error) {
+        // A file that is there but cannot be read is damaged, not missing.
+        if (!fromServer && error.number() == store::EngineErrorNumber::CannotOpenDatabase
+            && QFileInfo(CompanyFilePath(from, company)).isFile())
+            return QStringLiteral("origine: %1: %2")
+                .arg(CompanyFilePath(from, company),
+                     company::location::DamagedFileText(error.description(), from, company));
         return QStringLiteral("origine: %1").arg(describe(error));
+    }
+    // A history someone altered is not passed on as if it were whole.
+    if (altered != AlteredHistory::NotChecked) {
+        try {
+            const store::ChainCheck chain = store::VerifyHistoryChain(*source, {}, {}, HistoryDigest());
+            if (!chain.whole) {
+                const QString where = QStringLiteral("lo storico delle modifiche è alterato alla riga %1: %2")
+                                          .arg(chain.firstBadRow)
+                                          .arg(chain.problem);
+                if (altered == AlteredHistory::Refused)
+                    return QStringLiteral("origine: %1; la società non viene copiata (per copiarla comunque: "
+                                          "--anche-se-alterata)")
+                        .arg(where);
+                if (alteredAt)
+                    *alteredAt = where;
+            }
+        } catch (const store::EngineError& error) {
+            // A company made before the history has none to check.
+            if (error.number() != store::EngineErrorNumber::TableNotFound)
+                return QStringLiteral("origine: %1").arg(describe(error));
+        }
+    }
+    if (toServer) {
+        // Schema, tables, rows, numbering and history guards in one
+        // transaction: a failure or a kill leaves no company on the server.
+        std::unique_ptr<store::Database> target;
+        try {
+            target = store::openServerDatabaseToCreate(to, company);
+        } catch (const store::EngineError& error) {
+            return QStringLiteral("destinazione: %1").arg(error.description());
+        }
+        QString error = CopyTables(*source, *target, copied, store::ServerSchemaStatements(company),
+                                   company::server::AdvanceCounterStatements(company)
+                                       + store::ServerHistoryStatements(company));
+        return error.isEmpty() ? QString() : QStringLiteral("destinazione: %1").arg(error);
     }
     const QString targetFile = CompanyFilePath(to, company);
     // A file target is built beside its place and moved there when complete:
     // a failure, a full disk or a kill leaves no company behind.
     std::unique_ptr<company::pending::PendingFile> pending;
     QString error;
-    if (toServer) {
-        error = company::server::CreateCompanySchema(to, company, false);
-    } else if (QFileInfo::exists(targetFile)) {
+    if (QFileInfo::exists(targetFile)) {
         error = QStringLiteral("il file %1 esiste già: non viene sovrascritto").arg(targetFile);
     } else {
         pending = std::make_unique<company::pending::PendingFile>(targetFile);
@@ -127,26 +186,15 @@ QString CopyCompany(const QString& from, const QString& to, const QString& compa
     {
         std::unique_ptr<store::Database> target;
         try {
-            target = toServer ? store::openServerDatabase(to, company) : store::openDatabase(pending->path());
+            target = store::openDatabase(pending->path());
             error = CopyTables(*source, *target, copied);
-            if (error.isEmpty() && toServer)
-                error = company::server::AdvanceCounters(to, company);
-            // The server writes the history from here on, chained to the
-            // last row brought over; the rows copied stay exactly as they were.
-            if (error.isEmpty() && toServer)
-                error = company::server::InstallServerHistory(to, company);
         } catch (const store::EngineError& failure) {
             error = QStringLiteral("destinazione: %1").arg(describe(failure));
         }
     }
     if (error.isEmpty() && pending)
         error = pending->commit();
-    if (error.isEmpty())
-        return QString();
-    // All or nothing: the schema made above goes again (a pending file goes by itself).
-    if (toServer)
-        company::server::DropCompanySchema(to, company);
-    return error;
+    return error;  // a pending file not committed goes by itself
 }
 
 }  // namespace company::copy

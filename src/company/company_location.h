@@ -20,6 +20,10 @@ std::unique_ptr<store::Database> OpenCompany(const QString& location, const QStr
 // empty text on success, else the reason.
 QString AddHistoryTable(const QString& location, const QString& company, bool* added);
 
+// What quenvol-admin says of a company file that is there but that the
+// engine cannot read (`reason`): damaged, with the cure.
+QString DamagedFileText(const QString& reason, const QString& location, const QString& company);
+
 // How messages name the company: its file, or "società C sul server" (never
 // the connection string, which may hold a password).
 QString PlaceName(const QString& location, const QString& company);

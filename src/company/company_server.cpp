@@ -575,6 +575,23 @@ QString UpgradeHistory(const QString& conninfo, const QString& company, HistoryU
 
 QString AdvanceCounters(const QString& conninfo, const QString& company)
 {
+    return runAll(conninfo, AdvanceCounterStatements(company));
+}
+
+QString UnguardedCompany(const QString& conninfo, const QString& company)
+{
+    QStringList problems;
+    if (const QString error = HistoryGuardProblems(conninfo, company, &problems); !error.isEmpty())
+        return error;
+    if (problems.isEmpty())
+        return QString();
+    return QStringLiteral("la società %1 sul server è incompleta o il suo storico non è protetto (%2): "
+                          "eseguire prima quenvol-admin upgrade <server> %1")
+        .arg(company, problems.join(QStringLiteral("; ")));
+}
+
+QStringList AdvanceCounterStatements(const QString& company)
+{
     QStringList statements;
     for (const store::TableDescription* table : store::CompanyTables()) {
         if (table->key().kind != store::ColumnKind::Counter)
@@ -587,7 +604,7 @@ QString AdvanceCounters(const QString& conninfo, const QString& company)
                           .arg(store::literal(qualified), store::literal(table->key().name),
                                quoted(table->key().name), qualified);
     }
-    return runAll(conninfo, statements);
+    return statements;
 }
 
 QString DropCompanySchema(const QString& conninfo, const QString& company)

@@ -98,6 +98,15 @@ QString AddHistoryTable(const QString& conninfo, const QString& company, bool* a
 // After rows were copied in with their numbers, the server's numbering goes
 // on after the highest of them.
 QString AdvanceCounters(const QString& conninfo, const QString& company);
+// The statements AdvanceCounters runs, for a caller's own transaction.
+QStringList AdvanceCounterStatements(const QString& company);
+
+// The refusal of a company whose history guards (the server's triggers and
+// functions, HistoryGuardProblems) are missing, disabled or changed, as a
+// company half made by an earlier version is left: the problems and the cure,
+// quenvol-admin upgrade. Empty when the guards are all there (or the company
+// has no history table), else also the server's reason when it cannot say.
+QString UnguardedCompany(const QString& conninfo, const QString& company);
 
 // Drops the schema with everything in it (tests, and an interrupted copy).
 QString DropCompanySchema(const QString& conninfo, const QString& company);

@@ -1,19 +1,15 @@
-// OpenSSL's SHA-256 for the history walk, or nothing on Windows, whose build
-// has no OpenSSL.
+// OpenSSL's SHA-256 for the history walk.
 #include "company/history_digest.h"
 
-#ifndef _WIN32
 #include <QCryptographicHash>
 
 #include <openssl/evp.h>
 
 #include <algorithm>
 #include <memory>
-#endif
 
 namespace company {
 
-#ifndef _WIN32
 namespace {
 
 // The algorithm fetched once and one context reset for each line: OpenSSL's
@@ -42,14 +38,5 @@ store::LineDigest HistoryDigest()
         }
     };
 }
-
-#else
-
-store::LineDigest HistoryDigest()
-{
-    return {};
-}
-
-#endif
 
 }  // namespace company

@@ -1,5 +1,5 @@
 // The SHA-256 the history's fingerprints are checked with: OpenSSL's, which
-// uses the processor's own instructions, where the program is built with it.
+// uses the processor's own instructions.
 #pragma once
 
 #include "store/history/history_chain.h"
@@ -7,7 +7,7 @@
 namespace company {
 
 // A digest for VerifyHistoryChain, holding its context from line to line;
-// empty (the walk then uses Qt's) where OpenSSL is not there.
+// empty (the walk then uses Qt's) if OpenSSL cannot give its SHA-256.
 store::LineDigest HistoryDigest();
 
 }  // namespace company

@@ -130,6 +130,7 @@ PendingFile::~PendingFile()
 QString PendingFile::commit(bool replace)
 {
     Reached(Stage::Written);
+    store::system::ShareWithGroup(path_);
     const int rc = store::system::MoveIntoPlace(path_, target_, replace);
     if (rc != 0) {
         const int error = rc;

@@ -1,10 +1,10 @@
-// RFC 3161 time stamps through OpenSSL's TS API, over HTTP.
+// RFC 3161 time stamps through OpenSSL's TS API, over OpenSSL's HTTP client.
 #include "company/seal_timestamp.h"
 
-#include <QTcpSocket>
 #include <QUrl>
 
 #include <openssl/err.h>
+#include <openssl/http.h>
 #include <openssl/rand.h>
 #include <openssl/ts.h>
 #include <openssl/x509.h>
@@ -16,8 +16,8 @@ namespace company::timestamp {
 
 namespace {
 
-constexpr int WaitMs = 30000;
-constexpr qsizetype MostAnswer = 1 << 20;
+constexpr int WaitSeconds = 30;
+constexpr int MostAnswer = 1 << 20;
 
 template <typename T, void (*Free)(T*)>
 struct Freer {
@@ -31,6 +31,7 @@ using Integer = std::unique_ptr<ASN1_INTEGER, Freer<ASN1_INTEGER, ASN1_INTEGER_f
 using Ctx = std::unique_ptr<TS_VERIFY_CTX, Freer<TS_VERIFY_CTX, TS_VERIFY_CTX_free>>;
 using Token = std::unique_ptr<PKCS7, Freer<PKCS7, PKCS7_free>>;
 using Info = std::unique_ptr<TS_TST_INFO, Freer<TS_TST_INFO, TS_TST_INFO_free>>;
+using Bio = std::unique_ptr<BIO, Freer<BIO, BIO_free_all>>;
 
 // OpenSSL's reason for the last failure, emptied from its queue.
 QString OpensslReason()
@@ -55,55 +56,44 @@ QByteArray Der(const TS_REQ* req)
     return der;
 }
 
-// POSTs `body` to `url` and gives back the answer's body, or nothing with
-// the reason. HTTP/1.0: the authority ends the answer by closing.
+// POSTs `body` to `url` through OpenSSL's HTTP client and gives back the
+// answer's body, or nothing with the reason. One request per connection; no
+// proxy, as the authority is asked directly.
 QByteArray Post(const QUrl& url, const QByteArray& body, QString* error)
 {
-    QTcpSocket socket;
-    const int port = url.port(80);
-    socket.connectToHost(url.host(), quint16(port));
-    if (!socket.waitForConnected(WaitMs)) {
-        *error = QStringLiteral("connessione a %1:%2 non riuscita: %3").arg(url.host()).arg(port).arg(socket.errorString());
-        return {};
-    }
+    const QByteArray host = url.host(QUrl::FullyEncoded).toLatin1();
+    const QByteArray port = QByteArray::number(url.port(80));
     QString path = url.path(QUrl::FullyEncoded);
     if (path.isEmpty())
         path = QStringLiteral("/");
     if (url.hasQuery())
         path += QLatin1Char('?') + url.query(QUrl::FullyEncoded);
-    const QByteArray head = QStringLiteral("POST %1 HTTP/1.0\r\nHost: %2:%3\r\nContent-Type: application/timestamp-query\r\n"
-                                           "Accept: application/timestamp-reply\r\nContent-Length: %4\r\n"
-                                           "Connection: close\r\n\r\n")
-                                .arg(path, url.host())
-                                .arg(port)
-                                .arg(body.size())
-                                .toLatin1();
-    socket.write(head + body);
-    QByteArray answer;
-    while (socket.state() == QAbstractSocket::ConnectedState || socket.bytesAvailable() > 0) {
-        if (socket.bytesAvailable() == 0 && !socket.waitForReadyRead(WaitMs))
-            break;
-        answer += socket.readAll();
-        if (answer.size() > MostAnswer) {
+    const QByteArray target = path.toLatin1();
+    Bio request(BIO_new_mem_buf(body.constData(), int(body.size())));
+    if (!request) {
+        *error = OpensslReason();
+        return {};
+    }
+    ERR_clear_error();
+    Bio answer(OSSL_HTTP_transfer(nullptr, host.constData(), port.constData(), target.constData(), 0, "", nullptr,
+                                  nullptr, nullptr, nullptr, nullptr, 0, nullptr, "application/timestamp-query",
+                                  request.get(), "application/timestamp-reply", 1, MostAnswer, WaitSeconds, 0));
+    if (!answer) {
+        *error = QStringLiteral("l'autorità %1:%2 non ha dato una risposta: %3")
+                     .arg(QString::fromLatin1(host), QString::fromLatin1(port), OpensslReason());
+        return {};
+    }
+    QByteArray received;
+    char chunk[4096];
+    int read = 0;
+    while ((read = BIO_read(answer.get(), chunk, sizeof chunk)) > 0) {
+        received.append(chunk, read);
+        if (received.size() > MostAnswer) {
             *error = QStringLiteral("risposta troppo lunga");
             return {};
         }
     }
-    if (socket.error() != QAbstractSocket::RemoteHostClosedError && socket.state() == QAbstractSocket::ConnectedState) {
-        *error = QStringLiteral("nessuna risposta completa: %1").arg(socket.errorString());
-        return {};
-    }
-    const qsizetype end = answer.indexOf("\r\n\r\n");
-    if (end < 0) {
-        *error = QStringLiteral("la risposta non è HTTP");
-        return {};
-    }
-    const QList<QByteArray> status = answer.left(answer.indexOf("\r\n")).split(' ');
-    if (status.size() < 2 || !status[0].startsWith("HTTP/") || status[1] != "200") {
-        *error = QStringLiteral("l'autorità risponde: %1").arg(QString::fromLatin1(answer.left(answer.indexOf("\r\n"))));
-        return {};
-    }
-    return answer.mid(end + 4);
+    return received;
 }
 
 // The token's contents: its time, its imprint.
@@ -220,7 +210,7 @@ Check Verify(const QByteArray& der, const QByteArray& digest, const QString& caF
         return check;
     }
     X509_STORE* store = X509_STORE_new();
-    if (!store || X509_STORE_load_file(store, caFile.toLocal8Bit().constData()) != 1) {
+    if (!store || X509_STORE_load_file(store, caFile.toUtf8().constData()) != 1) {
         X509_STORE_free(store);
         check.problem = QStringLiteral("certificato dell'autorità %1 non leggibile: %2").arg(caFile, OpensslReason());
         return check;

@@ -334,6 +334,21 @@ std::unique_ptr<Database> OpenJetFile(const QString& path)
         mdb_close(mdb);
         throw Error(QStringLiteral("impossibile leggere il catalogo del file %1").arg(path));
     }
+    // Every Jet file lists its own system tables in its catalogue: one that
+    // lists none has lost the catalogue's pages, and would pass for a file
+    // without tables.
+    bool catalogued = false;
+    for (unsigned i = 0; i < mdb->num_catalog && !catalogued; ++i) {
+        const auto* entry = static_cast<const MdbCatalogEntry*>(g_ptr_array_index(mdb->catalog, i));
+        catalogued = entry->object_type == MDB_TABLE
+            && QString::fromUtf8(entry->object_name).compare(QLatin1String("MSysObjects"), Qt::CaseInsensitive) == 0;
+    }
+    if (!catalogued) {
+        mdb_close(mdb);
+        throw Error(QStringLiteral("il file %1 è danneggiato: il suo catalogo delle tabelle non si può leggere "
+                                   "(manca perfino la tabella di sistema MSysObjects)")
+                        .arg(path));
+    }
     return std::make_unique<MdbDatabase>(mdb);
 }
 

@@ -2,6 +2,7 @@
 // which shows it (or hands it to the test hook) and then puts the focus back
 // on the control that had it, raising no focus events.
 #include "message_box.h"
+#include "accessible_names.h"
 
 #include "flag_scope.h"
 #include "form_runtime.h"
@@ -112,6 +113,8 @@ std::unique_ptr<QMessageBox> BuildMessageBox(const QString& prompt, int code, co
     QString text = prompt;
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace('\r', '\n');
     box->setText(text);
+    // A screen reader reads the title, then the whole prompt.
+    NameControl(box.get(), title, text);
 
     const ButtonSet set = buttonSet(code);
     std::vector<QPushButton*> buttons;
@@ -121,6 +124,7 @@ std::unique_ptr<QMessageBox> BuildMessageBox(const QString& prompt, int code, co
         // desktop's button layout.
         QPushButton* button = box->addButton(QString::fromUtf8(spec.text), QMessageBox::ActionRole);
         button->setProperty(AnswerProperty, spec.answer);
+        NameButton(button);
         if (spec.answer == set.escapeAnswer)
             escape = button;
         buttons.push_back(button);

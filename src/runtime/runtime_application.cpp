@@ -2,6 +2,7 @@
 // to the window runtimes before Qt delivers it (and, for a press, before Qt
 // gives the focus to the control under the mouse).
 #include "form_runtime.h"
+#include "readable_palette.h"
 
 #include "store/engine/lock_wait.h"
 
@@ -30,6 +31,10 @@ bool isMnemonicKey(const QKeyEvent* event)
 
 RuntimeApplication::RuntimeApplication(int& argc, char** argv) : QApplication(argc, argv)
 {
+    // The style's colours where a text would not read against its
+    // background (the selected row of a list, white on mid blue).
+    if (const QPalette readable = ReadablePalette(QApplication::palette()); readable != QApplication::palette())
+        QApplication::setPalette(readable);
     // The busy pointer shows from the start of a lock wait until the event
     // loop runs again, that is once the routine that waited has returned or
     // opens a box. The pointer is sent to the display at once: the wait

@@ -2,6 +2,7 @@
 // session it runs in, and the read-only window that shows it.
 #include "screen/help_window.h"
 
+#include "runtime/accessible_names.h"
 #include "screen/startup_layout.h"
 #include "shell/ini_location.h"
 #include "shell/manual_location.h"
@@ -15,8 +16,11 @@
 #include <QKeyEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QUrl>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace screen {
 
@@ -116,15 +120,18 @@ HelpWindow::HelpWindow(QWidget* parent, std::function<void(const QString&)> tell
     // The columns of keys and meanings line up in a fixed-pitch face: the
     // window's own, which the program brings where the system lacks it.
     view_->setFont(layout::FixedFont(QFontDatabase::systemFont(QFontDatabase::FixedFont).pointSizeF()));
-    view_->setLineWrapMode(QPlainTextEdit::NoWrap);
+    // A line longer than the window (a long path, a large scale factor)
+    // goes on below itself: the card never scrolls sideways.
+    view_->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(view_);
     auto* manual = new QPushButton(QStringLiteral("&MANUALE"), this);
     manual->setAutoDefault(false);
     manual->setFocusPolicy(Qt::NoFocus);  // the keys stay with the text
+    runtime::NameButton(manual);
     connect(manual, &QPushButton::clicked, this, &HelpWindow::OpenManual);
     layout->addWidget(manual, 0, Qt::AlignRight);
-    resize(860, 620);
+    resize(PreferredWidth, PreferredHeight);
 }
 
 void HelpWindow::OpenManual()
@@ -152,6 +159,16 @@ void HelpWindow::showFor(const shell::Session& session)
 {
     view_->setPlainText(HelpText(session));
     show();
+    // Within the screen, frame included (known once shown): at a scale
+    // factor of 1.5 a screen 1280 pixels wide is 853 wide to the window.
+    if (const QScreen* where = screen()) {
+        const QRect available = where->availableGeometry();
+        const QSize frame = frameGeometry().size() - size();
+        resize(std::min(PreferredWidth, available.width() - frame.width()),
+               std::min(PreferredHeight, available.height() - frame.height()));
+        move(available.topLeft() + QPoint((available.width() - frameGeometry().width()) / 2,
+                                          (available.height() - frameGeometry().height()) / 2));
+    }
     raise();
     activateWindow();
     view_->setFocus();

@@ -38,6 +38,9 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    // The size that shows the whole card on a screen large enough.
+    static constexpr int PreferredWidth = 860;
+    static constexpr int PreferredHeight = 620;
     QPlainTextEdit* view_ = nullptr;
     std::function<void(const QString&)> tell_;
 };

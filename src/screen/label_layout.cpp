@@ -3,12 +3,14 @@
 // are placed.
 #include "screen/startup_layout.h"
 
+#include "runtime/accessible_names.h"
 #include "store/record/register_fields.h"
 #include "store/record/screen_fields.h"
 #include "store/schema/table_description.h"
 
 #include <QHash>
 #include <QLabel>
+#include <QLineEdit>
 
 #include <iterator>
 
@@ -135,6 +137,11 @@ void BuildLabels(StartupControls& c)
             label->setGeometry(label->x(), label->y(), px, label->heightForWidth(px));
         }
         c.Label4[i] = label;
+        // A caption that names one field is its label for a screen reader.
+        if (caption.from == From::Field)
+            runtime::LabelControl(label, c.Txt[std::size_t(caption.which)]);
+        else if (caption.from == From::Code)
+            runtime::LabelControl(label, c.DicKod);
     }
 }
 

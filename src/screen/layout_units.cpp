@@ -7,6 +7,7 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPalette>
 #include <QPushButton>
 #include <QScreen>
@@ -142,9 +143,31 @@ QPushButton* MakeButton(QWidget* panel, const QString& name, const QString& capt
     return button;
 }
 
+namespace {
+
+// A rule painted by filling its whole rectangle in the text colour. QFrame
+// draws a one-pixel line through the middle of its rectangle; at a
+// fractional scale factor (1.25, 1.5, 1.75) that line falls on the edge of
+// the device pixels the rectangle covers and is clipped away. A filled
+// rectangle covers at least one device pixel at any scale, and at scale 1 it
+// is the same pixel row or column the line was.
+class Rule : public QFrame {
+public:
+    using QFrame::QFrame;
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter painter(this);
+        painter.fillRect(rect(), palette().color(QPalette::WindowText));
+    }
+};
+
+}  // namespace
+
 QFrame* MakeLine(QWidget* panel, const QString& name, int x1, int y1, int x2, int y2)
 {
-    auto* line = new QFrame(panel);
+    QFrame* line = new Rule(panel);
     line->setObjectName(name);
     line->setFrameShadow(QFrame::Plain);
     line->setLineWidth(1);

@@ -4,6 +4,7 @@
 // list and the rules that frame the columns.
 #include "screen/startup_layout.h"
 
+#include "runtime/accessible_names.h"
 #include "store/record/register_fields.h"
 
 #include <QComboBox>
@@ -64,6 +65,7 @@ void MakeTxt(StartupControls& c, int index, int left, int top, int width, Qt::Al
     MakeTxt(c, index, left, top, width, alignment);
     c.Label4[std::size_t(label)] = MakeLabel(c.Pict[1], Indexed("Label4", label), store::FieldOfText(index)->caption,
                                              captionLeft, captionTop, SansFont(9.75));
+    runtime::LabelControl(c.Label4[std::size_t(label)], c.Txt[std::size_t(index)]);
 }
 
 void BuildTopBand(StartupControls& c)

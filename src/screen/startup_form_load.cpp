@@ -40,6 +40,19 @@ constexpr int DocTypeListHeightTwips = 1700;
 
 using shell::ShellWord;
 
+// The company's file is there but the engine cannot read it: its reason, and
+// the cure (the last backup, checked by verify). The file is left as it is.
+QString DamagedFileMessage(const shell::Session& session, const QString& reason)
+{
+    return QStringLiteral("ARCHIVIO DELLA SOCIETA' DANNEGGIATO: IL FILE %1 ESISTE MA NON SI PUO' LEGGERE.\n"
+                          "MOTIVO: %2\n\n"
+                          "RIMETTERE AL SUO POSTO L'ULTIMA COPIA DI SICUREZZA (%5 backup) "
+                          "E CONTROLLARLA CON:\n%5 verify %3 %4")
+        .arg(QDir::toNativeSeparators(session.DatabasePath), reason,
+             ShellWord(QDir::toNativeSeparators(session.DataDir)), ShellWord(session.CompanyCode),
+             shell::AdminCommand());
+}
+
 // The file the start-up tried, as the system reads it: with no company and a
 // blank data folder the joined path begins "//", which is the root's file.
 QString ShownPath(const QString& path)
@@ -152,10 +165,18 @@ void Startup::Form_Load()
                 return;
             }
             break;
-        } catch (const store::EngineError&) {
+        } catch (const store::EngineError& error) {
             shell::BusyPointerOff();
             if (store::IsJetFile(session.DatabasePath)) {
                 runtime_->MsgBox(JetFileMessage(session), store::BoxCode::OkCritical,
+                                 QStringLiteral("MORVANEX - ERRORE"));
+                Unload();
+                return;
+            }
+            // A file that is there but cannot be read is damaged, not missing:
+            // creating the company again is not the cure.
+            if (session.Server.trimmed().isEmpty() && QFileInfo(session.DatabasePath).isFile()) {
+                runtime_->MsgBox(DamagedFileMessage(session, error.description()), store::BoxCode::OkCritical,
                                  QStringLiteral("MORVANEX - ERRORE"));
                 Unload();
                 return;

@@ -104,6 +104,7 @@ StartupControls BuildStartupLayout(QWidget* window)
         if (!c.Label4[i])
             qFatal("La didascalia Label4(%d) di un campo aggiunto manca sulla finestra", int(i));
     layout::MakeHistoryPanel(c);  // created last: it lies over every other panel
+    layout::NameControls(c);
     SetTabOrder(c);
     return c;
 }
@@ -112,6 +113,7 @@ void BuildHiddenPanels(StartupControls& c)
 {
     layout::BuildSearchPanel(c);
     layout::BuildHistoryPanel(c);
+    layout::NameControls(c);
     SetTabOrder(c);
 }
 

@@ -135,8 +135,11 @@ void BuildSearchPanel(StartupControls& c);
 // The history panel itself, empty and hidden, and the register panel's note.
 void MakeHistoryPanel(StartupControls& c);
 void BuildHistoryPanel(StartupControls& c);
-// The captions of the label array Label4, on the register and header panels.
+// The captions of the label array Label4, on the register and header panels;
+// a field's caption labels its field.
 void BuildLabels(StartupControls& c);
+// The accessible names and descriptions of the controls made so far.
+void NameControls(StartupControls& c);
 
 }  // namespace layout
 

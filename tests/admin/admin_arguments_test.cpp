@@ -41,6 +41,43 @@ TEST(AdminInit, ACompanyCodeNoFolderSchemaOrIniFileCanHoldIsRefusedBeforeAnyFile
     }
 }
 
+// One rule for a company code, on every command and every system, before any
+// folder, file or connection is touched.
+TEST(AdminCompanyCode, EveryCommandRefusesACodeThatLeavesItsFolderOrThatWindowsOrTheServerReserves)
+{
+    const QStringList codes{"..\\Dati\\DEMO", "A\\B", "C:DEMO", "A..B", "TRAIL.", "TRAIL ", "CON", "nul",
+                            "AUX.txt", "COM1", "lpt9.dat", "pg_x", "PUBLIC", "information_schema"};
+    QTemporaryDir top;
+    const QString folder = top.filePath("dati"), server = "host=" + top.filePath("nessuno") + " dbname=quenvol";
+    const QString jet = top.filePath("suite.mdb"), output = top.filePath("stampa.pdf");
+    const QList<QStringList> commands{
+        {"setup", folder, "%"},
+        {"setup", "--server", server, "%"},
+        {"init", folder, "%"},
+        {"init", "--server", server, "%"},
+        {"copy", folder, top.filePath("altra"), "%"},
+        {"backup", folder, "%", top.filePath("copie")},
+        {"verify", folder, "%"},
+        {"seal", server, "%"},
+        {"history", folder, "%"},
+        {"print", "pages", folder, "%", "R1", "ARRIVI", "1", "2", "--output", output},
+        {"upgrade", server, "%"},
+        {"grant", server, "%", "operatori"},
+        {"import", jet, folder, "%"},
+    };
+    for (const QStringList& command : commands)
+        for (const QString& code : codes) {
+            QStringList arguments = command;
+            arguments.replace(arguments.indexOf("%"), code);
+            SCOPED_TRACE(arguments.join(' ').toStdString());
+            const AdminRun run = Admin(arguments);
+            EXPECT_EQ(run.status, 1);
+            EXPECT_TRUE(run.err.startsWith("quenvol-admin: CODICE SOCIETA' NON VALIDO: \"" + code + "\" "))
+                << run.err.toStdString();
+            EXPECT_EQ(QDir(top.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList());
+        }
+}
+
 // backup names what it refuses without ever showing a connection string's
 // values, and makes no folder path above the backup folder.
 TEST(AdminBackup, AnUnreadableConnectionStringOrAMissingParentFolderIsRefusedWithoutShowingValues)
@@ -81,7 +118,11 @@ TEST(AdminArguments, AConnectionStringWithAPasswordIsRefusedByEveryCommandNaming
             const AdminRun run = Admin(arguments);
             EXPECT_EQ(run.status, 1);
             EXPECT_TRUE(run.err.contains("la stringa di connessione contiene una password")) << run.err.toStdString();
+#ifdef _WIN32
+            EXPECT_TRUE(run.err.contains("\\postgresql\\pgpass.conf")) << run.err.toStdString();
+#else
             EXPECT_TRUE(run.err.contains(QDir::homePath() + "/.pgpass")) << run.err.toStdString();
+#endif
             EXPECT_TRUE(run.err.contains("PGPASSFILE")) << run.err.toStdString();
             EXPECT_FALSE(run.err.contains("segreta") || run.out.contains("segreta")) << run.err.toStdString();
         }

@@ -12,6 +12,7 @@
 #include <QTemporaryDir>
 
 #include <random>
+#include <utility>
 
 namespace {
 
@@ -110,6 +111,38 @@ class AdminJetMutants : public ::testing::Test {
 protected:
     void SetUp() override { QUENVOL_NEED_JET_SAMPLES(); }
 };
+
+// A copy whose catalogue's data pages are zeroed lists no table at all: it
+// is told as damaged, not as a file without tables.
+TEST_F(AdminJetMutants, ACopyWithoutItsCatalogueIsToldAsDamaged)
+{
+    QTemporaryDir scratch;
+    for (const auto& [sample, pageSize] : {std::pair{QStringLiteral("nwind.mdb"), 2048},
+                                           std::pair{QStringLiteral("DateTestDatabase.mdb"), 4096}}) {
+        SCOPED_TRACE(sample.toStdString());
+        QFile file(JetSample(sample));
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        QByteArray bytes = file.readAll();
+        // The data pages (01 01) of the table whose definition is page 2, the catalogue.
+        int zeroed = 0;
+        for (qsizetype at = 0; at + pageSize <= bytes.size(); at += pageSize)
+            if (bytes[at] == 1 && bytes[at + 1] == 1 && bytes.mid(at + 4, 4) == QByteArray("\x02\0\0\0", 4)) {
+                bytes.replace(at, pageSize, QByteArray(pageSize, '\0'));
+                ++zeroed;
+            }
+        ASSERT_GT(zeroed, 0);
+        const QString path = scratch.filePath(sample);
+        QFile out(path);
+        ASSERT_TRUE(out.open(QIODevice::WriteOnly));
+        out.write(bytes);
+        out.close();
+        const AdminRun run = Admin({"inspect", path});
+        EXPECT_EQ(run.status, 1);
+        EXPECT_TRUE(run.err.contains("è danneggiato: il suo catalogo delle tabelle non si può leggere"))
+            << run.err.toStdString();
+        EXPECT_FALSE(run.out.contains("tabelle: 0")) << run.out.toStdString();
+    }
+}
 
 TEST_F(AdminJetMutants, DamagedJet3CopiesEndBoundedAndAreCountedOrRefused)
 {

@@ -5,12 +5,16 @@
 // once the next command has written there is complete files only.
 #include "admin_run.h"
 
+#include "company/company_server.h"
+
 #include "store/history/history_chain.h"
 #include "store/engine/engine.h"
 #include "store/schema/table_description.h"
 #include "support/scoped_environment.h"
 #include "support/temp_company.h"
+#include "support/test_company.h"
 
+#include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
@@ -93,9 +97,10 @@ TEST(AdminKilled, BackupsKilledLeaveOnlyCompleteCopiesOnceTheNextBackupRan)
         for (const QString& name : QDir(into).entryList({"*.mdb"}, QDir::Files)) {
             const QString copy = QDir(into).filePath(name);
             QFile sum(copy + ".sha256");
-            if (sum.open(QIODevice::ReadOnly)) {
-                EXPECT_TRUE(sum.readAll().startsWith(Sha256(copy).toLatin1())) << name.toStdString();
-            }
+            // Killed between the two renames or not, the next backup gave
+            // every copy its checksum.
+            EXPECT_TRUE(sum.open(QIODevice::ReadOnly)) << name.toStdString();
+            EXPECT_TRUE(sum.readAll().startsWith(Sha256(copy).toLatin1())) << name.toStdString();
             // Killed between the copy and its checksum or not: the copy opens,
             // holds the register sets and its history's chain is whole.
             auto db = store::openDatabase(copy);
@@ -139,6 +144,35 @@ TEST(AdminKilled, PrintsKilledLeaveOnlyCompleteFilesOnceTheNextPrintRan)
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     const QByteArray bytes = file.readAll();
     EXPECT_TRUE(bytes.startsWith("%PDF-") && bytes.trimmed().endsWith("%%EOF"));
+}
+
+// A company copied to the server, or made there with its demonstration data,
+// killed while its rows go over or just before they are committed: nothing of
+// it is left on the server, and the same command run again makes it whole.
+TEST(ServerAdminKilled, ACompanyKilledWhileMadeOnTheServerLeavesNothingAndTheRetryMakesItWhole)
+{
+    const QString server = qEnvironmentVariable("QUENVOL_TEST_PG");
+    if (server.isEmpty())
+        GTEST_SKIP() << testing_support::NoTestServer;
+    QTemporaryDir work;
+    const QString mark = work.filePath("fermo"), code = QStringLiteral("UCCISA%1").arg(QCoreApplication::applicationPid());
+    ASSERT_EQ(Admin({"init", work.path(), code, "--demo"}).status, 0);
+    const QList<QStringList> commands{{"copy", work.path(), server, code}, {"init", "--server", server, code, "--demo"}};
+    for (const QStringList& command : commands) {
+        SCOPED_TRACE(command[0].toStdString());
+        company::server::DropCompanySchema(server, code);
+        for (const int round : {1, 2}) {  // while the rows go over; before the commit
+            ASSERT_TRUE(RunAndKillAt(command, round, mark)) << Stages[round];
+            QString error;
+            EXPECT_FALSE(company::server::SchemaExists(server, code, &error)) << Stages[round];
+            EXPECT_EQ(error, "");
+        }
+        const AdminRun retry = Admin(command);
+        EXPECT_EQ(retry.status, 0) << retry.err.toStdString();
+        const AdminRun verify = Admin({"verify", server, code});
+        EXPECT_EQ(verify.status, 0) << verify.err.toStdString();
+    }
+    company::server::DropCompanySchema(server, code);
 }
 
 }  // namespace

@@ -6,49 +6,40 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QString>
 
 #include <gtest/gtest.h>
 
-// A CA and a time-stamping authority it certifies, made with openssl in
-// `folder`: ca.pem, and the configuration `openssl ts -reply` signs with.
+// A CA and a time-stamping authority it certifies, in `folder` (ca.pem and
+// ca.key, tsa.pem and tsa.key): made there with openssl
+// (tools/tsa_test_authority.sh), or, where the tests run without it (under
+// Wine), copied from the folder of the same name that the script made
+// beforehand in $QUENVOL_TEST_TSA. Returns the folder.
 inline QString MakeAuthority(const QString& folder)
 {
-    QDir().mkpath(folder);
-    QFile extensions(folder + "/tsa.ext");
-    EXPECT_TRUE(extensions.open(QIODevice::WriteOnly));
-    extensions.write("extendedKeyUsage = critical,timeStamping\nkeyUsage = critical,digitalSignature\n");
-    extensions.close();
-    QFile config(folder + "/tsa.cnf");
-    EXPECT_TRUE(config.open(QIODevice::WriteOnly));
-    config.write(QStringLiteral("[ tsa ]\ndefault_tsa = prova\n[ prova ]\ndir = %1\nserial = $dir/tsaserial\n"
-                                "signer_cert = $dir/tsa.pem\ncerts = $dir/ca.pem\nsigner_key = $dir/tsa.key\n"
-                                "signer_digest = sha256\ndefault_policy = 1.2.3.4.1\ndigests = sha256\n"
-                                "accuracy = secs:1\ness_cert_id_alg = sha256\n")
-                     .arg(folder)
-                     .toUtf8());
-    config.close();
+    const QString made = qEnvironmentVariable("QUENVOL_TEST_TSA");
+    if (!made.isEmpty()) {
+        QDir().mkpath(folder);
+        const QDir from(made + "/" + QFileInfo(folder).fileName());
+        for (const char* name : {"ca.pem", "ca.key", "tsa.pem", "tsa.key"})
+            EXPECT_TRUE(QFile::copy(from.filePath(name), folder + "/" + name)) << from.filePath(name).toStdString();
+        return folder;
+    }
     QProcess openssl;
-    openssl.setWorkingDirectory(folder);
-    const QString key = "-newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes";
-    openssl.start("sh", {"-c", "set -e; openssl req -x509 " + key + " -keyout ca.key -out ca.pem -days 2 "
-                               "-subj /CN=CA-di-prova -addext basicConstraints=critical,CA:TRUE "
-                               "-addext keyUsage=critical,keyCertSign; "
-                               "openssl req " + key + " -keyout tsa.key -out tsa.csr -subj /CN=TSA-di-prova; "
-                               "openssl x509 -req -in tsa.csr -CA ca.pem -CAkey ca.key -CAcreateserial "
-                               "-out tsa.pem -days 2 -extfile tsa.ext; echo 01 > tsaserial"});
+    openssl.start(QStringLiteral(QUENVOL_TOOLS_DIR "/tsa_test_authority.sh"), {folder});
     EXPECT_TRUE(openssl.waitForFinished(60000));
     EXPECT_EQ(openssl.exitCode(), 0) << openssl.readAllStandardError().toStdString();
-    return config.fileName();
+    return folder;
 }
 
-// The authority of `config` behind tsa_responder on loopback, while it lives.
+// The authority of `folder` behind tsa_responder on loopback, while it lives.
 class Authority {
 public:
-    explicit Authority(const QString& config)
+    explicit Authority(const QString& folder)
     {
-        responder_.start(shell_tests::TestProgram("tsa_responder"), {config});
+        responder_.start(shell_tests::TestProgram("tsa_responder"), {folder});
         while (!responder_.canReadLine() && responder_.waitForReadyRead(30000)) {
         }
         port_ = responder_.readLine().trimmed().toInt();
@@ -60,4 +51,3 @@ private:
     QProcess responder_;
     int port_ = 0;
 };
-

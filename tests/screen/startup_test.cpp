@@ -159,9 +159,29 @@ TEST_F(StartupFixture, AJetFileNamesTheImportCommandAndIsLeftAsItIs)
     EXPECT_EQ(file.readAll(), before);
 }
 
+TEST_F(StartupFixture, ACompanyFileThatCannotBeReadIsToldAsDamagedWithTheEnginesReasonAndTheCure)
+{
+    {
+        QFile file(company.databasePath());
+        ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+        file.write("NON E' UN DATABASE SQLITE");
+    }
+    boxes->expect(BoxAnswer::Ok);
+    Load();
+    ASSERT_EQ(boxes->seen().size(), 1u);
+    EXPECT_EQ(boxes->seen()[0].prompt,
+              "ARCHIVIO DELLA SOCIETA' DANNEGGIATO: IL FILE " + company.databasePath() +
+                  " ESISTE MA NON SI PUO' LEGGERE.\nMOTIVO: file is not a database\n\n"
+                  "RIMETTERE AL SUO POSTO L'ULTIMA COPIA DI SICUREZZA (quenvol-admin backup) E CONTROLLARLA CON:\n"
+                  "quenvol-admin verify " + company.dataDir() + " DEMO");
+    EXPECT_EQ(boxes->seen()[0].code, 16);
+    EXPECT_EQ(endings, 1);
+}
+
 TEST_F(StartupFixture, ACompanyCodeLeadingOutOfTheDataFolderOrTooLongForTheServerIsRefusedBeforeAnyFileIsTouched)
 {
-    for (const QString& code : QStringList{"..", ".", "../../x", "A/B", QString(64, 'D')}) {
+    for (const QString& code : QStringList{"..", ".", "../../x", "A/B", QString(64, 'D'), "..\\DATI\\X", "TRAIL.",
+                                           "AUX.txt", "pg_x"}) {
         const QString dataDir = company.folder() + "/nuova/";
         WriteIni(code, dataDir);
         boxes->expect(BoxAnswer::Ok);

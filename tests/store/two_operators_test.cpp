@@ -48,6 +48,15 @@ protected:
         EXPECT_TRUE(a->confirm(onA)) << "A's own confirm";
         return onB;
     }
+    // Whether a box names who made the last change of the set, and today.
+    bool saysWhoAndWhen(const QString& prompt) const
+    {
+        const QString who = GetParam() == testing_support::Engine::Server
+                                ? QStringLiteral(", DAL RUOLO postgres (POSTAZIONE %1)").arg(ThisWorkstation().host)
+                                : QStringLiteral(", DALLA POSTAZIONE %1 (UTENTE ").arg(ThisWorkstation().host);
+        return prompt.contains(QStringLiteral("ULTIMA MODIFICA: %1").arg(QDate::currentDate().toString("dd/MM/yyyy"))) &&
+               prompt.contains(who);
+    }
     std::unique_ptr<testing_support::TestCompany> company;
     std::unique_ptr<Session> probe;
     std::unique_ptr<Session> a, b;
@@ -108,6 +117,40 @@ TEST_P(TwoOperators, ASetDeletedElsewhereIsToldAndWrittenAgainWithItsHeaderLines
     EXPECT_EQ(probe->storedHeader("R2")->at(2), "TESTATA DI R2 ");
 }
 
+TEST_P(TwoOperators, ASetDeletedElsewhereIsWrittenAgainAsTheScreenShowsIt)
+{
+    // A stored row with no CUSTODIA date and a Null document type, shown as
+    // the window shows it: the date picker at its first day.
+    Seed(*company, "R3", "ORIGINALE");
+    const QString docType = RegisterTableDescription().columnName(RegisterColumns::WorkSerie(Custodia, 0));
+    TableCursor& stored = *probe->db.RegisterCursor;
+    stored.setIndex(PrimaryIndex);
+    stored.seek("=", "R3");
+    stored.edit();
+    stored.setField(docType, Value());
+    stored.update();
+    a = workstation();
+    b = workstation();
+    a->open("R3");
+    ScreenValues onB = b->open("R3");
+    for (int k = 0; k < 3; ++k) {
+        onB.pickerDate[k] = QDate(2000, 1, 1);
+        onB.pickerText[k] = "01/01/2000";
+    }
+    b->shown.screen = onB;
+    ASSERT_EQ(a->remove(), DeleteResult::Deleted);
+
+    onB.Txt[1] = "DI B";
+    b->boxes.expect(BoxAnswer::Yes);
+    EXPECT_TRUE(b->confirm(onB));
+    EXPECT_TRUE(b->boxes.prompts().at(0).contains("CANCELLATO DA UN'ALTRA POSTAZIONE"));
+    EXPECT_TRUE(saysWhoAndWhen(b->boxes.prompts().at(0))) << b->boxes.prompts().at(0).toStdString();
+    ASSERT_TRUE(probe->storedRow("R3"));
+    EXPECT_EQ(probe->storedRow("R3")->SspDescrizione, "DI B");
+    EXPECT_EQ(probe->storedRow("R3")->Registers[Custodia].Data, 0);
+    EXPECT_TRUE(stored.field(docType).isNull()) << stored.field(docType).toString().toStdString();
+}
+
 TEST_P(TwoOperators, ACodeInsertedElsewhereIsToldAndNeverReplaced)
 {
     ScreenValues onB = changedFirstByA("NUOVO", "DI A");
@@ -115,6 +158,7 @@ TEST_P(TwoOperators, ACodeInsertedElsewhereIsToldAndNeverReplaced)
     b->boxes.expect(BoxAnswer::Ok);
     EXPECT_FALSE(b->confirm(onB));
     EXPECT_TRUE(b->boxes.prompts().at(0).contains("INSERITO NEL FRATTEMPO"));
+    EXPECT_TRUE(saysWhoAndWhen(b->boxes.prompts().at(0))) << b->boxes.prompts().at(0).toStdString();
     EXPECT_EQ(probe->storedRow("NUOVO")->SspDescrizione, "DI A");
 }
 
@@ -157,6 +201,7 @@ TEST_P(TwoOperators, TheDeleteOfASetChangedOrDeletedElsewhereIsTold)
     b->boxes.expect(BoxAnswer::Ok);
     EXPECT_EQ(b->remove(), DeleteResult::AlreadyDeleted);
     EXPECT_TRUE(b->boxes.prompts().at(1).contains("GIA' STATO CANCELLATO"));
+    EXPECT_TRUE(saysWhoAndWhen(b->boxes.prompts().at(1))) << b->boxes.prompts().at(1).toStdString();
 }
 
 TEST_P(TwoOperators, AFailedWriteIsRolledBackBeforeItsBoxAndTheBoxGivesTheEngineText)

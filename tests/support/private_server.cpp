@@ -21,6 +21,13 @@ PrivateServer::PrivateServer(StandbyOf standby)
         conninfo_ = output.trimmed();
 }
 
+PrivateServer::PrivateServer(WithTls)
+{
+    QString output;
+    if (script(QStringLiteral("start-tls"), &output))
+        conninfo_ = output.trimmed();
+}
+
 PrivateServer::~PrivateServer()
 {
     script(QStringLiteral("stop"));

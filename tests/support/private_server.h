@@ -16,6 +16,10 @@ public:
         const PrivateServer& primary;
     };
     explicit PrivateServer(StandbyOf standby);
+    // One that speaks TLS on 127.0.0.1 (the script's start-tls): its
+    // certificates in folder()/tls, conninfo() a key=value string.
+    struct WithTls {};
+    explicit PrivateServer(WithTls);
     ~PrivateServer();
     PrivateServer(const PrivateServer&) = delete;
     PrivateServer& operator=(const PrivateServer&) = delete;

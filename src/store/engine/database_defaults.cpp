@@ -51,6 +51,12 @@ Value Database::callFunction(const QString& function, const std::vector<Value>&)
                       QStringLiteral("La funzione '%1' non esiste in questo database.").arg(function));
 }
 
+void Database::execute(const QString&)
+{
+    throw EngineError(EngineErrorNumber::TableNotFound,
+                      QStringLiteral("Questo database non esegue istruzioni di definizione."));
+}
+
 qlonglong Database::appendRows(const QString& table, const QStringList& columns, const RowSource& next)
 {
     std::unique_ptr<TableCursor> target = openTable(table);

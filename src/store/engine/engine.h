@@ -196,6 +196,13 @@ public:
     using RowSource = std::function<bool(std::vector<Value>& values)>;
     virtual qlonglong appendRows(const QString& table, const QStringList& columns, const RowSource& next);
 
+    // Runs, inside the transaction under way, one statement of the company's
+    // own definition that the store's schema code built (a schema, a table,
+    // a trigger): a company on a server is then made whole with its rows in
+    // one transaction, or not at all. A file takes no such statement (error
+    // 3078).
+    virtual void execute(const QString& statement);
+
     struct SeekAhead {
         TableCursor* cursor;
         Value key;
@@ -215,5 +222,10 @@ std::unique_ptr<Database> openDatabase(const QString& path, int busyTimeoutMs = 
 // lockTimeoutMs: how long a statement waits for a row another session holds.
 std::unique_ptr<Database> openServerDatabase(const QString& conninfo, const QString& company,
                                              int lockTimeoutMs = 3000);
+
+// Connects as openServerDatabase does to make the company `company`, whose
+// schema must not exist yet (error 3146, "esiste già", when it does): the
+// caller creates it with execute() inside its transaction.
+std::unique_ptr<Database> openServerDatabaseToCreate(const QString& conninfo, const QString& company);
 
 }  // namespace store

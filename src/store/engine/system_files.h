@@ -38,6 +38,16 @@ bool DiskFull(const QString& folder);
 // journals them itself).
 void SyncFolder(const QString& folder);
 
+// What this process creates is for its account and its group only (umask
+// 007: folders 0770, files 0660), so that an office shares its company
+// folders through a group and no other account reads them. Nothing to do on
+// Windows, where the folder's permissions decide.
+void KeepFromOtherAccounts();
+// Gives a file made by a library with its own mode (SQLite's 0644) read and
+// write for its owner and group and nothing for others (0660); nothing on
+// Windows.
+void ShareWithGroup(const QString& path);
+
 // Gives `from` the name `to`, in one step. With `replace` false a file that
 // has the name already is never replaced: the result is then EEXIST. 0 when
 // done, else an errno value.

@@ -65,6 +65,16 @@ bool SyncFile(int fd)
     return ::fsync(fd) == 0;
 }
 
+void KeepFromOtherAccounts()
+{
+    ::umask(007);
+}
+
+void ShareWithGroup(const QString& path)
+{
+    ::chmod(QFile::encodeName(path).constData(), 0660);
+}
+
 int MakeFolder(const QString& path)
 {
     return ::mkdir(QFile::encodeName(path).constData(), 0777) == 0 ? 0 : errno;

@@ -73,6 +73,10 @@ bool SyncFile(int fd)
     return _commit(fd) == 0;
 }
 
+void KeepFromOtherAccounts() {}
+
+void ShareWithGroup(const QString&) {}
+
 int MakeFolder(const QString& path)
 {
     return _wmkdir(QDir::toNativeSeparators(path).toStdWString().c_str()) == 0 ? 0 : errno;

@@ -403,6 +403,7 @@ void Connection::reconnect(QString text)
     // A write whose statements have had an answer lost its transaction with
     // the connection; one that has sent nothing yet has lost nothing.
     const bool lostWrite = transaction_ && begun_;
+    const QString serverText = text;  // the server's or libpq's own words, told beneath ours
     // A server that has come back (or, with several hosts named, the one that
     // now accepts writes) is simply connected to again; otherwise the user is
     // asked, as often as they choose Retry.
@@ -416,7 +417,7 @@ void Connection::reconnect(QString text)
     }
     if (lostWrite) {
         broken_ = true;
-        throw EngineError(ServerUnreachable, LostWriteText);
+        throw EngineError(ServerUnreachable, LostWriteText + QLatin1Char('\n') + serverText);
     }
 }
 

@@ -1,5 +1,6 @@
 // Reading the server's connection string without letting its values into a message.
 #include "store/postgres/pg_conninfo.h"
+#include "store/postgres/pg_tls_refusal.h"
 
 #include "store/engine/system_files.h"
 
@@ -218,6 +219,8 @@ QString PasswordInConninfoRefusal()
 
 QString ExplainedConnectionFailure(const QString& libpqText, const PGconn* conn)
 {
+    if (const QString tls = TlsRefusal(libpqText); !tls.isEmpty())
+        return tls + QLatin1Char('\n') + libpqText;
     const QString q = QStringLiteral("\"([^\"]*)\"");
     const QRegularExpression role = Either(QStringLiteral("role %1 does not exist").arg(q),
                                            QStringLiteral("il ruolo %1 non esiste").arg(q));

@@ -58,7 +58,8 @@ QString ExplainedStatementFailure(const QByteArray& sqlstate, const QString& tex
 // libpq's text for a connection that failed, with a sentence before it that
 // says, in Italian, what is wrong and what to do: a password file others may
 // read, a wrong password, an unknown role or database, no pg_hba.conf line for
-// this workstation, no server listening (its address and port). Each refusal
+// this workstation, no server listening (its address and port), the TLS
+// refusals of pg_tls_refusal.h. Each refusal
 // is recognised by libpq's and the server's texts in English and in Italian
 // and by the system's own text for its errno, whatever language the
 // workstation and the server speak. libpq's own text stays beneath; a text not

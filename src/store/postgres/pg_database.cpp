@@ -60,6 +60,7 @@ public:
     void beginTrans() override { connection_->beginTrans(); }
     void commitTrans() override { connection_->commitTrans(); }
     void rollback() override { connection_->rollback(); }
+    void execute(const QString& statement) override { connection_->exec(statement); }
 
     std::unique_ptr<TableCursor> openTable(const QString& table) override
     {
@@ -224,10 +225,8 @@ QByteArray DeclaredWorkstation()
         .toUtf8();
 }
 
-}  // namespace
-
-std::unique_ptr<Database> openServerDatabase(const QString& conninfo, const QString& company,
-                                             int lockTimeoutMs)
+// The connection to the server for company `company`, as every opening makes it.
+std::shared_ptr<Connection> ConnectFor(const QString& conninfo, const QString& company, int lockTimeoutMs)
 {
     if (const QString missing = LoadLibpq(); !missing.isEmpty())
         throw EngineError(ServerUnreachable, missing);
@@ -273,11 +272,33 @@ std::unique_ptr<Database> openServerDatabase(const QString& conninfo, const QStr
     if (!conn || PQstatus(conn) != CONNECTION_OK)
         throw connection->error(nullptr);
     connection->applySettings();
-    Result schema = connection->exec(QStringLiteral("SELECT 1 FROM pg_catalog.pg_namespace WHERE nspname = $1"),
-                                     {company.toUtf8()});
-    if (company.isEmpty() || PQntuples(schema.get()) == 0)
+    return connection;
+}
+
+bool SchemaExists(Connection& connection, const QString& company)
+{
+    Result schema = connection.exec(QStringLiteral("SELECT 1 FROM pg_catalog.pg_namespace WHERE nspname = $1"),
+                                    {company.toUtf8()});
+    return PQntuples(schema.get()) > 0;
+}
+
+}  // namespace
+
+std::unique_ptr<Database> openServerDatabase(const QString& conninfo, const QString& company, int lockTimeoutMs)
+{
+    std::shared_ptr<Connection> connection = ConnectFor(conninfo, company, lockTimeoutMs);
+    if (company.isEmpty() || !SchemaExists(*connection, company))
         throw EngineError(CannotOpenDatabase,
                           QStringLiteral("Impossibile trovare la società '%1' sul server.").arg(company));
+    return std::make_unique<PgDatabase>(connection);
+}
+
+std::unique_ptr<Database> openServerDatabaseToCreate(const QString& conninfo, const QString& company)
+{
+    std::shared_ptr<Connection> connection = ConnectFor(conninfo, company, 3000);
+    if (SchemaExists(*connection, company))
+        throw EngineError(WriteFailed,
+                          QStringLiteral("la società %1 esiste già sul server: non viene sovrascritta").arg(company));
     return std::make_unique<PgDatabase>(connection);
 }
 

@@ -16,6 +16,7 @@ struct Attempt {
     bool done = false;                       // committed
     Found found = Found::AsShown;            // what the comparison found
     std::optional<RegisterRecord> storedRow; // the row found, when it differed
+    std::vector<Value> storedColumns;        // the same row as the engine gave it
     std::optional<HeaderLines> storedHeader;
     WriteFailure failure;                    // the first failure, which ended the steps
 };
@@ -25,9 +26,37 @@ QString Code(const QString& code)
     return code.trimmed();
 }
 
+// The stored row of `code`, as a record and column by column.
+void ReadStored(Attempt& a, TableCursor& cursor, const QString& code)
+{
+    a.storedRow = StoredRegister(cursor, code);
+    a.storedColumns = a.storedRow ? ReadRow(cursor, RegisterTableDescription()) : Row();
+}
+
+// A set deleted elsewhere that the operator writes again: the screen it was
+// shown as and its row as stored then. The fields the operator left as shown
+// go back exactly as they were stored (a date never given stays 0, a Null
+// stays Null); the others take the screen's values.
+struct WrittenAgain {
+    ScreenValues shownScreen;
+    std::vector<Value> columns;
+};
+
+// The columns whose screen values the operator changed from `shown`, and
+// those chosen to be written over a change made elsewhere.
+std::vector<bool> ColumnsToWrite(const ScreenValues& shown, const ScreenValues& screen,
+                                 const std::vector<bool>& overwrite)
+{
+    std::vector<bool> changed = ChangedColumns(shown, screen);
+    for (std::size_t i = 0; i < overwrite.size() && i < changed.size(); ++i)
+        if (overwrite[i])
+            changed[i] = true;
+    return changed;
+}
+
 Attempt TryWriteRegister(CompanyDatabase& company, const ScreenValues& screen,
                          RegisterRecord& record, const ShownVersion& shown,
-                         const HeaderLines* restoreHeader)
+                         const HeaderLines* restoreHeader, const WrittenAgain* again)
 {
     Attempt a;
     Database& database = *company.database;
@@ -38,7 +67,7 @@ Attempt TryWriteRegister(CompanyDatabase& company, const ScreenValues& screen,
         // lock while this one finds out. Whatever the operator answers, the
         // write that follows compares again under its transaction.
         if (shown.row) {
-            a.storedRow = StoredRegister(cursor, record.SspCodice);
+            ReadStored(a, cursor, record.SspCodice);
             a.found = Compare(shown.row, a.storedRow);
             if (a.found != Found::AsShown)
                 return;
@@ -48,15 +77,13 @@ Attempt TryWriteRegister(CompanyDatabase& company, const ScreenValues& screen,
         // (and those written over a change made elsewhere), every other
         // column keeps its stored value exactly. A new one: every field.
         std::optional<std::vector<bool>> changed;
-        if (shown.row && shown.screen) {
-            changed = ChangedColumns(*shown.screen, screen);
-            for (std::size_t i = 0; i < shown.overwrite.size() && i < changed->size(); ++i)
-                if (shown.overwrite[i])
-                    (*changed)[i] = true;
-        }
+        if (shown.row && shown.screen)
+            changed = ColumnsToWrite(*shown.screen, screen, shown.overwrite);
+        else if (again)
+            changed = ColumnsToWrite(again->shownScreen, screen, shown.overwrite);
         const std::vector<bool>* columns = changed ? &*changed : nullptr;
         ScreenToRegister(screen, record, columns);
-        a.storedRow = StoredRegister(cursor, record.SspCodice);
+        ReadStored(a, cursor, record.SspCodice);
         a.found = Compare(shown.row, a.storedRow);
         if (a.found != Found::AsShown)
             return;  // rolled back; the caller tells the operator
@@ -75,6 +102,10 @@ Attempt TryWriteRegister(CompanyDatabase& company, const ScreenValues& screen,
             cursor.edit();
         }
         StoreRegister(record, cursor, adding ? nullptr : columns);
+        if (adding && again && columns)
+            for (std::size_t i = 0; i < again->columns.size() && i < columns->size(); ++i)
+                if (!(*columns)[i])
+                    cursor.setField(table.columnName(int(i)), again->columns[i]);
         const Row after = ReadRow(cursor, table);
         cursor.update();
         ChangeRecord(company.HistoryCursor.get(), record.SspCodice,
@@ -82,7 +113,7 @@ Attempt TryWriteRegister(CompanyDatabase& company, const ScreenValues& screen,
             .add(table, before, after);
         // The row as written, read back in the same transaction: the version
         // shown from now on.
-        a.storedRow = StoredRegister(cursor, record.SspCodice);
+        ReadStored(a, cursor, record.SspCodice);
         if (restoreHeader) {
             TableCursor& header = *company.HeaderCursor;
             a.storedHeader = StoredHeader(header, record.SspCodice);
@@ -105,7 +136,7 @@ Attempt TryDeleteRegister(CompanyDatabase& company, const QString& code, const S
         ChangeRecord history(company.HistoryCursor.get(), code, HistoryAction::Cancellazione);
         WriteTransaction transaction(database);
         a.storedHeader = StoredHeader(header, code);
-        a.storedRow = StoredRegister(registers, code);
+        ReadStored(a, registers, code);
         a.found = Compare(shown.row, a.storedRow);
         if (a.found == Found::AsShown && Compare(shown.header, a.storedHeader) != Found::AsShown)
             a.found = Found::ChangedElsewhere;
@@ -166,21 +197,32 @@ QString RegisterChangedText(const QString& code, const QStringList& differences,
     return text + question;
 }
 
-QString RegisterDeletedText(const QString& code)
+namespace {
+
+// Who and when on a line of its own, when the history says it.
+QString WhoAndWhen(const QString& lastChange)
 {
-    return QStringLiteral("IL REGISTRO %1 E' STATO CANCELLATO DA UN'ALTRA POSTAZIONE DOPO L'APERTURA.\n"
-                          "LO REINSERISCO CON I DATI A VIDEO E LE SUE TESTATE?\n")
+    return lastChange.isEmpty() ? QString() : lastChange + QLatin1Char('\n');
+}
+
+}  // namespace
+
+QString RegisterDeletedText(const QString& code, const QString& lastChange)
+{
+    return QStringLiteral("IL REGISTRO %1 E' STATO CANCELLATO DA UN'ALTRA POSTAZIONE DOPO L'APERTURA.\n")
                .arg(Code(code)) +
+           WhoAndWhen(lastChange) + QStringLiteral("LO REINSERISCO CON I DATI A VIDEO E LE SUE TESTATE?\n") +
            NothingWrittenNote;
 }
 
-QString RegisterInsertedText(const QString& code)
+QString RegisterInsertedText(const QString& code, const QString& lastChange)
 {
     return QStringLiteral("IL REGISTRO %1 E' STATO INSERITO NEL FRATTEMPO DA UN'ALTRA POSTAZIONE: "
-                          "NON VIENE SOSTITUITO.\n"
-                          "I DATI RESTANO A VIDEO; PER VEDERE L'ALTRA VERSIONE PREMERE \"ANNULLA\" "
-                          "E RICHIAMARE IL CODICE.")
-        .arg(Code(code));
+                          "NON VIENE SOSTITUITO.\n")
+               .arg(Code(code)) +
+           WhoAndWhen(lastChange) +
+           QStringLiteral("I DATI RESTANO A VIDEO; PER VEDERE L'ALTRA VERSIONE PREMERE \"ANNULLA\" "
+                          "E RICHIAMARE IL CODICE.");
 }
 
 QString UnshowableText(const QString& code, const QStringList& fields)
@@ -191,21 +233,26 @@ QString UnshowableText(const QString& code, const QStringList& fields)
            QStringLiteral("RESTANO COME SONO SALVO CHE SI SCRIVA SOPRA IL CAMPO.");
 }
 
-QString RegisterAlreadyDeletedText(const QString& code)
+QString RegisterAlreadyDeletedText(const QString& code, const QString& lastChange)
 {
-    return QStringLiteral("IL REGISTRO %1 E' GIA' STATO CANCELLATO DA UN'ALTRA POSTAZIONE.").arg(Code(code));
+    QString text = QStringLiteral("IL REGISTRO %1 E' GIA' STATO CANCELLATO DA UN'ALTRA POSTAZIONE.").arg(Code(code));
+    if (!lastChange.isEmpty())
+        text += QLatin1Char('\n') + lastChange;
+    return text;
 }
 
 bool WriteRegister(CompanyDatabase& company, const ScreenValues& screen, RegisterRecord& record,
                    ShownVersion& shown, const HeaderLines& headerOnScreen, MessageBoxes& boxes)
 {
     bool restoreHeader = false;
+    std::optional<WrittenAgain> again;
     for (;;) {
         const Attempt a = TryWriteRegister(company, screen, record, shown,
-                                           restoreHeader ? &headerOnScreen : nullptr);
+                                           restoreHeader ? &headerOnScreen : nullptr, again ? &*again : nullptr);
         // The transaction is over: the boxes below hold nothing in the file.
         if (a.done) {
             shown.row = a.storedRow;
+            shown.columns = a.storedColumns;
             if (shown.screen)
                 shown.screen = screen;  // what the stored row now stands for
             shown.overwrite.clear();
@@ -229,18 +276,24 @@ bool WriteRegister(CompanyDatabase& company, const ScreenValues& screen, Registe
             // values for the fields that differ.
             MarkDifferences(shown, *shown.row, *a.storedRow);
             shown.row = a.storedRow;
+            shown.columns = a.storedColumns;
             break;
         case Found::DeletedElsewhere:
-            if (boxes.MsgBox(RegisterDeletedText(record.SspCodice), BoxCode::YesNoExclaimNoDefault,
-                             ConfirmTitle) != BoxAnswer::Yes)
+            if (boxes.MsgBox(RegisterDeletedText(record.SspCodice, LastChangeText(*company.database, record.SspCodice)),
+                             BoxCode::YesNoExclaimNoDefault, ConfirmTitle) != BoxAnswer::Yes)
                 return false;
-            // Written again as a new set; its header lines come back from the
-            // screen unless another workstation has stored some meanwhile.
+            // Written again as a new set: what the screen shows, the fields
+            // left as shown exactly as they were stored. Its header lines
+            // come back from the screen unless another workstation has
+            // stored some meanwhile.
+            again = WrittenAgain{shown.screen.value_or(RegisterToScreen(*shown.row)), shown.columns};
             shown.row.reset();
+            shown.columns.clear();
             restoreHeader = shown.header.has_value();
             break;
         case Found::InsertedElsewhere:
-            boxes.MsgBox(RegisterInsertedText(record.SspCodice), BoxCode::OkOnly);
+            boxes.MsgBox(RegisterInsertedText(record.SspCodice, LastChangeText(*company.database, record.SspCodice)),
+                         BoxCode::OkOnly);
             return false;
         case Found::AsShown:
             return false;
@@ -266,10 +319,11 @@ DeleteResult DeleteRegister(CompanyDatabase& company, const QString& code, Shown
                              BoxCode::YesNoExclaimNoDefault, ConfirmTitle) != BoxAnswer::Yes)
                 return DeleteResult::NotDeleted;
             shown.row = a.storedRow;
+            shown.columns = a.storedColumns;
             shown.header = a.storedHeader;
             break;
         case Found::DeletedElsewhere:
-            boxes.MsgBox(RegisterAlreadyDeletedText(code), BoxCode::OkOnly);
+            boxes.MsgBox(RegisterAlreadyDeletedText(code, LastChangeText(*company.database, code)), BoxCode::OkOnly);
             return DeleteResult::AlreadyDeleted;
         case Found::InsertedElsewhere:
         case Found::AsShown:

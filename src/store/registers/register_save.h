@@ -16,9 +16,10 @@ inline const QString ConfirmTitle = QStringLiteral("MORVANEX - CONFERMA");
 // The texts of the boxes that tell a change made by another workstation.
 QString RegisterChangedText(const QString& code, const QStringList& differences, const QString& question,
                             const QString& lastChange = {});
-QString RegisterDeletedText(const QString& code);
-QString RegisterInsertedText(const QString& code);
-QString RegisterAlreadyDeletedText(const QString& code);
+// `lastChange` (LastChangeText) says who deleted or inserted the set and when.
+QString RegisterDeletedText(const QString& code, const QString& lastChange = {});
+QString RegisterInsertedText(const QString& code, const QString& lastChange = {});
+QString RegisterAlreadyDeletedText(const QString& code, const QString& lastChange = {});
 // The box that tells, at the lookup, the stored values the screen cannot show.
 QString UnshowableText(const QString& code, const QStringList& fields);
 inline const QString OverwriteQuestion = QStringLiteral("SCRIVO I DATI A VIDEO AL LORO POSTO?");

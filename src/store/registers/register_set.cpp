@@ -27,6 +27,7 @@ LookupResult RegisterSet::lookUp(QString code, MessageBoxes& boxes)
         if (read.row) {
             read.unshowable = UnshowableValues(*company_.RegisterCursor);
             row = ReadRegisterRow{ReadRow(*company_.RegisterCursor, RegisterTableDescription()), *read.row};
+            read.columns = row->stored;
         }
         read.header = StoredHeader(*company_.HeaderCursor, code);
     } catch (const EngineError& error) {

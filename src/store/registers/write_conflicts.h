@@ -18,6 +18,10 @@ namespace store {
 // stored (a new register set, a set without header lines).
 struct ShownVersion {
     std::optional<RegisterRecord> row;
+    // The same row column by column as the engine gave it, Nulls included
+    // (empty without a row): what a set deleted elsewhere is written again
+    // from, for every field the operator left as shown.
+    std::vector<Value> columns;
     std::optional<HeaderLines> header;
     // The screen as the lookup left it, when the window keeps it: a write then
     // stores only the fields whose screen values differ from it (and those

@@ -109,6 +109,7 @@ OneStepWrite WriteInOneStep(CompanyDatabase& company, const ScreenValues& screen
     read = ReadRegisterRow{ReadRow(cursor, table), stored};
     record = written;
     shown.row = stored;
+    shown.columns = read->stored;
     if (shown.screen)
         shown.screen = screen;  // what the stored row now stands for
     shown.overwrite.clear();

@@ -53,6 +53,16 @@ TEST_P(RegisterCode, ACodeBreakingTheRuleIsRefusedAndUpgradeListsTheOnesStoredBe
     EXPECT_TRUE(run.out.contains("lasciati come sono): \"AB01\\u3164\"")) << run.out.toStdString();
     EXPECT_EQ(company->scalar("SELECT count(*) FROM \"TabellaSerieSemplificata\"").toInt(), 2);
     EXPECT_NONFATAL_FAILURE(company->exec(insert.arg("'AB02 '")), "");
+    if (!server) {
+        // The program's write lists every column, the code kept as it was:
+        // a set stored before the rule stays changeable.
+        company->exec("UPDATE \"TabellaSerieSemplificata\" SET \"SspCodice\" = \"SspCodice\", "
+                      "\"SspDescrizione\" = 'CAMBIATA' WHERE \"SspCodice\" = 'AB01' || " + filler);
+        EXPECT_EQ(company->scalar("SELECT count(*) FROM \"TabellaSerieSemplificata\" "
+                                  "WHERE \"SspDescrizione\" = 'CAMBIATA'").toInt(), 1);
+        EXPECT_NONFATAL_FAILURE(company->exec("UPDATE \"TabellaSerieSemplificata\" SET \"SspCodice\" = 'AB03 ' "
+                                              "WHERE \"SspCodice\" = 'ÄB'"), "");
+    }
     run = Admin({"upgrade", company->location(), company->company()});
     EXPECT_FALSE(run.out.contains("lasciati come sono")) << run.out.toStdString();
 }

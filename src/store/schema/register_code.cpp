@@ -98,16 +98,20 @@ QStringList RegisterCodeFileTriggers()
                      ? QStringLiteral("char(%1)").arg(uint(range.first))
                      : QStringLiteral("char(%1) || '-' || char(%2)").arg(uint(range.first)).arg(uint(range.last)));
     const QString column = quoted(codeColumn());
-    const QString refused = QStringLiteral(
-        "WHEN NEW.%1 <> trim(NEW.%1) OR NEW.%1 GLOB '*[' || %2 || ']*' BEGIN SELECT RAISE(ABORT, "
-        "'%3: codice del registro non ammesso (spazi all''inizio o alla fine, o caratteri invisibili o di "
+    const QString broken = QStringLiteral("(NEW.%1 <> trim(NEW.%1) OR NEW.%1 GLOB '*[' || %2 || ']*')")
+                               .arg(column, ends.join(QStringLiteral(" || ")));
+    const QString refusal = QStringLiteral(
+        " BEGIN SELECT RAISE(ABORT, "
+        "'%1: codice del registro non ammesso (spazi all''inizio o alla fine, o caratteri invisibili o di "
         "controllo)'); END")
-                                .arg(column, ends.join(QStringLiteral(" || ")), RegisterTable);
-    return {QStringLiteral("CREATE TRIGGER IF NOT EXISTS %1 BEFORE INSERT ON %2 %3")
-                .arg(quoted(RegisterTable + QStringLiteral("_codice_nuovo")), quoted(RegisterTable), refused),
-            QStringLiteral("CREATE TRIGGER IF NOT EXISTS %1 BEFORE UPDATE OF %2 ON %3 %4")
+                                .arg(RegisterTable);
+    // A write that lists the code but keeps it (the program's writes list
+    // every column) passes: a set stored before the rule stays changeable.
+    return {QStringLiteral("CREATE TRIGGER IF NOT EXISTS %1 BEFORE INSERT ON %2 WHEN %3%4")
+                .arg(quoted(RegisterTable + QStringLiteral("_codice_nuovo")), quoted(RegisterTable), broken, refusal),
+            QStringLiteral("CREATE TRIGGER IF NOT EXISTS %1 BEFORE UPDATE OF %2 ON %3 WHEN NEW.%2 IS NOT OLD.%2 AND %4%5")
                 .arg(quoted(RegisterTable + QStringLiteral("_codice_cambiato")), column, quoted(RegisterTable),
-                     refused)};
+                     broken, refusal)};
 }
 
 }  // namespace store

@@ -33,7 +33,8 @@ TEST_F(StartupFixture, F7ShowsTheChangesOfTheRegisterNewestFirstAndEscapeAltCAnd
     const QStringList lines = Lines(form->c.ListaStorico);
     ASSERT_EQ(lines.size(), 2);
     EXPECT_TRUE(lines[0].contains("VARIAZIONE")) << lines[0].toStdString();
-    EXPECT_TRUE(lines[0].endsWith("R1"));
+    // The code quoted, as the listing shows it.
+    EXPECT_TRUE(lines[0].endsWith("\"R1\"")) << lines[0].toStdString();
     EXPECT_EQ(lines.filter("VARIAZIONE").size(), 1);
     EXPECT_EQ(lines.filter(QRegularExpression(" DESCRIZIONE *: \"MAGAZZINO NORD\" -> \"NUOVA\"$")).size(), 1);
     // Read-only: typing and Up/Down stay in the list and change nothing.

@@ -3,6 +3,7 @@
 // signature's time stamp from the seal's authority client, and the check.
 #include "company/cades_signature.h"
 
+#include "company/openssl_owned.h"
 #include "company/seal_timestamp.h"
 #include "company/signing_key.h"
 
@@ -24,10 +25,7 @@ namespace company::signature {
 
 namespace {
 
-template <typename T, void (*Free)(T*)>
-struct Freer {
-    void operator()(T* p) const { Free(p); }
-};
+using openssl::Freer;
 using Cms = std::unique_ptr<CMS_ContentInfo, Freer<CMS_ContentInfo, CMS_ContentInfo_free>>;
 using Bio = std::unique_ptr<BIO, Freer<BIO, BIO_free_all>>;
 using Store = std::unique_ptr<X509_STORE, Freer<X509_STORE, X509_STORE_free>>;
@@ -35,17 +33,6 @@ using Pkcs12 = std::unique_ptr<PKCS12, Freer<PKCS12, PKCS12_free>>;
 
 // A PKCS#12 file holds a key and a few certificates: a few kilobytes.
 constexpr qint64 MostKeyFile = 1 << 20;
-
-QString OpensslReason()
-{
-    QString reason;
-    while (const unsigned long code = ERR_get_error()) {
-        char text[256];
-        ERR_error_string_n(code, text, sizeof text);
-        reason = QString::fromLatin1(text);
-    }
-    return reason.isEmpty() ? QStringLiteral("motivo sconosciuto") : reason;
-}
 
 QString NameText(const X509_NAME* name)
 {
@@ -222,7 +209,7 @@ Loaded Load(const QString& source, const QString& passphrase, const QString& mod
     if (PKCS12_parse(p12.get(), secret.constData(), &key->privateKey, &key->certificate, &key->chain) != 1 ||
         !key->privateKey || !key->certificate) {
         loaded.problem = QStringLiteral("%1 non contiene una chiave con il suo certificato (%2)")
-                             .arg(source, OpensslReason());
+                             .arg(source, openssl::Reason());
         return loaded;
     }
     loaded.certificate = Describe(key->certificate);
@@ -247,7 +234,7 @@ Signed Sign(const Key& key, const QByteArray& content, const QString& tsaUrl, Pr
         cms ? CMS_add1_signer(cms.get(), key.certificate, key.privateKey, EVP_sha256(), flags) : nullptr;
     if (!data || !signer || CMS_final(cms.get(), data.get(), nullptr, flags) != 1 ||
         (profile == Profile::Pades && !ClaimedTimeDropped(signer, key.privateKey))) {
-        result.problem = QStringLiteral("firma non riuscita: %1").arg(OpensslReason());
+        result.problem = QStringLiteral("firma non riuscita: %1").arg(openssl::Reason());
         return result;
     }
     if (!tsaUrl.isEmpty()) {
@@ -261,13 +248,13 @@ Signed Sign(const Key& key, const QByteArray& content, const QString& tsaUrl, Pr
         }
         if (CMS_unsigned_add1_attr_by_NID(signer, NID_id_smime_aa_timeStampToken, V_ASN1_SEQUENCE,
                                           token.constData(), int(token.size())) != 1) {
-            result.problem = QStringLiteral("marca temporale non aggiunta alla firma: %1").arg(OpensslReason());
+            result.problem = QStringLiteral("marca temporale non aggiunta alla firma: %1").arg(openssl::Reason());
             return result;
         }
     }
     result.cms = Der(cms.get());
     if (result.cms.isEmpty())
-        result.problem = QStringLiteral("firma non codificata: %1").arg(OpensslReason());
+        result.problem = QStringLiteral("firma non codificata: %1").arg(openssl::Reason());
     return result;
 }
 
@@ -305,7 +292,7 @@ Checked Verify(const QByteArray& der, const QByteArray& content, const QString& 
     }
     Store store(X509_STORE_new());
     if (!store || X509_STORE_load_file(store.get(), caFile.toLocal8Bit().constData()) != 1) {
-        checked.problem = QStringLiteral("certificati %1 non leggibili: %2").arg(caFile, OpensslReason());
+        checked.problem = QStringLiteral("certificati %1 non leggibili: %2").arg(caFile, openssl::Reason());
         return checked;
     }
     // The time stamp first: a signature stamped while its certificate was
@@ -324,7 +311,7 @@ Checked Verify(const QByteArray& der, const QByteArray& content, const QString& 
     Bio data(BIO_new_mem_buf(content.constData(), int(content.size())));
     if (CMS_verify(cms.get(), nullptr, store.get(), data.get(), nullptr, CMS_BINARY | CMS_DETACHED) != 1) {
         const unsigned long code = ERR_peek_last_error();
-        const QString reason = OpensslReason();
+        const QString reason = openssl::Reason();
         if (ERR_GET_REASON(code) == CMS_R_VERIFICATION_FAILURE || ERR_GET_REASON(code) == CMS_R_CONTENT_VERIFY_ERROR)
             checked.problem =
                 QStringLiteral("la firma non corrisponde al documento: documento modificato dopo la firma");

@@ -1,5 +1,6 @@
 // RFC 3161 time stamps through OpenSSL's TS API, over OpenSSL's HTTP client.
 #include "company/seal_timestamp.h"
+#include "company/openssl_owned.h"
 
 #include <QUrl>
 
@@ -19,10 +20,7 @@ namespace {
 constexpr int WaitSeconds = 30;
 constexpr int MostAnswer = 1 << 20;
 
-template <typename T, void (*Free)(T*)>
-struct Freer {
-    void operator()(T* p) const { Free(p); }
-};
+using openssl::Freer;
 using Req = std::unique_ptr<TS_REQ, Freer<TS_REQ, TS_REQ_free>>;
 using Resp = std::unique_ptr<TS_RESP, Freer<TS_RESP, TS_RESP_free>>;
 using Imprint = std::unique_ptr<TS_MSG_IMPRINT, Freer<TS_MSG_IMPRINT, TS_MSG_IMPRINT_free>>;
@@ -32,18 +30,6 @@ using Ctx = std::unique_ptr<TS_VERIFY_CTX, Freer<TS_VERIFY_CTX, TS_VERIFY_CTX_fr
 using Token = std::unique_ptr<PKCS7, Freer<PKCS7, PKCS7_free>>;
 using Info = std::unique_ptr<TS_TST_INFO, Freer<TS_TST_INFO, TS_TST_INFO_free>>;
 using Bio = std::unique_ptr<BIO, Freer<BIO, BIO_free_all>>;
-
-// OpenSSL's reason for the last failure, emptied from its queue.
-QString OpensslReason()
-{
-    QString reason;
-    while (const unsigned long code = ERR_get_error()) {
-        char text[256];
-        ERR_error_string_n(code, text, sizeof text);
-        reason = QString::fromLatin1(text);
-    }
-    return reason.isEmpty() ? QStringLiteral("motivo sconosciuto") : reason;
-}
 
 QByteArray Der(const TS_REQ* req)
 {
@@ -71,7 +57,7 @@ QByteArray Post(const QUrl& url, const QByteArray& body, QString* error)
     const QByteArray target = path.toLatin1();
     Bio request(BIO_new_mem_buf(body.constData(), int(body.size())));
     if (!request) {
-        *error = OpensslReason();
+        *error = openssl::Reason();
         return {};
     }
     ERR_clear_error();
@@ -80,7 +66,7 @@ QByteArray Post(const QUrl& url, const QByteArray& body, QString* error)
                                   request.get(), "application/timestamp-reply", 1, MostAnswer, WaitSeconds, 0));
     if (!answer) {
         *error = QStringLiteral("l'autorità %1:%2 non ha dato una risposta: %3")
-                     .arg(QString::fromLatin1(host), QString::fromLatin1(port), OpensslReason());
+                     .arg(QString::fromLatin1(host), QString::fromLatin1(port), openssl::Reason());
         return {};
     }
     QByteArray received;
@@ -139,7 +125,7 @@ QByteArray Request(const QString& address, const QByteArray& digest, QString* er
     }
     const QByteArray query = built ? Der(req.get()) : QByteArray();
     if (query.isEmpty()) {
-        *error = QStringLiteral("richiesta di marca temporale non preparata: %1").arg(OpensslReason());
+        *error = QStringLiteral("richiesta di marca temporale non preparata: %1").arg(openssl::Reason());
         return {};
     }
     const QByteArray answer = Post(url, query, error);
@@ -163,18 +149,18 @@ QByteArray Request(const QString& address, const QByteArray& digest, QString* er
     // The answer must be to this request: its imprint and its nonce.
     Ctx ctx(TS_REQ_to_TS_VERIFY_CTX(req.get(), nullptr));
     if (!ctx) {
-        *error = OpensslReason();
+        *error = openssl::Reason();
         return {};
     }
     TS_VERIFY_CTX_set_flags(ctx.get(), TS_VFY_VERSION | TS_VFY_IMPRINT | TS_VFY_NONCE);
     if (TS_RESP_verify_response(ctx.get(), resp.get()) != 1) {
-        *error = QStringLiteral("la marca ricevuta non risponde alla richiesta: %1").arg(OpensslReason());
+        *error = QStringLiteral("la marca ricevuta non risponde alla richiesta: %1").arg(openssl::Reason());
         return {};
     }
     unsigned char* out = nullptr;
     const int length = i2d_PKCS7(token, &out);
     if (length <= 0) {
-        *error = OpensslReason();
+        *error = openssl::Reason();
         return {};
     }
     QByteArray der(reinterpret_cast<const char*>(out), length);
@@ -212,7 +198,7 @@ Check Verify(const QByteArray& der, const QByteArray& digest, const QString& caF
     X509_STORE* store = X509_STORE_new();
     if (!store || X509_STORE_load_file(store, caFile.toUtf8().constData()) != 1) {
         X509_STORE_free(store);
-        check.problem = QStringLiteral("certificato dell'autorità %1 non leggibile: %2").arg(caFile, OpensslReason());
+        check.problem = QStringLiteral("certificato dell'autorità %1 non leggibile: %2").arg(caFile, openssl::Reason());
         return check;
     }
     Ctx ctx(TS_VERIFY_CTX_new());
@@ -220,7 +206,7 @@ Check Verify(const QByteArray& der, const QByteArray& digest, const QString& caF
     if (!ctx || !imprint) {
         X509_STORE_free(store);
         OPENSSL_free(imprint);
-        check.problem = OpensslReason();
+        check.problem = openssl::Reason();
         return check;
     }
     memcpy(imprint, digest.constData(), std::size_t(digest.size()));
@@ -229,7 +215,7 @@ Check Verify(const QByteArray& der, const QByteArray& digest, const QString& caF
     TS_VERIFY_CTX_set_flags(ctx.get(), TS_VFY_VERSION | TS_VFY_SIGNATURE | TS_VFY_IMPRINT);
     if (TS_RESP_verify_token(ctx.get(), token.get()) != 1) {
         check.problem = QStringLiteral("la marca temporale non è firmata da un'autorità del certificato %1 (%2)")
-                            .arg(caFile, OpensslReason());
+                            .arg(caFile, openssl::Reason());
         return check;
     }
     if (STACK_OF(X509)* signers = PKCS7_get0_signers(token.get(), nullptr, 0)) {

@@ -178,12 +178,13 @@ done
 # --- Manual pages and --help agree --------------------------------------
 man_source() { zcat "$root/usr/share/man/man1/$1.1.gz"; }
 commands=$(run "$bin/quenvol-admin" --help | awk '/^Comandi:/ {on = 1; next} on && /^  [a-z]/ {print $1}')
-sections=$(man_source quenvol-admin | awk '/^\.SH/ {on = ($2 == "COMANDI"); next} on && /^\.SS/ {print $2}')
+# A section's name as roff writes it: a hyphen escaped ("verify\-pdf").
+sections=$(man_source quenvol-admin | awk '/^\.SH/ {on = ($2 == "COMANDI"); next} on && /^\.SS/ {name = $2; gsub(/\\-/, "-", name); print name}')
 [ "$(sort <<<"$commands")" = "$(sort <<<"$sections")" ] ||
   fail "comandi di quenvol-admin --help ($(echo $commands)) e sezioni della pagina di manuale ($(echo $sections)) diversi"
 for command in $commands; do
   help=$(run "$bin/quenvol-admin" "$command" --help) || fail "quenvol-admin $command --help: stato $?"
-  section=$(man_source quenvol-admin | awk -v c="$command" '/^\.S[SH]/ {on = ($1 == ".SS" && $2 == c); next} on')
+  section=$(man_source quenvol-admin | awk -v c="$command" '/^\.S[SH]/ {name = $2; gsub(/\\-/, "-", name); on = ($1 == ".SS" && name == c); next} on')
   for option in $(grep -o -- '--[a-z-]*' <<<"$help" | sort -u); do
     grep -qF -- "$(sed 's/-/\\-/g' <<<"$option")" <<<"$section" ||
       fail "l'opzione $option di quenvol-admin $command manca nella pagina di manuale"

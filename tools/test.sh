@@ -18,7 +18,9 @@ run_suite() {
   local dir=$1; shift
   cmake -S . -B "$dir" -G Ninja -DQUENVOL_REQUIRE_PG=ON "$@"
   cmake --build "$dir" -j "$jobs"
-  (cd "$dir" && xvfb-run -a ctest --output-on-failure -j "$jobs")
+  # -noreset: a display that resets whenever its last client leaves refuses a
+  # client connecting in that moment.
+  (cd "$dir" && xvfb-run -a -s "-screen 0 1280x1024x8 -noreset" ctest --output-on-failure -j "$jobs")
 }
 
 # The Debian package from the test build (no second build): file list, control

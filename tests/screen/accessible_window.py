@@ -41,6 +41,10 @@ def on_focus(event):
             pass
 
 
+# The program under test, once started: a wait ends as soon as it has exited.
+PROGRAM = None
+
+
 def pump(seconds=0.05):
     context = GLib.MainContext.default()
     end = time.monotonic() + seconds
@@ -53,6 +57,8 @@ def pump(seconds=0.05):
 def wait_for(what, condition):
     end = time.monotonic() + WAIT_SECONDS
     while time.monotonic() < end:
+        if PROGRAM is not None and PROGRAM.poll() is not None:
+            sys.exit("il programma è terminato (stato %d) prima di: %s" % (PROGRAM.returncode, what))
         value = condition()
         if value:
             return value
@@ -100,7 +106,8 @@ def main():
     folder = sys.argv[1]
     environment = dict(os.environ, QT_QPA_PLATFORM="xcb", QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1",
                        QT_ACCESSIBILITY="1")
-    program = subprocess.Popen([os.path.join(folder, "quenvol")], env=environment)
+    global PROGRAM
+    program = PROGRAM = subprocess.Popen([os.path.join(folder, "quenvol")], env=environment)
     failures = []
     try:
         pyatspi.Registry.registerEventListener(on_focus, "object:state-changed:focused")

@@ -38,7 +38,7 @@ const admin::Command Backup{
     "--keep N   dopo una copia riuscita tiene nella <cartella> solo le N copie\n"
     "           piu' recenti della societa' (con i loro .sha256), ma mai tolta\n"
     "           la copia appena fatta ne' l'unica che corrisponde al suo SHA-256.\n"
-    "Esempio: quenvol-admin backup ~/quenvol DEMO /srv/copie --keep 14\n",
+    "Esempio: quenvol-admin backup {dati} DEMO {copie} --keep 14\n",
     RunBackup};
 const admin::Registration registration(Backup);
 
@@ -49,6 +49,10 @@ int RunBackup(const QStringList& arguments)
         return *status;
     const QStringList& operands = given.operands;
     if (const auto refused = admin::RefuseCompanyCode(operands[1]))
+        return *refused;
+    if (const auto refused = admin::RefusePath(operands[0]))
+        return *refused;
+    if (const auto refused = admin::RefusePath(operands[2]))
         return *refused;
     int keep = 0;
     if (given.values.contains("--keep")) {

@@ -70,6 +70,11 @@ std::optional<int> ReadArguments(const Command& command, const QStringList& argu
 // refusal told as Fail tells it, or nothing when the code is usable.
 std::optional<int> RefuseCompanyCode(const QString& code);
 
+// A folder or file named to a command, checked before it is used
+// (shell::PathArgumentProblem): a server's connection string is left to the
+// server's own checks. Its refusal told as Fail tells it, or nothing.
+std::optional<int> RefusePath(const QString& path);
+
 // Records the starting state of the company just filled or upgraded
 // (company::starting_state) and says what it recorded; ExitOk, or the
 // failure told as Fail tells it.

@@ -13,14 +13,14 @@ const admin::Command Copy{
     "copy",
     "copy <da> <a> <societa> [--anche-se-alterata]",
     "Copia la societa' <societa> da <da> ad <a>. Ciascuno dei due e' una cartella\n"
-    "dati (che contiene <societa>/quelda.mdb) oppure un server PostgreSQL: una\n"
+    "dati (che contiene <societa>{/}quelda.mdb) oppure un server PostgreSQL: una\n"
     "stringa di connessione libpq (contiene '=') o un URI postgresql://...\n"
     "La copia e' tutta o niente; una societa' gia' presente nella destinazione non\n"
     "viene sovrascritta. Stampa le righe copiate per tabella.\n"
     "Una societa' il cui storico delle modifiche risulta alterato (come lo dice\n"
     "verify) non viene copiata, a meno di --anche-se-alterata.\n"
-    "Esempi: quenvol-admin copy ~/quenvol 'host=server dbname=quenvol' DEMO\n"
-    "        quenvol-admin copy postgresql://server/quenvol ~/copia DEMO\n",
+    "Esempi: quenvol-admin copy {dati} {server} DEMO\n"
+    "        quenvol-admin copy postgresql://server/quenvol {copia} DEMO\n",
     RunCopy};
 const admin::Registration registration(Copy);
 
@@ -31,6 +31,10 @@ int RunCopy(const QStringList& arguments)
         return *status;
     const QStringList& operands = given.operands;
     if (const auto refused = admin::RefuseCompanyCode(operands[2]))
+        return *refused;
+    if (const auto refused = admin::RefusePath(operands[0]))
+        return *refused;
+    if (const auto refused = admin::RefusePath(operands[1]))
         return *refused;
     std::vector<company::copy::CopiedTable> copied;
     QString altered;

@@ -25,11 +25,9 @@ const admin::Command Guard{
     "l'operatore abbia dato a se stesso. Scrive una riga per ogni sessione\n"
     "terminata (ruolo, indirizzo, tabelle che teneva bloccate, da quanto). Se il\n"
     "server si ferma o si riavvia, lo dice e riprova finche' risponde di nuovo.\n"
-    "Va eseguito da un superutente (di solito postgres); il pacchetto lo installa\n"
-    "come servizio quenvol-guard.service, spento, configurato in\n"
-    "/etc/quenvol/guard.conf.\n"
+    "Va eseguito da un superutente (di solito postgres); {guard-servizio}\n"
     "--limit SECONDI  il limite (predefinito 30)\n"
-    "Esempio: sudo -u postgres quenvol-admin guard dbname=quenvol --limit 30\n",
+    "Esempio: {guard-esempio} --limit 30\n",
     RunGuard};
 const admin::Registration registration(Guard);
 

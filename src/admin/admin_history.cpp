@@ -29,9 +29,9 @@ const admin::Command History{
     "CODICE      solo il registro con quel codice\n"
     "--since     solo le modifiche da DATA in poi (gg/mm/aaaa o aaaa-mm-gg, ora locale)\n"
     "--csv       in CSV (UTF-8, separatore virgola, ogni campo tra virgolette)\n"
-    "La societa' e' in <cartella dati>/<societa>/quelda.mdb, o sul server PostgreSQL\n"
+    "La societa' e' in <cartella dati>{/}<societa>{/}quelda.mdb, o sul server PostgreSQL\n"
     "indicato da una stringa di connessione o da un URI postgresql://.\n"
-    "Esempio: quenvol-admin history ~/quenvol DEMO R1 --since 01/01/2026 --csv > r1.csv\n",
+    "Esempio: quenvol-admin history {dati} DEMO R1 --since 01/01/2026 --csv > r1.csv\n",
     RunHistory};
 const admin::Registration registration(History);
 
@@ -52,6 +52,8 @@ int RunHistory(const QStringList& arguments)
         return *status;
     const QStringList& rest = given.operands;
     if (const auto refused = admin::RefuseCompanyCode(rest[1]))
+        return *refused;
+    if (const auto refused = admin::RefusePath(rest[0]))
         return *refused;
     const bool csv = given.has("--csv");
     QDateTime since;

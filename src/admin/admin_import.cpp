@@ -24,7 +24,7 @@ int ImportFile(const QString& jetPath, const QString& destination, const QString
 const admin::Command Import{
     "import",
     "import <file Jet> <cartella dati o server> <societa> [--skip-bad-rows] [--replace]",
-    "Crea la società <societa> in <cartella dati>/<societa>/quelda.mdb, o sul server\n"
+    "Crea la società <societa> in <cartella dati>{/}<societa>{/}quelda.mdb, o sul server\n"
     "PostgreSQL indicato da una stringa di connessione o da un URI postgresql://, con le tabelle\n"
     "TabellaSerieSemplificata, TestataRegistriPS e TabellaDocScorta lette dal file Jet\n"
     "(quelda.mdb delle postazioni Windows, Jet 3 o Jet 4). Le colonne sono abbinate per\n"
@@ -39,7 +39,7 @@ const admin::Command Import{
     "          quelda.mdb.bak-AAAAMMGG-HHMMSS accanto ad esso (solo in una cartella dati).\n"
     "Tutto avviene in una transazione: si importano tutte le righe o nessuna.\n"
     "Il file Jet viene solo letto.\n"
-    "Esempio: quenvol-admin import /mnt/ufficio/ROSSI/quelda.mdb ~/quenvol ROSSI\n",
+    "Esempio: quenvol-admin import {jet} {dati} ROSSI\n",
     RunImport};
 const admin::Registration registration(Import);
 
@@ -64,6 +64,10 @@ int RunImport(const QStringList& arguments)
         return *status;
     const QStringList& rest = given.operands;
     if (const auto refused = admin::RefuseCompanyCode(rest[2]))
+        return *refused;
+    if (const auto refused = admin::RefusePath(rest[0]))
+        return *refused;
+    if (const auto refused = admin::RefusePath(rest[1]))
         return *refused;
     jet::company_import::Options options;
     options.skipBadRows = given.has("--skip-bad-rows");

@@ -17,16 +17,16 @@ int RunInit(const QStringList& arguments);
 const admin::Command Init{
     "init",
     "init <cartella dati> <societa> [--demo] | init --server <connessione> <societa> [--demo]",
-    "Crea <cartella dati>/<societa>/quelda.mdb con le tabelle\n"
+    "Crea <cartella dati>{/}<societa>{/}quelda.mdb con le tabelle\n"
     "TabellaSerieSemplificata, TestataRegistriPS, TabellaDocScorta e lo storico\n"
     "delle modifiche StoricoSerieSemplificata.\n"
     "Con --server crea invece lo schema <societa> con le stesse tabelle nel database\n"
     "del server PostgreSQL indicato (stringa di connessione libpq o URI\n"
-    "postgresql://...; la password non va scritta qui: usare ~/.pgpass).\n"
+    "postgresql://...; la password non va scritta qui: usare {pgpass}).\n"
     "Una societa' esistente non viene mai sovrascritta.\n"
     "--demo aggiunge alcuni tipi documento e alcuni registri di esempio.\n"
-    "Esempi: quenvol-admin init ~/quenvol DEMO --demo\n"
-    "        quenvol-admin init --server 'host=server dbname=quenvol' DEMO\n",
+    "Esempi: quenvol-admin init {dati} DEMO --demo\n"
+    "        quenvol-admin init --server {server} DEMO\n",
     RunInit};
 const admin::Registration registration(Init);
 
@@ -73,6 +73,8 @@ int RunInit(const QStringList& arguments)
         return InitOnServer(server, rest[0], demo);
     }
     if (const auto refused = admin::RefuseCompanyCode(rest[1]))
+        return *refused;
+    if (const auto refused = admin::RefusePath(rest[0]))
         return *refused;
     const QString path = QDir(rest[0]).filePath(rest[1] + QStringLiteral("/quelda.mdb"));
     const QString error = company::file::CreateCompany(path, demo);

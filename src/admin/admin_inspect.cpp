@@ -20,7 +20,7 @@ const admin::Command Inspect{
     "devono essere quante il file ne registra e quante ne stanno nelle sue pagine\n"
     "di dati, altrimenti il file e' danneggiato. Il file viene solo letto.\n"
     "Esce con 0 se il file si può importare, 1 altrimenti.\n"
-    "Esempio: quenvol-admin inspect /mnt/ufficio/ROSSI/quelda.mdb\n",
+    "Esempio: quenvol-admin inspect {jet}\n",
     RunInspect};
 const admin::Registration registration(Inspect);
 
@@ -52,6 +52,8 @@ int RunInspect(const QStringList& arguments)
     if (const auto status = admin::ReadArguments(Inspect, arguments, {{}, {}, 1, 1}, given))
         return *status;
     const QString& file = given.operands[0];
+    if (const auto refused = admin::RefusePath(file))
+        return *refused;
     // A damaged file can send the Jet library into a loop that allocates
     // without end: the reading runs bounded in a child process.
     return jet::RunBounded(file, jet::LimitsFromEnvironment(), QStringLiteral("il file non è stato modificato"),

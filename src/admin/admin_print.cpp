@@ -55,7 +55,7 @@ const admin::Command Print{
     "               http://)\n"
     "--tsa-ca FILE  verifica subito la marca con il certificato (PEM) dell'autorita'\n"
     "La firma si verifica con: quenvol-admin verify-pdf FILE.pdf --ca CA.pem\n"
-    "Esempio: quenvol-admin print pages ~/quenvol DEMO R1 ARRIVI 1 50 --output arrivi.pdf\n",
+    "Esempio: quenvol-admin print pages {dati} DEMO R1 ARRIVI 1 50 --output arrivi.pdf\n",
     RunPrint};
 const admin::Registration registration(Print);
 
@@ -225,6 +225,9 @@ int RunPrint(const QStringList& arguments)
         return admin::UsageError(Print);
     if (const auto refused = admin::RefuseCompanyCode(given.operands[2]))
         return *refused;
+    for (const QString& path : {given.operands[1], given.value("--output")})
+        if (const auto refused = admin::RefusePath(path))
+            return *refused;
     if (const QString missing = paper::LoadLiberationFonts(); !missing.isEmpty())
         return admin::Fail(missing);
     int failed = admin::ExitOk;

@@ -38,7 +38,7 @@ const admin::Command Seal{
     "               (CAdES, .p7s) va in FILE.p7s accanto al sigillo (serve --output);\n"
     "               la passphrase e' chiesta sul terminale, mai sulla riga di comando\n"
     "--pin-stdin    legge la passphrase dalla prima riga dello standard input\n"
-    "Esempio: quenvol-admin seal ~/quenvol DEMO --output sigillo-2026-12.txt \\\n"
+    "Esempio: quenvol-admin seal {dati} DEMO --output sigillo-2026-12.txt{a-capo}"
     "           --tsa http://tsa.esempio.it/tsr --tsa-ca tsa-ca.pem\n",
     RunSeal};
 const admin::Registration registration(Seal);
@@ -52,6 +52,8 @@ int RunSeal(const QStringList& arguments)
         return *status;
     const QStringList& operands = given.operands;
     if (const auto refused = admin::RefuseCompanyCode(operands[1]))
+        return *refused;
+    if (const auto refused = admin::RefusePath(operands[0]))
         return *refused;
     const bool signing = given.values.contains("--firma");
     if ((given.values.contains("--tsa-ca") && !given.values.contains("--tsa")) ||

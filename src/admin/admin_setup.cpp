@@ -31,25 +31,23 @@ const admin::Command Setup{
     "setup",
     "setup <cartella dati> <societa> [--demo] | setup --server <connessione> <societa>",
     "Prima configurazione dopo l'installazione. Crea la società come init\n"
-    "(<cartella dati>/<societa>/quelda.mdb; una società che esiste già resta\n"
+    "(<cartella dati>{/}<societa>{/}quelda.mdb; una società che esiste già resta\n"
     "com'è) e, se il programma non trova ancora alcun file INI, scrive quello\n"
-    "personale $XDG_CONFIG_HOME/Morvanex.ini (di solito ~/.config/Morvanex.ini)\n"
-    "con [BASE] DITTA=<societa> e [PATH] DIRINI=<cartella dati>/ (percorso\n"
+    "personale {ini-personale}\n"
+    "con [BASE] DITTA=<societa> e [PATH] DIRINI=<cartella dati>{/} (percorso\n"
     "assoluto). Un file INI esistente non viene mai sovrascritto: il comando\n"
     "dice quale file userà il programma e che cosa contiene, ed esce con stato 1\n"
     "se quel file non indica già questa società e questa cartella.\n"
     "--demo aggiunge alcuni tipi documento e alcuni registri di esempio a una\n"
     "società nuova.\n"
     "Con --server <connessione> (stringa di connessione libpq o URI, senza\n"
-    "password: quella va in ~/.pgpass) la postazione usa la società sul server\n"
+    "password: quella va in {pgpass}) la postazione usa la società sul server\n"
     "dell'ufficio: il comando scrive il file INI personale con [BASE]\n"
     "DITTA=<societa> e [DATABASE] SERVER=<connessione> (mai sopra un file\n"
     "esistente) e dice se la società c'è già sul server.\n"
-    "Se un file INI personale nasconde quello dell'ufficio\n"
-    "($XDG_CONFIG_DIRS/Morvanex.ini, di solito /etc/xdg/Morvanex.ini), il\n"
-    "comando dice quale dei due il programma legge.\n"
-    "Esempi: quenvol-admin setup ~/quenvol DEMO --demo\n"
-    "        quenvol-admin setup --server 'host=server.ufficio dbname=quenvol' DEMO\n",
+    "{ini-ufficio}\n"
+    "Esempi: quenvol-admin setup {dati} DEMO --demo\n"
+    "        quenvol-admin setup --server {server-ufficio} DEMO\n",
     RunSetup};
 const admin::Registration registration(Setup);
 
@@ -213,6 +211,8 @@ int RunSetup(const QStringList& arguments)
     const bool demo = given.has("--demo");
     const QString company = rest[1];
     if (const auto refused = admin::RefuseCompanyCode(company))
+        return *refused;
+    if (const auto refused = admin::RefusePath(rest[0]))
         return *refused;
 
     // The program joins DIRINI and the company with nothing in between. On

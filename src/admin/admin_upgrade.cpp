@@ -19,7 +19,7 @@ int RunUpgrade(const QStringList& arguments);
 const admin::Command Upgrade{
     "upgrade",
     "upgrade <cartella dati o server> <societa>",
-    "Porta la societa' <cartella dati>/<societa>/quelda.mdb, o la societa' sul\n"
+    "Porta la societa' <cartella dati>{/}<societa>{/}quelda.mdb, o la societa' sul\n"
     "server PostgreSQL indicato da una stringa di connessione o da un URI\n"
     "postgresql://, alla forma attuale: aggiunge alle tre tabelle condivise le\n"
     "colonne che mancano (una societa' creata da una versione precedente), poi\n"
@@ -33,7 +33,7 @@ const admin::Command Upgrade{
     "cambiati (quelli che quenvol-admin verify segnala). Tutto in una\n"
     "transazione; i dati restano come sono. Dice che cosa ha fatto; su una\n"
     "societa' gia' aggiornata non fa nulla.\n"
-    "Esempio: quenvol-admin upgrade ~/quenvol DEMO\n",
+    "Esempio: quenvol-admin upgrade {dati} DEMO\n",
     RunUpgrade};
 const admin::Registration registration(Upgrade);
 
@@ -57,6 +57,8 @@ int RunUpgrade(const QStringList& arguments)
         return *status;
     const QStringList& operands = given.operands;
     if (const auto refused = admin::RefuseCompanyCode(operands[1]))
+        return *refused;
+    if (const auto refused = admin::RefusePath(operands[0]))
         return *refused;
     const QString path = company::location::PlaceName(operands[0], operands[1]);
     bool tableAdded = false, serverWrites = false;

@@ -44,9 +44,9 @@ const admin::Command Verify{
     "--ca FILE      i certificati (PEM) delle autorita' di certificazione: un\n"
     "               sigillo firmato (FILE.p7s accanto al sigillo) si verifica con\n"
     "               essi e verify dice chi l'ha firmato; senza --ca esce con 1\n"
-    "La societa' e' in <cartella dati>/<societa>/quelda.mdb, o sul server PostgreSQL\n"
+    "La societa' e' in <cartella dati>{/}<societa>{/}quelda.mdb, o sul server PostgreSQL\n"
     "indicato da una stringa di connessione o da un URI postgresql://.\n"
-    "Esempio: quenvol-admin verify ~/quenvol DEMO --seal sigillo-2026-12.txt --tsa-ca tsa-ca.pem\n",
+    "Esempio: quenvol-admin verify {dati} DEMO --seal sigillo-2026-12.txt --tsa-ca tsa-ca.pem\n",
     RunVerify};
 const admin::Registration registration(Verify);
 
@@ -76,6 +76,8 @@ int RunVerify(const QStringList& arguments)
         return *status;
     const QStringList& operands = given.operands;
     if (const auto refused = admin::RefuseCompanyCode(operands[1]))
+        return *refused;
+    if (const auto refused = admin::RefusePath(operands[0]))
         return *refused;
     if ((given.values.contains("--tsa-ca") || given.values.contains("--ca")) && !given.values.contains("--seal"))
         return admin::UsageError(Verify);

@@ -32,7 +32,7 @@ const admin::Command VerifyPdf{
     "e dice chi ha firmato e quando; esce con 1 dicendo che cosa non va.\n"
     "--ca FILE  i certificati (PEM) delle autorita' di certificazione e di marca\n"
     "           temporale riconosciute\n"
-    "Esempio: quenvol-admin verify-pdf arrivi.pdf ~/quenvol DEMO --ca ca-ufficio.pem\n",
+    "Esempio: quenvol-admin verify-pdf arrivi.pdf {dati} DEMO --ca ca-ufficio.pem\n",
     RunVerifyPdf};
 const admin::Registration registration(VerifyPdf);
 
@@ -98,6 +98,9 @@ int RunVerifyPdf(const QStringList& arguments)
     if (given.operands.size() == 2 || !given.values.contains("--ca"))
         return admin::UsageError(VerifyPdf);
     const QString name = given.operands[0];
+    for (const QString& path : given.operands.mid(0, 2))
+        if (const auto refused = admin::RefusePath(path))
+            return *refused;
     QFile file(name);
     if (!file.open(QIODevice::ReadOnly))
         return admin::Fail(QStringLiteral("%1: %2").arg(name, file.errorString()));

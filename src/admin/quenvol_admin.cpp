@@ -7,6 +7,7 @@
 #include "store/postgres/libpq_on_demand.h"
 #include "store/postgres/pg_conninfo.h"
 #include "store/tables/company_code.h"
+#include "store/tables/company_open.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -76,6 +77,15 @@ std::optional<int> RefuseCompanyCode(const QString& code)
     return std::nullopt;
 }
 
+std::optional<int> RefusePath(const QString& path)
+{
+    if (store::NamesServer(path))
+        return std::nullopt;  // a connection string quotes and names ports by rule
+    if (const QString problem = shell::PathArgumentProblem(path); !problem.isEmpty())
+        return Fail(problem);
+    return std::nullopt;
+}
+
 int RecordStartingState(const QString& location, const QString& company)
 {
     QString said;
@@ -88,7 +98,7 @@ int RecordStartingState(const QString& location, const QString& company)
 
 int UsageError(const Command& command)
 {
-    std::fprintf(stderr, "uso: quenvol-admin %s\n\n%s", command.synopsis, command.help);
+    std::fprintf(stderr, "uso: quenvol-admin %s\n\n%s", command.synopsis, qUtf8Printable(shell::CommandHelp(QString::fromUtf8(command.help))));
     return ExitUsage;
 }
 
@@ -96,7 +106,8 @@ std::optional<int> ReadArguments(const Command& command, const QStringList& argu
                                  const Accepted& accepted, Arguments& parsed)
 {
     if (arguments.contains(QStringLiteral("--help")) || arguments.contains(QStringLiteral("-h"))) {
-        std::printf("uso: quenvol-admin %s\n\n%s", command.synopsis, command.help);
+        std::printf("uso: quenvol-admin %s\n\n%s", command.synopsis,
+                    qUtf8Printable(shell::CommandHelp(QString::fromUtf8(command.help))));
         return ExitOk;
     }
     parsed = Arguments();

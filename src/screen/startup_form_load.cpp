@@ -6,6 +6,7 @@
 
 #include "shell/ini_location.h"
 #include "shell/moduli_opzionali.h"
+#include "shell/operator_commands.h"
 #include "shell/platform.h"
 #include "shell/session.h"
 #include "shell/startup_marks.h"
@@ -46,18 +47,17 @@ QString DamagedFileMessage(const shell::Session& session, const QString& reason)
 {
     return QStringLiteral("ARCHIVIO DELLA SOCIETA' DANNEGGIATO: IL FILE %1 ESISTE MA NON SI PUO' LEGGERE.\n"
                           "MOTIVO: %2\n\n"
-                          "RIMETTERE AL SUO POSTO L'ULTIMA COPIA DI SICUREZZA (%5 backup) "
-                          "E CONTROLLARLA CON:\n%5 verify %3 %4")
-        .arg(QDir::toNativeSeparators(session.DatabasePath), reason,
-             ShellWord(QDir::toNativeSeparators(session.DataDir)), ShellWord(session.CompanyCode),
-             shell::AdminCommand());
+                          "RIMETTERE AL SUO POSTO L'ULTIMA COPIA DI SICUREZZA (%3 backup) "
+                          "E CONTROLLARLA CON:\n%4")
+        .arg(shell::PathAsShown(session.DatabasePath), reason, shell::AdminCommand(),
+             shell::VerifyCompanyCommand(session));
 }
 
-// The file the start-up tried, as the system reads it: with no company and a
-// blank data folder the joined path begins "//", which is the root's file.
+// The file the start-up tried, as the system writes it: with no company and
+// a blank data folder the joined path doubles the root's separator.
 QString ShownPath(const QString& path)
 {
-    return path.startsWith(QStringLiteral("//")) ? path.mid(1) : path;
+    return shell::PathAsShown(path);
 }
 
 // The company's file is a Jet database from a Windows workstation: the program
@@ -88,35 +88,33 @@ QString JetFileMessage(const shell::Session& session)
 QString WhereLooked(const shell::Session& session)
 {
     QString text = shell::IniFileExists(session.IniFile)
-                       ? QStringLiteral("FILE INI LETTO: %1").arg(session.IniFile)
-                       : QStringLiteral("FILE INI: %1 (NON ESISTE)").arg(session.IniFile);
+                       ? QStringLiteral("FILE INI LETTO: %1").arg(ShownPath(session.IniFile))
+                       : QStringLiteral("FILE INI: %1 (NON ESISTE)").arg(ShownPath(session.IniFile));
     if (const QString hidden = shell::HiddenOfficeIniFile(session.IniFile); !hidden.isEmpty())
-        text += QStringLiteral("\nFILE INI DELL'UFFICIO NON LETTO (NASCOSTO DA QUELLO SOPRA): %1").arg(hidden);
+        text += QStringLiteral("\nFILE INI DELL'UFFICIO NON LETTO (NASCOSTO DA QUELLO SOPRA): %1").arg(ShownPath(hidden));
     text += QStringLiteral("\nSOCIETA' ([BASE] DITTA): %1")
                 .arg(session.CompanyCode.isEmpty() ? QStringLiteral("(NESSUNA)") : session.CompanyCode);
     if (!session.Server.trimmed().isEmpty())
         text += QStringLiteral("\nSERVER: QUELLO INDICATO IN [DATABASE] SERVER DEL FILE INI");
     else
         text += QStringLiteral("\nCARTELLA DATI ([PATH] DIRINI): %1\nFILE CERCATO: %2")
-                    .arg(session.DataDir, ShownPath(session.DatabasePath));
+                    .arg(QDir::toNativeSeparators(session.DataDir), ShownPath(session.DatabasePath));
     return text;
 }
 
-// The command that creates the company the INI file names; with none named,
-// the first try the README gives (a demonstration company in ~/quenvol).
+// The command that creates the company the INI file names, and what it
+// makes; with none named, the first try (a demonstration company in a folder
+// of the system's own).
 QString CreateCommand(const shell::Session& session)
 {
+    const QString command = shell::CreateCompanyCommand(session);
     if (!session.Server.trimmed().isEmpty())
-        return QStringLiteral("quenvol-admin init --server '<connessione>' %1")
-            .arg(session.CompanyCode.isEmpty() ? QStringLiteral("<societa>") : ShellWord(session.CompanyCode));
+        return command;
     if (session.CompanyCode.isEmpty())
-        return QStringLiteral("quenvol-admin setup ~/quenvol DEMO --demo\n"
-                              "(UNA SOCIETA' DI PROVA CON DATI DIMOSTRATIVI; PER LA PROPRIA: "
-                              "quenvol-admin setup <cartella> <societa>)");
-    const bool folderNamed = session.DataDir != QLatin1String("/");
-    return QStringLiteral("quenvol-admin setup %1 %2 --demo\n(SENZA --demo LA SOCIETA' NASCE VUOTA)")
-        .arg(folderNamed ? ShellWord(session.DataDir) : QStringLiteral("<cartella>"),
-             ShellWord(session.CompanyCode));
+        return command + QStringLiteral("\n(UNA SOCIETA' DI PROVA CON DATI DIMOSTRATIVI; PER LA PROPRIA: "
+                                        "%1 setup <cartella> <societa>)")
+                             .arg(shell::AdminCommand());
+    return command + QStringLiteral("\n(SENZA --demo LA SOCIETA' NASCE VUOTA)");
 }
 
 }  // namespace

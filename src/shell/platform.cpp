@@ -112,4 +112,33 @@ std::optional<long long> StartProgram(const QString& commandLine)
     return pid;
 }
 
+// --- Texts shown to the operator -------------------------------------------
+QString PathAsShown(const QString& path)
+{
+    QString shown = QDir::toNativeSeparators(path);
+    const QChar separator = QDir::separator();
+    const QString doubled(2, separator);
+    // A Windows network path begins with two backslashes of its own.
+    const qsizetype from = separator == QLatin1Char('\\') && shown.startsWith(doubled) ? 2 : 0;
+    for (qsizetype at = shown.indexOf(doubled, from); at >= 0; at = shown.indexOf(doubled, at))
+        shown.remove(at, 1);
+    return shown;
+}
+
+QString CommandHelp(const QString& text)
+{
+    QString filled;
+    qsizetype done = 0;
+    for (qsizetype open = text.indexOf(QLatin1Char('{')); open >= 0; open = text.indexOf(QLatin1Char('{'), done)) {
+        const qsizetype close = text.indexOf(QLatin1Char('}'), open);
+        if (close < 0)
+            break;
+        const QString word = HelpWord(text.mid(open + 1, close - open - 1));
+        filled += text.mid(done, open - done);
+        filled += word.isNull() ? text.mid(open, close - open + 1) : word;
+        done = close + 1;
+    }
+    return filled + text.mid(done);
+}
+
 }  // namespace shell

@@ -75,6 +75,28 @@ QString StartAdvice();
 // --help and the office guide the installer puts in the doc folder.
 QString ManualAdvice();
 
+// A path as the system writes it for the operator: backslashes on Windows, and
+// a separator doubled where a blank folder and a name were joined made single
+// (a leading "\\" of a Windows network path stays).
+QString PathAsShown(const QString& path);
+// A data folder a first command can offer the operator: "~/quenvol" on Linux
+// (the shell expands it); on Windows the folder Dati on the system's drive
+// ("C:\Dati"), a place cmd.exe and every program know.
+QString SuggestedDataFolder();
+// A command's help with its {words} written for this system: the example
+// folders, the password file, the INI files' places, quoting and line
+// continuation. A word this system does not know is left as it is.
+QString CommandHelp(const QString& text);
+// One {word} of CommandHelp for this system, or a null text when unknown.
+QString HelpWord(const QString& name);
+// Why a folder or file named on the command line cannot be meant as written,
+// or empty text. On Windows a quote character (cmd.exe hands single quotes
+// and stray double quotes on as part of the name) or a ":" anywhere but
+// right after a leading drive letter. On Linux, where both are legal in
+// names, only a path wrapped whole in a pair of the same quotes: quoted twice
+// over, the outer pair is plainly not meant as part of the name.
+QString PathArgumentProblem(const QString& path);
+
 // --- Console -----------------------------------------------------------------
 // For the life of this object a console shows the UTF-8 the admin program
 // writes: on Windows the console's output code page is set to UTF-8 and the

@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QHash>
 
 #include <cerrno>
 #include <cstdio>
@@ -274,6 +275,46 @@ QString StartAdvice()
 QString ManualAdvice()
 {
     return QStringLiteral("I tasti anche in: man quenvol; la preparazione dell'ufficio: man quenvol-ufficio.");
+}
+
+QString SuggestedDataFolder()
+{
+    return QStringLiteral("~/quenvol");
+}
+
+QString HelpWord(const QString& name)
+{
+    static const QHash<QString, QString> words{
+        {QStringLiteral("dati"), QStringLiteral("~/quenvol")},
+        {QStringLiteral("copie"), QStringLiteral("/srv/copie")},
+        {QStringLiteral("copia"), QStringLiteral("~/copia")},
+        {QStringLiteral("jet"), QStringLiteral("/mnt/ufficio/ROSSI/quelda.mdb")},
+        {QStringLiteral("server"), QStringLiteral("'host=server dbname=quenvol'")},
+        {QStringLiteral("server-ufficio"), QStringLiteral("'host=server.ufficio dbname=quenvol'")},
+        {QStringLiteral("pgpass"), QStringLiteral("~/.pgpass")},
+        {QStringLiteral("ini-personale"), QStringLiteral("$XDG_CONFIG_HOME/Morvanex.ini (di solito ~/.config/Morvanex.ini)")},
+        {QStringLiteral("ini-ufficio"), QStringLiteral("Se un file INI personale nasconde quello dell'ufficio\n"
+                        "($XDG_CONFIG_DIRS/Morvanex.ini, di solito /etc/xdg/Morvanex.ini), il\n"
+                        "comando dice quale dei due il programma legge.")},
+        {QStringLiteral("/"), QStringLiteral("/")},
+        {QStringLiteral("a-capo"), QStringLiteral(" \\\n")},
+        {QStringLiteral("guard-servizio"),
+         QStringLiteral("il pacchetto lo installa\ncome servizio quenvol-guard.service, spento, configurato in\n"
+                        "/etc/quenvol/guard.conf.")},
+        {QStringLiteral("guard-esempio"), QStringLiteral("sudo -u postgres quenvol-admin guard dbname=quenvol")},
+    };
+    const auto found = words.constFind(name);
+    return found == words.constEnd() ? QString() : *found;
+}
+
+QString PathArgumentProblem(const QString& path)
+{
+    for (const QChar quote : {QLatin1Char('\''), QLatin1Char('"')})
+        if (path.size() >= 2 && path.startsWith(quote) && path.endsWith(quote))
+            return QStringLiteral("il percorso %1 è racchiuso tra virgolette che farebbero parte del nome: "
+                                  "scriverlo tra virgolette una volta sola")
+                .arg(path);
+    return {};
 }
 
 }  // namespace shell

@@ -4,6 +4,7 @@
 #include "shell/platform.h"
 
 #include <QDir>
+#include <QHash>
 
 #include <chrono>
 #include <string>
@@ -186,6 +187,54 @@ QString ManualAdvice()
 {
     return QStringLiteral("I comandi di amministrazione: %1 --help; la preparazione dell'ufficio: %2.")
         .arg(AdminCommand(), ShellWord(ProgramFolder() + QStringLiteral("\\doc\\office.md")));
+}
+
+QString SuggestedDataFolder()
+{
+    QString drive = qEnvironmentVariable("SystemDrive");
+    if (drive.size() != 2 || !drive[0].isLetter() || drive[1] != QLatin1Char(':'))
+        drive = QStringLiteral("C:");
+    return drive + QStringLiteral("\\Dati");
+}
+
+QString HelpWord(const QString& name)
+{
+    static const QHash<QString, QString> words{
+        {QStringLiteral("dati"), QStringLiteral("C:\\Dati")},
+        {QStringLiteral("copie"), QStringLiteral("D:\\Copie")},
+        {QStringLiteral("copia"), QStringLiteral("C:\\Copia")},
+        {QStringLiteral("jet"), QStringLiteral("\\\\server\\ufficio\\ROSSI\\quelda.mdb")},
+        {QStringLiteral("server"), QStringLiteral("\"host=server dbname=quenvol\"")},
+        {QStringLiteral("server-ufficio"), QStringLiteral("\"host=server.ufficio dbname=quenvol\"")},
+        {QStringLiteral("pgpass"), QStringLiteral("%APPDATA%\\postgresql\\pgpass.conf")},
+        {QStringLiteral("ini-personale"), QStringLiteral("Morvanex.ini nella cartella di Windows (di solito C:\\Windows\\Morvanex.ini)")},
+        {QStringLiteral("ini-ufficio"),
+         QStringLiteral("Un file Morvanex.ini accanto al programma, se c'è, vale prima di quello\n"
+                        "nella cartella di Windows: il comando dice quale dei due il programma legge.")},
+        {QStringLiteral("/"), QStringLiteral("\\")},
+        {QStringLiteral("a-capo"), QStringLiteral(" ^\n")},
+        {QStringLiteral("guard-servizio"),
+         QStringLiteral("sul server Windows lo si avvia all'accensione con un'operazione\npianificata "
+                        "(schtasks), come dice la guida dell'ufficio (doc\\office.md).")},
+        {QStringLiteral("guard-esempio"), QStringLiteral("quenvol-admin guard \"dbname=quenvol user=postgres\"")},
+    };
+    const auto found = words.constFind(name);
+    return found == words.constEnd() ? QString() : *found;
+}
+
+QString PathArgumentProblem(const QString& path)
+{
+    if (path.contains(QLatin1Char('\'')) || path.contains(QLatin1Char('"')))
+        return QStringLiteral("il percorso %1 contiene un apice o delle virgolette: sul prompt dei comandi "
+                              "(cmd.exe) un percorso si scrive tra virgolette doppie, solo se contiene spazi, "
+                              "per esempio \"C:\\Dati ufficio\"")
+            .arg(path);
+    for (qsizetype at = path.indexOf(QLatin1Char(':')); at >= 0; at = path.indexOf(QLatin1Char(':'), at + 1))
+        if (at != 1 || !(path[0].isLetter() && path[0].unicode() < 128))
+            return QStringLiteral("il percorso %1 contiene \":\" altrove che dopo la lettera dell'unità "
+                                  "iniziale (C:): Windows non lo ammette in un nome di cartella o di file")
+                .arg(path);
+    return {};
 }
 
 }  // namespace shell

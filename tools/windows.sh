@@ -199,6 +199,16 @@ wait_for() {
 }
 
 step "the installer tried as an office would"
+# The installer puts its folder on the machine's PATH once and the
+# uninstaller takes it out again, leaving the rest as it was.
+machine_path() {
+  awk '/^\[System\\\\CurrentControlSet\\\\Control\\\\Session Manager\\\\Environment\]/ {on = 1; next}
+       /^\[/ {on = 0} on && tolower($0) ~ /^"path"=/' "$WINEPREFIX/system.reg"
+}
+path_before=$(machine_path)
+path_after_uninstall() {
+  [ "$(machine_path)" = "$path_before" ] || { echo "windows.sh: il PATH non è tornato com'era: $(machine_path)" >&2; return 1; }
+}
 wine "$setup" /S
 wineserver -w
 drive_c="$WINEPREFIX/drive_c"
@@ -228,9 +238,58 @@ all_embedded() {
 }
 admin() { wine 'C:\Program Files\Quenvol\quenvol-admin.exe' "$@"; }
 
-# The demonstration company; setup writes the INI file in the Windows folder.
-admin setup 'C:\Dati' DEMO --demo
-grep -q 'DIRINI=C:\\Dati\\' "$drive_c/windows/Morvanex.ini"
+# A line typed into cmd.exe: written into a batch file, which cmd.exe reads
+# line by line as typed, and run with cmd /c; its status is the command's.
+typed() {
+  printf '@echo off\r\n%s\r\nexit /b %%errorlevel%%\r\n' "$1" > "$drive_c/comando.cmd"
+  wine cmd /c 'C:\comando.cmd'
+}
+said() {
+  grep -qF -- "$2" "$1" || { echo "windows.sh: manca «$2» in:" >&2; cat "$1" >&2; return 1; }
+}
+# The commands the window's boxes give, typed as an operator would.
+# box_commands.exe prints them for the session the installed program starts
+# (the boxes' own functions make them): first the first-start box's setup,
+# with no INI file yet, which must make the demonstration company and the INI
+# file in the Windows folder; then the damaged-file box's verify, which fails
+# on a damaged file and passes once the copy is put back. A folder written
+# with single quotes is refused and makes nothing; paths are printed with
+# backslashes; quenvol-admin is found on the PATH the installer extended.
+box_commands_tried() {
+  local program='C:\Program Files\Quenvol' admin_exe='"C:\Program Files\Quenvol\quenvol-admin.exe"' commands
+  [ ! -e "$drive_c/windows/Morvanex.ini" ] || { echo "windows.sh: c'è già un file INI" >&2; return 1; }
+  commands=$(cd "$build/tests" && wine ./box_commands.exe "$program" | tr -d '\r')
+  [ "$(sed -n 1p <<< "$commands")" = "$admin_exe setup C:\Dati DEMO --demo" ] \
+    || { echo "windows.sh: il primo avvio propone: $commands" >&2; return 1; }
+  typed "$(sed -n 1p <<< "$commands")" > "$work/box.txt" 2>&1 || { cat "$work/box.txt" >&2; return 1; }
+  [ -f "$drive_c/Dati/DEMO/quelda.mdb" ] && grep -q 'DIRINI=C:\\Dati\\' "$drive_c/windows/Morvanex.ini" \
+    || { echo "windows.sh: il comando del primo avvio non ha fatto la società:" >&2; cat "$work/box.txt" >&2; return 1; }
+  said "$work/box.txt" 'creato C:\Dati\DEMO\quelda.mdb'
+  said "$work/box.txt" 'Avviare il programma dal menu Start (Quenvol) o con: "C:\Program Files\Quenvol\quenvol.exe"'
+
+  commands=$(cd "$build/tests" && wine ./box_commands.exe "$program" | tr -d '\r')
+  [ "$(sed -n 2p <<< "$commands")" = "$admin_exe verify C:\Dati\ DEMO" ] \
+    || { echo "windows.sh: la società danneggiata propone: $commands" >&2; return 1; }
+  cp "$drive_c/Dati/DEMO/quelda.mdb" "$work/copia.mdb"
+  head -c 8192 /dev/urandom > "$drive_c/Dati/DEMO/quelda.mdb"
+  if typed "$(sed -n 2p <<< "$commands")" > "$work/box.txt" 2>&1; then
+    echo "windows.sh: verify riuscito su un file danneggiato" >&2; cat "$work/box.txt" >&2; return 1
+  fi
+  cp "$work/copia.mdb" "$drive_c/Dati/DEMO/quelda.mdb"
+  typed "$(sed -n 2p <<< "$commands")" > "$work/box.txt" 2>&1 || { cat "$work/box.txt" >&2; return 1; }
+
+  if (cd "$installed" && typed "$admin_exe setup 'C:\Prova\' ROSSI --demo") > "$work/box.txt" 2>&1; then
+    echo "windows.sh: accettata una cartella tra apici" >&2; cat "$work/box.txt" >&2; return 1
+  fi
+  said "$work/box.txt" "il percorso 'C:\Prova\' contiene un apice"
+  [ -z "$(find "$drive_c" -name ROSSI -print -quit)" ] || { echo "windows.sh: creata la società ROSSI" >&2; return 1; }
+
+  typed "quenvol-admin init C:/Dati PROVA" > "$work/box.txt" 2>&1 || { cat "$work/box.txt" >&2; return 1; }
+  said "$work/box.txt" 'creato C:\Dati\PROVA\quelda.mdb'
+  typed "quenvol-admin backup C:/Dati PROVA C:/Dati" > "$work/box.txt" 2>&1 || { cat "$work/box.txt" >&2; return 1; }
+  said "$work/box.txt" 'copia fatta: C:\Dati\PROVA-'
+}
+box_commands_tried
 
 # A sheet printed to PDF/A with the installed program and fonts.
 WINEQT_QPA_PLATFORM=offscreen admin print sheet 'C:\Dati' DEMO R1 --output 'C:\Dati\R1.pdf'
@@ -413,6 +472,7 @@ step "uninstalled"
 wine "$installed/uninstall.exe" /S _?="C:\Program Files\Quenvol"
 wineserver -w
 [ ! -f "$installed/quenvol.exe" ] && [ -f "$drive_c/Dati/DEMO/quelda.mdb" ] && [ -f "$drive_c/windows/Morvanex.ini" ]
+path_after_uninstall
 
 step "done"
 echo "$setup"

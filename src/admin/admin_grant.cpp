@@ -25,7 +25,7 @@ const admin::Command Grant{
     "aggiunto un operatore al gruppo, ripetere il comando. Va eseguito dal\n"
     "proprietario della societa'\n"
     "(di solito postgres); tutto o niente.\n"
-    "Esempio: sudo -u postgres quenvol-admin grant dbname=quenvol DEMO operatori\n",
+    "Esempio: {grant-esempio} DEMO operatori\n",
     RunGrant};
 const admin::Registration registration(Grant);
 

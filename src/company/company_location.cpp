@@ -6,6 +6,7 @@
 #include "company/company_server.h"
 #include "store/tables/missing_columns.h"
 
+#include <QDir>
 #include <QFileInfo>
 
 namespace company::location {
@@ -49,14 +50,15 @@ QString DamagedFileText(const QString& reason, const QString& location, const QS
     return QStringLiteral("il file esiste ma non si può leggere: è danneggiato (%1). Rimettere al suo posto "
                           "l'ultima copia di sicurezza (quenvol-admin backup) e controllarla con "
                           "quenvol-admin verify %2 %3")
-        .arg(reason, location, company);
+        .arg(reason, company::server::IsServer(location) ? location : QDir::toNativeSeparators(location), company);
 }
 
 QString PlaceName(const QString& location, const QString& company)
 {
     if (company::server::IsServer(location))
         return QStringLiteral("società %1 sul server").arg(company);
-    return company::copy::CompanyFilePath(location, company);
+    // As the system writes paths: "C:\Dati\DEMO\quelda.mdb" on Windows.
+    return QDir::toNativeSeparators(company::copy::CompanyFilePath(location, company));
 }
 
 }  // namespace company::location

@@ -302,6 +302,10 @@ QString HelpWord(const QString& name)
          QStringLiteral("il pacchetto lo installa\ncome servizio quenvol-guard.service, spento, configurato in\n"
                         "/etc/quenvol/guard.conf.")},
         {QStringLiteral("guard-esempio"), QStringLiteral("sudo -u postgres quenvol-admin guard dbname=quenvol")},
+        {QStringLiteral("grant-esempio"), QStringLiteral("sudo -u postgres quenvol-admin grant dbname=quenvol")},
+        {QStringLiteral("sha256-controllo"), QStringLiteral("sha256sum -c accetta (dalla <cartella>)")},
+        {QStringLiteral("backup-cartella"),
+         QStringLiteral("(per postgres: sudo install -d -o postgres -m 700 <cartella>)")},
     };
     const auto found = words.constFind(name);
     return found == words.constEnd() ? QString() : *found;

@@ -207,7 +207,7 @@ QString HelpWord(const QString& name)
         {QStringLiteral("server"), QStringLiteral("\"host=server dbname=quenvol\"")},
         {QStringLiteral("server-ufficio"), QStringLiteral("\"host=server.ufficio dbname=quenvol\"")},
         {QStringLiteral("pgpass"), QStringLiteral("%APPDATA%\\postgresql\\pgpass.conf")},
-        {QStringLiteral("ini-personale"), QStringLiteral("Morvanex.ini nella cartella di Windows (di solito C:\\Windows\\Morvanex.ini)")},
+        {QStringLiteral("ini-personale"), QStringLiteral("Morvanex.ini nella cartella di Windows\n(di solito C:\\Windows\\Morvanex.ini)")},
         {QStringLiteral("ini-ufficio"),
          QStringLiteral("Un file Morvanex.ini accanto al programma, se c'è, vale prima di quello\n"
                         "nella cartella di Windows: il comando dice quale dei due il programma legge.")},
@@ -217,6 +217,10 @@ QString HelpWord(const QString& name)
          QStringLiteral("sul server Windows lo si avvia all'accensione con un'operazione\npianificata "
                         "(schtasks), come dice la guida dell'ufficio (doc\\office.md).")},
         {QStringLiteral("guard-esempio"), QStringLiteral("quenvol-admin guard \"dbname=quenvol user=postgres\"")},
+        {QStringLiteral("grant-esempio"), QStringLiteral("quenvol-admin grant \"dbname=quenvol user=postgres\"")},
+        {QStringLiteral("sha256-controllo"),
+         QStringLiteral("che si confronta con certutil -hashfile <nome> SHA256")},
+        {QStringLiteral("backup-cartella"), QStringLiteral("(anche l'account di un'operazione pianificata)")},
     };
     const auto found = words.constFind(name);
     return found == words.constEnd() ? QString() : *found;

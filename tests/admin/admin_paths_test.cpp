@@ -46,7 +46,7 @@ TEST(AdminPaths, EveryCommandsHelpNamesThisSystemsFoldersAndFiles)
     const QStringList commands{"backup", "copy", "grant",  "guard",   "history", "import", "init",
                                "inspect", "print", "seal", "setup", "upgrade", "verify", "verify-pdf"};
 #ifdef _WIN32
-    const QStringList foreign{"~/", ".pgpass", "$XDG", "/etc/", "/srv/", "/mnt/", "sudo", "chmod", "'host=", "\\\n"};
+    const QStringList foreign{"~/", ".pgpass", "$XDG", "/etc/", "/srv/", "/mnt/", "sudo", "chmod", "sha256sum", "'host=", "\\\n"};
 #else
     const QStringList foreign{"%APPDATA%", "C:\\", "\"host="};
 #endif

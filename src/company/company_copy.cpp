@@ -129,7 +129,7 @@ QString CopyCompany(const QString& from, const QString& to, const QString& compa
         if (!fromServer && error.number() == store::EngineErrorNumber::CannotOpenDatabase
             && QFileInfo(CompanyFilePath(from, company)).isFile())
             return QStringLiteral("origine: %1: %2")
-                .arg(CompanyFilePath(from, company),
+                .arg(QDir::toNativeSeparators(CompanyFilePath(from, company)),
                      company::location::DamagedFileText(error.description(), from, company));
         return QStringLiteral("origine: %1").arg(describe(error));
     }

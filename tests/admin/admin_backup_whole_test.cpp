@@ -51,7 +51,8 @@ TEST(AdminDamaged, AFileThatCannotBeReadIsToldAsDamagedWithTheCure)
         const AdminRun run = Admin(command);
         EXPECT_EQ(run.status, 1);
         EXPECT_TRUE(run.err.contains("è danneggiato (file is not a database)")) << run.err.toStdString();
-        EXPECT_TRUE(run.err.contains("quenvol-admin verify " + company.folder() + " DEMO")) << run.err.toStdString();
+        EXPECT_TRUE(run.err.contains("quenvol-admin verify " + QDir::toNativeSeparators(company.folder()) + " DEMO"))
+            << run.err.toStdString();
     }
 }
 

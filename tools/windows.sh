@@ -286,8 +286,8 @@ box_commands_tried() {
 
   typed "quenvol-admin init C:/Dati PROVA" > "$work/box.txt" 2>&1 || { cat "$work/box.txt" >&2; return 1; }
   said "$work/box.txt" 'creato C:\Dati\PROVA\quelda.mdb'
-  typed "quenvol-admin backup C:/Dati PROVA C:/Dati" > "$work/box.txt" 2>&1 || { cat "$work/box.txt" >&2; return 1; }
-  said "$work/box.txt" 'copia fatta: C:\Dati\PROVA-'
+  typed "quenvol-admin backup C:/Dati PROVA C:/Copie" > "$work/box.txt" 2>&1 || { cat "$work/box.txt" >&2; return 1; }
+  said "$work/box.txt" 'copia fatta: C:\Copie\PROVA_'
 }
 box_commands_tried
 

@@ -386,12 +386,12 @@ linux_shot_check() {
   shot_check="$out/linux-check/tests/window_shot_check"
 }
 no_keys() { :; }
-# X refuses to read a window not wholly on the screen: that, too, is a window
-# cut.
+# xwd reads only the part of a window that is on the screen: a window partly
+# off it comes out smaller than the factor makes it, and is told as cut.
 shot_checked() {
   local picture="$out/window-$factor.png"
   if ! xwd -silent -id "$window" 2>/dev/null | xwdtopnm 2>/dev/null | pnmtopng > "$picture" 2>/dev/null; then
-    echo "la finestra non si legge per intero dal display X" > "$work/shot.txt"
+    echo "la finestra non si legge dal display X" > "$work/shot.txt"
     return 1
   fi
   "$shot_check" "$picture" "$factor" > "$work/shot.txt" 2> "$work/shot.err"

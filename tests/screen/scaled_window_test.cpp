@@ -60,7 +60,8 @@ TEST(ScaledWindow, TheTrialsCheckPassesTheWholeWindowAndRefusesItCutOrUnscaled)
     ASSERT_TRUE(WaitFor([&] { return window.isVisible(); }));
     const QImage shot = window.grab().toImage();
     const double factor = shot.devicePixelRatio();
-    EXPECT_EQ(testing_support::WindowShotProblems(shot, factor), QStringList());
+    const QStringList problems = testing_support::WindowShotProblems(shot, factor);
+    EXPECT_TRUE(problems.isEmpty()) << problems.join(QStringLiteral("; ")).toStdString();
 
     const QImage cut = shot.copy(0, 0, shot.width() - int(40 * factor), shot.height());
     EXPECT_FALSE(testing_support::WindowShotProblems(cut, factor).isEmpty());

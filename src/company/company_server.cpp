@@ -3,6 +3,7 @@
 
 #include "store/postgres/libpq_on_demand.h"
 #include "store/postgres/pg_conninfo.h"
+#include "store/postgres/pg_refusal_state.h"
 #include "store/schema/register_code.h"
 #include "store/schema/server_schema.h"
 #include "store/history/server_history.h"
@@ -44,8 +45,8 @@ Conn connect(const QString& conninfo, QString* error)
     const QByteArray info = conninfo.toUtf8();
     const char* const keywords[] = {"passfile", "dbname", nullptr};
     const char* const values[] = {passfile.constData(), info.constData(), nullptr};
-    Conn conn(openPasswordFile.isEmpty() ? PQconnectdb(info.constData()) : PQconnectdbParams(keywords, values, 1),
-              &PQfinish);
+    const int first = openPasswordFile.isEmpty() ? 1 : 0;  // the string alone, or with the passfile before it
+    Conn conn(store::ConnectKeepingState(keywords + first, values + first, 1), &PQfinish);
     if (PQstatus(conn.get()) != CONNECTION_OK) {
         *error = store::WithoutPassword(
             store::ExplainedConnectionFailure(QString::fromUtf8(PQerrorMessage(conn.get())).trimmed(), conn.get()),

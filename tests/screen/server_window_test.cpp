@@ -243,6 +243,18 @@ TEST_F(ServerWindow, ACompanyMissingAGuardOfItsHistoryIsRefusedWithTheCureAndAnE
     EXPECT_EQ(endings, 1);
     EXPECT_FALSE(form->company.RegisterTableOpen);
     EXPECT_EQ(server->count(store::RegisterTable), rows);
+
+    // Shown for real, the box closes with Escape and the program ends.
+    form.reset();
+    boxes.reset();
+    endings = 0;
+    bool closed = false;
+    EscapeTheNextBox(&closed);
+    Load();
+    EXPECT_TRUE(closed);
+    EXPECT_EQ(endings, 1);
+    form.reset();
+    boxes = std::make_unique<testing_support::RuntimeBoxes>();
 }
 
 }  // namespace screen_tests

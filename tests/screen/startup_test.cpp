@@ -307,41 +307,6 @@ TEST(ProgramWithoutDisplay, SaysSoOnStandardErrorAndExitsNonZero)
 
 namespace screen_tests {
 
-namespace {
-
-// Closes the next box as a person would, with Escape typed where the keys go
-// (the window that has the keyboard), once it stands open; `closed` tells
-// whether Escape closed it. A box Escape leaves open is closed otherwise, so
-// the test fails rather than hangs.
-void EscapeTheNextBox(bool* closed)
-{
-    *closed = false;
-    auto* timer = new QTimer;
-    timer->setInterval(5);
-    auto* waited = new QElapsedTimer;
-    QObject::connect(timer, &QTimer::timeout, [timer, waited, closed] {
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        if (!box || !box->isVisible())
-            return;
-        if (!waited->isValid())
-            waited->start();
-        // The box takes the keyboard in a moment of the platform's own.
-        if (!QGuiApplication::focusWindow() && !waited->hasExpired(5000))
-            return;
-        timer->stop();
-        timer->deleteLater();
-        delete waited;
-        if (QWindow* keyboard = QGuiApplication::focusWindow())
-            QTest::keyClick(keyboard, Qt::Key_Escape);
-        *closed = !box->isVisible();
-        if (!*closed)
-            box->done(0);
-    });
-    timer->start();
-}
-
-}  // namespace
-
 TEST_F(StartupFixture, EscapeClosesEveryStartUpBoxAndTheProgramEnds)
 {
     boxes.reset();  // the boxes are shown for real

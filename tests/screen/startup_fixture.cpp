@@ -147,12 +147,13 @@ void StartupFixture::EscapeTheNextBox(bool* closed)
         if (!waited->isValid())
             waited->start();
         // The box takes the keyboard in a moment of the platform's own.
-        if (!QGuiApplication::focusWindow() && !waited->hasExpired(5000))
+        if (QApplication::activeWindow() != box && !waited->hasExpired(5000))
             return;
         timer->stop();
         timer->deleteLater();
         delete waited;
-        if (QWindow* keyboard = QGuiApplication::focusWindow())
+        QWidget* keyboard = QApplication::focusWidget() ? QApplication::focusWidget() : QApplication::activeWindow();
+        if (keyboard)
             QTest::keyClick(keyboard, Qt::Key_Escape);
         *closed = !box->isVisible();
         if (!*closed)

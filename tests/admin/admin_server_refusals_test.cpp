@@ -192,7 +192,8 @@ TEST(ServerAdminRefusals, AnItalianWorkstationAndAnItalianServerGetTheSameCures)
 // (German here): its refusals are known by their SQLSTATE and told with the
 // cure, the server's own text beneath as libpq gives it, without the code or
 // the server's source position; by the admin commands and by the program's
-// own opening of a company alike.
+// own opening of a company alike. And a workstation in German: no server
+// listening is still told with its cure.
 TEST(ServerAdminRefusals, AServerInAThirdLanguageIsToldByWhatItsRefusalsAre)
 {
     if (testing_support::TestServer().isEmpty())
@@ -272,6 +273,19 @@ TEST(ServerAdminRefusals, AServerInAThirdLanguageIsToldByWhatItsRefusalsAre)
             << error.description().toStdString();
         EXPECT_FALSE(error.description().contains("3D000")) << error.description().toStdString();
     }
+
+    // A workstation in German: libpq's own words are not read, the system's
+    // text for the failed connect() and the host and port tried are.
+    qputenv("LC_ALL", "de_DE.UTF-8");
+    run = Admin({"history", QStringLiteral("postgresql:///postgres?host=%1&user=postgres").arg(home.path()), "DEMO"});
+    EXPECT_TRUE(run.err.contains("Nessun server del database risponde su questo computer (socket " + home.path() +
+                                 "/.s.PGSQL.5432): controllare che PostgreSQL sia avviato"))
+        << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains("Verbindung zum Server")) << run.err.toStdString();  // libpq's German, beneath
+    run = Admin({"history", "host=127.0.0.1 port=1 dbname=postgres user=postgres", "DEMO"});
+    EXPECT_TRUE(run.err.contains("Nessun server del database risponde a 127.0.0.1, porta 1: ")) << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains("host= e port= " + commandLine)) << run.err.toStdString();
+    qunsetenv("LC_ALL");
     qunsetenv("PGPASSFILE");
 }
 

@@ -133,6 +133,8 @@ QUENVOL_FORWARD(PGTransactionStatusType, PQtransactionStatus, (const PGconn* con
 QUENVOL_FORWARD(char*, PQerrorMessage, (const PGconn* conn), (conn))
 QUENVOL_FORWARD(char*, PQuser, (const PGconn* conn), (conn))
 QUENVOL_FORWARD(char*, PQdb, (const PGconn* conn), (conn))
+QUENVOL_FORWARD(char*, PQhost, (const PGconn* conn), (conn))
+QUENVOL_FORWARD(char*, PQport, (const PGconn* conn), (conn))
 QUENVOL_FORWARD(PGresult*, PQexec, (PGconn * conn, const char* query), (conn, query))
 QUENVOL_FORWARD(PGresult*, PQexecParams,
                 (PGconn * conn, const char* command, int nParams, const Oid* paramTypes,

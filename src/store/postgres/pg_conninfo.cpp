@@ -282,9 +282,15 @@ QString ExplainedConnectionFailure(const QString& verboseText, const PGconn* con
     if (ConnectionLostText(libpqText))
         return LostConnectionSentence() + QLatin1Char('\n') + libpqText;
     const QString passwordFile = DefaultPasswordFile();
-    // The role and database the connection asked for.
+    // The role, database, host and port the connection asked for.
     const QString user = conn ? QString::fromUtf8(PQuser(conn)) : QString();
     const QString db = conn ? QString::fromUtf8(PQdb(conn)) : QString();
+    const QString host = conn && PQhost(conn) ? QString::fromUtf8(PQhost(conn)) : QString();
+    const QString port = conn && PQport(conn) ? QString::fromUtf8(PQport(conn)) : QString();
+    const QRegularExpression noSocketHere(QStringLiteral("%1|%2").arg(SystemText(ENOENT), SystemText(ECONNREFUSED)));
+    const QRegularExpression noAnswer(QStringLiteral("%1|%2|%3|%4")
+                                          .arg(SystemText(ECONNREFUSED), SystemText(EHOSTUNREACH),
+                                               SystemText(ENETUNREACH), SystemText(ETIMEDOUT)));
     if (libpqText.contains(QLatin1String("no password supplied"))) {
         const int mode = OpenMode(passwordFile);
         if (mode >= 0)
@@ -361,6 +367,21 @@ QString ExplainedConnectionFailure(const QString& verboseText, const PGconn* con
                                   "server qui sotto; controllare host=, port=, user= e dbname= %2, poi chiedere "
                                   "all'amministratore del server.")
                        .arg(QString::fromLatin1(refusal.sqlstate), where);
+    } else if (refusal.sqlstate.isEmpty() && !host.isEmpty()) {
+        // libpq's own words in a language not read here: the system's text
+        // for the failed connect() (in the same language) tells the failure,
+        // and the connection the host and port it tried.
+        if (host.startsWith(QLatin1Char('/')) && noSocketHere.match(libpqText).hasMatch())
+            sentence = QStringLiteral("Nessun server del database risponde su questo computer (socket %1): controllare "
+                                      "che PostgreSQL sia avviato (systemctl status postgresql), o indicare il server "
+                                      "con host= %2.")
+                           .arg(QDir(host).filePath(QStringLiteral(".s.PGSQL.") + port), where);
+        else if (!host.startsWith(QLatin1Char('/')) && noAnswer.match(libpqText).hasMatch())
+            sentence = QStringLiteral("Nessun server del database risponde a %1, porta %2: controllare che il server "
+                                      "sia acceso e PostgreSQL avviato (systemctl status postgresql), che ascolti "
+                                      "sulla rete (listen_addresses in postgresql.conf) e che host= e port= %3 "
+                                      "siano giusti.")
+                           .arg(host, port, where);
     }
     return sentence.isEmpty() ? libpqText : sentence + QLatin1Char('\n') + libpqText;
 }

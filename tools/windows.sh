@@ -264,6 +264,7 @@ signed_sheet_tried() {
   pdfsig "$drive_c/Dati/firmata.pdf" > "$work/firma.log" 2>&1 || true
   grep -F 'Signature is Valid' "$work/firma.log" > /dev/null && grep -F 'Total document signed' "$work/firma.log" > /dev/null \
     || { cat "$work/firma.log" >&2; echo "windows.sh: pdfsig non accetta la scheda firmata" >&2; return 1; }
+  echo "scheda firmata: passphrase errata rifiutata, firma valida per verify-pdf e pdfsig"
 }
 signed_sheet_tried
 

@@ -157,3 +157,39 @@ TEST_F(SignedPrint, PagesAskedInTheHeaderPanelAreSignedAndRecordedWithTheSigner)
                   .toInt(),
               1);
 }
+
+#ifdef _WIN32
+TEST_F(SignedPrint, AKeyOnATokenIsRefusedOnWindowsWithoutAskingThePin)
+{
+    QFile ini(programFolder.path() + QStringLiteral("/Morvanex.ini"));
+    ASSERT_TRUE(ini.open(QIODevice::ReadOnly));
+    const QByteArray text = ini.readAll().replace(QFile::encodeName(keys.filePath("bianchi.p12")),
+                                                  "pkcs11:token=ufficio;object=firma");
+    ini.close();
+    ASSERT_TRUE(ini.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    ini.write(text);
+    ini.close();
+    Start();
+    lookUp("R1");
+    // A PIN box, were one shown, is closed at once and told.
+    bool pinAsked = false;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&pinAsked] {
+        auto* box = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        if (box && box->objectName() == "PinFirma") {
+            pinAsked = true;
+            box->reject();
+        }
+    });
+    watch.start(5);
+    boxes->expect(store::BoxAnswer::Ok);
+    key(Qt::Key_F8);
+    EXPECT_FALSE(pinAsked);
+    ASSERT_EQ(boxes->seen().size(), 1u);
+    EXPECT_TRUE(boxes->seen()[0].prompt.contains("NON SONO ANCORA DISPONIBILI SU WINDOWS") &&
+                boxes->seen()[0].prompt.endsWith("NESSUN DOCUMENTO FIRMATO"))
+        << boxes->seen()[0].prompt.toStdString();
+    EXPECT_FALSE(QFile::exists(pdf()));
+    EXPECT_EQ(signatures(), 0);
+}
+#endif

@@ -1,7 +1,8 @@
-// What the window benchmarks share: medians of timed runs, two actions timed
-// alternately, and a window kept away from the user's own files.
+// What the window benchmarks share: two actions timed alternately, and a
+// window kept away from the user's own files.
 #pragma once
 
+#include "bench_median.h"
 #include "runtime/form_runtime.h"
 #include "screen/startup.h"
 
@@ -13,14 +14,6 @@
 #include <functional>
 #include <utility>
 #include <vector>
-
-inline double MedianOf(std::vector<double> times)
-{
-    if (times.empty())
-        return 0;
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
-}
 
 // Times `a` and `b` alternately, `runs` times each after one warm-up run of
 // each, so that a load from elsewhere on the machine falls on both alike.

@@ -2,6 +2,7 @@
 // 1,000 history rows, and 100 numbered register pages, each read from the
 // company and written as a PDF/A file (median of five). Prints the figures
 // and the targets; asserts nothing.
+#include "bench_median.h"
 #include "company/company_file.h"
 #include "company/pending_file.h"
 #include "paper/inspection_sheet.h"
@@ -28,19 +29,6 @@ constexpr int Runs = 5;
 {
     std::fprintf(stderr, "paper: %s\n", message.toLocal8Bit().constData());
     std::exit(1);
-}
-
-double MedianMs(const std::function<void()>& once)
-{
-    std::vector<double> times;
-    for (int i = 0; i < Runs; ++i) {
-        QElapsedTimer timer;
-        timer.start();
-        once();
-        times.push_back(double(timer.nsecsElapsed()) / 1e6);
-    }
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
 }
 
 }  // namespace
@@ -71,7 +59,7 @@ int main(int argc, char** argv)
     const auto database = store::openDatabase(path);
 
     const QString sheetFile = dir.filePath("scheda.pdf");
-    const double sheetMs = MedianMs([&] {
+    const double sheetMs = MedianMs(Runs, [&] {
         const auto sheet = paper::ReadInspectionSheet(*database, "DEMO", "R1");
         if (!sheet)
             Fail("R1 missing");
@@ -83,7 +71,7 @@ int main(int argc, char** argv)
             Fail(failed);
     });
     const QString pagesFile = dir.filePath("pagine.pdf");
-    const double pagesMs = MedianMs([&] {
+    const double pagesMs = MedianMs(Runs, [&] {
         const auto pages = paper::ReadRegisterPages(*database, "DEMO", "R1", paper::PageRegister::Arrivi, 1, 100);
         if (!pages)
             Fail("R1 missing");

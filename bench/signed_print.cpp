@@ -5,6 +5,7 @@
 // print's time and what each signature adds (median of five) against the
 // target; asserts nothing.
 #include "company/cades_signature.h"
+#include "bench_median.h"
 #include "company/company_file.h"
 #include "paper/paper_fonts.h"
 #include "paper/pdf_signature.h"
@@ -31,19 +32,6 @@ constexpr int Runs = 5;
 {
     std::fprintf(stderr, "signed_print: %s\n", message.toLocal8Bit().constData());
     std::exit(1);
-}
-
-double MedianMs(const std::function<void()>& once)
-{
-    std::vector<double> times;
-    for (int i = 0; i < Runs; ++i) {
-        QElapsedTimer timer;
-        timer.start();
-        once();
-        times.push_back(double(timer.nsecsElapsed()) / 1e6);
-    }
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
 }
 
 void Shell(const QString& folder, const QString& line)
@@ -115,7 +103,7 @@ int main(int argc, char** argv)
 
     const auto database = store::openDatabase(path);
     QByteArray pdf;
-    const double printMs = MedianMs([&] {
+    const double printMs = MedianMs(Runs, [&] {
         const auto pages = paper::ReadRegisterPages(*database, "DEMO", "R1", paper::PageRegister::Arrivi, 1, 500);
         if (!pages)
             Fail("R1 missing");
@@ -123,7 +111,7 @@ int main(int argc, char** argv)
                                [&](QPagedPaintDevice& device) { paper::PaintRegisterPages(device, *pages); });
     });
     const auto signing = [&](const QString& url) {
-        return MedianMs([&] {
+        return MedianMs(Runs, [&] {
             QString problem;
             const QByteArray signedPdf = paper::SignPdf(
                 pdf,

@@ -15,7 +15,8 @@ PACKAGES=(cmake ninja-build g++ qt6-base-dev libgl-dev libsqlite3-dev sqlite3 li
           libssl-dev openssl locales libp11-dev softhsm2 opensc libnss3-tools dbus at-spi2-core
           python3-pyatspi xdotool)
 # locales: the Italian locale (it_IT.UTF-8), under which the tests read libpq's
-# and the server's Italian messages.
+# and the server's Italian messages, and the German one (de_DE.UTF-8), a server
+# language the program reads no text of.
 # dpkg-dev: dpkg-buildflags gives the build Debian's hardening flags.
 # libssl-dev: the seal's RFC 3161 time stamp and the office's signature; openssl: the tests'
 # certification and time-stamping authorities and the certificates of their TLS server
@@ -36,14 +37,15 @@ missing=()
 for package in "${PACKAGES[@]}"; do
   dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' || missing+=("$package")
 done
-italian=0
-locale -a 2>/dev/null | grep -qi '^it_IT\.utf-\?8$' || italian=1
-[ ${#missing[@]} -eq 0 ] && [ $italian -eq 0 ] && exit 0
+locales=0
+locale -a 2>/dev/null | grep -qi '^it_IT\.utf-\?8$' || locales=1
+locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$' || locales=1
+[ ${#missing[@]} -eq 0 ] && [ $locales -eq 0 ] && exit 0
 
 if [ "$(id -u)" -ne 0 ]; then
-  echo "Mancano dei pacchetti o la lingua italiana. Installali con:" >&2
+  echo "Mancano dei pacchetti o le lingue italiana e tedesca. Installali con:" >&2
   [ ${#missing[@]} -eq 0 ] || echo "  sudo apt-get update && sudo apt-get install -y ${missing[*]}" >&2
-  [ $italian -eq 0 ] || echo "  echo 'it_IT.UTF-8 UTF-8' | sudo tee -a /etc/locale.gen && sudo locale-gen" >&2
+  [ $locales -eq 0 ] || echo "  printf 'it_IT.UTF-8 UTF-8\\nde_DE.UTF-8 UTF-8\\n' | sudo tee -a /etc/locale.gen && sudo locale-gen" >&2
   exit 1
 fi
 export DEBIAN_FRONTEND=noninteractive
@@ -51,7 +53,8 @@ if [ ${#missing[@]} -gt 0 ]; then
   apt-get update -qq
   apt-get install -y -qq "${missing[@]}"
 fi
-if [ $italian -eq 1 ]; then
+if [ $locales -eq 1 ]; then
   grep -q '^it_IT.UTF-8 UTF-8' /etc/locale.gen 2>/dev/null || echo 'it_IT.UTF-8 UTF-8' >> /etc/locale.gen
+  grep -q '^de_DE.UTF-8 UTF-8' /etc/locale.gen 2>/dev/null || echo 'de_DE.UTF-8 UTF-8' >> /etc/locale.gen
   locale-gen >/dev/null
 fi

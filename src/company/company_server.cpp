@@ -3,6 +3,7 @@
 
 #include "store/postgres/libpq_on_demand.h"
 #include "store/postgres/pg_conninfo.h"
+#include "store/postgres/pg_refusal_state.h"
 #include "store/schema/register_code.h"
 #include "store/schema/server_schema.h"
 #include "store/history/server_history.h"
@@ -44,8 +45,8 @@ Conn connect(const QString& conninfo, QString* error)
     const QByteArray info = conninfo.toUtf8();
     const char* const keywords[] = {"passfile", "dbname", nullptr};
     const char* const values[] = {passfile.constData(), info.constData(), nullptr};
-    Conn conn(openPasswordFile.isEmpty() ? PQconnectdb(info.constData()) : PQconnectdbParams(keywords, values, 1),
-              &PQfinish);
+    const int first = openPasswordFile.isEmpty() ? 1 : 0;  // the string alone, or with the passfile before it
+    Conn conn(store::ConnectKeepingState(keywords + first, values + first, 1), &PQfinish);
     if (PQstatus(conn.get()) != CONNECTION_OK) {
         *error = store::WithoutPassword(
             store::ExplainedConnectionFailure(QString::fromUtf8(PQerrorMessage(conn.get())).trimmed(), conn.get()),
@@ -176,10 +177,13 @@ QStringList sortedSettings(const QStringList& settings)
 // condition or arguments, deferred to the commit where it should be; and
 // every function of the history, compared with its description: body,
 // language, result, volatility, strictness, SECURITY DEFINER and settings.
-// Each difference is named.
+// Each difference is named. With GuardCheck::MissingOrDisabled only what is
+// absent or does not fire is named: a definition of an earlier version is
+// not.
 bool guardProblems(PGconn* conn, const QString& company, QStringList* problems, QStringList* repairs,
-                   QString* error)
+                   QString* error, GuardCheck check = GuardCheck::Everything)
 {
+    const bool definitions = check == GuardCheck::Everything;
     Res result(nullptr, &PQclear);
     if (!run(conn,
              QStringLiteral("SELECT c.relname, t.tgname, t.tgenabled, p.proname, pn.nspname = n.nspname, t.tgtype, "
@@ -210,6 +214,12 @@ bool guardProblems(PGconn* conn, const QString& company, QStringList* problems, 
             continue;
         }
         QStringList differs;
+        if (!definitions) {
+            const QByteArray enabled = PQgetvalue(result.get(), found, 2);
+            if (enabled == "D" || enabled == "R")
+                say(QStringLiteral("%1 è disattivato").arg(which), QStringLiteral("riattivato %1").arg(which));
+            continue;
+        }
         if (QString::fromUtf8(PQgetvalue(result.get(), found, 3)) != expected.function || !yes(found, 4))
             differs << QStringLiteral("la funzione chiamata");
         if (QByteArray(PQgetvalue(result.get(), found, 5)).toInt() != expected.type)
@@ -252,6 +262,8 @@ bool guardProblems(PGconn* conn, const QString& company, QStringList* problems, 
                 QStringLiteral("ricreata la funzione %1, che mancava").arg(expected.name));
             continue;
         }
+        if (!definitions)
+            continue;
         QStringList differs;
         if (text(found, 9) != expected.body)
             differs << QStringLiteral("il corpo");
@@ -315,12 +327,12 @@ QString InstallServerHistory(const QString& conninfo, const QString& company)
 }
 
 QString HistoryGuardProblems(const QString& conninfo, const QString& company, QStringList* problems,
-                             QStringList* repairs)
+                             QStringList* repairs, GuardCheck check)
 {
     QString error;
     Conn conn = connect(conninfo, &error);
     if (error.isEmpty() && tableExists(conn.get(), company, store::HistoryTable, &error))
-        guardProblems(conn.get(), company, problems, repairs, &error);
+        guardProblems(conn.get(), company, problems, repairs, &error, check);
     return error;
 }
 
@@ -578,11 +590,13 @@ QString AdvanceCounters(const QString& conninfo, const QString& company)
     return runAll(conninfo, AdvanceCounterStatements(company));
 }
 
-QString UnguardedCompany(const QString& conninfo, const QString& company)
+QString UnguardedCompany(const QString& conninfo, const QString& company, GuardCheck check, QStringList* found)
 {
     QStringList problems;
-    if (const QString error = HistoryGuardProblems(conninfo, company, &problems); !error.isEmpty())
+    if (const QString error = HistoryGuardProblems(conninfo, company, &problems, nullptr, check); !error.isEmpty())
         return error;
+    if (found)
+        *found = problems;
     if (problems.isEmpty())
         return QString();
     return QStringLiteral("la società %1 sul server è incompleta o il suo storico non è protetto (%2): "

@@ -50,13 +50,19 @@ struct HistoryUpgrade {
 // of the rows without a fingerprint; all in one transaction.
 QString UpgradeHistory(const QString& conninfo, const QString& company, HistoryUpgrade* done);
 
+// Which of the history's guards are looked at: every difference from what
+// this version makes (verify, upgrade, copy, backup), or only those missing
+// or disabled, so that a company whose guards an earlier version made is
+// still taken as guarded (the window).
+enum class GuardCheck { Everything, MissingOrDisabled };
+
 // What is wrong with the triggers and functions the server's history relies
-// on: each one missing, disabled or changed, as a line for verify
-// (`problems`) and as what upgrade does about it (`repairs`). Nothing for a
-// company without the history table. Returns an empty text, else the server's
-// reason.
+// on: each one missing, disabled or (with GuardCheck::Everything) changed, as
+// a line for verify (`problems`) and as what upgrade does about it
+// (`repairs`). Nothing for a company without the history table. Returns an
+// empty text, else the server's reason.
 QString HistoryGuardProblems(const QString& conninfo, const QString& company, QStringList* problems,
-                             QStringList* repairs = nullptr);
+                             QStringList* repairs = nullptr, GuardCheck check = GuardCheck::Everything);
 
 // How long an operator's transaction may stay open doing nothing, and how
 // long an operator's statement waits for a lock, before the server gives up.
@@ -106,7 +112,10 @@ QStringList AdvanceCounterStatements(const QString& company);
 // company half made by an earlier version is left: the problems and the cure,
 // quenvol-admin upgrade. Empty when the guards are all there (or the company
 // has no history table), else also the server's reason when it cannot say.
-QString UnguardedCompany(const QString& conninfo, const QString& company);
+// `found`, when given, gets the problems alone (empty when the server could
+// not say), for a caller that words the refusal itself.
+QString UnguardedCompany(const QString& conninfo, const QString& company, GuardCheck check = GuardCheck::Everything,
+                         QStringList* found = nullptr);
 
 // Drops the schema with everything in it (tests, and an interrupted copy).
 QString DropCompanySchema(const QString& conninfo, const QString& company);

@@ -4,6 +4,7 @@
 // sanitizer, whose shadow memory takes the address space), and the library's
 // messages by the parent, which reads them from a pipe.
 #include "jet/jet_bounded.h"
+#include "jet/jet_messages.h"
 
 #include "jet/jet_reader.h"
 
@@ -43,8 +44,6 @@ namespace {
 constexpr int WatchMilliseconds = 20;
 // The child's status when an allocation failed under the memory limit.
 constexpr int OutOfMemoryStatus = 125;
-// The library's messages kept to be shown; the rest is only counted.
-constexpr qsizetype KeptBytes = 4096;
 
 // What parent and child share: how much of the library's output the parent
 // has taken from the pipe, under a sequence number that is odd while a read
@@ -126,7 +125,7 @@ bool EnterChild(pid_t parent, int pipeWrite)
 }
 
 // The parent's side of the library's messages.
-class Messages {
+class Messages : public LibraryMessages {
 public:
     explicit Messages(Shared* counters) : shared_(counters) {}
 
@@ -141,9 +140,7 @@ public:
                 shared_->taken.fetch_add(got);
             shared_->sequence.fetch_add(1);
             if (got > 0) {
-                if (kept_.size() < KeptBytes)
-                    kept_.append(buffer, qMin<qsizetype>(got, KeptBytes - kept_.size()));
-                total_ += got;
+                take(buffer, got);
                 continue;
             }
             if (got < 0 && errno == EINTR)
@@ -152,52 +149,11 @@ public:
         }
     }
 
-    qint64 total() const { return total_; }
-
-    // The first message, on one line.
-    QString first() const
-    {
-        QByteArray line = kept_;
-        const qsizetype end = line.indexOf('\n');
-        if (end >= 0)
-            line.truncate(end);
-        line = line.trimmed();
-        if (line.size() > 300)
-            line = line.left(300) + "...";
-        // Printable characters only: a damaged file can make the library echo anything.
-        for (char& c : line)
-            if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f)
-                c = '?';
-        return QString::fromUtf8(line);
-    }
-
 private:
     Shared* shared_;
-    QByteArray kept_;
-    qint64 total_ = 0;
 };
 
-void ReportDamage(const QString& file, const QString& why, const QString& outcome, const Messages& messages)
-{
-    std::fprintf(stderr, "quenvol-admin: il file %s è danneggiato: %s; %s\n", QFile::encodeName(file).constData(),
-                 why.toUtf8().constData(), outcome.toUtf8().constData());
-    if (messages.total() > 0)
-        std::fprintf(stderr, "  primo messaggio della libreria Jet (%lld byte in tutto): %s\n",
-                     qlonglong(messages.total()), messages.first().toUtf8().constData());
-}
-
 }  // namespace
-
-Limits LimitsFromEnvironment()
-{
-    Limits limits;
-    bool ok = false;
-    if (const int seconds = qEnvironmentVariableIntValue("QUENVOL_JET_CPU_SECONDS", &ok); ok && seconds > 0)
-        limits.cpuSeconds = seconds;
-    if (const int megabytes = qEnvironmentVariableIntValue("QUENVOL_JET_MEMORY_MB", &ok); ok && megabytes > 0)
-        limits.memoryBytes = qint64(megabytes) << 20;
-    return limits;
-}
 
 std::FILE* Out()
 {
@@ -350,7 +306,7 @@ int RunBounded(const QString& file, const Limits& limits, const QString& outcome
     else
         why = QStringLiteral("la lettura si è interrotta (segnale %1: memoria esaurita o dati illeggibili)")
                   .arg(signal);
-    ReportDamage(file, why, outcome, messages);
+    ReportDamage(QFile::encodeName(file), why, outcome, messages);
     return 1;
 }
 

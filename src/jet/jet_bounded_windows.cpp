@@ -6,6 +6,7 @@
 // program runs) and reads the library's messages from a pipe. The child runs
 // the command as far as RunBounded, where it does the work.
 #include "jet/jet_bounded.h"
+#include "jet/jet_messages.h"
 
 #include "jet/jet_reader.h"
 
@@ -33,8 +34,6 @@ namespace {
 constexpr DWORD WatchMilliseconds = 20;
 // The child's status when an allocation failed under the memory limit.
 constexpr int OutOfMemoryStatus = 125;
-// The library's messages kept to be shown; the rest is only counted.
-constexpr qsizetype KeptBytes = 4096;
 // Memory the Job Object allows the program itself (its code, Qt's and the
 // library's) on top of what the reading may hold.
 constexpr qint64 ProgramRoom = qint64(256) << 20;
@@ -148,7 +147,7 @@ int RunChild(const ChildHandles& handles, const std::function<int()>& work)
 }
 
 // The parent's side of the library's messages.
-class Messages {
+class Messages : public LibraryMessages {
 public:
     explicit Messages(Shared* counters) : shared_(counters) {}
 
@@ -171,45 +170,13 @@ public:
             shared_->sequence.fetch_add(1);
             if (!read)
                 return false;
-            if (kept_.size() < KeptBytes)
-                kept_.append(buffer, qMin<qsizetype>(got, KeptBytes - kept_.size()));
-            total_ += got;
+            take(buffer, got);
         }
-    }
-
-    qint64 total() const { return total_; }
-
-    // The first message, on one line.
-    QString first() const
-    {
-        QByteArray line = kept_;
-        const qsizetype end = line.indexOf('\n');
-        if (end >= 0)
-            line.truncate(end);
-        line = line.trimmed();
-        if (line.size() > 300)
-            line = line.left(300) + "...";
-        // Printable characters only: a damaged file can make the library echo anything.
-        for (char& c : line)
-            if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f)
-                c = '?';
-        return QString::fromUtf8(line);
     }
 
 private:
     Shared* shared_;
-    QByteArray kept_;
-    qint64 total_ = 0;
 };
-
-void ReportDamage(const QString& file, const QString& why, const QString& outcome, const Messages& messages)
-{
-    std::fprintf(stderr, "quenvol-admin: il file %s è danneggiato: %s; %s\n", file.toUtf8().constData(),
-                 why.toUtf8().constData(), outcome.toUtf8().constData());
-    if (messages.total() > 0)
-        std::fprintf(stderr, "  primo messaggio della libreria Jet (%lld byte in tutto): %s\n",
-                     qlonglong(messages.total()), messages.first().toUtf8().constData());
-}
 
 void CannotStart(const QString& file)
 {
@@ -264,17 +231,6 @@ HANDLE BoundingJob(const Limits& limits)
 }
 
 }  // namespace
-
-Limits LimitsFromEnvironment()
-{
-    Limits limits;
-    bool ok = false;
-    if (const int seconds = qEnvironmentVariableIntValue("QUENVOL_JET_CPU_SECONDS", &ok); ok && seconds > 0)
-        limits.cpuSeconds = seconds;
-    if (const int megabytes = qEnvironmentVariableIntValue("QUENVOL_JET_MEMORY_MB", &ok); ok && megabytes > 0)
-        limits.memoryBytes = qint64(megabytes) << 20;
-    return limits;
-}
 
 std::FILE* Out()
 {
@@ -447,7 +403,7 @@ int RunBounded(const QString& file, const Limits& limits, const QString& outcome
     else
         why = QStringLiteral("la lettura si è interrotta (codice %1: memoria esaurita o dati illeggibili)")
                   .arg(exitCode, 8, 16, QLatin1Char('0'));
-    ReportDamage(file, why, outcome, messages);
+    ReportDamage(file.toUtf8(), why, outcome, messages);
     return 1;
 }
 

@@ -4,6 +4,8 @@
 
 #include "screen/company_ahead.h"
 
+#include "company/company_server.h"
+
 #include "shell/ini_location.h"
 #include "shell/moduli_opzionali.h"
 #include "shell/platform.h"
@@ -51,6 +53,21 @@ QString DamagedFileMessage(const shell::Session& session, const QString& reason)
         .arg(QDir::toNativeSeparators(session.DatabasePath), reason,
              ShellWord(QDir::toNativeSeparators(session.DataDir)), ShellWord(session.CompanyCode),
              shell::AdminCommand());
+}
+
+// The company on the server lacks guards of its change history (half made by
+// an earlier version, or its triggers dropped): the window would write into
+// it with no history kept by the server. The problems, and the cure.
+QString UnguardedCompanyMessage(const shell::Session& session, const QStringList& problems)
+{
+    QStringList lines;
+    for (const QString& problem : problems)
+        lines << QStringLiteral("- ") + problem;
+    return QStringLiteral("LA SOCIETA' %1 SUL SERVER E' INCOMPLETA O IL SUO STORICO NON E' PROTETTO:\n%2\n\n"
+                          "NULLA E' STATO SCRITTO. PER COMPLETARLA (DA UN TERMINALE):\n%3 upgrade %4 %5\n"
+                          "(LA CONNESSIONE E' QUELLA DELLA RIGA [DATABASE] SERVER DEL FILE INI %6)")
+        .arg(session.CompanyCode, lines.join(QLatin1Char('\n')), shell::AdminCommand(),
+             ShellWord(QStringLiteral("<connessione>")), ShellWord(session.CompanyCode), session.IniFile);
 }
 
 // The file the start-up tried, as the system reads it: with no company and a
@@ -190,6 +207,23 @@ void Startup::Form_Load()
         const int answer =
             runtime_->MsgBox(message, store::BoxCode::RetryCancelCritical, QStringLiteral("MORVANEX - ERRORE"));
         if (answer != store::BoxAnswer::Retry) {
+            Unload();
+            return;
+        }
+    }
+
+    // A company on the server is written only with the guards of its history
+    // in place; guards an earlier version made (verify names them) are taken.
+    if (!session.Server.trimmed().isEmpty()) {
+        QStringList problems;
+        const QString refusal = company::server::UnguardedCompany(
+            session.Server.trimmed(), session.CompanyCode, company::server::GuardCheck::MissingOrDisabled, &problems);
+        if (!refusal.isEmpty()) {
+            shell::BusyPointerOff();
+            runtime_->MsgBox(problems.isEmpty() ? store::ServerUnreachableMessage + QLatin1Char('\n') + refusal
+                                                : UnguardedCompanyMessage(session, problems),
+                             store::BoxCode::OkCritical, QStringLiteral("MORVANEX - ERRORE"));
+            company.database.reset();
             Unload();
             return;
         }

@@ -3,7 +3,9 @@
 // libpq's own warning about a password file kept off the terminal.
 #include "admin_run.h"
 #include "company/company_server.h"
+#include "store/engine/engine.h"
 #include "store/postgres/libpq_on_demand.h"
+#include "store/postgres/pg_conninfo.h"
 #include "support/private_server.h"
 #include "support/test_company.h"
 
@@ -181,6 +183,107 @@ TEST(ServerAdminRefusals, AnItalianWorkstationAndAnItalianServerGetTheSameCures)
 
     run = Admin({"history", "host=127.0.0.1 port=1 dbname=postgres user=postgres", "DEMO"});
     EXPECT_TRUE(run.err.contains("Nessun server del database risponde a 127.0.0.1, porta 1:")) << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains("host= e port= " + commandLine)) << run.err.toStdString();
+    qunsetenv("LC_ALL");
+    qunsetenv("PGPASSFILE");
+}
+
+// A server whose messages are in a language neither English nor Italian
+// (German here): its refusals are known by their SQLSTATE and told with the
+// cure, the server's own text beneath as libpq gives it, without the code or
+// the server's source position; by the admin commands and by the program's
+// own opening of a company alike. And a workstation in German: no server
+// listening is still told with its cure.
+TEST(ServerAdminRefusals, AServerInAThirdLanguageIsToldByWhatItsRefusalsAre)
+{
+    if (testing_support::TestServer().isEmpty())
+        GTEST_SKIP() << testing_support::NoTestServer;
+    ASSERT_EQ(store::LoadLibpq(), "");
+    testing_support::PrivateServer server;
+    ASSERT_FALSE(server.conninfo().isEmpty());
+    ASSERT_TRUE(Superuser(server.conninfo(), "CREATE ROLE anna LOGIN PASSWORD 'giusta'; CREATE ROLE bruno LOGIN"));
+    ASSERT_TRUE(Superuser(server.conninfo(), "ALTER SYSTEM SET lc_messages = 'de_DE.UTF-8'"))
+        << "the German locale (de_DE.UTF-8) is missing: tools/dependencies.sh makes it";
+    QFile hba(server.folder() + "/data/pg_hba.conf");
+    ASSERT_TRUE(hba.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    hba.write("local all postgres trust\nlocal postgres bruno trust\nlocal postgres carlo trust\n"
+              "local postgres anna scram-sha-256\n");
+    hba.close();
+    ASSERT_TRUE(Superuser(server.conninfo(), "SELECT pg_reload_conf()"));
+    const auto as = [&](const QString& user, const QString& db = "postgres") {
+        return QStringLiteral("postgresql:///%1?host=%2&user=%3").arg(db, server.folder(), user);
+    };
+    // The server reads the new rules in a moment of its own: wait until it answers in German.
+    const auto german = [&] {
+        PGconn* conn = PQconnectdb(as("bruno", "altro").toUtf8().constData());
+        const bool done = QString::fromUtf8(PQerrorMessage(conn)).contains("kein pg_hba.conf-Eintrag");
+        PQfinish(conn);
+        return done;
+    };
+    QDeadlineTimer reloaded(30000);
+    while (!german() && !reloaded.hasExpired())
+        QThread::msleep(20);
+    ASSERT_TRUE(german());
+
+    QTemporaryDir home;
+    const QString pgpass = home.path() + "/.pgpass";
+    QFile file(pgpass);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("*:*:*:anna:sbagliata\n");
+    file.close();
+    ASSERT_TRUE(file.setPermissions(QFile::ReadOwner | QFile::WriteOwner));
+    qputenv("PGPASSFILE", pgpass.toLocal8Bit());
+    const QString commandLine = "nella stringa di connessione sulla riga di comando";
+    const auto plain = [](const AdminRun& run) {
+        return !run.err.contains("28P01") && !run.err.contains("3D000") && !run.err.contains("28000") &&
+               !run.err.contains(".c:");
+    };
+
+    AdminRun run = Admin({"history", as("anna"), "DEMO"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_TRUE(run.err.contains("Il server ha rifiutato la password del ruolo \"anna\": controllare user= " +
+                                 commandLine))
+        << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains("FATAL:  Passwort-Authentifizierung")) << run.err.toStdString();
+    EXPECT_TRUE(plain(run)) << run.err.toStdString();
+
+    run = Admin({"history", as("postgres", "nessuno"), "DEMO"});
+    EXPECT_TRUE(run.err.contains("Il database \"nessuno\" non esiste sul server: controllare dbname= " + commandLine))
+        << run.err.toStdString();
+    EXPECT_TRUE(plain(run)) << run.err.toStdString();
+
+    // No line of pg_hba.conf, and a role that does not exist: one code, one cure naming both.
+    for (const auto& [user, db] : {std::pair<QString, QString>{"bruno", "altro"}, {"carlo", "postgres"}}) {
+        run = Admin({"history", as(user, db), "DEMO"});
+        EXPECT_TRUE(run.err.contains("Il server non accetta collegamenti del ruolo \"" + user + "\" al database \"" +
+                                     db + "\" da questo computer: controllare user= e dbname= " + commandLine))
+            << run.err.toStdString();
+        EXPECT_TRUE(run.err.contains("CREATE ROLE " + user + " LOGIN")) << run.err.toStdString();
+        EXPECT_TRUE(plain(run)) << run.err.toStdString();
+    }
+
+    // The program's own opening, as the window makes it.
+    store::SetConninfoSource(store::ConninfoSource::IniServerLine);
+    try {
+        store::openServerDatabase(as("postgres", "nessuno"), "DEMO");
+        ADD_FAILURE() << "a missing database was opened";
+    } catch (const store::EngineError& error) {
+        EXPECT_TRUE(error.description().startsWith(
+            "Il database \"nessuno\" non esiste sul server: controllare dbname= nella riga SERVER del file INI"))
+            << error.description().toStdString();
+        EXPECT_FALSE(error.description().contains("3D000")) << error.description().toStdString();
+    }
+
+    // A workstation in German: libpq's own words are not read, the system's
+    // text for the failed connect() and the host and port tried are.
+    qputenv("LC_ALL", "de_DE.UTF-8");
+    run = Admin({"history", QStringLiteral("postgresql:///postgres?host=%1&user=postgres").arg(home.path()), "DEMO"});
+    EXPECT_TRUE(run.err.contains("Nessun server del database risponde su questo computer (socket " + home.path() +
+                                 "/.s.PGSQL.5432): controllare che PostgreSQL sia avviato"))
+        << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains("Verbindung zum Server")) << run.err.toStdString();  // libpq's German, beneath
+    run = Admin({"history", "host=127.0.0.1 port=1 dbname=postgres user=postgres", "DEMO"});
+    EXPECT_TRUE(run.err.contains("Nessun server del database risponde a 127.0.0.1, porta 1: ")) << run.err.toStdString();
     EXPECT_TRUE(run.err.contains("host= e port= " + commandLine)) << run.err.toStdString();
     qunsetenv("LC_ALL");
     qunsetenv("PGPASSFILE");

@@ -8,6 +8,8 @@
 
 #include "company/company_server.h"
 #include "store/tables/company_open.h"
+#include "shell/platform.h"
+#include "store/engine/sql_text.h"
 #include "store/history/history_reader.h"
 #include "store/record/screen_fields.h"
 #include "support/private_server.h"
@@ -196,6 +198,63 @@ TEST_F(ServerWindow, ACompanyCodeWithAccentedLettersOpensAsInTheFile)
     EXPECT_TRUE(form->company.RegisterTableOpen);
     form.reset();
     EXPECT_EQ(company::server::DropCompanySchema(testing_support::TestServer(), code), "");
+}
+
+}  // namespace screen_tests
+
+namespace screen_tests {
+
+// A company on the server without a guard of its history (a trigger dropped,
+// as a company half made by an earlier version is left) is refused before
+// anything is written, with the cure; one whose guards an earlier version
+// made differently (verify names them) opens.
+TEST_F(ServerWindow, ACompanyMissingAGuardOfItsHistoryIsRefusedWithTheCureAndAnEarlierVersionsGuardsOpen)
+{
+    const auto server = testing_support::MakeTestCompany(testing_support::Engine::Server, true);
+    const QString schema = store::quoted(server->company());
+    server->exec(QStringLiteral("ALTER FUNCTION %1.%2() SET work_mem = '8MB'")
+                     .arg(schema, store::quoted(store::HistoryTable + "_rifiuta_svuota")));
+    QStringList changed;
+    ASSERT_EQ(company::server::HistoryGuardProblems(server->location(), server->company(), &changed), "");
+    ASSERT_EQ(changed.size(), 1);
+    WriteServerIni(server->location(), server->company());
+    Start();
+    EXPECT_TRUE(boxes->seen().empty()) << boxes->prompts().join('|').toStdString();
+    EXPECT_TRUE(form->company.RegisterTableOpen);
+    form.reset();
+
+    const QString trigger = store::RegisterTable + "_storico";
+    server->exec(QStringLiteral("DROP TRIGGER %1 ON %2.%3")
+                     .arg(store::quoted(trigger), schema, store::quoted(store::RegisterTable)));
+    const int rows = server->count(store::RegisterTable);
+    boxes->expect(BoxAnswer::Ok);
+    Load();
+    ASSERT_EQ(boxes->seen().size(), 1u);
+    const QString prompt = boxes->seen()[0].prompt;
+    EXPECT_TRUE(prompt.startsWith("LA SOCIETA' " + server->company() +
+                                  " SUL SERVER E' INCOMPLETA O IL SUO STORICO NON E' PROTETTO:\n"
+                                  "- manca il trigger " + trigger + " della tabella " + store::RegisterTable + "\n"))
+        << prompt.toStdString();
+    EXPECT_FALSE(prompt.contains("work_mem")) << prompt.toStdString();
+    EXPECT_TRUE(prompt.contains(shell::AdminCommand() + " upgrade " + shell::ShellWord("<connessione>") + " " +
+                                shell::ShellWord(server->company()) + "\n"))
+        << prompt.toStdString();
+    EXPECT_EQ(boxes->seen()[0].code, store::BoxCode::OkCritical);
+    EXPECT_EQ(endings, 1);
+    EXPECT_FALSE(form->company.RegisterTableOpen);
+    EXPECT_EQ(server->count(store::RegisterTable), rows);
+
+    // Shown for real, the box closes with Escape and the program ends.
+    form.reset();
+    boxes.reset();
+    endings = 0;
+    bool closed = false;
+    EscapeTheNextBox(&closed);
+    Load();
+    EXPECT_TRUE(closed);
+    EXPECT_EQ(endings, 1);
+    form.reset();
+    boxes = std::make_unique<testing_support::RuntimeBoxes>();
 }
 
 }  // namespace screen_tests

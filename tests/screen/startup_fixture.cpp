@@ -5,11 +5,14 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLineEdit>
 #include <QListView>
 #include <QLocale>
+#include <QMessageBox>
 #include <QTest>
+#include <QTimer>
 
 namespace screen_tests {
 
@@ -129,6 +132,34 @@ QVariant StartupFixture::column(const QString& name, const QString& code) const
 {
     return company.scalar(QStringLiteral("SELECT \"%1\" FROM TabellaSerieSemplificata WHERE SspCodice = '%2'")
                               .arg(name, code));
+}
+
+void StartupFixture::EscapeTheNextBox(bool* closed)
+{
+    *closed = false;
+    auto* timer = new QTimer;
+    timer->setInterval(5);
+    auto* waited = new QElapsedTimer;
+    QObject::connect(timer, &QTimer::timeout, [timer, waited, closed] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box || !box->isVisible())
+            return;
+        if (!waited->isValid())
+            waited->start();
+        // The box takes the keyboard in a moment of the platform's own.
+        if (QApplication::activeWindow() != box && !waited->hasExpired(5000))
+            return;
+        timer->stop();
+        timer->deleteLater();
+        delete waited;
+        QWidget* keyboard = QApplication::focusWidget() ? QApplication::focusWidget() : QApplication::activeWindow();
+        if (keyboard)
+            QTest::keyClick(keyboard, Qt::Key_Escape);
+        *closed = !box->isVisible();
+        if (!*closed)
+            box->done(0);
+    });
+    timer->start();
 }
 
 }  // namespace screen_tests

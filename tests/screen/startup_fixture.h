@@ -46,6 +46,11 @@ protected:
 
     QString text(int index) const;
     QVariant column(const QString& column, const QString& code) const;
+    // Closes the next box as a person would, with Escape typed where the keys go
+    // (the focused widget of the active window), once it stands open; `closed` tells
+    // whether Escape closed it. A box Escape leaves open is closed otherwise, so
+    // the test fails rather than hangs.
+    static void EscapeTheNextBox(bool* closed);
 
     testing_support::TempCompany company{true};
     QTemporaryDir programFolder;

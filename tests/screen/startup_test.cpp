@@ -12,6 +12,7 @@
 #include <QComboBox>
 #include <QDate>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
@@ -300,6 +301,53 @@ TEST(ProgramWithoutDisplay, SaysSoOnStandardErrorAndExitsNonZero)
         EXPECT_NE(process.exitCode(), 0);
         EXPECT_TRUE(process.readAllStandardError().contains("nessun display")) << display;
     }
+}
+
+}  // namespace screen_tests
+
+namespace screen_tests {
+
+TEST_F(StartupFixture, EscapeClosesEveryStartUpBoxAndTheProgramEnds)
+{
+    boxes.reset();  // the boxes are shown for real
+    const struct {
+        const char* name;
+        std::function<void(testing_support::TempCompany&)> prepare;
+    } kinds[] = {
+        {"a damaged file",
+         [](testing_support::TempCompany& made) {
+             QFile file(made.databasePath());
+             ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+             file.write("NON E' UN DATABASE SQLITE");
+         }},
+        {"a missing company", [this](testing_support::TempCompany& made) { WriteIni("NESSUNA", made.dataDir()); }},
+        {"an impossible company code", [this](testing_support::TempCompany& made) { WriteIni("../X", made.dataDir()); }},
+        {"a table that cannot be opened",
+         [](testing_support::TempCompany& made) { made.exec("DROP TABLE TabellaDocScorta"); }},
+        {"a server that does not answer",
+         [this](testing_support::TempCompany&) {
+             QFile ini(programFolder.path() + QStringLiteral("/Morvanex.ini"));
+             ASSERT_TRUE(ini.open(QIODevice::Append));
+             ini.write("[DATABASE]\nSERVER = host=/nonexistent/quenvol dbname=quenvol\n");
+         }},
+    };
+    for (const auto& kind : kinds) {
+        SCOPED_TRACE(kind.name);
+        form.reset();
+        testing_support::TempCompany made(true);
+        WriteIni(QStringLiteral("DEMO"), made.dataDir());
+        endings = 0;
+        kind.prepare(made);
+        bool closed = false;
+        EscapeTheNextBox(&closed);
+        Load();
+        EXPECT_TRUE(closed);
+        if (!form->ended())
+            form->Show();  // as the program goes on: activation ends it
+        EXPECT_EQ(endings, 1);
+    }
+    form.reset();
+    boxes = std::make_unique<testing_support::RuntimeBoxes>();
 }
 
 }  // namespace screen_tests

@@ -119,6 +119,10 @@ QUENVOL_FORWARD(PGconn*, PQconnectdb, (const char* conninfo), (conninfo))
 QUENVOL_FORWARD(PGconn*, PQconnectdbParams,
                 (const char* const* keywords, const char* const* values, int expand_dbname),
                 (keywords, values, expand_dbname))
+QUENVOL_FORWARD(PGconn*, PQconnectStartParams,
+                (const char* const* keywords, const char* const* values, int expand_dbname),
+                (keywords, values, expand_dbname))
+QUENVOL_FORWARD(PGVerbosity, PQsetErrorVerbosity, (PGconn * conn, PGVerbosity verbosity), (conn, verbosity))
 QUENVOL_FORWARD(void, PQfinish, (PGconn * conn), (conn))
 QUENVOL_FORWARD(void, PQreset, (PGconn * conn), (conn))
 QUENVOL_FORWARD(PQconninfoOption*, PQconninfoParse, (const char* conninfo, char** errmsg),
@@ -129,6 +133,8 @@ QUENVOL_FORWARD(PGTransactionStatusType, PQtransactionStatus, (const PGconn* con
 QUENVOL_FORWARD(char*, PQerrorMessage, (const PGconn* conn), (conn))
 QUENVOL_FORWARD(char*, PQuser, (const PGconn* conn), (conn))
 QUENVOL_FORWARD(char*, PQdb, (const PGconn* conn), (conn))
+QUENVOL_FORWARD(char*, PQhost, (const PGconn* conn), (conn))
+QUENVOL_FORWARD(char*, PQport, (const PGconn* conn), (conn))
 QUENVOL_FORWARD(PGresult*, PQexec, (PGconn * conn, const char* query), (conn, query))
 QUENVOL_FORWARD(PGresult*, PQexecParams,
                 (PGconn * conn, const char* command, int nParams, const Oid* paramTypes,

@@ -2,6 +2,7 @@
 #include "store/postgres/pg_connection.h"
 
 #include "store/postgres/pg_conninfo.h"
+#include "store/postgres/pg_refusal_state.h"
 
 #include <QDate>
 #include <QRegularExpression>
@@ -381,7 +382,7 @@ Result Connection::step(const QByteArray& sql, const std::vector<QByteArray>& pa
 
 bool Connection::resetQuietly(QString* text)
 {
-    PQreset(conn_);
+    ResetKeepingState(conn_);
     prepared_.clear();  // a new session has none
     if (PQstatus(conn_) != CONNECTION_OK) {
         *text = withoutSecret(connectionText(conn_));

@@ -1,6 +1,7 @@
 // Reading the server's connection string without letting its values into a message.
 #include "store/postgres/pg_conninfo.h"
 #include "store/postgres/pg_tls_refusal.h"
+#include "store/postgres/pg_refusal_state.h"
 
 #include "store/engine/system_files.h"
 
@@ -217,8 +218,12 @@ QString PasswordInConninfoRefusal()
         .arg(file, MakePrivate(file));
 }
 
-QString ExplainedConnectionFailure(const QString& libpqText, const PGconn* conn)
+QString ExplainedConnectionFailure(const QString& verboseText, const PGconn* conn)
 {
+    // The server's SQLSTATE, when it refused: the refusal is known by it
+    // whatever the language of the server's text.
+    const ConnectionRefusal refusal = RefusalOf(verboseText);
+    const QString& libpqText = refusal.text;
     if (const QString tls = TlsRefusal(libpqText); !tls.isEmpty())
         return tls + QLatin1Char('\n') + libpqText;
     const QString q = QStringLiteral("\"([^\"]*)\"");
@@ -277,10 +282,17 @@ QString ExplainedConnectionFailure(const QString& libpqText, const PGconn* conn)
     if (ConnectionLostText(libpqText))
         return LostConnectionSentence() + QLatin1Char('\n') + libpqText;
     const QString passwordFile = DefaultPasswordFile();
+    // The role, database, host and port the connection asked for.
+    const QString user = conn ? QString::fromUtf8(PQuser(conn)) : QString();
+    const QString db = conn ? QString::fromUtf8(PQdb(conn)) : QString();
+    const QString host = conn && PQhost(conn) ? QString::fromUtf8(PQhost(conn)) : QString();
+    const QString port = conn && PQport(conn) ? QString::fromUtf8(PQport(conn)) : QString();
+    const QRegularExpression noSocketHere(QStringLiteral("%1|%2").arg(SystemText(ENOENT), SystemText(ECONNREFUSED)));
+    const QRegularExpression noAnswer(QStringLiteral("%1|%2|%3|%4")
+                                          .arg(SystemText(ECONNREFUSED), SystemText(EHOSTUNREACH),
+                                               SystemText(ENETUNREACH), SystemText(ETIMEDOUT)));
     if (libpqText.contains(QLatin1String("no password supplied"))) {
         const int mode = OpenMode(passwordFile);
-        const QString user = conn ? QString::fromUtf8(PQuser(conn)) : QString();
-        const QString db = conn ? QString::fromUtf8(PQdb(conn)) : QString();
         if (mode >= 0)
             sentence = QStringLiteral("Il file delle password %1 ha i permessi %2 (leggibile da altri utenti) e per "
                                       "questo non viene letto: renderlo privato con \"chmod 600 %1\".")
@@ -296,21 +308,21 @@ QString ExplainedConnectionFailure(const QString& libpqText, const PGconn* conn)
             sentence = QStringLiteral("Il server chiede una password e non se ne è trovata nessuna: aggiungere al "
                                       "file %1 la riga server:porta:database:utente:password%2.")
                            .arg(passwordFile, MakePrivate(passwordFile));
-    } else if ((m = password.match(libpqText)).hasMatch()) {
+    } else if ((m = password.match(libpqText)).hasMatch() || (refusal.sqlstate == "28P01" && !user.isEmpty())) {
         sentence = QStringLiteral("Il server ha rifiutato la password del ruolo \"%1\": controllare user= %2 (un "
                                   "ruolo che non esiste viene rifiutato allo stesso modo), poi la password nel file "
                                   "%3; o chiedere all'amministratore del server di impostarla (ALTER ROLE ... "
                                   "PASSWORD) o di creare il ruolo.")
-                       .arg(Captured(m, 1, 1), where, passwordFile);
+                       .arg(m.hasMatch() ? Captured(m, 1, 1) : user, where, passwordFile);
     } else if ((m = role.match(libpqText)).hasMatch()) {
         sentence = QStringLiteral("Il ruolo \"%1\" non esiste sul server: l'amministratore lo crei "
                                   "(CREATE ROLE %1 LOGIN ... IN ROLE operatori), o si indichi il ruolo giusto "
                                   "con user= %2.")
                        .arg(Captured(m, 1, 1), where);
-    } else if ((m = database.match(libpqText)).hasMatch()) {
+    } else if ((m = database.match(libpqText)).hasMatch() || (refusal.sqlstate == "3D000" && !db.isEmpty())) {
         sentence = QStringLiteral("Il database \"%1\" non esiste sul server: controllare dbname= %2, o crearlo sul "
                                   "server (sudo -u postgres createdb %1).")
-                       .arg(Captured(m, 1, 1), where);
+                       .arg(m.hasMatch() ? Captured(m, 1, 1) : db, where);
     } else if ((m = hba.match(libpqText)).hasMatch()) {
         const QString host = Captured(m, 1, 3), user = Captured(m, 2, 3), db = Captured(m, 3, 3);
         const QString from = host == QLatin1String("[local]")
@@ -341,6 +353,35 @@ QString ExplainedConnectionFailure(const QString& libpqText, const PGconn* conn)
     } else if ((m = unknownHost.match(libpqText)).hasMatch()) {
         sentence = QStringLiteral("Il nome del server \"%1\" non si trova in rete: controllare host= %2.")
                        .arg(Captured(m, 1, 1), where);
+    } else if (refusal.sqlstate == "28000" && !user.isEmpty()) {
+        // In a language not read here: no line of pg_hba.conf, a role that
+        // does not exist, or one that may not log in all give this code.
+        sentence = QStringLiteral("Il server non accetta collegamenti del ruolo \"%1\" al database \"%2\" da "
+                                  "questo computer: controllare user= e dbname= %3; se sono giusti, l'amministratore "
+                                  "del server controlli che il ruolo esista e possa collegarsi (CREATE ROLE %1 LOGIN) "
+                                  "e che pg_hba.conf abbia una riga per questo computer, il ruolo e il database, e "
+                                  "ricarichi il server (sudo systemctl reload postgresql).")
+                       .arg(user, db, where);
+    } else if (!refusal.sqlstate.isEmpty()) {
+        sentence = QStringLiteral("Il server ha rifiutato il collegamento (codice %1): il motivo è nel testo del "
+                                  "server qui sotto; controllare host=, port=, user= e dbname= %2, poi chiedere "
+                                  "all'amministratore del server.")
+                       .arg(QString::fromLatin1(refusal.sqlstate), where);
+    } else if (refusal.sqlstate.isEmpty() && !host.isEmpty()) {
+        // libpq's own words in a language not read here: the system's text
+        // for the failed connect() (in the same language) tells the failure,
+        // and the connection the host and port it tried.
+        if (host.startsWith(QLatin1Char('/')) && noSocketHere.match(libpqText).hasMatch())
+            sentence = QStringLiteral("Nessun server del database risponde su questo computer (socket %1): controllare "
+                                      "che PostgreSQL sia avviato (systemctl status postgresql), o indicare il server "
+                                      "con host= %2.")
+                           .arg(QDir(host).filePath(QStringLiteral(".s.PGSQL.") + port), where);
+        else if (!host.startsWith(QLatin1Char('/')) && noAnswer.match(libpqText).hasMatch())
+            sentence = QStringLiteral("Nessun server del database risponde a %1, porta %2: controllare che il server "
+                                      "sia acceso e PostgreSQL avviato (systemctl status postgresql), che ascolti "
+                                      "sulla rete (listen_addresses in postgresql.conf) e che host= e port= %3 "
+                                      "siano giusti.")
+                           .arg(host, port, where);
     }
     return sentence.isEmpty() ? libpqText : sentence + QLatin1Char('\n') + libpqText;
 }

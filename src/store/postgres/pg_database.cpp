@@ -5,6 +5,7 @@
 #include "store/postgres/libpq_on_demand.h"
 #include "store/postgres/pg_connection.h"
 #include "store/postgres/pg_conninfo.h"
+#include "store/postgres/pg_refusal_state.h"
 
 #include <QFile>
 
@@ -256,7 +257,7 @@ std::shared_ptr<Connection> ConnectFor(const QString& conninfo, const QString& c
     }
     keywords.insert(keywords.end(), {"dbname", nullptr});
     values.insert(values.end(), {info.constData(), nullptr});
-    PGconn* conn = PQconnectdbParams(keywords.data(), values.data(), 1);
+    PGconn* conn = ConnectKeepingState(keywords.data(), values.data(), 1);
     // Read committed whatever the server's or the role's default: each
     // statement, and the history's trigger at the commit, sees the last
     // change committed before it.

@@ -6,7 +6,8 @@
 # office would: installed silently into a fresh Wine prefix, a demonstration
 # company made with quenvol-admin setup, a register set looked up and changed
 # in the window on an X display (Xvfb, the "windows" platform, keys typed with
-# xdotool), a PDF/A sheet checked with pdfinfo and pdffonts, and a company on a
+# xdotool) and its picture checked at 100%, 125% and 200% (the DPI Windows
+# has), a PDF/A sheet checked with pdfinfo and pdffonts, and a company on a
 # PostgreSQL test server reached through libpq.dll over TCP on 127.0.0.1.
 #
 #   tools/windows.sh [build folder]       default build-win
@@ -275,7 +276,8 @@ display_number=90
 while [ -e "/tmp/.X11-unix/X$display_number" ] || [ -e "/tmp/.X$display_number-lock" ]; do
   display_number=$((display_number + 1))
 done
-Xvfb ":$display_number" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+# A screen as large as a 200% display's (the window at 200% is 1554x1132).
+Xvfb ":$display_number" -screen 0 2560x1600x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb_pid=$!
 wait_for 30 test -e "/tmp/.X11-unix/X$display_number"
 export DISPLAY=:$display_number
@@ -386,6 +388,67 @@ for run in $(seq "$runs"); do
 done
 echo "parte della finestra: $passed giri riusciti su $runs"
 [ "$passed" -eq "$runs" ] || exit 1
+
+# The window at 100%, 125% and 200% as Windows scales it: the display's DPI
+# set in the prefix where Windows' display settings keep it (LogPixels 96,
+# 120, 192), and Qt, aware of each monitor's DPI, grows the window by the
+# factor itself (QT_SCALE_FACTOR, the Linux tests' way, is not used). Each
+# window is read off the X display (the screen is large enough for the window
+# at 200%) and checked on Linux by window_shot_check, as the scaled-window
+# tests check Qt's own picture: the whole window, grown by the factor, every
+# rule of the register panel drawn. The pictures stay in the build folder
+# (window-<factor>.png).
+shot_check=
+# window_shot_check from the Linux build the tests were run in (brought up to
+# date there), else from one made here for it.
+linux_shot_check() {
+  local candidate
+  for candidate in build-tests build; do
+    if [ -f "$candidate/CMakeCache.txt" ] \
+       && cmake --build "$candidate" --target window_shot_check >/dev/null 2>&1; then
+      shot_check="$root/$candidate/tests/window_shot_check"
+      return
+    fi
+  done
+  cmake -S . -B "$out/linux-check" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUENVOL_BENCH=OFF \
+        -DQUENVOL_MANUAL=OFF -DQUENVOL_HARDENING=OFF "${launcher[@]}" >/dev/null || return 1
+  cmake --build "$out/linux-check" --target window_shot_check || return 1
+  shot_check="$out/linux-check/tests/window_shot_check"
+}
+no_keys() { :; }
+# xwd reads only the part of a window that is on the screen: a window partly
+# off it comes out smaller than the factor makes it, and is told as cut.
+shot_checked() {
+  local picture="$out/window-$factor.png"
+  if ! xwd -silent -id "$window" 2>/dev/null | xwdtopnm 2>/dev/null | pnmtopng > "$picture" 2>/dev/null; then
+    echo "la finestra non si legge dal display X" > "$work/shot.txt"
+    return 1
+  fi
+  "$shot_check" "$picture" "$factor" > "$work/shot.txt" 2> "$work/shot.err"
+}
+scaled_part() {
+  local dpi desktop='HKCU\Control Panel\Desktop'
+  # Qt's own scaling variables, if the caller has any, would pass through Wine
+  # and multiply the factor: only the DPI scales here.
+  unset QT_SCALE_FACTOR QT_SCREEN_SCALE_FACTORS QT_ENABLE_HIGHDPI_SCALING QT_SCALE_FACTOR_ROUNDING_POLICY
+  for dpi in 96 120 192; do
+    factor=$(awk -v dpi="$dpi" 'BEGIN { print dpi / 96 }')
+    wine reg add "$desktop" /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1 \
+      || { echo "windows.sh: LogPixels $dpi non impostato" >&2; return 1; }
+    if ! window_tried no_keys shot_checked; then
+      echo "windows.sh: la finestra a ${factor}x (LogPixels $dpi) non è intera (immagine: $out/window-$factor.png):" >&2
+      cat "$work/shot.txt" "$work/shot.err" >&2 || true
+      return 1
+    fi
+    cat "$work/shot.txt"
+    xdotool key F2
+    wait_for 30 window_closed || { wineserver -k 2>/dev/null || true; wineserver -w; }
+  done
+  wine reg delete "$desktop" /v LogPixels /f >/dev/null 2>&1
+}
+step "the window at 100%, 125% and 200%"
+linux_shot_check || { echo "windows.sh: window_shot_check non costruito" >&2; exit 1; }
+scaled_part || exit 1
 
 # A company on the office server, reached through libpq.dll over TCP.
 step "a server company through libpq.dll"

@@ -1,13 +1,14 @@
 // The window at the scale factor QT_SCALE_FACTOR sets (ctest runs this
 // program once at each of 1, 1.25, 1.5, 1.75 and 2): every rule of the
 // register panel shows in a picture of the window, and the key card of F1
-// fits the screen without scrolling sideways.
+// fits the screen without scrolling sideways; the picture of the window passes
+// the check the Windows trial makes of its own pictures.
 #include "screen/help_window.h"
 #include "screen/startup_layout.h"
+#include "support/window_shot.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QFrame>
 #include <QImage>
 #include <QPlainTextEdit>
 #include <QScreen>
@@ -16,35 +17,7 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
-
 namespace {
-
-// Whether `rule` shows in `shot` (a picture of `window`): a row (or a column)
-// of device pixels within its place that is dark along nearly all its length.
-bool Shows(const QImage& shot, const QWidget& window, const QFrame& rule)
-{
-    const double ratio = shot.devicePixelRatio();
-    const QRect place(rule.mapTo(&window, QPoint(0, 0)), rule.size());
-    const bool across = place.width() > place.height();
-    // Along the rule, its ends kept out (a field may touch them); across it,
-    // a device pixel either side.
-    const int alongFirst = int(std::ceil((across ? place.left() : place.top()) * ratio)) + 2;
-    const int alongLast = int(std::floor((across ? place.right() + 1 : place.bottom() + 1) * ratio)) - 3;
-    const int crossFirst = int(std::floor((across ? place.top() : place.left()) * ratio)) - 1;
-    const int crossLast = int(std::ceil((across ? place.bottom() + 1 : place.right() + 1) * ratio)) + 1;
-    for (int cross = crossFirst; cross <= crossLast; ++cross) {
-        int dark = 0;
-        for (int along = alongFirst; along <= alongLast; ++along) {
-            const QPoint at = across ? QPoint(along, cross) : QPoint(cross, along);
-            if (shot.valid(at) && qGray(shot.pixel(at)) < 64)
-                ++dark;
-        }
-        if (dark >= (alongLast - alongFirst + 1) * 9 / 10)
-            return true;
-    }
-    return false;
-}
 
 template <typename Condition>
 bool WaitFor(Condition condition)
@@ -68,16 +41,31 @@ TEST(ScaledWindow, EveryRuleOfTheRegisterPanelShows)
     window.show();
     ASSERT_TRUE(WaitFor([&] { return window.isVisible(); }));
     const QImage shot = window.grab().toImage();
-    int shown = 0;
-    QStringList missing;
-    for (const QFrame* rule : {c.Line1[0], c.Line1[1], c.Line1[2], c.Line1[3], c.Line2[0], c.Line2[1]}) {
-        if (Shows(shot, window, *rule))
-            ++shown;
-        else
-            missing << rule->objectName();
-    }
-    EXPECT_EQ(shown, 6) << "scale " << shot.devicePixelRatio() << ", not drawn: "
-                        << missing.join(QStringLiteral(", ")).toStdString();
+    const QStringList missing = testing_support::RulesNotShown(shot, shot.devicePixelRatio(), c);
+    EXPECT_TRUE(missing.isEmpty()) << "scale " << shot.devicePixelRatio() << ", not drawn: "
+                                   << missing.join(QStringLiteral(", ")).toStdString();
+}
+
+// The check the Windows trial makes of the window's picture from the X
+// display, made here of Qt's picture: the window at this factor passes it, and
+// the same picture cut short by a strip, or taken as if at another factor,
+// does not.
+TEST(ScaledWindow, TheTrialsCheckPassesTheWholeWindowAndRefusesItCutOrUnscaled)
+{
+    QWidget window;
+    const screen::StartupControls c = screen::BuildStartupLayout(&window);
+    c.Pict[0]->hide();
+    c.Pict[2]->hide();
+    window.show();
+    ASSERT_TRUE(WaitFor([&] { return window.isVisible(); }));
+    const QImage shot = window.grab().toImage();
+    const double factor = shot.devicePixelRatio();
+    const QStringList problems = testing_support::WindowShotProblems(shot, factor);
+    EXPECT_TRUE(problems.isEmpty()) << problems.join(QStringLiteral("; ")).toStdString();
+
+    const QImage cut = shot.copy(0, 0, shot.width() - int(40 * factor), shot.height());
+    EXPECT_FALSE(testing_support::WindowShotProblems(cut, factor).isEmpty());
+    EXPECT_FALSE(testing_support::WindowShotProblems(shot, factor + 0.25).isEmpty());
 }
 
 TEST(ScaledWindow, TheKeyCardFitsTheScreenAndNeverScrollsSideways)

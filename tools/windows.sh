@@ -128,6 +128,14 @@ make_test_authorities() {
   export QUENVOL_TEST_TSA="Z:$work/tsa"
 }
 make_test_authorities
+# The office's signing keys for the signature's tests (the CA, its
+# time-stamping authority and the PKCS#12 signers), made with openssl here and
+# named to the tests in QUENVOL_TEST_SIGNING.
+make_test_signing_keys() {
+  tools/signing_test_keys.sh "$work/firma"
+  export QUENVOL_TEST_SIGNING="Z:$work/firma"
+}
+make_test_signing_keys
 failed=0
 for area in store shell admin runtime screen jet; do
   echo "-- tests_$area"
@@ -297,6 +305,28 @@ WINEQT_QPA_PLATFORM=offscreen admin print sheet 'C:\Dati' DEMO R1 --output 'C:\D
 pdfinfo "$drive_c/Dati/R1.pdf" | grep -q 'PDF version: *1.4'
 pdffonts "$drive_c/Dati/R1.pdf" | grep -q 'LiberationSans'
 all_embedded "$drive_c/Dati/R1.pdf"
+
+# A sheet signed by the installed program with a PKCS#12 key, its passphrase
+# on standard input: a wrong one writes nothing; the signed sheet is valid
+# for verify-pdf and for poppler's pdfsig (signature and whole document; the
+# test CA is not in its trust store).
+signed_sheet_tried() {
+  cp "$work/firma/firma.p12" "$work/firma/ca.pem" "$drive_c/Dati/"
+  local sheet=(print sheet 'C:\Dati' DEMO R1 --output 'C:\Dati\firmata.pdf' --firma 'C:\Dati\firma.p12' --pin-stdin)
+  if echo sbagliata | WINEQT_QPA_PLATFORM=offscreen admin "${sheet[@]}" > "$work/firma.log" 2>&1 \
+     || [ -f "$drive_c/Dati/firmata.pdf" ]; then
+    echo "windows.sh: con una passphrase errata la scheda firmata è stata scritta" >&2; return 1
+  fi
+  grep -F 'passphrase errata' "$work/firma.log" > /dev/null || { cat "$work/firma.log" >&2; return 1; }
+  echo 'segreto di prova' | WINEQT_QPA_PLATFORM=offscreen admin "${sheet[@]}" > /dev/null
+  admin verify-pdf 'C:\Dati\firmata.pdf' 'C:\Dati' DEMO --ca 'C:\Dati\ca.pem' > "$work/firma.log"
+  grep -F 'firma valida di CN=Mario Rossi firma' "$work/firma.log" > /dev/null || { cat "$work/firma.log" >&2; return 1; }
+  pdfsig "$drive_c/Dati/firmata.pdf" > "$work/firma.log" 2>&1 || true
+  grep -F 'Signature is Valid' "$work/firma.log" > /dev/null && grep -F 'Total document signed' "$work/firma.log" > /dev/null \
+    || { cat "$work/firma.log" >&2; echo "windows.sh: pdfsig non accetta la scheda firmata" >&2; return 1; }
+  echo "scheda firmata: passphrase errata rifiutata, firma valida per verify-pdf e pdfsig"
+}
+signed_sheet_tried
 
 # The window on an X display with the windows platform: R1 looked up, its
 # description changed and confirmed with the keys an operator types.

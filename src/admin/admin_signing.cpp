@@ -42,8 +42,8 @@ std::optional<SigningKey> OpenSigningKey(const Arguments& given, int* failed)
     if (!given.values.contains("--firma"))
         return std::nullopt;
     const QString source = given.value("--firma");
-    if (!company::signature::Available()) {
-        *failed = Fail(company::signature::Load(source, {}).problem + QStringLiteral(": nessun file scritto"));
+    if (const QString unavailable = company::signature::Unavailable(source); !unavailable.isEmpty()) {
+        *failed = Fail(unavailable + QStringLiteral(": nessun file scritto"));
         return std::nullopt;
     }
     const std::optional<QString> passphrase =

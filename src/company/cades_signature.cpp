@@ -171,9 +171,9 @@ QString CheckStamp(const QByteArray& der, const QString& tsaCaFile)
     return stamp.valid ? QString() : stamp.problem;
 }
 
-bool Available()
+QString Unavailable(const QString& source)
 {
-    return true;
+    return IsTokenUri(source) ? TokensUnavailable() : QString();
 }
 
 bool IsTokenUri(const QString& source)
@@ -291,7 +291,7 @@ Checked Verify(const QByteArray& der, const QByteArray& content, const QString& 
         return checked;
     }
     Store store(X509_STORE_new());
-    if (!store || X509_STORE_load_file(store.get(), caFile.toLocal8Bit().constData()) != 1) {
+    if (!store || X509_STORE_load_file(store.get(), caFile.toUtf8().constData()) != 1) {
         checked.problem = QStringLiteral("certificati %1 non leggibili: %2").arg(caFile, openssl::Reason());
         return checked;
     }

@@ -39,8 +39,10 @@ struct Loaded {
 // usage does not allow digital signatures.
 Loaded Load(const QString& source, const QString& secret, const QString& module = {});
 
-// Whether this build signs at all (not on Windows yet); when not, Load says why.
-bool Available();
+// Why this build cannot open the key `source` names at all, said before any
+// passphrase or PIN is asked (a key on a PKCS#11 token where there is no
+// PKCS#11 library: Windows); empty when it can.
+QString Unavailable(const QString& source);
 
 // Whether `source` names a key on a PKCS#11 token (a "pkcs11:" URI).
 bool IsTokenUri(const QString& source);

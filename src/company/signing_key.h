@@ -36,7 +36,11 @@ Certificate Describe(X509* certificate);
 QString CannotSign(X509* certificate);
 
 // Opens the key the "pkcs11:" URI `uri` names (token=, object= or id=)
-// through the PKCS#11 module `module`, logging in with `pin`.
+// through the PKCS#11 module `module`, logging in with `pin`
+// (token_key.cpp, through libp11; refused in token_key_unavailable.cpp).
 Loaded LoadFromToken(const QString& uri, const QString& pin, const QString& module);
+
+// Why keys on tokens cannot be used in this build; empty when they can.
+QString TokensUnavailable();
 
 }  // namespace company::signature

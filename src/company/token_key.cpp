@@ -59,6 +59,11 @@ bool Matches(const char* label, const unsigned char* id, std::size_t idLength, c
 
 }  // namespace
 
+QString TokensUnavailable()
+{
+    return {};
+}
+
 Loaded LoadFromToken(const QString& uri, const QString& pin, const QString& module)
 {
     Loaded loaded;

@@ -61,8 +61,8 @@ bool PrintSigned(QWidget* parent, const AskBox& ask, const SigningSettings& sett
         ask(text.toUpper() + QStringLiteral("\nNESSUN DOCUMENTO FIRMATO"), store::BoxCode::OkCritical);
         return false;
     };
-    if (!company::signature::Available())
-        return refuse(company::signature::Load(settings.key, {}).problem);
+    if (const QString unavailable = company::signature::Unavailable(settings.key); !unavailable.isEmpty())
+        return refuse(unavailable);
     std::optional<QString> pin = AskPin(parent, settings.key);
     if (!pin)
         return false;

@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QHash>
 
+#include <algorithm>
 #include <chrono>
 #include <string>
 #include <thread>
@@ -153,7 +154,9 @@ std::optional<QString> ReadHiddenLine(const QString& prompt)
     WriteConsoleW(GetStdHandle(STD_ERROR_HANDLE), L"\r\n", 2, &written, nullptr);
     if (!read)
         return std::nullopt;
-    return QString::fromStdWString(line);
+    const QString text = QString::fromStdWString(line);
+    std::fill(line.begin(), line.end(), L'\0');  // the passphrase is not left in freed memory
+    return text;
 }
 
 QString ShellWord(const QString& word)

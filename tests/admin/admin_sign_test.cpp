@@ -1,12 +1,15 @@
 // quenvol-admin print --firma and verify-pdf, with real parts: a CA made with
 // openssl certifying the office's signer and a time-stamping authority on
 // loopback, PKCS#12 keys, and poppler's pdfsig reading the signed PDF back
-// through an NSS database (certutil) that trusts the CA.
+// through an NSS database (certutil) that trusts the CA. Under Wine the keys
+// come made (tools/signing_test_keys.sh) and what only Linux has is left out:
+// poppler, the token (SoftHSM2), which Windows refuses instead.
 #include "admin_run.h"
 #include "pdf_reader.h"
 #include "time_authority.h"
 
 #include "support/scoped_environment.h"
+#include "support/signing_keys.h"
 #include "support/temp_company.h"
 #include "support/test_company.h"
 
@@ -21,6 +24,11 @@ namespace {
 
 const QByteArray Passphrase = "segreto di prova\n";
 
+#ifdef _WIN32
+constexpr bool Poppler = false;  // pdfsig, pdfinfo, pdftotext: Linux programs
+#else
+constexpr bool Poppler = true;
+
 // Runs a shell line in `folder`; expects it to succeed.
 void Shell(const QString& folder, const QString& line)
 {
@@ -30,6 +38,7 @@ void Shell(const QString& folder, const QString& line)
     ASSERT_TRUE(shell.waitForFinished(60000));
     ASSERT_EQ(shell.exitCode(), 0) << shell.readAllStandardError().toStdString();
 }
+#endif
 
 class AdminSign : public testing::Test {
 protected:
@@ -41,23 +50,12 @@ protected:
     {
         pki = new QTemporaryDir;
         const QString folder = pki->path();
-        config = new QString(MakeAuthority(folder));
-        const QString key = "-newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes";
-        const auto signer = [&](const QString& name, const QString& usage, const QString& days) {
-            return QStringLiteral("printf 'keyUsage=critical,%2\\n' > %1.ext; "
-                                  "openssl req %4 -keyout %1.key -out %1.csr -subj '/CN=Mario Rossi %1/O=Ufficio'; "
-                                  "openssl x509 -req -in %1.csr -CA ca.pem -CAkey ca.key -CAcreateserial "
-                                  "-out %1.pem -days %3 -extfile %1.ext; "
-                                  "openssl pkcs12 -export -inkey %1.key -in %1.pem -certfile ca.pem "
-                                  "-passout 'pass:segreto di prova' -out %1.p12; ")
-                .arg(name, usage, days, key);
-        };
-        Shell(folder, signer("firma", "digitalSignature,nonRepudiation", "2") +
-                          signer("cifra", "keyEncipherment", "2") +
-                          signer("scaduta", "digitalSignature", "-1") +
-                          "openssl req -x509 " + key + " -keyout other.key -out altra-ca.pem -days 2 -subj /CN=Altra-CA; "
-                          "mkdir nss; certutil -N -d sql:nss --empty-password; "
-                          "certutil -A -d sql:nss -n ca-di-prova -t CT,C,C -i ca.pem");
+        config = new QString(folder);
+        testing_support::MakeSigningKeys(folder);
+#ifndef _WIN32
+        Shell(folder, "mkdir nss; certutil -N -d sql:nss --empty-password; "
+                      "certutil -A -d sql:nss -n ca-di-prova -t CT,C,C -i ca.pem");
+#endif
     }
     static void TearDownTestSuite()
     {
@@ -146,7 +144,9 @@ TEST_F(AdminSign, APdfChangedByOneByteIsRefusedByVerifyPdfAndPdfsig)
     AdminRun run = verifyPdf(changed.fileName(), file("ca.pem"), false);
     EXPECT_EQ(run.status, 1);
     EXPECT_TRUE(run.err.contains("modificato dopo la firma")) << run.err.toStdString();
-    EXPECT_FALSE(pdfsig(changed.fileName()).contains("Signature is Valid"));
+    if (Poppler) {
+        EXPECT_FALSE(pdfsig(changed.fileName()).contains("Signature is Valid"));
+    }
 
     // Bytes added after the signature are outside its range.
     ASSERT_TRUE(changed.open(QIODevice::Append));
@@ -174,13 +174,15 @@ TEST_F(AdminSign, SignedPagesAreValidForVerifyPdfAndPdfsigStayPdfAAndTheHistoryN
     EXPECT_TRUE(run.out.contains("firma valida di CN=Mario Rossi firma, O=Ufficio")) << run.out.toStdString();
     EXPECT_TRUE(run.out.contains("senza marca temporale"));
 
-    const QString poppler = pdfsig(pdf);
-    EXPECT_TRUE(poppler.contains("Signature is Valid")) << poppler.toStdString();
-    EXPECT_TRUE(poppler.contains("Certificate is Trusted")) << poppler.toStdString();
-    EXPECT_TRUE(poppler.contains("ETSI.CAdES.detached")) << poppler.toStdString();
-    EXPECT_TRUE(poppler.contains("Total document signed")) << poppler.toStdString();
-    EXPECT_TRUE(PdfMetadata(pdf).contains("pdfaid"));
-    EXPECT_TRUE(PdfText(pdf, 3).contains("Pag. 3"));
+    if (Poppler) {
+        const QString poppler = pdfsig(pdf);
+        EXPECT_TRUE(poppler.contains("Signature is Valid")) << poppler.toStdString();
+        EXPECT_TRUE(poppler.contains("Certificate is Trusted")) << poppler.toStdString();
+        EXPECT_TRUE(poppler.contains("ETSI.CAdES.detached")) << poppler.toStdString();
+        EXPECT_TRUE(poppler.contains("Total document signed")) << poppler.toStdString();
+        EXPECT_TRUE(PdfMetadata(pdf).contains("pdfaid"));
+        EXPECT_TRUE(PdfText(pdf, 3).contains("Pag. 3"));
+    }
     EXPECT_EQ(signatures(), 1);
 
     // Another company's history does not record this signature.
@@ -201,8 +203,9 @@ TEST_F(AdminSign, ATimeStampedSheetCarriesTheAuthoritysTime)
     const AdminRun run = verifyPdf(pdf, file("ca.pem"));
     ASSERT_EQ(run.status, 0) << run.err.toStdString();
     EXPECT_TRUE(run.out.contains("marca temporale dell'autorità")) << run.out.toStdString();
-    const QString poppler = pdfsig(pdf);
-    EXPECT_TRUE(poppler.contains("Signature is Valid")) << poppler.toStdString();
+    if (Poppler) {
+        EXPECT_TRUE(pdfsig(pdf).contains("Signature is Valid"));
+    }
     EXPECT_EQ(signatures(), 1);
 
     // An authority that does not answer: nothing written.
@@ -245,6 +248,18 @@ TEST_F(AdminSign, ASignedSealNamesItsSignerAndAnEditedSealIsRefused)
     EXPECT_TRUE(run.err.contains("modificato dopo la firma")) << run.err.toStdString();
 }
 
+#ifdef _WIN32
+TEST_F(AdminSign, AKeyOnATokenIsRefusedOnWindowsWithNothingWrittenOrRecorded)
+{
+    const QString pdf = out("arrivi.pdf");
+    const AdminRun run = printPages(pdf, {"--firma", "pkcs11:token=ufficio;object=firma", "--pin-stdin"}, "1234\n");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_TRUE(run.err.contains("non sono ancora disponibili su Windows") && run.err.contains("nessun file scritto"))
+        << run.err.toStdString();
+    EXPECT_FALSE(QFile::exists(pdf));
+    EXPECT_EQ(signatures(), 0);
+}
+#else
 TEST_F(AdminSign, AKeyOnATokenSignsWithItsPinAndARemovedTokenOrAWrongPinIsRefused)
 {
     // A SoftHSM2 token of its own holding the signer's key and certificate.
@@ -284,6 +299,7 @@ TEST_F(AdminSign, AKeyOnATokenSignsWithItsPinAndARemovedTokenOrAWrongPinIsRefuse
     EXPECT_TRUE(run.err.contains("non trovato")) << run.err.toStdString();
     EXPECT_FALSE(QFile::exists(out("ancora.pdf")));
 }
+#endif
 
 // On the office server the signature's event is written by the server's own
 // history function, like the print's.

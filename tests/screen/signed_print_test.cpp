@@ -2,15 +2,16 @@
 // passphrase typed in a masked box, the certificate shown before signing, a
 // wrong passphrase refused with nothing written or recorded, and the sheet
 // written signed with the signature in the history. The key is a PKCS#12
-// file made with openssl.
+// file made with openssl (tools/signing_test_keys.sh).
 #include "startup_fixture.h"
+
+#include "support/signing_keys.h"
 
 #include <QApplication>
 #include <QDialog>
 #include <QFile>
 #include <QSpinBox>
 #include <QLineEdit>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -41,23 +42,10 @@ protected:
     void SetUp() override
     {
         StartupFixture::SetUp();
-        QProcess openssl;
-        openssl.setWorkingDirectory(keys.path());
-        const QString key = "-newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes";
-        openssl.start("sh", {"-c", "set -e; openssl req -x509 " + key + " -keyout ca.key -out ca.pem -days 2 "
-                                   "-subj /CN=CA-di-prova -addext basicConstraints=critical,CA:TRUE "
-                                   "-addext keyUsage=critical,keyCertSign; "
-                                   "printf 'keyUsage=critical,digitalSignature\\n' > firma.ext; "
-                                   "openssl req " + key + " -keyout firma.key -out firma.csr -subj '/CN=Anna Bianchi'; "
-                                   "openssl x509 -req -in firma.csr -CA ca.pem -CAkey ca.key -CAcreateserial "
-                                   "-out firma.pem -days 2 -extfile firma.ext; "
-                                   "openssl pkcs12 -export -inkey firma.key -in firma.pem -certfile ca.pem "
-                                   "-passout pass:segreto -out firma.p12"});
-        ASSERT_TRUE(openssl.waitForFinished(60000));
-        ASSERT_EQ(openssl.exitCode(), 0) << openssl.readAllStandardError().toStdString();
+        ASSERT_NO_FATAL_FAILURE(testing_support::MakeSigningKeys(keys.path()));
         QFile ini(programFolder.path() + QStringLiteral("/Morvanex.ini"));
         ASSERT_TRUE(ini.open(QIODevice::Append));
-        ini.write(("[FIRMA]\nCHIAVE=" + keys.filePath("firma.p12") + "\n").toUtf8());
+        ini.write(("[FIRMA]\nCHIAVE=" + keys.filePath("bianchi.p12") + "\n").toUtf8());
         ini.close();
         qputenv("QUENVOL_STAMPA_PDF", pdf().toLocal8Bit());
     }
@@ -169,3 +157,39 @@ TEST_F(SignedPrint, PagesAskedInTheHeaderPanelAreSignedAndRecordedWithTheSigner)
                   .toInt(),
               1);
 }
+
+#ifdef _WIN32
+TEST_F(SignedPrint, AKeyOnATokenIsRefusedOnWindowsWithoutAskingThePin)
+{
+    QFile ini(programFolder.path() + QStringLiteral("/Morvanex.ini"));
+    ASSERT_TRUE(ini.open(QIODevice::ReadOnly));
+    const QByteArray text = ini.readAll().replace(QFile::encodeName(keys.filePath("bianchi.p12")),
+                                                  "pkcs11:token=ufficio;object=firma");
+    ini.close();
+    ASSERT_TRUE(ini.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    ini.write(text);
+    ini.close();
+    Start();
+    lookUp("R1");
+    // A PIN box, were one shown, is closed at once and told.
+    bool pinAsked = false;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&pinAsked] {
+        auto* box = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        if (box && box->objectName() == "PinFirma") {
+            pinAsked = true;
+            box->reject();
+        }
+    });
+    watch.start(5);
+    boxes->expect(store::BoxAnswer::Ok);
+    key(Qt::Key_F8);
+    EXPECT_FALSE(pinAsked);
+    ASSERT_EQ(boxes->seen().size(), 1u);
+    EXPECT_TRUE(boxes->seen()[0].prompt.contains("NON SONO ANCORA DISPONIBILI SU WINDOWS") &&
+                boxes->seen()[0].prompt.endsWith("NESSUN DOCUMENTO FIRMATO"))
+        << boxes->seen()[0].prompt.toStdString();
+    EXPECT_FALSE(QFile::exists(pdf()));
+    EXPECT_EQ(signatures(), 0);
+}
+#endif

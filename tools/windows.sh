@@ -380,14 +380,29 @@ window_tried() {
     wineserver -w
   done
 }
-# The window's captions read back from a screenshot by OCR: every letter
-# drawn (a caption once lost its capital I, "EL M NA"). The buttons' captions
-# are small: the screenshot is made grey and enlarged four times, smoothed,
-# and read as scattered words.
-captions_read() {
-  xwd -silent -id "$window" | xwdtopnm 2>/dev/null | ppmtopgm | pamscale -filter=triangle 4 | pnmtopng > "$out/window.png"
-  tesseract "$out/window.png" - --psm 11 2>/dev/null > "$out/window.txt"
-  grep -q 'ELIMINA' "$out/window.txt" && grep -q 'USCITA' "$out/window.txt"
+# A window's words read back from a screenshot by OCR: every letter drawn (a
+# caption once lost its capital I, "EL M NA", and so did the boxes' texts).
+# The buttons' captions are small: the screenshot is made grey and enlarged
+# four times, smoothed, and read as scattered words.
+# Usage: read_back X-WINDOW PICTURE-NAME WORD...
+read_back() {
+  local id=$1 name=$2 word
+  shift 2
+  xwd -silent -id "$id" | xwdtopnm 2>/dev/null | ppmtopgm | pamscale -filter=triangle 4 | pnmtopng > "$out/$name.png"
+  tesseract "$out/$name.png" - --psm 11 2>/dev/null > "$out/$name.txt"
+  for word in "$@"; do grep -q "$word" "$out/$name.txt" || return 1; done
+}
+captions_read() { read_back "$window" window ELIMINA USCITA; }
+# The delete's confirmation box, asked on R1 looked up, read back whole (it
+# is left unanswered: the program is stopped, nothing is deleted).
+box_keys() {
+  xdotool type --delay 50 R1
+  xdotool key Return alt+e
+}
+box_read() {
+  local box
+  box=$(xdotool search --onlyvisible --name 'MORVANEX - CONFERMA' | head -n 1)
+  [ -n "$box" ] && read_back "$box" box CONFERMI CANCELLAZIONE REGISTRO
 }
 # R1 looked up and its description replaced (the lookup selects the whole
 # description, and keys are taken in order, so what follows waits for the
@@ -432,7 +447,14 @@ window_part() {
     || { echo "windows.sh: F8.pdf non contiene $text:" >&2; pdftotext -layout "$drive_c/Dati/F8.pdf" - >&2; return 1; }
   pdffonts "$drive_c/Dati/F8.pdf" | grep 'Liberation' > /dev/null \
     || { echo "windows.sh: F8.pdf non usa i caratteri Liberation" >&2; return 1; }
-  all_embedded "$drive_c/Dati/F8.pdf"
+  all_embedded "$drive_c/Dati/F8.pdf" || return 1
+  if ! window_tried box_keys box_read; then
+    echo "windows.sh: il riquadro di conferma non si legge per intero (schermata: $out/box.png):" >&2
+    cat "$out/box.txt" >&2 || true
+    return 1
+  fi
+  wineserver -k 2>/dev/null || true
+  wineserver -w
 }
 trap 'cat "$work/window.log" >&2 2>/dev/null || true; cleanup' EXIT
 # QUENVOL_WINDOW_RUNS repeats the window's part (to count how often it passes

@@ -17,6 +17,9 @@ void UseWindowFaces()
     QFont font = QApplication::font();
     font.setFamily(QStringLiteral("Liberation Sans"));
     font.setStyleHint(QFont::SansSerif);
+    // Smoothed, as the window's own faces: the boxes' and F1's texts drawn
+    // unsmoothed by Windows' GDI lose the capital I's one-pixel stem.
+    font.setStyleStrategy(QFont::PreferAntialias);
     QApplication::setFont(font);
 }
 

@@ -4,6 +4,7 @@
 
 #include <QUrl>
 
+#include <openssl/bio.h>
 #include <openssl/err.h>
 #include <openssl/http.h>
 #include <openssl/rand.h>
@@ -42,9 +43,41 @@ QByteArray Der(const TS_REQ* req)
     return der;
 }
 
+// A connection to the authority, made once: OpenSSL's HTTP client, left to
+// connect by itself, tries a refused connection again until its whole wait
+// has passed (for a server still starting), so an authority that is down
+// held the command for half a minute. Here a refusal ends at once and only a
+// connection still under way is waited for, up to the same bound.
+Bio Connect(const QByteArray& host, const QByteArray& port, QString* error)
+{
+    const QByteArray address = (host.contains(':') ? '[' + host + ']' : host) + ':' + port;
+    Bio connection(BIO_new_connect(address.constData()));
+    if (!connection || BIO_set_nbio(connection.get(), 1) != 1) {
+        *error = openssl::Reason();
+        return {};
+    }
+    const time_t until = std::time(nullptr) + WaitSeconds;
+    ERR_clear_error();
+    for (;;) {
+        if (BIO_do_connect(connection.get()) > 0)
+            return connection;
+        if (!BIO_should_retry(connection.get())) {
+            *error = QStringLiteral("l'autorità %1:%2 non accetta la connessione: %3")
+                         .arg(QString::fromLatin1(host), QString::fromLatin1(port), openssl::Reason());
+            return {};
+        }
+        if (BIO_wait(connection.get(), until, 100) <= 0) {
+            *error = QStringLiteral("l'autorità %1:%2 non risponde entro %3 secondi")
+                         .arg(QString::fromLatin1(host), QString::fromLatin1(port))
+                         .arg(WaitSeconds);
+            return {};
+        }
+    }
+}
+
 // POSTs `body` to `url` through OpenSSL's HTTP client and gives back the
-// answer's body, or nothing with the reason. One request per connection; no
-// proxy, as the authority is asked directly.
+// answer's body, or nothing with the reason. One request per connection made
+// by Connect; no proxy, as the authority is asked directly.
 QByteArray Post(const QUrl& url, const QByteArray& body, QString* error)
 {
     const QByteArray host = url.host(QUrl::FullyEncoded).toLatin1();
@@ -60,9 +93,12 @@ QByteArray Post(const QUrl& url, const QByteArray& body, QString* error)
         *error = openssl::Reason();
         return {};
     }
+    Bio connection = Connect(host, port, error);
+    if (!connection)
+        return {};
     ERR_clear_error();
-    Bio answer(OSSL_HTTP_transfer(nullptr, host.constData(), port.constData(), target.constData(), 0, "", nullptr,
-                                  nullptr, nullptr, nullptr, nullptr, 0, nullptr, "application/timestamp-query",
+    Bio answer(OSSL_HTTP_transfer(nullptr, host.constData(), port.constData(), target.constData(), 0, nullptr, nullptr,
+                                  connection.get(), nullptr, nullptr, nullptr, 0, nullptr, "application/timestamp-query",
                                   request.get(), "application/timestamp-reply", 1, MostAnswer, WaitSeconds, 0));
     if (!answer) {
         *error = QStringLiteral("l'autorità %1:%2 non ha dato una risposta: %3")

@@ -30,6 +30,49 @@ bool Superuser(const QString& conninfo, const QString& sql)
     return ok;
 }
 
+// The private server made to answer in `language` with only the `hba` rules:
+// it reads them in a moment of its own, so this waits until a connection as
+// `probe` to a database no rule names is refused with `marker`.
+::testing::AssertionResult AnswersWithRules(const testing_support::PrivateServer& server, const QString& language,
+                                            const QByteArray& hba, const QString& probe, const QString& marker)
+{
+    if (!Superuser(server.conninfo(), QStringLiteral("ALTER SYSTEM SET lc_messages = '%1'").arg(language)))
+        return ::testing::AssertionFailure() << "the locale " << language.toStdString()
+                                             << " is missing: tools/dependencies.sh makes it";
+    QFile rules(server.folder() + "/data/pg_hba.conf");
+    if (!rules.open(QIODevice::WriteOnly | QIODevice::Truncate) || rules.write(hba) != hba.size())
+        return ::testing::AssertionFailure() << "pg_hba.conf not written";
+    rules.close();
+    if (!Superuser(server.conninfo(), "SELECT pg_reload_conf()"))
+        return ::testing::AssertionFailure() << "the server did not reload its rules";
+    const QString conninfo = QStringLiteral("postgresql:///altro?host=%1&user=%2").arg(server.folder(), probe);
+    const auto answers = [&] {
+        PGconn* conn = PQconnectdb(conninfo.toUtf8().constData());
+        const bool done = QString::fromUtf8(PQerrorMessage(conn)).contains(marker);
+        PQfinish(conn);
+        return done;
+    };
+    QDeadlineTimer reloaded(30000);
+    while (!answers() && !reloaded.hasExpired())
+        QThread::msleep(20);
+    if (answers())
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "the server never answered with: " << marker.toStdString();
+}
+
+// A password file in `home` giving anna a wrong password, named to libpq by PGPASSFILE.
+::testing::AssertionResult WrongPasswordFile(const QTemporaryDir& home)
+{
+    QFile file(home.path() + "/.pgpass");
+    if (!file.open(QIODevice::WriteOnly) || file.write("*:*:*:anna:sbagliata\n") <= 0)
+        return ::testing::AssertionFailure() << "password file not written";
+    file.close();
+    if (!file.setPermissions(QFile::ReadOwner | QFile::WriteOwner))
+        return ::testing::AssertionFailure() << "password file not made private";
+    qputenv("PGPASSFILE", file.fileName().toLocal8Bit());
+    return ::testing::AssertionSuccess();
+}
+
 }  // namespace
 
 TEST(ServerAdminRefusals, EachRefusalSaysWhatIsWrongAndWhatToDo)
@@ -120,35 +163,15 @@ TEST(ServerAdminRefusals, AnItalianWorkstationAndAnItalianServerGetTheSameCures)
     testing_support::PrivateServer server;
     ASSERT_FALSE(server.conninfo().isEmpty());
     ASSERT_TRUE(Superuser(server.conninfo(), "CREATE ROLE anna LOGIN PASSWORD 'giusta'"));
-    ASSERT_TRUE(Superuser(server.conninfo(), "ALTER SYSTEM SET lc_messages = 'it_IT.UTF-8'"));
-    QFile hba(server.folder() + "/data/pg_hba.conf");
-    ASSERT_TRUE(hba.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    hba.write("local all postgres trust\nlocal postgres carlo trust\nlocal postgres all scram-sha-256\n");
-    hba.close();
-    ASSERT_TRUE(Superuser(server.conninfo(), "SELECT pg_reload_conf()"));
+    ASSERT_TRUE(AnswersWithRules(server, "it_IT.UTF-8",
+                                 "local all postgres trust\nlocal postgres carlo trust\nlocal postgres all scram-sha-256\n",
+                                 "anna", "nessuna voce in pg_hba.conf"));
     const auto as = [&](const QString& user, const QString& db = "postgres") {
         return QStringLiteral("postgresql:///%1?host=%2&user=%3").arg(db, server.folder(), user);
     };
-    // The server reads the new rules in a moment of its own: wait until it answers in Italian.
-    const auto italian = [&] {
-        PGconn* conn = PQconnectdb(as("anna", "altro").toUtf8().constData());
-        const bool done = QString::fromUtf8(PQerrorMessage(conn)).contains("nessuna voce in pg_hba.conf");
-        PQfinish(conn);
-        return done;
-    };
-    QDeadlineTimer reloaded(30000);
-    while (!italian() && !reloaded.hasExpired())
-        QThread::msleep(20);
-    ASSERT_TRUE(italian());
 
     QTemporaryDir home;
-    const QString pgpass = home.path() + "/.pgpass";
-    QFile file(pgpass);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write("*:*:*:anna:sbagliata\n");
-    file.close();
-    ASSERT_TRUE(file.setPermissions(QFile::ReadOwner | QFile::WriteOwner));
-    qputenv("PGPASSFILE", pgpass.toLocal8Bit());
+    ASSERT_TRUE(WrongPasswordFile(home));
     qputenv("LC_ALL", "it_IT.UTF-8");
     const QString commandLine = "nella stringa di connessione sulla riga di comando";
 
@@ -202,37 +225,16 @@ TEST(ServerAdminRefusals, AServerInAThirdLanguageIsToldByWhatItsRefusalsAre)
     testing_support::PrivateServer server;
     ASSERT_FALSE(server.conninfo().isEmpty());
     ASSERT_TRUE(Superuser(server.conninfo(), "CREATE ROLE anna LOGIN PASSWORD 'giusta'; CREATE ROLE bruno LOGIN"));
-    ASSERT_TRUE(Superuser(server.conninfo(), "ALTER SYSTEM SET lc_messages = 'de_DE.UTF-8'"))
-        << "the German locale (de_DE.UTF-8) is missing: tools/dependencies.sh makes it";
-    QFile hba(server.folder() + "/data/pg_hba.conf");
-    ASSERT_TRUE(hba.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    hba.write("local all postgres trust\nlocal postgres bruno trust\nlocal postgres carlo trust\n"
-              "local postgres anna scram-sha-256\n");
-    hba.close();
-    ASSERT_TRUE(Superuser(server.conninfo(), "SELECT pg_reload_conf()"));
+    ASSERT_TRUE(AnswersWithRules(server, "de_DE.UTF-8",
+                                 "local all postgres trust\nlocal postgres bruno trust\nlocal postgres carlo trust\n"
+                                 "local postgres anna scram-sha-256\n",
+                                 "bruno", "kein pg_hba.conf-Eintrag"));
     const auto as = [&](const QString& user, const QString& db = "postgres") {
         return QStringLiteral("postgresql:///%1?host=%2&user=%3").arg(db, server.folder(), user);
     };
-    // The server reads the new rules in a moment of its own: wait until it answers in German.
-    const auto german = [&] {
-        PGconn* conn = PQconnectdb(as("bruno", "altro").toUtf8().constData());
-        const bool done = QString::fromUtf8(PQerrorMessage(conn)).contains("kein pg_hba.conf-Eintrag");
-        PQfinish(conn);
-        return done;
-    };
-    QDeadlineTimer reloaded(30000);
-    while (!german() && !reloaded.hasExpired())
-        QThread::msleep(20);
-    ASSERT_TRUE(german());
 
     QTemporaryDir home;
-    const QString pgpass = home.path() + "/.pgpass";
-    QFile file(pgpass);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write("*:*:*:anna:sbagliata\n");
-    file.close();
-    ASSERT_TRUE(file.setPermissions(QFile::ReadOwner | QFile::WriteOwner));
-    qputenv("PGPASSFILE", pgpass.toLocal8Bit());
+    ASSERT_TRUE(WrongPasswordFile(home));
     const QString commandLine = "nella stringa di connessione sulla riga di comando";
     const auto plain = [](const AdminRun& run) {
         return !run.err.contains("28P01") && !run.err.contains("3D000") && !run.err.contains("28000") &&

@@ -394,7 +394,9 @@ read_back() {
 }
 captions_read() { read_back "$window" window ELIMINA USCITA; }
 # The delete's confirmation box, asked on R1 looked up, read back whole (it
-# is left unanswered: the program is stopped, nothing is deleted).
+# is left unanswered: the program is stopped, nothing is deleted). Each word
+# checked holds an I; "ANCELLAZIONE", as the box's tight "LA CANCELLAZIONE"
+# is read as "LAC ANCELLAZIONE".
 box_keys() {
   xdotool type --delay 50 R1
   xdotool key Return alt+e
@@ -402,7 +404,7 @@ box_keys() {
 box_read() {
   local box
   box=$(xdotool search --onlyvisible --name 'MORVANEX - CONFERMA' | head -n 1)
-  [ -n "$box" ] && read_back "$box" box CONFERMI CANCELLAZIONE REGISTRO
+  [ -n "$box" ] && read_back "$box" box CONFERMI ANCELLAZIONE REGISTRO
 }
 # R1 looked up and its description replaced (the lookup selects the whole
 # description, and keys are taken in order, so what follows waits for the

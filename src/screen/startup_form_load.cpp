@@ -64,17 +64,10 @@ QString UnguardedCompanyMessage(const shell::Session& session, const QStringList
     for (const QString& problem : problems)
         lines << QStringLiteral("- ") + problem;
     return QStringLiteral("LA SOCIETA' %1 SUL SERVER E' INCOMPLETA O IL SUO STORICO NON E' PROTETTO:\n%2\n\n"
-                          "NULLA E' STATO SCRITTO. PER COMPLETARLA (DA UN TERMINALE):\n%3 upgrade %4 %5\n"
-                          "(LA CONNESSIONE E' QUELLA DELLA RIGA [DATABASE] SERVER DEL FILE INI %6)")
-        .arg(session.CompanyCode, lines.join(QLatin1Char('\n')), shell::AdminCommand(),
-             ShellWord(QStringLiteral("<connessione>")), ShellWord(session.CompanyCode), shell::PathAsShown(session.IniFile));
-}
-
-// The file the start-up tried, as the system writes it: with no company and
-// a blank data folder the joined path doubles the root's separator.
-QString ShownPath(const QString& path)
-{
-    return shell::PathAsShown(path);
+                          "NULLA E' STATO SCRITTO. PER COMPLETARLA (DA UN TERMINALE):\n%3\n"
+                          "(LA CONNESSIONE E' QUELLA DELLA RIGA [DATABASE] SERVER DEL FILE INI %4)")
+        .arg(session.CompanyCode, lines.join(QLatin1Char('\n')), shell::UpgradeCompanyCommand(session),
+             shell::PathAsShown(session.IniFile));
 }
 
 // The company's file is a Jet database from a Windows workstation: the program
@@ -95,7 +88,7 @@ QString JetFileMessage(const shell::Session& session)
                           "%2 import %3 %4 %5\n"
                           "POI SCRIVERE [BASE] DITTA=%6 E [PATH] DIRINI=%7 NEL FILE %8,\n"
                           "CHE SOLO QUENVOL LEGGE, PRIMA DEGLI ALTRI.")
-        .arg(ShownPath(session.DatabasePath), shell::AdminCommand(), ShellWord(ShownPath(session.DatabasePath)),
+        .arg(shell::PathAsShown(session.DatabasePath), shell::AdminCommand(), ShellWord(shell::PathAsShown(session.DatabasePath)),
              ShellWord(own), ShellWord(session.CompanyCode), session.CompanyCode,
              own + QDir::separator(), ini);
 }
@@ -105,17 +98,17 @@ QString JetFileMessage(const shell::Session& session)
 QString WhereLooked(const shell::Session& session)
 {
     QString text = shell::IniFileExists(session.IniFile)
-                       ? QStringLiteral("FILE INI LETTO: %1").arg(ShownPath(session.IniFile))
-                       : QStringLiteral("FILE INI: %1 (NON ESISTE)").arg(ShownPath(session.IniFile));
+                       ? QStringLiteral("FILE INI LETTO: %1").arg(shell::PathAsShown(session.IniFile))
+                       : QStringLiteral("FILE INI: %1 (NON ESISTE)").arg(shell::PathAsShown(session.IniFile));
     if (const QString hidden = shell::HiddenOfficeIniFile(session.IniFile); !hidden.isEmpty())
-        text += QStringLiteral("\nFILE INI DELL'UFFICIO NON LETTO (NASCOSTO DA QUELLO SOPRA): %1").arg(ShownPath(hidden));
+        text += QStringLiteral("\nFILE INI DELL'UFFICIO NON LETTO (NASCOSTO DA QUELLO SOPRA): %1").arg(shell::PathAsShown(hidden));
     text += QStringLiteral("\nSOCIETA' ([BASE] DITTA): %1")
                 .arg(session.CompanyCode.isEmpty() ? QStringLiteral("(NESSUNA)") : session.CompanyCode);
     if (!session.Server.trimmed().isEmpty())
         text += QStringLiteral("\nSERVER: QUELLO INDICATO IN [DATABASE] SERVER DEL FILE INI");
     else
         text += QStringLiteral("\nCARTELLA DATI ([PATH] DIRINI): %1\nFILE CERCATO: %2")
-                    .arg(QDir::toNativeSeparators(session.DataDir), ShownPath(session.DatabasePath));
+                    .arg(QDir::toNativeSeparators(session.DataDir), shell::PathAsShown(session.DatabasePath));
     return text;
 }
 

@@ -28,4 +28,10 @@ QString VerifyCompanyCommand(const Session& session)
         .arg(AdminCommand(), ShellWord(PathAsShown(session.DataDir)), ShellWord(session.CompanyCode));
 }
 
+QString UpgradeCompanyCommand(const Session& session)
+{
+    return QStringLiteral("%1 upgrade %2 %3")
+        .arg(AdminCommand(), ShellWord(QStringLiteral("<connessione>")), ShellWord(session.CompanyCode));
+}
+
 }  // namespace shell

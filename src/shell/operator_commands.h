@@ -17,4 +17,9 @@ QString CreateCompanyCommand(const Session& session);
 // The command that checks the company's file once put back from a copy.
 QString VerifyCompanyCommand(const Session& session);
 
+// The command that completes the session's company on the office server
+// (its history's guards), "<connessione>" standing for the INI file's
+// SERVER line.
+QString UpgradeCompanyCommand(const Session& session);
+
 }  // namespace shell

@@ -29,18 +29,26 @@ bool WaitFor(Condition condition)
     return condition();
 }
 
+// The window's picture with the register panel in front, as start-up leaves it.
+QImage RegisterPanelShot(QWidget* window, screen::StartupControls* c)
+{
+    *c = screen::BuildStartupLayout(window);
+    c->Pict[0]->hide();
+    c->Pict[2]->hide();
+    window->show();
+    if (!WaitFor([&] { return window->isVisible(); }))
+        return {};
+    return window->grab().toImage();
+}
+
 }  // namespace
 
 TEST(ScaledWindow, EveryRuleOfTheRegisterPanelShows)
 {
     QWidget window;
-    const screen::StartupControls c = screen::BuildStartupLayout(&window);
-    // The register panel in front, as start-up leaves it.
-    c.Pict[0]->hide();
-    c.Pict[2]->hide();
-    window.show();
-    ASSERT_TRUE(WaitFor([&] { return window.isVisible(); }));
-    const QImage shot = window.grab().toImage();
+    screen::StartupControls c;
+    const QImage shot = RegisterPanelShot(&window, &c);
+    ASSERT_FALSE(shot.isNull());
     const QStringList missing = testing_support::RulesNotShown(shot, shot.devicePixelRatio(), c);
     EXPECT_TRUE(missing.isEmpty()) << "scale " << shot.devicePixelRatio() << ", not drawn: "
                                    << missing.join(QStringLiteral(", ")).toStdString();
@@ -53,12 +61,9 @@ TEST(ScaledWindow, EveryRuleOfTheRegisterPanelShows)
 TEST(ScaledWindow, TheTrialsCheckPassesTheWholeWindowAndRefusesItCutOrUnscaled)
 {
     QWidget window;
-    const screen::StartupControls c = screen::BuildStartupLayout(&window);
-    c.Pict[0]->hide();
-    c.Pict[2]->hide();
-    window.show();
-    ASSERT_TRUE(WaitFor([&] { return window.isVisible(); }));
-    const QImage shot = window.grab().toImage();
+    screen::StartupControls c;
+    const QImage shot = RegisterPanelShot(&window, &c);
+    ASSERT_FALSE(shot.isNull());
     const double factor = shot.devicePixelRatio();
     const QStringList problems = testing_support::WindowShotProblems(shot, factor);
     EXPECT_TRUE(problems.isEmpty()) << problems.join(QStringLiteral("; ")).toStdString();

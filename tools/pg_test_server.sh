@@ -71,8 +71,10 @@ start_server() {
     read -r PG_TEST_LISTEN PG_TEST_PORT < "$dir/listen"
   fi
   # Frugal settings for a shared test machine; durability stays the default.
+  # A few prepared transactions are allowed, as a server may allow them, so
+  # that the office guard's handling of an abandoned one can be tried.
   if ! "${as_server[@]}" "$bindir/pg_ctl" -D "$dir/data" -l "$dir/server.log" -w -t 60 \
-      -o "-c listen_addresses='${PG_TEST_LISTEN:-}' -c port=${PG_TEST_PORT:-5432} -c unix_socket_directories='$dir' -c shared_buffers=16MB -c max_connections=100" \
+      -o "-c listen_addresses='${PG_TEST_LISTEN:-}' -c port=${PG_TEST_PORT:-5432} -c unix_socket_directories='$dir' -c shared_buffers=16MB -c max_connections=100 -c max_prepared_transactions=4" \
       start >/dev/null; then
     echo "$0: il server non parte; il suo registro:" >&2
     tail -n 20 "$dir/server.log" >&2 || true

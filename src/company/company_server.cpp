@@ -391,7 +391,8 @@ QString GrantOperators(const QString& conninfo, const QString& company, const QS
     return QString();
 }
 
-QString EndHoldingSessions(const QString& conninfo, int limitSeconds, std::vector<EndedSession>* ended)
+QString EndHoldingSessions(const QString& conninfo, int limitSeconds, std::vector<EndedSession>* ended,
+                           GuardMemory* memory)
 {
     QString error;
     Conn conn = connect(conninfo, &error);
@@ -400,44 +401,106 @@ QString EndHoldingSessions(const QString& conninfo, int limitSeconds, std::vecto
     Res result(nullptr, &PQclear);
     // The operators: the roles given the event function of any company (by
     // grant), but its owner, and their members at any depth.
+    const QString operators = QStringLiteral(
+        "WITH RECURSIVE gruppi(oid) AS (SELECT DISTINCT a.grantee FROM pg_catalog.pg_proc p "
+        "CROSS JOIN LATERAL pg_catalog.aclexplode(p.proacl) a WHERE p.proname = $1 "
+        "AND a.privilege_type = 'EXECUTE' AND a.grantee <> 0 AND a.grantee <> p.proowner "
+        "UNION SELECT m.member FROM pg_catalog.pg_auth_members m JOIN gruppi g ON m.roleid = g.oid) ");
+    const auto heldBy = [](const QString& whose) {
+        return QStringLiteral(
+                   "coalesce((SELECT string_agg(DISTINCT n.nspname || '.' || c.relname || ' (' || l.mode || ')', ', ') "
+                   "FROM pg_catalog.pg_locks l JOIN pg_catalog.pg_class c ON c.oid = l.relation "
+                   "JOIN pg_catalog.pg_namespace n ON n.oid = c.relnamespace WHERE %1 AND l.granted "
+                   "AND n.nspname NOT IN ('pg_catalog', 'information_schema')), '')")
+            .arg(whose);
+    };
+    // Each session: how long it has sat idle in a transaction, the longest
+    // wait it is causing now, whether anyone waits for it at all, and how
+    // long its transaction has been open.
     if (!run(conn.get(),
-             QStringLiteral(
-                 "WITH RECURSIVE gruppi(oid) AS (SELECT DISTINCT a.grantee FROM pg_catalog.pg_proc p "
-                 "CROSS JOIN LATERAL pg_catalog.aclexplode(p.proacl) a WHERE p.proname = $1 "
-                 "AND a.privilege_type = 'EXECUTE' AND a.grantee <> 0 AND a.grantee <> p.proowner "
-                 "UNION SELECT m.member FROM pg_catalog.pg_auth_members m JOIN gruppi g ON m.roleid = g.oid) "
-                 "SELECT s.pid, s.usename, coalesce(host(s.client_addr), 'socket locale'), "
-                 "CASE WHEN s.state LIKE 'idle in transaction%' "
-                 "THEN extract(epoch FROM now() - s.state_change)::bigint ELSE 0 END, "
-                 "coalesce((SELECT max(extract(epoch FROM now() - l.waitstart))::bigint FROM pg_catalog.pg_locks l "
-                 "WHERE NOT l.granted AND l.waitstart IS NOT NULL AND s.pid = ANY (pg_catalog.pg_blocking_pids(l.pid))), 0), "
-                 "coalesce((SELECT string_agg(DISTINCT n.nspname || '.' || c.relname || ' (' || l.mode || ')', ', ') "
-                 "FROM pg_catalog.pg_locks l JOIN pg_catalog.pg_class c ON c.oid = l.relation "
-                 "JOIN pg_catalog.pg_namespace n ON n.oid = c.relnamespace WHERE l.pid = s.pid AND l.granted "
-                 "AND n.nspname NOT IN ('pg_catalog', 'information_schema')), '') "
-                 "FROM pg_catalog.pg_stat_activity s JOIN pg_catalog.pg_roles r ON r.oid = s.usesysid "
-                 "WHERE s.usesysid IN (SELECT oid FROM gruppi) AND NOT r.rolsuper AND s.pid <> pg_catalog.pg_backend_pid() "
-                 "AND s.datname = current_database()"),
+             operators +
+                 QStringLiteral(
+                     "SELECT s.pid, s.usename, coalesce(host(s.client_addr), 'socket locale'), "
+                     "CASE WHEN s.state LIKE 'idle in transaction%' "
+                     "THEN extract(epoch FROM now() - s.state_change)::bigint ELSE 0 END, "
+                     "coalesce((SELECT max(extract(epoch FROM now() - l.waitstart))::bigint FROM pg_catalog.pg_locks l "
+                     "WHERE NOT l.granted AND l.waitstart IS NOT NULL AND s.pid = ANY (pg_catalog.pg_blocking_pids(l.pid))), 0), "
+                     "%1, "
+                     "EXISTS (SELECT 1 FROM pg_catalog.pg_stat_activity w "
+                     "WHERE s.pid = ANY (pg_catalog.pg_blocking_pids(w.pid))), "
+                     "coalesce(extract(epoch FROM now() - s.xact_start)::bigint, 0), coalesce(s.xact_start::text, '') "
+                     "FROM pg_catalog.pg_stat_activity s JOIN pg_catalog.pg_roles r ON r.oid = s.usesysid "
+                     "WHERE s.usesysid IN (SELECT oid FROM gruppi) AND NOT r.rolsuper "
+                     "AND s.pid <> pg_catalog.pg_backend_pid() AND s.datname = current_database()")
+                     .arg(heldBy(QStringLiteral("l.pid = s.pid"))),
              {store::HistoryTable + QStringLiteral("_evento")}, &error, &result))
         return error;
+    GuardMemory seen;
     for (int row = 0; row < PQntuples(result.get()); ++row) {
+        const qlonglong pid = QByteArray(PQgetvalue(result.get(), row, 0)).toLongLong();
         const qlonglong idle = QByteArray(PQgetvalue(result.get(), row, 3)).toLongLong();
-        const qlonglong blocking = QByteArray(PQgetvalue(result.get(), row, 4)).toLongLong();
-        if (idle <= limitSeconds && blocking <= limitSeconds)
+        const qlonglong waited = QByteArray(PQgetvalue(result.get(), row, 4)).toLongLong();
+        const bool blocking = QByteArray(PQgetvalue(result.get(), row, 6)) == "t";
+        const qlonglong open = QByteArray(PQgetvalue(result.get(), row, 7)).toLongLong();
+        const QString transaction = QString::fromLatin1(PQgetvalue(result.get(), row, 8));
+        // A waiting session gives up after its own lock timeout (three
+        // seconds in the program) and tries again, so no single wait need
+        // last the limit: a session seen holding another up in this
+        // transaction is ended once the transaction has been open that long.
+        const bool heldUp = !transaction.isEmpty() &&
+                            (blocking || (memory && memory->blocking.value(pid) == transaction));
+        if (heldUp)
+            seen.blocking.insert(pid, transaction);
+        const bool holding = waited > limitSeconds || (heldUp && open > limitSeconds);
+        if (idle <= limitSeconds && !holding)
             continue;
         EndedSession session;
         session.role = QString::fromUtf8(PQgetvalue(result.get(), row, 1));
         session.address = QString::fromUtf8(PQgetvalue(result.get(), row, 2));
         session.held = QString::fromUtf8(PQgetvalue(result.get(), row, 5));
-        session.reason = blocking > limitSeconds ? QStringLiteral("faceva attendere un'altra sessione")
-                                                 : QStringLiteral("inattiva in una transazione aperta");
-        session.seconds = blocking > limitSeconds ? blocking : idle;
+        session.reason = holding ? QStringLiteral("faceva attendere un'altra sessione, in una transazione aperta")
+                                 : QStringLiteral("inattiva in una transazione aperta");
+        session.seconds = holding ? std::max(waited, open) : idle;
         Res ended_(nullptr, &PQclear);
         if (!run(conn.get(), QStringLiteral("SELECT pg_catalog.pg_terminate_backend($1::integer)"),
-                 {QString::fromLatin1(PQgetvalue(result.get(), row, 0))}, &error, &ended_))
+                 {QString::number(pid)}, &error, &ended_))
             return error;
-        if (QByteArray(PQgetvalue(ended_.get(), 0, 0)) == "t")
+        if (QByteArray(PQgetvalue(ended_.get(), 0, 0)) == "t") {
+            seen.blocking.remove(pid);
             ended->push_back(session);
+        }
+    }
+    if (memory)
+        *memory = seen;
+    // A prepared transaction keeps its locks with no session behind it: one
+    // of an operator's, prepared longer ago than the limit, is rolled back.
+    if (!run(conn.get(),
+             operators +
+                 QStringLiteral(
+                     "SELECT p.gid, p.owner, extract(epoch FROM now() - p.prepared)::bigint, %1, "
+                     "format('ROLLBACK PREPARED %L', p.gid) "
+                     "FROM pg_catalog.pg_prepared_xacts p JOIN pg_catalog.pg_roles r ON r.rolname = p.owner "
+                     "WHERE r.oid IN (SELECT oid FROM gruppi) AND NOT r.rolsuper AND p.database = current_database() "
+                     "AND p.prepared < now() - make_interval(secs => $2)")
+                     .arg(heldBy(QStringLiteral(
+                         // its locks are those of no session under its own transaction's virtual id
+                         "l.pid IS NULL AND l.virtualtransaction IN (SELECT t.virtualtransaction "
+                         "FROM pg_catalog.pg_locks t WHERE t.pid IS NULL AND t.locktype = 'transactionid' "
+                         "AND t.transactionid = p.transaction)"))),
+             {store::HistoryTable + QStringLiteral("_evento"), QString::number(limitSeconds)}, &error, &result))
+        return error;
+    for (int row = 0; row < PQntuples(result.get()); ++row) {
+        Res rolledBack(nullptr, &PQclear);
+        // The name is the operator's own text, quoted by the server's format().
+        if (!run(conn.get(), QString::fromUtf8(PQgetvalue(result.get(), row, 4)), {}, &error, &rolledBack))
+            return error;
+        EndedSession session;
+        session.role = QString::fromUtf8(PQgetvalue(result.get(), row, 1));
+        session.prepared = QString::fromUtf8(PQgetvalue(result.get(), row, 0));
+        session.held = QString::fromUtf8(PQgetvalue(result.get(), row, 3));
+        session.reason = QStringLiteral("preparata");
+        session.seconds = QByteArray(PQgetvalue(result.get(), row, 2)).toLongLong();
+        ended->push_back(session);
     }
     return QString();
 }

@@ -5,6 +5,7 @@
 
 #include "store/tables/company_open.h"
 
+#include <QHash>
 #include <QString>
 #include <QStringList>
 
@@ -80,21 +81,30 @@ QString GrantOperators(const QString& conninfo, const QString& company, const QS
 
 // A session the office guard ended: its role, where it came from (an
 // address, or "socket locale"), the tables it held locked, why and for how
-// many seconds.
+// many seconds; or a prepared transaction it rolled back, by its name.
 struct EndedSession {
     QString role;
     QString address;
+    QString prepared;
     QString held;
     QString reason;
     qlonglong seconds = 0;
 };
+// What the office guard carries from one round to the next: the sessions it
+// saw holding another up, each with the start of the transaction it did so in.
+struct GuardMemory {
+    QHash<qlonglong, QString> blocking;
+};
 // One round of the office guard on the server's database: every session of a
 // role in an operators' group (a role granted the event function of a
-// company, and its members at any depth; never a superuser) that has kept
-// another session waiting for a lock, or sat idle in a transaction, longer
-// than `limitSeconds` is ended with pg_terminate_backend and added to
-// `ended`. An empty text, or why the server could not be asked.
-QString EndHoldingSessions(const QString& conninfo, int limitSeconds, std::vector<EndedSession>* ended);
+// company, and its members at any depth; never a superuser) that sat idle in
+// a transaction longer than `limitSeconds`, or that held another session up
+// (seen in this round or, with `memory`, an earlier one) in a transaction open
+// longer than that, is ended with pg_terminate_backend and added to `ended`;
+// so is an operator's prepared transaction older than the limit, rolled back.
+// An empty text, or why the server could not be asked.
+QString EndHoldingSessions(const QString& conninfo, int limitSeconds, std::vector<EndedSession>* ended,
+                           GuardMemory* memory = nullptr);
 
 // Adds the change history table to a company made before it existed, and
 // brings an existing one up to date (UpgradeHistory); *added tells whether

@@ -3,7 +3,8 @@
 // its own history; nobody empties a table with TRUNCATE; verify names a
 // missing, disabled or changed trigger or function, beside the data it let
 // differ, and upgrade puts it back saying so; grant gives the operators their rights and an abandoned
-// transaction no longer holds the others up.
+// transaction no longer holds the others up; the guard ends an operator who
+// holds the others up, busy or idle, and rolls back her prepared transaction.
 #include "admin_run.h"
 #include "company/starting_state.h"
 
@@ -279,6 +280,71 @@ TEST(ServerAdminGuards, TheGuardEndsAnOperatorWhoHoldsALockWithHerOwnLimitsAtZer
         return said.contains("terminata la sessione di " + anna);
     })) << said.toStdString();
     EXPECT_TRUE(said.contains("TabellaSerieSemplificata (AccessExclusiveLock)")) << said.toStdString();
+    EXPECT_FALSE(said.contains(bruno)) << said.toStdString();
+    guard.kill();
+    guard.waitForFinished();
+    company->exec(QStringLiteral("DROP OWNED BY %1, %2, %3; DROP ROLE %2; DROP ROLE %3; DROP ROLE %1")
+                      .arg(group, anna, bruno));
+}
+
+TEST(ServerAdminGuards, TheGuardEndsABusyOperatorWhoseWaitersGiveUpFirstAndRollsBackHerPreparedTransaction)
+{
+    auto company = MakeTestCompany(Engine::Server, true);
+    if (!company)
+        GTEST_SKIP() << testing_support::NoTestServer;
+    const QString suffix = QString::number(QCoreApplication::applicationPid());
+    const QString group = "occupati_" + suffix, anna = "anna_o_" + suffix, bruno = "bruno_o_" + suffix;
+    company->exec(QStringLiteral("DROP ROLE IF EXISTS %2; DROP ROLE IF EXISTS %3; DROP ROLE IF EXISTS %1; "
+                                 "CREATE ROLE %1 NOLOGIN; CREATE ROLE %2 LOGIN IN ROLE %1; CREATE ROLE %3 LOGIN IN ROLE %1")
+                      .arg(group, anna, bruno));
+    ASSERT_EQ(Admin({"grant", company->location(), company->company(), group}).status, 0);
+    QProcess guard;
+    guard.start(qEnvironmentVariable("QUENVOL_BIN_DIR") + QStringLiteral("/quenvol-admin"),
+                {"guard", company->location(), "--limit", "1"});
+    ASSERT_TRUE(guard.waitForStarted());
+    const QString lock = "BEGIN; SET lock_timeout = 0; SET statement_timeout = 0; "
+                         "LOCK TABLE \"TabellaSerieSemplificata\" IN ACCESS EXCLUSIVE MODE";
+    // Bruno gives up each wait after a fraction of the limit, as the
+    // program does after its own lock timeout, and tries again.
+    const auto brunoWrites = [&](const QString& description) {
+        Session brunoSession(*company, bruno);
+        brunoSession.run("SET lock_timeout = '300ms'");
+        return Within(60000, [&] {
+            return brunoSession.run("UPDATE \"TabellaSerieSemplificata\" SET \"SspDescrizione\" = '" + description +
+                                    "' WHERE \"SspCodice\" = 'AB01'")
+                .isEmpty();
+        });
+    };
+    {
+        // Anna is busy (a statement that runs on), never idle.
+        Session annaSession(*company, anna);
+        ASSERT_EQ(annaSession.run(lock), "");
+        std::thread busy([&] { annaSession.run("SELECT pg_sleep(120)"); });
+        const bool written = brunoWrites("DOPO ANNA");
+        if (!written)  // not to be held here as well
+            company->exec(QStringLiteral("SELECT pg_terminate_backend(pid) FROM pg_stat_activity WHERE usename = '%1'")
+                              .arg(anna));
+        busy.join();
+        EXPECT_TRUE(written);
+    }
+    {
+        // Anna prepares her transaction and leaves: no session holds it.
+        Session annaSession(*company, anna);
+        ASSERT_EQ(annaSession.run(lock + "; PREPARE TRANSACTION 'di anna'"), "");
+    }
+    const bool written = brunoWrites("DOPO LA PREPARATA");
+    if (!written)
+        company->exec("ROLLBACK PREPARED 'di anna'");
+    EXPECT_TRUE(written);
+    QString said;
+    EXPECT_TRUE(Within(30000, [&] {
+        said += QString::fromUtf8(guard.readAllStandardOutput());
+        guard.waitForReadyRead(100);
+        return said.contains("annullata la transazione preparata 'di anna' di " + anna);
+    })) << said.toStdString();
+    EXPECT_TRUE(said.contains("terminata la sessione di " + anna + " da socket locale: teneva " +
+                              company->company() + ".TabellaSerieSemplificata (AccessExclusiveLock); faceva attendere"))
+        << said.toStdString();
     EXPECT_FALSE(said.contains(bruno)) << said.toStdString();
     guard.kill();
     guard.waitForFinished();

@@ -152,7 +152,12 @@ public:
         };
         return std::make_unique<ServerLock>(conninfo_, schema_, table);
     }
-    QString lockText() const override { return QStringLiteral("canceling statement due to lock timeout"); }
+    QString lockText() const override
+    {
+        return QStringLiteral("Un'altra sessione del server tiene bloccati questi dati e non li ha lasciati in tempo: "
+                              "l'operazione non è stata eseguita; riprovare tra poco.\n"
+                              "canceling statement due to lock timeout");
+    }
 
 private:
     QString conninfo_;

@@ -56,7 +56,8 @@ public:
 
     // Another program or session holds `table` locked until the result goes.
     virtual std::unique_ptr<Held> lockTable(const QString& table) const = 0;
-    // The engine's text for a lock that outlasted the wait.
+    // The engine's text for a lock that outlasted the wait (on the server,
+    // beneath a sentence of ours).
     virtual QString lockText() const = 0;
 };
 

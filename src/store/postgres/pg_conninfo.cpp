@@ -194,6 +194,21 @@ QString ExplainedStatementFailure(const QByteArray& sqlstate, const QString& tex
     if (connectionGone || sqlstate.startsWith("08") || sqlstate == "57P01" || sqlstate == "57P02" ||
         sqlstate == "57P03" || (sqlstate.isEmpty() && ConnectionLostText(text)))
         return LostConnectionSentence() + QLatin1Char('\n') + text;
+    // Another session in the way: the server's text (in its own language)
+    // beneath a sentence that says nothing was done and to try again.
+    if (sqlstate == "55P03")
+        return QStringLiteral("Un'altra sessione del server tiene bloccati questi dati e non li ha lasciati in tempo: "
+                              "l'operazione non è stata eseguita; riprovare tra poco.\n") +
+               text;
+    if (sqlstate == "40P01")
+        return QStringLiteral("Il server ha interrotto l'operazione, che attendeva dati bloccati da un'altra sessione "
+                              "in attesa a sua volta di questa (stallo): non è stata eseguita; riprovarla.\n") +
+               text;
+    // The history's own refusal (SQLSTATE 40001 too) already says it in Italian.
+    if (sqlstate == "40001" && !text.startsWith(QLatin1String("storico:")))
+        return QStringLiteral("Un'altra modifica è stata registrata sul server mentre questa era in corso (errore di "
+                              "serializzazione): l'operazione non è stata eseguita; riprovarla.\n") +
+               text;
     return text;
 }
 

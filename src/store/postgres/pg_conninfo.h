@@ -52,7 +52,8 @@ QString LostConnectionSentence();
 // The text of a statement that failed with `sqlstate` (empty when libpq gave
 // none), with a sentence of ours before it where the operator can act: a lost
 // connection (`connectionGone`: libpq found the connection closed), a value
-// longer than the server's column. Otherwise `text` as it is.
+// longer than the server's column, a lock another session kept past the
+// wait, a deadlock, a serialization failure. Otherwise `text` as it is.
 QString ExplainedStatementFailure(const QByteArray& sqlstate, const QString& text, bool connectionGone);
 
 // libpq's text for a connection that failed, with a sentence before it that

@@ -151,6 +151,31 @@ TEST(ServerAdminRefusals, EachRefusalSaysWhatIsWrongAndWhatToDo)
     qunsetenv("PGPASSFILE");
 }
 
+// A server that takes no sessions yet (here a standby with hot_standby off,
+// as one starting up or shutting down answers too): told as not ready, to be
+// tried again, not blamed on the connection string.
+TEST(ServerAdminRefusals, AServerNotYetTakingSessionsIsToldAsNotReady)
+{
+    if (testing_support::TestServer().isEmpty())
+        GTEST_SKIP() << testing_support::NoTestServer;
+    testing_support::PrivateServer primary;
+    ASSERT_FALSE(primary.conninfo().isEmpty());
+    testing_support::PrivateServer standby(testing_support::PrivateServer::StandbyOf{primary});
+    ASSERT_FALSE(standby.conninfo().isEmpty());
+    QFile settings(standby.folder() + "/data/postgresql.auto.conf");
+    ASSERT_TRUE(settings.open(QIODevice::Append));
+    settings.write("hot_standby = off\n");
+    settings.close();
+    ASSERT_TRUE(standby.down());
+    ASSERT_TRUE(standby.up());
+    const AdminRun run = Admin({"history", standby.conninfo(), "DEMO"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_TRUE(run.err.contains("Il server in questo momento non accetta collegamenti (si sta avviando o fermando, "
+                                 "o è un server di riserva che non li accetta): riprovare tra poco"))
+        << run.err.toStdString();
+    EXPECT_FALSE(run.err.contains("controllare host=, port=, user= e dbname=")) << run.err.toStdString();
+}
+
 // The same refusals on an Italian workstation (libpq's Italian texts and the
 // system's in Italian) and from a server whose messages are Italian: each is
 // still told with its cure, blaming the command line where the string was

@@ -377,6 +377,14 @@ QString ExplainedConnectionFailure(const QString& verboseText, const PGconn* con
                                   "e che pg_hba.conf abbia una riga per questo computer, il ruolo e il database, e "
                                   "ricarichi il server (sudo systemctl reload postgresql).")
                        .arg(user, db, where);
+    } else if (refusal.sqlstate == "57P03") {
+        // Starting up, shutting down, recovering, or a standby that takes no
+        // sessions: nothing in the string is wrong, the server is not ready.
+        sentence = QStringLiteral("Il server in questo momento non accetta collegamenti (si sta avviando o fermando, "
+                                  "o è un server di riserva che non li accetta): riprovare tra poco; se dura, "
+                                  "controllare che host= %1 indichi il server principale e chiedere "
+                                  "all'amministratore del server.")
+                       .arg(where);
     } else if (!refusal.sqlstate.isEmpty()) {
         sentence = QStringLiteral("Il server ha rifiutato il collegamento (codice %1): il motivo è nel testo del "
                                   "server qui sotto; controllare host=, port=, user= e dbname= %2, poi chiedere "

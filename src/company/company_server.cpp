@@ -16,6 +16,7 @@
 
 #include <QSet>
 
+#include <algorithm>
 #include <memory>
 #include <vector>
 

@@ -416,8 +416,8 @@ QString EndHoldingSessions(const QString& conninfo, int limitSeconds, std::vecto
             .arg(whose);
     };
     // Each session: how long it has sat idle in a transaction, the longest
-    // wait it is causing now, whether anyone waits for it at all, and how
-    // long its transaction has been open.
+    // wait it is causing now, whether anyone waits for it at all, how long
+    // its transaction has been open, and whether it waits for a lock itself.
     if (!run(conn.get(),
              operators +
                  QStringLiteral(
@@ -429,7 +429,8 @@ QString EndHoldingSessions(const QString& conninfo, int limitSeconds, std::vecto
                      "%1, "
                      "EXISTS (SELECT 1 FROM pg_catalog.pg_stat_activity w "
                      "WHERE s.pid = ANY (pg_catalog.pg_blocking_pids(w.pid))), "
-                     "coalesce(extract(epoch FROM now() - s.xact_start)::bigint, 0), coalesce(s.xact_start::text, '') "
+                     "coalesce(extract(epoch FROM now() - s.xact_start)::bigint, 0), coalesce(s.xact_start::text, ''), "
+                     "s.wait_event_type IS NOT DISTINCT FROM 'Lock' "
                      "FROM pg_catalog.pg_stat_activity s JOIN pg_catalog.pg_roles r ON r.oid = s.usesysid "
                      "WHERE s.usesysid IN (SELECT oid FROM gruppi) AND NOT r.rolsuper "
                      "AND s.pid <> pg_catalog.pg_backend_pid() AND s.datname = current_database()")
@@ -444,6 +445,9 @@ QString EndHoldingSessions(const QString& conninfo, int limitSeconds, std::vecto
         const bool blocking = QByteArray(PQgetvalue(result.get(), row, 6)) == "t";
         const qlonglong open = QByteArray(PQgetvalue(result.get(), row, 7)).toLongLong();
         const QString transaction = QString::fromLatin1(PQgetvalue(result.get(), row, 8));
+        // One that waits for a lock itself is held up too: ending whoever it
+        // waits for frees both, and the next round looks at it again.
+        const bool waiting = QByteArray(PQgetvalue(result.get(), row, 9)) == "t";
         // A waiting session gives up after its own lock timeout (three
         // seconds in the program) and tries again, so no single wait need
         // last the limit: a session seen holding another up in this
@@ -452,7 +456,7 @@ QString EndHoldingSessions(const QString& conninfo, int limitSeconds, std::vecto
                             (blocking || (memory && memory->blocking.value(pid) == transaction));
         if (heldUp)
             seen.blocking.insert(pid, transaction);
-        const bool holding = waited > limitSeconds || (heldUp && open > limitSeconds);
+        const bool holding = !waiting && (waited > limitSeconds || (heldUp && open > limitSeconds));
         if (idle <= limitSeconds && !holding)
             continue;
         EndedSession session;

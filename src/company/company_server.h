@@ -100,7 +100,8 @@ struct GuardMemory {
 // company, and its members at any depth; never a superuser) that sat idle in
 // a transaction longer than `limitSeconds`, or that held another session up
 // (seen in this round or, with `memory`, an earlier one) in a transaction open
-// longer than that, is ended with pg_terminate_backend and added to `ended`;
+// longer than that, is ended with pg_terminate_backend and added to `ended`
+// (not one that waits for a lock itself: ending whom it waits for frees it);
 // so is an operator's prepared transaction older than the limit, rolled back.
 // An empty text, or why the server could not be asked.
 QString EndHoldingSessions(const QString& conninfo, int limitSeconds, std::vector<EndedSession>* ended,

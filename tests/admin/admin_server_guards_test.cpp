@@ -351,3 +351,68 @@ TEST(ServerAdminGuards, TheGuardEndsABusyOperatorWhoseWaitersGiveUpFirstAndRolls
     company->exec(QStringLiteral("DROP OWNED BY %1, %2, %3; DROP ROLE %2; DROP ROLE %3; DROP ROLE %1")
                       .arg(group, anna, bruno));
 }
+
+TEST(ServerAdminGuards, TheGuardEndsWhoHoldsTheOthersUpNotAnOperatorWhoOnlyWaitsInTheChain)
+{
+    auto company = MakeTestCompany(Engine::Server, true);
+    if (!company)
+        GTEST_SKIP() << testing_support::NoTestServer;
+    const QString suffix = QString::number(QCoreApplication::applicationPid());
+    const QString group = "catena_" + suffix, anna = "anna_c_" + suffix, bruno = "bruno_c_" + suffix,
+                  carla = "carla_c_" + suffix;
+    company->exec(QStringLiteral("DROP ROLE IF EXISTS %2; DROP ROLE IF EXISTS %3; DROP ROLE IF EXISTS %4; "
+                                 "DROP ROLE IF EXISTS %1; CREATE ROLE %1 NOLOGIN; CREATE ROLE %2 LOGIN IN ROLE %1; "
+                                 "CREATE ROLE %3 LOGIN IN ROLE %1; CREATE ROLE %4 LOGIN IN ROLE %1")
+                      .arg(group, anna, bruno, carla));
+    ASSERT_EQ(Admin({"grant", company->location(), company->company(), group}).status, 0);
+    QProcess guard;
+    guard.start(qEnvironmentVariable("QUENVOL_BIN_DIR") + QStringLiteral("/quenvol-admin"),
+                {"guard", company->location(), "--limit", "1"});
+    ASSERT_TRUE(guard.waitForStarted());
+    const QString change = "UPDATE \"TabellaSerieSemplificata\" SET \"SspDescrizione\" = '%1' WHERE \"SspCodice\" = '%2'";
+    {
+        // Anna holds AB01 and leaves her transaction open; Bruno, holding
+        // AB02, waits for AB01; Carla waits for AB02.
+        Session annaSession(*company, anna), brunoSession(*company, bruno), carlaSession(*company, carla);
+        ASSERT_EQ(annaSession.run("SET idle_in_transaction_session_timeout = 0; BEGIN; " + change.arg("ANNA", "AB01")), "");
+        std::atomic<bool> brunoDone{false}, carlaDone{false};
+        QString brunoError, carlaError;
+        std::thread brunoWrites([&] {
+            brunoError = brunoSession.run("SET lock_timeout = 0; BEGIN; " + change.arg("BRUNO", "AB02") + "; " +
+                                          change.arg("BRUNO", "AB01") + "; COMMIT");
+            brunoDone = true;
+        });
+        ASSERT_TRUE(Within(30000, [&] {
+            return company->scalar(QStringLiteral("SELECT count(*) FROM pg_stat_activity WHERE usename = '%1' "
+                                                  "AND wait_event_type = 'Lock'").arg(bruno)).toInt() == 1;
+        }));
+        std::thread carlaWrites([&] {
+            carlaError = carlaSession.run("SET lock_timeout = 0; " + change.arg("CARLA", "AB02"));
+            carlaDone = true;
+        });
+        const bool answered = Within(60000, [&] { return brunoDone.load() && carlaDone.load(); });
+        if (!answered)  // not to be held here as well
+            company->exec(QStringLiteral("SELECT pg_terminate_backend(pid) FROM pg_stat_activity WHERE usename IN "
+                                         "('%1', '%2', '%3')").arg(anna, bruno, carla));
+        brunoWrites.join();
+        carlaWrites.join();
+        EXPECT_TRUE(answered);
+        EXPECT_EQ(brunoError, "");
+        EXPECT_EQ(carlaError, "");
+    }
+    EXPECT_EQ(company->scalar("SELECT \"SspDescrizione\" FROM \"TabellaSerieSemplificata\" WHERE \"SspCodice\" = 'AB01'")
+                  .toString(),
+              "BRUNO");
+    QString said;
+    EXPECT_TRUE(Within(30000, [&] {
+        said += QString::fromUtf8(guard.readAllStandardOutput());
+        guard.waitForReadyRead(100);
+        return said.contains("terminata la sessione di " + anna);
+    })) << said.toStdString();
+    EXPECT_FALSE(said.contains(bruno)) << said.toStdString();
+    EXPECT_FALSE(said.contains(carla)) << said.toStdString();
+    guard.kill();
+    guard.waitForFinished();
+    company->exec(QStringLiteral("DROP OWNED BY %1, %2, %3, %4; DROP ROLE %2; DROP ROLE %3; DROP ROLE %4; DROP ROLE %1")
+                      .arg(group, anna, bruno, carla));
+}

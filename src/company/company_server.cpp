@@ -54,8 +54,9 @@ Conn connect(const QString& conninfo, QString* error)
         return conn;
     }
     // The server's notices ("... does not exist, skipping") are not the
-    // office's business; its errors are returned.
-    PQclear(PQexec(conn.get(), "SET client_min_messages = warning"));
+    // office's business; its errors are returned. Numbers are written whole
+    // whatever the role's or the database's default.
+    PQclear(PQexec(conn.get(), "SET client_min_messages = warning; SET extra_float_digits = 3"));
     return conn;
 }
 

@@ -5,10 +5,14 @@
 #include "admin_run.h"
 #include "pdf_reader.h"
 
+#include "company/company_server.h"
 #include "company/starting_state.h"
 #include "store/engine/engine.h"
 #include "support/test_company.h"
 
+#include <libpq-fe.h>
+
+#include <QCoreApplication>
 #include <QDate>
 #include <QTemporaryDir>
 
@@ -92,6 +96,43 @@ TEST_P(StoredValues, TheSheetNamesNotANumberTheInfinitiesAndTheDateAsStored)
     const QString guarantees = text.split('\n').filter("Garanzia").value(0).simplified();
     EXPECT_TRUE(guarantees.endsWith(server ? "NaN +Infinito -Infinito" : " +Infinito -Infinito")) << text.toStdString();
     EXPECT_TRUE(text.contains("01/01/10000")) << text.toStdString();
+}
+
+TEST(ServerStoredValues, NumbersReadBackWholeWhateverDigitsTheServerWritesByDefault)
+{
+    // A database whose sessions write floating-point numbers with 15 digits
+    // (extra_float_digits = 0), as a role or a database may be set: 0.1 + 0.2
+    // would read as 0.3 and the largest double as a number past it, so 0.
+    auto company = MakeTestCompany(Engine::Server);
+    if (!company)
+        GTEST_SKIP() << testing_support::NoTestServer;
+    const QString database = QStringLiteral("quenvol_cifre_%1").arg(QCoreApplication::applicationPid());
+    QString conninfo = company->location();
+    ASSERT_TRUE(conninfo.contains("///postgres?")) << conninfo.toStdString();
+    conninfo.replace("///postgres?", "///" + database + "?");
+    company->exec("DROP DATABASE IF EXISTS " + database);
+    company->exec("CREATE DATABASE " + database);
+    company->exec("ALTER DATABASE " + database + " SET extra_float_digits = 0");
+    ASSERT_EQ(company::server::CreateCompanySchema(conninfo, "EF", true), "");
+    PGconn* owner = PQconnectdb(conninfo.toUtf8().constData());
+    PGresult* inserted = PQexec(owner, "INSERT INTO \"EF\".\"TabellaSerieSemplificata\" (\"SspCodice\", "
+                                       "\"SspArrGaranz\", \"SspCusGaranz\") VALUES ('A1', 0.1::float8 + 0.2::float8, "
+                                       "1.7976931348623157e308)");
+    EXPECT_EQ(PQresultStatus(inserted), PGRES_COMMAND_OK) << PQerrorMessage(owner);
+    PQclear(inserted);
+    PQfinish(owner);
+    {
+        auto db = store::openServerDatabase(conninfo, "EF");
+        auto registers = db->openTable("TabellaSerieSemplificata");
+        registers->setIndex("primaria");
+        registers->seek("=", "A1");
+        ASSERT_FALSE(registers->noMatch());
+        EXPECT_EQ(registers->field("SspArrGaranz").toDouble(), 0.1 + 0.2);
+        EXPECT_EQ(registers->field("SspCusGaranz").toDouble(), std::numeric_limits<double>::max());
+    }
+    const AdminRun run = Admin({"verify", conninfo, "EF"});
+    EXPECT_EQ(run.status, 0) << run.err.toStdString();
+    company->exec("DROP DATABASE IF EXISTS " + database + " WITH (FORCE)");
 }
 
 INSTANTIATE_TEST_SUITE_P(File, StoredValues, testing::Values(Engine::File), testing::PrintToStringParamName());

@@ -14,6 +14,7 @@
 
 #include <QCoreApplication>
 #include <QDate>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -133,6 +134,39 @@ TEST(ServerStoredValues, NumbersReadBackWholeWhateverDigitsTheServerWritesByDefa
     const AdminRun run = Admin({"verify", conninfo, "EF"});
     EXPECT_EQ(run.status, 0) << run.err.toStdString();
     company->exec("DROP DATABASE IF EXISTS " + database + " WITH (FORCE)");
+}
+
+TEST(StoredValuesOnTheSheet, AmountsPastTheFieldShowExactlyAndADateBefore1899AsItsDate)
+{
+    // 1e308 has more figures than a field, the smallest double rounds to
+    // 0.00, and day -709591 is 15 March 44 BC (not "no date", which is 0).
+    auto company = MakeTestCompany(Engine::File, true);
+    company->exec("UPDATE TabellaSerieSemplificata SET SspCusGaranz = 1e308, SspDepGaranz = 4.9e-324, "
+                  "SspCusData = -709591 WHERE SspCodice = 'AB01'");
+    const QTemporaryDir folder;
+    const QString out = folder.filePath("scheda.pdf");
+    const AdminRun run = Admin({"print", "sheet", company->location(), company->company(), "AB01", "--output", out});
+    ASSERT_EQ(run.status, 0) << run.err.toStdString();
+    const QString text = PdfText(out);
+    const QString guarantees = text.split('\n').filter("Garanzia").value(0).simplified();
+    EXPECT_TRUE(guarantees.endsWith(" 1e+308 5e-324")) << text.toStdString();
+    const QString periods = text.split('\n').filter("Periodi").value(0).simplified();
+    EXPECT_TRUE(periods.contains(" 15/03/-0044 ")) << text.toStdString();
+}
+
+TEST(ServerStoredValues, TheListingShowsADateBefore1899AsItsDate)
+{
+    auto company = MakeTestCompany(Engine::Server, true);
+    if (!company)
+        GTEST_SKIP() << testing_support::NoTestServer;
+    company->exec("UPDATE \"TabellaSerieSemplificata\" SET \"SspCusData\" = '0044-03-15 BC', \"SspDepData\" = "
+                  "'1850-01-01' WHERE \"SspCodice\" = 'AB01'");
+    const AdminRun run = Admin({"history", company->location(), company->company(), "AB01"});
+    ASSERT_EQ(run.status, 0) << run.err.toStdString();
+    EXPECT_TRUE(run.out.contains(QRegularExpression("CUSTODIA PERIODO DAL +: \\S+ -> 15/03/-0044\n")))
+        << run.out.toStdString();
+    EXPECT_TRUE(run.out.contains(QRegularExpression("DEPOSITO PERIODO DAL +: \\S+ -> 01/01/1850\n")))
+        << run.out.toStdString();
 }
 
 INSTANTIATE_TEST_SUITE_P(File, StoredValues, testing::Values(Engine::File), testing::PrintToStringParamName());

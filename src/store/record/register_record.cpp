@@ -59,8 +59,8 @@ bool Unshowable(const ColumnDescription& column, const Value& value)
             return true;
         return false;
     }
-    default:
-        return !std::isfinite(number);
+    default:  // an amount the field would show as another (0,00, or cut short)
+        return !AmountFitsItsField(number);
     }
 }
 
@@ -74,7 +74,8 @@ QString StoredText(const ColumnDescription& column, const Value& value)
     const double number = value.toDouble();
     if (!std::isfinite(number))
         return FormatAmount(number);
-    if (column.kind == ColumnKind::Date && number == std::trunc(number) && std::fabs(number) < 1e8)
+    if (column.kind == ColumnKind::Date && number == std::trunc(number) &&
+        std::fabs(number) <= std::numeric_limits<int>::max())
         return DateOfDay(int(number)).toString(QStringLiteral("dd/MM/yyyy"));
     return value.toString();
 }

@@ -102,7 +102,9 @@ QString AddMissingSharedColumns(Connection& connection, QStringList* added)
 
 }  // namespace
 
-QString CreateCompanyDatabase(const QString& path)
+namespace {
+
+QString CreateCompanyDatabase(const QString& path, bool codeRule)
 {
     const QFileInfo info(path);
     if (info.exists())
@@ -117,11 +119,35 @@ QString CreateCompanyDatabase(const QString& path)
         return connection.error();
     if (!connection.exec(QStringLiteral("BEGIN")))
         return connection.error();
+    const QStringList codeTriggers = store::RegisterCodeFileTriggers();
     for (const QString& statement : store::CreateTableStatements())
-        if (!connection.exec(statement))
+        if ((codeRule || !codeTriggers.contains(statement)) && !connection.exec(statement))
             return connection.error();
     if (!connection.exec(QStringLiteral("COMMIT")))
         return connection.error();
+    return QString();
+}
+
+}  // namespace
+
+QString CreateCompanyDatabase(const QString& path)
+{
+    return CreateCompanyDatabase(path, true);
+}
+
+QString CreateCompanyDatabaseForRows(const QString& path)
+{
+    return CreateCompanyDatabase(path, false);
+}
+
+QString AddRegisterCodeRule(const QString& path)
+{
+    Connection connection(path, false);
+    if (!connection.error().isEmpty())
+        return connection.error();
+    for (const QString& statement : store::RegisterCodeFileTriggers())
+        if (!connection.exec(statement))
+            return connection.error();
     return QString();
 }
 

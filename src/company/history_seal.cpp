@@ -35,11 +35,13 @@ QString Covered(const Seal& seal)
              QString::number(seal.rows), FingerprintKey, seal.fingerprint.isEmpty() ? NoFingerprint : seal.fingerprint);
 }
 
-QString Shown(const std::optional<QString>& value, bool row)
+// A value of `column` as the listing shows it: a date column's day number as
+// its date, a text quoted with visible escapes, Null.
+QString Shown(const QString& column, const std::optional<QString>& value, bool row)
 {
     if (!row)
         return QStringLiteral("(nessuna riga)");
-    return value ? QLatin1Char('"') + store::Visible(*value) + QLatin1Char('"') : QStringLiteral("Null");
+    return store::ShownValue(column, value ? store::Value(*value) : store::Value());
 }
 
 // The seal against the history walked: the problem found (one line), or
@@ -201,8 +203,9 @@ Verdict Verify(store::Database& database, const QString& company, const Seal* se
                               .arg(total);
         for (const store::DataDifference& d : differences)
             verdict.details << QStringLiteral("%1 %2 %3: %4, dallo storico %5")
-                                   .arg(d.table, QLatin1Char('"') + store::Visible(d.code) + QLatin1Char('"'), d.column,
-                                        Shown(d.stored, d.rowStored), Shown(d.replayed, d.rowReplayed));
+                                   .arg(d.table, store::ShownCode(d.code), d.column,
+                                        Shown(d.column, d.stored, d.rowStored),
+                                        Shown(d.column, d.replayed, d.rowReplayed));
         if (total > qlonglong(differences.size()))
             verdict.details << QStringLiteral("... e altre %1").arg(total - qlonglong(differences.size()));
     }

@@ -175,6 +175,23 @@ TEST_P(AdminChain, VerifyListsWhereTheDataIsNotWhatTheHistoryGives)
         << run.err.toStdString();
 }
 
+TEST(AdminVerifyShown, ADifferenceNamesDatesAsDatesAndTellsLookAlikeCodesApart)
+{
+    auto demo = MakeTestCompany(Engine::File, true);
+    QString said;
+    ASSERT_EQ(company::starting_state::Record(demo->location(), demo->company(), &said), "");
+    // Behind the program: a date past 9999, and a set whose code is "ÄB"
+    // written decomposed, stored before the code rule.
+    demo->exec("UPDATE TabellaSerieSemplificata SET SspArrData = 2958466 WHERE SspCodice = 'AB01'");
+    demo->exec("DROP TRIGGER \"TabellaSerieSemplificata_codice_nuovo\"");
+    demo->exec("INSERT INTO TabellaSerieSemplificata (SspCodice, SspDescrizione) VALUES (char(65, 776, 66), 'SOSIA')");
+    const AdminRun run = Admin({"verify", demo->location(), demo->company()});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_TRUE(run.err.contains("\"AB01\" SspArrData: 01/01/10000, dallo storico 15/09/2003")) << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains("\"A\\u0308B\" SspDescrizione: \"SOSIA\", dallo storico (nessuna riga)"))
+        << run.err.toStdString();
+}
+
 TEST_P(AdminChain, VerifyFindsAGapThatTheRowsAfterItWereRechainedOver)
 {
     record(3);

@@ -335,3 +335,33 @@ TEST(AdminSealForm, ASealWhoseRowCountOrFingerprintCannotBeAHistorysIsRefusedBef
         EXPECT_FALSE(run.out.contains("corrisponde")) << run.out.toStdString();
     }
 }
+
+TEST(AdminSealForm, ASealWithALineNotItsOwnRepeatedOrMalformedIsRefusedBeforeAnythingElse)
+{
+    auto company = MakeTestCompany(Engine::File);
+    QTemporaryDir dir;
+    const QString seal = dir.filePath("sigillo.txt");
+    ASSERT_EQ(Admin({"seal", company->location(), company->company(), "--output", seal}).status, 0);
+    QFile made(seal);
+    ASSERT_TRUE(made.open(QIODevice::ReadOnly));
+    const QByteArray text = made.readAll();
+    made.close();
+    const QByteArray lastRow = text.mid(text.indexOf("ultima riga: ")).split('\n').first();
+    const QByteArray date = text.mid(text.indexOf("data e ora (UTC): ")).split('\n').first();
+    for (const auto& [edited, expected] : std::vector<std::pair<QByteArray, const char*>>{
+             {text + "nota: controllato\n", "la riga 'nota: controllato' non è di un sigillo"},
+             {text + lastRow + "\n", "la riga \"ultima riga\" è ripetuta"},
+             {QByteArray(text).replace(lastRow, lastRow + "abc"), "l'ultima riga deve essere un numero intero"},
+             {QByteArray(text).replace(date, "data e ora (UTC): ieri"), "la data e ora deve essere nella forma"},
+             {QByteArray(text).replace(date + "\n", ""), "il sigillo è incompleto: manca la data e ora"}}) {
+        SCOPED_TRACE(expected);
+        QFile file(seal);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(edited);
+        file.close();
+        const AdminRun run = Admin({"verify", company->location(), company->company(), "--seal", seal});
+        EXPECT_EQ(run.status, 1);
+        EXPECT_TRUE(run.err.contains(QString::fromUtf8(expected))) << run.err.toStdString();
+        EXPECT_FALSE(run.out.contains("corrisponde")) << run.out.toStdString();
+    }
+}

@@ -466,6 +466,19 @@ QString GrantOperators(const QString& conninfo, const QString& company, const QS
         return error;
     if (PQntuples(result.get()) == 0)
         return QStringLiteral("il ruolo %1 non esiste sul server: crearlo prima (CREATE ROLE %1 NOLOGIN)").arg(group);
+    // The operators' limits are set on their roles (ALTER ROLE ... SET),
+    // which only a superuser or a role with CREATEROLE may do.
+    if (!run(conn.get(),
+             QStringLiteral("SELECT rolname FROM pg_catalog.pg_roles WHERE rolname = current_user "
+                            "AND NOT rolsuper AND NOT rolcreaterole"),
+             {}, &error, &result))
+        return error;
+    if (PQntuples(result.get()) > 0)
+        return QStringLiteral("il ruolo %1 non può impostare i tempi massimi dei ruoli degli operatori (serve un "
+                              "superutente o un ruolo con CREATEROLE): eseguire quenvol-admin grant come superutente "
+                              "(di solito postgres), oppure dare CREATEROLE al proprietario della società (ALTER ROLE "
+                              "%1 CREATEROLE)")
+            .arg(QString::fromUtf8(PQgetvalue(result.get(), 0, 0)));
     // The group and every role in it, at any depth.
     if (!run(conn.get(),
              QStringLiteral("WITH RECURSIVE dentro(oid) AS (SELECT oid FROM pg_catalog.pg_roles WHERE rolname = $1 "

@@ -177,7 +177,8 @@ QStringList sortedSettings(const QStringList& settings)
 // function of the same schema, on the same events, with no column list, WHEN
 // condition or arguments, deferred to the commit where it should be; no
 // other trigger on the history or its waiting events, nor calling a function
-// of the history (a renamed one would record every change twice); and every
+// of the history (a renamed one would record every change twice), and no
+// rule, policy or row security on those two tables; and every
 // function of the history, compared with its description: body, language,
 // result, volatility, strictness, SECURITY DEFINER, settings, and its owner,
 // who must be the history's (another role owning it could rewrite it). Each
@@ -211,12 +212,15 @@ bool guardProblems(PGconn* conn, const QString& company, QStringList* problems, 
     const auto yes = [&](int row, int column) { return QByteArray(PQgetvalue(result.get(), row, column)) == "t"; };
     const std::vector<store::ServerTrigger> triggers = store::ServerHistoryTriggers();
     if (definitions) {
-        // The history's own tables (not the shared ones) and the history's functions.
-        QSet<QString> historyTables, historyFunctions;
+        // The history's own tables (the history and its waiting events, not
+        // the shared ones) and the history's functions.
+        QStringList historyTables;
+        QSet<QString> historyFunctions;
         for (const store::ServerTrigger& expected : triggers)
-            historyTables.insert(expected.table);
+            if (!historyTables.contains(expected.table))
+                historyTables << expected.table;
         for (const store::TableDescription* shared : store::SharedTables())
-            historyTables.remove(shared->name);
+            historyTables.removeAll(shared->name);
         for (const store::ServerFunction& function : store::ServerHistoryFunctions())
             historyFunctions.insert(function.name);
         for (int row = 0; row < PQntuples(result.get()); ++row) {
@@ -237,16 +241,8 @@ bool guardProblems(PGconn* conn, const QString& company, QStringList* problems, 
             if (statements)
                 *statements << QStringLiteral("DROP TRIGGER %1 ON %2.%3").arg(quoted(name), quoted(company), quoted(table));
         }
-    }
-    if (definitions) {
         // Nothing but the history's functions writes its tables: a rule could
         // turn their INSERT into nothing, row security hide rows from them.
-        QStringList historyTables;
-        for (const store::ServerTrigger& expected : triggers)
-            if (!historyTables.contains(expected.table))
-                historyTables << expected.table;
-        for (const store::TableDescription* shared : store::SharedTables())
-            historyTables.removeAll(shared->name);
         Res other(nullptr, &PQclear);
         if (!run(conn,
                  QStringLiteral("SELECT c.relname, 'r', r.rulename FROM pg_catalog.pg_rewrite r "

@@ -178,7 +178,7 @@ QStringList sortedSettings(const QStringList& settings)
 // condition or arguments, deferred to the commit where it should be; no
 // other trigger on the history or its waiting events, nor calling a function
 // of the history (a renamed one would record every change twice), and no
-// rule, policy or row security on those two tables; and every
+// rule, policy or row security on those two tables, neither UNLOGGED; and every
 // function of the history, compared with its description: body, language,
 // result, volatility, strictness, SECURITY DEFINER, settings, and its owner,
 // who must be the history's (another role owning it could rewrite it). Each
@@ -242,7 +242,9 @@ bool guardProblems(PGconn* conn, const QString& company, QStringList* problems, 
                 *statements << QStringLiteral("DROP TRIGGER %1 ON %2.%3").arg(quoted(name), quoted(company), quoted(table));
         }
         // Nothing but the history's functions writes its tables: a rule could
-        // turn their INSERT into nothing, row security hide rows from them.
+        // turn their INSERT into nothing, row security hide rows from them;
+        // and they are kept as every table is (an UNLOGGED one is emptied by
+        // a crash and never reaches a standby).
         Res other(nullptr, &PQclear);
         if (!run(conn,
                  QStringLiteral("SELECT c.relname, 'r', r.rulename FROM pg_catalog.pg_rewrite r "
@@ -256,7 +258,11 @@ bool guardProblems(PGconn* conn, const QString& company, QStringList* problems, 
                                 "UNION ALL SELECT c.relname, 's', '' FROM pg_catalog.pg_class c "
                                 "JOIN pg_catalog.pg_namespace n ON n.oid = c.relnamespace "
                                 "WHERE n.nspname = $1 AND c.relname = ANY ($2::text[]) "
-                                "AND (c.relrowsecurity OR c.relforcerowsecurity) ORDER BY 1, 2, 3"),
+                                "AND (c.relrowsecurity OR c.relforcerowsecurity) "
+                                "UNION ALL SELECT c.relname, 'u', '' FROM pg_catalog.pg_class c "
+                                "JOIN pg_catalog.pg_namespace n ON n.oid = c.relnamespace "
+                                "WHERE n.nspname = $1 AND c.relname = ANY ($2::text[]) AND c.relpersistence = 'u' "
+                                "ORDER BY 1, 2, 3"),
                  {company, QLatin1Char('{') + historyTables.join(QLatin1Char(',')) + QLatin1Char('}')}, error, &other))
             return false;
         for (int row = 0; row < PQntuples(other.get()); ++row) {
@@ -278,6 +284,15 @@ bool guardProblems(PGconn* conn, const QString& company, QStringList* problems, 
                     QStringLiteral("tolta la regola di accesso %1 della tabella %2 dello storico").arg(name, table));
                 if (statements)
                     *statements << QStringLiteral("DROP POLICY %1 ON %2").arg(quoted(name), qualifiedTable);
+            } else if (kind == "u") {
+                say(QStringLiteral("la tabella %1 dello storico non è scritta nel registro delle transazioni "
+                                   "(UNLOGGED): un arresto del server la svuota e un server di riserva non la riceve")
+                        .arg(table),
+                    QStringLiteral("la tabella %1 dello storico ora è scritta nel registro delle transazioni (SET "
+                                   "LOGGED)")
+                        .arg(table));
+                if (statements)
+                    *statements << QStringLiteral("ALTER TABLE %1 SET LOGGED").arg(qualifiedTable);
             } else {
                 say(QStringLiteral("la tabella %1 dello storico ha la sicurezza per righe (ROW LEVEL SECURITY), "
                                    "che può nasconderne righe")

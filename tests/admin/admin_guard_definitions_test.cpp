@@ -126,6 +126,9 @@ TEST(ServerGuardDefinitions, EachWeakenedTriggerOrFunctionIsNamedByVerifyAndPutB
              " FORCE ROW LEVEL SECURITY; CREATE POLICY nascosti ON " + history + " USING (\"StoUtente\" <> 'bruno')",
          {"la tabella StoricoSerieSemplificata dello storico ha la sicurezza per righe",
           "tolta la regola di accesso nascosti della tabella StoricoSerieSemplificata"}},
+        {"ALTER TABLE " + history + " SET UNLOGGED",
+         {"la tabella StoricoSerieSemplificata dello storico non è scritta nel registro delle transazioni (UNLOGGED)",
+          "la tabella StoricoSerieSemplificata dello storico ora è scritta nel registro delle transazioni"}},
         // Owned by another role, it could be rewritten by that role.
         {"DO $r$ BEGIN IF NOT EXISTS (SELECT 1 FROM pg_roles WHERE rolname = 'quenvol_altro_proprietario') THEN "
          "CREATE ROLE quenvol_altro_proprietario; END IF; END $r$; ALTER FUNCTION " + add +

@@ -205,7 +205,22 @@ bool historyTriggerProblems(sqlite3* db, QStringList* problems, QStringList* rep
     }
     if (present.empty())
         return true;  // a company made before the history: upgrade adds it, triggers and all
-    for (const QString& statement : store::CreateStatements(history)) {
+    const QStringList created = store::CreateStatements(history);
+    // A trigger of anyone else's on the history (one ignoring its inserts,
+    // say) is no guard of it: named, and dropped by the upgrade.
+    for (const auto& [name, sql] : present) {
+        if (sql.startsWith(QStringLiteral("CREATE TABLE"), Qt::CaseInsensitive) ||
+            std::any_of(created.begin(), created.end(), [&](const QString& statement) {
+                return statement.startsWith(QStringLiteral("CREATE TRIGGER ")) &&
+                    statement.section(QLatin1Char('"'), 1, 1) == name;
+            }))
+            continue;
+        const QString which = QStringLiteral("il trigger %1 della tabella %2").arg(name, history.name);
+        *problems << QStringLiteral("%1 non è uno di quelli dello storico").arg(which);
+        *repairs << QStringLiteral("tolto %1, che non è uno di quelli dello storico").arg(which);
+        *statements << QStringLiteral("DROP TRIGGER %1").arg(store::quoted(name));
+    }
+    for (const QString& statement : created) {
         if (!statement.startsWith(QStringLiteral("CREATE TRIGGER ")))
             continue;
         const QString name = statement.section(QLatin1Char('"'), 1, 1);

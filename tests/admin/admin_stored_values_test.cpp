@@ -154,6 +154,22 @@ TEST(StoredValuesOnTheSheet, AmountsPastTheFieldShowExactlyAndADateBefore1899AsI
     EXPECT_TRUE(periods.contains(" 15/03/-0044 ")) << text.toStdString();
 }
 
+TEST(StoredValuesOnTheSheet, ValuesItsFieldsCannotShowAreListedAsStored)
+{
+    // A text in a number column (an infinite date, a number written as a
+    // word): the record holds 0 for it, the sheet says what is stored.
+    auto company = MakeTestCompany(Engine::File, true);
+    company->exec("UPDATE TabellaSerieSemplificata SET SspArrCron = 'N/D', SspCusData = 'infinity' "
+                  "WHERE SspCodice = 'AB01'");
+    const QTemporaryDir folder;
+    const QString out = folder.filePath("scheda.pdf");
+    const AdminRun run = Admin({"print", "sheet", company->location(), company->company(), "AB01", "--output", out});
+    ASSERT_EQ(run.status, 0) << run.err.toStdString();
+    const QString text = PdfText(out);
+    EXPECT_TRUE(text.contains("ARRIVI ULT. CRONOL.: \"N/D\"")) << text.toStdString();
+    EXPECT_TRUE(text.contains("CUSTODIA PERIODO DAL: \"infinity\"")) << text.toStdString();
+}
+
 TEST(ServerStoredValues, TheListingShowsADateBefore1899AsItsDate)
 {
     auto company = MakeTestCompany(Engine::Server, true);

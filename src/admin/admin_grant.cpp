@@ -23,8 +23,8 @@ const admin::Command Grant{
     "i valori predefiniti degli operatori, che ciascuno puo' cambiare per se': una\n"
     "sessione che tiene fermi gli altri la termina quenvol-admin guard. Dopo aver\n"
     "aggiunto un operatore al gruppo, ripetere il comando. Va eseguito dal\n"
-    "proprietario della societa'\n"
-    "(di solito postgres); tutto o niente.\n"
+    "proprietario della societa' (di solito postgres): un superutente, o un ruolo\n"
+    "con CREATEROLE, che solo puo' impostare i tempi dei ruoli; tutto o niente.\n"
     "Esempio: {grant-esempio} DEMO operatori\n",
     RunGrant};
 const admin::Registration registration(Grant);

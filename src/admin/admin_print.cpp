@@ -200,7 +200,7 @@ int PrintSheet(const admin::Arguments& given, const std::optional<admin::Signing
         if (pdf.isEmpty())
             return admin::Fail(problem + QStringLiteral(": nessun file scritto"));
         const QString failed = company::pending::WriteWhole(given.value("--output"), pdf, true, [&] {
-            RecordSignature(*database, sheet->record.SspCodice.trimmed(), QStringLiteral("scheda"), key);
+            RecordSignature(*database, sheet->record.SspCodice, QStringLiteral("scheda"), key);
         });
         if (!failed.isEmpty())
             return admin::Fail(failed);

@@ -2,6 +2,7 @@
 // date: the columns its shared tables lack, then the change history (table,
 // columns, the server's triggers, the chain of existing rows).
 #include "admin/admin_command.h"
+#include "company/company_copy.h"
 #include "company/company_file.h"
 #include "company/company_location.h"
 #include "company/starting_state.h"
@@ -9,6 +10,7 @@
 #include "store/history/history_reader.h"
 
 #include <QDir>
+#include <QFileInfo>
 
 #include <cstdio>
 
@@ -30,7 +32,9 @@ const admin::Command Upgrade{
     "stesso (funzioni e trigger), toglie INSERT sullo storico ai ruoli che l'avevano\n"
     "e da' loro EXECUTE sulla funzione degli eventi; rimette al loro posto, e\n"
     "nomina, i trigger e le funzioni dello storico mancanti, disattivati o\n"
-    "cambiati (quelli che quenvol-admin verify segnala). Tutto in una\n"
+    "cambiati, toglie i trigger, le regole e la sicurezza per righe estranei allo\n"
+    "storico e ridà al suo proprietario le funzioni passate a un altro ruolo\n"
+    "(quello che quenvol-admin verify segnala). Tutto in una\n"
     "transazione; i dati restano come sono. Dice che cosa ha fatto; su una\n"
     "societa' gia' aggiornata non fa nulla.\n"
     "Esempio: quenvol-admin upgrade {dati} DEMO\n",
@@ -80,6 +84,15 @@ int RunUpgrade(const QStringList& arguments)
         codeRule = done.codeRuleAdded;
         breaking = done.codesBreakingRule;
     } else {
+        // A file that is there but cannot be read is damaged: told as
+        // verify tells it, with the cure, not in the library's words.
+        try {
+            company::location::OpenCompany(operands[0], operands[1]);
+        } catch (const store::EngineError& error) {
+            if (error.number() == store::EngineErrorNumber::CannotOpenDatabase &&
+                QFileInfo(company::copy::CompanyFilePath(operands[0], operands[1])).isFile())
+                return admin::Fail(QStringLiteral("%1: %2").arg(path, error.description()));
+        }
         company::file::HistoryUpgrade done;
         if (const QString error = company::file::UpgradeHistory(path, &done); !error.isEmpty())
             return admin::Fail(error);

@@ -159,7 +159,9 @@ Failure copyServer(const QString& conninfo, const QString& company, const QStrin
     const QString snapshot = snapshotConninfo(conninfo, &error);
     if (!error.isEmpty())
         return {error, false};
-    if (error = company::file::CreateCompanyDatabase(target); !error.isEmpty())
+    // Codes stored before the code rule are copied as they are, the rule's
+    // triggers added after the rows.
+    if (error = company::file::CreateCompanyDatabaseForRows(target); !error.isEmpty())
         return {error, true};
     try {
         std::unique_ptr<store::Database> source = store::openServerDatabase(snapshot, company);
@@ -167,6 +169,9 @@ Failure copyServer(const QString& conninfo, const QString& company, const QStrin
         source->beginTrans();
         error = company::copy::CopyTables(*source, *to, nullptr);
         source->rollback();
+        to.reset();
+        if (error.isEmpty())
+            error = company::file::AddRegisterCodeRule(target);
     } catch (const store::EngineError& failure) {
         error = QStringLiteral("%1 (errore %2)").arg(failure.description()).arg(failure.number());
     }

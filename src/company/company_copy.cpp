@@ -7,8 +7,10 @@
 #include "company/history_digest.h"
 #include "company/pending_file.h"
 #include "company/pending_file_stage.h"
+#include "store/engine/sql_text.h"
 #include "store/history/history_chain.h"
 #include "store/history/server_history.h"
+#include "store/schema/register_code.h"
 #include "store/schema/server_schema.h"
 #include "store/tables/company_code.h"
 #include "store/schema/table_description.h"
@@ -163,8 +165,13 @@ QString CopyCompany(const QString& from, const QString& to, const QString& compa
         } catch (const store::EngineError& error) {
             return QStringLiteral("destinazione: %1").arg(error.description());
         }
-        QString error = CopyTables(*source, *target, copied, store::ServerSchemaStatements(company),
+        // Codes stored before the code rule come over as they are; the rule
+        // holds for new and changed codes, as upgrade leaves such a company.
+        const QString registers = store::quoted(company) + QLatin1Char('.') + store::quoted(store::RegisterTable);
+        QString error = CopyTables(*source, *target, copied,
+                                   store::ServerSchemaStatements(company) + store::DropRegisterCodeCheck(registers),
                                    company::server::AdvanceCounterStatements(company)
+                                       + store::RegisterCodeCheckAfterRows(registers)
                                        + store::ServerHistoryStatements(company));
         return error.isEmpty() ? QString() : QStringLiteral("destinazione: %1").arg(error);
     }
@@ -179,7 +186,7 @@ QString CopyCompany(const QString& from, const QString& to, const QString& compa
         pending = std::make_unique<company::pending::PendingFile>(targetFile);
         error = pending->error();
         if (error.isEmpty())
-            error = company::file::CreateCompanyDatabase(pending->path());
+            error = company::file::CreateCompanyDatabaseForRows(pending->path());
     }
     if (!error.isEmpty())
         return QStringLiteral("destinazione: %1").arg(error);
@@ -192,6 +199,11 @@ QString CopyCompany(const QString& from, const QString& to, const QString& compa
             error = QStringLiteral("destinazione: %1").arg(describe(failure));
         }
     }
+    // Codes stored before the code rule came over as they are; the rule holds
+    // for new and changed codes, as upgrade leaves such a company.
+    if (error.isEmpty() && pending)
+        if (error = company::file::AddRegisterCodeRule(pending->path()); !error.isEmpty())
+            error = QStringLiteral("destinazione: %1").arg(error);
     if (error.isEmpty() && pending)
         error = pending->commit();
     return error;  // a pending file not committed goes by itself

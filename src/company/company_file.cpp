@@ -102,7 +102,9 @@ QString AddMissingSharedColumns(Connection& connection, QStringList* added)
 
 }  // namespace
 
-QString CreateCompanyDatabase(const QString& path)
+namespace {
+
+QString CreateCompanyDatabase(const QString& path, bool codeRule)
 {
     const QFileInfo info(path);
     if (info.exists())
@@ -117,11 +119,35 @@ QString CreateCompanyDatabase(const QString& path)
         return connection.error();
     if (!connection.exec(QStringLiteral("BEGIN")))
         return connection.error();
+    const QStringList codeTriggers = store::RegisterCodeFileTriggers();
     for (const QString& statement : store::CreateTableStatements())
-        if (!connection.exec(statement))
+        if ((codeRule || !codeTriggers.contains(statement)) && !connection.exec(statement))
             return connection.error();
     if (!connection.exec(QStringLiteral("COMMIT")))
         return connection.error();
+    return QString();
+}
+
+}  // namespace
+
+QString CreateCompanyDatabase(const QString& path)
+{
+    return CreateCompanyDatabase(path, true);
+}
+
+QString CreateCompanyDatabaseForRows(const QString& path)
+{
+    return CreateCompanyDatabase(path, false);
+}
+
+QString AddRegisterCodeRule(const QString& path)
+{
+    Connection connection(path, false);
+    if (!connection.error().isEmpty())
+        return connection.error();
+    for (const QString& statement : store::RegisterCodeFileTriggers())
+        if (!connection.exec(statement))
+            return connection.error();
     return QString();
 }
 
@@ -179,7 +205,22 @@ bool historyTriggerProblems(sqlite3* db, QStringList* problems, QStringList* rep
     }
     if (present.empty())
         return true;  // a company made before the history: upgrade adds it, triggers and all
-    for (const QString& statement : store::CreateStatements(history)) {
+    const QStringList created = store::CreateStatements(history);
+    // A trigger of anyone else's on the history (one ignoring its inserts,
+    // say) is no guard of it: named, and dropped by the upgrade.
+    for (const auto& [name, sql] : present) {
+        if (sql.startsWith(QStringLiteral("CREATE TABLE"), Qt::CaseInsensitive) ||
+            std::any_of(created.begin(), created.end(), [&](const QString& statement) {
+                return statement.startsWith(QStringLiteral("CREATE TRIGGER ")) &&
+                    statement.section(QLatin1Char('"'), 1, 1) == name;
+            }))
+            continue;
+        const QString which = QStringLiteral("il trigger %1 della tabella %2").arg(name, history.name);
+        *problems << QStringLiteral("%1 non è uno di quelli dello storico").arg(which);
+        *repairs << QStringLiteral("tolto %1, che non è uno di quelli dello storico").arg(which);
+        *statements << QStringLiteral("DROP TRIGGER %1").arg(store::quoted(name));
+    }
+    for (const QString& statement : created) {
         if (!statement.startsWith(QStringLiteral("CREATE TRIGGER ")))
             continue;
         const QString name = statement.section(QLatin1Char('"'), 1, 1);

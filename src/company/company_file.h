@@ -11,6 +11,12 @@ namespace company::file {
 // Creates `path` (and its folder) with the three tables. Refuses an existing
 // file. Returns an empty text on success, else the reason.
 QString CreateCompanyDatabase(const QString& path);
+// The same without the register codes' triggers, for a copy: its rows may
+// hold codes stored before the rule. AddRegisterCodeRule adds the triggers
+// after them, as upgrade leaves such a company (the rule holds for new and
+// changed codes).
+QString CreateCompanyDatabaseForRows(const QString& path);
+QString AddRegisterCodeRule(const QString& path);
 
 // Creates the company file `path` (with the demonstration data when `demo`)
 // under a temporary name beside it, moved into place only when complete: a

@@ -55,8 +55,9 @@ Conn connect(const QString& conninfo, QString* error)
         return conn;
     }
     // The server's notices ("... does not exist, skipping") are not the
-    // office's business; its errors are returned.
-    PQclear(PQexec(conn.get(), "SET client_min_messages = warning"));
+    // office's business; its errors are returned. Numbers are written whole
+    // whatever the role's or the database's default.
+    PQclear(PQexec(conn.get(), "SET client_min_messages = warning; SET extra_float_digits = 3"));
     return conn;
 }
 
@@ -175,14 +176,21 @@ QStringList sortedSettings(const QStringList& settings)
 // compared with what this version creates: present, enabled (it fires in
 // every session unless set to 'D', or to 'R', replicas only), calling its
 // function of the same schema, on the same events, with no column list, WHEN
-// condition or arguments, deferred to the commit where it should be; and
-// every function of the history, compared with its description: body,
-// language, result, volatility, strictness, SECURITY DEFINER and settings.
-// Each difference is named. With GuardCheck::MissingOrDisabled only what is
-// absent or does not fire is named: a definition of an earlier version is
-// not.
+// condition or arguments, deferred to the commit where it should be; no
+// other trigger on the history or its waiting events, nor calling a function
+// of the history (a renamed one would record every change twice), and no
+// rule, policy or row security on those two tables, neither UNLOGGED; and every
+// function of the history, compared with its description: body, language,
+// result, volatility, strictness, SECURITY DEFINER, settings, and its owner,
+// who must be the history's (another role owning it could rewrite it). Each
+// difference is named. With GuardCheck::MissingOrDisabled only what is absent
+// or does not fire is named: a definition of an earlier version is not.
+// `statements`, for the upgrade, gets what must run before the guards are
+// made again: the foreign triggers dropped, the functions given back to the
+// history's owner; an upgrade that may not give one back fails, saying who
+// can.
 bool guardProblems(PGconn* conn, const QString& company, QStringList* problems, QStringList* repairs,
-                   QString* error, GuardCheck check = GuardCheck::Everything)
+                   QString* error, GuardCheck check = GuardCheck::Everything, QStringList* statements = nullptr)
 {
     const bool definitions = check == GuardCheck::Everything;
     Res result(nullptr, &PQclear);
@@ -203,7 +211,101 @@ bool guardProblems(PGconn* conn, const QString& company, QStringList* problems, 
             *repairs << repair;
     };
     const auto yes = [&](int row, int column) { return QByteArray(PQgetvalue(result.get(), row, column)) == "t"; };
-    for (const store::ServerTrigger& expected : store::ServerHistoryTriggers()) {
+    const std::vector<store::ServerTrigger> triggers = store::ServerHistoryTriggers();
+    if (definitions) {
+        // The history's own tables (the history and its waiting events, not
+        // the shared ones) and the history's functions.
+        QStringList historyTables;
+        QSet<QString> historyFunctions;
+        for (const store::ServerTrigger& expected : triggers)
+            if (!historyTables.contains(expected.table))
+                historyTables << expected.table;
+        for (const store::TableDescription* shared : store::SharedTables())
+            historyTables.removeAll(shared->name);
+        for (const store::ServerFunction& function : store::ServerHistoryFunctions())
+            historyFunctions.insert(function.name);
+        for (int row = 0; row < PQntuples(result.get()); ++row) {
+            const QString table = QString::fromUtf8(PQgetvalue(result.get(), row, 0));
+            const QString name = QString::fromUtf8(PQgetvalue(result.get(), row, 1));
+            const QString function = QString::fromUtf8(PQgetvalue(result.get(), row, 3));
+            if (std::any_of(triggers.begin(), triggers.end(),
+                            [&](const store::ServerTrigger& t) { return t.table == table && t.name == name; }))
+                continue;
+            const bool calls = yes(row, 4) && historyFunctions.contains(function);
+            if (!calls && !historyTables.contains(table))
+                continue;
+            const QString which = QStringLiteral("il trigger %1 della tabella %2").arg(name, table);
+            const QString why = calls ? QStringLiteral("chiama la funzione %1 dello storico").arg(function)
+                                      : QStringLiteral("è sulla tabella dello storico");
+            say(QStringLiteral("%1 non è uno di quelli dello storico ma %2").arg(which, why),
+                QStringLiteral("tolto %1, che non è uno di quelli dello storico ma %2").arg(which, why));
+            if (statements)
+                *statements << QStringLiteral("DROP TRIGGER %1 ON %2.%3").arg(quoted(name), quoted(company), quoted(table));
+        }
+        // Nothing but the history's functions writes its tables: a rule could
+        // turn their INSERT into nothing, row security hide rows from them;
+        // and they are kept as every table is (an UNLOGGED one is emptied by
+        // a crash and never reaches a standby).
+        Res other(nullptr, &PQclear);
+        if (!run(conn,
+                 QStringLiteral("SELECT c.relname, 'r', r.rulename FROM pg_catalog.pg_rewrite r "
+                                "JOIN pg_catalog.pg_class c ON c.oid = r.ev_class "
+                                "JOIN pg_catalog.pg_namespace n ON n.oid = c.relnamespace "
+                                "WHERE n.nspname = $1 AND c.relname = ANY ($2::text[]) AND r.rulename <> '_RETURN' "
+                                "UNION ALL SELECT c.relname, 'p', p.polname FROM pg_catalog.pg_policy p "
+                                "JOIN pg_catalog.pg_class c ON c.oid = p.polrelid "
+                                "JOIN pg_catalog.pg_namespace n ON n.oid = c.relnamespace "
+                                "WHERE n.nspname = $1 AND c.relname = ANY ($2::text[]) "
+                                "UNION ALL SELECT c.relname, 's', '' FROM pg_catalog.pg_class c "
+                                "JOIN pg_catalog.pg_namespace n ON n.oid = c.relnamespace "
+                                "WHERE n.nspname = $1 AND c.relname = ANY ($2::text[]) "
+                                "AND (c.relrowsecurity OR c.relforcerowsecurity) "
+                                "UNION ALL SELECT c.relname, 'u', '' FROM pg_catalog.pg_class c "
+                                "JOIN pg_catalog.pg_namespace n ON n.oid = c.relnamespace "
+                                "WHERE n.nspname = $1 AND c.relname = ANY ($2::text[]) AND c.relpersistence = 'u' "
+                                "ORDER BY 1, 2, 3"),
+                 {company, QLatin1Char('{') + historyTables.join(QLatin1Char(',')) + QLatin1Char('}')}, error, &other))
+            return false;
+        for (int row = 0; row < PQntuples(other.get()); ++row) {
+            const QString table = QString::fromUtf8(PQgetvalue(other.get(), row, 0));
+            const QString qualifiedTable = quoted(company) + QLatin1Char('.') + quoted(table);
+            const QByteArray kind = PQgetvalue(other.get(), row, 1);
+            const QString name = QString::fromUtf8(PQgetvalue(other.get(), row, 2));
+            if (kind == "r") {
+                const QString& rule = name;
+                say(QStringLiteral("la tabella %1 dello storico ha la regola %2 (CREATE RULE), che può cambiare "
+                                   "o annullare ciò che vi si scrive")
+                        .arg(table, rule),
+                    QStringLiteral("tolta la regola %1 della tabella %2 dello storico").arg(rule, table));
+                if (statements)
+                    *statements << QStringLiteral("DROP RULE %1 ON %2").arg(quoted(rule), qualifiedTable);
+            } else if (kind == "p") {
+                say(QStringLiteral("la tabella %1 dello storico ha la regola di accesso %2 (CREATE POLICY)")
+                        .arg(table, name),
+                    QStringLiteral("tolta la regola di accesso %1 della tabella %2 dello storico").arg(name, table));
+                if (statements)
+                    *statements << QStringLiteral("DROP POLICY %1 ON %2").arg(quoted(name), qualifiedTable);
+            } else if (kind == "u") {
+                say(QStringLiteral("la tabella %1 dello storico non è scritta nel registro delle transazioni "
+                                   "(UNLOGGED): un arresto del server la svuota e un server di riserva non la riceve")
+                        .arg(table),
+                    QStringLiteral("la tabella %1 dello storico ora è scritta nel registro delle transazioni (SET "
+                                   "LOGGED)")
+                        .arg(table));
+                if (statements)
+                    *statements << QStringLiteral("ALTER TABLE %1 SET LOGGED").arg(qualifiedTable);
+            } else {
+                say(QStringLiteral("la tabella %1 dello storico ha la sicurezza per righe (ROW LEVEL SECURITY), "
+                                   "che può nasconderne righe")
+                        .arg(table),
+                    QStringLiteral("tolta la sicurezza per righe della tabella %1 dello storico").arg(table));
+                if (statements)
+                    *statements << QStringLiteral("ALTER TABLE %1 NO FORCE ROW LEVEL SECURITY").arg(qualifiedTable)
+                                << QStringLiteral("ALTER TABLE %1 DISABLE ROW LEVEL SECURITY").arg(qualifiedTable);
+            }
+        }
+    }
+    for (const store::ServerTrigger& expected : triggers) {
         int found = -1;
         for (int row = 0; row < PQntuples(result.get()); ++row)
             if (QString::fromUtf8(PQgetvalue(result.get(), row, 0)) == expected.table &&
@@ -237,6 +339,8 @@ bool guardProblems(PGconn* conn, const QString& company, QStringList* problems, 
             differs << (expected.deferred ? QStringLiteral("non è più rinviato al commit (DEFERRABLE INITIALLY DEFERRED)")
                                           : QStringLiteral("è stato reso rinviabile"));
         const QByteArray enabled = PQgetvalue(result.get(), found, 2);
+        if (enabled == "A")
+            differs << QStringLiteral("scatta anche nelle sessioni di replica (ENABLE ALWAYS)");
         if (!differs.isEmpty())
             say(QStringLiteral("%1 è stato cambiato: %2").arg(which, differs.join(QStringLiteral(", "))),
                 QStringLiteral("ricreato %1, che era stato cambiato (%2)").arg(which, differs.join(QStringLiteral(", "))));
@@ -247,10 +351,14 @@ bool guardProblems(PGconn* conn, const QString& company, QStringList* problems, 
              QStringLiteral("SELECT p.proname, pg_catalog.pg_get_function_identity_arguments(p.oid), "
                             "pg_catalog.format_type(p.prorettype, NULL), p.proretset, l.lanname, p.provolatile, "
                             "p.proisstrict, p.prosecdef, "
-                            "pg_catalog.array_to_string(coalesce(p.proconfig, '{}'), E'\\n'), p.prosrc "
+                            "pg_catalog.array_to_string(coalesce(p.proconfig, '{}'), E'\\n'), p.prosrc, "
+                            "pg_catalog.pg_get_userbyid(p.proowner), pg_catalog.pg_get_userbyid(h.relowner), "
+                            "pg_catalog.pg_has_role(p.proowner, 'USAGE') "
                             "FROM pg_catalog.pg_proc p JOIN pg_catalog.pg_namespace n ON n.oid = p.pronamespace "
-                            "JOIN pg_catalog.pg_language l ON l.oid = p.prolang WHERE n.nspname = $1"),
-             {company}, error, &result))
+                            "JOIN pg_catalog.pg_language l ON l.oid = p.prolang "
+                            "JOIN pg_catalog.pg_class h ON h.relnamespace = n.oid AND h.relname = $2 "
+                            "WHERE n.nspname = $1"),
+             {company, store::HistoryTable}, error, &result))
         return false;
     const auto text = [&](int row, int column) { return QString::fromUtf8(PQgetvalue(result.get(), row, column)); };
     for (const store::ServerFunction& expected : store::ServerHistoryFunctions()) {
@@ -283,6 +391,20 @@ bool guardProblems(PGconn* conn, const QString& company, QStringList* problems, 
         if (sortedSettings(settings.isEmpty() ? QStringList() : settings.split(QLatin1Char('\n'))) !=
             sortedSettings(expected.settings))
             differs << QStringLiteral("le impostazioni (SET)");
+        const QString owner = text(found, 10), historyOwner = text(found, 11);
+        if (owner != historyOwner) {
+            differs << QStringLiteral("appartiene al ruolo %1, non a %2 come lo storico").arg(owner, historyOwner);
+            if (statements && !yes(found, 12)) {
+                *error = QStringLiteral("la funzione %1 dello storico appartiene al ruolo %2: può restituirla a %3 "
+                                        "solo %2 o un superutente; eseguire quenvol-admin upgrade come superutente "
+                                        "(di solito postgres)")
+                             .arg(expected.name, owner, historyOwner);
+                return false;
+            }
+            if (statements)
+                *statements << QStringLiteral("ALTER FUNCTION %1.%2(%3) OWNER TO %4")
+                                   .arg(quoted(company), quoted(expected.name), expected.arguments, quoted(historyOwner));
+        }
         if (!differs.isEmpty())
             say(QStringLiteral("la funzione %1 è stata cambiata: %2").arg(expected.name, differs.join(QStringLiteral(", "))),
                 QStringLiteral("ricreata la funzione %1, che era stata cambiata (%2)")
@@ -356,6 +478,19 @@ QString GrantOperators(const QString& conninfo, const QString& company, const QS
         return error;
     if (PQntuples(result.get()) == 0)
         return QStringLiteral("il ruolo %1 non esiste sul server: crearlo prima (CREATE ROLE %1 NOLOGIN)").arg(group);
+    // The operators' limits are set on their roles (ALTER ROLE ... SET),
+    // which only a superuser or a role with CREATEROLE may do.
+    if (!run(conn.get(),
+             QStringLiteral("SELECT rolname FROM pg_catalog.pg_roles WHERE rolname = current_user "
+                            "AND NOT rolsuper AND NOT rolcreaterole"),
+             {}, &error, &result))
+        return error;
+    if (PQntuples(result.get()) > 0)
+        return QStringLiteral("il ruolo %1 non può impostare i tempi massimi dei ruoli degli operatori (serve un "
+                              "superutente o un ruolo con CREATEROLE): eseguire quenvol-admin grant come superutente "
+                              "(di solito postgres), oppure dare CREATEROLE al proprietario della società (ALTER ROLE "
+                              "%1 CREATEROLE)")
+            .arg(QString::fromUtf8(PQgetvalue(result.get(), 0, 0)));
     // The group and every role in it, at any depth.
     if (!run(conn.get(),
              QStringLiteral("WITH RECURSIVE dentro(oid) AS (SELECT oid FROM pg_catalog.pg_roles WHERE rolname = $1 "
@@ -574,11 +709,14 @@ QString UpgradeHistory(const QString& conninfo, const QString& company, HistoryU
         // or changed is told (for a history the server did not write yet,
         // "now the server writes it" says it all).
         QStringList problems, repairs;
-        if (!guardProblems(conn.get(), company, &problems, &repairs, &error))
+        QStringList first;
+        if (!guardProblems(conn.get(), company, &problems, &repairs, &error, GuardCheck::Everything, &first))
             return error;
         if (!found.serverWrites)
             found.repaired = repairs;
-        statements << store::ServerTriggerRepairStatements(company);
+        // Before the columns' statements too: a policy naming a column
+        // would stop its type from being set.
+        statements = first + statements + store::ServerTriggerRepairStatements(company);
     }
     statements << store::ServerVersionStatements(company);
     // The register codes' rule: the codes stored before it are listed and

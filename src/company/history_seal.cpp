@@ -35,11 +35,13 @@ QString Covered(const Seal& seal)
              QString::number(seal.rows), FingerprintKey, seal.fingerprint.isEmpty() ? NoFingerprint : seal.fingerprint);
 }
 
-QString Shown(const std::optional<QString>& value, bool row)
+// A value of `column` as the listing shows it: a date column's day number as
+// its date, a text quoted with visible escapes, Null.
+QString Shown(const QString& column, const std::optional<QString>& value, bool row)
 {
     if (!row)
         return QStringLiteral("(nessuna riga)");
-    return value ? QLatin1Char('"') + store::Visible(*value) + QLatin1Char('"') : QStringLiteral("Null");
+    return store::ShownValue(column, value ? store::Value(*value) : store::Value());
 }
 
 // The seal against the history walked: the problem found (one line), or
@@ -123,49 +125,91 @@ QString FormProblem(const Seal& seal)
     return {};
 }
 
+namespace {
+
+// A value of a seal's line as a message shows it: quoted, escaped, cut short.
+QString ShownValue(const QString& value)
+{
+    constexpr qsizetype Shown = 70;
+    const QString visible = store::Visible(value.left(Shown));
+    return QLatin1Char('\'') + visible + (value.size() > Shown ? QStringLiteral("...'") : QStringLiteral("'"));
+}
+
+}  // namespace
+
 bool Read(const QString& text, Seal* seal, QString* reason)
 {
     *seal = Seal();
-    QStringList lines = text.split(QLatin1Char('\n'));
+    // A byte order mark an editor put before the title is no line of it.
+    QStringList lines = (text.startsWith(QChar(0xFEFF)) ? text.mid(1) : text).split(QLatin1Char('\n'));
     for (QString& line : lines)
-        line = line.trimmed();
+        line = line.trimmed();  // a carriage return too, for a seal kept on Windows
+    lines.removeAll(QString());
     if (!lines.contains(Title)) {
         *reason = QStringLiteral("non è un sigillo dello storico");
         return false;
     }
-    bool lastRow = false, fingerprint = false, company = false, rows = false;
-    for (const QString& line : lines) {
+    // Exactly what Write makes: the title first, then each line once.
+    const auto refuse = [&](const QString& problem) {
+        *reason = QStringLiteral("il sigillo non è valido: %1").arg(problem);
+        return false;
+    };
+    if (lines.first() != Title)
+        return refuse(QStringLiteral("la prima riga deve essere \"%1\", non %2").arg(Title, ShownValue(lines.first())));
+    // A whole number written in digits, a minus sign allowed so that the
+    // form check says what is wrong with it.
+    static const QRegularExpression number(QStringLiteral("^-?[0-9]{1,18}$"));
+    QStringList seen;
+    bool made = false;
+    for (const QString& line : lines.mid(1)) {
         const qsizetype colon = line.indexOf(QStringLiteral(": "));
-        if (colon < 0)
-            continue;
-        const QString key = line.left(colon);
-        const QString value = line.mid(colon + 2).trimmed();
-        bool ok = true;
+        const QString key = colon < 0 ? QString() : line.left(colon);
+        const QString value = colon < 0 ? QString() : line.mid(colon + 2).trimmed();
+        if (line == Title)
+            return refuse(QStringLiteral("la riga \"%1\" è ripetuta").arg(Title));
+        if (!QStringList{CompanyKey, LastRowKey, RowsKey, FingerprintKey, MadeKey, TokenKey}.contains(key))
+            return refuse(QStringLiteral("la riga %1 non è di un sigillo").arg(ShownValue(line)));
+        if (seen.contains(key))
+            return refuse(QStringLiteral("la riga \"%1\" è ripetuta").arg(key));
+        seen << key;
         if (key == CompanyKey) {
             seal->company = value;
-            company = !value.isEmpty();
-        } else if (key == LastRowKey) {
-            seal->lastRow = value.toLongLong(&ok);
-            lastRow = ok;
-        } else if (key == RowsKey) {
-            seal->rows = value.toLongLong(&ok);
-            rows = ok;
+        } else if (key == LastRowKey || key == RowsKey) {
+            if (!number.match(value).hasMatch())
+                return refuse((key == LastRowKey ? QStringLiteral("l'ultima riga deve essere un numero intero, non %1")
+                                                 : QStringLiteral("le righe devono essere un numero intero, non %1"))
+                                  .arg(ShownValue(value)));
+            (key == LastRowKey ? seal->lastRow : seal->rows) = value.toLongLong();
         } else if (key == FingerprintKey) {
             seal->fingerprint = value == NoFingerprint ? QString() : value.toLower();
-            fingerprint = true;
         } else if (key == MadeKey) {
-            seal->made = QDateTime::fromString(value, QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+            seal->made = QDateTime::fromString(value, Stamp);
             seal->made.setTimeZone(QTimeZone::utc());
+            made = seal->made.isValid();
+            if (!made)
+                return refuse(QStringLiteral("la data e ora deve essere nella forma AAAA-MM-GG hh:mm:ss, non %1")
+                                  .arg(ShownValue(value)));
         } else if (key == TokenKey) {
-            seal->token = QByteArray::fromBase64(value.toLatin1());
+            const auto decoded =
+                QByteArray::fromBase64Encoding(value.toLatin1(), QByteArray::AbortOnBase64DecodingErrors);
+            if (!decoded || decoded.decoded.isEmpty() || value.toLatin1() != value.toUtf8())
+                return refuse(QStringLiteral("la marca temporale non è scritta in base64"));
+            seal->token = decoded.decoded;
         }
     }
-    if (!company || !lastRow || !rows || !fingerprint) {
+    if (seal->company.isEmpty() || !seen.contains(LastRowKey) || !seen.contains(RowsKey) ||
+        !seen.contains(FingerprintKey)) {
         *reason = QStringLiteral("il sigillo è incompleto (servono società, ultima riga, righe e impronta)");
         return false;
     }
     *reason = FormProblem(*seal);
-    return reason->isEmpty();
+    if (!reason->isEmpty())
+        return false;
+    if (!made) {
+        *reason = QStringLiteral("il sigillo è incompleto: manca la data e ora (UTC)");
+        return false;
+    }
+    return true;
 }
 
 Verdict Verify(store::Database& database, const QString& company, const Seal* seal, const QString& caFile)
@@ -201,8 +245,9 @@ Verdict Verify(store::Database& database, const QString& company, const Seal* se
                               .arg(total);
         for (const store::DataDifference& d : differences)
             verdict.details << QStringLiteral("%1 %2 %3: %4, dallo storico %5")
-                                   .arg(d.table, QLatin1Char('"') + store::Visible(d.code) + QLatin1Char('"'), d.column,
-                                        Shown(d.stored, d.rowStored), Shown(d.replayed, d.rowReplayed));
+                                   .arg(d.table, store::ShownCode(d.code), d.column,
+                                        Shown(d.column, d.stored, d.rowStored),
+                                        Shown(d.column, d.replayed, d.rowReplayed));
         if (total > qlonglong(differences.size()))
             verdict.details << QStringLiteral("... e altre %1").arg(total - qlonglong(differences.size()));
     }

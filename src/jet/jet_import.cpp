@@ -4,6 +4,8 @@
 #include "jet/jet_import.h"
 
 #include "store/engine/null_conversions.h"
+#include "store/history/history_reader.h"
+#include "store/schema/register_code.h"
 #include "store/schema/table_description.h"
 
 #include <QDate>
@@ -293,9 +295,18 @@ Prepared::Table prepareTable(jet::Table& source, const store::TableDescription& 
                                                             : values[position[keyColumn]].toString();
         }
         const store::Value& storedKey = values[position[keyColumn]];
+        // A register set's code keeps the code rule: the file's triggers
+        // would refuse the whole write, so such a row is a bad row, told why.
+        const QString codeProblem = destination.name == store::RegisterTable && !storedKey.isNull()
+                                        ? store::RegisterCodeProblem(storedKey.toString())
+                                        : QString();
+        if (!codeProblem.isEmpty())
+            key = store::ShownCode(storedKey.toString());
         if (storedKey.isNull() || storedKey.toString().trimmed().isEmpty()) {
             if (reasons.isEmpty())
                 reasons << QStringLiteral("%1: codice vuoto").arg(destination.key().name);
+        } else if (reasons.isEmpty() && !codeProblem.isEmpty()) {
+            reasons << QStringLiteral("%1: %2").arg(destination.key().name, codeProblem);
         } else if (reasons.isEmpty()) {
             const QString folded = storedKey.toString().toCaseFolded();
             if (const auto seen = keys.constFind(folded); seen != keys.constEnd()) {

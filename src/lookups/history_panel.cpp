@@ -6,6 +6,7 @@
 #include "lookups/history_list_model.h"
 #include "store/history/history_reader.h"
 #include "store/record/screen_fields.h"
+#include "store/schema/register_code.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -36,8 +37,10 @@ bool HistoryPanel::isOpen() const
 
 QString HistoryPanel::HistoryCode() const
 {
-    // The code field is enabled exactly while no register set is open.
-    return (c.DicKod->isEnabled() ? c.DicKod->text() : set_.record.SspCodice).trimmed();
+    // The code field is enabled exactly while no register set is open: a
+    // typed code is trimmed, the open set's code taken as stored (one stored
+    // before the code rule with a blank at an end is not the trimmed one).
+    return c.DicKod->isEnabled() ? c.DicKod->text().trimmed() : set_.record.SspCodice;
 }
 
 void HistoryPanel::OpenHistoryPanel()
@@ -63,7 +66,9 @@ void HistoryPanel::OpenHistoryPanel()
                             }
                         },
                         emptyText);
-    c.IEStorico->setText(QStringLiteral("Storico modifiche del registro %1").arg(code));
+    // A code breaking the code rule quoted and escaped, as its lines show it.
+    c.IEStorico->setText(QStringLiteral("Storico modifiche del registro %1")
+                             .arg(store::RegisterCodeProblem(code).isEmpty() ? code : store::ShownCode(code)));
 
     // The field left for the panel keeps its edits and skips its exit checks.
     historyReturn_ = runtime_.ActiveControl();

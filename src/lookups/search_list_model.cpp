@@ -3,6 +3,8 @@
 
 #include "shell/sub_routines.h"
 #include "store/engine/null_conversions.h"
+#include "store/history/history_reader.h"
+#include "store/schema/register_code.h"
 #include "store/schema/table_description.h"
 
 #include <QLocale>
@@ -45,6 +47,33 @@ QString series(const store::Value& value)
     return store::Fixed(store::NullToFixed(value), 3);
 }
 
+// A code as the line shows it: one stored before the code rule that breaks
+// it (a blank at an end, an invisible character, a decomposed letter) quoted
+// and escaped as the history shows it, whole, so it is told from the code it
+// looks like; any other as it is, in its column.
+QString shownCode(const store::Value& value)
+{
+    const QString code = store::ValueText(value);
+    if (store::RegisterCodeProblem(code).isEmpty())
+        return store::Fixed(code, SearchListModel::CodeWidth);
+    const QString shown = store::ShownCode(code);
+    return store::Fixed(shown, std::max<int>(int(shown.size()), SearchListModel::CodeWidth));
+}
+
+// A description holding a control or invisible character (a line break, an
+// escape) written with visible escapes, so its line stays one line.
+QString shownDescription(const store::Value& value)
+{
+    QString text = store::ValueText(value);
+    const QList<uint> characters = text.toUcs4();
+    for (const uint c : characters)
+        if (store::InvisibleCharacter(char32_t(c))) {
+            text = store::Visible(text);
+            break;
+        }
+    return store::Fixed(text, SearchListModel::DescriptionWidth);
+}
+
 bool isNumber(const store::Value& value)
 {
     const int type = value.typeId();
@@ -56,8 +85,8 @@ bool isNumber(const store::Value& value)
 
 QString SearchListModel::BuildLine(const Row& row, bool codeFirst)
 {
-    const QString code = store::Fixed(store::ValueText(row.code), CodeWidth);
-    const QString description = store::Fixed(store::ValueText(row.description), DescriptionWidth);
+    const QString code = shownCode(row.code);
+    const QString description = shownDescription(row.description);
     QString line;
     line.reserve(100);
     line += codeFirst ? code + QLatin1Char(' ') + description : description + QLatin1Char(' ') + code;
@@ -267,7 +296,7 @@ QVariant SearchListModel::data(const QModelIndex& index, int role) const
     if (!index.isValid() || index.row() >= int(shown_))
         return {};
     if (role == CodeRole)
-        return store::Fixed(store::ValueText(unpack(rows_[std::size_t(index.row())]).code), CodeWidth).trimmed();
+        return store::ValueText(unpack(rows_[std::size_t(index.row())]).code);
     if (role != Qt::DisplayRole)
         return {};
     return line(index.row());

@@ -107,6 +107,7 @@ void SearchPanel::OpenSearchPanel()
     c.cmd_r[0]->hide();
     c.IETab->setText(QStringLiteral("Registri IMPORT"));
     codeWhenOpened_ = window_.typedCode();
+    picked_ = QString();
     runtime_.SetText(c.DescTab, QString());
     runtime_.SetText(c.CodTab, codeWhenOpened_);
     FocusSearchField();
@@ -121,8 +122,11 @@ void SearchPanel::CloseSearchPanel()
     c.panel->setEnabled(false);
     c.registerPanel->setEnabled(true);
     window_.setSkipExitCheck(false);
-    // Trimmed like every typed code: a key never ends in a blank.
-    window_.lookUpRegister(c.CodTab->text().trimmed());
+    // Trimmed like every typed code; the code of a picked line as it is.
+    const QString code = c.CodTab->text();
+    const bool picked = !picked_.isNull() && code == picked_;
+    picked_ = QString();
+    window_.lookUpRegister(picked ? code : code.trimmed());
 }
 
 void SearchPanel::CancelSearchPanel()
@@ -295,6 +299,7 @@ void SearchPanel::Lista_DblClick()
     c.Lcod->show();
     c.CodTab->show();
     runtime_.SetText(c.CodTab, code);
+    picked_ = code;
     CloseSearchPanel();
 }
 

@@ -93,6 +93,10 @@ private:
     ListWindow& window_;
     SearchListModel* model_ = nullptr;
     QString codeWhenOpened_;
+    // The code of the line picked from the list, exactly as stored: a code
+    // stored with a blank at an end (before the code rule) is the set picked,
+    // never the one a trimmed code names.
+    QString picked_;
     // Takes the rows of a long fill in steps between the operator's events.
     QTimer readTimer_;
     // Reads the rest of a fill before a key, click or wheel reaches the list.

@@ -4,6 +4,7 @@
 #include "paper/field_labels.h"
 #include "paper/page_canvas.h"
 #include "paper/paper_fonts.h"
+#include "store/history/history_reader.h"
 #include "store/record/register_fields.h"
 #include "store/record/screen_fields.h"
 #include "store/record/screen_values.h"
@@ -192,6 +193,7 @@ std::optional<InspectionSheet> ReadInspectionSheet(store::Database& database, co
     sheet.company = company;
     sheet.printed = QDateTime::currentDateTime();
     store::LoadRegister(*registers, sheet.record);
+    sheet.unshowable = store::UnshowableValues(*registers);
     const auto header = database.openTable(store::HeaderTable);
     sheet.header = store::ReadHeaderLines(*header, sheet.record.SspCodice);
     try {
@@ -259,6 +261,13 @@ void PaintInspectionSheet(QPagedPaintDevice& device, const InspectionSheet& shee
     out.text(0, QStringLiteral("Società %1").arg(sheet.company), Sans(9.75));
     out.heading(QStringLiteral("REGISTRI"));
     PaintRegisters(out, sheet);
+    if (!sheet.unshowable.isEmpty()) {
+        // What is stored, where a field above shows another value (0, no date).
+        out.space(2);
+        out.text(0, QStringLiteral("Valori memorizzati che i campi non mostrano così come sono:"), Sans(9.75, true));
+        for (const QString& line : sheet.unshowable)
+            out.text(0, store::Visible(line), Mono(10));
+    }
     out.heading(QStringLiteral("RIGHE DI TESTATA"));
     PaintHeaderLines(out, canvas, sheet);
     out.heading(QStringLiteral("STORICO DELLE MODIFICHE"));

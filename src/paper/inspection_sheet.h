@@ -27,6 +27,10 @@ struct InspectionSheet {
     QString company;
     QDateTime printed;  // local time
     store::RegisterRecord record;
+    // The stored values its fields cannot show as they are ("FIELD: \"value\"",
+    // as the window tells them): a text in a number column, a server's
+    // infinite date, which the record holds as 0.
+    QStringList unshowable;
     store::HeaderLines header;
     bool historyKept = true;  // false for a company without the history table
     std::vector<store::Change> history;

@@ -180,8 +180,14 @@ void Startup::Txt_GotFocus(int Index)
 
 void Startup::Txt_LostFocus(int Index)
 {
-    if (IsAmountField(Index))
-        runtime_->SetText(c.Txt[Index], store::FormatAmountText(c.Txt[Index]->text()));
+    // An amount typed takes the field's pattern. One still as it was shown
+    // keeps its text, and so its stored value: the pattern would make another
+    // amount of one it cannot show (1e+308 cut short, 5e-324 as 0,00).
+    const QString text = c.Txt[Index]->text();
+    const bool asShown = Set.shown.screen && std::size_t(Index) < Set.shown.screen->Txt.size() &&
+                         Set.shown.screen->Txt[std::size_t(Index)] == text;
+    if (IsAmountField(Index) && !asShown)
+        runtime_->SetText(c.Txt[Index], store::FormatAmountText(text));
     MirrorCustodySeries(Index);
     if (Index == Field::CustodySerie)
         for (int n = 0; n < Field::WorkPositions; ++n)

@@ -63,7 +63,7 @@ void Startup::PrintRegisterSheet()
     try {
         PrintSigned(c.window, [this](const QString& prompt, int code) { return runtime_->MsgBox(prompt, code); },
                     signing, paper::SheetInfo(*sheet), paint, [&](const company::signature::Certificate& signer) {
-                        RecordSignature(*company.database, sheet->record.SspCodice.trimmed(),
+                        RecordSignature(*company.database, sheet->record.SspCodice,
                                         QStringLiteral("scheda"), signer);
                     });
     } catch (const store::EngineError& error) {

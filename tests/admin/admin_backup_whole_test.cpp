@@ -45,7 +45,8 @@ TEST(AdminDamaged, AFileThatCannotBeReadIsToldAsDamagedWithTheCure)
     QTemporaryDir to;
     const QList<QStringList> commands{{"verify", company.folder(), "DEMO"},
                                       {"backup", company.folder(), "DEMO", to.filePath("copie")},
-                                      {"copy", company.folder(), to.path(), "DEMO"}};
+                                      {"copy", company.folder(), to.path(), "DEMO"},
+                                      {"upgrade", company.folder(), "DEMO"}};
     for (const QStringList& command : commands) {
         SCOPED_TRACE(command[0].toStdString());
         const AdminRun run = Admin(command);

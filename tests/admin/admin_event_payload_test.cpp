@@ -94,5 +94,34 @@ TEST_P(EventPayload, ASignatureOfAnythingButAPrintedDocumentIsRefused)
     EXPECT_EQ(company->count(store::HistoryTable), rows + 1);
 }
 
+// A subject longer than the history keeps is refused in words, by the
+// program and by the server; the server's function also refuses an event of a
+// register set that is not there (an operator's call with nothing printed).
+TEST_P(EventPayload, AnEventLongerThanTheHistoryHoldsOrOfARegisterSetNotThereIsRefused)
+{
+    auto company = MakeTestCompany(GetParam(), true);
+    if (!company)
+        GTEST_SKIP() << testing_support::NoTestServer;
+    auto db = company->open();
+    const int rows = company->count(store::HistoryTable);
+    const QString subject = QStringLiteral("CN=") + QString(300, QLatin1Char('x'));
+    try {
+        store::RecordHistoryEvent(*db, {"AB01", "firma", "scheda", subject, "0A"});
+        ADD_FAILURE() << "recorded";
+    } catch (const store::EngineError& error) {
+        EXPECT_TRUE(error.description().contains("troppo lungo")) << error.description().toStdString();
+    }
+    if (GetParam() == Engine::Server) {
+        EXPECT_NONFATAL_FAILURE(company->exec(QStringLiteral("SELECT \"StoricoSerieSemplificata_evento\"('AB01', "
+                                                             "'firma', 'scheda', '%1', '0A')")
+                                                  .arg(subject)),
+                                "evento firma: troppo lungo");
+        EXPECT_NONFATAL_FAILURE(company->exec("SELECT \"StoricoSerieSemplificata_evento\"('Q1', 'stampa pagine', "
+                                              "'ARRIVI', '1', '500')"),
+                                "evento stampa pagine: il registro 'Q1' non esiste");
+    }
+    EXPECT_EQ(company->count(store::HistoryTable), rows);
+}
+
 INSTANTIATE_TEST_SUITE_P(File, EventPayload, testing::Values(Engine::File), testing::PrintToStringParamName());
 INSTANTIATE_TEST_SUITE_P(ServerCases, EventPayload, testing::Values(Engine::Server), testing::PrintToStringParamName());

@@ -1,7 +1,8 @@
 // The history's guards checked by what they are: each weakening of a trigger
 // or function, on its own, makes verify fail naming the object and what
-// differs, and upgrade puts back exactly that, naming it; on the server and
-// on the file.
+// differs, and upgrade puts back exactly that, naming it; a trigger, rule or
+// row security of anyone else's on the history, or a function of the history
+// owned by another role, likewise; on the server and on the file.
 #include "admin_run.h"
 
 #include "company/starting_state.h"
@@ -62,6 +63,7 @@ TEST(ServerGuardDefinitions, EachWeakenedTriggerOrFunctionIsNamedByVerifyAndPutB
     const QString refuse = schema + "\"StoricoSerieSemplificata_rifiuta\"()";
     const QString refuseTruncate = schema + "\"StoricoSerieSemplificata_rifiuta_svuota\"()";
     const QString table = schema + "\"TabellaSerieSemplificata\"";
+    const QString history = schema + "\"StoricoSerieSemplificata\"";
     const QString trigger = "\"TabellaSerieSemplificata_storico\"";
     const QString recreated = "DROP TRIGGER %1 ON %2; CREATE CONSTRAINT TRIGGER %1 AFTER %3 ON %2 DEFERRABLE "
                               "INITIALLY DEFERRED FOR EACH ROW %4 EXECUTE FUNCTION %5";
@@ -104,6 +106,36 @@ TEST(ServerGuardDefinitions, EachWeakenedTriggerOrFunctionIsNamedByVerifyAndPutB
         {"DROP FUNCTION " + refuseTruncate + " CASCADE",
          {"manca la funzione StoricoSerieSemplificata_rifiuta_svuota",
           "ricreato il trigger TabellaDocScorta_no_svuota della tabella TabellaDocScorta, che mancava"}},
+        {"ALTER TABLE " + table + " ENABLE ALWAYS TRIGGER " + trigger,
+         {"TabellaSerieSemplificata_storico della tabella TabellaSerieSemplificata è stato cambiato: scatta anche "
+          "nelle sessioni di replica (ENABLE ALWAYS)",
+          "ricreato il trigger TabellaSerieSemplificata_storico"}},
+        // Renamed, it would still record beside the one upgrade makes again.
+        {"ALTER TRIGGER " + trigger + " ON " + table + " RENAME TO \"altro\"",
+         {"il trigger altro della tabella TabellaSerieSemplificata non è uno di quelli dello storico ma chiama la "
+          "funzione StoricoSerieSemplificata_TabellaSerieSemplificata dello storico",
+          "tolto il trigger altro della tabella TabellaSerieSemplificata"}},
+        {"CREATE FUNCTION " + schema + "nulla() RETURNS trigger LANGUAGE plpgsql AS 'BEGIN RETURN NULL; END'; "
+         "CREATE TRIGGER ignora BEFORE INSERT ON " + history + " FOR EACH ROW EXECUTE FUNCTION " + schema + "nulla()",
+         {"il trigger ignora della tabella StoricoSerieSemplificata non è uno di quelli dello storico",
+          "tolto il trigger ignora della tabella StoricoSerieSemplificata"}},
+        {"CREATE RULE niente AS ON INSERT TO " + history + " DO INSTEAD NOTHING",
+         {"la tabella StoricoSerieSemplificata dello storico ha la regola niente (CREATE RULE)",
+          "tolta la regola niente della tabella StoricoSerieSemplificata"}},
+        {"ALTER TABLE " + history + " ENABLE ROW LEVEL SECURITY; ALTER TABLE " + history +
+             " FORCE ROW LEVEL SECURITY; CREATE POLICY nascosti ON " + history + " USING (\"StoUtente\" <> 'bruno')",
+         {"la tabella StoricoSerieSemplificata dello storico ha la sicurezza per righe",
+          "tolta la regola di accesso nascosti della tabella StoricoSerieSemplificata"}},
+        {"ALTER TABLE " + history + " SET UNLOGGED",
+         {"la tabella StoricoSerieSemplificata dello storico non è scritta nel registro delle transazioni (UNLOGGED)",
+          "la tabella StoricoSerieSemplificata dello storico ora è scritta nel registro delle transazioni"}},
+        // Owned by another role, it could be rewritten by that role.
+        {"DO $r$ BEGIN IF NOT EXISTS (SELECT 1 FROM pg_roles WHERE rolname = 'quenvol_altro_proprietario') THEN "
+         "CREATE ROLE quenvol_altro_proprietario; END IF; END $r$; ALTER FUNCTION " + add +
+             " OWNER TO quenvol_altro_proprietario",
+         {"la funzione StoricoSerieSemplificata_aggiungi è stata cambiata: appartiene al ruolo "
+          "quenvol_altro_proprietario",
+          "ricreata la funzione StoricoSerieSemplificata_aggiungi"}},
     };
     CheckEach(*company, cases);
 }
@@ -121,6 +153,10 @@ TEST(GuardDefinitions, TheFileHistorysTriggersDroppedOrChangedAreNamedByVerifyAn
          {"il trigger StoricoSerieSemplificata_no_delete della tabella StoricoSerieSemplificata è stato cambiato",
           "ricreato il trigger StoricoSerieSemplificata_no_delete della tabella StoricoSerieSemplificata, che era "
           "stato cambiato"}},
+        // Beside the guards, one that silently drops every history row written.
+        {"CREATE TRIGGER ignora BEFORE INSERT ON \"StoricoSerieSemplificata\" BEGIN SELECT RAISE(IGNORE); END",
+         {"il trigger ignora della tabella StoricoSerieSemplificata non è uno di quelli dello storico",
+          "tolto il trigger ignora della tabella StoricoSerieSemplificata"}},
     };
     CheckEach(*company, cases);
 }

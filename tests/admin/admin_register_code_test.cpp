@@ -5,8 +5,14 @@
 // it, shown escaped, without changing them.
 #include "admin_run.h"
 
+#include "company/company_server.h"
+#include "store/engine/engine.h"
 #include "store/schema/register_code.h"
 #include "support/test_company.h"
+
+#include <libpq-fe.h>
+
+#include <QTemporaryDir>
 
 #include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
@@ -65,6 +71,43 @@ TEST_P(RegisterCode, ACodeBreakingTheRuleIsRefusedAndUpgradeListsTheOnesStoredBe
     }
     run = Admin({"upgrade", company->location(), company->company()});
     EXPECT_FALSE(run.out.contains("lasciati come sono")) << run.out.toStdString();
+}
+
+TEST(ServerRegisterCode, ACompanyHoldingCodesStoredBeforeTheRuleIsCopiedBothWaysAndBackedUpAsItIs)
+{
+    const QString server = qEnvironmentVariable("QUENVOL_TEST_PG");
+    if (server.isEmpty())
+        GTEST_SKIP() << testing_support::NoTestServer;
+    // A file company from before the rule, holding a code that breaks it.
+    auto file = MakeTestCompany(Engine::File, true);
+    file->exec("DROP TRIGGER \"TabellaSerieSemplificata_codice_nuovo\"");
+    file->exec("INSERT INTO TabellaSerieSemplificata (SspCodice, SspDescrizione) VALUES ('AB01 ', 'SOSIA')");
+    const QString code = file->company();
+    company::server::DropCompanySchema(server, code);
+    AdminRun run = Admin({"copy", file->location(), server, code});
+    ASSERT_EQ(run.status, 0) << run.err.toStdString();
+    QTemporaryDir folder;
+    run = Admin({"copy", server, folder.path(), code});
+    EXPECT_EQ(run.status, 0) << run.err.toStdString();
+    run = Admin({"backup", server, code, folder.filePath("copie")});
+    EXPECT_EQ(run.status, 0) << run.err.toStdString();
+    // The server's copy keeps the set, and the rule for new codes.
+    PGconn* conn = PQconnectdb(server.toUtf8().constData());
+    const QByteArray table = "\"" + code.toUtf8() + "\".\"TabellaSerieSemplificata\"";
+    PGresult* kept = PQexec(conn, "SELECT \"SspDescrizione\" FROM " + table + " WHERE \"SspCodice\" = 'AB01 '");
+    EXPECT_EQ(PQntuples(kept), 1) << PQerrorMessage(conn);
+    PQclear(kept);
+    PGresult* refused = PQexec(conn, "INSERT INTO " + table + " (\"SspCodice\") VALUES ('AB02 ')");
+    EXPECT_EQ(PQresultStatus(refused), PGRES_FATAL_ERROR);
+    PQclear(refused);
+    PQfinish(conn);
+    // The file's copy too.
+    auto copied = store::openDatabase(folder.filePath(code + "/quelda.mdb"));
+    auto registers = copied->openTable("TabellaSerieSemplificata");
+    registers->addNew();
+    registers->setField("SspCodice", "AB02 ");
+    EXPECT_THROW(registers->update(), store::EngineError);
+    company::server::DropCompanySchema(server, code);
 }
 
 INSTANTIATE_TEST_SUITE_P(File, RegisterCode, testing::Values(Engine::File), testing::PrintToStringParamName());

@@ -168,6 +168,30 @@ TEST(ServerAdminGuards, VerifyTellsADataDifferenceAndTheTriggerSetAsideThatLetIt
         EXPECT_TRUE(run.err.contains(QString::fromUtf8(told))) << run.err.toStdString();
 }
 
+// An owner who may not set other roles' limits is told so, and how, in
+// Italian, before anything is granted.
+TEST(ServerAdminGuards, GrantByARoleThatMayNotAlterRolesSaysWhoCan)
+{
+    auto company = MakeTestCompany(Engine::Server, true);
+    if (!company)
+        GTEST_SKIP() << testing_support::NoTestServer;
+    const QString suffix = QString::number(QCoreApplication::applicationPid());
+    const QString group = "gruppo_" + suffix, owner = "titolare_" + suffix;
+    company->exec(QStringLiteral("DROP ROLE IF EXISTS %1; DROP ROLE IF EXISTS %2; CREATE ROLE %1 NOLOGIN; "
+                                 "CREATE ROLE %2 LOGIN")
+                      .arg(group, owner));
+    QString asOwner = company->location();
+    asOwner.replace(QStringLiteral("user=postgres"), QStringLiteral("user=") + owner);
+    ASSERT_NE(asOwner, company->location());
+    const AdminRun run = Admin({"grant", asOwner, company->company(), group});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_TRUE(run.err.contains("serve un superutente o un ruolo con CREATEROLE")) << run.err.toStdString();
+    EXPECT_FALSE(company->scalar(QStringLiteral("SELECT has_schema_privilege('%1', '%2', 'USAGE')")
+                                     .arg(group, company->company()))
+                     .toBool());
+    company->exec(QStringLiteral("DROP ROLE %1; DROP ROLE %2").arg(group, owner));
+}
+
 TEST(ServerAdminGuards, GrantGivesTheOperatorsTheirRightsAndAnAbandonedTransactionHoldsNobodyUp)
 {
     auto company = MakeTestCompany(Engine::Server, true);

@@ -191,6 +191,20 @@ TEST_F(AdminSign, SignedPagesAreValidForVerifyPdfAndPdfsigStayPdfAAndTheHistoryN
     EXPECT_EQ(elsewhere.status, 1) << elsewhere.out.toStdString();
 }
 
+TEST_F(AdminSign, TheSheetOfASetWhoseCodeEndsInABlankIsRecordedUnderThatSetsCode)
+{
+    // A company from before the code rule, with a look-alike of R1.
+    company.exec("DROP TRIGGER \"TabellaSerieSemplificata_codice_nuovo\"");
+    company.exec("INSERT INTO TabellaSerieSemplificata (SspCodice, SspDescrizione) VALUES ('R1 ', 'SOSIA')");
+    const AdminRun printed = Admin({"print", "sheet", company.folder(), company.company(), "R1 ", "--output",
+                                    out("scheda.pdf"), "--firma", file("firma.p12"), "--pin-stdin"},
+                                   Passphrase);
+    ASSERT_EQ(printed.status, 0) << printed.err.toStdString();
+    ASSERT_EQ(signatures(), 1);
+    EXPECT_EQ(company.scalar("SELECT StoCodice FROM StoricoSerieSemplificata WHERE StoAzione = 'firma'").toString(),
+              "R1 ");
+}
+
 TEST_F(AdminSign, ATimeStampedSheetCarriesTheAuthoritysTime)
 {
     Authority authority(*config);

@@ -5,11 +5,16 @@
 #include "admin_run.h"
 #include "pdf_reader.h"
 
+#include "company/company_server.h"
 #include "company/starting_state.h"
 #include "store/engine/engine.h"
 #include "support/test_company.h"
 
+#include <libpq-fe.h>
+
+#include <QCoreApplication>
 #include <QDate>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -92,6 +97,92 @@ TEST_P(StoredValues, TheSheetNamesNotANumberTheInfinitiesAndTheDateAsStored)
     const QString guarantees = text.split('\n').filter("Garanzia").value(0).simplified();
     EXPECT_TRUE(guarantees.endsWith(server ? "NaN +Infinito -Infinito" : " +Infinito -Infinito")) << text.toStdString();
     EXPECT_TRUE(text.contains("01/01/10000")) << text.toStdString();
+}
+
+TEST(ServerStoredValues, NumbersReadBackWholeWhateverDigitsTheServerWritesByDefault)
+{
+    // A database whose sessions write floating-point numbers with 15 digits
+    // (extra_float_digits = 0), as a role or a database may be set: 0.1 + 0.2
+    // would read as 0.3 and the largest double as a number past it, so 0.
+    auto company = MakeTestCompany(Engine::Server);
+    if (!company)
+        GTEST_SKIP() << testing_support::NoTestServer;
+    const QString database = QStringLiteral("quenvol_cifre_%1").arg(QCoreApplication::applicationPid());
+    QString conninfo = company->location();
+    ASSERT_TRUE(conninfo.contains("///postgres?")) << conninfo.toStdString();
+    conninfo.replace("///postgres?", "///" + database + "?");
+    company->exec("DROP DATABASE IF EXISTS " + database);
+    company->exec("CREATE DATABASE " + database);
+    company->exec("ALTER DATABASE " + database + " SET extra_float_digits = 0");
+    ASSERT_EQ(company::server::CreateCompanySchema(conninfo, "EF", true), "");
+    PGconn* owner = PQconnectdb(conninfo.toUtf8().constData());
+    PGresult* inserted = PQexec(owner, "INSERT INTO \"EF\".\"TabellaSerieSemplificata\" (\"SspCodice\", "
+                                       "\"SspArrGaranz\", \"SspCusGaranz\") VALUES ('A1', 0.1::float8 + 0.2::float8, "
+                                       "1.7976931348623157e308)");
+    EXPECT_EQ(PQresultStatus(inserted), PGRES_COMMAND_OK) << PQerrorMessage(owner);
+    PQclear(inserted);
+    PQfinish(owner);
+    {
+        auto db = store::openServerDatabase(conninfo, "EF");
+        auto registers = db->openTable("TabellaSerieSemplificata");
+        registers->setIndex("primaria");
+        registers->seek("=", "A1");
+        ASSERT_FALSE(registers->noMatch());
+        EXPECT_EQ(registers->field("SspArrGaranz").toDouble(), 0.1 + 0.2);
+        EXPECT_EQ(registers->field("SspCusGaranz").toDouble(), std::numeric_limits<double>::max());
+    }
+    const AdminRun run = Admin({"verify", conninfo, "EF"});
+    EXPECT_EQ(run.status, 0) << run.err.toStdString();
+    company->exec("DROP DATABASE IF EXISTS " + database + " WITH (FORCE)");
+}
+
+TEST(StoredValuesOnTheSheet, AmountsPastTheFieldShowExactlyAndADateBefore1899AsItsDate)
+{
+    // 1e308 has more figures than a field, the smallest double rounds to
+    // 0.00, and day -709591 is 15 March 44 BC (not "no date", which is 0).
+    auto company = MakeTestCompany(Engine::File, true);
+    company->exec("UPDATE TabellaSerieSemplificata SET SspCusGaranz = 1e308, SspDepGaranz = 4.9e-324, "
+                  "SspCusData = -709591 WHERE SspCodice = 'AB01'");
+    const QTemporaryDir folder;
+    const QString out = folder.filePath("scheda.pdf");
+    const AdminRun run = Admin({"print", "sheet", company->location(), company->company(), "AB01", "--output", out});
+    ASSERT_EQ(run.status, 0) << run.err.toStdString();
+    const QString text = PdfText(out);
+    const QString guarantees = text.split('\n').filter("Garanzia").value(0).simplified();
+    EXPECT_TRUE(guarantees.endsWith(" 1e+308 5e-324")) << text.toStdString();
+    const QString periods = text.split('\n').filter("Periodi").value(0).simplified();
+    EXPECT_TRUE(periods.contains(" 15/03/-0044 ")) << text.toStdString();
+}
+
+TEST(StoredValuesOnTheSheet, ValuesItsFieldsCannotShowAreListedAsStored)
+{
+    // A text in a number column (an infinite date, a number written as a
+    // word): the record holds 0 for it, the sheet says what is stored.
+    auto company = MakeTestCompany(Engine::File, true);
+    company->exec("UPDATE TabellaSerieSemplificata SET SspArrCron = 'N/D', SspCusData = 'infinity' "
+                  "WHERE SspCodice = 'AB01'");
+    const QTemporaryDir folder;
+    const QString out = folder.filePath("scheda.pdf");
+    const AdminRun run = Admin({"print", "sheet", company->location(), company->company(), "AB01", "--output", out});
+    ASSERT_EQ(run.status, 0) << run.err.toStdString();
+    const QString text = PdfText(out);
+    EXPECT_TRUE(text.contains("ARRIVI ULT. CRONOL.: \"N/D\"")) << text.toStdString();
+    EXPECT_TRUE(text.contains("CUSTODIA PERIODO DAL: \"infinity\"")) << text.toStdString();
+}
+
+TEST(ServerStoredValues, TheListingShowsADateBefore1899AsItsDate)
+{
+    auto company = MakeTestCompany(Engine::Server, true);
+    if (!company)
+        GTEST_SKIP() << testing_support::NoTestServer;
+    company->exec("UPDATE \"TabellaSerieSemplificata\" SET \"SspCusData\" = '0044-03-15 BC', \"SspDepData\" = "
+                  "'1850-01-01' WHERE \"SspCodice\" = 'AB01'");
+    const AdminRun run = Admin({"history", company->location(), company->company(), "AB01"});
+    ASSERT_EQ(run.status, 0) << run.err.toStdString();
+    EXPECT_TRUE(run.out.contains(QRegularExpression("CUSTODIA PERIODO DAL +: \\S+ -> 15/03/-0044\n")))
+        << run.out.toStdString();
+    EXPECT_TRUE(run.out.contains(QRegularExpression("DEPOSITO PERIODO DAL +: \\S+ -> 01/01/1850\n")))
+        << run.out.toStdString();
 }
 
 INSTANTIATE_TEST_SUITE_P(File, StoredValues, testing::Values(Engine::File), testing::PrintToStringParamName());

@@ -40,8 +40,16 @@ protected:
         company = MakeTestCompany(GetParam());
         if (!company)
             GTEST_SKIP() << testing_support::NoTestServer;
+        // The server records an event only for a register set that is there:
+        // R1 is added first, through its triggers, and the rows that records
+        // come before the events.
+        if (GetParam() == Engine::Server)
+            company->exec("INSERT INTO \"TabellaSerieSemplificata\" (\"SspCodice\") VALUES ('R1')");
+        base = company->count(HistoryTable);
         db = company->open();
     }
+    // The number of the history's row `n` counted from the first event.
+    QString row(int n) const { return QString::number(base + n); }
 
     void record(int n)
     {
@@ -73,6 +81,7 @@ protected:
     std::unique_ptr<TestCompany> company;
     std::unique_ptr<Database> db;
     int pages = 0;
+    int base = 0;  // the rows before the first event
 };
 
 }  // namespace
@@ -82,20 +91,20 @@ TEST_P(AdminChain, VerifyNamesTheFirstChangedRow)
     record(4);
     AdminRun run = verify();
     ASSERT_EQ(run.status, 0) << run.err.toStdString();
-    EXPECT_TRUE(run.out.contains("4 righe, ultima riga 4")) << run.out.toStdString();
-    tamper("UPDATE \"StoricoSerieSemplificata\" SET \"StoUtente\" = 'direttore' WHERE \"StoId\" = 2");
+    EXPECT_TRUE(run.out.contains(row(4) + " righe, ultima riga " + row(4))) << run.out.toStdString();
+    tamper("UPDATE \"StoricoSerieSemplificata\" SET \"StoUtente\" = 'direttore' WHERE \"StoId\" = " + row(2));
     run = verify();
     EXPECT_EQ(run.status, 1);
-    EXPECT_TRUE(run.err.contains("alla riga 2")) << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains("alla riga " + row(2))) << run.err.toStdString();
 }
 
 TEST_P(AdminChain, VerifyNamesTheFirstRemovedRow)
 {
     record(4);
-    tamper("DELETE FROM \"StoricoSerieSemplificata\" WHERE \"StoId\" = 3");
+    tamper("DELETE FROM \"StoricoSerieSemplificata\" WHERE \"StoId\" = " + row(3));
     const AdminRun run = verify();
     EXPECT_EQ(run.status, 1);
-    EXPECT_TRUE(run.err.contains("manca la riga 3")) << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains("manca la riga " + row(3))) << run.err.toStdString();
 }
 
 TEST_P(AdminChain, VerifyWithTheSealFindsAHistoryCutShortAfterIt)
@@ -110,11 +119,11 @@ TEST_P(AdminChain, VerifyWithTheSealFindsAHistoryCutShortAfterIt)
     run = verify({"--seal", seal});
     EXPECT_EQ(run.status, 0) << run.err.toStdString();
     // The last rows go: what is left is a whole chain, but not the sealed one.
-    tamper("DELETE FROM \"StoricoSerieSemplificata\" WHERE \"StoId\" >= 3");
+    tamper("DELETE FROM \"StoricoSerieSemplificata\" WHERE \"StoId\" >= " + row(3));
     EXPECT_EQ(verify().status, 0);
     run = verify({"--seal", seal});
     EXPECT_EQ(run.status, 1);
-    EXPECT_TRUE(run.err.contains("alla riga 3")) << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains("alla riga " + row(3))) << run.err.toStdString();
 }
 
 TEST_P(AdminChain, ABackupTakenWhileAWorkstationWritesIsWhole)
@@ -175,6 +184,23 @@ TEST_P(AdminChain, VerifyListsWhereTheDataIsNotWhatTheHistoryGives)
         << run.err.toStdString();
 }
 
+TEST(AdminVerifyShown, ADifferenceNamesDatesAsDatesAndTellsLookAlikeCodesApart)
+{
+    auto demo = MakeTestCompany(Engine::File, true);
+    QString said;
+    ASSERT_EQ(company::starting_state::Record(demo->location(), demo->company(), &said), "");
+    // Behind the program: a date past 9999, and a set whose code is "ÄB"
+    // written decomposed, stored before the code rule.
+    demo->exec("UPDATE TabellaSerieSemplificata SET SspArrData = 2958466 WHERE SspCodice = 'AB01'");
+    demo->exec("DROP TRIGGER \"TabellaSerieSemplificata_codice_nuovo\"");
+    demo->exec("INSERT INTO TabellaSerieSemplificata (SspCodice, SspDescrizione) VALUES (char(65, 776, 66), 'SOSIA')");
+    const AdminRun run = Admin({"verify", demo->location(), demo->company()});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_TRUE(run.err.contains("\"AB01\" SspArrData: 01/01/10000, dallo storico 15/09/2003")) << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains("\"A\\u0308B\" SspDescrizione: \"SOSIA\", dallo storico (nessuna riga)"))
+        << run.err.toStdString();
+}
+
 TEST_P(AdminChain, VerifyFindsAGapThatTheRowsAfterItWereRechainedOver)
 {
     record(3);
@@ -183,16 +209,17 @@ TEST_P(AdminChain, VerifyFindsAGapThatTheRowsAfterItWereRechainedOver)
     {
         auto rows = db->openSnapshot(HistoryTable);
         for (; !rows->atEnd(); rows->moveNext())
-            if (rows->field("StoId").toLongLong() == 3)
+            if (rows->field("StoId").toLongLong() == base + 3)
                 for (int c = 0; c < HistoryColumns::Impronta; ++c)
                     third.push_back(rows->field(HistoryTableDescription().columnName(c)));
     }
-    const QString fingerprint = HistoryFingerprint(*HistoryRowFingerprint(*db, 1), third);
-    tamper("DELETE FROM \"StoricoSerieSemplificata\" WHERE \"StoId\" = 2; UPDATE \"StoricoSerieSemplificata\" "
-           "SET \"StoImpronta\" = '" + fingerprint + "' WHERE \"StoId\" = 3");
+    const QString fingerprint = HistoryFingerprint(*HistoryRowFingerprint(*db, base + 1), third);
+    tamper("DELETE FROM \"StoricoSerieSemplificata\" WHERE \"StoId\" = " + row(2) +
+           "; UPDATE \"StoricoSerieSemplificata\" SET \"StoImpronta\" = '" + fingerprint + "' WHERE \"StoId\" = " +
+           row(3));
     const AdminRun run = verify();
     EXPECT_EQ(run.status, 1);
-    EXPECT_TRUE(run.err.contains("manca la riga 2")) << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains("manca la riga " + row(2))) << run.err.toStdString();
 }
 
 TEST_P(AdminChain, ASealWithoutATimeStampIsDatedByTheOfficeAloneAndItsRowCountIsChecked)
@@ -207,13 +234,13 @@ TEST_P(AdminChain, ASealWithoutATimeStampIsDatedByTheOfficeAloneAndItsRowCountIs
     EXPECT_FALSE(run.out.contains("confermato")) << run.out.toStdString();
     QFile file(seal);
     ASSERT_TRUE(file.open(QIODevice::ReadWrite));
-    const QByteArray edited = file.readAll().replace("righe: 2", "righe: 1");
+    const QByteArray edited = file.readAll().replace("righe: " + row(2).toUtf8(), "righe: " + row(1).toUtf8());
     file.resize(0);
     file.write(edited);
     file.close();
     run = verify({"--seal", seal});
     EXPECT_EQ(run.status, 1);
-    EXPECT_TRUE(run.err.contains("il sigillo conta 1 righe")) << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains("il sigillo conta " + row(1) + " righe")) << run.err.toStdString();
 }
 
 INSTANTIATE_TEST_SUITE_P(File, AdminChain, testing::Values(Engine::File), testing::PrintToStringParamName());
@@ -332,6 +359,36 @@ TEST(AdminSealForm, ASealWhoseRowCountOrFingerprintCannotBeAHistorysIsRefusedBef
         const AdminRun run = Admin({"verify", company->location(), company->company(), "--seal", seal});
         EXPECT_EQ(run.status, 1) << lastRow.toStdString() << " " << rows.toStdString();
         EXPECT_TRUE(run.err.contains("il sigillo non è valido")) << run.err.toStdString();
+        EXPECT_FALSE(run.out.contains("corrisponde")) << run.out.toStdString();
+    }
+}
+
+TEST(AdminSealForm, ASealWithALineNotItsOwnRepeatedOrMalformedIsRefusedBeforeAnythingElse)
+{
+    auto company = MakeTestCompany(Engine::File);
+    QTemporaryDir dir;
+    const QString seal = dir.filePath("sigillo.txt");
+    ASSERT_EQ(Admin({"seal", company->location(), company->company(), "--output", seal}).status, 0);
+    QFile made(seal);
+    ASSERT_TRUE(made.open(QIODevice::ReadOnly));
+    const QByteArray text = made.readAll();
+    made.close();
+    const QByteArray lastRow = text.mid(text.indexOf("ultima riga: ")).split('\n').first();
+    const QByteArray date = text.mid(text.indexOf("data e ora (UTC): ")).split('\n').first();
+    for (const auto& [edited, expected] : std::vector<std::pair<QByteArray, const char*>>{
+             {text + "nota: controllato\n", "la riga 'nota: controllato' non è di un sigillo"},
+             {text + lastRow + "\n", "la riga \"ultima riga\" è ripetuta"},
+             {QByteArray(text).replace(lastRow, lastRow + "abc"), "l'ultima riga deve essere un numero intero"},
+             {QByteArray(text).replace(date, "data e ora (UTC): ieri"), "la data e ora deve essere nella forma"},
+             {QByteArray(text).replace(date + "\n", ""), "il sigillo è incompleto: manca la data e ora"}}) {
+        SCOPED_TRACE(expected);
+        QFile file(seal);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(edited);
+        file.close();
+        const AdminRun run = Admin({"verify", company->location(), company->company(), "--seal", seal});
+        EXPECT_EQ(run.status, 1);
+        EXPECT_TRUE(run.err.contains(QString::fromUtf8(expected))) << run.err.toStdString();
         EXPECT_FALSE(run.out.contains("corrisponde")) << run.out.toStdString();
     }
 }

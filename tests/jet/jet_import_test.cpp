@@ -148,6 +148,34 @@ TEST_F(JetImportTest, BadRowsStopTheImportWithTableKeyAndReasonAndLeaveNoCompany
     EXPECT_EQ(stored(store::RegisterTable, "R2", "SspArrData"), QVariant("<nessuna riga>"));
 }
 
+TEST_F(JetImportTest, CodesBreakingTheCodeRuleAreBadRowsNamedWithTheirReason)
+{
+    registers({Col("SspCodice", Type::Text, 10)}).rows = {
+        {Value::string("R1")},
+        {Value::string("AB01 ")},
+        {Value::string(QStringLiteral("AB01") + QChar(0x3164))},
+        {Value::string(QString::fromUtf8("ÄB").normalized(QString::NormalizationForm_D))},
+    };
+    addOtherTables();
+
+    const jet::company_import::Outcome stopped = import();
+    EXPECT_EQ(stopped.error, "3 righe non possono essere importate: nessuna società creata "
+                             "(--skip-bad-rows importa le altre)");
+    QStringList described;
+    for (const jet::import::BadRow& row : stopped.badRows)
+        described << jet::import::Describe(row);
+    const QString T = store::RegisterTable + ", codice ";
+    EXPECT_EQ(described,
+              (QStringList{T + "\"AB01 \": SspCodice: il codice \"AB01 \" ha spazi all'inizio o alla fine",
+                           T + "\"AB01\\u3164\": SspCodice: il codice contiene un carattere invisibile o di "
+                               "controllo (U+3164)",
+                           T + "\"A\\u0308B\": SspCodice: il codice non è in forma composta (NFC): due codici "
+                               "uguali a vedersi sarebbero diversi"}));
+    const jet::company_import::Outcome skipped = import({.skipBadRows = true});
+    ASSERT_EQ(skipped.error.toStdString(), "");
+    EXPECT_EQ(skipped.counts[0].written, 1);
+}
+
 // Rows the reader never saw are no bad rows: even --skip-bad-rows refuses a
 // table read short of its recorded rows or of the rows on its pages.
 TEST_F(JetImportTest, ATableReadShortRefusesTheImportEvenWhenBadRowsMaySkip)

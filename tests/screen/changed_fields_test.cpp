@@ -4,10 +4,13 @@
 // the set is opened, and stay as they are unless typed over.
 #include "startup_fixture.h"
 
+#include "store/record/screen_fields.h"
 #include "store/schema/table_description.h"
 
 #include <QComboBox>
 #include <QLineEdit>
+
+#include <limits>
 
 using screen_tests::StartupFixture;
 
@@ -51,6 +54,35 @@ TEST_F(StartupFixture, UnshowableStoredValuesAreToldOnceAndKeptUnlessTypedOver)
     EXPECT_EQ(column("SspArrData", "R2").toInt(), 1000);
     EXPECT_EQ(column("SspDepPeriodo", "R2").toInt(), 6);
     EXPECT_EQ(boxes->seen().size(), 1u);
+}
+
+TEST_F(StartupFixture, NumbersTheFieldsCannotShowAreShownExactlyToldAndKeptWhenTabbedThrough)
+{
+    // 1e308 has more figures than the field holds; the smallest double
+    // would show as 0,00; a chronological number holds six figures.
+    company.exec("UPDATE TabellaSerieSemplificata SET SspCusGaranz = 1e308, SspDepGaranz = 4.9e-324, "
+                 "SspArrCron = 2147483647 WHERE SspCodice = 'R2'");
+    Start();
+    boxes->expect(store::BoxAnswer::Ok);
+    lookUp("R2");
+    ASSERT_EQ(boxes->seen().size(), 1u);
+    const QString told = boxes->seen().front().prompt;
+    EXPECT_TRUE(told.contains("CUSTODIA GARANZIA: \"1e+308\"")) << told.toStdString();
+    EXPECT_TRUE(told.contains("DEPOSITO GARANZIA: \"5e-324\"")) << told.toStdString();
+    EXPECT_TRUE(told.contains("ARRIVI ULT. CRONOL.: \"2147483647\"")) << told.toStdString();
+    EXPECT_EQ(form->c.Txt[store::Field::Garanz(1)]->text().toLower(), "1e+308");
+    EXPECT_EQ(form->c.Txt[store::Field::Garanz(2)]->text().toLower(), "5e-324");
+
+    // Every field passed through with Tab, the description typed over.
+    type("NUOVA");
+    for (int i = 0; i < 40; ++i)
+        key(Qt::Key_Tab);
+    key(Qt::Key_C, Qt::AltModifier);  // "&CONFERMA"
+    ASSERT_EQ(focused(), form->c.DicKod);
+    EXPECT_EQ(column("SspDescrizione", "R2"), "NUOVA");
+    EXPECT_EQ(column("SspCusGaranz", "R2").toDouble(), 1e308);
+    EXPECT_EQ(column("SspDepGaranz", "R2").toDouble(), std::numeric_limits<double>::denorm_min());
+    EXPECT_EQ(column("SspArrCron", "R2").toLongLong(), 2147483647);
 }
 
 TEST_F(StartupFixture, ChangingOnlyTheDescriptionOfAB01LeavesEveryOtherColumnAndWritesOneHistoryRow)

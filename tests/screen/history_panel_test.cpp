@@ -75,6 +75,37 @@ TEST_F(StartupFixture, F7ShowsTheChangesOfTheRegisterNewestFirstAndEscapeAltCAnd
     EXPECT_TRUE(boxes->allAnswered());
 }
 
+TEST_F(StartupFixture, F7OnASetWhoseCodeEndsInABlankShowsThatSetsChangesUnderItsQuotedCode)
+{
+    // A company from before the code rule, with a look-alike of R1.
+    company.exec("DROP TRIGGER \"TabellaSerieSemplificata_codice_nuovo\"");
+    company.exec("INSERT INTO TabellaSerieSemplificata (SspCodice, SspDescrizione) VALUES ('R1 ', 'SOSIA')");
+    Start();
+    lookUp("R1");
+    type("NUOVA R1");
+    key(Qt::Key_C, Qt::AltModifier);  // "&CONFERMA"
+    ASSERT_EQ(column("SspDescrizione", "R1"), "NUOVA R1");
+    key(Qt::Key_F4);
+    type("r1");
+    ASSERT_EQ(Lines(form->c.Lista).size(), 2);
+    doubleClickLine(form->c.Lista, 1);  // "R1 "
+    ASSERT_EQ(text(1), "SOSIA");
+    type("NUOVA SOSIA");
+    key(Qt::Key_C, Qt::AltModifier);
+    ASSERT_EQ(column("SspDescrizione", "R1 "), "NUOVA SOSIA");
+    key(Qt::Key_F4);
+    type("r1");
+    doubleClickLine(form->c.Lista, 1);
+
+    key(Qt::Key_F7);
+    ASSERT_TRUE(form->c.PictStorico->isVisible());
+    EXPECT_EQ(form->c.IEStorico->text(), "Storico modifiche del registro \"R1 \"");
+    const QStringList lines = Lines(form->c.ListaStorico);
+    ASSERT_EQ(lines.size(), 2);
+    EXPECT_TRUE(lines[0].endsWith("\"R1 \"")) << lines[0].toStdString();
+    EXPECT_TRUE(lines[1].endsWith("\"SOSIA\" -> \"NUOVA SOSIA\"")) << lines[1].toStdString();
+}
+
 TEST_F(StartupFixture, ACompanyWithoutHistoryShowsAQuietNoteAndIgnoresF7)
 {
     company.exec("DROP TABLE StoricoSerieSemplificata");

@@ -311,6 +311,21 @@ TEST_F(SearchPanel, TheLineOfR1InBothModesIsPickedBackAsR1)
     EXPECT_EQ(form->ScreenMode, screen::Mode::Variazione);
 }
 
+TEST_F(SearchPanel, ACodeStoredWithABlankAtItsEndIsShownQuotedAndItsLinePicksThatSet)
+{
+    // A company from before the code rule, with a look-alike of R1.
+    company.exec("DROP TRIGGER \"TabellaSerieSemplificata_codice_nuovo\"");
+    company.exec("INSERT INTO TabellaSerieSemplificata (SspCodice, SspDescrizione) VALUES ('R1 ', 'SOSIA')");
+    open("r1");
+    ASSERT_EQ(lines().size(), 2);
+    EXPECT_EQ(lines()[0], R1 + ' ' + MagazzinoNord + ' ' + R1Columns);
+    EXPECT_TRUE(lines()[1].startsWith(QStringLiteral("\"R1 \"      SOSIA "))) << lines()[1].toStdString();
+    doubleClickLine(form->c.Lista, 1);
+    EXPECT_FALSE(panelOpen());
+    EXPECT_EQ(form->RegisterRecord.SspCodice, "R1 ");
+    EXPECT_EQ(text(1), "SOSIA");
+}
+
 TEST_F(SearchPanel, QuotesAndWildcardsInTheFilterAreText)
 {
     company.exec("INSERT INTO TabellaSerieSemplificata (SspCodice, SspDescrizione) VALUES"

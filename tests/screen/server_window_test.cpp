@@ -12,6 +12,8 @@
 #include "store/engine/sql_text.h"
 #include "store/history/history_reader.h"
 #include "store/record/screen_fields.h"
+#include "store/registers/register_save.h"
+#include "store/schema/register_code.h"
 #include "support/private_server.h"
 #include "support/test_company.h"
 
@@ -132,6 +134,35 @@ TEST_F(ServerWindow, AGuaranteeOfNaNOrInfinityAndAYearPast9999AreShownAsStoredAn
                              "WHERE \"SspCodice\" = 'AB01'")
                   .toString(),
               "SOLO LA DESCRIZIONE NaN Infinity -Infinity 10000-01-01");
+}
+
+TEST_F(ServerWindow, AChangeOfASetWhoseCodeBreaksTheRuleIsRefusedWithTheReasonInItalian)
+{
+    // A set stored before the code rule, which upgrade left as it was: the
+    // server's CHECK holds for new and changed rows alone.
+    const auto server = testing_support::MakeTestCompany(testing_support::Engine::Server, true);
+    const QString table = QStringLiteral("ALTER TABLE \"TabellaSerieSemplificata\" ");
+    server->exec(table + QStringLiteral("DROP CONSTRAINT \"%1\"").arg(store::RegisterCodeConstraint()));
+    server->exec("INSERT INTO \"TabellaSerieSemplificata\" (\"SspCodice\", \"SspDescrizione\") VALUES ('R1 ', 'SOSIA')");
+    server->exec(table + QStringLiteral("ADD CONSTRAINT \"%1\" CHECK (%2) NOT VALID")
+                             .arg(store::RegisterCodeConstraint(), store::RegisterCodeCheck()));
+    WriteServerIni(server->location(), server->company());
+    Start();
+    key(Qt::Key_F4);
+    type("r1");
+    ASSERT_EQ(Lines(form->c.Lista).size(), 2);
+    doubleClickLine(form->c.Lista, 1);  // "R1 "
+    ASSERT_EQ(text(1), "SOSIA");
+    boxes->expect(BoxAnswer::Ok);
+    type("NUOVA");
+    click(form->c.cmdD[screen::CmdD::Conferma]);
+    ASSERT_EQ(boxes->seen().size(), 1u);
+    const QString told = boxes->seen().front().prompt;
+    EXPECT_TRUE(told.startsWith(store::WriteRegisterFailed + "\nIl codice \"R1 \" è stato registrato prima della "
+                                                              "regola dei codici dei registri"))
+        << told.toStdString();
+    EXPECT_EQ(serverColumn(*server, "TabellaSerieSemplificata", "SspDescrizione", "SspCodice", "R1 ").toString(),
+              "SOSIA");
 }
 
 TEST_F(ServerWindow, AServerThatCannotBeReachedAsksAndCancelEndsTheProgram)

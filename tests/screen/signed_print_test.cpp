@@ -130,6 +130,25 @@ TEST_F(SignedPrint, TheCertificateIsShownBeforeTheSheetIsSignedAndTheHistoryName
     EXPECT_EQ(focused(), form->c.Txt[23]);
 }
 
+TEST_F(SignedPrint, TheSheetOfASetWhoseCodeEndsInABlankIsRecordedUnderThatSetsCode)
+{
+    // A company from before the code rule, with a look-alike of R1.
+    company.exec("DROP TRIGGER \"TabellaSerieSemplificata_codice_nuovo\"");
+    company.exec("INSERT INTO TabellaSerieSemplificata (SspCodice, SspDescrizione) VALUES ('R1 ', 'SOSIA')");
+    Start();
+    key(Qt::Key_F4);
+    type("r1");
+    ASSERT_EQ(Lines(form->c.Lista).size(), 2);
+    doubleClickLine(form->c.Lista, 1);  // "R1 "
+    ASSERT_EQ(text(1), "SOSIA");
+    boxes->expect(store::BoxAnswer::Yes);  // the certificate
+    boxes->expect(store::BoxAnswer::Ok);   // written
+    printWith("segreto");
+    ASSERT_EQ(signatures(), 1);
+    EXPECT_EQ(company.scalar("SELECT StoCodice FROM StoricoSerieSemplificata WHERE StoAzione = 'firma'").toString(),
+              "R1 ");
+}
+
 TEST_F(SignedPrint, PagesAskedInTheHeaderPanelAreSignedAndRecordedWithTheSigner)
 {
     Start();

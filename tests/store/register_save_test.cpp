@@ -99,6 +99,19 @@ TEST(RegisterSave, TheFirstFailureEndsTheWriteAndIsTheOneShown)
     EXPECT_EQ(company.count(HeaderTable), 1);
 }
 
+TEST(RegisterSave, AChangeMadeElsewhereNamesAnAmountTheFieldCannotShowAndADateBefore1899AsStored)
+{
+    RegisterRecord shown = store_tests::FullRegister("R1", "MAGAZZINO NORD");
+    RegisterRecord stored = shown;
+    stored.Registers[1].Garanz = 5e-324;
+    stored.Registers[1].Data = -709591;  // 15 March 44 BC
+    const QStringList told = RegisterDifferences(shown, stored);
+    // The exponent's letter is the locale's: "e" in C, "E" in Italian.
+    EXPECT_TRUE(told.contains("CUSTODIA GARANZIA: 5e-324", Qt::CaseInsensitive))
+        << told.join('|').toStdString();
+    EXPECT_TRUE(told.contains("CUSTODIA PERIODO DAL: 15/03/-0044")) << told.join('|').toStdString();
+}
+
 TEST(HeaderLines, WrittenWithOneTrailingBlankAndReadBackWithNullLinesBlank)
 {
     TempCompany company;

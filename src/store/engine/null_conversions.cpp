@@ -132,13 +132,19 @@ QString Fixed(const QString& text, int width)
     return text + QString(width - text.size(), QLatin1Char(' '));
 }
 
+namespace {
+
+// The amount fields hold as many characters as the pattern has (16, up to
+// 9.999.999.999,99).
+constexpr int AmountFieldLength = 16;
+
+}  // namespace
+
 QString FormatAmount(double amount)
 {
-    // The amount fields hold as many characters as the pattern has (16, up to
-    // 9.999.999.999,99). A field cuts a longer text short, and the figures
-    // it loses change the amount that is saved: a larger amount is shown
-    // without the thousands separators, which keeps every figure.
-    constexpr int AmountFieldLength = 16;
+    // A field cuts a longer text short, and the figures it loses change the
+    // amount that is saved: a larger amount is shown without the thousands
+    // separators, which keeps every figure.
     // A value that is no number (a server's NaN and infinities) is named,
     // never shown as a figure.
     if (std::isnan(amount))
@@ -155,6 +161,19 @@ QString FormatAmount(double amount)
         return grouped;
     locale.setNumberOptions(locale.numberOptions() | QLocale::OmitGroupSeparator);
     return locale.toString(amount, 'f', 2);
+}
+
+bool AmountFitsItsField(double amount)
+{
+    return std::isfinite(amount) && (amount == 0 || std::fabs(amount) >= 0.005) &&
+           FormatAmount(amount).size() <= AmountFieldLength;
+}
+
+QString ShownAmount(double amount)
+{
+    if (!std::isfinite(amount) || AmountFitsItsField(amount))
+        return FormatAmount(amount);
+    return QLocale().toString(amount, 'g', QLocale::FloatingPointShortest);
 }
 
 QString FormatAmountText(const QString& text)

@@ -50,6 +50,14 @@ QString Fixed(const QString& text, int width);
 // "#,###,###,##0.00" under the locale: groups of thousands, two decimals;
 // NaN, +Infinito and -Infinito for the values that are no number.
 QString FormatAmount(double amount);
+// A stored amount as its field and the inspection sheet show it: as
+// FormatAmount, unless that would show another amount (one that is not 0 but
+// rounds to 0,00, or one with more figures than the field holds, which it
+// would cut): then in the shortest form that reads back exactly ("1e+308").
+QString ShownAmount(double amount);
+// Whether ShownAmount shows `amount` as the field's pattern does, so the
+// field can hold it as it is.
+bool AmountFitsItsField(double amount);
 // The amount formatting of a field's text: blank gives "", a number gives its
 // formatted form, any other text is returned trimmed and unchanged.
 QString FormatAmountText(const QString& text);

@@ -53,10 +53,24 @@ QString CertificateSerialPattern()
     return QStringLiteral("^[0-9A-F]{1,64}$");
 }
 
+QString EventTooLong()
+{
+    const TableDescription& history = HistoryTableDescription();
+    return QStringLiteral("troppo lungo: il registro o il documento ha al più %1 caratteri, le pagine, il titolare "
+                          "e il numero di serie del certificato al più %2")
+        .arg(history.columns[HistoryColumns::Colonna].length)
+        .arg(history.columns[HistoryColumns::Prima].length);
+}
+
 QString HistoryEventProblem(const HistoryEvent& event)
 {
     if (!HistoryEventActions().contains(event.action))
         return QStringLiteral("azione non ammessa per un evento: '%1'").arg(event.action);
+    const TableDescription& history = HistoryTableDescription();
+    if (event.column.size() > history.columns[HistoryColumns::Colonna].length ||
+        HistoryText(event.before).toString().size() > history.columns[HistoryColumns::Prima].length ||
+        HistoryText(event.after).toString().size() > history.columns[HistoryColumns::Dopo].length)
+        return QStringLiteral("evento %1: %2").arg(event.action, EventTooLong());
     if (event.action == SignatureAction) {
         const QString subject = HistoryText(event.before).toString();
         const QString serial = HistoryText(event.after).toString();

@@ -43,8 +43,12 @@ QString CertificateSerialPattern();
 // Why `event` is not a print of pages (an action, register or page numbers,
 // whole, from 1, the first not after the last, other than a print's) nor a
 // signature (a document, a certificate's subject and serial other than a
-// signature's); empty when it is one.
+// signature's), or is longer than the history's columns hold; empty when it
+// is one.
 QString HistoryEventProblem(const HistoryEvent& event);
+// The refusal of an event longer than the history's columns hold, after
+// "evento <azione>: ", as the program and the server's event function say it.
+QString EventTooLong();
 
 // Records `event` in the company's change history, in a transaction of its
 // own. Throws the engine's error when it cannot be written (a company without

@@ -284,7 +284,7 @@ QString ShownValue(const QString& column, const Value& value)
     if (IsDateColumn(column)) {
         bool whole = false;
         const int day = text.toInt(&whole);
-        if (whole && day > 0)
+        if (whole && day != 0)  // 0 is no date; a day before it is a date before 30/12/1899
             return DateOfDay(day).toString(QStringLiteral("dd/MM/yyyy"));
     }
     return QLatin1Char('"') + Visible(text) + QLatin1Char('"');

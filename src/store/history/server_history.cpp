@@ -268,6 +268,15 @@ ServerFunction addFunction()
          {QStringLiteral("idName"), literal(history.columnName(H::Id))}}));
 }
 
+// A text given to a function as its refusal shows it: quoted, at most 40
+// characters and "..." after, or Null.
+QString shownText(const QString& name)
+{
+    return QStringLiteral("coalesce(quote_literal(left(%1, 40)) || CASE WHEN length(%1) > 40 THEN '...' ELSE '' END, "
+                          "'Null')")
+        .arg(name);
+}
+
 // An event a workstation records (the print of register pages, the
 // signature of a printed document): exactly one of the event actions in its
 // form, nothing else, set aside until the transaction
@@ -293,29 +302,33 @@ ServerFunction eventFunction()
             "  ditta text;\n"
             "BEGIN\n"
             "  IF azione IS NULL OR azione NOT IN ({actions}) THEN\n"
-            "    RAISE EXCEPTION 'azione non ammessa per un evento: %', coalesce(quote_literal(azione), 'Null');\n"
+            "    RAISE EXCEPTION 'azione non ammessa per un evento: %', {shown_azione};\n"
+            "  END IF;\n"
+            // No longer than the history's columns hold.
+            "  IF length(colonna) > {columnLength} OR length(prima) > {valueLength} OR length(dopo) > {valueLength} THEN\n"
+            "    RAISE EXCEPTION '%', {tooLong};\n"
             "  END IF;\n"
             // A signature names the document signed, the certificate's
             // subject and its serial, nothing else.
             "  IF azione = {signature} THEN\n"
             "    IF colonna IS NULL OR colonna !~ {document} THEN\n"
             "      RAISE EXCEPTION 'evento firma: il documento deve essere la scheda o pagine di un registro, non %', "
-            "coalesce(quote_literal(colonna), 'Null');\n"
+            "{shown_colonna};\n"
             "    END IF;\n"
             "    IF prima IS NULL OR prima = '' OR dopo IS NULL OR dopo !~ {serial} THEN\n"
             "      RAISE EXCEPTION 'evento firma: servono il titolare e il numero di serie (esadecimale) del "
-            "certificato, non % e %', coalesce(quote_literal(prima), 'Null'), coalesce(quote_literal(dopo), 'Null');\n"
+            "certificato, non % e %', {shown_prima}, {shown_dopo};\n"
             "    END IF;\n"
             "  ELSE\n"
             // A print of pages names its register and its first and last
             // page, nothing else: no other text is laid out as a print.
             "  IF colonna IS NULL OR colonna NOT IN ({registers}) THEN\n"
             "    RAISE EXCEPTION 'evento %: il registro deve essere uno tra {registerList}, non %', azione, "
-            "coalesce(quote_literal(colonna), 'Null');\n"
+            "{shown_colonna};\n"
             "  END IF;\n"
             "  IF prima IS NULL OR dopo IS NULL OR prima !~ '^[1-9][0-9]{0,8}$' OR dopo !~ '^[1-9][0-9]{0,8}$' THEN\n"
             "    RAISE EXCEPTION 'evento %: la prima e l''ultima pagina devono essere numeri di pagina, non % e %', "
-            "azione, coalesce(quote_literal(prima), 'Null'), coalesce(quote_literal(dopo), 'Null');\n"
+            "azione, {shown_prima}, {shown_dopo};\n"
             "  END IF;\n"
             "  IF prima::integer > dopo::integer THEN\n"
             "    RAISE EXCEPTION 'evento %: l''ultima pagina (%) viene prima della prima (%)', azione, dopo, prima;\n"
@@ -327,6 +340,11 @@ ServerFunction eventFunction()
             "  END IF;\n"
             "  ditta := (parse_ident(ditta))[1];\n"
             "  {lookIn}\n"
+            // Of a register set that is there: the program prints and signs
+            // no other.
+            "  IF codice IS NULL OR NOT EXISTS (SELECT 1 FROM {registers_table} WHERE {code} = codice) THEN\n"
+            "    RAISE EXCEPTION 'evento %: il registro % non esiste', azione, {shown_codice};\n"
+            "  END IF;\n"
             "  INSERT INTO {pending} VALUES (codice, azione, colonna, prima, dopo);\n"
             "  RETURN NULL;\n"
             "END "),
@@ -339,7 +357,18 @@ ServerFunction eventFunction()
          {QStringLiteral("pattern"),
           literal(QStringLiteral("^PL/pgSQL function (.+)\\.%1\\(text,text,text,text,text\\) ").arg(name))},
          {QStringLiteral("lookIn"), lookIn(QStringLiteral("ditta"))},
-         {QStringLiteral("pending"), quoted(pendingEvents())}}));
+         {QStringLiteral("pending"), quoted(pendingEvents())},
+         {QStringLiteral("registers_table"), quoted(RegisterTable)},
+         {QStringLiteral("columnLength"), QString::number(HistoryTableDescription().columns[H::Colonna].length)},
+         {QStringLiteral("valueLength"), QString::number(HistoryTableDescription().columns[H::Prima].length)},
+         {QStringLiteral("tooLong"),
+          QStringLiteral("'evento ' || azione || ': ' || %1").arg(literal(EventTooLong()))},
+         {QStringLiteral("code"), quoted(RegisterTableDescription().key().name)},
+         {QStringLiteral("shown_codice"), shownText(QStringLiteral("codice"))},
+         {QStringLiteral("shown_azione"), shownText(QStringLiteral("azione"))},
+         {QStringLiteral("shown_colonna"), shownText(QStringLiteral("colonna"))},
+         {QStringLiteral("shown_prima"), shownText(QStringLiteral("prima"))},
+         {QStringLiteral("shown_dopo"), shownText(QStringLiteral("dopo"))}}));
 }
 
 // An event waiting for its transaction's commit written into the history,

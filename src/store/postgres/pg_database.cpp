@@ -260,8 +260,11 @@ std::shared_ptr<Connection> ConnectFor(const QString& conninfo, const QString& c
     PGconn* conn = ConnectKeepingState(keywords.data(), values.data(), 1);
     // Read committed whatever the server's or the role's default: each
     // statement, and the history's trigger at the commit, sees the last
-    // change committed before it.
+    // change committed before it. Numbers written whole whatever the role's
+    // or the database's default (extra_float_digits of 0 or less rounds them
+    // to 15 digits): a value read is the value stored.
     const QByteArray settings = QStringLiteral("SET lock_timeout = %1; SET DateStyle = ISO; "
+                                               "SET extra_float_digits = 3; "
                                                "SET default_transaction_isolation = 'read committed'; "
                                                "SET client_encoding = 'UTF8'; "
                                                // the server's NOTICE lines ("... does not exist, skipping")

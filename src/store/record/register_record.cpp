@@ -25,8 +25,9 @@ bool IsNumberValue(const Value& value)
            type == QMetaType::UInt || type == QMetaType::ULongLong;
 }
 
-// Whether a stored value cannot be shown on its field as it is.
-bool Unshowable(const ColumnDescription& column, const Value& value)
+// Whether a stored value cannot be shown on its field, `fieldLength`
+// characters long (0: no limit), as it is.
+bool Unshowable(const ColumnDescription& column, const Value& value, int fieldLength)
 {
     if (value.isNull())
         return false;
@@ -40,7 +41,8 @@ bool Unshowable(const ColumnDescription& column, const Value& value)
         break;
     }
     // A number column: text in it, a fraction in a whole-number column, a
-    // whole number outside its type, a date outside the pickers, a period
+    // whole number outside its type or with more figures than its field
+    // holds (which would cut it), a date outside the pickers, a period
     // outside 0-12.
     if (!IsNumberValue(value))
         return !value.toString().trimmed().isEmpty();  // blank reads as 0, as Null does
@@ -48,7 +50,8 @@ bool Unshowable(const ColumnDescription& column, const Value& value)
     switch (column.kind) {
     case ColumnKind::Long:
         return number != std::trunc(number) || number < std::numeric_limits<std::int32_t>::min() ||
-               number > std::numeric_limits<std::int32_t>::max();
+               number > std::numeric_limits<std::int32_t>::max() ||
+               (fieldLength > 0 && QString::number(qint64(number)).size() > fieldLength);
     case ColumnKind::Integer:  // the periods, in months
         return number != std::trunc(number) || number < 0 || number > 12;
     case ColumnKind::Date: {
@@ -59,8 +62,8 @@ bool Unshowable(const ColumnDescription& column, const Value& value)
             return true;
         return false;
     }
-    default:
-        return !std::isfinite(number);
+    default:  // an amount the field would show as another (0,00, or cut short)
+        return !AmountFitsItsField(number);
     }
 }
 
@@ -74,7 +77,8 @@ QString StoredText(const ColumnDescription& column, const Value& value)
     const double number = value.toDouble();
     if (!std::isfinite(number))
         return FormatAmount(number);
-    if (column.kind == ColumnKind::Date && number == std::trunc(number) && std::fabs(number) < 1e8)
+    if (column.kind == ColumnKind::Date && number == std::trunc(number) &&
+        std::fabs(number) <= std::numeric_limits<int>::max())
         return DateOfDay(int(number)).toString(QStringLiteral("dd/MM/yyyy"));
     return value.toString();
 }
@@ -169,7 +173,7 @@ QStringList UnshowableValues(const TableCursor& cursor)
     for (const RegisterFieldRow& field : RegisterFields()) {
         const ColumnDescription& column = table.columns[std::size_t(field.column)];
         const Value value = cursor.field(column.name);
-        if (Unshowable(column, value))
+        if (Unshowable(column, value, field.control == FieldControl::Text ? field.length : 0))
             lines << field.name + QStringLiteral(": \"") + StoredText(column, value) + QLatin1Char('"');
     }
     return lines;

@@ -43,7 +43,8 @@ ScreenValues RegisterToScreen(const RegisterRecord& record, const std::vector<Re
         }
         case FieldControl::Picker: {
             const std::int32_t day = *std::get<const std::int32_t*>(member);
-            screen.pickerDate[field.index] = day > 0 ? DateOfDay(day) : QDate();
+            // 0 is no date; a day before it (a date before 30/12/1899) is one.
+            screen.pickerDate[field.index] = day != 0 ? DateOfDay(day) : QDate();
             break;
         }
         case FieldControl::Text:
@@ -53,7 +54,7 @@ ScreenValues RegisterToScreen(const RegisterRecord& record, const std::vector<Re
                     if constexpr (std::is_same_v<T, QString>)
                         screen.Txt[field.index] = *value;
                     else if constexpr (std::is_same_v<T, double>)
-                        screen.Txt[field.index] = FormatAmount(*value);
+                        screen.Txt[field.index] = ShownAmount(*value);
                     else
                         screen.Txt[field.index] = Decimal(*value);
                 },

@@ -1,6 +1,7 @@
 // WriteRegister and the delete of a register set with its header row.
 #include "store/registers/register_save.h"
 
+#include "store/history/history_reader.h"
 #include "store/history/history_writer.h"
 #include "store/schema/register_code.h"
 #include "store/schema/table_description.h"
@@ -225,6 +226,27 @@ QString RegisterInsertedText(const QString& code, const QString& lastChange)
                           "E RICHIAMARE IL CODICE.");
 }
 
+QString WriteRegisterFailedText(const QString& code, const QString& engineText)
+{
+    QString text = WriteRegisterFailed;
+    // The server's CHECK of the code rule holds for every row a statement
+    // writes, whatever columns it sets: a set whose code was stored before
+    // the rule cannot be changed there at all. Its name is in the server's
+    // text in any language.
+    const QString problem = RegisterCodeProblem(code);
+    if (!problem.isEmpty() && engineText.contains(RegisterCodeConstraint()))
+        text += QLatin1Char('\n') +
+                QStringLiteral("Il codice %1 è stato registrato prima della regola dei codici dei registri e non la "
+                               "rispetta (%2): il server non accetta modifiche di questo registro finché ha questo "
+                               "codice, e nulla è stato scritto. Chi gestisce la società sul server può dargli un "
+                               "codice senza spazi all'inizio o alla fine, senza caratteri invisibili o di controllo "
+                               "e in forma composta (NFC).")
+                    .arg(ShownCode(code), problem);
+    if (!engineText.trimmed().isEmpty())
+        text += QLatin1Char('\n') + engineText.trimmed();
+    return text;
+}
+
 QString UnshowableText(const QString& code, const QStringList& fields)
 {
     return QStringLiteral("IL REGISTRO %1 CONTIENE VALORI CHE LO SCHERMO NON PUO' MOSTRARE COSI' COME SONO:\n")
@@ -261,7 +283,7 @@ bool WriteRegister(CompanyDatabase& company, const ScreenValues& screen, Registe
             return true;
         }
         if (a.failure) {
-            ShowWriteFailure(boxes, WriteRegisterFailed, a.failure);
+            boxes.MsgBox(WriteRegisterFailedText(record.SspCodice, a.failure.description), BoxCode::OkOnly);
             return false;
         }
         switch (a.found) {

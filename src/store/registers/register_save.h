@@ -20,6 +20,10 @@ QString RegisterChangedText(const QString& code, const QStringList& differences,
 QString RegisterDeletedText(const QString& code, const QString& lastChange = {});
 QString RegisterInsertedText(const QString& code, const QString& lastChange = {});
 QString RegisterAlreadyDeletedText(const QString& code, const QString& lastChange = {});
+// The box of a failed write of the set `code`: WriteRegisterFailed and the
+// engine's text; when the server refused the change because the set's code,
+// stored before the code rule, breaks it, a sentence saying so comes between.
+QString WriteRegisterFailedText(const QString& code, const QString& engineText);
 // The box that tells, at the lookup, the stored values the screen cannot show.
 QString UnshowableText(const QString& code, const QStringList& fields);
 inline const QString OverwriteQuestion = QStringLiteral("SCRIVO I DATI A VIDEO AL LORO POSTO?");

@@ -39,7 +39,8 @@ QString Quoted(const QString& text)
 
 QString DateText(std::int32_t day)
 {
-    return day > 0 ? DateOfDay(day).toString(QStringLiteral("dd/MM/yyyy")) : QStringLiteral("(nessuna)");
+    // 0 is no date; a day before it is a date before 30/12/1899.
+    return day != 0 ? DateOfDay(day).toString(QStringLiteral("dd/MM/yyyy")) : QStringLiteral("(nessuna)");
 }
 
 class Differences {
@@ -58,7 +59,7 @@ public:
     void amount(const QString& name, double shown, double stored)
     {
         if (shown != stored && !(std::isnan(shown) && std::isnan(stored)))
-            lines_ << name + QStringLiteral(": ") + FormatAmount(stored);
+            lines_ << name + QStringLiteral(": ") + ShownAmount(stored);
     }
     void date(const QString& name, std::int32_t shown, std::int32_t stored)
     {

@@ -95,10 +95,7 @@ OneStepWrite WriteInOneStep(CompanyDatabase& company, const ScreenValues& screen
             outcome = TableCursor::WriteIfUnchanged::Written;
         }
     } catch (const EngineError& error) {
-        QString text = WriteRegisterFailed;
-        if (!error.description().trimmed().isEmpty())
-            text += QLatin1Char('\n') + error.description().trimmed();
-        boxes.MsgBox(text, BoxCode::OkOnly);
+        boxes.MsgBox(WriteRegisterFailedText(written.SspCodice, error.description()), BoxCode::OkOnly);
         return OneStepWrite::Failed;
     }
     if (outcome != TableCursor::WriteIfUnchanged::Written)

@@ -114,4 +114,21 @@ QStringList RegisterCodeFileTriggers()
                      broken, refusal)};
 }
 
+QStringList DropRegisterCodeCheck(const QString& qualifiedTable)
+{
+    return {QStringLiteral("ALTER TABLE %1 DROP CONSTRAINT IF EXISTS %2").arg(qualifiedTable, quoted(RegisterCodeConstraint()))};
+}
+
+QStringList RegisterCodeCheckAfterRows(const QString& qualifiedTable)
+{
+    const QString constraint = quoted(RegisterCodeConstraint());
+    // VALIDATE fails on the first code breaking the rule: that failure is
+    // caught in its own block, and the constraint stays NOT VALID.
+    return {QStringLiteral("ALTER TABLE %1 ADD CONSTRAINT %2 CHECK (%3) NOT VALID")
+                .arg(qualifiedTable, constraint, RegisterCodeCheck()),
+            QStringLiteral("DO $quenvol$ BEGIN ALTER TABLE %1 VALIDATE CONSTRAINT %2; "
+                           "EXCEPTION WHEN check_violation THEN NULL; END $quenvol$")
+                .arg(qualifiedTable, constraint)};
+}
+
 }  // namespace store

@@ -24,5 +24,11 @@ QString RegisterCodeConstraint();
 // The file's triggers that refuse a new or changed code breaking the rule
 // (all of it but the composed form, which the program checks).
 QStringList RegisterCodeFileTriggers();
+// For a copy onto the server, into the table `qualifiedTable` (schema and name,
+// quoted): the CHECK dropped before the rows, and added after them, valid
+// where every code keeps the rule and NOT VALID (holding for new and changed
+// rows) where one stored before it does not.
+QStringList DropRegisterCodeCheck(const QString& qualifiedTable);
+QStringList RegisterCodeCheckAfterRows(const QString& qualifiedTable);
 
 }  // namespace store

@@ -632,8 +632,11 @@ QString EndHoldingSessions(const QString& conninfo, int limitSeconds, std::vecto
     for (int row = 0; row < PQntuples(result.get()); ++row) {
         Res rolledBack(nullptr, &PQclear);
         // The name is the operator's own text, quoted by the server's format().
-        if (!run(conn.get(), QString::fromUtf8(PQgetvalue(result.get(), row, 4)), {}, &error, &rolledBack))
-            return error;
+        // One committed or rolled back meanwhile by its owner is gone already:
+        // nothing to tell, and the round goes on.
+        QString gone;
+        if (!run(conn.get(), QString::fromUtf8(PQgetvalue(result.get(), row, 4)), {}, &gone, &rolledBack))
+            continue;
         EndedSession session;
         session.role = QString::fromUtf8(PQgetvalue(result.get(), row, 1));
         session.prepared = QString::fromUtf8(PQgetvalue(result.get(), row, 0));

@@ -35,8 +35,9 @@ inline constexpr int ExitUsage = 2;   // wrong arguments
 // "quenvol-admin: <message>" on standard error; returns ExitFailed.
 int Fail(const QString& message);
 
-// The command's usage line and help on standard error; returns ExitUsage.
-int UsageError(const Command& command);
+// The command's usage line and help on standard error, then what was wrong
+// (`reason`, when given); returns ExitUsage.
+int UsageError(const Command& command, const QString& reason = QString());
 
 // The arguments of a command, split by the rules every command shares.
 struct Arguments {

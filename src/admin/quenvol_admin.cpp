@@ -96,9 +96,12 @@ int RecordStartingState(const QString& location, const QString& company)
     return ExitOk;
 }
 
-int UsageError(const Command& command)
+int UsageError(const Command& command, const QString& reason)
 {
     std::fprintf(stderr, "uso: quenvol-admin %s\n\n%s", command.synopsis, qUtf8Printable(shell::CommandHelp(QString::fromUtf8(command.help))));
+    // What was wrong, last: where the eye lands after a long help.
+    if (!reason.isEmpty())
+        std::fprintf(stderr, "\nquenvol-admin %s: %s\n", command.name, qUtf8Printable(reason));
     return ExitUsage;
 }
 
@@ -117,16 +120,21 @@ std::optional<int> ReadArguments(const Command& command, const QStringList& argu
             parsed.switches << argument;
         } else if (accepted.options.contains(argument)) {
             if (i + 1 >= arguments.size() || arguments[i + 1].trimmed().isEmpty())
-                return UsageError(command);
+                return UsageError(command, QStringLiteral("%1 vuole un valore").arg(argument));
             parsed.values[argument] = arguments[++i];
-        } else if (argument.startsWith(QLatin1String("--")) || argument.trimmed().isEmpty()) {
-            return UsageError(command);
+        } else if (argument.startsWith(QLatin1String("--"))) {
+            return UsageError(command, QStringLiteral("opzione sconosciuta: %1").arg(argument));
+        } else if (argument.trimmed().isEmpty()) {
+            return UsageError(command, QStringLiteral("un argomento è vuoto"));
         } else {
             parsed.operands << argument;
         }
     }
-    if (parsed.operands.size() < accepted.least || parsed.operands.size() > accepted.most)
-        return UsageError(command);
+    if (parsed.operands.size() < accepted.least)
+        return UsageError(command, QStringLiteral("mancano degli argomenti"));
+    if (parsed.operands.size() > accepted.most)
+        return UsageError(command, QStringLiteral("argomenti in più: %1")
+                                       .arg(parsed.operands.mid(accepted.most).join(QLatin1Char(' '))));
     return std::nullopt;
 }
 

@@ -1,6 +1,7 @@
 // The arguments every quenvol-admin command reads alike: a wrong one gives the
-// command's usage and status 2 before anything is touched; --help its help; a
-// company code that would lead out of the data folder is refused.
+// command's usage, what was wrong beneath it, and status 2 before anything is
+// touched; --help its help; a company code that would lead out of the data
+// folder is refused.
 #include "admin_run.h"
 
 #include <QDir>
@@ -27,6 +28,22 @@ TEST(AdminArguments, WrongArgumentsGiveTheUsageAndHelpIsAnsweredFirst)
     const AdminRun help = Admin({"import", "x", "--help"});
     EXPECT_EQ(help.status, 0);
     EXPECT_TRUE(help.out.startsWith("uso: quenvol-admin import")) << help.out.toStdString();
+}
+
+TEST(AdminArguments, UnderTheUsageTheWrongArgumentIsNamed)
+{
+    const std::pair<QStringList, QString> wrong[] = {
+        {{"guard", "dbname=quenvol", "--limite", "5"}, "quenvol-admin guard: opzione sconosciuta: --limite\n"},
+        {{"guard", "dbname=quenvol", "--limit"}, "quenvol-admin guard: --limit vuole un valore\n"},
+        {{"guard", "dbname=quenvol", "30"}, "quenvol-admin guard: argomenti in più: 30\n"},
+        {{"guard"}, "quenvol-admin guard: mancano degli argomenti\n"},
+    };
+    for (const auto& [arguments, told] : wrong) {
+        SCOPED_TRACE(arguments.join(' ').toStdString());
+        const AdminRun run = Admin(arguments);
+        EXPECT_EQ(run.status, 2);
+        EXPECT_TRUE(run.err.endsWith(told)) << run.err.toStdString();
+    }
 }
 
 TEST(AdminInit, ACompanyCodeNoFolderSchemaOrIniFileCanHoldIsRefusedBeforeAnyFileIsCreated)

@@ -27,6 +27,7 @@
 
 using namespace store;
 using testing_support::Engine;
+using testing_support::MakeServerCompanyInItsOwnDatabase;
 using testing_support::MakeTestCompany;
 using testing_support::TestCompany;
 
@@ -257,7 +258,7 @@ TEST(ServerAdminGuards, GrantGivesTheOperatorsTheirRightsAndAnAbandonedTransacti
 
 TEST(ServerAdminGuards, TheGuardEndsAnOperatorWhoHoldsALockWithHerOwnLimitsAtZero)
 {
-    auto company = MakeTestCompany(Engine::Server, true);
+    auto company = MakeServerCompanyInItsOwnDatabase(true);
     if (!company)
         GTEST_SKIP() << testing_support::NoTestServer;
     const QString suffix = QString::number(QCoreApplication::applicationPid());
@@ -313,7 +314,7 @@ TEST(ServerAdminGuards, TheGuardEndsAnOperatorWhoHoldsALockWithHerOwnLimitsAtZer
 
 TEST(ServerAdminGuards, TheGuardEndsABusyOperatorWhoseWaitersGiveUpFirstAndRollsBackHerPreparedTransaction)
 {
-    auto company = MakeTestCompany(Engine::Server, true);
+    auto company = MakeServerCompanyInItsOwnDatabase(true);
     if (!company)
         GTEST_SKIP() << testing_support::NoTestServer;
     const QString suffix = QString::number(QCoreApplication::applicationPid());
@@ -378,7 +379,7 @@ TEST(ServerAdminGuards, TheGuardEndsABusyOperatorWhoseWaitersGiveUpFirstAndRolls
 
 TEST(ServerAdminGuards, TheGuardEndsWhoHoldsTheOthersUpNotAnOperatorWhoOnlyWaitsInTheChain)
 {
-    auto company = MakeTestCompany(Engine::Server, true);
+    auto company = MakeServerCompanyInItsOwnDatabase(true);
     if (!company)
         GTEST_SKIP() << testing_support::NoTestServer;
     const QString suffix = QString::number(QCoreApplication::applicationPid());

@@ -164,6 +164,42 @@ private:
     QString schema_;
 };
 
+// A database on the test server for one company: made before the company,
+// dropped after it, whoever is still connected.
+class OwnDatabase {
+public:
+    OwnDatabase(const QString& server, const QString& name) : server_(server), name_(name)
+    {
+        ServerSession(server_, QStringLiteral("public")).run(QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(name_));
+        ServerSession(server_, QStringLiteral("public")).run(QStringLiteral("CREATE DATABASE %1").arg(name_));
+    }
+    ~OwnDatabase()
+    {
+        ServerSession(server_, QStringLiteral("public")).run(QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(name_));
+    }
+    // The test server's connection string, naming this database instead.
+    QString conninfo() const
+    {
+        QString conninfo = server_;
+        EXPECT_TRUE(conninfo.contains(QStringLiteral("///postgres?"))) << conninfo.toStdString();
+        return conninfo.replace(QStringLiteral("///postgres?"), QStringLiteral("///%1?").arg(name_));
+    }
+
+private:
+    QString server_;
+    QString name_;
+};
+
+// The database comes first among the bases, so it is there before the
+// company is made and is dropped only after the company's schema.
+class OwnDatabaseCompany : private OwnDatabase, public ServerCompany {
+public:
+    OwnDatabaseCompany(const QString& server, const QString& name, bool demo)
+        : OwnDatabase(server, name), ServerCompany(OwnDatabase::conninfo(), demo)
+    {
+    }
+};
+
 }  // namespace
 
 std::string EngineName(Engine engine)
@@ -193,6 +229,15 @@ std::unique_ptr<TestCompany> MakeTestCompany(Engine engine, bool demo)
     if (TestServer().isEmpty())
         return nullptr;
     return std::make_unique<ServerCompany>(TestServer(), demo);
+}
+
+std::unique_ptr<TestCompany> MakeServerCompanyInItsOwnDatabase(bool demo)
+{
+    if (TestServer().isEmpty())
+        return nullptr;
+    static std::atomic<int> serial{0};
+    const QString name = QStringLiteral("quenvol_propria_%1_%2").arg(QCoreApplication::applicationPid()).arg(++serial);
+    return std::make_unique<OwnDatabaseCompany>(TestServer(), name, demo);
 }
 
 int ErrorNumberOf(const std::function<void()>& action)

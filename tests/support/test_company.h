@@ -64,6 +64,11 @@ public:
 // A new company on `engine`, with the demonstration data when asked; null for
 // the server when there is no test server.
 std::unique_ptr<TestCompany> MakeTestCompany(Engine engine, bool demo = false);
+// A new server company in a database of its own, made for it and dropped with
+// it; null when there is no test server. For a test whose command watches a
+// whole database, as the office guard does: in the database every other test
+// shares, it would end their operators' sessions, and theirs its own.
+std::unique_ptr<TestCompany> MakeServerCompanyInItsOwnDatabase(bool demo = false);
 
 // The engine's error number `action` throws; 0 when it throws none.
 int ErrorNumberOf(const std::function<void()>& action);

@@ -76,6 +76,37 @@ bool Within(int ms, const std::function<bool()>& condition)
     return true;
 }
 
+// The office guard watching a company's database with a limit of one
+// second, stopped when the test ends.
+class RunningGuard {
+public:
+    explicit RunningGuard(const TestCompany& company)
+    {
+        process_.start(qEnvironmentVariable("QUENVOL_BIN_DIR") + QStringLiteral("/quenvol-admin"),
+                       {"guard", company.location(), "--limit", "1"});
+    }
+    ~RunningGuard()
+    {
+        process_.kill();
+        process_.waitForFinished();
+    }
+    bool started() { return process_.waitForStarted(); }
+    // Whether it writes `text` within 30 s; said() holds all it wrote.
+    bool says(const QString& text)
+    {
+        return Within(30000, [&] {
+            said_ += QString::fromUtf8(process_.readAllStandardOutput());
+            process_.waitForReadyRead(100);
+            return said_.contains(text);
+        });
+    }
+    const QString& said() const { return said_; }
+
+private:
+    QProcess process_;
+    QString said_;
+};
+
 }  // namespace
 
 TEST(ServerAdminGuards, ARenamedSchemaRestoredByCopyKeepsRecordingIntoItsOwnHistory)
@@ -273,10 +304,8 @@ TEST(ServerAdminGuards, TheGuardEndsAnOperatorWhoHoldsALockWithHerOwnLimitsAtZer
                                  "ALTER ROLE %1 IN DATABASE %3 SET lock_timeout = 0; "
                                  "ALTER ROLE %2 IN DATABASE %3 SET lock_timeout = 0")
                       .arg(anna, bruno, database));
-    QProcess guard;
-    guard.start(qEnvironmentVariable("QUENVOL_BIN_DIR") + QStringLiteral("/quenvol-admin"),
-                {"guard", company->location(), "--limit", "1"});
-    ASSERT_TRUE(guard.waitForStarted());
+    RunningGuard guard(*company);
+    ASSERT_TRUE(guard.started());
     {
         Session annaSession(*company, anna), brunoSession(*company, bruno);
         ASSERT_EQ(annaSession.run("BEGIN; LOCK TABLE \"TabellaSerieSemplificata\" IN ACCESS EXCLUSIVE MODE"), "");
@@ -298,16 +327,10 @@ TEST(ServerAdminGuards, TheGuardEndsAnOperatorWhoHoldsALockWithHerOwnLimitsAtZer
                       .toString(),
                   "BRUNO");
     }
-    QString said;
-    EXPECT_TRUE(Within(30000, [&] {
-        said += QString::fromUtf8(guard.readAllStandardOutput());
-        guard.waitForReadyRead(100);
-        return said.contains("terminata la sessione di " + anna);
-    })) << said.toStdString();
+    EXPECT_TRUE(guard.says("terminata la sessione di " + anna)) << guard.said().toStdString();
+    const QString& said = guard.said();
     EXPECT_TRUE(said.contains("TabellaSerieSemplificata (AccessExclusiveLock)")) << said.toStdString();
     EXPECT_FALSE(said.contains(bruno)) << said.toStdString();
-    guard.kill();
-    guard.waitForFinished();
     company->exec(QStringLiteral("DROP OWNED BY %1, %2, %3; DROP ROLE %2; DROP ROLE %3; DROP ROLE %1")
                       .arg(group, anna, bruno));
 }
@@ -323,10 +346,8 @@ TEST(ServerAdminGuards, TheGuardEndsABusyOperatorWhoseWaitersGiveUpFirstAndRolls
                                  "CREATE ROLE %1 NOLOGIN; CREATE ROLE %2 LOGIN IN ROLE %1; CREATE ROLE %3 LOGIN IN ROLE %1")
                       .arg(group, anna, bruno));
     ASSERT_EQ(Admin({"grant", company->location(), company->company(), group}).status, 0);
-    QProcess guard;
-    guard.start(qEnvironmentVariable("QUENVOL_BIN_DIR") + QStringLiteral("/quenvol-admin"),
-                {"guard", company->location(), "--limit", "1"});
-    ASSERT_TRUE(guard.waitForStarted());
+    RunningGuard guard(*company);
+    ASSERT_TRUE(guard.started());
     const QString lock = "BEGIN; SET lock_timeout = 0; SET statement_timeout = 0; "
                          "LOCK TABLE \"TabellaSerieSemplificata\" IN ACCESS EXCLUSIVE MODE";
     // Bruno gives up each wait after a fraction of the limit, as the
@@ -361,18 +382,12 @@ TEST(ServerAdminGuards, TheGuardEndsABusyOperatorWhoseWaitersGiveUpFirstAndRolls
     if (!written)
         company->exec("ROLLBACK PREPARED 'di anna'");
     EXPECT_TRUE(written);
-    QString said;
-    EXPECT_TRUE(Within(30000, [&] {
-        said += QString::fromUtf8(guard.readAllStandardOutput());
-        guard.waitForReadyRead(100);
-        return said.contains("annullata la transazione preparata 'di anna' di " + anna);
-    })) << said.toStdString();
+    EXPECT_TRUE(guard.says("annullata la transazione preparata 'di anna' di " + anna)) << guard.said().toStdString();
+    const QString& said = guard.said();
     EXPECT_TRUE(said.contains("terminata la sessione di " + anna + " da socket locale: teneva " +
                               company->company() + ".TabellaSerieSemplificata (AccessExclusiveLock); faceva attendere"))
         << said.toStdString();
     EXPECT_FALSE(said.contains(bruno)) << said.toStdString();
-    guard.kill();
-    guard.waitForFinished();
     company->exec(QStringLiteral("DROP OWNED BY %1, %2, %3; DROP ROLE %2; DROP ROLE %3; DROP ROLE %1")
                       .arg(group, anna, bruno));
 }
@@ -390,10 +405,8 @@ TEST(ServerAdminGuards, TheGuardEndsWhoHoldsTheOthersUpNotAnOperatorWhoOnlyWaits
                                  "CREATE ROLE %3 LOGIN IN ROLE %1; CREATE ROLE %4 LOGIN IN ROLE %1")
                       .arg(group, anna, bruno, carla));
     ASSERT_EQ(Admin({"grant", company->location(), company->company(), group}).status, 0);
-    QProcess guard;
-    guard.start(qEnvironmentVariable("QUENVOL_BIN_DIR") + QStringLiteral("/quenvol-admin"),
-                {"guard", company->location(), "--limit", "1"});
-    ASSERT_TRUE(guard.waitForStarted());
+    RunningGuard guard(*company);
+    ASSERT_TRUE(guard.started());
     const QString change = "UPDATE \"TabellaSerieSemplificata\" SET \"SspDescrizione\" = '%1' WHERE \"SspCodice\" = '%2'";
     {
         // Anna holds AB01 and leaves her transaction open; Bruno, holding
@@ -428,16 +441,10 @@ TEST(ServerAdminGuards, TheGuardEndsWhoHoldsTheOthersUpNotAnOperatorWhoOnlyWaits
     EXPECT_EQ(company->scalar("SELECT \"SspDescrizione\" FROM \"TabellaSerieSemplificata\" WHERE \"SspCodice\" = 'AB01'")
                   .toString(),
               "BRUNO");
-    QString said;
-    EXPECT_TRUE(Within(30000, [&] {
-        said += QString::fromUtf8(guard.readAllStandardOutput());
-        guard.waitForReadyRead(100);
-        return said.contains("terminata la sessione di " + anna);
-    })) << said.toStdString();
+    EXPECT_TRUE(guard.says("terminata la sessione di " + anna)) << guard.said().toStdString();
+    const QString& said = guard.said();
     EXPECT_FALSE(said.contains(bruno)) << said.toStdString();
     EXPECT_FALSE(said.contains(carla)) << said.toStdString();
-    guard.kill();
-    guard.waitForFinished();
     company->exec(QStringLiteral("DROP OWNED BY %1, %2, %3, %4; DROP ROLE %2; DROP ROLE %3; DROP ROLE %4; DROP ROLE %1")
                       .arg(group, anna, bruno, carla));
 }

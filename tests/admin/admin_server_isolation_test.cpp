@@ -54,13 +54,10 @@ TEST(ServerIsolation, UnderARepeatableReadDefaultTheProgramWritesAndAnOlderSnaps
     auto company = MakeTestCompany(Engine::Server);
     if (!company)
         GTEST_SKIP() << testing_support::NoTestServer;
-    const QString database = QStringLiteral("quenvol_isolamento_%1").arg(QCoreApplication::applicationPid());
-    QString conninfo = company->location();
-    ASSERT_TRUE(conninfo.contains("///postgres?")) << conninfo.toStdString();
-    conninfo.replace("///postgres?", "///" + database + "?");
-    company->exec("DROP DATABASE IF EXISTS " + database);
-    company->exec("CREATE DATABASE " + database);
-    company->exec("ALTER DATABASE " + database + " SET default_transaction_isolation = 'repeatable read'");
+    const testing_support::ServerDatabaseOfItsOwn database(
+        company->location(), QStringLiteral("quenvol_isolamento_%1").arg(QCoreApplication::applicationPid()));
+    const QString conninfo = database.conninfo();
+    company->exec("ALTER DATABASE " + database.name() + " SET default_transaction_isolation = 'repeatable read'");
     ASSERT_EQ(company::server::CreateCompanySchema(conninfo, "RR", true), "");
     Client setup(conninfo);
     ASSERT_EQ(setup.run("INSERT INTO \"RR\".\"TabellaSerieSemplificata\" (\"SspCodice\", \"SspDescrizione\") "
@@ -96,5 +93,4 @@ TEST(ServerIsolation, UnderARepeatableReadDefaultTheProgramWritesAndAnOlderSnaps
     }
     const AdminRun run = Admin({"verify", conninfo, "RR"});
     EXPECT_EQ(run.status, 0) << run.err.toStdString();
-    company->exec("DROP DATABASE IF EXISTS " + database + " WITH (FORCE)");
 }

@@ -107,13 +107,10 @@ TEST(ServerStoredValues, NumbersReadBackWholeWhateverDigitsTheServerWritesByDefa
     auto company = MakeTestCompany(Engine::Server);
     if (!company)
         GTEST_SKIP() << testing_support::NoTestServer;
-    const QString database = QStringLiteral("quenvol_cifre_%1").arg(QCoreApplication::applicationPid());
-    QString conninfo = company->location();
-    ASSERT_TRUE(conninfo.contains("///postgres?")) << conninfo.toStdString();
-    conninfo.replace("///postgres?", "///" + database + "?");
-    company->exec("DROP DATABASE IF EXISTS " + database);
-    company->exec("CREATE DATABASE " + database);
-    company->exec("ALTER DATABASE " + database + " SET extra_float_digits = 0");
+    const testing_support::ServerDatabaseOfItsOwn database(
+        company->location(), QStringLiteral("quenvol_cifre_%1").arg(QCoreApplication::applicationPid()));
+    const QString conninfo = database.conninfo();
+    company->exec("ALTER DATABASE " + database.name() + " SET extra_float_digits = 0");
     ASSERT_EQ(company::server::CreateCompanySchema(conninfo, "EF", true), "");
     PGconn* owner = PQconnectdb(conninfo.toUtf8().constData());
     PGresult* inserted = PQexec(owner, "INSERT INTO \"EF\".\"TabellaSerieSemplificata\" (\"SspCodice\", "
@@ -133,7 +130,6 @@ TEST(ServerStoredValues, NumbersReadBackWholeWhateverDigitsTheServerWritesByDefa
     }
     const AdminRun run = Admin({"verify", conninfo, "EF"});
     EXPECT_EQ(run.status, 0) << run.err.toStdString();
-    company->exec("DROP DATABASE IF EXISTS " + database + " WITH (FORCE)");
 }
 
 TEST(StoredValuesOnTheSheet, AmountsPastTheFieldShowExactlyAndADateBefore1899AsItsDate)

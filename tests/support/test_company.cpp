@@ -164,38 +164,12 @@ private:
     QString schema_;
 };
 
-// A database on the test server for one company: made before the company,
-// dropped after it, whoever is still connected.
-class OwnDatabase {
-public:
-    OwnDatabase(const QString& server, const QString& name) : server_(server), name_(name)
-    {
-        ServerSession(server_, QStringLiteral("public")).run(QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(name_));
-        ServerSession(server_, QStringLiteral("public")).run(QStringLiteral("CREATE DATABASE %1").arg(name_));
-    }
-    ~OwnDatabase()
-    {
-        ServerSession(server_, QStringLiteral("public")).run(QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(name_));
-    }
-    // The test server's connection string, naming this database instead.
-    QString conninfo() const
-    {
-        QString conninfo = server_;
-        EXPECT_TRUE(conninfo.contains(QStringLiteral("///postgres?"))) << conninfo.toStdString();
-        return conninfo.replace(QStringLiteral("///postgres?"), QStringLiteral("///%1?").arg(name_));
-    }
-
-private:
-    QString server_;
-    QString name_;
-};
-
 // The database comes first among the bases, so it is there before the
 // company is made and is dropped only after the company's schema.
-class OwnDatabaseCompany : private OwnDatabase, public ServerCompany {
+class OwnDatabaseCompany : private ServerDatabaseOfItsOwn, public ServerCompany {
 public:
     OwnDatabaseCompany(const QString& server, const QString& name, bool demo)
-        : OwnDatabase(server, name), ServerCompany(OwnDatabase::conninfo(), demo)
+        : ServerDatabaseOfItsOwn(server, name), ServerCompany(ServerDatabaseOfItsOwn::conninfo(), demo)
     {
     }
 };
@@ -229,6 +203,25 @@ std::unique_ptr<TestCompany> MakeTestCompany(Engine engine, bool demo)
     if (TestServer().isEmpty())
         return nullptr;
     return std::make_unique<ServerCompany>(TestServer(), demo);
+}
+
+ServerDatabaseOfItsOwn::ServerDatabaseOfItsOwn(const QString& server, const QString& name)
+    : server_(server), name_(name)
+{
+    ServerSession(server_, QStringLiteral("public")).run(QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(name_));
+    ServerSession(server_, QStringLiteral("public")).run(QStringLiteral("CREATE DATABASE %1").arg(name_));
+}
+
+ServerDatabaseOfItsOwn::~ServerDatabaseOfItsOwn()
+{
+    ServerSession(server_, QStringLiteral("public")).run(QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(name_));
+}
+
+QString ServerDatabaseOfItsOwn::conninfo() const
+{
+    QString conninfo = server_;
+    EXPECT_TRUE(conninfo.contains(QStringLiteral("///postgres?"))) << conninfo.toStdString();
+    return conninfo.replace(QStringLiteral("///postgres?"), QStringLiteral("///%1?").arg(name_));
 }
 
 std::unique_ptr<TestCompany> MakeServerCompanyInItsOwnDatabase(bool demo)

@@ -64,6 +64,24 @@ public:
 // A new company on `engine`, with the demonstration data when asked; null for
 // the server when there is no test server.
 std::unique_ptr<TestCompany> MakeTestCompany(Engine engine, bool demo = false);
+// A database on the test server for one test: made when constructed (an
+// earlier one of that name dropped first), dropped when destroyed, whoever is
+// still connected. For a test that sets the database's own defaults.
+class ServerDatabaseOfItsOwn {
+public:
+    ServerDatabaseOfItsOwn(const QString& server, const QString& name);
+    ~ServerDatabaseOfItsOwn();
+    ServerDatabaseOfItsOwn(const ServerDatabaseOfItsOwn&) = delete;
+    ServerDatabaseOfItsOwn& operator=(const ServerDatabaseOfItsOwn&) = delete;
+    QString name() const { return name_; }
+    // The test server's connection string, naming this database instead.
+    QString conninfo() const;
+
+private:
+    QString server_;
+    QString name_;
+};
+
 // A new server company in a database of its own, made for it and dropped with
 // it; null when there is no test server. For a test whose command watches a
 // whole database, as the office guard does: in the database every other test
